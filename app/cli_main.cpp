@@ -1,0 +1,61 @@
+// sfwaybill-cli: the program's commands without its windows, working on
+// data.mdb in the current directory. Messages go to standard error.
+#include "store/connection_recipe.h"
+#include "store/database_file.h"
+#include "store/store_error.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <map>
+
+namespace {
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usage()
+{
+    err() << "usage: sfwaybill-cli COMMAND [ARGS]\n"
+             "  init                      create an empty data.mdb here\n";
+    err().flush();
+    return 2;
+}
+
+int initCommand(const QStringList&)
+{
+    DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Printing and text measuring need a GUI application; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+
+    const std::map<QString, std::function<int(const QStringList&)>> commands{
+        {QStringLiteral("init"), initCommand},
+    };
+    const auto it = commands.find(command);
+    if (it == commands.end())
+        return usage();
+    try {
+        return it->second(args);
+    } catch (const std::exception& e) {
+        err() << QString::fromUtf8(e.what()) << '\n';
+        err().flush();
+        return 1;
+    }
+}

@@ -1,0 +1,33 @@
+#include "app/error_report.h"
+
+#include "app/app_info.h"
+#include "app/dialogs.h"
+
+#include <exception>
+
+namespace ErrorReport {
+
+QString boxText(const QString& errorText)
+{
+    if (errorText.endsWith(QLatin1Char('.')) || errorText.endsWith(QLatin1Char('!')))
+        return errorText;
+    return errorText + QLatin1Char('.');
+}
+
+void show(QWidget* parent, const QString& errorText)
+{
+    Dialogs::current().message(parent, AppInfo::title, boxText(errorText), Dialogs::Icon::Error);
+}
+
+bool run(QWidget* parent, const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        show(parent, QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+} // namespace ErrorReport

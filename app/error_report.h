@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The application-wide error report: a command that fails stops at that
+// step, its error is shown in an error box titled with the program's name,
+// and the program goes on. Whatever was posted before stays posted.
+namespace ErrorReport {
+
+QString boxText(const QString& errorText); // full stop unless it ends in "." or "!"
+void show(QWidget* parent, const QString& errorText);
+
+// Runs a command; returns false when it failed and the error was shown.
+bool run(QWidget* parent, const std::function<void()>& command);
+
+} // namespace ErrorReport

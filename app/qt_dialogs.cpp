@@ -1,0 +1,55 @@
+#include "app/qt_dialogs.h"
+
+#include "app/app_info.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
+{
+    QMessageBox::Icon boxIcon = QMessageBox::Information;
+    switch (icon) {
+    case Icon::Information:
+        boxIcon = QMessageBox::Information;
+        break;
+    case Icon::Warning:
+        boxIcon = QMessageBox::Warning;
+        break;
+    case Icon::Error:
+        boxIcon = QMessageBox::Critical;
+        break;
+    case Icon::Question:
+        boxIcon = QMessageBox::Question;
+        break;
+    }
+    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    // No overwrite question: the file is replaced as the user named it.
+    return QFileDialog::getSaveFileName(parent, title, QString(), filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+// The real dialogs of the desktop.
+class QtDialogs : public Dialogs {
+public:
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override;
+    QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+};

@@ -1,0 +1,123 @@
+#include "store/connection.h"
+
+#include "store/connection_recipe.h"
+#include "store/store_error.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInt nextId;
+
+QString engineText(const QSqlError& e)
+{
+    QString text = e.databaseText();
+    if (text.isEmpty())
+        text = e.text();
+    return text.trimmed();
+}
+
+} // namespace
+
+Connection::Connection(QObject* parent)
+    : QObject(parent), m_name(QStringLiteral("sf-connection-%1").arg(nextId.fetchAndAddRelaxed(1)))
+{
+}
+
+Connection::~Connection()
+{
+    close();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+}
+
+void Connection::open()
+{
+    openFile(ConnectionRecipe::databasePath());
+}
+
+void Connection::openFile(const QString& path)
+{
+    close();
+    m_path = QFileInfo(path).absoluteFilePath();
+    QSqlDatabase db = QSqlDatabase::contains(m_name)
+                          ? QSqlDatabase::database(m_name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(ConnectionRecipe::uriFor(m_path));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!db.open()) {
+        const QString text = engineText(db.lastError());
+        db.close();
+        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+    }
+    // A file that is not a database fails here, before anything is written.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) ||
+        !probe.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        const QString text = engineText(probe.lastError());
+        probe.finish();
+        db.close();
+        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+    }
+}
+
+void Connection::close()
+{
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    if (db.isOpen()) {
+        emit aboutToClose();
+        db.close();
+    }
+}
+
+bool Connection::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase Connection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+QSqlQuery Connection::run(const Statement& statement)
+{
+    if (!isOpen())
+        throw StoreError(QStringLiteral("Connection is closed"));
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.prepare(statement.text))
+        throw StoreError(engineText(q.lastError()));
+    for (const QVariant& v : statement.bindings)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw StoreError(engineText(q.lastError()));
+    return q;
+}
+
+void Connection::execute(const Statement& statement)
+{
+    run(statement).finish();
+}
+
+void Connection::beginTransaction()
+{
+    if (!isOpen() || !database().transaction())
+        throw StoreError(engineText(database().lastError()));
+}
+
+void Connection::commit()
+{
+    if (!database().commit())
+        throw StoreError(engineText(database().lastError()));
+}
+
+void Connection::rollback()
+{
+    database().rollback();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "store/statement.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlQuery;
+
+// One connection to data.mdb. Several live at once (main window, import
+// window, the two batch windows), so each has its own name, a busy timeout
+// and a rollback journal that keeps backups a single file.
+class Connection : public QObject {
+    Q_OBJECT
+public:
+    explicit Connection(QObject* parent = nullptr);
+    ~Connection() override;
+
+    // Opens data.mdb of the current directory; throws StoreError. A file
+    // that is missing is not created.
+    void open();
+    // Opens an explicit database file, same rules.
+    void openFile(const QString& path);
+    void close();
+    bool isOpen() const;
+    QString path() const { return m_path; }
+
+    // Runs a statement that returns no rows; throws StoreError.
+    void execute(const Statement& statement);
+    // Prepares and runs a statement; throws StoreError.
+    QSqlQuery run(const Statement& statement);
+
+    void beginTransaction();
+    void commit();
+    void rollback();
+
+    QSqlDatabase database() const;
+
+signals:
+    void aboutToClose();
+
+private:
+    QString m_name;
+    QString m_path;
+};

@@ -1,0 +1,42 @@
+#include "store/database_file.h"
+
+#include "store/schema.h"
+#include "store/store_error.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace DatabaseFile {
+
+void createEmpty(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throw CommandError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
+    const QString name = QStringLiteral("sf-create-") + path;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            for (const QString& sql : Schema::createStatements()) {
+                if (!q.exec(sql)) {
+                    error = q.lastError().text();
+                    break;
+                }
+            }
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        throw StoreError(error);
+}
+
+} // namespace DatabaseFile

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Creates an empty data.mdb holding the three tables; refuses to overwrite.
+namespace DatabaseFile {
+
+// Throws CommandError when the file exists or cannot be written.
+void createEmpty(const QString& path);
+
+} // namespace DatabaseFile

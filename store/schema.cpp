@@ -1,0 +1,40 @@
+#include "store/schema.h"
+
+namespace Schema {
+
+const QStringList& senderColumns()
+{
+    static const QStringList columns{
+        QStringLiteral(u"单位名称"), QStringLiteral(u"寄件人姓名"), QStringLiteral(u"始发地"),
+        QStringLiteral(u"寄件地址"), QStringLiteral(u"邮政编码"),   QStringLiteral(u"联系电话"),
+        QStringLiteral(u"手机号码"), QStringLiteral(u"签名"),       QStringLiteral(u"年"),
+        QStringLiteral(u"月"),       QStringLiteral(u"日")};
+    return columns;
+}
+
+const QStringList& recipientColumns()
+{
+    static const QStringList columns{QStringLiteral(u"单位名称"), QStringLiteral(u"收件人姓名"),
+                                     QStringLiteral(u"目的地"),   QStringLiteral(u"收件地址"),
+                                     QStringLiteral(u"邮政编码"), QStringLiteral(u"联系电话"),
+                                     QStringLiteral(u"手机号码"), QStringLiteral(u"内件品名"),
+                                     QStringLiteral(u"数量"),     QStringLiteral(u"备注")};
+    return columns;
+}
+
+static QString createTable(const QString& table, const QStringList& columns)
+{
+    QStringList defs;
+    for (const QString& c : columns)
+        defs << QStringLiteral("\"%1\" TEXT").arg(c);
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
+}
+
+QStringList createStatements()
+{
+    return {createTable(senderTable, senderColumns()),
+            createTable(recipientTable, recipientColumns()),
+            createTable(importedTable, recipientColumns())};
+}
+
+} // namespace Schema

@@ -1,0 +1,64 @@
+#include "scripted_dialogs.h"
+
+#include <QTest>
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    Dialogs::install(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    Dialogs::install(nullptr);
+}
+
+void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, Icon icon)
+{
+    shown << Shown{QStringLiteral("message"), title, text, icon};
+}
+
+bool ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text)
+{
+    shown << Shown{QStringLiteral("ask"), title, text, Icon::Question};
+    if (answers.isEmpty()) {
+        QTest::qFail("unexpected question", __FILE__, __LINE__);
+        return false;
+    }
+    return answers.dequeue();
+}
+
+QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& filter)
+{
+    shown << Shown{QStringLiteral("open"), title, QString(), Icon::Question};
+    filters << filter;
+    return files.isEmpty() ? QString() : files.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString& filter)
+{
+    shown << Shown{QStringLiteral("save"), title, QString(), Icon::Question};
+    filters << filter;
+    return files.isEmpty() ? QString() : files.dequeue();
+}
+
+std::optional<QFont> ScriptedDialogs::chooseFont(QWidget*, const QFont& initial)
+{
+    shown << Shown{QStringLiteral("font"), QString(), initial.family(), Icon::Question};
+    fontInitials << initial;
+    return fonts.isEmpty() ? std::nullopt : fonts.dequeue();
+}
+
+QStringList ScriptedDialogs::messageTexts() const
+{
+    QStringList texts;
+    for (const Shown& s : shown)
+        if (s.kind == QLatin1String("message") || s.kind == QLatin1String("ask"))
+            texts << s.text;
+    return texts;
+}
+
+QString ScriptedDialogs::lastText() const
+{
+    const QStringList texts = messageTexts();
+    return texts.isEmpty() ? QString() : texts.last();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// Dialogs for tests: records every box shown and answers from queues the
+// test fills. An unanswered question fails the test instead of blocking.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind; // "message", "ask", "open", "save", "font"
+        QString title;
+        QString text;
+        Icon icon = Icon::Information;
+    };
+
+    ScriptedDialogs();           // installs itself
+    ~ScriptedDialogs() override; // restores the Qt dialogs
+
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override;
+    QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+
+    QQueue<bool> answers;               // for ask()
+    QQueue<QString> files;              // for openFile()/saveFile(); "" cancels
+    QQueue<std::optional<QFont>> fonts; // for chooseFont()
+
+    QList<Shown> shown;
+    QStringList filters;       // filter of each file dialog, in order
+    QList<QFont> fontInitials; // preselected font of each font chooser
+
+    QStringList messageTexts() const; // texts of message() and ask(), in order
+    QString lastText() const;
+    void clear() { shown.clear(); }
+};
