@@ -1,0 +1,16 @@
+#pragma once
+
+class QPainter;
+
+// The pages of one print run, drawn one at a time on demand so that a batch
+// of any size never sits in memory. Preview, printer and PDF all draw
+// through this.
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+
+    virtual int pageCount() = 0;
+    // Draws page `index` (from 0). The caller has scaled `painter` so that one
+    // unit is one layout pixel (1/96 inch) from the paper's top-left corner.
+    virtual void drawPage(QPainter& painter, int index) = 0;
+};
