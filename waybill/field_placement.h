@@ -1,0 +1,73 @@
+#pragma once
+
+#include "waybill/units.h"
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+// Which row a placement reads.
+enum class RecordRole { Sender, Recipient };
+
+// Kept as data only: Qt draws every text as Unicode.
+enum class CharacterSet { GB2312, Ansi, Default };
+
+// One positioned, data-bound text on a waybill. Pixels are the truth; the
+// millimetres follow every move.
+class FieldPlacement {
+public:
+    FieldPlacement(QString controlName, RecordRole role, QString column, QRect box,
+                   CharacterSet characterSet, int wrapWidth, QString formBox);
+
+    const QString& controlName() const { return m_controlName; }
+    RecordRole role() const { return m_role; }
+    const QString& column() const { return m_column; }
+
+    Pixels left() const { return {m_box.left()}; }
+    Pixels top() const { return {m_box.top()}; }
+    Pixels width() const { return {m_box.width()}; }
+    Pixels height() const { return {m_box.height()}; }
+    QRect box() const { return m_box; } // at rest, before auto-size
+
+    Millimetres leftMm() const { return m_leftMm; }
+    Millimetres topMm() const { return m_topMm; }
+    Millimetres widthMm() const { return m_widthMm; }
+    Millimetres heightMm() const { return m_heightMm; }
+
+    const QFont& font() const { return m_font; }
+    void setFont(const QFont& font) { m_font = font; }
+    CharacterSet characterSet() const { return m_characterSet; }
+    void setCharacterSet(CharacterSet set) { m_characterSet = set; }
+
+    // Line budget in bytes for the print-time wrap; 0 when not wrapped.
+    int wrapWidth() const { return m_wrapWidth; }
+    bool isWrapped() const { return m_wrapWidth > 0; }
+    // "QRDBText4Print" for a wrapped placement, "" otherwise.
+    QString hookName() const;
+
+    // The box of the pre-printed form that the text goes into.
+    const QString& formBox() const { return m_formBox; }
+
+    void setControlName(const QString& name) { m_controlName = name; }
+    // Saturates at the int range instead of wrapping round.
+    void moveBy(int dx, int dy);
+    void setLeft(int px);
+    void setTop(int px);
+    void setHeight(int px);
+
+    // 宋体, 12 points, regular, black: the font of every placement at rest.
+    static QFont defaultFont();
+
+private:
+    void recomputeMillimetres();
+
+    QString m_controlName;
+    RecordRole m_role;
+    QString m_column;
+    QRect m_box;
+    Millimetres m_leftMm, m_topMm, m_widthMm, m_heightMm;
+    QFont m_font;
+    CharacterSet m_characterSet;
+    int m_wrapWidth;
+    QString m_formBox;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class WaybillLayout;
+class PlacementBox;
+class PictureWidget;
+
+// The layout at 100 %: the picture as child "Image1", and over it one child
+// per placement, named by control name, showing its column name. Clicks on
+// the picture outside the placements emit pictureClicked(); clicks on a
+// placement do nothing.
+class LayoutView : public QWidget {
+    Q_OBJECT
+public:
+    explicit LayoutView(const WaybillLayout& layout, QWidget* parent = nullptr);
+
+    // Call after shifting the layout or changing its font.
+    void refresh();
+
+signals:
+    void pictureClicked();
+
+private:
+    const WaybillLayout& m_layout;
+    PictureWidget* m_picture;
+    QList<PlacementBox*> m_boxes;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "waybill/field_placement.h"
+
+#include <QStringList>
+#include <functional>
+
+class QImage;
+class QPainter;
+class WaybillLayout;
+
+// The text of a column in a role's row; "" when there is none.
+using FieldReader = std::function<QString(RecordRole role, const QString& column)>;
+
+// Draws a layout. The painter's unit is one layout pixel from the detail
+// area's top-left corner; fonts are sized for that, whatever the device.
+namespace PageRenderer {
+
+// One record as it goes to paper: texts only, never the picture.
+void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read);
+
+// What the print windows show: the picture stretched into its box and each
+// placement's white box with its column name.
+void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture);
+
+// The lines a placement prints for `text`: wrapped if the placement wraps,
+// LF deleted, split at CR. Empty text gives no lines.
+QStringList printedLines(const FieldPlacement& placement, const QString& text);
+
+// The placement's font resized so that its pixel size holds in the
+// painter's units on `painter`'s device.
+QFont fontForPainter(const QFont& font, const QPainter& painter);
+// Pixel height of one line: the font's pixel size at 96 per inch.
+double lineHeight(const QFont& font);
+
+} // namespace PageRenderer

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "waybill/field_placement.h"
+
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QSizeF>
+#include <optional>
+
+// One print window, one variant of the SF layout.
+enum class WaybillVariant {
+    AddressBookSingle, // TSf1Form
+    ImportedSingle,    // TEsf1Form
+    AddressBookBatch,  // TPlsf1Form
+    ImportedBatch,     // TEPlsf1Form
+};
+
+QString windowClassName(WaybillVariant variant); // "TSf1Form", ...
+std::optional<WaybillVariant> variantForWindow(const QString& windowClassName);
+bool isBatch(WaybillVariant variant);
+
+// The SF waybill as data: paper, picture box and the 16 placements. Built
+// into the program; each print window owns one copy and changes it.
+class WaybillLayout {
+public:
+    static WaybillLayout forWindow(WaybillVariant variant);
+
+    WaybillVariant variant() const { return m_variant; }
+
+    static QSizeF paperSizeMm() { return {216.0, 140.0}; }
+    static QSize detailSize() { return {816, 529}; } // one record per page
+    QRect pictureBox() const { return m_pictureBox; }
+
+    // The order in which shifts and the font visit them.
+    const QList<FieldPlacement>& placements() const { return m_placements; }
+    // The order in which they are drawn; later boxes cover earlier text.
+    QList<const FieldPlacement*> drawingOrder() const;
+    const FieldPlacement* placement(const QString& controlName) const;
+
+    void shiftLeft(int px); // positive moves right
+    void shiftTop(int px);  // positive moves down
+    // A copy of `font` on every placement, in placement order.
+    void setFont(const QFont& font);
+
+private:
+    explicit WaybillLayout(WaybillVariant variant);
+    FieldPlacement& find(RecordRole role, const QString& column);
+
+    WaybillVariant m_variant;
+    QRect m_pictureBox;
+    QList<FieldPlacement> m_placements;
+    QList<int> m_drawingOrder; // indexes into m_placements
+};

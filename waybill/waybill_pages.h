@@ -1,0 +1,31 @@
+#pragma once
+
+#include "waybill/page_source.h"
+
+class Dataset;
+class WaybillLayout;
+
+// Which recipient rows a run prints.
+enum class RecordMode {
+    CurrentRow, // one page, the recipient's current row (none prints empty)
+    EveryRow,   // one page per row; one page with the sender only if none
+};
+
+// The pages of a print run. Reads the layout and the datasets each time a
+// page is drawn, so shifts, fonts and cursors in force at that moment count.
+// The sender is the dataset's current row. Either dataset may be null or
+// closed: its placements print empty.
+class WaybillPages : public PageSource {
+public:
+    WaybillPages(const WaybillLayout& layout, const Dataset* sender, const Dataset* recipients,
+                 RecordMode mode);
+
+    int pageCount() override;
+    void drawPage(QPainter& painter, int index) override;
+
+private:
+    const WaybillLayout& m_layout;
+    const Dataset* m_sender;
+    const Dataset* m_recipients;
+    RecordMode m_mode;
+};
