@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QTableView>
+
+class Dataset;
+
+// The read-only grid over a recipient dataset (address book or imported
+// rows): fixed titles and widths, whole-row selection, light-grey rows.
+// Its selected row and the dataset's current row follow each other.
+class RecipientGrid : public QTableView {
+    Q_OBJECT
+public:
+    RecipientGrid(Dataset& dataset, QWidget* parent);
+
+private:
+    void followDataset(int row);
+    void followSelection();
+
+    Dataset& m_dataset;
+    bool m_syncing = false;
+};
