@@ -1,5 +1,6 @@
 // sfwaybill-cli: the program's commands without its windows, working on
 // data.mdb in the current directory. Messages go to standard error.
+#include "maintenance/database_backup.h"
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
@@ -21,7 +22,9 @@ QTextStream& err()
 int usage()
 {
     err() << "usage: sfwaybill-cli COMMAND [ARGS]\n"
-             "  init                      create an empty data.mdb here\n";
+             "  init                      create an empty data.mdb here\n"
+             "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
+             "  restore FILE              replace data.mdb by the backup FILE\n";
     err().flush();
     return 2;
 }
@@ -29,6 +32,24 @@ int usage()
 int initCommand(const QStringList&)
 {
     DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+    return 0;
+}
+
+int backupCommand(const QStringList& args)
+{
+    if (args.size() != 1)
+        return usage();
+    const QString target = DatabaseBackup::backupFileName(args.first());
+    DatabaseBackup::backup(ConnectionRecipe::databasePath(), target);
+    QTextStream(stdout) << target << '\n';
+    return 0;
+}
+
+int restoreCommand(const QStringList& args)
+{
+    if (args.size() != 1)
+        return usage();
+    DatabaseBackup::restore(args.first(), ConnectionRecipe::databasePath());
     return 0;
 }
 
@@ -47,6 +68,8 @@ int main(int argc, char** argv)
 
     const std::map<QString, std::function<int(const QStringList&)>> commands{
         {QStringLiteral("init"), initCommand},
+        {QStringLiteral("backup"), backupCommand},
+        {QStringLiteral("restore"), restoreCommand},
     };
     const auto it = commands.find(command);
     if (it == commands.end())

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Backup of data.mdb to a file of the user's choosing and restore from one.
+// Both leave their target either as it was or wholly replaced. Throw
+// CommandError with the reason.
+namespace DatabaseBackup {
+
+// The name a backup is written under: ".bak" appended unless already there.
+QString backupFileName(const QString& chosen);
+
+// Where a restore keeps the database it replaced.
+QString beforeRestorePath(const QString& live);
+
+// Copies the database `source` to `target`, replacing an existing target.
+// Safe while the program works on `source`.
+void backup(const QString& source, const QString& target);
+
+// Replaces `live` by a copy of `chosen`, which must be a database holding
+// the three tables. `beforeReplace` runs once everything is checked and
+// written, right before the replacement; nothing is changed when the
+// restore fails before it.
+void restore(const QString& chosen, const QString& live,
+             const std::function<void()>& beforeReplace = {});
+
+} // namespace DatabaseBackup

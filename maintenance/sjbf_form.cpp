@@ -1,0 +1,95 @@
+#include "maintenance/sjbf_form.h"
+
+#include "app/dialogs.h"
+#include "maintenance/database_backup.h"
+#include "store/connection.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+QFont songti(int pixelSize)
+{
+    QFont font(QStringLiteral(u"宋体"));
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& text, int x)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(x, 64, 110, 33);
+    b->setFont(songti(15));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
+    : QDialog(parent), m_connection(mainConnection)
+{
+    setObjectName(QStringLiteral("SjbfForm"));
+    setWindowTitle(QStringLiteral(u"数据库备份与恢复"));
+    setFixedSize(376, 116);
+    setModal(true);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(rect());
+
+    Label1 = new QLabel(QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"), panel);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(songti(13));
+    Label1->setStyleSheet(QStringLiteral("color: red"));
+    Label1->move(24, 26);
+    Label1->adjustSize();
+
+    Button1 = button(panel, QStringLiteral("Button1"), QStringLiteral(u"数据库备份"), 64);
+    Button2 = button(panel, QStringLiteral("Button2"), QStringLiteral(u"数据库恢复"), 216);
+    connect(Button1, &QPushButton::clicked, this, &TSjbfForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TSjbfForm::Button2Click);
+}
+
+void TSjbfForm::showEvent(QShowEvent* event)
+{
+    if (QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+void TSjbfForm::Button1Click()
+{
+    const QString chosen = Dialogs::current().saveFile(this, QString(), QString());
+    if (chosen.isEmpty())
+        return;
+    try {
+        DatabaseBackup::backup(m_connection.path(), DatabaseBackup::backupFileName(chosen));
+    } catch (const std::exception&) {
+        Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！"));
+        return;
+    }
+    Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
+}
+
+void TSjbfForm::Button2Click()
+{
+    const QString chosen = Dialogs::current().openFile(this, QString(), QString());
+    if (chosen.isEmpty())
+        return;
+    try {
+        // The connection stays open until the checked copy is ready.
+        DatabaseBackup::restore(chosen, m_connection.path(), [this] { m_connection.close(); });
+    } catch (const std::exception&) {
+        Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！"));
+        return;
+    }
+    Dialogs::notice(this, QStringLiteral(u"数据恢复成功！"));
+    emit restoreSucceeded();
+}

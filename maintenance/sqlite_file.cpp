@@ -1,0 +1,54 @@
+#include "maintenance/sqlite_file.h"
+
+#include "store/store_error.h"
+
+#include <QFile>
+#include <sqlite3.h>
+
+namespace {
+
+// Waits as long as a connection does for another connection's write.
+constexpr int busyTimeoutMs = 10000;
+
+} // namespace
+
+SqliteFile::SqliteFile(const QString& path, Mode mode) : m_path(path)
+{
+    const int flags =
+        mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE; // never creates
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = lastError();
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw CommandError(QStringLiteral("%1: %2").arg(text, path));
+    }
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+}
+
+SqliteFile::~SqliteFile()
+{
+    sqlite3_close_v2(m_db);
+}
+
+QString SqliteFile::lastError() const
+{
+    return QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+}
+
+QStringList SqliteFile::firstColumn(const QString& sql) const
+{
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+        throw CommandError(QStringLiteral("%1: %2").arg(lastError(), m_path));
+    QStringList values;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        values << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        throw CommandError(
+            QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(rc)), m_path));
+    return values;
+}
