@@ -5,6 +5,7 @@
 #include <optional>
 
 class QWidget;
+class PageSource;
 class PrintJob;
 
 // Every dialog the program shows goes through here, so tests can install a
@@ -24,6 +25,9 @@ public:
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
     // Font chooser preselected with `initial`; nullopt when cancelled.
     virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    // Print preview of `pages`; returns when it is closed. Its "打 印"
+    // prints through `job`.
+    virtual void preview(QWidget* parent, PageSource& pages, PrintJob& job) = 0;
 
     // The one in force; the Qt dialogs unless a test installed others.
     static Dialogs& current();

@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include "app/app_info.h"
+#include "waybill/print_preview.h"
 
 #include <QFileDialog>
 #include <QFontDialog>
@@ -52,4 +53,10 @@ std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial
     if (!ok)
         return std::nullopt;
     return font;
+}
+
+void QtDialogs::preview(QWidget* parent, PageSource& pages, PrintJob& job)
+{
+    PrintPreview window(pages, job, parent);
+    window.exec();
 }

@@ -10,4 +10,5 @@ public:
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+    void preview(QWidget* parent, PageSource& pages, PrintJob& job) override;
 };

@@ -1,5 +1,7 @@
 #include "scripted_dialogs.h"
 
+#include "waybill/page_source.h"
+
 #include <QTest>
 
 ScriptedDialogs::ScriptedDialogs()
@@ -46,6 +48,14 @@ std::optional<QFont> ScriptedDialogs::chooseFont(QWidget*, const QFont& initial)
     shown << Shown{QStringLiteral("font"), QString(), initial.family(), Icon::Question};
     fontInitials << initial;
     return fonts.isEmpty() ? std::nullopt : fonts.dequeue();
+}
+
+void ScriptedDialogs::preview(QWidget* parent, PageSource& pages, PrintJob& job)
+{
+    shown << Shown{QStringLiteral("preview"), QString(), QString(), Icon::Information};
+    previewPageCounts << pages.pageCount();
+    if (!previewActions.isEmpty())
+        previewActions.dequeue()(parent, pages, job);
 }
 
 QStringList ScriptedDialogs::messageTexts() const

@@ -5,13 +5,14 @@
 #include <QList>
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 
 // Dialogs for tests: records every box shown and answers from queues the
 // test fills. An unanswered question fails the test instead of blocking.
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "ask", "open", "save", "font"
+        QString kind; // "message", "ask", "open", "save", "font", "preview"
         QString title;
         QString text;
         Icon icon = Icon::Information;
@@ -25,14 +26,20 @@ public:
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+    void preview(QWidget* parent, PageSource& pages, PrintJob& job) override;
 
     QQueue<bool> answers;               // for ask()
     QQueue<QString> files;              // for openFile()/saveFile(); "" cancels
     QQueue<std::optional<QFont>> fonts; // for chooseFont()
+    // What the user does in each preview before closing it, e.g. point the
+    // job at a PDF and press "打 印"; an empty queue just closes it.
+    using PreviewAction = std::function<void(QWidget* parent, PageSource& pages, PrintJob& job)>;
+    QQueue<PreviewAction> previewActions;
 
     QList<Shown> shown;
-    QStringList filters;       // filter of each file dialog, in order
-    QList<QFont> fontInitials; // preselected font of each font chooser
+    QStringList filters;          // filter of each file dialog, in order
+    QList<QFont> fontInitials;    // preselected font of each font chooser
+    QList<int> previewPageCounts; // pages of each preview, in order
 
     QStringList messageTexts() const; // texts of message() and ask(), in order
     QString lastText() const;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+
+class PageSource;
+class PreviewPage;
+class PreviewThumbnails;
+class PrintJob;
+class QAction;
+class QLabel;
+class QListView;
+class QScrollArea;
+class QToolBar;
+
+// "打印预览", shared by every print window: one page at a time, a side tab
+// of page pictures, zoom, paging, printer settings and "打 印". Pages are
+// drawn from their source only when shown, so any number of them opens at
+// once. exec() returns when the user closes it.
+class PrintPreview : public QDialog {
+    Q_OBJECT
+public:
+    enum class Zoom { FitPage, FitWidth, Actual };
+
+    PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent = nullptr);
+
+    int pageCount() const { return m_pageCount; }
+    int currentPage() const; // from 0
+    Zoom zoom() const { return m_zoom; }
+    double zoomFactor() const; // screen pixels per layout pixel
+
+    void showPage(int index); // clamped to the pages there are
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QAction* addCommand(const QString& caption, const QString& name);
+    void setZoom(Zoom zoom);
+    void applyZoom();
+    void settings();
+    void print();
+    void showBuilding(int percent);
+    void updateIndicator();
+
+    PageSource& m_pages;
+    PrintJob& m_job;
+    int m_pageCount;
+    Zoom m_zoom = Zoom::FitPage;
+    QToolBar* m_toolBar;
+    QScrollArea* m_scroll;
+    PreviewPage* m_page;
+    PreviewThumbnails* m_thumbnails;
+    QListView* m_thumbnailList;
+    QLabel* m_building;
+    QLabel* m_indicator;
+    QLabel* m_title;
+};

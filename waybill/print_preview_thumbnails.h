@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QCache>
+#include <QImage>
+#include <QSizeF>
+
+class PageSource;
+
+// Small pictures of the pages, numbered from 1. A picture is drawn when a
+// view first asks for it, that is when it scrolls into view, and only a
+// bounded number are kept.
+class PreviewThumbnails : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // `pageSize` in layout pixels; pictures are `width` pixels wide.
+    PreviewThumbnails(PageSource& pages, int pageCount, QSizeF pageSize, int width,
+                      QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    QSize pictureSize() const;
+    int drawnCount() const { return m_drawn; } // pictures drawn so far
+
+private:
+    QImage draw(int page) const;
+
+    PageSource& m_pages;
+    int m_pageCount;
+    QSizeF m_pageSize;
+    double m_scale;
+    mutable QCache<int, QImage> m_cache;
+    mutable int m_drawn = 0;
+};
