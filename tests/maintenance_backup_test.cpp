@@ -1,0 +1,408 @@
+#include "maintenance/database_backup.h"
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/main_queries.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+#include "support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Every row of the three tables, read through a connection of its own.
+QStringList tablesOf(const QString& path)
+{
+    Connection c;
+    c.openFile(path);
+    QStringList rows;
+    for (const QString& table : {"outrxx", "inrxx", "excel"}) {
+        QSqlQuery q = c.run({QStringLiteral("select * from %1 order by rowid").arg(table), {}});
+        while (q.next()) {
+            QStringList row{table};
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i).toString();
+            rows << row.join('|');
+        }
+    }
+    return rows;
+}
+
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+QStringList names(const QList<QStringList>& rows)
+{
+    QStringList result;
+    for (const QStringList& row : rows)
+        result << row.at(1);
+    return result;
+}
+
+// Rows read from any database file through a connection of their own.
+QStringList recipientNamesIn(const QString& path)
+{
+    Connection c;
+    c.openFile(path);
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    QStringList result;
+    for (d.first(); !d.atEnd(); d.next())
+        result << d.field(QStringLiteral(u"收件人姓名"));
+    return result;
+}
+
+// Several hundred kilobytes of address book.
+void fillAddressBook(const TestDatabase& db, int rows)
+{
+    db.exec(QStringLiteral(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           u"WHERE i < %1) INSERT INTO inrxx (收件人姓名, 备注) "
+                           u"SELECT 'bulk' || i, hex(randomblob(100)) FROM n")
+                .arg(rows));
+}
+
+// Files may not grow past `bytes` while it lives: a disk that fills up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_previous); }
+
+private:
+    rlimit m_previous{};
+};
+
+} // namespace
+
+class MaintenanceBackupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void backupNameGetsBakOnce_data();
+    void backupNameGetsBakOnce();
+    void backupIsAConsistentDatabaseWhileTheProgramWorks();
+    void backupReplacesAnExistingFile();
+    void backupThatCannotBeWrittenLeavesTheOldFile();
+    void restoreRejectsWhatIsNoWaybillDatabase_data();
+    void restoreRejectsWhatIsNoWaybillDatabase();
+    void restoreReplacesAndKeepsThePrevious();
+    void restoreThatFailsWhileWritingChangesNothing_data();
+    void restoreThatFailsWhileWritingChangesNothing();
+    void commandLineRunsTheSameCode();
+};
+
+void MaintenanceBackupTest::backupNameGetsBakOnce_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain") << "/b/monday"
+                           << "/b/monday.bak";
+    QTest::newRow("already .bak") << "/b/monday.bak"
+                                  << "/b/monday.bak";
+    QTest::newRow("upper case") << "/b/MONDAY.BAK"
+                                << "/b/MONDAY.BAK";
+    QTest::newRow("other extension") << "/b/monday.mdb"
+                                     << "/b/monday.mdb.bak";
+    QTest::newRow("bak inside") << "/b/monday.bak.old"
+                                << "/b/monday.bak.old.bak";
+    QTest::newRow("chinese") << QStringLiteral(u"/b/备份") << QStringLiteral(u"/b/备份.bak");
+}
+
+void MaintenanceBackupTest::backupNameGetsBakOnce()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QCOMPARE(DatabaseBackup::backupFileName(chosen), written);
+}
+
+void MaintenanceBackupTest::backupIsAConsistentDatabaseWhileTheProgramWorks()
+{
+    TestDatabase db;
+    db.insert("outrxx",
+              {"co", QStringLiteral(u"李四"), "", "addr", "", "", "139", "", "2026", "12", "8"});
+    db.insert("inrxx", {"", QStringLiteral(u"张三"), "", "", "", "", "", "", "", ""});
+    MainQueries program;
+    program.reopen();
+
+    // Another connection is half-way through a write when the backup runs.
+    Connection writer;
+    writer.open();
+    writer.beginTransaction();
+    writer.execute({QStringLiteral(u"insert into inrxx (收件人姓名) values ('uncommitted')"), {}});
+
+    const QString target = db.dir() + "/monday.bak";
+    DatabaseBackup::backup(db.path(), target);
+    writer.rollback();
+
+    QCOMPARE(recipientNamesIn(target), QStringList{QStringLiteral(u"张三")});
+    Connection c;
+    c.openFile(target);
+    Dataset sender(c);
+    sender.setStatement(Statements::selectSender());
+    sender.open();
+    QCOMPARE(sender.field(QStringLiteral(u"寄件人姓名")), QStringLiteral(u"李四"));
+    QCOMPARE(sender.field(QStringLiteral(u"日")), QStringLiteral("8"));
+
+    // Nothing of the program was closed, and it goes on working.
+    QVERIFY(program.connection.isOpen());
+    QVERIFY(program.recipients.isOpen());
+    program.recipients.append();
+    program.recipients.setField(QStringLiteral(u"收件人姓名"), QStringLiteral(u"王五"));
+    program.recipients.post();
+    QCOMPARE(names(db.rows("inrxx")),
+             (QStringList{QStringLiteral(u"张三"), QStringLiteral(u"王五")}));
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "monday.bak"}));
+}
+
+void MaintenanceBackupTest::backupReplacesAnExistingFile()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "first", "", "", "", "", "", "", "", ""});
+    const QString target = db.dir() + "/monday.bak";
+    write(target, "not a database at all, written by someone else\n");
+    DatabaseBackup::backup(db.path(), target);
+    QCOMPARE(recipientNamesIn(target), QStringList{"first"});
+
+    db.insert("inrxx", {"", "second", "", "", "", "", "", "", "", ""});
+    DatabaseBackup::backup(db.path(), target);
+    QCOMPARE(recipientNamesIn(target), (QStringList{"first", "second"}));
+    QCOMPARE(tablesOf(target), tablesOf(db.path()));
+    QCOMPARE(QFile::permissions(target), QFile::permissions(db.path()));
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "monday.bak"}));
+}
+
+void MaintenanceBackupTest::backupThatCannotBeWrittenLeavesTheOldFile()
+{
+    TestDatabase db;
+    fillAddressBook(db, 2000);
+    const QByteArray live = contents(db.path());
+    QVERIFY_THROWS_EXCEPTION(CommandError,
+                             DatabaseBackup::backup(db.path(), db.dir() + "/missing/monday.bak"));
+    QVERIFY_THROWS_EXCEPTION(
+        CommandError, DatabaseBackup::backup(db.dir() + "/nothing.mdb", db.dir() + "/x.bak"));
+    QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::backup(db.path(), db.path()));
+
+    const QString target = db.dir() + "/monday.bak";
+    write(target, "an older backup");
+    {
+        const FileSizeLimit full(64 * 1024);
+        QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::backup(db.path(), target));
+    }
+    QCOMPARE(contents(target), QByteArray("an older backup"));
+    QCOMPARE(contents(db.path()), live);
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "monday.bak"}));
+}
+
+void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("database without inrxx") << "no inrxx";
+    QTest::newRow("inrxx without a column") << "short inrxx";
+    QTest::newRow("cut-off database") << "cut";
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("a folder") << "folder";
+}
+
+void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase()
+{
+    QFETCH(QString, kind);
+    TestDatabase db;
+    db.insert("inrxx", {"", QStringLiteral(u"张三"), "", "", "", "", "", "", "", ""});
+    fillAddressBook(db, 300);
+    const QByteArray live = contents(db.path());
+
+    QTemporaryDir elsewhere;
+    QString chosen = elsewhere.filePath("chosen.bak");
+    if (kind == "text") {
+        write(chosen, QStringLiteral(u"单位名称,收件人姓名\n顺丰,张三\n").toUtf8());
+    } else if (kind == "empty") {
+        write(chosen, {});
+    } else if (kind == "cut") {
+        write(chosen, live.left(live.size() / 2));
+    } else if (kind == "missing") {
+        chosen = elsewhere.filePath("gone.bak");
+    } else if (kind == "folder") {
+        chosen = elsewhere.path();
+    } else {
+        auto other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(chosen);
+        QVERIFY(other.open());
+        QSqlQuery q(other);
+        QVERIFY(q.exec(QStringLiteral(u"create table outrxx (单位名称 text)")));
+        QVERIFY(q.exec(QStringLiteral(u"create table excel (单位名称 text)")));
+        if (kind == "short inrxx")
+            QVERIFY(q.exec(QStringLiteral(u"create table inrxx (单位名称, 收件人姓名, 目的地)")));
+        q.finish();
+        other.close();
+        other = {};
+        QSqlDatabase::removeDatabase("other");
+    }
+    const QStringList chosenFolder = filesIn(elsewhere.path());
+
+    MainQueries program;
+    program.reopen();
+    int closes = 0;
+    QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::restore(chosen, db.path(), [&] {
+                                 ++closes;
+                                 program.connection.close();
+                             }));
+    QCOMPARE(closes, 0);
+    QCOMPARE(contents(db.path()), live);
+    QCOMPARE(filesIn(db.dir()), QStringList{"data.mdb"});
+    QCOMPARE(filesIn(elsewhere.path()), chosenFolder);
+    QVERIFY(program.connection.isOpen());
+    QCOMPARE(program.recipients.recordCount(), 301);
+    program.reopen();
+    QCOMPARE(program.recipients.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+}
+
+void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
+{
+    TestDatabase db;
+    db.insert("outrxx", {"", QStringLiteral(u"李四"), "", "", "", "", "", "", "2026", "1", "2"});
+    db.insert("inrxx", {"", "kept", "", "", "", "", "", "", "", ""});
+    MainQueries program;
+    program.reopen();
+    QTemporaryDir elsewhere;
+    const QString backup = elsewhere.filePath("monday.bak");
+    DatabaseBackup::backup(db.path(), backup);
+
+    program.recipients.append();
+    program.recipients.setField(QStringLiteral(u"收件人姓名"), "added later");
+    program.recipients.post();
+    program.sender.edit();
+    program.sender.setField(QStringLiteral(u"寄件人姓名"), "changed later");
+    program.sender.post();
+    const QStringList replacedRows = tablesOf(db.path());
+    const QByteArray replaced = contents(db.path());
+
+    int closes = 0;
+    DatabaseBackup::restore(backup, db.path(), [&] {
+        ++closes;
+        // Still the old file at the moment the connection goes.
+        QCOMPARE(contents(db.path()), replaced);
+        program.connection.close();
+    });
+    QCOMPARE(closes, 1);
+    QCOMPARE(tablesOf(db.path()), tablesOf(backup));
+    QCOMPARE(contents(DatabaseBackup::beforeRestorePath(db.path())), replaced);
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "data.mdb.before-restore"}));
+
+    // Started again: exactly what there was at the backup.
+    MainQueries again;
+    again.reopen();
+    QCOMPARE(again.recipients.recordCount(), 1);
+    QCOMPARE(again.recipients.field(QStringLiteral(u"收件人姓名")), "kept");
+    QCOMPARE(again.sender.field(QStringLiteral(u"寄件人姓名")), QStringLiteral(u"李四"));
+    again.connection.close();
+
+    // The kept file undoes a wrong choice.
+    DatabaseBackup::restore(DatabaseBackup::beforeRestorePath(db.path()), db.path());
+    QCOMPARE(tablesOf(db.path()), replacedRows);
+    QCOMPARE(names(db.rows("inrxx")), (QStringList{"kept", "added later"}));
+    QCOMPARE(tablesOf(DatabaseBackup::beforeRestorePath(db.path())), tablesOf(backup));
+}
+
+void MaintenanceBackupTest::restoreThatFailsWhileWritingChangesNothing_data()
+{
+    QTest::addColumn<int>("chosenRows");
+    QTest::addColumn<int>("liveRows");
+    QTest::newRow("copy of the chosen file") << 2000 << 0;
+    QTest::newRow("keeping the replaced file") << 0 << 2000;
+}
+
+void MaintenanceBackupTest::restoreThatFailsWhileWritingChangesNothing()
+{
+    QFETCH(int, chosenRows);
+    QFETCH(int, liveRows);
+    QTemporaryDir elsewhere;
+    const QString chosen = elsewhere.filePath("big.bak");
+    {
+        TestDatabase source;
+        fillAddressBook(source, chosenRows + 1);
+        QVERIFY(QFile::copy(source.path(), chosen));
+    }
+    TestDatabase db;
+    fillAddressBook(db, liveRows + 1);
+    const QByteArray live = contents(db.path());
+    MainQueries program;
+    program.reopen();
+
+    int closes = 0;
+    {
+        const FileSizeLimit full(64 * 1024);
+        QVERIFY_THROWS_EXCEPTION(CommandError,
+                                 DatabaseBackup::restore(chosen, db.path(), [&] { ++closes; }));
+    }
+    QCOMPARE(closes, 0);
+    QCOMPARE(contents(db.path()), live);
+    QCOMPARE(filesIn(db.dir()), QStringList{"data.mdb"});
+    QVERIFY(program.connection.isOpen());
+}
+
+void MaintenanceBackupTest::commandLineRunsTheSameCode()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "at backup", "", "", "", "", "", "", "", ""});
+    const auto cli = [&](const QStringList& args, QByteArray* out = nullptr) {
+        QProcess p;
+        p.setWorkingDirectory(db.dir());
+        p.start(qEnvironmentVariable("SF_CLI"), args);
+        p.waitForFinished(60000);
+        if (out)
+            *out = p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QByteArray out;
+    QCOMPARE(cli({"backup", "monday"}, &out), 0);
+    QCOMPARE(out.trimmed(), QByteArray("monday.bak"));
+    QCOMPARE(cli({"backup", "tuesday.bak"}), 0);
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "monday.bak", "tuesday.bak"}));
+
+    db.insert("inrxx", {"", "after backup", "", "", "", "", "", "", "", ""});
+    const QByteArray changed = contents(db.path());
+    write(db.dir() + "/notes.txt", "hello");
+    QCOMPARE(cli({"restore", "notes.txt"}), 1);
+    QCOMPARE(contents(db.path()), changed);
+
+    QCOMPARE(cli({"restore", "monday.bak"}), 0);
+    QCOMPARE(names(db.rows("inrxx")), QStringList{"at backup"});
+    QCOMPARE(contents(db.dir() + "/data.mdb.before-restore"), changed);
+    QCOMPARE(cli({"backup"}), 2);
+}
+
+QTEST_GUILESS_MAIN(MaintenanceBackupTest)
+#include "maintenance_backup_test.moc"

@@ -1,0 +1,251 @@
+#include "maintenance/sjbf_form.h"
+#include "store/connection.h"
+#include "store/main_queries.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+const QString backupOk = QStringLiteral(u"数据备份成功！");
+const QString backupFailed = QStringLiteral(u"数据备份失败，请重试！");
+const QString restoreOk = QStringLiteral(u"数据恢复成功！");
+const QString restoreFailed = QStringLiteral(u"数据恢复失败，请重试！");
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+// Every row of the three tables, read through a connection of its own.
+QStringList tablesOf(const QString& path)
+{
+    Connection c;
+    c.openFile(path);
+    QStringList rows;
+    for (const QString& table : {"outrxx", "inrxx", "excel"}) {
+        QSqlQuery q = c.run({QStringLiteral("select * from %1 order by rowid").arg(table), {}});
+        while (q.next()) {
+            QStringList row{table};
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i).toString();
+            rows << row.join('|');
+        }
+    }
+    return rows;
+}
+
+QStringList filesIn(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+// The program as the window finds it: data.mdb open in the main queries.
+struct Running {
+    TestDatabase db;
+    MainQueries program;
+    ScriptedDialogs dialogs;
+    TSjbfForm form{program.connection};
+
+    Running()
+    {
+        db.insert("outrxx",
+                  {"", QStringLiteral(u"李四"), "", "", "", "", "", "", "2026", "3", "4"});
+        db.insert("inrxx", {"", QStringLiteral(u"张三"), "", "", "", "", "", "", "", ""});
+        program.reopen();
+        form.show();
+    }
+
+    void addRecipient(const QString& name)
+    {
+        program.recipients.append();
+        program.recipients.setField(QStringLiteral(u"收件人姓名"), name);
+        program.recipients.post();
+    }
+};
+
+} // namespace
+
+class MaintenanceWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowLooksAsDescribed();
+    void cancelInEitherDialogDoesNothing();
+    void backupWritesTheOpenDatabase();
+    void backupThatFailsSaysSo();
+    void restoreOfABackupEndsTheProgram();
+    void restoreOfNoDatabaseKeepsTheProgramWorking_data();
+    void restoreOfNoDatabaseKeepsTheProgramWorking();
+};
+
+void MaintenanceWindowTest::windowLooksAsDescribed()
+{
+    Running r;
+    TSjbfForm& f = r.form;
+    QCOMPARE(f.windowTitle(), QStringLiteral(u"数据库备份与恢复"));
+    QCOMPARE(f.size(), QSize(376, 116));
+    QCOMPARE(f.minimumSize(), f.maximumSize());
+    QCOMPARE(f.Label1->text(), QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"));
+    QCOMPARE(f.Label1->mapTo(&f, QPoint(0, 0)), QPoint(24, 26));
+    QCOMPARE(f.Label1->font().pixelSize(), 13);
+    QVERIFY(f.Label1->font().bold());
+    QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(f.Button1->objectName(), "Button1");
+    QCOMPARE(f.Button1->text(), QStringLiteral(u"数据库备份"));
+    QCOMPARE(QRect(f.Button1->mapTo(&f, QPoint(0, 0)), f.Button1->size()), QRect(64, 64, 110, 33));
+    QCOMPARE(f.Button2->text(), QStringLiteral(u"数据库恢复"));
+    QCOMPARE(QRect(f.Button2->mapTo(&f, QPoint(0, 0)), f.Button2->size()), QRect(216, 64, 110, 33));
+    QCOMPARE(f.Button2->font().pixelSize(), 15);
+    QVERIFY(f.Button2->font().bold());
+}
+
+void MaintenanceWindowTest::cancelInEitherDialogDoesNothing()
+{
+    Running r;
+    const QByteArray live = contents(r.db.path());
+    QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
+    r.dialogs.files << QString() << QString();
+    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    QCOMPARE(r.dialogs.shown.size(), 2);
+    QCOMPARE(r.dialogs.shown.at(0).kind, "save");
+    QCOMPARE(r.dialogs.shown.at(1).kind, "open");
+    QVERIFY(r.dialogs.messageTexts().isEmpty());
+    QVERIFY(r.program.connection.isOpen());
+    QCOMPARE(r.program.recipients.recordCount(), 1);
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(contents(r.db.path()), live);
+    QCOMPARE(filesIn(r.db.dir()), QStringList{"data.mdb"});
+}
+
+void MaintenanceWindowTest::backupWritesTheOpenDatabase()
+{
+    Running r;
+    QTemporaryDir elsewhere;
+    r.dialogs.files << elsewhere.filePath("monday");
+    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    QCOMPARE(r.dialogs.shown.at(0).title, QString());
+    QCOMPARE(r.dialogs.filters.at(0), QString());
+    QCOMPARE(r.dialogs.shown.at(1).title, QStringLiteral(u"提示"));
+    QCOMPARE(r.dialogs.messageTexts(), QStringList{backupOk});
+    QCOMPARE(filesIn(elsewhere.path()), QStringList{"monday.bak"});
+    QCOMPARE(tablesOf(elsewhere.filePath("monday.bak")), tablesOf(r.db.path()));
+
+    // A name that already ends in .bak replaces that file, without a question.
+    r.addRecipient(QStringLiteral(u"王五"));
+    r.dialogs.files << elsewhere.filePath("monday.bak");
+    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    QCOMPARE(r.dialogs.messageTexts(), (QStringList{backupOk, backupOk}));
+    QCOMPARE(filesIn(elsewhere.path()), QStringList{"monday.bak"});
+    QCOMPARE(tablesOf(elsewhere.filePath("monday.bak")), tablesOf(r.db.path()));
+    QVERIFY(r.program.connection.isOpen());
+    QVERIFY(r.form.isVisible());
+}
+
+void MaintenanceWindowTest::backupThatFailsSaysSo()
+{
+    Running r;
+    r.dialogs.files << r.db.dir() + "/no such folder/monday";
+    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    QCOMPARE(r.dialogs.messageTexts(), QStringList{backupFailed});
+    QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
+    QVERIFY(r.program.connection.isOpen());
+    QVERIFY(r.form.isVisible());
+}
+
+void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
+{
+    Running r;
+    QTemporaryDir elsewhere;
+    const QString backup = elsewhere.filePath("monday.bak");
+    r.dialogs.files << elsewhere.filePath("monday");
+    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    r.addRecipient(QStringLiteral(u"王五"));
+    r.program.sender.edit();
+    r.program.sender.setField(QStringLiteral(u"寄件人姓名"), QStringLiteral(u"赵六"));
+    r.program.sender.post();
+    r.dialogs.clear();
+
+    int messagesWhenEnded = -1;
+    connect(&r.form, &TSjbfForm::restoreSucceeded, this, [&] {
+        messagesWhenEnded = int(r.dialogs.messageTexts().size());
+        QVERIFY(!r.program.connection.isOpen());
+    });
+    r.dialogs.files << backup;
+    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    QCOMPARE(r.dialogs.shown.at(0).kind, "open");
+    QCOMPARE(r.dialogs.shown.at(0).title, QString());
+    QCOMPARE(r.dialogs.filters.at(0), QString());
+    QCOMPARE(r.dialogs.messageTexts(), QStringList{restoreOk});
+    QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
+    QCOMPARE(messagesWhenEnded, 1); // the program ends after the box
+    QVERIFY(!r.program.connection.isOpen());
+    QCOMPARE(r.program.recipients.rowCount(), 0);
+    QCOMPARE(tablesOf(r.db.path()), tablesOf(backup));
+    QVERIFY(QFile::exists(r.db.path() + ".before-restore"));
+
+    // Started again: the sender and recipients of the moment of the backup.
+    MainQueries again;
+    again.reopen();
+    QCOMPARE(again.sender.field(QStringLiteral(u"寄件人姓名")), QStringLiteral(u"李四"));
+    QCOMPARE(again.recipients.recordCount(), 1);
+    QCOMPARE(again.recipients.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+}
+
+void MaintenanceWindowTest::restoreOfNoDatabaseKeepsTheProgramWorking_data()
+{
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("text file") << QByteArray("hello, this is a letter\n") << QString();
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("database without inrxx") << QByteArray() << "drop table inrxx";
+}
+
+void MaintenanceWindowTest::restoreOfNoDatabaseKeepsTheProgramWorking()
+{
+    QFETCH(QByteArray, chosen);
+    QFETCH(QString, sql);
+    Running r;
+    QTemporaryDir elsewhere;
+    const QString path = elsewhere.filePath("chosen.bak");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(chosen);
+    f.close();
+    if (!sql.isEmpty()) {
+        TestDatabase other;
+        other.exec(sql);
+        QFile::remove(path);
+        QVERIFY(QFile::copy(other.path(), path));
+    }
+    const QByteArray live = contents(r.db.path());
+    QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
+
+    r.dialogs.files << path;
+    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    QCOMPARE(r.dialogs.messageTexts(), QStringList{restoreFailed});
+    QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(contents(r.db.path()), live);
+    QCOMPARE(filesIn(r.db.dir()), QStringList{"data.mdb"});
+
+    // The program goes on as before.
+    QVERIFY(r.program.connection.isOpen());
+    QCOMPARE(r.program.recipients.recordCount(), 1);
+    r.addRecipient(QStringLiteral(u"王五"));
+    QCOMPARE(r.db.rows("inrxx").size(), 2);
+}
+
+QTEST_MAIN(MaintenanceWindowTest)
+#include "maintenance_window_test.moc"
