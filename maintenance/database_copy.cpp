@@ -40,6 +40,10 @@ void online(const QString& from, const QString& to)
             QStringLiteral("%1: %2 -> %3")
                 .arg(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : finished)), from,
                      to));
+    // A copy of a WAL database would be one too, with its side files.
+    if (target.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
+        QStringList{QStringLiteral("delete")})
+        throw CommandError(QStringLiteral("cannot leave WAL mode: %1").arg(to));
 }
 
 void bytes(const QString& from, const QString& to)

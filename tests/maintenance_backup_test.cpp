@@ -117,6 +117,7 @@ private slots:
     void restoreRejectsWhatIsNoWaybillDatabase_data();
     void restoreRejectsWhatIsNoWaybillDatabase();
     void restoreReplacesAndKeepsThePrevious();
+    void restoreOfAWalDatabaseLeavesNoSideFiles();
     void restoreThatFailsWhileWritingChangesNothing_data();
     void restoreThatFailsWhileWritingChangesNothing();
     void commandLineRunsTheSameCode();
@@ -334,6 +335,23 @@ void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
     QCOMPARE(tablesOf(db.path()), replacedRows);
     QCOMPARE(names(db.rows("inrxx")), (QStringList{"kept", "added later"}));
     QCOMPARE(tablesOf(DatabaseBackup::beforeRestorePath(db.path())), tablesOf(backup));
+}
+
+void MaintenanceBackupTest::restoreOfAWalDatabaseLeavesNoSideFiles()
+{
+    QTemporaryDir elsewhere;
+    const QString chosen = elsewhere.filePath("wal.bak");
+    {
+        TestDatabase source;
+        source.exec("PRAGMA journal_mode=WAL");
+        source.insert("inrxx", {"", "from wal", "", "", "", "", "", "", "", ""});
+        QVERIFY(QFile::copy(source.path(), chosen));
+    }
+    TestDatabase db;
+    DatabaseBackup::restore(chosen, db.path());
+    QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "data.mdb.before-restore"}));
+    QCOMPARE(contents(db.path()).at(18), char(1)); // rollback journal
+    QCOMPARE(names(db.rows("inrxx")), QStringList{"from wal"});
 }
 
 void MaintenanceBackupTest::restoreThatFailsWhileWritingChangesNothing_data()
