@@ -124,6 +124,14 @@ QString Dataset::field(const QString& column) const
     return m_rows.at(m_current).values.value(c);
 }
 
+QString Dataset::value(int row, const QString& column) const
+{
+    const int c = columnIndex(column);
+    if (c < 0 || row < 0 || row >= m_rows.size())
+        return {};
+    return m_rows.at(row).values.value(c);
+}
+
 QString Dataset::tableName() const
 {
     static const QRegularExpression from(QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)"),

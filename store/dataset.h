@@ -38,6 +38,8 @@ public:
 
     QStringList columnNames() const { return m_columns; }
     QString field(const QString& column) const;
+    // Any row without moving the cursor; "" out of range.
+    QString value(int row, const QString& column) const;
 
     // Changes, each written to the file by post().
     void edit(); // on a dataset without rows this starts a new row

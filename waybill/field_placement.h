@@ -23,11 +23,10 @@ public:
     RecordRole role() const { return m_role; }
     const QString& column() const { return m_column; }
 
-    Pixels left() const { return {m_box.left()}; }
-    Pixels top() const { return {m_box.top()}; }
-    Pixels width() const { return {m_box.width()}; }
-    Pixels height() const { return {m_box.height()}; }
-    QRect box() const { return m_box; } // at rest, before auto-size
+    Pixels left() const { return {m_left}; }
+    Pixels top() const { return {m_top}; }
+    Pixels width() const { return {m_width}; } // at rest, before auto-size
+    Pixels height() const { return {m_height}; }
 
     Millimetres leftMm() const { return m_leftMm; }
     Millimetres topMm() const { return m_topMm; }
@@ -64,7 +63,7 @@ private:
     QString m_controlName;
     RecordRole m_role;
     QString m_column;
-    QRect m_box;
+    int m_left, m_top, m_width, m_height;
     Millimetres m_leftMm, m_topMm, m_widthMm, m_heightMm;
     QFont m_font;
     CharacterSet m_characterSet;

@@ -22,6 +22,9 @@ public:
 signals:
     void pictureClicked();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     const WaybillLayout& m_layout;
     PictureWidget* m_picture;

@@ -2,10 +2,12 @@
 
 #include "waybill/field_placement.h"
 
+#include <QRectF>
 #include <QStringList>
 #include <functional>
 
 class QImage;
+class QPaintDevice;
 class QPainter;
 class WaybillLayout;
 
@@ -27,9 +29,13 @@ void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage
 // LF deleted, split at CR. Empty text gives no lines.
 QStringList printedLines(const FieldPlacement& placement, const QString& text);
 
-// The placement's font resized so that its pixel size holds in the
-// painter's units on `painter`'s device.
-QFont fontForPainter(const QFont& font, const QPainter& painter);
+// Where a placement's white box lies for these lines, auto-sized, on
+// `device`.
+QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, QPaintDevice* device);
+
+// The placement's font resized so that its pixel size holds in painter
+// units of one layout pixel on `device`.
+QFont fontForDevice(const QFont& font, const QPaintDevice* device);
 // Pixel height of one line: the font's pixel size at 96 per inch.
 double lineHeight(const QFont& font);
 

@@ -1,0 +1,80 @@
+#include "waybill/blank_form_picture.h"
+
+#include "store/store_error.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void onError(j_common_ptr info)
+{
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+} // namespace
+
+DecodedJpeg decodeJpeg(const QByteArray& data)
+{
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = onError;
+    // Nothing with a destructor may live between setjmp and the decode.
+    DecodedJpeg* result = new DecodedJpeg;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        delete result;
+        throw CommandError(QStringLiteral("Cannot decode the picture: %1")
+                               .arg(QString::fromLocal8Bit(errors.message)));
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    result->image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = result->image.scanLine(int(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    if (info.saw_JFIF_marker) {
+        result->densityUnit = info.density_unit;
+        result->densityX = info.X_density;
+        result->densityY = info.Y_density;
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    DecodedJpeg decoded = std::move(*result);
+    delete result;
+    return decoded;
+}
+
+// Resources of a static library must be pulled in by hand.
+static void initAssets()
+{
+    Q_INIT_RESOURCE(waybill_assets);
+}
+
+const QImage& blankFormPicture()
+{
+    static const QImage picture = [] {
+        initAssets();
+        QFile file(QStringLiteral(":/waybill/sf_blank_form.jpg"));
+        if (!file.open(QIODevice::ReadOnly))
+            throw CommandError(QStringLiteral("The picture of the blank form is missing"));
+        return decodeJpeg(file.readAll()).image;
+    }();
+    return picture;
+}
