@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class WaybillLayout;
+
+// What a print window changes on its own layout: the shifts typed into its
+// two boxes and one font for every placement, with the font chooser's
+// memory of the last font chosen in that window.
+class LayoutAdjustments {
+public:
+    explicit LayoutAdjustments(WaybillLayout& layout);
+
+    // Empty text does nothing; text that is no whole number throws
+    // CommandError before anything moves. Positive moves right or down.
+    void shiftHorizontally(const QString& text);
+    void shiftVertically(const QString& text);
+
+    // The chooser's preselection: "MS Sans Serif" 8 pt until a font is
+    // chosen, although the placements start in 宋体.
+    const QFont& chooserFont() const { return m_chooserFont; }
+    void applyFont(const QFont& font);
+
+private:
+    WaybillLayout& m_layout;
+    QFont m_chooserFont;
+};
