@@ -1,0 +1,114 @@
+#include "app/app_info.h"
+#include "app/main_window.h"
+#include "support/main_window_driver.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+
+using namespace Drive;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowMenusAndGrid();
+    void clockShowsAfterTheFirstSecond();
+    void missingDatabaseIsReportedAndNotCreated();
+};
+
+static QStringList captions(const QList<QAction*>& actions)
+{
+    QStringList result;
+    for (const QAction* a : actions)
+        result << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return result;
+}
+
+void MainWindowTest::windowMenusAndGrid()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"A", QStringLiteral(u"张三"), "", "", "", "", "138", "", "", ""});
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    QCOMPARE(w.windowTitle(), QStringLiteral(u"鹿帆顺丰快递单打印软件 V5.22"));
+    QCOMPARE(w.centralWidget()->width(), 1017);
+    QCOMPARE(w.centralWidget()->height() + w.statusBar()->height(), 631);
+    QCOMPARE(captions(w.menuBar()->actions()),
+             (QStringList{QStringLiteral(u"寄件人信息"), QStringLiteral(u"收件人信息"),
+                          QStringLiteral(u"单张打印"), QStringLiteral(u"批量打印"),
+                          QStringLiteral(u"数据导入"), QStringLiteral(u"数据导出"),
+                          QStringLiteral(u"数据备份与恢复"), QStringLiteral(u"帮助主题"),
+                          QStringLiteral(u"退出软件")}));
+    auto* popup = find<QMenu>(&w, "PopupMenu1");
+    QCOMPARE(captions(popup->actions()),
+             (QStringList{QStringLiteral(u"新增记录"), QStringLiteral(u"修改记录"),
+                          QStringLiteral(u"删除记录"), "-", QStringLiteral(u"全部删除"), "-",
+                          QStringLiteral(u"单张打印"), QStringLiteral(u"批量打印"), "-",
+                          QStringLiteral(u"数据导入"), QStringLiteral(u"数据导出")}));
+    for (const QString& caption : captions(w.menuBar()->actions()) + captions(popup->actions()))
+        QVERIFY2(!caption.contains(QLatin1Char('&')), qPrintable(caption));
+
+    auto* grid = find<QTableView>(&w, "DBGridEh1");
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral(u"姓 名"));
+    QCOMPARE(grid->columnWidth(3), 230);
+    QCOMPARE(grid->toolTip(), QStringLiteral(u"双击可以修改收件人信息"));
+    QVERIFY(find(&w, "Panel1")->isHidden());
+    QVERIFY(find(&w, "Panel2")->isHidden());
+    QVERIFY(!find(&w, "Panel3")->isHidden());
+
+    // 寄件人信息 hides the editor; 收件人信息 brings back the bar, not the editor.
+    w.Button6Click();
+    w.N1Click();
+    QVERIFY(find(&w, "Panel2")->isHidden());
+    w.N2Click();
+    QVERIFY(!find(&w, "Panel3")->isHidden());
+    QVERIFY(find(&w, "Panel1")->isHidden());
+    QVERIFY(find(&w, "Panel2")->isHidden());
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+void MainWindowTest::clockShowsAfterTheFirstSecond()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    auto labels = w.statusBar()->findChildren<QLabel*>();
+    QCOMPARE(w.clockText(), QString());
+    w.setClock([] { return QDateTime(QDate(2026, 3, 8), QTime(9, 5, 7)); });
+    QTRY_COMPARE_WITH_TIMEOUT(w.clockText(), QStringLiteral(u" 今天是：2026年03月08日  09:05:07"),
+                              3000);
+    QStringList texts;
+    for (const QLabel* l : labels)
+        texts << l->text();
+    QVERIFY(texts.contains(QLatin1Char(' ') + AppInfo::webAddress));
+    QVERIFY(texts.contains(QStringLiteral(u"最佳分辨率：1024*768")));
+}
+
+void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        ScriptedDialogs dialogs;
+        TForm1 w;
+        QVERIFY(!w.databaseOpened());
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
+        QCOMPARE(dialogs.shown.at(0).title, AppInfo::title);
+        QVERIFY(dialogs.shown.at(0).text.endsWith(QLatin1Char('.')));
+    }
+    QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
+    QDir::setCurrent(previous);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
