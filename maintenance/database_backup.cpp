@@ -39,6 +39,8 @@ void backup(const QString& source, const QString& target)
 
 void restore(const QString& chosen, const QString& live, const std::function<void()>& beforeReplace)
 {
+    if (live.isEmpty())
+        throw CommandError(QStringLiteral("no database is open"));
     if (!QFileInfo(chosen).isFile())
         throw CommandError(QStringLiteral("no file %1").arg(chosen));
     StagedFile staged(live);

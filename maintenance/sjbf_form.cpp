@@ -1,35 +1,12 @@
 #include "maintenance/sjbf_form.h"
 
 #include "app/dialogs.h"
+#include "app/ui_fonts.h"
+#include "app/widgets.h"
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
 
-#include <QFrame>
-#include <QLabel>
-#include <QPushButton>
 #include <QScreen>
-
-namespace {
-
-QFont songti(int pixelSize)
-{
-    QFont font(QStringLiteral(u"宋体"));
-    font.setPixelSize(pixelSize);
-    font.setBold(true);
-    return font;
-}
-
-QPushButton* button(QWidget* parent, const QString& name, const QString& text, int x)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(x, 64, 110, 33);
-    b->setFont(songti(15));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
     : QDialog(parent), m_connection(mainConnection)
@@ -39,20 +16,18 @@ TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
     setFixedSize(376, 116);
     setModal(true);
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QFrame* panel = Widgets::sunkenPanel(this, QStringLiteral("Panel1"));
     panel->setGeometry(rect());
-
-    Label1 = new QLabel(QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"), panel);
+    Label1 =
+        Widgets::label(panel, QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"),
+                       24, 26, UiFonts::songti(13, true), Qt::red);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(songti(13));
-    Label1->setStyleSheet(QStringLiteral("color: red"));
-    Label1->move(24, 26);
-    Label1->adjustSize();
-
-    Button1 = button(panel, QStringLiteral("Button1"), QStringLiteral(u"数据库备份"), 64);
-    Button2 = button(panel, QStringLiteral("Button2"), QStringLiteral(u"数据库恢复"), 216);
+    Button1 = Widgets::button(panel, QStringLiteral("Button1"), QStringLiteral(u"数据库备份"), 64,
+                              64, 110, 33);
+    Button2 = Widgets::button(panel, QStringLiteral("Button2"), QStringLiteral(u"数据库恢复"), 216,
+                              64, 110, 33);
+    Button1->setFont(UiFonts::songti(15, true));
+    Button2->setFont(UiFonts::songti(15, true));
     connect(Button1, &QPushButton::clicked, this, &TSjbfForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TSjbfForm::Button2Click);
 }
