@@ -310,6 +310,9 @@ void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
     const QStringList replacedRows = tablesOf(db.path());
     const QByteArray replaced = contents(db.path());
 
+    QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::restore(backup, QString()));
+    QCOMPARE(filesIn(db.dir()), QStringList{"data.mdb"});
+
     int closes = 0;
     DatabaseBackup::restore(backup, db.path(), [&] {
         ++closes;
