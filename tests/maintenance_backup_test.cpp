@@ -338,6 +338,12 @@ void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
     QCOMPARE(tablesOf(db.path()), replacedRows);
     QCOMPARE(names(db.rows("inrxx")), (QStringList{"kept", "added later"}));
     QCOMPARE(tablesOf(DatabaseBackup::beforeRestorePath(db.path())), tablesOf(backup));
+
+    // A new computer: there is no database yet, so nothing to keep.
+    QTemporaryDir fresh;
+    DatabaseBackup::restore(backup, fresh.filePath("data.mdb"));
+    QCOMPARE(filesIn(fresh.path()), QStringList{"data.mdb"});
+    QCOMPARE(recipientNamesIn(fresh.filePath("data.mdb")), QStringList{"kept"});
 }
 
 void MaintenanceBackupTest::restoreOfAWalDatabaseLeavesNoSideFiles()
