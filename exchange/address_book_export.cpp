@@ -1,0 +1,53 @@
+#include "exchange/address_book_export.h"
+
+#include "exchange/biff8_writer.h"
+#include "exchange/sheet_error.h"
+#include "exchange/sheet_file.h"
+#include "exchange/xlsx_writer.h"
+#include "store/dataset.h"
+#include "store/store_error.h"
+
+namespace AddressBookExport {
+
+QString fileName(const QString& chosen)
+{
+    if (chosen.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive) ||
+        SheetFile::isXlsxName(chosen))
+        return chosen;
+    return chosen + QStringLiteral(".xls");
+}
+
+QString run(Dataset& recipients, const QString& chosen)
+{
+    if (!recipients.isOpen())
+        throw CommandError(QStringLiteral(u"收件人列表未打开，无法导出!"));
+    const QString name = fileName(chosen);
+    const int limit = SheetFile::isXlsxName(name) ? XlsxWriter::maxRows : Biff8Writer::maxRows;
+    const int count = recipients.recordCount();
+    if (count + 1 > limit)
+        throw CommandError(
+            QStringLiteral(u"共%1条收件人，超过一个工作表最多能容纳的%2条，未导出任何数据!")
+                .arg(count)
+                .arg(limit - 1));
+
+    SheetRows rows;
+    rows.reserve(count + 1);
+    rows.append(recipients.columnNames());
+    const int columns = recipients.columnCount();
+    for (int r = 0; r < count; ++r) {
+        QStringList values;
+        values.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            values.append(recipients.data(recipients.index(r, c)).toString());
+        rows.append(values);
+    }
+    try {
+        SheetFile::write(name, rows);
+    } catch (const SheetError& e) {
+        throw CommandError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
+    }
+    recipients.last();
+    return name;
+}
+
+} // namespace AddressBookExport

@@ -1,0 +1,433 @@
+#include "exchange/biff8_reader.h"
+
+#include "exchange/cell_text.h"
+#include "exchange/little_endian.h"
+#include "exchange/sheet_error.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+using LittleEndian::u16;
+using LittleEndian::u32;
+
+namespace {
+
+enum : std::uint16_t {
+    recFormula = 0x0006,
+    recEof = 0x000A,
+    recFilepass = 0x002F,
+    recContinue = 0x003C,
+    recBoundSheet = 0x0085,
+    recMulRk = 0x00BD,
+    recMulBlank = 0x00BE,
+    recRString = 0x00D6,
+    recSst = 0x00FC,
+    recLabelSst = 0x00FD,
+    recNumber = 0x0203,
+    recLabel = 0x0204,
+    recBoolErr = 0x0205,
+    recString = 0x0207,
+    recRk = 0x027E,
+    recBof = 0x0809,
+};
+
+constexpr int maxColumns = 256;
+
+[[noreturn]] void fail(const char* what)
+{
+    throw SheetError(std::string("workbook: ") + what);
+}
+
+struct Record {
+    std::uint16_t type = 0;
+    QByteArrayView data;
+};
+
+// Walks the records of the stream from an offset.
+class Records {
+public:
+    Records(const QByteArray& stream, qsizetype at) : m_stream(stream), m_at(at)
+    {
+        if (at < 0 || at > stream.size())
+            fail("record offset past the end");
+    }
+
+    std::optional<Record> next()
+    {
+        if (m_at + 4 > m_stream.size())
+            return std::nullopt;
+        const char* p = m_stream.constData() + m_at;
+        const std::uint16_t type = u16(p);
+        const std::uint16_t size = u16(p + 2);
+        if (m_at + 4 + size > m_stream.size())
+            fail("truncated record");
+        m_at += 4 + size;
+        return Record{type, QByteArrayView(p + 4, size)};
+    }
+
+    std::optional<Record> peek() const
+    {
+        Records copy = *this;
+        return copy.next();
+    }
+
+    // The record's data followed by its CONTINUE records.
+    QList<QByteArrayView> withContinues(const Record& first)
+    {
+        QList<QByteArrayView> parts{first.data};
+        while (auto r = peek()) {
+            if (r->type != recContinue)
+                break;
+            next();
+            parts.append(r->data);
+        }
+        return parts;
+    }
+
+private:
+    const QByteArray& m_stream;
+    qsizetype m_at;
+};
+
+// Reads across a record and its CONTINUE records. Character data that goes
+// on in the next part starts there with a fresh compressed/UTF-16 flag.
+class ContinuedData {
+public:
+    explicit ContinuedData(QList<QByteArrayView> parts) : m_parts(std::move(parts)) {}
+
+    std::uint8_t byte()
+    {
+        advanceIfAtEnd();
+        return std::uint8_t(m_parts[m_part][m_pos++]);
+    }
+    std::uint16_t word()
+    {
+        const std::uint16_t lo = byte();
+        return std::uint16_t(lo | (byte() << 8));
+    }
+    std::uint32_t dword()
+    {
+        const std::uint32_t lo = word();
+        return lo | (std::uint32_t(word()) << 16);
+    }
+    void skip(std::uint32_t count)
+    {
+        while (count) {
+            advanceIfAtEnd();
+            const auto n = std::min<qsizetype>(count, m_parts[m_part].size() - m_pos);
+            m_pos += n;
+            count -= std::uint32_t(n);
+        }
+    }
+
+    QString chars(int count, bool wide)
+    {
+        QString s;
+        s.reserve(std::min<qsizetype>(count, remaining()));
+        while (s.size() < count) {
+            if (m_pos == m_parts[m_part].size()) {
+                if (m_part + 1 >= m_parts.size())
+                    fail("string past the end of its record");
+                ++m_part;
+                m_pos = 0;
+                wide = byte() & 1;
+            }
+            const QByteArrayView part = m_parts[m_part];
+            const qsizetype want = count - s.size();
+            if (wide) {
+                const qsizetype n = std::min<qsizetype>(want, (part.size() - m_pos) / 2);
+                if (n == 0)
+                    fail("odd byte in a UTF-16 string");
+                for (qsizetype i = 0; i < n; ++i)
+                    s.append(QChar(u16(part.data() + m_pos + 2 * i)));
+                m_pos += 2 * n;
+            } else {
+                const qsizetype n = std::min<qsizetype>(want, part.size() - m_pos);
+                for (qsizetype i = 0; i < n; ++i)
+                    s.append(QChar(std::uint8_t(part[m_pos + i])));
+                m_pos += n;
+            }
+        }
+        return s;
+    }
+
+    // XLUnicodeRichExtendedString (SST) or, without runs, XLUnicodeString.
+    QString unicodeString()
+    {
+        const int count = word();
+        const std::uint8_t flags = byte();
+        const std::uint32_t runs = (flags & 0x08) ? word() : 0;
+        const std::uint32_t extra = (flags & 0x04) ? dword() : 0;
+        QString s = chars(count, flags & 0x01);
+        skip(4 * runs);
+        skip(extra);
+        return s;
+    }
+
+private:
+    qsizetype remaining() const
+    {
+        qsizetype n = m_parts[m_part].size() - m_pos;
+        for (qsizetype i = m_part + 1; i < m_parts.size(); ++i)
+            n += m_parts[i].size();
+        return n;
+    }
+    void advanceIfAtEnd()
+    {
+        while (m_pos == m_parts[m_part].size()) {
+            if (m_part + 1 >= m_parts.size())
+                fail("data past the end of its record");
+            ++m_part;
+            m_pos = 0;
+        }
+    }
+
+    QList<QByteArrayView> m_parts;
+    qsizetype m_part = 0;
+    qsizetype m_pos = 0;
+};
+
+double rkValue(std::uint32_t rk)
+{
+    double value;
+    if (rk & 0x02) {
+        value = double(std::int32_t(rk) >> 2);
+    } else {
+        const std::uint64_t bits = std::uint64_t(rk & 0xFFFFFFFC) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
+
+QString errorText(std::uint8_t code)
+{
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
+    default:
+        return QStringLiteral("#N/A");
+    }
+}
+
+QString boolErrText(std::uint8_t value, bool isError)
+{
+    if (isError)
+        return errorText(value);
+    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
+void requireSize(const Record& r, qsizetype size)
+{
+    if (r.data.size() < size)
+        fail("record too short");
+}
+
+void requireBiff8Bof(const std::optional<Record>& r)
+{
+    if (!r || r->type != recBof || r->data.size() < 4)
+        fail("no BOF record");
+    if (u16(r->data.data()) != 0x0600)
+        fail("not a BIFF8 workbook");
+}
+
+struct Globals {
+    std::vector<QString> strings;
+    qsizetype sheetOffset = -1;
+};
+
+Globals readGlobals(const QByteArray& stream, const QString& sheetName)
+{
+    Globals g;
+    Records records(stream, 0);
+    requireBiff8Bof(records.next());
+    while (auto r = records.next()) {
+        switch (r->type) {
+        case recEof:
+            if (g.sheetOffset < 0)
+                fail("no such sheet");
+            return g;
+        case recFilepass:
+            fail("the workbook is encrypted");
+        case recBoundSheet: {
+            requireSize(*r, 8);
+            ContinuedData d({r->data.sliced(6)});
+            const int count = d.byte();
+            const bool wide = d.byte() & 1;
+            const QString name = d.chars(count, wide);
+            const std::uint8_t kind = std::uint8_t(r->data[5]);
+            if (g.sheetOffset < 0 && kind == 0 && name.compare(sheetName, Qt::CaseInsensitive) == 0)
+                g.sheetOffset = u32(r->data.data());
+            break;
+        }
+        case recSst: {
+            requireSize(*r, 8);
+            const std::uint32_t unique = u32(r->data.data() + 4);
+            QList<QByteArrayView> parts = records.withContinues(*r);
+            parts[0] = parts[0].sliced(8);
+            ContinuedData d(std::move(parts));
+            // Each string takes at least three bytes, so the count cannot
+            // outgrow the stream.
+            if (qint64(unique) * 3 > stream.size())
+                fail("string table count out of range");
+            g.strings.reserve(unique);
+            for (std::uint32_t i = 0; i < unique; ++i)
+                g.strings.push_back(d.unicodeString());
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    fail("no EOF record");
+}
+
+class SheetCells {
+public:
+    void set(std::uint32_t row, std::uint32_t col, const QString& text)
+    {
+        if (col >= maxColumns)
+            fail("column out of range");
+        if (text.isEmpty())
+            return;
+        if (row >= m_rows.size())
+            m_rows.resize(row + 1);
+        QStringList& cells = m_rows[row];
+        while (cells.size() <= qsizetype(col))
+            cells.append(QString());
+        cells[col] = text;
+    }
+
+    SheetRows take() { return SheetRows(m_rows.begin(), m_rows.end()); }
+
+private:
+    std::vector<QStringList> m_rows;
+};
+
+SheetRows readCells(const QByteArray& stream, const Globals& g)
+{
+    Records records(stream, g.sheetOffset);
+    const auto bof = records.next();
+    requireBiff8Bof(bof);
+    if (u16(bof->data.data() + 2) != 0x0010)
+        fail("Sheet is not a worksheet");
+    SheetCells cells;
+    int depth = 1; // embedded charts bring their own BOF..EOF
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> pendingString;
+    while (auto r = records.next()) {
+        const char* p = r->data.data();
+        if (r->type == recBof) {
+            ++depth;
+            continue;
+        }
+        if (r->type == recEof) {
+            if (--depth == 0)
+                return cells.take();
+            continue;
+        }
+        if (depth != 1)
+            continue;
+        switch (r->type) {
+        case recLabelSst: {
+            requireSize(*r, 10);
+            const std::uint32_t index = u32(p + 6);
+            if (index >= g.strings.size())
+                fail("string index out of range");
+            cells.set(u16(p), u16(p + 2), g.strings[index]);
+            break;
+        }
+        case recLabel:
+        case recRString: {
+            requireSize(*r, 9);
+            QList<QByteArrayView> parts = records.withContinues(*r);
+            parts[0] = parts[0].sliced(6);
+            ContinuedData d(std::move(parts));
+            const int count = d.word();
+            const bool wide = d.byte() & 1;
+            cells.set(u16(p), u16(p + 2), d.chars(count, wide));
+            break;
+        }
+        case recNumber:
+            requireSize(*r, 14);
+            cells.set(u16(p), u16(p + 2), CellText::fromNumber(LittleEndian::f64(p + 6)));
+            break;
+        case recRk:
+            requireSize(*r, 10);
+            cells.set(u16(p), u16(p + 2), CellText::fromNumber(rkValue(u32(p + 6))));
+            break;
+        case recMulRk: {
+            requireSize(*r, 6);
+            const int count = int((r->data.size() - 6) / 6);
+            const int first = u16(p + 2);
+            for (int i = 0; i < count; ++i)
+                cells.set(u16(p), first + i, CellText::fromNumber(rkValue(u32(p + 4 + 6 * i + 2))));
+            break;
+        }
+        case recBoolErr:
+            requireSize(*r, 8);
+            cells.set(u16(p), u16(p + 2), boolErrText(std::uint8_t(p[6]), p[7] != 0));
+            break;
+        case recFormula: {
+            requireSize(*r, 14);
+            const std::uint32_t row = u16(p), col = u16(p + 2);
+            if (u16(p + 12) != 0xFFFF) {
+                cells.set(row, col, CellText::fromNumber(LittleEndian::f64(p + 6)));
+                break;
+            }
+            switch (std::uint8_t(p[6])) {
+            case 0:
+                pendingString = {row, col};
+                break;
+            case 1:
+                cells.set(row, col, boolErrText(std::uint8_t(p[8]), false));
+                break;
+            case 2:
+                cells.set(row, col, boolErrText(std::uint8_t(p[8]), true));
+                break;
+            default:
+                break; // empty text
+            }
+            break;
+        }
+        case recString: {
+            ContinuedData d(records.withContinues(*r));
+            const int count = d.word();
+            const bool wide = d.byte() & 1;
+            const QString text = d.chars(count, wide);
+            if (pendingString)
+                cells.set(pendingString->first, pendingString->second, text);
+            pendingString.reset();
+            break;
+        }
+        default: // BLANK, MULBLANK and formatting carry no text
+            break;
+        }
+    }
+    fail("sheet without EOF record");
+}
+
+} // namespace
+
+namespace Biff8Reader {
+
+SheetRows readSheet(const QByteArray& workbookStream, const QString& sheetName)
+{
+    return readCells(workbookStream, readGlobals(workbookStream, sheetName));
+}
+
+} // namespace Biff8Reader

@@ -1,0 +1,63 @@
+#include "exchange/sheet_file.h"
+
+#include "exchange/biff8_reader.h"
+#include "exchange/biff8_writer.h"
+#include "exchange/compound_file.h"
+#include "exchange/csv_reader.h"
+#include "exchange/sheet_error.h"
+#include "exchange/xlsx_reader.h"
+#include "exchange/xlsx_writer.h"
+#include "exchange/zip_archive.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// A recipient list is far smaller; anything bigger is not one.
+constexpr qint64 maxFileSize = 256ll << 20;
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw SheetError("cannot open " + path.toStdString());
+    if (file.size() > maxFileSize)
+        throw SheetError("file too large");
+    return file.readAll();
+}
+
+} // namespace
+
+namespace SheetFile {
+
+SheetRows read(const QString& path)
+{
+    const QByteArray bytes = readAll(path);
+    if (CompoundFile::looksLike(bytes))
+        return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
+                                      sheetName);
+    if (ZipArchive::looksLike(bytes))
+        return XlsxReader::readSheet(bytes, sheetName);
+    return CsvReader::read(bytes);
+}
+
+bool isXlsxName(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+}
+
+void write(const QString& path, const SheetRows& rows)
+{
+    if (isXlsxName(path)) {
+        XlsxWriter::write(path, rows);
+        return;
+    }
+    const QByteArray file = CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
+                                                            Biff8Writer::workbookStream(rows));
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit())
+        throw SheetError(out.errorString().toStdString());
+}
+
+} // namespace SheetFile

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "exchange/sheet_rows.h"
+
+#include <QString>
+
+class Connection;
+
+// The import of "导 入": the whole sheet is read first, then the content of
+// table excel is replaced in one transaction, so an import that fails at
+// any step leaves the rows of the previous one.
+class SheetImport {
+public:
+    enum class Outcome { Imported, NoPath, Unreadable, NoConnection, NotWritten };
+
+    explicit SheetImport(Connection& connection) : m_connection(connection) {}
+
+    // Reads the file named by the path box text (blanks around it ignored),
+    // reconnects the connection and replaces the rows of excel.
+    Outcome run(const QString& pathText);
+
+    static QString message(Outcome outcome);    // the window's text for it
+    QString detail() const { return m_detail; } // why it failed
+    int importedRows() const { return m_rows; }
+
+private:
+    void replaceImported(const SheetRows& recipients);
+
+    Connection& m_connection;
+    QString m_detail;
+    int m_rows = 0;
+};

@@ -1,0 +1,374 @@
+#include "exchange/biff8_reader.h"
+#include "exchange/biff8_writer.h"
+#include "exchange/cell_text.h"
+#include "exchange/compound_file.h"
+#include "exchange/little_endian.h"
+#include "exchange/recipient_sheet.h"
+#include "exchange/sheet_error.h"
+#include "exchange/sheet_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+using LittleEndian::put16;
+using LittleEndian::put32;
+
+namespace {
+
+QString dataFile(const QString& name)
+{
+    return QStringLiteral(SF_TEST_DATA_DIR "/") + name;
+}
+
+SheetRows expectedRecipients()
+{
+    QFile f(dataFile(QStringLiteral("recipients_expected.json")));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("recipients_expected.json missing");
+    SheetRows rows;
+    for (const auto& row : QJsonDocument::fromJson(f.readAll()).array()) {
+        QStringList values;
+        for (const auto& v : row.toArray())
+            values << v.toString();
+        rows << values;
+    }
+    return rows;
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+// Hand-built BIFF8 streams for records no sample program writes on demand.
+class Biff {
+public:
+    Biff& rec(std::uint16_t type, const QByteArray& data)
+    {
+        put16(bytes, type);
+        put16(bytes, std::uint32_t(data.size()));
+        bytes.append(data);
+        return *this;
+    }
+    static QByteArray bof(std::uint16_t kind)
+    {
+        QByteArray d;
+        put16(d, 0x0600);
+        put16(d, kind);
+        d.append(12, '\0');
+        return d;
+    }
+    static QByteArray cell(int row, int col)
+    {
+        QByteArray d;
+        put16(d, row);
+        put16(d, col);
+        put16(d, 15);
+        return d;
+    }
+    QByteArray bytes;
+};
+
+// Globals with one sheet "Sheet1" and the given SST records; the sheet's
+// records follow.
+QByteArray workbook(const QList<std::pair<std::uint16_t, QByteArray>>& sst,
+                    const QList<std::pair<std::uint16_t, QByteArray>>& sheet,
+                    const QByteArray& beforeSheet = {})
+{
+    Biff g;
+    g.rec(0x0809, Biff::bof(5));
+    g.bytes.append(beforeSheet);
+    const qsizetype offsetAt = g.bytes.size() + 4;
+    QByteArray bs;
+    put32(bs, 0);
+    bs.append('\0');
+    bs.append('\0');
+    bs.append(char(6));
+    bs.append('\0');
+    bs.append("Sheet1");
+    g.rec(0x0085, bs);
+    for (const auto& [type, data] : sst)
+        g.rec(type, data);
+    g.rec(0x000A, {});
+    LittleEndian::set32(g.bytes, offsetAt, std::uint32_t(g.bytes.size()));
+    Biff s;
+    s.rec(0x0809, Biff::bof(0x10));
+    for (const auto& [type, data] : sheet)
+        s.rec(type, data);
+    s.rec(0x000A, {});
+    return g.bytes + s.bytes;
+}
+
+} // namespace
+
+class ExchangeReaderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sheetsOfOtherPrograms_data();
+    void sheetsOfOtherPrograms();
+    void titlesInAnyOrderWithExtraColumns();
+    void noSheet1OrMissingTitleFails();
+    void numbersReadAsText();
+    void sstStringsSwitchWidthAtContinue();
+    void cellRecordsOfEveryKind();
+    void encryptedWorkbookIsRefused();
+    void compoundFileRoundTripsLargeStreams();
+    void damagedCompoundFilesFail();
+    void truncatedFilesFailCleanly();
+    void keptFuzzCasesFailCleanly();
+};
+
+void ExchangeReaderTest::sheetsOfOtherPrograms_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char* f :
+         {"xlwt_recipients.xls", "sheetjs_recipients.xls", "libreoffice_recipients.xls",
+          "sheetjs_recipients.xlsx", "libreoffice_recipients.xlsx", "recipients_utf8_bom.csv",
+          "recipients_gb18030.csv"})
+        QTest::newRow(f) << QString::fromLatin1(f);
+}
+
+void ExchangeReaderTest::sheetsOfOtherPrograms()
+{
+    QFETCH(QString, file);
+    const SheetRows got = RecipientSheet::recipients(SheetFile::read(dataFile(file)));
+    SheetRows want = expectedRecipients();
+    // SheetJS writes .xls text as LABEL records of at most 255 characters.
+    if (file == QStringLiteral("sheetjs_recipients.xls"))
+        want[2][3].truncate(255);
+    else
+        QCOMPARE(got[2][3].size(), 9000); // several CONTINUE records in .xls
+    QCOMPARE(got.size(), want.size());
+    for (qsizetype r = 0; r < want.size(); ++r)
+        QCOMPARE(got[r], want[r]);
+}
+
+void ExchangeReaderTest::titlesInAnyOrderWithExtraColumns()
+{
+    const SheetRows got =
+        RecipientSheet::recipients(SheetFile::read(dataFile(QStringLiteral("xlwt_reordered.xls"))));
+    QCOMPARE(got, expectedRecipients());
+}
+
+void ExchangeReaderTest::noSheet1OrMissingTitleFails()
+{
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             SheetFile::read(dataFile(QStringLiteral("xlwt_no_sheet1.xls"))));
+    const SheetRows sheet = SheetFile::read(dataFile(QStringLiteral("xlwt_missing_title.xls")));
+    QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients(sheet));
+    QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients({}));
+    QVERIFY_THROWS_EXCEPTION(SheetError, SheetFile::read(QStringLiteral("/nonexistent/x.xls")));
+}
+
+void ExchangeReaderTest::numbersReadAsText()
+{
+    QCOMPARE(CellText::fromNumber(13800138000.0), QStringLiteral("13800138000"));
+    QCOMPARE(CellText::fromNumber(518000.0), QStringLiteral("518000"));
+    QCOMPARE(CellText::fromNumber(-3.0), QStringLiteral("-3"));
+    QCOMPARE(CellText::fromNumber(2.5), QStringLiteral("2.5"));
+    QCOMPARE(CellText::fromNumber(0.1), QStringLiteral("0.1"));
+    QCOMPARE(CellText::fromNumber(1e15), QStringLiteral("1e+15"));
+}
+
+void ExchangeReaderTest::sstStringsSwitchWidthAtContinue()
+{
+    // "ab" compressed in the SST, then "中文" as UTF-16 in the CONTINUE, then
+    // a second string whose header starts the next CONTINUE.
+    QByteArray sst;
+    put32(sst, 2);
+    put32(sst, 2);
+    put16(sst, 4);
+    sst.append('\0');
+    sst.append("ab");
+    QByteArray cont;
+    cont.append(char(1));
+    put16(cont, 0x4E2D);
+    put16(cont, 0x6587);
+    QByteArray cont2;
+    put16(cont2, 1);
+    cont2.append(char(8)); // rich text: one run after the text
+    put16(cont2, 1);
+    cont2.append('z');
+    cont2.append(4, '\0');
+    QByteArray l0 = Biff::cell(0, 0), l1 = Biff::cell(0, 1);
+    put32(l0, 0);
+    put32(l1, 1);
+    const QByteArray stream =
+        workbook({{0x00FC, sst}, {0x003C, cont}, {0x003C, cont2}}, {{0x00FD, l0}, {0x00FD, l1}});
+    const SheetRows rows = Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"));
+    QCOMPARE(rows, SheetRows({{QStringLiteral(u"ab中文"), QStringLiteral("z")}}));
+}
+
+void ExchangeReaderTest::cellRecordsOfEveryKind()
+{
+    QByteArray number = Biff::cell(0, 0);
+    number.append(QByteArray::fromHex("000000000000F83F")); // 1.5
+    QByteArray rkInt = Biff::cell(0, 1);
+    put32(rkInt, (12345u << 2) | 2);
+    QByteArray rkCents = Biff::cell(0, 2);
+    put32(rkCents, (1234u << 2) | 3); // 12.34
+    QByteArray mulrk;
+    put16(mulrk, 1);
+    put16(mulrk, 0);
+    for (std::uint32_t v : {7u, 8u}) {
+        put16(mulrk, 15);
+        put32(mulrk, (v << 2) | 2);
+    }
+    put16(mulrk, 1);
+    QByteArray boolean = Biff::cell(1, 2);
+    boolean.append(char(1));
+    boolean.append('\0');
+    QByteArray error = Biff::cell(1, 3);
+    error.append(char(0x2A));
+    error.append(char(1));
+    QByteArray formulaText = Biff::cell(2, 0);
+    formulaText.append(QByteArray::fromHex("0000000000 00FFFF"));
+    formulaText.append(QByteArray(6, '\0'));
+    QByteArray string;
+    put16(string, 3);
+    string.append('\0');
+    string.append("abc");
+    QByteArray formulaNumber = Biff::cell(2, 1);
+    formulaNumber.append(QByteArray::fromHex("0000000000002440")); // 10
+    formulaNumber.append(QByteArray(6, '\0'));
+    QByteArray formulaEmpty = Biff::cell(2, 2);
+    formulaEmpty.append(QByteArray::fromHex("030000000000FFFF"));
+    formulaEmpty.append(QByteArray(6, '\0'));
+    QByteArray label = Biff::cell(3, 0);
+    put16(label, 2);
+    label.append(char(1));
+    put16(label, 0x5F20);
+    put16(label, 0x4E09);
+    QByteArray blank = Biff::cell(3, 1);
+    QByteArray mulblank;
+    put16(mulblank, 3);
+    put16(mulblank, 2);
+    put16(mulblank, 15);
+    put16(mulblank, 15);
+    put16(mulblank, 3);
+    // An embedded chart's cells are not the sheet's.
+    QByteArray chartLabel = Biff::cell(5, 0);
+    put16(chartLabel, 1);
+    chartLabel.append('\0');
+    chartLabel.append('x');
+
+    const QByteArray stream = workbook({}, {{0x0203, number},
+                                            {0x027E, rkInt},
+                                            {0x027E, rkCents},
+                                            {0x00BD, mulrk},
+                                            {0x0205, boolean},
+                                            {0x0205, error},
+                                            {0x0006, formulaText},
+                                            {0x0207, string},
+                                            {0x0006, formulaNumber},
+                                            {0x0006, formulaEmpty},
+                                            {0x0204, label},
+                                            {0x0201, blank},
+                                            {0x00BE, mulblank},
+                                            {0x0809, Biff::bof(0x20)},
+                                            {0x0204, chartLabel},
+                                            {0x000A, {}}});
+    const SheetRows rows = Biff8Reader::readSheet(stream, QStringLiteral("sheet1"));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0], QStringList({"1.5", "12345", "12.34"}));
+    QCOMPARE(rows[1], QStringList({"7", "8", "TRUE", "#N/A"}));
+    QCOMPARE(rows[2], QStringList({"abc", "10"}));
+    QCOMPARE(rows[3], QStringList({QStringLiteral(u"张三")}));
+}
+
+void ExchangeReaderTest::encryptedWorkbookIsRefused()
+{
+    QByteArray filepass;
+    put16(filepass, 1);
+    filepass.append(52, '\0');
+    Biff b;
+    b.rec(0x002F, filepass);
+    const QByteArray stream = workbook({}, {}, b.bytes);
+    QVERIFY_THROWS_EXCEPTION(SheetError, Biff8Reader::readSheet(stream, QStringLiteral("Sheet1")));
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             Biff8Reader::readSheet(workbook({}, {}), QStringLiteral("Sheet2")));
+}
+
+void ExchangeReaderTest::compoundFileRoundTripsLargeStreams()
+{
+    // Eight MiB needs more FAT sectors than the header lists: the DIFAT.
+    for (qsizetype size : {qsizetype(4096), qsizetype(5000), qsizetype(8 << 20)}) {
+        QByteArray stream(size, '\0');
+        for (qsizetype i = 0; i < size; ++i)
+            stream[i] = char((i * 131) >> 3);
+        const QByteArray file = CompoundFile::writeSingleStream(QStringLiteral("Workbook"), stream);
+        QCOMPARE(file.size() % 512, 0);
+        QCOMPARE(CompoundFile::readStream(file, QStringLiteral("workbook")), stream);
+        QVERIFY_THROWS_EXCEPTION(SheetError,
+                                 CompoundFile::readStream(file, QStringLiteral("Book")));
+    }
+    QVERIFY_THROWS_EXCEPTION(SheetError, CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
+                                                                         QByteArray(100, 'x')));
+}
+
+void ExchangeReaderTest::damagedCompoundFilesFail()
+{
+    const QByteArray good =
+        CompoundFile::writeSingleStream(QStringLiteral("Workbook"), QByteArray(6000, 'x'));
+    const qsizetype fat = 512; // sector 0 holds the FAT
+    // The stream starts in sector 2 (FAT, directory, data); make it loop.
+    QByteArray loop = good;
+    LittleEndian::set32(loop, fat + 4 * 3, 2);
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             CompoundFile::readStream(loop, QStringLiteral("Workbook")));
+    QByteArray past = good;
+    LittleEndian::set32(past, fat + 4 * 3, 100000);
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             CompoundFile::readStream(past, QStringLiteral("Workbook")));
+    QByteArray huge = good; // stream size far beyond the file
+    LittleEndian::set32(huge, 512 * 2 + 128 + 120, 0x7FFFFFF0);
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             CompoundFile::readStream(huge, QStringLiteral("Workbook")));
+    QByteArray fatCount = good;
+    LittleEndian::set32(fatCount, 44, 0xFFFFFF);
+    QVERIFY_THROWS_EXCEPTION(SheetError,
+                             CompoundFile::readStream(fatCount, QStringLiteral("Workbook")));
+}
+
+void ExchangeReaderTest::truncatedFilesFailCleanly()
+{
+    for (const char* name : {"sheetjs_recipients.xls", "xlwt_recipients.xls",
+                             "sheetjs_recipients.xlsx", "libreoffice_recipients.xls"}) {
+        const QByteArray whole = readBytes(dataFile(QString::fromLatin1(name)));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cut"));
+        for (qsizetype length = 0; length < whole.size(); length += 97 + length / 7) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(whole.left(length));
+            f.close();
+            try {
+                RecipientSheet::recipients(SheetFile::read(path));
+            } catch (const SheetError&) {
+            }
+        }
+    }
+}
+
+void ExchangeReaderTest::keptFuzzCasesFailCleanly()
+{
+    const QDir dir(QStringLiteral(SF_TEST_DATA_DIR "/fuzz"));
+    const QStringList cases = dir.entryList(QDir::Files);
+    QVERIFY(!cases.isEmpty());
+    for (const QString& name : cases) {
+        try {
+            RecipientSheet::recipients(SheetFile::read(dir.filePath(name)));
+        } catch (const SheetError&) {
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(ExchangeReaderTest)
+#include "exchange_reader_test.moc"
