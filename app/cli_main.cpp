@@ -4,6 +4,7 @@
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
+#include "waybill/pdf_print_command.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -24,7 +25,8 @@ int usage()
     err() << "usage: sfwaybill-cli COMMAND [ARGS]\n"
              "  init                      create an empty data.mdb here\n"
              "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
-             "  restore FILE              replace data.mdb by the backup FILE\n";
+             "  restore FILE              replace data.mdb by the backup FILE\n"
+          << PdfPrintCommand::usage;
     err().flush();
     return 2;
 }
@@ -70,6 +72,7 @@ int main(int argc, char** argv)
         {QStringLiteral("init"), initCommand},
         {QStringLiteral("backup"), backupCommand},
         {QStringLiteral("restore"), restoreCommand},
+        {QStringLiteral("print"), PdfPrintCommand::run},
     };
     const auto it = commands.find(command);
     if (it == commands.end())

@@ -1,17 +1,23 @@
 // sfwaybill: creates every window once, in a fixed order, and runs until
 // the main window closes.
 #include "app/main_window.h"
+#include "app/program_windows.h"
+#include "waybill/font_substitutions.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("sfwaybill"));
+    installFontSubstitutions();
 
-    TForm1 form1;
-    if (!form1.databaseOpened())
+    ProgramWindows windows;
+    if (!windows.startupError().isEmpty()) {
+        QTextStream(stderr) << windows.startupError() << '\n';
         return 1;
-    form1.show();
+    }
+    windows.form1().show();
     return app.exec();
 }

@@ -89,9 +89,14 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate()
 {
     m_senderPanel->setSendingDate(m_clock().date());
-    m_opened = ErrorReport::run(this, [this] { m_queries.reopen(); });
-    if (m_opened)
-        m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
+    try {
+        m_queries.reopen();
+    } catch (const std::exception& e) {
+        m_openError = QString::fromUtf8(e.what());
+        ErrorReport::show(this, m_openError);
+        return;
+    }
+    m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
 }
 
 void TForm1::buildCommandBar(QWidget* area)

@@ -27,7 +27,8 @@ public:
     ~TForm1() override;
 
     // False when the database could not be opened at creation.
-    bool databaseOpened() const { return m_opened; }
+    bool databaseOpened() const { return m_openError.isEmpty(); }
+    QString openError() const { return m_openError; }
 
     MainQueries& queries() { return m_queries; }
     SenderPanel& senderPanel() { return *m_senderPanel; }
@@ -85,7 +86,7 @@ private:
 
     MainQueries m_queries;
     AddressBook m_book{m_queries};
-    bool m_opened = false;
+    QString m_openError;
 
     QFrame* m_commandBar = nullptr; // Panel3
     QLineEdit* m_nameSearch = nullptr;

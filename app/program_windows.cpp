@@ -1,0 +1,51 @@
+#include "app/program_windows.h"
+
+#include "app/error_report.h"
+#include "app/main_window.h"
+#include "maintenance/sjbf_form.h"
+#include "waybill/eplsf1_form.h"
+#include "waybill/plsf1_form.h"
+#include "waybill/sf1_form.h"
+
+#include <QCoreApplication>
+
+ProgramWindows::ProgramWindows()
+{
+    m_form1 = std::make_unique<TForm1>();
+    if (!m_form1->databaseOpened()) {
+        // Nothing else can work without the database; stop before any
+        // other window tries it and shows the same error again.
+        m_startupError = m_form1->openError();
+        return;
+    }
+    try {
+        create();
+    } catch (const std::exception& e) {
+        m_startupError = QString::fromUtf8(e.what());
+        ErrorReport::show(m_form1.get(), m_startupError);
+        return;
+    }
+    wire();
+}
+
+ProgramWindows::~ProgramWindows() = default;
+
+void ProgramWindows::create()
+{
+    TForm1* owner = m_form1.get();
+    MainQueries& main = owner->queries();
+    m_sjbf = std::make_unique<TSjbfForm>(main.connection, owner);
+    m_sf1 = std::make_unique<TSf1Form>(main.sender, main.recipients, owner);
+    m_plsf1 = std::make_unique<TPlsf1Form>(owner);
+    m_eplsf1 = std::make_unique<TEPlsf1Form>(owner);
+}
+
+void ProgramWindows::wire()
+{
+    m_form1->setWindows({nullptr, m_sjbf.get(), m_sf1.get(), m_plsf1.get()});
+    QObject::connect(m_sjbf.get(), &TSjbfForm::restoreSucceeded, m_form1.get(), [this] {
+        // The restored file is used from the next start.
+        m_sjbf->hide();
+        QCoreApplication::exit(0);
+    });
+}

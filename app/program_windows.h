@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class TForm1;
+class TSjbfForm;
+class TSf1Form;
+class TPlsf1Form;
+class TEPlsf1Form;
+
+// Every window of the program, created once in a fixed order and living
+// for the whole run; the main window comes first and opens the database.
+class ProgramWindows {
+public:
+    ProgramWindows();
+    ~ProgramWindows();
+
+    // Empty when every window could be created; otherwise the engine's
+    // text, already shown, and the program must end with status 1.
+    QString startupError() const { return m_startupError; }
+
+    TForm1& form1() { return *m_form1; }
+    TSjbfForm& sjbfForm() { return *m_sjbf; }
+    TSf1Form& sf1Form() { return *m_sf1; }
+    TPlsf1Form& plsf1Form() { return *m_plsf1; }
+    TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
+
+private:
+    void create();
+    void wire();
+
+    QString m_startupError;
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TSjbfForm> m_sjbf;
+    std::unique_ptr<TSf1Form> m_sf1;
+    std::unique_ptr<TPlsf1Form> m_plsf1;
+    std::unique_ptr<TEPlsf1Form> m_eplsf1;
+};
