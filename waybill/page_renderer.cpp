@@ -24,11 +24,21 @@ double autoWidth(const QFontMetricsF& metrics, const QStringList& lines)
     return std::ceil(widest) + 1;
 }
 
+// The font's own ascent at the line height. Hinted metrics round it to
+// whole device pixels, which moves text on a high-resolution page.
+double designAscent(const QFont& font)
+{
+    constexpr int reference = 1024;
+    QFont large = font;
+    large.setPixelSize(reference);
+    return QFontMetricsF(large).ascent() * lineHeight(font) / reference;
+}
+
 void drawLines(QPainter& painter, const FieldPlacement& placement, const QStringList& lines)
 {
     const QFont font = fontForDevice(placement.font(), painter.device());
     painter.setFont(font);
-    const QFontMetricsF metrics(font, painter.device());
+    const double ascent = designAscent(placement.font());
     const double step = lineHeight(placement.font());
     const QRectF box = boxFor(placement, lines, painter.device());
     painter.fillRect(box, Qt::white);
@@ -38,7 +48,7 @@ void drawLines(QPainter& painter, const FieldPlacement& placement, const QString
         if (lineTop + step > box.bottom() + lineTolerance)
             break;
         if (!lines.at(i).isEmpty())
-            painter.drawText(QPointF(box.left(), lineTop + metrics.ascent()), lines.at(i));
+            painter.drawText(QPointF(box.left(), lineTop + ascent), lines.at(i));
     }
 }
 

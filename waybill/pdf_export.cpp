@@ -5,18 +5,84 @@
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
+namespace {
+
+constexpr double pointsPerMillimetre = 72.0 / 25.4;
+
+// "[0 0 612.000000 397.000000]" as Qt wrote it, made exact with the same
+// length. The top edge stays where Qt put it, because Qt's drawing is
+// measured down from there.
+QByteArray exactBox(const QByteArray& qtBox, QSizeF exactPoints)
+{
+    const QList<QByteArray> parts = qtBox.mid(1, qtBox.size() - 2).simplified().split(' ');
+    if (parts.size() != 4)
+        return {};
+    const double top = parts.at(3).toDouble();
+    for (int decimals = 6; decimals >= 2; --decimals) {
+        const QByteArray box = "[0 " +
+                               QByteArray::number(top - exactPoints.height(), 'f', decimals) + ' ' +
+                               QByteArray::number(exactPoints.width(), 'f', decimals) + ' ' +
+                               QByteArray::number(top, 'g', 10);
+        if (box.size() < qtBox.size())
+            return box.leftJustified(qtBox.size() - 1, ' ') + ']';
+    }
+    return {};
+}
+
+// Qt 6.4 writes the page box in whole points (612 x 397 for 216 x 140 mm),
+// which adds up on continuous forms. Rewrites every page box in place;
+// nothing in the file moves, so its cross-reference table stays valid.
+void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+    static const QByteArray key("/MediaBox [");
+    constexpr qint64 chunk = 1 << 20;
+    constexpr qsizetype overlap = 64;
+    QList<QPair<qint64, QByteArray>> boxes; // file position of '[', its text
+    qint64 chunkStart = 0;                  // file position of data[0]
+    QByteArray data;
+    while (!file.atEnd()) {
+        const QByteArray tail = data.right(overlap);
+        chunkStart += data.size() - tail.size();
+        data = tail + file.read(chunk);
+        for (qsizetype at = data.indexOf(key); at >= 0; at = data.indexOf(key, at + 1)) {
+            const qsizetype open = at + key.size() - 1;
+            const qsizetype close = data.indexOf(']', open);
+            if (close < 0)
+                break;
+            const qint64 position = chunkStart + open;
+            if (boxes.isEmpty() || boxes.last().first < position)
+                boxes.append({position, data.mid(open, close + 1 - open)});
+        }
+    }
+    for (const auto& [position, qtBox] : boxes) {
+        const QByteArray exact = exactBox(qtBox, exactPoints);
+        if (exact.isEmpty())
+            continue;
+        file.seek(position);
+        file.write(exact);
+    }
+    if (!file.flush())
+        throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+}
+
+} // namespace
+
 void exportPdf(PageSource& pages, const QString& path)
 {
+    const QSizeF paper = WaybillLayout::paperSizeMm();
     {
         QPdfWriter writer(path);
         writer.setResolution(1200);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(WaybillLayout::paperSizeMm(), QPageSize::Millimeter),
-                        QPageLayout::Portrait, QMarginsF()));
+        writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),
+                                         QPageLayout::Portrait, QMarginsF()));
         writer.setCreator(QStringLiteral("sfwaybill"));
         QPainter painter;
         if (!painter.begin(&writer))
@@ -31,6 +97,8 @@ void exportPdf(PageSource& pages, const QString& path)
             pages.drawPage(painter, i);
             painter.restore();
         }
-        painter.end();
+        if (!painter.end())
+            throw CommandError(QStringLiteral("Cannot write %1").arg(path));
     }
+    writeExactPageBoxes(path, paper * pointsPerMillimetre);
 }
