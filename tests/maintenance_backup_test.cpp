@@ -39,7 +39,7 @@ QStringList tablesOf(const QString& path)
     Connection c;
     c.openFile(path);
     QStringList rows;
-    for (const QString& table : {"outrxx", "inrxx", "excel"}) {
+    for (const char* table : {"outrxx", "inrxx", "excel"}) {
         QSqlQuery q = c.run({QStringLiteral("select * from %1 order by rowid").arg(table), {}});
         while (q.next()) {
             QStringList row{table};
