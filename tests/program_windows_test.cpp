@@ -1,0 +1,93 @@
+#include "app/main_window.h"
+#include "app/program_windows.h"
+#include "maintenance/sjbf_form.h"
+#include "records/recipient_editor.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+#include "waybill/plsf1_form.h"
+#include "waybill/sf1_form.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class ProgramWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyWindowIsCreatedHidden();
+    void printCommandsStampThenPreviewTheirRows();
+    void startupWithoutDatabaseStopsAfterOneReport();
+};
+
+void ProgramWindowsTest::everyWindowIsCreatedHidden()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    QVERIFY(windows.startupError().isEmpty());
+    QCOMPARE(windows.sf1Form().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
+    QCOMPARE(windows.plsf1Form().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
+    QCOMPARE(windows.sjbfForm().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
+    QVERIFY(windows.sf1Form().isHidden());
+    QVERIFY(windows.plsf1Form().isHidden());
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
+{
+    TestDatabase db;
+    db.insert("outrxx", {"", QStringLiteral(u"王五"), "", "", "", "", "", "", "2020", "1", "1"});
+    db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    TForm1& main = windows.form1();
+
+    // A recipient added after start-up is on the batch pages.
+    main.Button6Click();
+    main.recipientEditor().findChild<QLineEdit*>("Edit9")->setText("b");
+    main.recipientEditor().findChild<QLineEdit*>("Edit10")->setText("x");
+    main.recipientEditor().findChild<QLineEdit*>("Edit13")->setText("1");
+    main.recipientEditor().Button3Click();
+
+    // Each window: its menu command previews, then the window is closed.
+    const auto runThenClose = [](QDialog& window) {
+        QTimer::singleShot(0, &window, [&window] {
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QMetaObject::invokeMethod(&window, "N1Click");
+            window.close();
+        });
+    };
+    runThenClose(windows.plsf1Form());
+    main.N6Click();
+    runThenClose(windows.sf1Form());
+    main.N5Click();
+    QCOMPARE(dialogs.previewPageCounts, (QList<int>{2, 1}));
+    const QStringList sender = db.rows("outrxx").at(0);
+    const QDate today = QDate::currentDate();
+    QCOMPARE(sender.mid(8),
+             (QStringList{QString::number(today.year()), QString::number(today.month()),
+                          QString::number(today.day())}));
+    QCOMPARE(sender.at(1), QStringLiteral(u"王五"));
+}
+
+void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        ScriptedDialogs dialogs;
+        ProgramWindows windows;
+        QVERIFY(!windows.startupError().isEmpty());
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
+    }
+    QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    QDir::setCurrent(previous);
+}
+
+QTEST_MAIN(ProgramWindowsTest)
+#include "program_windows_test.moc"
