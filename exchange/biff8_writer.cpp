@@ -111,7 +111,9 @@ public:
             const QString& s = m_strings[i];
             const bool narrow = fitsOneByte(s);
             const int charSize = narrow ? 1 : 2;
-            if (current.size() + 3 + charSize > maxRecordData)
+            // The header and the first character (a whole pair) stay together.
+            const bool pairFirst = !narrow && s.size() > 1 && s.at(0).isHighSurrogate();
+            if (current.size() + 3 + (pairFirst ? 4 : charSize) > maxRecordData)
                 flush();
             if (i % bucket == 0) {
                 const qsizetype inRecord = 4 + current.size();

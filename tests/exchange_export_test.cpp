@@ -1,0 +1,280 @@
+#include "exchange/address_book_export.h"
+#include "exchange/biff8_writer.h"
+#include "exchange/compound_file.h"
+#include "exchange/sheet_file.h"
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+#include "support/test_database.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <freexl.h>
+
+namespace {
+
+const QString rare = QString::fromUcs4(U"\U00020000"); // outside GBK
+const QString longText = QString(9000, QChar(u'长'));
+
+QString python()
+{
+    for (const QString& p : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess probe;
+        probe.start(p, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
+        if (probe.waitForFinished(20000) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0)
+            return p;
+    }
+    qFatal("no python3 with xlrd (python3-xlrd)");
+}
+
+// Sheet1 as python3-xlrd reads it; a non-text cell fails the read.
+SheetRows readWithXlrd(const QString& path)
+{
+    const QString script = QStringLiteral(R"(
+import json, sys, xlrd
+sheet = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)
+assert sheet.name == 'Sheet1'
+rows = []
+for r in range(sheet.nrows):
+    cells = sheet.row(r)
+    assert all(c.ctype in (0, 1) for c in cells)
+    rows.append([c.value for c in cells])
+sys.stdout.write(json.dumps(rows))
+)");
+    QProcess p;
+    p.start(python(), {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning("xlrd: %s", p.readAllStandardError().constData());
+    SheetRows rows;
+    for (const auto& row : QJsonDocument::fromJson(p.readAllStandardOutput()).array()) {
+        QStringList cells;
+        for (const auto& v : row.toArray())
+            cells << v.toString();
+        while (!cells.isEmpty() && cells.last().isEmpty())
+            cells.removeLast();
+        rows << cells;
+    }
+    return rows;
+}
+
+SheetRows readWithFreeXl(const QString& path)
+{
+    const void* handle = nullptr;
+    SheetRows rows;
+    if (freexl_open(QFile::encodeName(path).constData(), &handle) != FREEXL_OK)
+        return rows;
+    const char* name = nullptr;
+    unsigned int count = 0, height = 0;
+    unsigned short width = 0;
+    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) == FREEXL_OK && count >= 1 &&
+        freexl_get_worksheet_name(handle, 0, &name) == FREEXL_OK &&
+        QString::fromUtf8(name) == QStringLiteral("Sheet1") &&
+        freexl_select_active_worksheet(handle, 0) == FREEXL_OK &&
+        freexl_worksheet_dimensions(handle, &height, &width) == FREEXL_OK) {
+        for (unsigned int r = 0; r < height; ++r) {
+            QStringList cells;
+            for (unsigned short c = 0; c < width; ++c) {
+                FreeXL_CellValue cell;
+                QString text;
+                if (freexl_get_cell_value(handle, r, c, &cell) == FREEXL_OK &&
+                    (cell.type == FREEXL_CELL_SST_TEXT || cell.type == FREEXL_CELL_TEXT))
+                    text = QString::fromUtf8(cell.value.text_value);
+                cells << text;
+            }
+            while (!cells.isEmpty() && cells.last().isEmpty())
+                cells.removeLast();
+            rows << cells;
+        }
+    }
+    freexl_close(handle);
+    return rows;
+}
+
+QStringList recipient(const QString& name, const QString& mobile)
+{
+    return {QStringLiteral(u"公司"),
+            name,
+            QStringLiteral(u"深圳"),
+            QStringLiteral(u"地址"),
+            QStringLiteral("518000"),
+            QString(),
+            mobile,
+            QString(),
+            QStringLiteral("1"),
+            QString()};
+}
+
+SheetRows trimmed(SheetRows rows)
+{
+    for (QStringList& r : rows)
+        while (!r.isEmpty() && r.last().isEmpty())
+            r.removeLast();
+    return rows;
+}
+
+} // namespace
+
+class ExchangeExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void writtenXlsReadsBackEverywhere();
+    void exportsTheDatasetInItsOrder();
+    void exportsOnlyWhatASearchFound();
+    void fileNameRule();
+    void xlsxNameWritesXlsx();
+    void tooManyRowsAreRefusedBeforeWriting();
+    void unwritableFolderFails();
+};
+
+void ExchangeExportTest::writtenXlsReadsBackEverywhere()
+{
+    // FreeXL 1.0.6 cuts strings that go on over more than one CONTINUE
+    // record, so it reads the version whose long cell is one-byte text.
+    for (const QString& longCell : {longText, QString(9000, QChar(u'x'))}) {
+        SheetRows rows{Schema::recipientColumns()};
+        rows << QStringList{QStringLiteral(u"鹿帆"), rare + QStringLiteral(u"王"), QString(),
+                            longCell, QStringLiteral("ascii only")};
+        // Enough strings for several CONTINUE records and EXTSST buckets, with
+        // surrogate pairs falling on record boundaries somewhere.
+        for (int i = 0; i < 3000; ++i)
+            rows << QStringList{QStringLiteral(u"收件人%1").arg(i), rare.repeated(i % 5 + 1),
+                                QString::number(i)};
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("w.xls"));
+        SheetFile::write(path, rows);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(CompoundFile::readStream(f.readAll(), QStringLiteral("Workbook")).size() >= 4096);
+
+        const SheetRows want = trimmed(rows);
+        QCOMPARE(trimmed(SheetFile::read(path)), want);
+        QCOMPARE(readWithXlrd(path), want);
+        if (longCell != longText)
+            QCOMPARE(readWithFreeXl(path), want);
+    }
+}
+
+void ExchangeExportTest::exportsTheDatasetInItsOrder()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("inrxx"), recipient(QStringLiteral(u"张三"), QStringLiteral("1")));
+    db.insert(QStringLiteral("inrxx"), recipient(QStringLiteral(u"李四"), QStringLiteral("2")));
+    db.insert(QStringLiteral("inrxx"), recipient(rare, QStringLiteral("3")));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    d.setCurrentRow(1);
+    const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/book"));
+    QCOMPARE(written, db.dir() + QStringLiteral("/book.xls"));
+    QCOMPARE(d.currentRow(), 2);
+
+    const SheetRows got = readWithXlrd(written);
+    QCOMPARE(got.size(), 4);
+    QCOMPARE(got[0], Schema::recipientColumns());
+    QCOMPARE(got[1], trimmed({recipient(QStringLiteral(u"张三"), QStringLiteral("1"))})[0]);
+    QCOMPARE(got[3].at(1), rare);
+
+    // An empty book gives the title row alone.
+    db.exec(QStringLiteral("delete from inrxx"));
+    d.close();
+    d.open();
+    AddressBookExport::run(d, written);
+    QCOMPARE(SheetFile::read(written), SheetRows({Schema::recipientColumns()}));
+    QCOMPARE(d.currentRow(), -1);
+}
+
+void ExchangeExportTest::exportsOnlyWhatASearchFound()
+{
+    TestDatabase db;
+    for (const char* name : {"a1", "b", "a2"})
+        db.insert(QStringLiteral("inrxx"),
+                  recipient(QString::fromLatin1(name), QStringLiteral("9")));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::searchRecipientsByName(QStringLiteral("a")));
+    d.open();
+    const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/found.XLS"));
+    const SheetRows got = SheetFile::read(written);
+    QCOMPARE(got.size(), 3);
+    QCOMPARE(got[1].at(1), QStringLiteral("a1"));
+    QCOMPARE(got[2].at(1), QStringLiteral("a2"));
+}
+
+void ExchangeExportTest::fileNameRule()
+{
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book")), QStringLiteral("/t/book.xls"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book.xls")),
+             QStringLiteral("/t/book.xls"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/Book.XLS")),
+             QStringLiteral("/t/Book.XLS"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book.xlsx")),
+             QStringLiteral("/t/book.xlsx"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book.xls.bak")),
+             QStringLiteral("/t/book.xls.bak.xls"));
+}
+
+void ExchangeExportTest::xlsxNameWritesXlsx()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("inrxx"), recipient(rare + longText, QStringLiteral("13800138000")));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/book.xlsx"));
+    QFile f(written);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.read(4) == QByteArray("PK\x03\x04"));
+    const SheetRows want =
+        trimmed({Schema::recipientColumns(), recipient(rare + longText, "13800138000")});
+    QCOMPARE(trimmed(SheetFile::read(written)), want);
+    QCOMPARE(readWithXlrd(written), want);
+}
+
+void ExchangeExportTest::tooManyRowsAreRefusedBeforeWriting()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 65536) INSERT INTO inrxx (\"收件人姓名\") SELECT i FROM n"));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    QCOMPARE(d.recordCount(), 65536);
+    const QString path = db.dir() + QStringLiteral("/big.xls");
+    QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, path));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(d.currentRow(), 0);
+}
+
+void ExchangeExportTest::unwritableFolderFails()
+{
+    TestDatabase db;
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    QVERIFY_THROWS_EXCEPTION(CommandError,
+                             AddressBookExport::run(d, db.dir() + QStringLiteral("/no/such")));
+    QVERIFY_THROWS_EXCEPTION(CommandError,
+                             AddressBookExport::run(d, db.dir() + QStringLiteral("/no/such.xlsx")));
+    Dataset closed(c);
+    QVERIFY_THROWS_EXCEPTION(CommandError,
+                             AddressBookExport::run(closed, db.dir() + QStringLiteral("/c")));
+}
+
+QTEST_GUILESS_MAIN(ExchangeExportTest)
+#include "exchange_export_test.moc"
