@@ -85,6 +85,7 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setWidget(m_page);
+    m_scroll->installEventFilter(this);
 
     m_thumbnails =
         new PreviewThumbnails(m_pages, m_pageCount, pageSizeInPixels(), thumbnailWidth, this);
@@ -169,10 +170,11 @@ void PrintPreview::showPage(int index)
     updateIndicator();
 }
 
-void PrintPreview::resizeEvent(QResizeEvent* event)
+bool PrintPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::resizeEvent(event);
-    applyZoom();
+    if (watched == m_scroll && event->type() == QEvent::Resize)
+        applyZoom();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PrintPreview::setZoom(Zoom zoom)
@@ -184,7 +186,9 @@ void PrintPreview::setZoom(Zoom zoom)
 void PrintPreview::applyZoom()
 {
     const QSizeF page = m_page->pageSize();
-    const QSize room = m_scroll->viewport()->size() - QSize(2 * pageMargin, 2 * pageMargin);
+    // As if no scroll bars were shown, so that the fit does not depend on
+    // the zoom before it.
+    const QSize room = m_scroll->maximumViewportSize() - QSize(2 * pageMargin, 2 * pageMargin);
     double factor = logicalDpiX() / Pixels::perInch;
     if (m_zoom == Zoom::FitPage)
         factor = qMin(room.width() / page.width(), room.height() / page.height());

@@ -31,7 +31,7 @@ public:
     void showPage(int index); // clamped to the pages there are
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* addCommand(const QString& caption, const QString& name);

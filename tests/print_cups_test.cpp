@@ -1,0 +1,114 @@
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+#include "waybill/plsf1_form.h"
+#include "waybill/print_preview.h"
+#include "waybill/printing_job.h"
+
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+// Prints through a real CUPS queue of cups-pdf that scripts/test sets up:
+// SF_TEST_PRINTER names the queue, SF_TEST_PRINTER_OUT the folder where
+// cups-pdf writes the jobs of this user.
+class PrintCupsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void batchOfThreeReachesThePrinterOnWaybillPaper();
+};
+
+namespace {
+
+QStringList recipientRow(const QString& name)
+{
+    return {QStringLiteral(u"收件公司"), name,
+            QStringLiteral(u"北京"),     QStringLiteral(u"北京长安街2号"),
+            QStringLiteral("100000"),    QStringLiteral("010-5678"),
+            QStringLiteral("139"),       QStringLiteral(u"文件"),
+            QStringLiteral("1"),         QStringLiteral(u"轻放")};
+}
+
+// The newest file of `dir` whose name starts with `prefix`, once cups-pdf
+// has finished writing it.
+QString waitForOutput(const QDir& dir, const QString& prefix)
+{
+    QDeadlineTimer deadline(60000);
+    while (!deadline.hasExpired()) {
+        const QStringList found =
+            dir.entryList({prefix + QLatin1Char('*')}, QDir::Files, QDir::Time);
+        if (!found.isEmpty()) {
+            const QString path = dir.filePath(found.first());
+            const qint64 size = QFileInfo(path).size();
+            QTest::qWait(500);
+            if (size > 0 && QFileInfo(path).size() == size)
+                return path;
+        }
+        QTest::qWait(200);
+    }
+    return {};
+}
+
+} // namespace
+
+void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
+{
+    const QString queue = qEnvironmentVariable("SF_TEST_PRINTER");
+    const QDir out(qEnvironmentVariable("SF_TEST_PRINTER_OUT"));
+    if (queue.isEmpty())
+        QSKIP("no test printer queue; scripts/test starts one");
+
+    TestDatabase db;
+    db.insert(QStringLiteral("outrxx"),
+              {QStringLiteral(u"寄件公司"), QStringLiteral(u"张三"), QString(), QString(),
+               QString(), QString(), QString(), QString(), QStringLiteral("2026"),
+               QStringLiteral("12"), QStringLiteral("8")});
+    for (const QString& name :
+         {QStringLiteral(u"甲"), QStringLiteral(u"乙"), QStringLiteral(u"丙")})
+        db.insert(QStringLiteral("inrxx"), recipientRow(name));
+    ScriptedDialogs dialogs;
+    TPlsf1Form window;
+    window.show();
+
+    const QString title =
+        QStringLiteral("sfwaybill-cups-%1").arg(QCoreApplication::applicationPid());
+    // The user picks the queue in "设 置" and presses "打 印".
+    dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        job.setPrinterName(queue);
+        job.printer().setDocName(title);
+        PrintPreview preview(pages, job, parent);
+        preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+    });
+    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    QCOMPARE(dialogs.previewPageCounts, QList<int>{3});
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
+
+    const QString pdf = waitForOutput(out, title);
+    QVERIFY2(!pdf.isEmpty(), "cups-pdf wrote nothing");
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                           QStringLiteral("-l"), QStringLiteral("100"), pdf});
+    QVERIFY(info.waitForFinished());
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    QFile::remove(pdf);
+    QCOMPARE(QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text).captured(1),
+             QStringLiteral("3"));
+    auto sizes =
+        QRegularExpression(QStringLiteral("Page\\s+\\d+ size:\\s+([\\d.]+) x ([\\d.]+) pts"))
+            .globalMatch(text);
+    int pages = 0;
+    while (sizes.hasNext()) {
+        const auto m = sizes.next();
+        ++pages;
+        QVERIFY2(qAbs(m.captured(1).toDouble() - 612.28) < 0.1, qPrintable(m.captured(0)));
+        QVERIFY2(qAbs(m.captured(2).toDouble() - 396.85) < 0.1, qPrintable(m.captured(0)));
+    }
+    QCOMPARE(pages, 3);
+}
+
+QTEST_MAIN(PrintCupsTest)
+#include "print_cups_test.moc"

@@ -1,0 +1,287 @@
+#include "store/store_error.h"
+#include "support/scripted_dialogs.h"
+#include "waybill/page_source.h"
+#include "waybill/print_preview.h"
+#include "waybill/print_preview_thumbnails.h"
+#include "waybill/printing.h"
+#include "waybill/printing_job.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListView>
+#include <QPageRanges>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+// Numbered pages that count how often each is drawn.
+class CountingPages : public PageSource {
+public:
+    explicit CountingPages(int count) : m_count(count) {}
+
+    int pageCount() override { return m_count; }
+    void drawPage(QPainter& painter, int index) override
+    {
+        ++draws[index];
+        if (dynamic_cast<QPrinter*>(painter.device()))
+            ++printed[index];
+        painter.drawText(QPointF(100, 100), QStringLiteral("page %1").arg(index + 1));
+    }
+
+    QHash<int, int> draws;
+    QHash<int, int> printed; // drawn onto a printer
+
+private:
+    int m_count;
+};
+
+// "Pages: 3" and each page's size in points, as pdfinfo reports them.
+struct PdfInfo {
+    int pages = 0;
+    QList<QSizeF> sizes;
+};
+
+PdfInfo pdfInfo(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                        QStringLiteral("-l"), QStringLiteral("1000"), path});
+    if (!p.waitForFinished())
+        qFatal("pdfinfo did not run");
+    PdfInfo info;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    info.pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out).captured(1).toInt();
+    auto sizes =
+        QRegularExpression(QStringLiteral("Page\\s+\\d+ size:\\s+([\\d.]+) x ([\\d.]+) pts"))
+            .globalMatch(out);
+    while (sizes.hasNext()) {
+        const auto m = sizes.next();
+        info.sizes << QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    }
+    return info;
+}
+
+QAction* command(PrintPreview& preview, const char* name)
+{
+    auto* action = preview.findChild<QAction*>(QString::fromLatin1(name));
+    if (!action)
+        qFatal("no command %s", name);
+    return action;
+}
+
+QString indicator(PrintPreview& preview)
+{
+    return preview.findChild<QLabel*>(QStringLiteral("pageIndicator"))->text();
+}
+
+} // namespace
+
+class PrintPreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void toolbarAndStatusBar();
+    void opensLazilyOnTenThousandPages();
+    void keysAndCommandsPage();
+    void thumbnailsAreNumberedAndChooseThePage();
+    void zoomCommands();
+    void printGoesToPaperOfTheWaybillSize();
+    void printHonoursPageRangeAndCopies();
+    void cancelStopsTheLoop();
+    void noPrinterIsAnError();
+};
+
+void PrintPreviewTest::toolbarAndStatusBar()
+{
+    CountingPages pages(5);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    QCOMPARE(preview.windowTitle(), QStringLiteral(u"打印预览"));
+    QStringList captions;
+    for (QAction* a : preview.findChild<QToolBar*>()->actions())
+        if (!a->isSeparator())
+            captions << a->text();
+    QCOMPARE(captions, QStringList({QStringLiteral(u"合适大小"), QStringLiteral(u"合适宽度"),
+                                    QStringLiteral(u"缩放100%"), QStringLiteral(u"首 页"),
+                                    QStringLiteral(u"上一页"), QStringLiteral(u"下一页"),
+                                    QStringLiteral(u"末 页"), QStringLiteral(u"设 置"),
+                                    QStringLiteral(u"打 印"), QStringLiteral(u"关 闭")}));
+    QVERIFY(command(preview, "fitPage")->isChecked());
+    QCOMPARE(preview.zoom(), PrintPreview::Zoom::FitPage);
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 1/5 页"));
+    QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("reportTitle"))->text(), QString());
+    QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("building"))->text(), QString());
+}
+
+void PrintPreviewTest::opensLazilyOnTenThousandPages()
+{
+    CountingPages pages(10000);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QCoreApplication::processEvents();
+    QCOMPARE(preview.pageCount(), 10000);
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 1/10000 页"));
+    QVERIFY(pages.draws.value(0) >= 1);
+    QVERIFY2(pages.draws.size() < 50, qPrintable(QString::number(pages.draws.size())));
+    auto* thumbnails = qobject_cast<PreviewThumbnails*>(
+        preview.findChild<QListView*>(QStringLiteral("thumbnails"))->model());
+    QVERIFY(thumbnails->drawnCount() < 50);
+
+    command(preview, "lastPage")->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(pages.draws.value(9999) >= 1);
+    QVERIFY(pages.draws.size() < 100);
+}
+
+void PrintPreviewTest::keysAndCommandsPage()
+{
+    CountingPages pages(5);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    preview.show();
+    preview.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&preview));
+
+    QTest::keyClick(&preview, Qt::Key_PageDown);
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 2/5 页"));
+    QTest::keyClick(&preview, Qt::Key_End);
+    QCOMPARE(preview.currentPage(), 4);
+    QTest::keyClick(&preview, Qt::Key_PageDown); // stays on the last
+    QCOMPARE(preview.currentPage(), 4);
+    QTest::keyClick(&preview, Qt::Key_PageUp);
+    QCOMPARE(preview.currentPage(), 3);
+    QTest::keyClick(&preview, Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(preview.currentPage(), 0);
+    QTest::keyClick(&preview, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(preview.currentPage(), 4);
+    QTest::keyClick(&preview, Qt::Key_Home);
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 1/5 页"));
+
+    command(preview, "nextPage")->trigger();
+    command(preview, "nextPage")->trigger();
+    QCOMPARE(preview.currentPage(), 2);
+    command(preview, "previousPage")->trigger();
+    QCOMPARE(preview.currentPage(), 1);
+    command(preview, "lastPage")->trigger();
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 5/5 页"));
+    command(preview, "firstPage")->trigger();
+    QCOMPARE(preview.currentPage(), 0);
+
+    command(preview, "close")->trigger();
+    QVERIFY(!preview.isVisible());
+}
+
+void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
+{
+    CountingPages pages(30);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    auto* list = preview.findChild<QListView*>(QStringLiteral("thumbnails"));
+    QAbstractItemModel* model = list->model();
+    QCOMPARE(model->rowCount(), 30);
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("1"));
+    QCOMPARE(model->index(29, 0).data().toString(), QStringLiteral("30"));
+    QVERIFY(!model->index(7, 0).data(Qt::DecorationRole).value<QImage>().isNull());
+
+    const QModelIndex eighth = model->index(7, 0);
+    list->scrollTo(eighth);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(eighth).center());
+    QCOMPARE(preview.currentPage(), 7);
+    QCOMPARE(indicator(preview), QStringLiteral(u"第 8/30 页"));
+}
+
+void PrintPreviewTest::zoomCommands()
+{
+    CountingPages pages(1);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    preview.resize(1600, 500); // wide: the whole page fits by its height
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    const double fitPage = preview.zoomFactor();
+    command(preview, "fitWidth")->trigger();
+    QCOMPARE(preview.zoom(), PrintPreview::Zoom::FitWidth);
+    QVERIFY(preview.zoomFactor() > fitPage);
+    QVERIFY(!command(preview, "fitPage")->isChecked());
+    command(preview, "actualSize")->trigger();
+    QCOMPARE(preview.zoomFactor(), preview.logicalDpiX() / 96.0);
+    command(preview, "fitPage")->trigger();
+    QCOMPARE(preview.zoomFactor(), fitPage);
+}
+
+void PrintPreviewTest::printGoesToPaperOfTheWaybillSize()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    CountingPages pages(3);
+    PrintJob job;
+    job.setOutputFile(pdf);
+    PrintPreview preview(pages, job);
+    preview.show();
+    command(preview, "print")->trigger();
+    // Built anew for the printer; the preview stays open.
+    QCOMPARE(pages.printed, (QHash<int, int>{{0, 1}, {1, 1}, {2, 1}}));
+    QVERIFY(preview.isVisible());
+    QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("building"))->text(), QString());
+
+    const PdfInfo info = pdfInfo(pdf);
+    QCOMPARE(info.pages, 3);
+    QCOMPARE(info.sizes.size(), 3);
+    // Qt's PDF writer rounds the paper to whole points; CUPS gets it exact.
+    for (const QSizeF& size : info.sizes)
+        QCOMPARE(size, QSizeF(612, 397));
+}
+
+void PrintPreviewTest::printHonoursPageRangeAndCopies()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("range.pdf"));
+    CountingPages pages(5);
+    PrintJob job;
+    job.setOutputFile(pdf);
+    job.printer().setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    job.printer().setCopyCount(2);
+    job.printer().setCollateCopies(true);
+    QVERIFY(job.run(nullptr, pages));
+    QCOMPARE(pdfInfo(pdf).pages, 4);
+    QCOMPARE(pages.printed, (QHash<int, int>{{1, 2}, {2, 2}}));
+}
+
+void PrintPreviewTest::cancelStopsTheLoop()
+{
+    QTemporaryDir dir;
+    CountingPages pages(10);
+    QPrinter printer;
+    printer.setOutputFileName(dir.filePath(QStringLiteral("cancel.pdf")));
+    Printing::setUpPaper(printer);
+    int calls = 0;
+    QVERIFY(!Printing::printPages(pages, printer, [&](int done, int total) {
+        ++calls;
+        [&] { QCOMPARE(total, 10); }();
+        return done < 3;
+    }));
+    QCOMPARE(calls, 3);
+    QCOMPARE(pages.draws.size(), 3);
+}
+
+void PrintPreviewTest::noPrinterIsAnError()
+{
+    CountingPages pages(1);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QVERIFY_THROWS_EXCEPTION(CommandError, Printing::printPages(pages, printer));
+    QVERIFY_THROWS_EXCEPTION(CommandError, PrintJob().setPrinterName(QStringLiteral("no such")));
+}
+
+QTEST_MAIN(PrintPreviewTest)
+#include "print_preview_test.moc"
