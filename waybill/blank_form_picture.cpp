@@ -22,6 +22,10 @@ void onError(j_common_ptr info)
     std::longjmp(manager->jump, 1);
 }
 
+// Warnings (a cut-off file, bad data) are counted and turned into an error
+// below; nothing goes to the terminal.
+void onMessage(j_common_ptr) {}
+
 } // namespace
 
 DecodedJpeg decodeJpeg(const QByteArray& data)
@@ -30,6 +34,7 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
     ErrorManager errors{};
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = onError;
+    errors.base.output_message = onMessage;
     // Nothing with a destructor may live between setjmp and the decode.
     DecodedJpeg* result = new DecodedJpeg;
     if (setjmp(errors.jump)) {
@@ -55,9 +60,12 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
         result->densityY = info.Y_density;
     }
     jpeg_finish_decompress(&info);
+    const long warnings = errors.base.num_warnings;
     jpeg_destroy_decompress(&info);
     DecodedJpeg decoded = std::move(*result);
     delete result;
+    if (warnings > 0)
+        throw CommandError(QStringLiteral("The picture is damaged"));
     return decoded;
 }
 
