@@ -1,5 +1,6 @@
 // sfwaybill-cli: the program's commands without its windows, working on
 // data.mdb in the current directory. Messages go to standard error.
+#include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
@@ -26,7 +27,7 @@ int usage()
              "  init                      create an empty data.mdb here\n"
              "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
              "  restore FILE              replace data.mdb by the backup FILE\n"
-          << PdfPrintCommand::usage;
+          << ExchangeCommands::usage << PdfPrintCommand::usage;
     err().flush();
     return 2;
 }
@@ -73,6 +74,8 @@ int main(int argc, char** argv)
         {QStringLiteral("backup"), backupCommand},
         {QStringLiteral("restore"), restoreCommand},
         {QStringLiteral("print"), PdfPrintCommand::run},
+        {QStringLiteral("import"), ExchangeCommands::importSheet},
+        {QStringLiteral("export"), ExchangeCommands::exportAddressBook},
     };
     const auto it = commands.find(command);
     if (it == commands.end())

@@ -45,6 +45,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
 
 void SheetImport::replaceImported(const SheetRows& recipients)
 {
+    static const QString emptyText = QStringLiteral("");
     m_connection.beginTransaction();
     try {
         m_connection.execute(Statements::deleteImported());
@@ -54,8 +55,9 @@ void SheetImport::replaceImported(const SheetRows& recipients)
         if (!insert.prepare(Statements::insertImported({}).text))
             throw StoreError(insert.lastError().text());
         for (const QStringList& values : recipients) {
+            // An empty cell is stored as an empty text, not NULL.
             for (int i = 0; i < values.size(); ++i)
-                insert.bindValue(i, values.at(i));
+                insert.bindValue(i, values.at(i).isNull() ? emptyText : values.at(i));
             if (!insert.exec())
                 throw StoreError(insert.lastError().text());
         }

@@ -1,0 +1,215 @@
+#include "exchange/address_book_export.h"
+#include "exchange/sheet_file.h"
+#include "exchange/sheet_import.h"
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "support/test_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+using Outcome = SheetImport::Outcome;
+
+QString dataFile(const char* name)
+{
+    return QStringLiteral(SF_TEST_DATA_DIR "/") + QString::fromLatin1(name);
+}
+
+QList<QStringList> expectedRows()
+{
+    QFile f(dataFile("recipients_expected.json"));
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("recipients_expected.json missing");
+    QList<QStringList> rows;
+    for (const auto& row : QJsonDocument::fromJson(f.readAll()).array()) {
+        QStringList values;
+        for (const auto& v : row.toArray())
+            values << v.toString();
+        rows << values;
+    }
+    return rows;
+}
+
+const QStringList previous{"旧公司", "旧收件人", "", "旧地址", "", "", "139", "", "", ""};
+
+struct Cli {
+    int status = -1;
+    QString err;
+};
+
+Cli runCli(const QStringList& args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("SF_CLI"), args);
+    Cli r;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        r.status = p.exitCode();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class ExchangeImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void importReplacesTheList();
+    void pathIsTrimmedAndBlankPathRefused();
+    void failedReadKeepsThePreviousRows_data();
+    void failedReadKeepsThePreviousRows();
+    void failedWriteIsRolledBack();
+    void missingDatabaseReportsTheConnection();
+    void exportThenImportGivesEveryRowBack();
+    void commandLine();
+};
+
+void ExchangeImportTest::importReplacesTheList()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    QCOMPARE(import.run(dataFile("xlwt_recipients.xls")), Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(import.importedRows(), 4);
+    // The same file again: one copy, not two.
+    QCOMPARE(import.run(dataFile("libreoffice_recipients.xlsx")), Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(SheetImport::message(Outcome::Imported), QStringLiteral(u"批量导入EXCEL成功!"));
+}
+
+void ExchangeImportTest::pathIsTrimmedAndBlankPathRefused()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    QCOMPARE(import.run(QStringLiteral("   ")), Outcome::NoPath);
+    QCOMPARE(SheetImport::message(Outcome::NoPath), QStringLiteral(u"请正确选择相关路径！"));
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+    QCOMPARE(
+        import.run(QStringLiteral("  ") + dataFile("recipients_gb18030.csv") + QStringLiteral(" ")),
+        Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+}
+
+void ExchangeImportTest::failedReadKeepsThePreviousRows_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("no Sheet1") << dataFile("xlwt_no_sheet1.xls");
+    QTest::newRow("title missing") << dataFile("xlwt_missing_title.xls");
+    QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls");
+    QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR);
+    QTest::newRow("damaged") << dataFile("fuzz/header_only.xls");
+}
+
+void ExchangeImportTest::failedReadKeepsThePreviousRows()
+{
+    QFETCH(QString, path);
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    const Outcome outcome = import.run(path);
+    QCOMPARE(outcome, Outcome::Unreadable);
+    QVERIFY(!import.detail().isEmpty());
+    QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"批量导入EXCEL失败!"));
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+}
+
+void ExchangeImportTest::failedWriteIsRolledBack()
+{
+    TestDatabase db;
+    // A table that refuses the last row of the sheet, after the delete and
+    // the first rows went through.
+    db.exec(QStringLiteral("DROP TABLE excel"));
+    QStringList columns;
+    for (const QString& c : Schema::recipientColumns())
+        columns << QStringLiteral("\"%1\" TEXT").arg(c);
+    db.exec(QStringLiteral("CREATE TABLE excel (%1, CHECK (\"备注\" IS NOT '只有备注'))")
+                .arg(columns.join(QStringLiteral(", "))));
+    db.insert(QStringLiteral("excel"), previous);
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    QCOMPARE(import.run(dataFile("xlwt_recipients.xls")), Outcome::NotWritten);
+    QCOMPARE(SheetImport::message(Outcome::NotWritten), QStringLiteral(u"批量导入EXCEL失败!"));
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+}
+
+void ExchangeImportTest::missingDatabaseReportsTheConnection()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    Connection c;
+    c.open();
+    QVERIFY(QFile::rename(db.path(), db.path() + QStringLiteral(".away")));
+    SheetImport import(c);
+    const Outcome outcome = import.run(dataFile("xlwt_recipients.xls"));
+    QCOMPARE(outcome, Outcome::NoConnection);
+    QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"连接ACCESS失败!"));
+    QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+}
+
+void ExchangeImportTest::exportThenImportGivesEveryRowBack()
+{
+    TestDatabase db;
+    QList<QStringList> book = expectedRows();
+    book << QStringList{"", "只有名字", "", "", "", "", "", "", "", ""};
+    for (const QStringList& r : book)
+        db.insert(QStringLiteral("inrxx"), r);
+    Connection c;
+    c.open();
+    Dataset recipients(c);
+    recipients.setStatement(Statements::selectRecipients());
+    recipients.open();
+    for (const char* name : {"/book", "/book.xlsx"}) {
+        const QString written =
+            AddressBookExport::run(recipients, db.dir() + QString::fromLatin1(name));
+        Connection importWindow;
+        SheetImport import(importWindow);
+        QCOMPARE(import.run(written), Outcome::Imported);
+        QCOMPARE(db.rows(QStringLiteral("excel")), book);
+    }
+}
+
+void ExchangeImportTest::commandLine()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    Cli r = runCli({QStringLiteral("import"), dataFile("xlwt_no_sheet1.xls")});
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.contains(QStringLiteral(u"批量导入EXCEL失败!")));
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+
+    r = runCli({QStringLiteral("import"), dataFile("sheetjs_recipients.xlsx")});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.contains(QStringLiteral(u"批量导入EXCEL成功!")));
+    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+
+    db.insert(QStringLiteral("inrxx"), previous);
+    r = runCli({QStringLiteral("export"), QStringLiteral("out")});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.err.contains(QStringLiteral(u"成功导出全部数据!")));
+    QCOMPARE(SheetFile::read(db.dir() + QStringLiteral("/out.xls")),
+             SheetRows({Schema::recipientColumns(),
+                        {"旧公司", "旧收件人", "", "旧地址", "", "", "139"}}));
+    r = runCli({QStringLiteral("export"), QStringLiteral("missing/out")});
+    QCOMPARE(r.status, 1);
+    QVERIFY(!r.err.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(ExchangeImportTest)
+#include "exchange_import_test.moc"
