@@ -2,6 +2,7 @@
 // the main window closes.
 #include "app/main_window.h"
 #include "app/program_windows.h"
+#include "app/widgets.h"
 #include "waybill/font_substitutions.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
         QTextStream(stderr) << windows.startupError() << '\n';
         return 1;
     }
+    Widgets::centreOnScreen(&windows.form1());
     windows.form1().show();
     return app.exec();
 }

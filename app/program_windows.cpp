@@ -2,6 +2,7 @@
 
 #include "app/error_report.h"
 #include "app/main_window.h"
+#include "exchange/address_book_export.h"
 #include "maintenance/sjbf_form.h"
 #include "waybill/eplsf1_form.h"
 #include "waybill/plsf1_form.h"
@@ -43,6 +44,9 @@ void ProgramWindows::create()
 void ProgramWindows::wire()
 {
     m_form1->setWindows({nullptr, m_sjbf.get(), m_sf1.get(), m_plsf1.get()});
+    m_form1->setExporter([](Dataset& recipients, const QString& chosen) {
+        AddressBookExport::run(recipients, chosen);
+    });
     QObject::connect(m_sjbf.get(), &TSjbfForm::restoreSucceeded, m_form1.get(), [this] {
         // The restored file is used from the next start.
         m_sjbf->hide();

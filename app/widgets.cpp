@@ -1,8 +1,10 @@
 #include "app/widgets.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 
 namespace Widgets {
 
@@ -47,6 +49,16 @@ QFrame* sunkenPanel(QWidget* parent, const QString& name)
     f->setFrameShadow(QFrame::Sunken);
     f->setAutoFillBackground(true);
     return f;
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }
 
 void chainEnterKey(const QList<QLineEdit*>& boxes, QWidget* after)

@@ -30,6 +30,7 @@ TrackedLineEdit* lineEdit(QWidget* parent, const QString& name, int x, int y, in
 QPushButton* button(QWidget* parent, const QString& name, const QString& text, int x, int y,
                     int width = 75, int height = 25);
 QFrame* sunkenPanel(QWidget* parent, const QString& name);
+void centreOnScreen(QWidget* window);
 
 // Enter in each box moves the focus to the next element; the last box of
 // a chain without a successor keeps the focus.

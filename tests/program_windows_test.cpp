@@ -1,3 +1,4 @@
+#include "app/app_info.h"
 #include "app/main_window.h"
 #include "app/program_windows.h"
 #include "maintenance/sjbf_form.h"
@@ -20,6 +21,7 @@ private slots:
     void everyWindowIsCreatedHidden();
     void printCommandsStampThenPreviewTheirRows();
     void startupWithoutDatabaseStopsAfterOneReport();
+    void exportFromBothMenusEndsWithItsOwnMessage();
 };
 
 void ProgramWindowsTest::everyWindowIsCreatedHidden()
@@ -87,6 +89,39 @@ void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
     }
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     QDir::setCurrent(previous);
+}
+
+void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
+    db.insert("inrxx", {"", "b", "", "", "", "", "", "", "", ""});
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    TForm1& main = windows.form1();
+
+    dialogs.files << QString(); // cancelled: nothing written, nothing said
+    main.N19Click();
+    QCOMPARE(dialogs.messageTexts(), QStringList());
+
+    dialogs.files << QDir(db.dir()).filePath("book.xls");
+    main.N19Click();
+    QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"提示"));
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据!"));
+    QVERIFY(QFile::exists(QDir(db.dir()).filePath("book.xls")));
+    QVERIFY(!QFile::exists(QDir(db.dir()).filePath("book.xls.xls")));
+    QCOMPARE(main.queries().recipients.currentRow(), 1); // the grid ends on the last row
+
+    dialogs.files << QDir(db.dir()).filePath("book2");
+    main.N32Click();
+    QCOMPARE(dialogs.shown.last().title, AppInfo::title);
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据！"));
+    QVERIFY(QFile::exists(QDir(db.dir()).filePath("book2.xls")));
+
+    // A folder that cannot be written goes to the error report, no closing message.
+    dialogs.files << QDir(db.dir()).filePath("missing/book");
+    main.N32Click();
+    QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
 }
 
 QTEST_MAIN(ProgramWindowsTest)
