@@ -1,0 +1,220 @@
+#include "app/recipient_grid.h"
+#include "app/widgets.h"
+#include "exchange/dr_form.h"
+#include "store/store_error.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QString dataFile(const char* name)
+{
+    return QStringLiteral(SF_TEST_DATA_DIR "/") + QString::fromLatin1(name);
+}
+
+const QStringList previous{"旧公司", "旧收件人", "", "旧地址", "", "", "139", "", "", ""};
+
+QAction* action(QWidget* window, const char* name)
+{
+    auto* a = window->findChild<QAction*>(QString::fromLatin1(name));
+    if (!a)
+        qFatal("no action %s", name);
+    return a;
+}
+
+void import(TDrForm& form, const QString& path)
+{
+    form.Edit1->setText(path);
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+}
+
+} // namespace
+
+class ExchangeWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutAndMenus();
+    void importFillsTheGridAndHidesThePanel();
+    void failedImportsKeepThePreviousRows();
+    void chooseFileAndPathPanel();
+    void searchAndRefresh();
+    void printCommandsAndClose();
+    void missingDatabaseThrows();
+};
+
+void ExchangeWindowTest::layoutAndMenus()
+{
+    TestDatabase db;
+    TDrForm form;
+    QCOMPARE(form.windowTitle(), QStringLiteral(u"Excel导入"));
+    QVERIFY(form.Panel1->isVisibleTo(&form));
+    QCOMPARE(form.Panel1->geometry(), QRect(144, 216, 721, 89));
+    QCOMPARE(form.Button1->text(), QStringLiteral(u"导 入"));
+    QCOMPARE(form.Button2->text(), QStringLiteral(u"查 询"));
+    QCOMPARE(form.Button3->text(), QStringLiteral(u"刷 新"));
+    QCOMPARE(form.SpeedButton1->toolTip(), QStringLiteral(u"选择路径"));
+    auto* bar = form.findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
+    QVERIFY(bar);
+    QStringList captions;
+    for (QAction* a : bar->actions())
+        captions << a->text();
+    QCOMPARE(captions, QStringList({"选择路径", "单张打印", "批量打印", "关闭窗口"}));
+    captions.clear();
+    for (QAction* a : form.PopupMenu1->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, QStringList({"选择路径", "-", "单张打印", "批量打印", "-", "关闭窗口"}));
+    QCOMPARE(form.DBGridEh1->model()->columnCount(), 10);
+}
+
+void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    ScriptedDialogs dialogs;
+    TDrForm form;
+    form.show();
+    QCOMPARE(form.query().recordCount(), 1);
+    form.Edit2->setText(QStringLiteral("x")); // search boxes are left alone
+    import(form, QStringLiteral("  ") + dataFile("libreoffice_recipients.xls"));
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL成功!"));
+    QCOMPARE(dialogs.shown.last().title, QStringLiteral("鹿帆顺丰快递单打印软件 V5.22"));
+    QVERIFY(!form.Panel1->isVisible());
+    QCOMPARE(form.Edit2->text(), QStringLiteral("x"));
+    QCOMPARE(form.query().recordCount(), 4);
+    QCOMPARE(form.query().currentRow(), 0);
+    QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+    QCOMPARE(db.rows(QStringLiteral("excel")).size(), 4);
+}
+
+void ExchangeWindowTest::failedImportsKeepThePreviousRows()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    ScriptedDialogs dialogs;
+    TDrForm form;
+    form.show();
+    import(form, QStringLiteral("   "));
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"请正确选择相关路径！"));
+    QVERIFY(form.Panel1->isVisible());
+    QCOMPARE(form.query().recordCount(), 1); // nothing was touched
+    for (const char* bad : {"xlwt_no_sheet1.xls", "xlwt_missing_title.xls", "missing.xls"}) {
+        import(form, dataFile(bad));
+        QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!"));
+        QVERIFY(form.Panel1->isVisible());
+    }
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+    QCOMPARE(dialogs.shown.size(), 4);
+}
+
+void ExchangeWindowTest::chooseFileAndPathPanel()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    TDrForm form;
+    form.show();
+    dialogs.files.enqueue(dataFile("xlwt_recipients.xls"));
+    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+    QCOMPARE(form.Edit1->text(), dataFile("xlwt_recipients.xls"));
+    QCOMPARE(dialogs.shown.last().kind, QStringLiteral("open"));
+    QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"请选择相应的Excel文件"));
+    QVERIFY(dialogs.filters.last().startsWith(QStringLiteral("Excel(*.xls)")));
+    dialogs.files.enqueue(QString()); // cancelled: nothing changes
+    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+    QCOMPARE(form.Edit1->text(), dataFile("xlwt_recipients.xls"));
+
+    QTest::mouseClick(form.Image1, Qt::LeftButton);
+    QVERIFY(!form.Panel1->isVisible());
+    action(&form, "N4")->trigger();
+    QVERIFY(form.Panel1->isVisible());
+    QCOMPARE(form.Edit1->text(), QString());
+
+    // The panel follows the mouse while the left button is held.
+    const QPoint start = form.Panel1->pos();
+    QTest::mousePress(form.Panel1, Qt::LeftButton, {}, QPoint(300, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(320, 25),
+                     form.Panel1->mapToGlobal(QPointF(320, 25)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Panel1, &move);
+    QTest::mouseRelease(form.Panel1, Qt::LeftButton, {}, QPoint(320, 25));
+    QCOMPARE(form.Panel1->pos(), start + QPoint(20, 15));
+}
+
+void ExchangeWindowTest::searchAndRefresh()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), {"", "张三", "", "", "", "", "13800", "", "", ""});
+    db.insert(QStringLiteral("excel"), {"", "李四", "", "", "", "", "13900", "", "", ""});
+    db.insert(QStringLiteral("excel"), {"", "张\"五", "", "", "", "", "13901", "", "", ""});
+    ScriptedDialogs dialogs;
+    TDrForm form;
+    form.show();
+    form.Edit2->setText(QStringLiteral(u"张"));
+    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    QCOMPARE(form.query().recordCount(), 2);
+    form.Edit2->setText(QStringLiteral(u"\""));
+    QTest::mouseClick(form.Button2, Qt::LeftButton); // bound, not pasted: no error
+    QCOMPARE(form.query().recordCount(), 1);
+    form.Edit2->setText(QStringLiteral(u"张"));
+    form.Edit3->setText(QStringLiteral("139"));
+    QTest::mouseClick(form.Button2, Qt::LeftButton); // the mobile search wins
+    QCOMPARE(form.query().recordCount(), 2);
+    QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"李四"));
+    QVERIFY(dialogs.shown.isEmpty());
+
+    // Another connection's rows appear after "刷 新", which empties the boxes.
+    db.insert(QStringLiteral("excel"), {"", "赵六", "", "", "", "", "", "", "", ""});
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(form.Edit2->text(), QString());
+    QCOMPARE(form.Edit3->text(), QString());
+    QCOMPARE(form.query().recordCount(), 4);
+}
+
+void ExchangeWindowTest::printCommandsAndClose()
+{
+    TestDatabase db;
+    TDrForm form;
+    QSignalSpy single(&form, &TDrForm::singlePrintRequested);
+    QSignalSpy batch(&form, &TDrForm::batchPrintRequested);
+    action(&form, "N2")->trigger();
+    action(&form, "N8")->trigger();
+    action(&form, "N3")->trigger();
+    QCOMPARE(single.size(), 2);
+    QCOMPARE(batch.size(), 1);
+    action(&form, "N5")->trigger();
+    QCOMPARE(batch.size(), 2);
+
+    // Closing only hides: the texts are there at the next opening.
+    form.show();
+    form.Edit3->setText(QStringLiteral("138"));
+    action(&form, "N55")->trigger();
+    QVERIFY(!form.isVisible());
+    form.show();
+    QCOMPARE(form.Edit3->text(), QStringLiteral("138"));
+    action(&form, "N49")->trigger();
+    QVERIFY(!form.isVisible());
+}
+
+void ExchangeWindowTest::missingDatabaseThrows()
+{
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QDir::tempPath());
+    if (QFile::exists(QStringLiteral("data.mdb")))
+        QSKIP("a data.mdb exists in the temporary folder");
+    QVERIFY_THROWS_EXCEPTION(StoreError, TDrForm());
+    QDir::setCurrent(before);
+}
+
+QTEST_MAIN(ExchangeWindowTest)
+#include "exchange_window_test.moc"
