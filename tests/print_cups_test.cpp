@@ -19,7 +19,13 @@
 class PrintCupsTest : public QObject {
     Q_OBJECT
 private slots:
+    void init();
     void batchOfThreeReachesThePrinterOnWaybillPaper();
+    void commandLinePrintsTheSamePages();
+
+private:
+    QString m_queue;
+    QDir m_out;
 };
 
 namespace {
@@ -53,16 +59,8 @@ QString waitForOutput(const QDir& dir, const QString& prefix)
     return {};
 }
 
-} // namespace
-
-void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
+void fill(TestDatabase& db)
 {
-    const QString queue = qEnvironmentVariable("SF_TEST_PRINTER");
-    const QDir out(qEnvironmentVariable("SF_TEST_PRINTER_OUT"));
-    if (queue.isEmpty())
-        QSKIP("no test printer queue; scripts/test starts one");
-
-    TestDatabase db;
     db.insert(QStringLiteral("outrxx"),
               {QStringLiteral(u"寄件公司"), QStringLiteral(u"张三"), QString(), QString(),
                QString(), QString(), QString(), QString(), QStringLiteral("2026"),
@@ -70,24 +68,11 @@ void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
     for (const QString& name :
          {QStringLiteral(u"甲"), QStringLiteral(u"乙"), QStringLiteral(u"丙")})
         db.insert(QStringLiteral("inrxx"), recipientRow(name));
-    ScriptedDialogs dialogs;
-    TPlsf1Form window;
-    window.show();
+}
 
-    const QString title =
-        QStringLiteral("sfwaybill-cups-%1").arg(QCoreApplication::applicationPid());
-    // The user picks the queue in "设 置" and presses "打 印".
-    dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
-        job.setPrinterName(queue);
-        job.printer().setDocName(title);
-        PrintPreview preview(pages, job, parent);
-        preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
-    });
-    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
-    QCOMPARE(dialogs.previewPageCounts, QList<int>{3});
-    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
-
-    const QString pdf = waitForOutput(out, title);
+// `pages` pages of 216.0 x 140.0 mm in the PDF cups-pdf wrote; removes it.
+void checkOutput(const QString& pdf, int pages)
+{
     QVERIFY2(!pdf.isEmpty(), "cups-pdf wrote nothing");
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
@@ -96,18 +81,72 @@ void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
     const QString text = QString::fromUtf8(info.readAllStandardOutput());
     QFile::remove(pdf);
     QCOMPARE(QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text).captured(1),
-             QStringLiteral("3"));
+             QString::number(pages));
     auto sizes =
         QRegularExpression(QStringLiteral("Page\\s+\\d+ size:\\s+([\\d.]+) x ([\\d.]+) pts"))
             .globalMatch(text);
-    int pages = 0;
+    int sized = 0;
     while (sizes.hasNext()) {
         const auto m = sizes.next();
-        ++pages;
+        ++sized;
         QVERIFY2(qAbs(m.captured(1).toDouble() - 612.28) < 0.1, qPrintable(m.captured(0)));
         QVERIFY2(qAbs(m.captured(2).toDouble() - 396.85) < 0.1, qPrintable(m.captured(0)));
     }
-    QCOMPARE(pages, 3);
+    QCOMPARE(sized, pages);
+}
+
+} // namespace
+
+void PrintCupsTest::init()
+{
+    m_queue = qEnvironmentVariable("SF_TEST_PRINTER");
+    m_out.setPath(qEnvironmentVariable("SF_TEST_PRINTER_OUT"));
+    if (m_queue.isEmpty())
+        QSKIP("no test printer queue; scripts/test starts one");
+}
+
+void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
+{
+    TestDatabase db;
+    fill(db);
+    ScriptedDialogs dialogs;
+    TPlsf1Form window;
+    window.show();
+
+    const QString title =
+        QStringLiteral("sfwaybill-cups-%1").arg(QCoreApplication::applicationPid());
+    // The user picks the queue in "设 置" and presses "打 印".
+    dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        job.setPrinterName(m_queue);
+        job.printer().setDocName(title);
+        PrintPreview preview(pages, job, parent);
+        preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+    });
+    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    QCOMPARE(dialogs.previewPageCounts, QList<int>{3});
+    QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
+    checkOutput(waitForOutput(m_out, title), 3);
+}
+
+void PrintCupsTest::commandLinePrintsTheSamePages()
+{
+    TestDatabase db;
+    fill(db);
+    QProcess cli;
+    cli.setWorkingDirectory(db.dir());
+    cli.start(qEnvironmentVariable("SF_CLI"),
+              {QStringLiteral("print"), QStringLiteral("--window"), QStringLiteral("TEsf1Form"),
+               QStringLiteral("--printer"), m_queue, QStringLiteral("--dx"), QStringLiteral("$a")});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    // TEsf1Form prints one page, even from an empty excel table.
+    checkOutput(waitForOutput(m_out, QStringLiteral("TEsf1Form")), 1);
+
+    cli.start(qEnvironmentVariable("SF_CLI"),
+              {QStringLiteral("print"), QStringLiteral("--window"), QStringLiteral("TPlsf1Form"),
+               QStringLiteral("--printer"), QStringLiteral("no such printer")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 1);
 }
 
 QTEST_MAIN(PrintCupsTest)
