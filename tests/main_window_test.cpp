@@ -94,9 +94,7 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
 
 void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
 {
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    TestFolder dir;
     {
         ScriptedDialogs dialogs;
         TForm1 w;
@@ -107,7 +105,6 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         QVERIFY(dialogs.shown.at(0).text.endsWith(QLatin1Char('.')));
     }
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
-    QDir::setCurrent(previous);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -22,20 +22,15 @@ private slots:
 
 void StoreTest::missingFileIsNotCreated()
 {
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    TestFolder dir;
     Connection c;
     QVERIFY_THROWS_EXCEPTION(StoreError, c.open());
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
-    QDir::setCurrent(previous);
 }
 
 void StoreTest::foreignFileIsLeftAlone()
 {
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    TestFolder dir;
     QByteArray junk;
     for (int i = 0; i < 5000; ++i)
         junk.append(char((i * 7919) % 251));
@@ -58,7 +53,6 @@ void StoreTest::foreignFileIsLeftAlone()
     }
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), junk);
-    QDir::setCurrent(previous);
 }
 
 void StoreTest::selectAllReturnsTheSchemaColumns()

@@ -28,20 +28,24 @@ template <typename F> void withDatabase(const QString& path, F f)
 
 } // namespace
 
-TestDatabase::TestDatabase() : m_previous(QDir::currentPath())
+TestFolder::TestFolder() : m_previous(QDir::currentPath())
 {
-    DatabaseFile::createEmpty(path());
     QDir::setCurrent(m_dir.path());
 }
 
-TestDatabase::~TestDatabase()
+TestFolder::~TestFolder()
 {
     QDir::setCurrent(m_previous);
 }
 
+TestDatabase::TestDatabase()
+{
+    DatabaseFile::createEmpty(path());
+}
+
 QString TestDatabase::path() const
 {
-    return m_dir.filePath(QStringLiteral("data.mdb"));
+    return m_folder.filePath(QStringLiteral("data.mdb"));
 }
 
 QList<QStringList> TestDatabase::rows(const QString& table) const

@@ -4,15 +4,27 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A fresh data.mdb in a temporary folder that becomes the current
-// directory for the test's lifetime; rows are read back through a
+// A temporary folder that is the current directory while it lives.
+class TestFolder {
+public:
+    TestFolder();
+    ~TestFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+// A fresh data.mdb in a TestFolder; rows are read back through a
 // connection of its own, as another program would.
 class TestDatabase {
 public:
     TestDatabase();
-    ~TestDatabase();
 
-    QString dir() const { return m_dir.path(); }
+    QString dir() const { return m_folder.path(); }
     QString path() const;
 
     // Rows of a table as text, in rowid order; NULL reads as "<null>".
@@ -21,6 +33,5 @@ public:
     void exec(const QString& sql) const;
 
 private:
-    QTemporaryDir m_dir;
-    QString m_previous;
+    TestFolder m_folder;
 };
