@@ -3,8 +3,10 @@
 #include "app/error_report.h"
 #include "app/main_window.h"
 #include "exchange/address_book_export.h"
+#include "exchange/dr_form.h"
 #include "maintenance/sjbf_form.h"
 #include "waybill/eplsf1_form.h"
+#include "waybill/esf1_form.h"
 #include "waybill/plsf1_form.h"
 #include "waybill/sf1_form.h"
 
@@ -35,15 +37,21 @@ void ProgramWindows::create()
 {
     TForm1* owner = m_form1.get();
     MainQueries& main = owner->queries();
+    m_dr = std::make_unique<TDrForm>(owner);
     m_sjbf = std::make_unique<TSjbfForm>(main.connection, owner);
     m_sf1 = std::make_unique<TSf1Form>(main.sender, main.recipients, owner);
     m_plsf1 = std::make_unique<TPlsf1Form>(owner);
+    m_esf1 = std::make_unique<TEsf1Form>(main.sender, m_dr->query(), owner);
     m_eplsf1 = std::make_unique<TEPlsf1Form>(owner);
 }
 
 void ProgramWindows::wire()
 {
-    m_form1->setWindows({nullptr, m_sjbf.get(), m_sf1.get(), m_plsf1.get()});
+    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get()});
+    QObject::connect(m_dr.get(), &TDrForm::singlePrintRequested, m_form1.get(),
+                     [this] { m_form1->openPrintWindow(m_esf1.get()); });
+    QObject::connect(m_dr.get(), &TDrForm::batchPrintRequested, m_form1.get(),
+                     [this] { m_form1->openPrintWindow(m_eplsf1.get()); });
     m_form1->setExporter([](Dataset& recipients, const QString& chosen) {
         AddressBookExport::run(recipients, chosen);
     });

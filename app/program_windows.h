@@ -4,6 +4,8 @@
 #include <memory>
 
 class TForm1;
+class TDrForm;
+class TEsf1Form;
 class TSjbfForm;
 class TSf1Form;
 class TPlsf1Form;
@@ -21,9 +23,11 @@ public:
     QString startupError() const { return m_startupError; }
 
     TForm1& form1() { return *m_form1; }
+    TDrForm& drForm() { return *m_dr; }
     TSjbfForm& sjbfForm() { return *m_sjbf; }
     TSf1Form& sf1Form() { return *m_sf1; }
     TPlsf1Form& plsf1Form() { return *m_plsf1; }
+    TEsf1Form& esf1Form() { return *m_esf1; }
     TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
 
 private:
@@ -32,8 +36,10 @@ private:
 
     QString m_startupError;
     std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TDrForm> m_dr;
     std::unique_ptr<TSjbfForm> m_sjbf;
     std::unique_ptr<TSf1Form> m_sf1;
     std::unique_ptr<TPlsf1Form> m_plsf1;
+    std::unique_ptr<TEsf1Form> m_esf1;
     std::unique_ptr<TEPlsf1Form> m_eplsf1;
 };

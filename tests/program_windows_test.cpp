@@ -1,10 +1,13 @@
 #include "app/app_info.h"
 #include "app/main_window.h"
 #include "app/program_windows.h"
+#include "exchange/dr_form.h"
 #include "maintenance/sjbf_form.h"
 #include "records/recipient_editor.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "waybill/eplsf1_form.h"
+#include "waybill/esf1_form.h"
 #include "waybill/plsf1_form.h"
 #include "waybill/sf1_form.h"
 
@@ -22,6 +25,7 @@ private slots:
     void printCommandsStampThenPreviewTheirRows();
     void startupWithoutDatabaseStopsAfterOneReport();
     void exportFromBothMenusEndsWithItsOwnMessage();
+    void importWindowPrintsTheRowItFound();
 };
 
 void ProgramWindowsTest::everyWindowIsCreatedHidden()
@@ -77,9 +81,7 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
 
 void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
 {
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    TestFolder dir;
     {
         ScriptedDialogs dialogs;
         ProgramWindows windows;
@@ -88,7 +90,6 @@ void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
     }
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-    QDir::setCurrent(previous);
 }
 
 void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
@@ -122,6 +123,40 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     dialogs.files << QDir(db.dir()).filePath("missing/book");
     main.N32Click();
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
+}
+
+void ProgramWindowsTest::importWindowPrintsTheRowItFound()
+{
+    TestDatabase db;
+    db.insert("excel", {"", QStringLiteral(u"甲"), "", "", "", "", "131", "", "", ""});
+    db.insert("excel", {"", QStringLiteral(u"乙"), "", "", "", "", "132", "", "", ""});
+    db.insert("excel", {"", QStringLiteral(u"丙"), "", "", "", "", "133", "", "", ""});
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    TDrForm& dr = windows.drForm();
+    dr.Edit3->setText("132");
+    dr.Button2Click();
+    QCOMPARE(dr.query().recordCount(), 1);
+
+    // The single print reads the import window's query: the found row.
+    QTimer::singleShot(0, &windows.esf1Form(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.esf1Form()));
+        windows.esf1Form().N1Click();
+        windows.esf1Form().close();
+    });
+    windows.form1().findChild<QLineEdit*>("Edit20")->setText("9");
+    dr.N2Click();
+    QCOMPARE(db.rows("outrxx").at(0).at(10), QStringLiteral("9"));
+    QCOMPARE(dr.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"乙"));
+
+    // The batch print reads every row of excel, whatever the search shows.
+    QTimer::singleShot(0, &windows.eplsf1Form(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.eplsf1Form()));
+        windows.eplsf1Form().N1Click();
+        windows.eplsf1Form().close();
+    });
+    dr.N3Click();
+    QCOMPARE(dialogs.previewPageCounts, (QList<int>{1, 3}));
 }
 
 QTEST_MAIN(ProgramWindowsTest)
