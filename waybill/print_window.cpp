@@ -90,7 +90,7 @@ void PrintWindow::Image1Click()
 
 void PrintWindow::N1Click()
 {
-    ErrorReport::run(this, [this] {
+    runCommand([this] {
         const std::unique_ptr<PageSource> source = pages();
         PrintJob job;
         Dialogs::current().preview(this, *source, job);

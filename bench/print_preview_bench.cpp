@@ -1,0 +1,142 @@
+// The batch window's preview and print on N rows of inrxx:
+//   print-preview-bench preview N   ms from opening the window to the first
+//                                   page drawn, and peak memory with the
+//                                   preview open
+//   print-preview-bench pdf N       ms and peak memory to print every page
+//                                   to a PDF through the preview's "打 印"
+#include "app/qt_dialogs.h"
+#include "store/connection.h"
+#include "store/database_file.h"
+#include "waybill/font_substitutions.h"
+#include "waybill/page_source.h"
+#include "waybill/plsf1_form.h"
+#include "waybill/print_preview.h"
+#include "waybill/printing_job.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <sys/resource.h>
+
+namespace {
+
+double peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void fill(int rows)
+{
+    Connection c;
+    c.open();
+    c.beginTransaction();
+    c.execute({QStringLiteral("insert into outrxx values (?,?,?,?,?,?,?,?,?,?,?)"),
+               {QStringLiteral(u"深圳市顺达电子科技有限公司"), QStringLiteral(u"张三"),
+                QStringLiteral(u"深圳"),
+                QStringLiteral(u"广东省深圳市南山区科技园南区高新南一道八号创维大厦十二楼"),
+                QStringLiteral("518000"), QStringLiteral("0755-12345678"),
+                QStringLiteral("13800138000"), QStringLiteral(u"张三"), QStringLiteral("2026"),
+                QStringLiteral("12"), QStringLiteral("8")}});
+    for (int k = 1; k <= rows; ++k)
+        c.execute({QStringLiteral("insert into inrxx values (?,?,?,?,?,?,?,?,?,?)"),
+                   {QStringLiteral(u"北京某某贸易有限公司第%1分部").arg(k),
+                    QStringLiteral(u"收件人%1").arg(k), QStringLiteral(u"北京"),
+                    QStringLiteral(u"北京市朝阳区建国路八十八号现代城写字楼%1号楼十二层").arg(k),
+                    QStringLiteral("100022"), QStringLiteral("010-%1").arg(87650000 + k),
+                    QStringLiteral("139%1").arg(10000000 + k), QStringLiteral(u"文件"),
+                    QStringLiteral("1"), QStringLiteral(u"易碎物品小心轻放")}});
+    c.commit();
+}
+
+// Notes when the first page has been drawn.
+class FirstDraw : public PageSource {
+public:
+    explicit FirstDraw(PageSource& pages) : m_pages(pages) {}
+    int pageCount() override { return m_pages.pageCount(); }
+    void drawPage(QPainter& painter, int index) override
+    {
+        m_pages.drawPage(painter, index);
+        drawn = true;
+    }
+    bool drawn = false;
+
+private:
+    PageSource& m_pages;
+};
+
+class BenchDialogs : public QtDialogs {
+public:
+    QString mode;
+    QString pdf;
+    QElapsedTimer* clock = nullptr;
+
+    void preview(QWidget* parent, PageSource& pages, PrintJob& job) override
+    {
+        QTextStream out(stdout);
+        if (mode == QLatin1String("preview")) {
+            FirstDraw watched(pages);
+            PrintPreview window(watched, job, parent);
+            window.show();
+            while (!watched.drawn)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            out << "first page shown ms " << clock->elapsed() << '\n';
+            for (int i = 0; i < 20; ++i) // let the thumbnails in view draw
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            out << "peak MiB with the preview open " << peakMiB() << '\n';
+            return;
+        }
+        PrintPreview window(pages, job, parent);
+        job.setOutputFile(pdf);
+        window.show();
+        QElapsedTimer printing;
+        printing.start();
+        window.findChild<QAction*>(QStringLiteral("print"))->trigger();
+        out << "printed pages " << pages.pageCount() << " ms " << printing.elapsed()
+            << " PDF bytes " << QFileInfo(pdf).size() << '\n';
+        out << "peak MiB " << peakMiB() << '\n';
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3 || (args.at(1) != QLatin1String("preview") && args.at(1) != "pdf")) {
+        QTextStream(stderr) << "usage: print-preview-bench preview|pdf ROWS\n";
+        return 2;
+    }
+    installFontSubstitutions();
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    DatabaseFile::createEmpty(dir.filePath(QStringLiteral("data.mdb")));
+    fill(args.at(2).toInt());
+    QTextStream(stdout) << "peak MiB before " << peakMiB() << '\n';
+
+    BenchDialogs dialogs;
+    dialogs.mode = args.at(1);
+    dialogs.pdf = dir.filePath(QStringLiteral("out.pdf"));
+    Dialogs::install(&dialogs);
+    TPlsf1Form window; // created at start-up
+    QElapsedTimer clock;
+    dialogs.clock = &clock;
+    // From "批量打印": the window opens and activates, re-reading the
+    // tables, and its N1 opens the preview.
+    clock.start();
+    window.show();
+    window.activateWindow();
+    while (!window.isActiveWindow())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    window.N1Click();
+    Dialogs::install(nullptr);
+    return 0;
+}
