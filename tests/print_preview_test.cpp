@@ -7,6 +7,7 @@
 #include "waybill/printing_job.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
 #include <QPageRanges>
@@ -191,7 +192,9 @@ void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
     QCOMPARE(model->rowCount(), 30);
     QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("1"));
     QCOMPARE(model->index(29, 0).data().toString(), QStringLiteral("30"));
-    QVERIFY(!model->index(7, 0).data(Qt::DecorationRole).value<QImage>().isNull());
+    const QIcon picture = model->index(7, 0).data(Qt::DecorationRole).value<QIcon>();
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.availableSizes(QIcon::Selected).size() == 1);
 
     const QModelIndex eighth = model->index(7, 0);
     list->scrollTo(eighth);

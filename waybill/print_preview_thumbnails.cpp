@@ -3,6 +3,7 @@
 #include "waybill/page_source.h"
 
 #include <QPainter>
+#include <QPixmap>
 
 namespace {
 
@@ -36,8 +37,13 @@ QVariant PreviewThumbnails::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return QString::number(page + 1);
     case Qt::DecorationRole:
-        if (!m_cache.contains(page))
-            m_cache.insert(page, new QImage(draw(page)));
+        if (!m_cache.contains(page)) {
+            // The same picture when chosen; the list would tint it blue.
+            const QPixmap picture = QPixmap::fromImage(draw(page));
+            auto* icon = new QIcon(picture);
+            icon->addPixmap(picture, QIcon::Selected);
+            m_cache.insert(page, icon);
+        }
         return *m_cache.object(page);
     case Qt::SizeHintRole:
         return pictureSize() + QSize(8, 24);

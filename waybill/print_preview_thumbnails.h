@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QCache>
+#include <QIcon>
 #include <QImage>
 #include <QSizeF>
 
@@ -30,6 +31,6 @@ private:
     int m_pageCount;
     QSizeF m_pageSize;
     double m_scale;
-    mutable QCache<int, QImage> m_cache;
+    mutable QCache<int, QIcon> m_cache;
     mutable int m_drawn = 0;
 };
