@@ -127,7 +127,7 @@ public:
     QString chars(int count, bool wide)
     {
         QString s;
-        s.reserve(std::min<qsizetype>(count, remaining()));
+        s.reserve(count); // at most 65535
         while (s.size() < count) {
             if (m_pos == m_parts[m_part].size()) {
                 if (m_part + 1 >= m_parts.size())
@@ -169,13 +169,6 @@ public:
     }
 
 private:
-    qsizetype remaining() const
-    {
-        qsizetype n = m_parts[m_part].size() - m_pos;
-        for (qsizetype i = m_part + 1; i < m_parts.size(); ++i)
-            n += m_parts[i].size();
-        return n;
-    }
     void advanceIfAtEnd()
     {
         while (m_pos == m_parts[m_part].size()) {

@@ -33,7 +33,11 @@ namespace SheetFile {
 
 SheetRows read(const QString& path)
 {
-    const QByteArray bytes = readAll(path);
+    return readBytes(readAll(path));
+}
+
+SheetRows readBytes(const QByteArray& bytes)
+{
     if (CompoundFile::looksLike(bytes))
         return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
                                       sheetName);

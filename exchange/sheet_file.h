@@ -2,6 +2,7 @@
 
 #include "exchange/sheet_rows.h"
 
+#include <QByteArray>
 #include <QString>
 
 // A sheet file of any kind the program takes: the reader is chosen by the
@@ -13,6 +14,7 @@ inline const QString sheetName = QStringLiteral("Sheet1");
 
 // Throws SheetError for a file that cannot be read or holds no such sheet.
 SheetRows read(const QString& path);
+SheetRows readBytes(const QByteArray& file);
 
 // Throws SheetError; an .xls refuses more than 65,536 rows before writing.
 void write(const QString& path, const SheetRows& rows);

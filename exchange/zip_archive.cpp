@@ -101,6 +101,9 @@ QByteArray ZipArchive::read(const QString& name) const
     }
     if (entry.method != 8)
         fail("unsupported compression");
+    // Deflate packs at most about 1032:1; a larger claim is a lie.
+    if (entry.size / 1032 > entry.compressedSize + 1)
+        fail("impossible compression ratio");
     if (entry.size == 0)
         return {};
     return inflateRaw(p, entry.compressedSize, entry.size);

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Export and import of a full .xls sheet (65,535 recipients plus the title
+# row), and the same through .xlsx: wall time and peak memory of each run.
+# usage: bench/exchange_65535.sh path/to/sfwaybill-cli [ROWS]   (default 65535)
+set -euo pipefail
+cli="$(realpath "$1")"
+n="${2:-65535}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export QT_QPA_PLATFORM=offscreen
+
+"$cli" init 2>/dev/null
+sqlite3 data.mdb <<SQL
+with recursive i(k) as (select 1 union all select k + 1 from i where k < $n)
+insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
+  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
+  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', k % 10, '易碎物品小心轻放' from i;
+SQL
+
+run() {
+  local what="$1"
+  shift
+  /usr/bin/time -f "%e %M" -o time.txt "$cli" "$@" >/dev/null 2>err.txt || {
+    cat err.txt >&2
+    exit 1
+  }
+  read -r seconds kib <time.txt
+  printf '%-14s %8s %10s %10s\n' "$what" "$n" "$seconds" "$((kib / 1024))"
+}
+
+printf '%-14s %8s %10s %10s\n' command rows seconds peak_MiB
+run "export .xls" export book
+run "import .xls" import book.xls
+run "export .xlsx" export book.xlsx
+run "import .xlsx" import book.xlsx
+imported="$(sqlite3 data.mdb 'select count(*) from excel')"
+[[ "$imported" == "$n" ]] || { echo "imported $imported rows, expected $n" >&2; exit 1; }
+printf 'file sizes: %s\n' "$(ls -l book.xls book.xlsx | awk '{printf "%s %s  ", $9, $5}')"
