@@ -7,6 +7,7 @@
 #include "waybill/printing_job.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QListView>
@@ -14,6 +15,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,13 +33,17 @@ public:
     void drawPage(QPainter& painter, int index) override
     {
         ++draws[index];
-        if (dynamic_cast<QPrinter*>(painter.device()))
+        if (dynamic_cast<QPrinter*>(painter.device())) {
             ++printed[index];
+            if (onPrinted)
+                onPrinted(index);
+        }
         painter.drawText(QPointF(100, 100), QStringLiteral("page %1").arg(index + 1));
     }
 
     QHash<int, int> draws;
     QHash<int, int> printed; // drawn onto a printer
+    std::function<void(int)> onPrinted;
 
 private:
     int m_count;
@@ -95,6 +102,7 @@ private slots:
     void printGoesToPaperOfTheWaybillSize();
     void printHonoursPageRangeAndCopies();
     void cancelStopsTheLoop();
+    void cancelInTheProgressWindow();
     void noPrinterIsAnError();
 };
 
@@ -275,6 +283,29 @@ void PrintPreviewTest::cancelStopsTheLoop()
     }));
     QCOMPARE(calls, 3);
     QCOMPARE(pages.draws.size(), 3);
+}
+
+void PrintPreviewTest::cancelInTheProgressWindow()
+{
+    QTemporaryDir dir;
+    PrintJob job;
+    job.setOutputFile(dir.filePath(QStringLiteral("cancelled.pdf")));
+    CountingPages pages(10);
+    QString title;
+    pages.onPrinted = [&](int index) {
+        if (index != 2)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(w);
+            if (progress && progress->isVisible()) {
+                title = progress->windowTitle();
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        }
+    };
+    QVERIFY(!job.run(nullptr, pages));
+    QCOMPARE(title, QStringLiteral("Printing progress"));
+    QCOMPARE(pages.printed.size(), 3);
 }
 
 void PrintPreviewTest::noPrinterIsAnError()

@@ -283,6 +283,12 @@ void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
         w.Image1Click();
         w.close();
         QVERIFY(!w.isVisible());
+        // The windows not opened yet still have the built-in layout.
+        for (int j = i + 1; j < windows.size(); ++j) {
+            QCOMPARE(lefts(*windows.at(j)), left0.at(j));
+            QCOMPARE(tops(*windows.at(j)), top0.at(j));
+            QCOMPARE(windows.at(j)->layout().placements().first().font(), font0.at(j));
+        }
     }
     for (int i = 0; i < windows.size(); ++i) {
         PrintWindow& w = *windows.at(i);
