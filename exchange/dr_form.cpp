@@ -57,6 +57,7 @@ TDrForm::TDrForm(QWidget* parent) : QDialog(parent), ADOQuery1(ADOConnection1)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setMenuBar(buildMenus());
     layout->addWidget(client);
+    adjustSize();
     Widgets::centreOnScreen(this);
 
     // FormCreate
