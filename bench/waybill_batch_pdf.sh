@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Batch waybills to PDF: pages per second and peak memory for N rows of inrxx.
 # usage: bench/waybill_batch_pdf.sh path/to/sfwaybill-cli [N ...]   (default 1000 10000)
+# The "single" line prints one page from the same rows: the query's snapshot
+# of the rows is in memory either way, so the difference is what the pages
+# cost.
 set -euo pipefail
 cli="$(realpath "$1")"
 shift
@@ -11,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export QT_QPA_PLATFORM=offscreen
 
-printf '%8s %10s %10s %12s %12s\n' rows pages seconds pages/s peak_MiB
+printf '%-8s %8s %8s %10s %10s %10s\n' window rows pages seconds pages/s peak_MiB
 for n in "${counts[@]}"; do
   rm -f data.mdb out.pdf
   "$cli" init 2>/dev/null
@@ -24,9 +27,11 @@ insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '
   '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
   '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
 SQL
-  /usr/bin/time -f '%e %M' -o time.txt "$cli" print --window TPlsf1Form --pdf out.pdf 2>/dev/null
-  read -r seconds kib < time.txt
-  pages=$(pdfinfo out.pdf | awk '/^Pages:/ {print $2}')
-  awk -v n="$n" -v p="$pages" -v s="$seconds" -v k="$kib" \
-    'BEGIN { printf "%8d %10d %10.2f %12.0f %12.1f\n", n, p, s, (s > 0 ? p / s : 0), k / 1024 }'
+  for window in TSf1Form TPlsf1Form; do
+    /usr/bin/time -f '%e %M' -o time.txt "$cli" print --window "$window" --pdf out.pdf 2>/dev/null
+    read -r seconds kib < time.txt
+    pages=$(pdfinfo out.pdf | awk '/^Pages:/ {print $2}')
+    awk -v w="$window" -v n="$n" -v p="$pages" -v s="$seconds" -v k="$kib" \
+      'BEGIN { printf "%-8s %8d %8d %10.2f %10.0f %10.1f\n", (w == "TSf1Form" ? "single" : "batch"), n, p, s, (s > 0 ? p / s : 0), k / 1024 }'
+  done
 done

@@ -161,6 +161,7 @@ private slots:
     void longAddressPrintsTwoLinesOnly();
     void largerFontLeavesRoomForFewerLines();
     void lineBreaksOfTheValue();
+    void lineMayEndATenthOfAMillimetreBelowItsBox();
     void laterBoxCoversEarlierText();
     void batchPrintsOnePagePerRow();
     void singlePrintIsAlwaysOnePage();
@@ -189,15 +190,15 @@ void WaybillPdfTest::textsLandOnTheCatalogue()
     db.insert(Schema::senderTable, row(Schema::senderColumns(), senderValues));
     db.insert(Schema::recipientTable, row(Schema::recipientColumns(), recipientValues));
     db.insert(Schema::importedTable, row(Schema::recipientColumns(), recipientValues));
-    QString path = db.dir() + QStringLiteral("/out.pdf");
+    const QString path = db.dir() + QStringLiteral("/out.pdf");
     if (dx == 0 && dy == 0) {
         Source source(variant);
-        QTemporaryDir dir;
-        path = exportTo(dir, WaybillLayout::forWindow(variant), source,
-                        isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow);
-        QFile::copy(path, db.dir() + QStringLiteral("/out.pdf"));
-        path = db.dir() + QStringLiteral("/out.pdf");
+        const WaybillLayout layout = WaybillLayout::forWindow(variant);
+        WaybillPages pages(layout, &source.sender, &source.recipients,
+                           isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow);
+        exportPdf(pages, path);
     } else {
+        // The same through the command line, shifted.
         int exitCode = -1;
         run(qEnvironmentVariable("SF_CLI"),
             {"print", "--window", windowClassName(variant), "--pdf", path, "--dx",
@@ -304,6 +305,24 @@ void WaybillPdfTest::lineBreaksOfTheValue()
     // line is below its 17 px and is dropped.
     QVERIFY(page.find(QStringLiteral(u"戊")));
     QVERIFY(!page.text().contains(QStringLiteral(u"己")));
+}
+
+void WaybillPdfTest::lineMayEndATenthOfAMillimetreBelowItsBox()
+{
+    TestDatabase db;
+    db.insert(Schema::recipientTable,
+              row(Schema::recipientColumns(), {{u"备注"_qs, u"甲\r\n乙"_qs}}));
+    Source source(WaybillVariant::AddressBookSingle);
+    QTemporaryDir dir;
+    // The remark is 41 px high; 0.1 mm is 0.378 px.
+    for (const auto& [points, lines] : {std::pair{15.4, 2}, std::pair{15.6, 1}}) {
+        WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookSingle);
+        QFont font(QStringLiteral(u"宋体"));
+        font.setPointSizeF(points); // lines of 20.53 px (ends 0.07 px below) and 20.8 px
+        layout.setFont(font);
+        const auto pages = readPdf(exportTo(dir, layout, source, RecordMode::CurrentRow));
+        QCOMPARE(pages[0].words.size(), lines);
+    }
 }
 
 void WaybillPdfTest::laterBoxCoversEarlierText()

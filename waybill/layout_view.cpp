@@ -6,6 +6,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <functional>
 
 // Transparent stand-ins over the drawing: they give the picture and each
 // placement its object name and decide where a click lands.

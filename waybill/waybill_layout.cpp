@@ -1,6 +1,7 @@
 #include "waybill/waybill_layout.h"
 
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -137,6 +138,13 @@ WaybillLayout::WaybillLayout(WaybillVariant variant)
         m_placements.append(FieldPlacement(QString::fromUtf16(e.control), e.role,
                                            QString::fromUtf16(e.column), e.box, e.characterSet,
                                            e.wrapWidth, QString::fromLatin1(e.formBox)));
+    // By the names of TSf1Form, before a variant renames any.
+    for (const char16_t* name : drawingNames) {
+        for (int i = 0; i < int(catalogue.size()); ++i) {
+            if (std::u16string_view(catalogue[i].control) == name)
+                m_drawingOrder.append(i);
+        }
+    }
 }
 
 WaybillLayout WaybillLayout::forWindow(WaybillVariant variant)
@@ -177,13 +185,6 @@ WaybillLayout WaybillLayout::forWindow(WaybillVariant variant)
         address.setCharacterSet(CharacterSet::Default);
         break;
     }
-    }
-    // Control names are final now; the drawing order refers to TSf1Form's.
-    for (const char16_t* name : drawingNames) {
-        for (int i = 0; i < 16; ++i) {
-            if (QString::fromUtf16(catalogue[i].control) == QString::fromUtf16(name))
-                layout.m_drawingOrder.append(i);
-        }
     }
     return layout;
 }

@@ -19,6 +19,8 @@ class WaybillPages : public PageSource {
 public:
     WaybillPages(const WaybillLayout& layout, const Dataset* sender, const Dataset* recipients,
                  RecordMode mode);
+    // The pages read the layout while they are drawn; it must outlive them.
+    WaybillPages(WaybillLayout&&, const Dataset*, const Dataset*, RecordMode) = delete;
 
     int pageCount() override;
     void drawPage(QPainter& painter, int index) override;
