@@ -48,27 +48,52 @@ public:
         const qsizetype entries = m_directory.size() / directoryEntrySize;
         if (entries == 0)
             fail("empty directory");
-        for (qsizetype i = 0; i < entries; ++i) {
-            const char* e = m_directory.constData() + i * directoryEntrySize;
-            if (e[66] != 2) // stream
+        // The root's own streams first: an embedded object's storage may
+        // hold a stream of the same name. A broken tree falls back to a
+        // scan of every entry.
+        std::vector<bool> seen(entries, false);
+        std::vector<std::uint32_t> pending{u32(m_directory.constData() + 76)};
+        while (!pending.empty()) {
+            const std::uint32_t id = pending.back();
+            pending.pop_back();
+            if (id >= entries || seen[id])
                 continue;
-            const int nameBytes = u16(e + 64);
-            if (nameBytes < 2 || nameBytes > 64 || nameBytes % 2)
-                continue;
-            const QString entryName =
-                QString::fromUtf16(reinterpret_cast<const char16_t*>(e), nameBytes / 2 - 1);
-            if (entryName.compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            const std::uint32_t start = u32(e + 116);
-            const std::uint32_t size = u32(e + 120); // version 3 ignores the high half
-            if (size < miniStreamCutoff)
-                return miniStream(start, size);
-            return chain(start, size);
+            seen[id] = true;
+            const char* e = entry(id);
+            if (isStreamNamed(e, name))
+                return content(e);
+            pending.push_back(u32(e + 68));
+            pending.push_back(u32(e + 72));
         }
+        for (qsizetype i = 0; i < entries; ++i)
+            if (isStreamNamed(entry(i), name))
+                return content(entry(i));
         fail("stream not found");
     }
 
 private:
+    const char* entry(qsizetype id) const
+    {
+        return m_directory.constData() + id * directoryEntrySize;
+    }
+
+    static bool isStreamNamed(const char* e, const QString& name)
+    {
+        const int nameBytes = u16(e + 64);
+        if (e[66] != 2 || nameBytes < 2 || nameBytes > 64 || nameBytes % 2)
+            return false;
+        const QString entryName =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(e), nameBytes / 2 - 1);
+        return entryName.compare(name, Qt::CaseInsensitive) == 0;
+    }
+
+    QByteArray content(const char* e) const
+    {
+        const std::uint32_t start = u32(e + 116);
+        const std::uint32_t size = u32(e + 120); // version 3 ignores the high half
+        return size < miniStreamCutoff ? miniStream(start, size) : chain(start, size);
+    }
+
     const char* sector(std::uint32_t n) const
     {
         if (n >= m_sectorCount)

@@ -121,6 +121,7 @@ private slots:
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
     void damagedCompoundFilesFail();
+    void rootStreamWinsOverANestedOne();
     void truncatedFilesFailCleanly();
     void keptFuzzCasesFailCleanly();
 };
@@ -335,6 +336,19 @@ void ExchangeReaderTest::damagedCompoundFilesFail()
     LittleEndian::set32(fatCount, 44, 0xFFFFFF);
     QVERIFY_THROWS_EXCEPTION(SheetError,
                              CompoundFile::readStream(fatCount, QStringLiteral("Workbook")));
+}
+
+void ExchangeReaderTest::rootStreamWinsOverANestedOne()
+{
+    QByteArray file =
+        CompoundFile::writeSingleStream(QStringLiteral("Workbook"), QByteArray(6000, 'x'));
+    const qsizetype directory = 2 * 512; // sector 1
+    // Entry 2 becomes the root's stream; entry 1, first in the directory but
+    // not in the root's tree, stands for an embedded object's shorter one.
+    file.replace(directory + 256, 128, file.mid(directory + 128, 128));
+    LittleEndian::set32(file, directory + 128 + 120, 4096);
+    LittleEndian::set32(file, directory + 76, 2);
+    QCOMPARE(CompoundFile::readStream(file, QStringLiteral("Workbook")).size(), 6000);
 }
 
 void ExchangeReaderTest::truncatedFilesFailCleanly()
