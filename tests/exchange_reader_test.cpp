@@ -106,6 +106,41 @@ QByteArray workbook(const QList<std::pair<std::uint16_t, QByteArray>>& sst,
     return g.bytes + s.bytes;
 }
 
+// A zip of stored members; the reader does not check CRCs.
+QByteArray storedZip(const QList<std::pair<QByteArray, QByteArray>>& members)
+{
+    QByteArray zip, directory;
+    for (const auto& [name, data] : members) {
+        const auto offset = std::uint32_t(zip.size());
+        put32(zip, 0x04034B50);
+        zip.append(QByteArray(14, '\0'));
+        put32(zip, std::uint32_t(data.size()));
+        put32(zip, std::uint32_t(data.size()));
+        put16(zip, std::uint32_t(name.size()));
+        put16(zip, 0);
+        zip.append(name);
+        zip.append(data);
+        put32(directory, 0x02014B50);
+        directory.append(QByteArray(16, '\0'));
+        put32(directory, std::uint32_t(data.size()));
+        put32(directory, std::uint32_t(data.size()));
+        put16(directory, std::uint32_t(name.size()));
+        directory.append(QByteArray(12, '\0'));
+        put32(directory, offset);
+        directory.append(name);
+    }
+    const auto at = std::uint32_t(zip.size());
+    zip.append(directory);
+    put32(zip, 0x06054B50);
+    put32(zip, 0);
+    put16(zip, std::uint32_t(members.size()));
+    put16(zip, std::uint32_t(members.size()));
+    put32(zip, std::uint32_t(directory.size()));
+    put32(zip, at);
+    put16(zip, 0);
+    return zip;
+}
+
 } // namespace
 
 class ExchangeReaderTest : public QObject {
@@ -115,6 +150,7 @@ private slots:
     void sheetsOfOtherPrograms();
     void titlesInAnyOrderWithExtraColumns();
     void noSheet1OrMissingTitleFails();
+    void xlsxWithPrefixedElements();
     void numbersReadAsText();
     void sstStringsSwitchWidthAtContinue();
     void cellRecordsOfEveryKind();
@@ -166,6 +202,44 @@ void ExchangeReaderTest::noSheet1OrMissingTitleFails()
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients(sheet));
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients({}));
     QVERIFY_THROWS_EXCEPTION(SheetError, SheetFile::read(QStringLiteral("/nonexistent/x.xls")));
+}
+
+void ExchangeReaderTest::xlsxWithPrefixedElements()
+{
+    const QByteArray workbook =
+        R"(<x:workbook xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+ xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><x:sheets>
+<x:sheet name="Other" sheetId="1" r:id="rId1"/><x:sheet name="Sheet1" sheetId="2" r:id="rId2"/>
+</x:sheets></x:workbook>)";
+    const QByteArray rels =
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
+<Relationship Id="rId1" Target="worksheets/a.xml"/>
+<Relationship Id="rId2" Target="/xl/worksheets/b.xml"/></Relationships>)";
+    const QByteArray strings =
+        R"(<x:sst xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
+<x:si><x:t/></x:si><x:si><x:r><x:t>张</x:t></x:r><x:r><x:t>三</x:t></x:r>
+<x:rPh><x:t>ZHANG</x:t></x:rPh></x:si></x:sst>)";
+    const QByteArray sheet =
+        R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
+<x:sheetData><x:row r="2"><x:c r="B2" t="s"><x:v>1</x:v></x:c><x:c t="s"><x:v>0</x:v></x:c>
+<x:c t="inlineStr"><x:is><x:t>内联</x:t></x:is></x:c><x:c t="str"><x:f>1</x:f><x:v>公式</x:v></x:c>
+<x:c><x:v>13800138000</x:v></x:c><x:c t="b"><x:v>1</x:v></x:c></x:row></x:sheetData>
+</x:worksheet>)";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("prefixed.bin"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(storedZip({{"xl/workbook.xml", workbook},
+                       {"xl/_rels/workbook.xml.rels", rels},
+                       {"xl/sharedStrings.xml", strings},
+                       {"xl/worksheets/a.xml", "<worksheet/>"},
+                       {"xl/worksheets/b.xml", sheet}}));
+    f.close();
+    const SheetRows rows = SheetFile::read(path);
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows[0].isEmpty());
+    QCOMPARE(rows[1], QStringList({"", QStringLiteral(u"张三"), "", QStringLiteral(u"内联"),
+                                   QStringLiteral(u"公式"), "13800138000", "TRUE"}));
 }
 
 void ExchangeReaderTest::numbersReadAsText()
