@@ -7,11 +7,11 @@ namespace {
 
 // A stands for one single-byte character, C for one Chinese character of two
 // high bytes, "|" for the inserted CR LF.
-QByteArray pattern(const QString& spec)
+QByteArray pattern(const QString& shape)
 {
     static const QByteArray chinese = Gb18030::encode(QStringLiteral(u"中"));
     QByteArray out;
-    const QStringList parts = spec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList parts = shape.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         if (part == QLatin1String("|")) {
             out += "\r\n";
