@@ -133,11 +133,7 @@ void TForm1::buildMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
                              void (TForm1::*handler)()) {
-        auto* action = new QAction(QString::fromUtf16(caption), menu);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        menu->addAction(action);
-        return action;
+        menuItem(menu, name, caption, this, handler);
     };
     item(bar, "N1", u"寄件人信息", &TForm1::N1Click);
     item(bar, "N2", u"收件人信息", &TForm1::N2Click);
@@ -166,9 +162,7 @@ void TForm1::buildMenus()
     m_popup->addSeparator();
     item(m_popup, "N31", u"数据导入", &TForm1::N18Click);
     item(m_popup, "N32", u"数据导出", &TForm1::N32Click);
-    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_grid, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_popup->popup(m_grid->viewport()->mapToGlobal(at)); });
+    popupOnRightClick(m_grid, m_popup);
 }
 
 void TForm1::buildStatusBar()

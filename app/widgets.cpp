@@ -61,6 +61,13 @@ void centreOnScreen(QWidget* window)
     window->move(frame.topLeft());
 }
 
+void popupOnRightClick(QAbstractItemView* view, QMenu* menu)
+{
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, menu,
+                     [view, menu](QPoint at) { menu->popup(view->viewport()->mapToGlobal(at)); });
+}
+
 void chainEnterKey(const QList<QLineEdit*>& boxes, QWidget* after)
 {
     for (int i = 0; i < boxes.size(); ++i) {

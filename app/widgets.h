@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPoint>
 #include <QPushButton>
 
@@ -31,6 +34,21 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
                     int width = 75, int height = 25);
 QFrame* sunkenPanel(QWidget* parent, const QString& name);
 void centreOnScreen(QWidget* window);
+
+// A menu command named like its control, running one of the window's handlers.
+template <typename Window>
+QAction* menuItem(QWidget* menu, const char* name, const char16_t* caption, Window* window,
+                  void (Window::*handler)())
+{
+    auto* action = new QAction(QString::fromUtf16(caption), menu);
+    action->setObjectName(QString::fromLatin1(name));
+    QObject::connect(action, &QAction::triggered, window, handler);
+    menu->addAction(action);
+    return action;
+}
+
+// The grid's pop-up menu on a right click.
+void popupOnRightClick(QAbstractItemView* view, QMenu* menu);
 
 // Enter in each box moves the focus to the next element; the last box of
 // a chain without a successor keeps the focus.

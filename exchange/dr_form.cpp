@@ -112,10 +112,7 @@ QMenuBar* TDrForm::buildMenus()
 {
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
                              void (TDrForm::*handler)()) {
-        auto* action = new QAction(QString::fromUtf16(caption), menu);
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        menu->addAction(action);
+        Widgets::menuItem(menu, name, caption, this, handler);
     };
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -131,10 +128,7 @@ QMenuBar* TDrForm::buildMenus()
     item(PopupMenu1, "N5", u"批量打印", &TDrForm::N3Click);
     PopupMenu1->addSeparator();
     item(PopupMenu1, "N55", u"关闭窗口", &TDrForm::N49Click);
-    DBGridEh1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGridEh1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(DBGridEh1->viewport()->mapToGlobal(at));
-    });
+    Widgets::popupOnRightClick(DBGridEh1, PopupMenu1);
     return bar;
 }
 
