@@ -4,6 +4,7 @@
 #include "store/main_queries.h"
 #include "store/statements.h"
 #include "store/store_error.h"
+#include "support/database_files.h"
 #include "support/test_database.h"
 
 #include <QDir>
@@ -16,44 +17,15 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace {
+using namespace DatabaseFiles;
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
+namespace {
 
 void write(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// Every row of the three tables, read through a connection of its own.
-QStringList tablesOf(const QString& path)
-{
-    Connection c;
-    c.openFile(path);
-    QStringList rows;
-    for (const char* table : {"outrxx", "inrxx", "excel"}) {
-        QSqlQuery q = c.run({QStringLiteral("select * from %1 order by rowid").arg(table), {}});
-        while (q.next()) {
-            QStringList row{table};
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i).toString();
-            rows << row.join('|');
-        }
-    }
-    return rows;
-}
-
-QStringList filesIn(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
 }
 
 QStringList names(const QList<QStringList>& rows)

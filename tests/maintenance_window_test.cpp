@@ -1,6 +1,7 @@
 #include "maintenance/sjbf_form.h"
 #include "store/connection.h"
 #include "store/main_queries.h"
+#include "support/database_files.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -13,43 +14,14 @@
 #include <QSqlRecord>
 #include <QTest>
 
+using namespace DatabaseFiles;
+
 namespace {
 
 const QString backupOk = QStringLiteral(u"数据备份成功！");
 const QString backupFailed = QStringLiteral(u"数据备份失败，请重试！");
 const QString restoreOk = QStringLiteral(u"数据恢复成功！");
 const QString restoreFailed = QStringLiteral(u"数据恢复失败，请重试！");
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-// Every row of the three tables, read through a connection of its own.
-QStringList tablesOf(const QString& path)
-{
-    Connection c;
-    c.openFile(path);
-    QStringList rows;
-    for (const char* table : {"outrxx", "inrxx", "excel"}) {
-        QSqlQuery q = c.run({QStringLiteral("select * from %1 order by rowid").arg(table), {}});
-        while (q.next()) {
-            QStringList row{table};
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i).toString();
-            rows << row.join('|');
-        }
-    }
-    return rows;
-}
-
-QStringList filesIn(const QString& dir)
-{
-    return QDir(dir).entryList(QDir::Files, QDir::Name);
-}
 
 // The program as the window finds it: data.mdb open in the main queries.
 struct Running {
