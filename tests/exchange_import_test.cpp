@@ -5,6 +5,7 @@
 #include "store/dataset.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "support/sample_sheets.h"
 #include "support/test_database.h"
 
 #include <QDir>
@@ -17,26 +18,6 @@
 namespace {
 
 using Outcome = SheetImport::Outcome;
-
-QString dataFile(const char* name)
-{
-    return QStringLiteral(SF_TEST_DATA_DIR "/") + QString::fromLatin1(name);
-}
-
-QList<QStringList> expectedRows()
-{
-    QFile f(dataFile("recipients_expected.json"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("recipients_expected.json missing");
-    QList<QStringList> rows;
-    for (const auto& row : QJsonDocument::fromJson(f.readAll()).array()) {
-        QStringList values;
-        for (const auto& v : row.toArray())
-            values << v.toString();
-        rows << values;
-    }
-    return rows;
-}
 
 const QStringList previous{"旧公司", "旧收件人", "", "旧地址", "", "", "139", "", "", ""};
 
@@ -78,12 +59,14 @@ void ExchangeImportTest::importReplacesTheList()
     Connection c;
     c.open();
     SheetImport import(c);
-    QCOMPARE(import.run(dataFile("xlwt_recipients.xls")), Outcome::Imported);
-    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
+             Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
     QCOMPARE(import.importedRows(), 4);
     // The same file again: one copy, not two.
-    QCOMPARE(import.run(dataFile("libreoffice_recipients.xlsx")), Outcome::Imported);
-    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("libreoffice_recipients.xlsx"))),
+             Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
     QCOMPARE(SheetImport::message(Outcome::Imported), QStringLiteral(u"批量导入EXCEL成功!"));
 }
 
@@ -97,20 +80,21 @@ void ExchangeImportTest::pathIsTrimmedAndBlankPathRefused()
     QCOMPARE(import.run(QStringLiteral("   ")), Outcome::NoPath);
     QCOMPARE(SheetImport::message(Outcome::NoPath), QStringLiteral(u"请正确选择相关路径！"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
-    QCOMPARE(
-        import.run(QStringLiteral("  ") + dataFile("recipients_gb18030.csv") + QStringLiteral(" ")),
-        Outcome::Imported);
-    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(import.run(QStringLiteral("  ") +
+                        SampleSheets::path(QStringLiteral("recipients_gb18030.csv")) +
+                        QStringLiteral(" ")),
+             Outcome::Imported);
+    QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
 }
 
 void ExchangeImportTest::failedReadKeepsThePreviousRows_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("no Sheet1") << dataFile("xlwt_no_sheet1.xls");
-    QTest::newRow("title missing") << dataFile("xlwt_missing_title.xls");
+    QTest::newRow("no Sheet1") << SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"));
+    QTest::newRow("title missing") << SampleSheets::path(QStringLiteral("xlwt_missing_title.xls"));
     QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls");
     QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR);
-    QTest::newRow("damaged") << dataFile("fuzz/header_only.xls");
+    QTest::newRow("damaged") << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"));
 }
 
 void ExchangeImportTest::failedReadKeepsThePreviousRows()
@@ -143,7 +127,8 @@ void ExchangeImportTest::failedWriteIsRolledBack()
     Connection c;
     c.open();
     SheetImport import(c);
-    QCOMPARE(import.run(dataFile("xlwt_recipients.xls")), Outcome::NotWritten);
+    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
+             Outcome::NotWritten);
     QCOMPARE(SheetImport::message(Outcome::NotWritten), QStringLiteral(u"批量导入EXCEL失败!"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 }
@@ -156,7 +141,7 @@ void ExchangeImportTest::missingDatabaseReportsTheConnection()
     c.open();
     QVERIFY(QFile::rename(db.path(), db.path() + QStringLiteral(".away")));
     SheetImport import(c);
-    const Outcome outcome = import.run(dataFile("xlwt_recipients.xls"));
+    const Outcome outcome = import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls")));
     QCOMPARE(outcome, Outcome::NoConnection);
     QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"连接ACCESS失败!"));
     QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
@@ -166,7 +151,7 @@ void ExchangeImportTest::missingDatabaseReportsTheConnection()
 void ExchangeImportTest::exportThenImportGivesEveryRowBack()
 {
     TestDatabase db;
-    QList<QStringList> book = expectedRows();
+    QList<QStringList> book = SampleSheets::expectedRecipients();
     book << QStringList{"", "只有名字", "", "", "", "", "", "", "", ""};
     for (const QStringList& r : book)
         db.insert(QStringLiteral("inrxx"), r);
@@ -189,15 +174,17 @@ void ExchangeImportTest::commandLine()
 {
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Cli r = runCli({QStringLiteral("import"), dataFile("xlwt_no_sheet1.xls")});
+    Cli r = runCli(
+        {QStringLiteral("import"), SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"))});
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains(QStringLiteral(u"批量导入EXCEL失败!")));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 
-    r = runCli({QStringLiteral("import"), dataFile("sheetjs_recipients.xlsx")});
+    r = runCli(
+        {QStringLiteral("import"), SampleSheets::path(QStringLiteral("sheetjs_recipients.xlsx"))});
     QCOMPARE(r.status, 0);
     QVERIFY(r.err.contains(QStringLiteral(u"批量导入EXCEL成功!")));
-    QCOMPARE(db.rows(QStringLiteral("excel")), expectedRows());
+    QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
 
     db.insert(QStringLiteral("inrxx"), previous);
     r = runCli({QStringLiteral("export"), QStringLiteral("out")});

@@ -14,30 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/sample_sheets.h"
+
 using LittleEndian::put16;
 using LittleEndian::put32;
 
 namespace {
-
-QString dataFile(const QString& name)
-{
-    return QStringLiteral(SF_TEST_DATA_DIR "/") + name;
-}
-
-SheetRows expectedRecipients()
-{
-    QFile f(dataFile(QStringLiteral("recipients_expected.json")));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("recipients_expected.json missing");
-    SheetRows rows;
-    for (const auto& row : QJsonDocument::fromJson(f.readAll()).array()) {
-        QStringList values;
-        for (const auto& v : row.toArray())
-            values << v.toString();
-        rows << values;
-    }
-    return rows;
-}
 
 QByteArray readBytes(const QString& path)
 {
@@ -175,8 +157,8 @@ void ExchangeReaderTest::sheetsOfOtherPrograms_data()
 void ExchangeReaderTest::sheetsOfOtherPrograms()
 {
     QFETCH(QString, file);
-    const SheetRows got = RecipientSheet::recipients(SheetFile::read(dataFile(file)));
-    SheetRows want = expectedRecipients();
+    const SheetRows got = RecipientSheet::recipients(SheetFile::read(SampleSheets::path(file)));
+    SheetRows want = SampleSheets::expectedRecipients();
     // SheetJS writes .xls text as LABEL records of at most 255 characters.
     if (file == QStringLiteral("sheetjs_recipients.xls"))
         want[2][3].truncate(255);
@@ -189,16 +171,17 @@ void ExchangeReaderTest::sheetsOfOtherPrograms()
 
 void ExchangeReaderTest::titlesInAnyOrderWithExtraColumns()
 {
-    const SheetRows got =
-        RecipientSheet::recipients(SheetFile::read(dataFile(QStringLiteral("xlwt_reordered.xls"))));
-    QCOMPARE(got, expectedRecipients());
+    const SheetRows got = RecipientSheet::recipients(
+        SheetFile::read(SampleSheets::path(QStringLiteral("xlwt_reordered.xls"))));
+    QCOMPARE(got, SampleSheets::expectedRecipients());
 }
 
 void ExchangeReaderTest::noSheet1OrMissingTitleFails()
 {
-    QVERIFY_THROWS_EXCEPTION(SheetError,
-                             SheetFile::read(dataFile(QStringLiteral("xlwt_no_sheet1.xls"))));
-    const SheetRows sheet = SheetFile::read(dataFile(QStringLiteral("xlwt_missing_title.xls")));
+    QVERIFY_THROWS_EXCEPTION(
+        SheetError, SheetFile::read(SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"))));
+    const SheetRows sheet =
+        SheetFile::read(SampleSheets::path(QStringLiteral("xlwt_missing_title.xls")));
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients(sheet));
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients({}));
     QVERIFY_THROWS_EXCEPTION(SheetError, SheetFile::read(QStringLiteral("/nonexistent/x.xls")));
@@ -429,7 +412,7 @@ void ExchangeReaderTest::truncatedFilesFailCleanly()
 {
     for (const char* name : {"sheetjs_recipients.xls", "xlwt_recipients.xls",
                              "sheetjs_recipients.xlsx", "libreoffice_recipients.xls"}) {
-        const QByteArray whole = readBytes(dataFile(QString::fromLatin1(name)));
+        const QByteArray whole = readBytes(SampleSheets::path(QString::fromLatin1(name)));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("cut"));
         for (qsizetype length = 0; length < whole.size(); length += 97 + length / 7) {
