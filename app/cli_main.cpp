@@ -5,8 +5,7 @@
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
-#include "waybill/pdf_print_command.h"
-#include "waybill/printing_command.h"
+#include "waybill/print_command.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -28,7 +27,7 @@ int usage()
              "  init                      create an empty data.mdb here\n"
              "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
              "  restore FILE              replace data.mdb by the backup FILE\n"
-          << ExchangeCommands::usage << PdfPrintCommand::usage << PrinterPrintCommand::usage;
+          << ExchangeCommands::usage << PrintCommand::usage;
     err().flush();
     return 2;
 }
@@ -74,11 +73,7 @@ int main(int argc, char** argv)
         {QStringLiteral("init"), initCommand},
         {QStringLiteral("backup"), backupCommand},
         {QStringLiteral("restore"), restoreCommand},
-        {QStringLiteral("print"),
-         [](const QStringList& a) {
-             return PrinterPrintCommand::wanted(a) ? PrinterPrintCommand::run(a)
-                                                   : PdfPrintCommand::run(a);
-         }},
+        {QStringLiteral("print"), PrintCommand::run},
         {QStringLiteral("import"), ExchangeCommands::importSheet},
         {QStringLiteral("export"), ExchangeCommands::exportAddressBook},
     };

@@ -100,5 +100,10 @@ void exportPdf(PageSource& pages, const QString& path)
         if (!painter.end())
             throw CommandError(QStringLiteral("Cannot write %1").arg(path));
     }
-    writeExactPageBoxes(path, paper * pointsPerMillimetre);
+    makeWaybillPageBoxesExact(path);
+}
+
+void makeWaybillPageBoxesExact(const QString& path)
+{
+    writeExactPageBoxes(path, WaybillLayout::paperSizeMm() * pointsPerMillimetre);
 }

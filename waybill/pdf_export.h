@@ -8,3 +8,7 @@ class PageSource;
 // mm, no margins), one page drawn at a time. Throws CommandError when the
 // file cannot be written.
 void exportPdf(PageSource& pages, const QString& path);
+
+// Qt writes the page box in whole points (612 x 397 for 216 x 140 mm); this
+// makes every page box of a PDF Qt wrote on the waybill paper exact.
+void makeWaybillPageBoxesExact(const QString& path);

@@ -1,6 +1,7 @@
 #include "waybill/printing_job.h"
 
 #include "store/store_error.h"
+#include "waybill/pdf_export.h"
 #include "waybill/printing.h"
 
 #include <QPrinter>
@@ -61,5 +62,10 @@ bool PrintJob::run(QWidget* parent, PageSource& pages,
         if (percent)
             percent(-1);
     });
-    return Printing::printPages(pages, *m_printer, progress);
+    const bool printed = Printing::printPages(pages, *m_printer, progress);
+    // A printer that writes a file is Qt's PDF writer: give it the exact paper too.
+    if (printed && m_printer->outputFormat() == QPrinter::PdfFormat &&
+        !m_printer->outputFileName().isEmpty())
+        makeWaybillPageBoxesExact(m_printer->outputFileName());
+    return printed;
 }
