@@ -10,6 +10,7 @@
 #include "exchange/zip_archive.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -19,6 +20,9 @@ constexpr qint64 maxFileSize = 256ll << 20;
 
 QByteArray readAll(const QString& path)
 {
+    // A pipe would block the open and a device would never end.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        throw SheetError("not a regular file: " + path.toStdString());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SheetError("cannot open " + path.toStdString());

@@ -13,7 +13,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +37,16 @@ Cli runCli(const QStringList& args)
         r.status = p.exitCode();
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+// A pipe nobody writes to: opening it for reading would wait for ever.
+QString namedPipe()
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.xls"));
+    if (!QFileInfo::exists(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+        qFatal("mkfifo %s failed", qPrintable(path));
+    return path;
 }
 
 } // namespace
@@ -95,6 +107,8 @@ void ExchangeImportTest::failedReadKeepsThePreviousRows_data()
     QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls");
     QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR);
     QTest::newRow("damaged") << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"));
+    QTest::newRow("named pipe") << namedPipe();
+    QTest::newRow("endless device") << QStringLiteral("/dev/zero");
 }
 
 void ExchangeImportTest::failedReadKeepsThePreviousRows()
