@@ -59,7 +59,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_grid->setGeometry(0, commandBarHeight, clientWidth,
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
-    connect(m_grid, &QAbstractItemView::doubleClicked, this, &TForm1::DBGridEh1DblClick);
+    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &TForm1::DBGridEh1DblClick);
 
     m_senderPanel = new SenderPanel(m_queries, area);
     m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);
@@ -115,8 +115,10 @@ void TForm1::buildCommandBar(QWidget* area)
     label(bar, QStringLiteral(u"手机号码"), 648, 13, text);
     m_mobileSearch = lineEdit(bar, QStringLiteral("Edit25"), 712, 8, 121, 22, text);
     auto* search = button(bar, QStringLiteral("Button9"), QStringLiteral(u"查 询"), 872, 8);
-    for (QPushButton* b : {add, modify, remove, refresh, search})
+    for (QPushButton* b : {add, modify, remove, refresh, search}) {
         b->setFont(text);
+        b->setAutoDefault(true); // Enter presses the focused button
+    }
     QWidget* order[] = {add, modify, remove, m_nameSearch, search, refresh, m_mobileSearch};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
@@ -151,16 +153,16 @@ void TForm1::buildMenus()
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N11", u"新增记录", &TForm1::Button6Click);
-    item(m_popup, "N12", u"修改记录", &TForm1::Button7Click);
-    item(m_popup, "N13", u"删除记录", &TForm1::Button8Click);
+    item(m_popup, "N11", u"新增记录", &TForm1::N11Click);
+    item(m_popup, "N12", u"修改记录", &TForm1::N12Click);
+    item(m_popup, "N13", u"删除记录", &TForm1::N13Click);
     m_popup->addSeparator();
     item(m_popup, "N15", u"全部删除", &TForm1::N15Click);
     m_popup->addSeparator();
-    item(m_popup, "N7", u"单张打印", &TForm1::N5Click);
-    item(m_popup, "N8", u"批量打印", &TForm1::N6Click);
+    item(m_popup, "N7", u"单张打印", &TForm1::N7Click);
+    item(m_popup, "N8", u"批量打印", &TForm1::N8Click);
     m_popup->addSeparator();
-    item(m_popup, "N31", u"数据导入", &TForm1::N18Click);
+    item(m_popup, "N31", u"数据导入", &TForm1::N31Click);
     item(m_popup, "N32", u"数据导出", &TForm1::N32Click);
     popupOnRightClick(m_grid, m_popup);
 }
@@ -251,10 +253,23 @@ void TForm1::N6Click()
     openPrintWindow(m_windows.batchPrint);
 }
 
+void TForm1::N7Click()
+{
+    N5Click();
+}
+void TForm1::N8Click()
+{
+    N6Click();
+}
+
 void TForm1::N18Click()
 {
     if (m_windows.import)
         m_windows.import->exec();
+}
+void TForm1::N31Click()
+{
+    N18Click();
 }
 
 void TForm1::N20Click()
@@ -309,9 +324,17 @@ void TForm1::Button6Click()
 {
     m_editor->openForNew();
 }
+void TForm1::N11Click()
+{
+    Button6Click();
+}
 void TForm1::Button7Click()
 {
     m_editor->openOnCurrent();
+}
+void TForm1::N12Click()
+{
+    Button7Click();
 }
 void TForm1::DBGridEh1DblClick()
 {
@@ -328,6 +351,10 @@ void TForm1::Button8Click()
         if (Dialogs::confirm(this, QStringLiteral(u"确定要删除选中的记录？")))
             m_book.deleteCurrent();
     });
+}
+void TForm1::N13Click()
+{
+    Button8Click();
 }
 
 void TForm1::N15Click()

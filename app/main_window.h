@@ -60,12 +60,18 @@ public slots:
     void N4Click();       // 退出软件
     void N5Click();       // 单张打印
     void N6Click();       // 批量打印
+    void N7Click();       // 单张打印 (pop-up)
+    void N8Click();       // 批量打印 (pop-up)
+    void N11Click();      // 新增记录 (pop-up)
+    void N12Click();      // 修改记录 (pop-up)
+    void N13Click();      // 删除记录 (pop-up)
     void N18Click();      // 数据导入
     void N19Click();      // 数据导出 (main menu)
     void N20Click();      // 数据备份与恢复
     void N23Click();      // 常见问题
     void N24Click();      // 技术支持
     void N25Click();      // 软件首页
+    void N31Click();      // 数据导入 (pop-up)
     void N32Click();      // 数据导出 (pop-up)
     void Button6Click();  // 新 增
     void Button7Click();  // 修 改

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 
 namespace {
 
@@ -101,4 +102,11 @@ void RecipientGrid::followSelection()
     m_syncing = true;
     m_dataset.setCurrentRow(current.row());
     m_syncing = false;
+}
+
+void RecipientGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit doubleClickedAnywhere();
 }

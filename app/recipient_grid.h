@@ -12,6 +12,13 @@ class RecipientGrid : public QTableView {
 public:
     RecipientGrid(Dataset& dataset, QWidget* parent);
 
+signals:
+    // A left double click on a row or on the grid's empty part.
+    void doubleClickedAnywhere();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
     void followDataset(int row);
     void followSelection();

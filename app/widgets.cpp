@@ -103,7 +103,8 @@ MovablePanel::MovablePanel(QWidget* parent) : QFrame(parent)
 
 void MovablePanel::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) {
+    // Labels pass their presses on; only the panel's bare surface moves it.
+    if (event->button() != Qt::LeftButton || childAt(event->position().toPoint())) {
         QFrame::mousePressEvent(event);
         return;
     }

@@ -47,6 +47,10 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
     auto* close = button(this, QStringLiteral("Button4"), QStringLiteral(u"关 闭"), 368, 184);
     m_modify = button(this, QStringLiteral("Button5"), QStringLiteral(u"修 改"), 216, 184);
     m_modify->hide();
+    for (QPushButton* b : {m_add, close, m_modify}) {
+        b->setFont(text);
+        b->setAutoDefault(true); // Enter presses the focused button
+    }
     auto* picture = new ClosePicture(this, QStringLiteral("Image1"), 640, 8);
     connect(m_add, &QPushButton::clicked, this, &RecipientEditor::Button3Click);
     connect(close, &QPushButton::clicked, this, &RecipientEditor::Button4Click);

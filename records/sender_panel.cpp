@@ -52,6 +52,10 @@ SenderPanel::SenderPanel(MainQueries& queries, QWidget* parent) : QFrame(parent)
 
     auto* save = button(this, QStringLiteral("Button1"), QStringLiteral(u"保 存"), 192, 416);
     auto* close = button(this, QStringLiteral("Button2"), QStringLiteral(u"关 闭"), 312, 416);
+    for (QPushButton* b : {save, close}) {
+        b->setFont(text);
+        b->setAutoDefault(true); // Enter presses the focused button
+    }
     connect(save, &QPushButton::clicked, this, &SenderPanel::Button1Click);
     connect(close, &QPushButton::clicked, this, &SenderPanel::Button2Click);
 

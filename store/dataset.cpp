@@ -194,7 +194,13 @@ void Dataset::post()
             s.text = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                          .arg(table, sets.join(QStringLiteral(", ")));
             s.bindings << m_rows.at(m_current).rowid;
-            m_connection.execute(s);
+            // Another connection may have deleted the row since the snapshot;
+            // saying nothing would report a lost change as saved.
+            if (m_connection.run(s).numRowsAffected() == 0) {
+                cancel();
+                throw StoreError(QStringLiteral("Row cannot be located for updating. Some values "
+                                                "may have been changed since it was last read."));
+            }
         }
         for (int c : changed)
             m_rows[m_current].values[c] = s.bindings.at(changed.indexOf(c)).toString();

@@ -18,6 +18,7 @@ private slots:
     void staticCursorSeesOtherConnectionsOnlyAfterReopen();
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
+    void editOfARowDeletedElsewhereIsNotReportedAsSaved();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -155,6 +156,35 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName("%")), 3);
     QCOMPARE(count(Statements::searchRecipientsByMobile("13")), 2);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"王"))), 1);
+}
+
+void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
+    db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    db.exec("delete from inrxx where 单位名称 = 'a'");
+
+    d.edit();
+    d.setField(QStringLiteral(u"单位名称"), QStringLiteral("A"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, d.post());
+    // The snapshot keeps its text and is browsing again; nothing reached the file.
+    QCOMPARE(d.field(QStringLiteral(u"单位名称")), QStringLiteral("a"));
+    QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"b", "n2", "", "", "", "", "", "", "", ""}}));
+
+    // An edit that changes nothing writes nothing and so cannot fail.
+    d.edit();
+    d.post();
+    d.next();
+    d.edit();
+    d.setField(QStringLiteral(u"单位名称"), QStringLiteral("B"));
+    d.post();
+    QCOMPARE(db.rows("inrxx").at(0).at(0), QStringLiteral("B"));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
