@@ -18,6 +18,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -95,6 +96,7 @@ class PrintPreviewTest : public QObject {
     Q_OBJECT
 private slots:
     void toolbarAndStatusBar();
+    void coversTheWorkAreaWithItsFrame();
     void opensLazilyOnTenThousandPages();
     void keysAndCommandsPage();
     void thumbnailsAreNumberedAndChooseThePage();
@@ -126,6 +128,27 @@ void PrintPreviewTest::toolbarAndStatusBar()
     QCOMPARE(indicator(preview), QStringLiteral(u"第 1/5 页"));
     QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("reportTitle"))->text(), QString());
     QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("building"))->text(), QString());
+}
+
+void PrintPreviewTest::coversTheWorkAreaWithItsFrame()
+{
+    CountingPages pages(2);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // The title bar must not push the status bar below the screen.
+    const QRect work = preview.screen()->availableGeometry();
+    QVERIFY2(work.contains(preview.frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(preview.frameGeometry().x())
+                            .arg(preview.frameGeometry().y())
+                            .arg(preview.frameGeometry().width())
+                            .arg(preview.frameGeometry().height())));
+    QVERIFY(preview.isMaximized());
+    auto* status = preview.findChild<QLabel*>(QStringLiteral("pageIndicator"));
+    QVERIFY(status->isVisible());
+    QVERIFY(preview.rect().contains(status->mapTo(&preview, status->rect().bottomRight())));
 }
 
 void PrintPreviewTest::opensLazilyOnTenThousandPages()
@@ -216,7 +239,8 @@ void PrintPreviewTest::zoomCommands()
     CountingPages pages(1);
     PrintJob job;
     PrintPreview preview(pages, job);
-    preview.resize(1600, 500); // wide: the whole page fits by its height
+    preview.setWindowState(Qt::WindowNoState); // it opens maximised
+    preview.resize(1600, 500);                 // wide: the whole page fits by its height
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
     const double fitPage = preview.zoomFactor();

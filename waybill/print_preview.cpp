@@ -136,8 +136,11 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     layout->addWidget(splitter, 1);
     layout->addWidget(status);
 
+    // Maximised, so that the title bar does not push the status bar off the
+    // screen; the geometry holds where nothing manages the windows.
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
     showPage(0);
 }
 
