@@ -158,8 +158,12 @@ QByteArray workbookStream(const SheetRows& rows)
     if (rows.size() > maxRows)
         throw SheetError("xls: more rows than a sheet holds");
     int columns = 0;
-    for (const QStringList& r : rows)
+    for (const QStringList& r : rows) {
         columns = std::max(columns, int(r.size()));
+        for (const QString& cell : r)
+            if (cell.size() > maxCellChars)
+                throw SheetError("xls: a cell holds more than 32767 characters");
+    }
     if (columns > maxColumns)
         throw SheetError("xls: more columns than a sheet holds");
 

@@ -11,6 +11,7 @@ namespace Biff8Writer {
 
 constexpr int maxRows = 65536;
 constexpr int maxColumns = 256;
+constexpr int maxCellChars = 32767; // what a spreadsheet keeps in a cell
 
 // Throws SheetError when the rows do not fit a BIFF8 sheet.
 QByteArray workbookStream(const SheetRows& rows);

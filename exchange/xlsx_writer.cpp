@@ -3,14 +3,14 @@
 #include "exchange/sheet_error.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <QTemporaryFile>
 #include <xlsxwriter.h>
 
-namespace XlsxWriter {
+namespace {
 
-void write(const QString& path, const SheetRows& rows)
+void writeBook(const QString& path, const SheetRows& rows)
 {
-    if (rows.size() > maxRows)
-        throw SheetError("xlsx: more rows than a sheet holds");
     const QByteArray name = QFile::encodeName(path);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE; // rows go out in order; keeps 65k rows small
@@ -32,6 +32,34 @@ void write(const QString& path, const SheetRows& rows)
         error = closed;
     if (error != LXW_NO_ERROR)
         throw SheetError(std::string("xlsx: ") + lxw_strerror(error));
+}
+
+} // namespace
+
+namespace XlsxWriter {
+
+void write(const QString& path, const SheetRows& rows)
+{
+    if (rows.size() > maxRows)
+        throw SheetError("xlsx: more rows than a sheet holds");
+    for (const QStringList& r : rows)
+        for (const QString& cell : r)
+            if (cell.size() > maxCellChars)
+                throw SheetError("xlsx: a cell holds more than 32767 characters");
+
+    // The library writes the workbook even when a cell failed; it goes to a
+    // scratch file so that a failure leaves an existing file as it was.
+    QTemporaryFile scratch;
+    if (!scratch.open())
+        throw SheetError("xlsx: " + scratch.errorString().toStdString());
+    scratch.close();
+    writeBook(scratch.fileName(), rows);
+    if (!scratch.open())
+        throw SheetError("xlsx: " + scratch.errorString().toStdString());
+    const QByteArray book = scratch.readAll();
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(book) != book.size() || !out.commit())
+        throw SheetError("xlsx: " + out.errorString().toStdString());
 }
 
 } // namespace XlsxWriter

@@ -8,8 +8,10 @@
 namespace XlsxWriter {
 
 constexpr int maxRows = 1048576;
+constexpr int maxCellChars = 32767;
 
-// Throws SheetError when the rows do not fit or the file cannot be written.
+// Throws SheetError when the rows do not fit or the file cannot be written;
+// a file already there is then left as it was.
 void write(const QString& path, const SheetRows& rows);
 
 } // namespace XlsxWriter

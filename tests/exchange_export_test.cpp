@@ -130,6 +130,7 @@ private slots:
     void fileNameRule();
     void xlsxNameWritesXlsx();
     void tooManyRowsAreRefusedBeforeWriting();
+    void overlongCellIsRefusedBeforeWriting();
     void unwritableFolderFails();
 };
 
@@ -257,6 +258,38 @@ void ExchangeExportTest::tooManyRowsAreRefusedBeforeWriting()
     QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, path));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(d.currentRow(), 0);
+}
+
+void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
+{
+    // A cell holds at most 32,767 characters; longer ones would end as a
+    // broken file (.xls) reported as written.
+    TestDatabase db;
+    db.insert(QStringLiteral("inrxx"), recipient(QString(32767, QChar(u'长')), "1"));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setStatement(Statements::selectRecipients());
+    d.open();
+    const QString fits = db.dir() + QStringLiteral("/fits.xls");
+    AddressBookExport::run(d, fits);
+    QCOMPARE(trimmed(SheetFile::read(fits)).at(1).at(1).size(), 32767);
+
+    db.insert(QStringLiteral("inrxx"), recipient(QString(70000, QChar(u'长')), "2"));
+    d.close();
+    d.open();
+    const QString xls = db.dir() + QStringLiteral("/long.xls");
+    QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, xls));
+    QVERIFY(!QFile::exists(xls));
+    // An earlier export under the same name is kept.
+    const QString xlsx = db.dir() + QStringLiteral("/long.xlsx");
+    QFile earlier(xlsx);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier export");
+    earlier.close();
+    QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, xlsx));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("an earlier export"));
 }
 
 void ExchangeExportTest::unwritableFolderFails()
