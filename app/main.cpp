@@ -2,6 +2,7 @@
 // the main window closes.
 #include "app/main_window.h"
 #include "app/program_windows.h"
+#include "app/qt_texts.h"
 #include "app/widgets.h"
 #include "waybill/font_substitutions.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("sfwaybill"));
     installFontSubstitutions();
+    QtTexts::installChinese(app);
 
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {

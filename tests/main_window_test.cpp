@@ -1,5 +1,7 @@
 #include "app/app_info.h"
 #include "app/main_window.h"
+#include "app/qt_dialogs.h"
+#include "app/qt_texts.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
@@ -9,9 +11,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace Drive;
 
@@ -21,6 +25,7 @@ private slots:
     void windowMenusAndGrid();
     void clockShowsAfterTheFirstSecond();
     void missingDatabaseIsReportedAndNotCreated();
+    void questionButtonsSpeakChinese();
 };
 
 static QStringList captions(const QList<QAction*>& actions)
@@ -105,6 +110,24 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         QVERIFY(dialogs.shown.at(0).text.endsWith(QLatin1Char('.')));
     }
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
+}
+
+void MainWindowTest::questionButtonsSpeakChinese()
+{
+    QVERIFY(QtTexts::installChinese(*qApp));
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        box->button(QMessageBox::No)->click();
+    });
+    QtDialogs dialogs;
+    QVERIFY(
+        !dialogs.ask(nullptr, QStringLiteral(u"提示"), QStringLiteral(u"确定要删除全部记录？")));
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{QStringLiteral(u"否(&N)"), QStringLiteral(u"是(&Y)")}));
 }
 
 QTEST_MAIN(MainWindowTest)

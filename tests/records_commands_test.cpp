@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QTimer>
@@ -33,6 +34,7 @@ class RecordsCommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void doubleClickAnywhereInTheGridOpensTheEditor();
+    void titleClickShowsAMarkerAndKeepsTheOrder();
     void popupItemsRunTheSameCommands();
     void modifyOfARowDeletedElsewhereIsReported();
     void editorMovesOnlyByItsBareSurface();
@@ -67,6 +69,24 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     QVERIFY(!find(&w, "Panel2")->isHidden());
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QStringLiteral(u"李四"));
     QVERIFY(dialogs.shown.isEmpty());
+}
+
+void RecordsCommandsTest::titleClickShowsAMarkerAndKeepsTheOrder()
+{
+    TestDatabase db;
+    db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
+    db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* grid = find<QTableView>(&w, "DBGridEh1");
+    QHeaderView* titles = grid->horizontalHeader();
+    const int x = titles->sectionViewportPosition(0) + titles->sectionSize(0) / 2;
+    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, QPoint(x, 9));
+    QCOMPARE(titles->sortIndicatorSection(), 0);
+    QCOMPARE(grid->model()->index(0, 0).data().toString(), QStringLiteral("B"));
+    QCOMPARE(w.queries().recipients.value(0, QStringLiteral(u"单位名称")), QStringLiteral("B"));
 }
 
 void RecordsCommandsTest::popupItemsRunTheSameCommands()
