@@ -37,8 +37,16 @@ QString run(Dataset& recipients, const QString& chosen)
     for (int r = 0; r < count; ++r) {
         QStringList values;
         values.reserve(columns);
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < columns; ++c) {
             values.append(recipients.data(recipients.index(r, c)).toString());
+            if (values.last().size() > Biff8Writer::maxCellChars)
+                throw CommandError(
+                    QStringLiteral(u"第%1条收件人的“%2”超过一个单元格最多能容纳的%3个字符，"
+                                   u"未导出任何数据!")
+                        .arg(r + 1)
+                        .arg(recipients.columnNames().value(c))
+                        .arg(Biff8Writer::maxCellChars));
+        }
         rows.append(values);
     }
     try {

@@ -279,7 +279,12 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
     d.close();
     d.open();
     const QString xls = db.dir() + QStringLiteral("/long.xls");
-    QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, xls));
+    try {
+        AddressBookExport::run(d, xls);
+        QFAIL("exported");
+    } catch (const CommandError& e) {
+        QVERIFY2(e.text().startsWith(QStringLiteral(u"第2条收件人的“收件人姓名”")), e.what());
+    }
     QVERIFY(!QFile::exists(xls));
     // An earlier export under the same name is kept.
     const QString xlsx = db.dir() + QStringLiteral("/long.xlsx");
