@@ -1,6 +1,7 @@
 #include "app/recipient_grid.h"
 #include "app/widgets.h"
 #include "exchange/dr_form.h"
+#include "store/schema.h"
 #include "store/store_error.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
@@ -49,6 +50,8 @@ private slots:
     void layoutAndMenus();
     void importFillsTheGridAndHidesThePanel();
     void failedImportsKeepThePreviousRows();
+    void failuresAfterTheReadCloseTheListUntilRefresh();
+    void pathWithAColonImports();
     void chooseFileAndPathPanel();
     void searchAndRefresh();
     void printCommandsAndClose();
@@ -117,6 +120,63 @@ void ExchangeWindowTest::failedImportsKeepThePreviousRows()
     }
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
     QCOMPARE(dialogs.shown.size(), 4);
+}
+
+void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
+{
+    TestDatabase db;
+    db.insert(QStringLiteral("excel"), previous);
+    ScriptedDialogs dialogs;
+    TDrForm form;
+    form.show();
+
+    // data.mdb gone: the connection cannot be made again.
+    QVERIFY(QFile::rename(db.path(), db.path() + QStringLiteral(".away")));
+    import(form, dataFile("xlwt_recipients.xls"));
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"连接ACCESS失败!"));
+    QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Information);
+    QVERIFY(form.Panel1->isVisible());
+    QVERIFY(!form.query().isOpen());
+    form.Edit2->setText(QStringLiteral(u"旧"));
+    QTest::mouseClick(form.Button2, Qt::LeftButton); // needs the connection
+    QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
+    QVERIFY(!form.query().isOpen());
+    QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(form.query().recordCount(), 1);
+
+    // A row the table refuses: nothing of the sheet stays.
+    QStringList columns;
+    for (const QString& c : Schema::recipientColumns())
+        columns << QStringLiteral("\"%1\" TEXT").arg(c);
+    db.exec(QStringLiteral("DROP TABLE excel"));
+    db.exec(QStringLiteral("CREATE TABLE excel (%1, CHECK (\"备注\" IS NOT '只有备注'))")
+                .arg(columns.join(QStringLiteral(", "))));
+    db.insert(QStringLiteral("excel"), previous);
+    const qsizetype shown = dialogs.shown.size();
+    import(form, dataFile("xlwt_recipients.xls"));
+    QCOMPARE(dialogs.shown.size(), shown + 1);
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!"));
+    QVERIFY(form.Panel1->isVisible());
+    QVERIFY(!form.query().isOpen());
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
+    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    QCOMPARE(form.query().recordCount(), 1);
+    QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"旧收件人"));
+}
+
+void ExchangeWindowTest::pathWithAColonImports()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("C:list.xls"));
+    QVERIFY(QFile::copy(dataFile("xlwt_recipients.xls"), path));
+    TDrForm form;
+    form.show();
+    import(form, path);
+    QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral(u"批量导入EXCEL成功!")});
+    QCOMPARE(form.query().recordCount(), 4);
 }
 
 void ExchangeWindowTest::chooseFileAndPathPanel()
