@@ -36,7 +36,7 @@ private slots:
     void doubleClickAnywhereInTheGridOpensTheEditor();
     void titleClickShowsAMarkerAndKeepsTheOrder();
     void popupItemsRunTheSameCommands();
-    void modifyOfARowDeletedElsewhereIsReported();
+    void changesToRowsDeletedElsewhereAreReported();
     void editorMovesOnlyByItsBareSurface();
     void enterOnTheFocusedSaveButtonSaves();
 };
@@ -125,7 +125,7 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     QCOMPARE(stampedDay, QStringLiteral("9"));
 }
 
-void RecordsCommandsTest::modifyOfARowDeletedElsewhereIsReported()
+void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
 {
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
@@ -141,6 +141,24 @@ void RecordsCommandsTest::modifyOfARowDeletedElsewhereIsReported()
     QVERIFY(!find(&w, "Panel2")->isHidden()); // the typed text is still there
     QCOMPARE(find<QLineEdit>(&w, "Edit12")->text(), QStringLiteral("010-1"));
     QVERIFY(db.rows("inrxx").isEmpty());
+
+    // The sender row gone: the stamp fails and the print window stays shut.
+    db.insert("outrxx", QStringList(11, QStringLiteral("s")));
+    w.N2Click();
+    db.exec("delete from outrxx");
+    QDialog printWindow;
+    bool opened = false;
+    QTimer::singleShot(0, &printWindow, [&] {
+        opened = true;
+        printWindow.reject();
+    });
+    w.setWindows({nullptr, nullptr, &printWindow, nullptr});
+    dialogs.clear();
+    w.N5Click();
+    QVERIFY(!opened);
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
+    QVERIFY(db.rows("outrxx").isEmpty());
 }
 
 void RecordsCommandsTest::editorMovesOnlyByItsBareSurface()
