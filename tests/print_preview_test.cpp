@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
 #include <QListView>
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -101,6 +103,7 @@ private slots:
     void keysAndCommandsPage();
     void thumbnailsAreNumberedAndChooseThePage();
     void zoomCommands();
+    void settingsOnlyKeepTheChoice();
     void printGoesToPaperOfTheWaybillSize();
     void printHonoursPageRangeAndCopies();
     void cancelStopsTheLoop();
@@ -252,6 +255,33 @@ void PrintPreviewTest::zoomCommands()
     QCOMPARE(preview.zoomFactor(), preview.logicalDpiX() / 96.0);
     command(preview, "fitPage")->trigger();
     QCOMPARE(preview.zoomFactor(), fitPage);
+}
+
+void PrintPreviewTest::settingsOnlyKeepTheChoice()
+{
+    QTemporaryDir dir;
+    CountingPages pages(4);
+    PrintJob job;
+    job.setOutputFile(dir.filePath(QStringLiteral("settings.pdf")));
+    PrintPreview preview(pages, job);
+    preview.show();
+    QString title;
+    QStringList buttons;
+    QTimer::singleShot(0, &preview, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        for (QPushButton* b : dialog->findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+            buttons << b->text();
+        dialog->accept();
+    });
+    command(preview, "settings")->trigger();
+    QCOMPARE(title, QStringLiteral(u"打印设置"));
+    // Its confirming button must not claim to print: it prints nothing.
+    QVERIFY2(buttons.contains(QStringLiteral(u"确定")), qPrintable(buttons.join(u',')));
+    QVERIFY(pages.printed.isEmpty());
+    QVERIFY(preview.isVisible());
 }
 
 void PrintPreviewTest::printGoesToPaperOfTheWaybillSize()

@@ -12,10 +12,12 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QListView>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -203,8 +205,14 @@ void PrintPreview::applyZoom()
 void PrintPreview::settings()
 {
     QPrintDialog dialog(&m_job.printer(), this);
+    dialog.setWindowTitle(QStringLiteral(u"打印设置"));
     dialog.setMinMax(1, m_pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    // Its button would read "Print", yet it only keeps the settings; "打 印"
+    // prints.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral(u"确定"));
     dialog.exec();
 }
 
