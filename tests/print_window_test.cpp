@@ -13,6 +13,7 @@
 #include "waybill/shift_value.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -431,6 +432,11 @@ void PrintWindowTest::windowDesign()
                  QRect(468, 8, 65, 18));
         QCOMPARE(Drive::find<QWidget>(w, QStringLiteral("Button3"))->geometry(),
                  QRect(752, 7, 50, 20));
+        QHash<QString, QRect> labels;
+        for (const QLabel* label : w->findChildren<QLabel*>())
+            labels.insert(label->text(), label->geometry());
+        QCOMPARE(labels.value(QStringLiteral(u"左右移动")), QRect(416, 10, 48, 12));
+        QCOMPARE(labels.value(QStringLiteral(u"上下移动")), QRect(624, 10, 48, 12));
         QVERIFY(!w->isVisible());
     }
     QVERIFY(batch.layout().placement(QStringLiteral("QRDBText16")));

@@ -34,11 +34,13 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     panel->setFixedSize(design.clientArea);
 
     const QFont font = UiFonts::songti(12);
-    Widgets::label(panel, QStringLiteral(u"左右移动"), 416, 10, font);
+    // 48 x 12, the box of four 12-px characters, whatever the substitute
+    // font's line spacing.
+    Widgets::label(panel, QStringLiteral(u"左右移动"), 416, 10, font)->resize(48, 12);
     m_edit1 = Widgets::lineEdit(panel, QStringLiteral("Edit1"), 468, 8, 65, 18, font);
     QPushButton* button2 =
         Widgets::button(panel, QStringLiteral("Button2"), QStringLiteral(u"确定"), 544, 7, 50, 20);
-    Widgets::label(panel, QStringLiteral(u"上下移动"), 624, 10, font);
+    Widgets::label(panel, QStringLiteral(u"上下移动"), 624, 10, font)->resize(48, 12);
     m_edit2 = Widgets::lineEdit(panel, QStringLiteral("Edit2"), 676, 8, 65, 18, font);
     QPushButton* button3 =
         Widgets::button(panel, QStringLiteral("Button3"), QStringLiteral(u"确定"), 752, 7, 50, 20);
