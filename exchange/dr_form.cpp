@@ -122,12 +122,12 @@ QMenuBar* TDrForm::buildMenus()
     item(bar, "N49", u"关闭窗口", &TDrForm::N49Click);
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    item(PopupMenu1, "N4", u"选择路径", &TDrForm::N1Click);
+    item(PopupMenu1, "N4", u"选择路径", &TDrForm::N4Click);
     PopupMenu1->addSeparator();
-    item(PopupMenu1, "N8", u"单张打印", &TDrForm::N2Click);
-    item(PopupMenu1, "N5", u"批量打印", &TDrForm::N3Click);
+    item(PopupMenu1, "N8", u"单张打印", &TDrForm::N8Click);
+    item(PopupMenu1, "N5", u"批量打印", &TDrForm::N5Click);
     PopupMenu1->addSeparator();
-    item(PopupMenu1, "N55", u"关闭窗口", &TDrForm::N49Click);
+    item(PopupMenu1, "N55", u"关闭窗口", &TDrForm::N55Click);
     Widgets::popupOnRightClick(DBGridEh1, PopupMenu1);
     return bar;
 }
@@ -159,6 +159,26 @@ void TDrForm::N3Click()
 void TDrForm::N49Click()
 {
     hide();
+}
+
+void TDrForm::N4Click()
+{
+    N1Click();
+}
+
+void TDrForm::N8Click()
+{
+    N2Click();
+}
+
+void TDrForm::N5Click()
+{
+    N3Click();
+}
+
+void TDrForm::N55Click()
+{
+    N49Click();
 }
 
 void TDrForm::SpeedButton1Click()

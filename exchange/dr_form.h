@@ -48,6 +48,11 @@ public slots:
     void N2Click();  // 单张打印
     void N3Click();  // 批量打印
     void N49Click(); // 关闭窗口
+    // The pop-up menu's items, the same commands.
+    void N4Click();
+    void N8Click();
+    void N5Click();
+    void N55Click();
     void SpeedButton1Click();
     void Image1Click();
     void Button1Click(); // 导 入
