@@ -73,6 +73,12 @@ RecipientGrid::RecipientGrid(Dataset& dataset, QWidget* parent)
     connect(&dataset, &Dataset::currentRowChanged, this, &RecipientGrid::followDataset);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &RecipientGrid::followSelection);
+    // A click beside the rows or a Ctrl+click would leave no row marked while
+    // the commands still act on the current one.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_syncing && !selectionModel()->hasSelection() && m_dataset.currentRow() >= 0)
+            followDataset(m_dataset.currentRow());
+    });
     followDataset(dataset.currentRow());
 }
 

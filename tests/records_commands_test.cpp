@@ -68,6 +68,20 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, blank);
     QVERIFY(!find(&w, "Panel2")->isHidden());
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QStringLiteral(u"李四"));
+
+    // Clicks beside the rows or on the marked row with Ctrl keep it marked.
+    const auto markedRows = [grid] {
+        QList<int> rows;
+        for (const QModelIndex& i : grid->selectionModel()->selectedRows())
+            rows << i.row();
+        return rows;
+    };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, blank);
+    QCOMPARE(markedRows(), QList<int>{1});
+    const QPoint second = grid->visualRect(grid->model()->index(1, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, second);
+    QCOMPARE(markedRows(), QList<int>{1});
+    QCOMPARE(w.queries().recipients.currentRow(), 1);
     QVERIFY(dialogs.shown.isEmpty());
 }
 
