@@ -64,11 +64,20 @@ RecipientGrid::RecipientGrid(Dataset& dataset, QWidget* parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(12);
     setSortingEnabled(false); // a title click only shows the marker
+    for (const GridColumn& c : columns)
+        m_widths << c.width;
+    // Reopening the dataset rebuilds the columns; widths the user dragged
+    // stay for the run.
+    const auto keepWidths = [this] {
+        for (int c = 0; c < m_widths.size() && c < this->model()->columnCount(); ++c)
+            m_widths[c] = columnWidth(c);
+    };
     const auto applyWidths = [this] {
-        for (int c = 0; c < int(std::size(columns)); ++c)
-            setColumnWidth(c, columns[c].width);
+        for (int c = 0; c < m_widths.size(); ++c)
+            setColumnWidth(c, m_widths.at(c));
     };
     applyWidths();
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, keepWidths);
     connect(model, &QAbstractItemModel::modelReset, this, applyWidths);
     connect(&dataset, &Dataset::currentRowChanged, this, &RecipientGrid::followDataset);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QTableView>
 
 class Dataset;
@@ -25,4 +26,5 @@ private:
 
     Dataset& m_dataset;
     bool m_syncing = false;
+    QList<int> m_widths;
 };

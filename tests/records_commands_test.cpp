@@ -101,6 +101,18 @@ void RecordsCommandsTest::titleClickShowsAMarkerAndKeepsTheOrder()
     QCOMPARE(titles->sortIndicatorSection(), 0);
     QCOMPARE(grid->model()->index(0, 0).data().toString(), QStringLiteral("B"));
     QCOMPARE(w.queries().recipients.value(0, QStringLiteral(u"单位名称")), QStringLiteral("B"));
+
+    // A column widened by dragging its title's edge stays wide after a search.
+    const int edge = titles->sectionViewportPosition(3) + titles->sectionSize(3) - 1;
+    QTest::mousePress(titles->viewport(), Qt::LeftButton, {}, QPoint(edge, 9));
+    QTest::mouseMove(titles->viewport(), QPoint(edge + 70, 9));
+    QTest::mouseRelease(titles->viewport(), Qt::LeftButton, {}, QPoint(edge + 70, 9));
+    QCOMPARE(grid->columnWidth(3), 300);
+    type(&w, "Edit15", QStringLiteral(u"张"));
+    click(&w, "Button9");
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(grid->columnWidth(3), 300);
+    QCOMPARE(grid->columnWidth(0), 150);
 }
 
 void RecordsCommandsTest::popupItemsRunTheSameCommands()
