@@ -8,6 +8,7 @@
 #include "waybill/plsf1_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +75,7 @@ private slots:
     void searchInTheMainWindowDoesNotNarrowTheBatch();
     void emptyTablePrintsOnePageWithTheSender();
     void rowsSavedElsewhereArePrintedAfterActivation();
+    void comingBackFromAnotherProgramIsNoActivation();
     void failedActivationIsReportedAndLeavesTheWindowUsable();
     void missingDatabaseFailsConstruction();
     void importedBatchReadsExcel();
@@ -166,6 +168,36 @@ void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
     pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 2);
     QVERIFY(pages.at(1).contains(QStringLiteral(u"后来的")));
+}
+
+void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
+{
+    m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
+    TPlsf1Form w;
+    activate(w);
+    m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙")));
+
+    // The user goes to another program and comes back: no window of ours
+    // was active in between.
+    QApplication::setActiveWindow(nullptr);
+    QApplication::setActiveWindow(&w);
+    QCOMPARE(previewPages(*m_dialogs, w).size(), 1);
+
+    // Left from here, then closed: the next opening reads the tables again.
+    QApplication::setActiveWindow(nullptr);
+    w.hide();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QCOMPARE(previewPages(*m_dialogs, w).size(), 2);
+
+    // Coming back from a window of the program still does.
+    m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"丙")));
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::setActiveWindow(&w);
+    QCOMPARE(previewPages(*m_dialogs, w).size(), 3);
+    QVERIFY(m_dialogs->messageTexts().isEmpty());
 }
 
 void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()

@@ -8,6 +8,7 @@
 #include "waybill/printing_job.h"
 #include "waybill/waybill_pages.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFrame>
@@ -146,7 +147,26 @@ std::unique_ptr<PageSource> BatchPrintWindow::pages()
 
 bool BatchPrintWindow::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !takeReturnFromBox())
-        FormActivate();
+    switch (event->type()) {
+    case QEvent::Show:
+        // Each opening activates afresh, whatever happened before the close.
+        takeReturnFromBox();
+        m_leftTheProgram = false;
+        break;
+    case QEvent::WindowDeactivate:
+        // No window of the program active now: the user went to another
+        // program, and coming back from there is no activation of ours.
+        m_leftTheProgram = QApplication::activeWindow() == nullptr;
+        break;
+    case QEvent::WindowActivate: {
+        const bool fromBox = takeReturnFromBox();
+        const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
+        if (!fromBox && !fromOtherProgram)
+            FormActivate();
+        break;
+    }
+    default:
+        break;
+    }
     return PrintWindow::event(event);
 }

@@ -83,4 +83,5 @@ protected:
 
 private:
     PrintingQueries m_queries;
+    bool m_leftTheProgram = false;
 };
