@@ -197,6 +197,13 @@ void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
     QApplication::setActiveWindow(&other);
     QApplication::setActiveWindow(&w);
     QCOMPARE(previewPages(*m_dialogs, w).size(), 3);
+
+    // Also when no window was active for a moment on the way there.
+    m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"丁")));
+    QApplication::setActiveWindow(nullptr);
+    activate(other);
+    activate(w);
+    QCOMPARE(previewPages(*m_dialogs, w).size(), 4);
     QVERIFY(m_dialogs->messageTexts().isEmpty());
 }
 

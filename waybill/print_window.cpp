@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent)
     : QDialog(parent), m_layout(WaybillLayout::forWindow(variant))
@@ -132,6 +133,13 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
                                    const Statement& recipientStatement, QWidget* parent)
     : PrintWindow(variant, design, parent), m_queries(recipientStatement)
 {
+    // The system may leave no window active for a moment while focus moves
+    // between our own windows; another of them taking focus means the next
+    // activation comes from inside the program.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window && window != windowHandle())
+            m_leftTheProgram = false;
+    });
 }
 
 void BatchPrintWindow::FormActivate()
