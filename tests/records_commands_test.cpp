@@ -4,13 +4,13 @@
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "support/window_probe.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
-#include <QTimer>
 
 using namespace Drive;
 
@@ -139,12 +139,9 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     QCOMPARE(db.rows("inrxx"), QList<QStringList>{recipient("B", QStringLiteral(u"李四"))});
 
     // The pop-up's single print stamps the date before its window opens.
-    QDialog printWindow;
+    WindowProbe printWindow;
     QString stampedDay;
-    QTimer::singleShot(0, &printWindow, [&] {
-        stampedDay = db.rows("outrxx").value(0).value(10);
-        printWindow.reject();
-    });
+    printWindow.onOpen = [&] { stampedDay = db.rows("outrxx").value(0).value(10); };
     w.setWindows({nullptr, nullptr, &printWindow, nullptr});
     type(&w, "Edit20", "9");
     trigger(&w, "N7");
@@ -172,16 +169,11 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     db.insert("outrxx", QStringList(11, QStringLiteral("s")));
     w.N2Click();
     db.exec("delete from outrxx");
-    QDialog printWindow;
-    bool opened = false;
-    QTimer::singleShot(0, &printWindow, [&] {
-        opened = true;
-        printWindow.reject();
-    });
+    WindowProbe printWindow;
     w.setWindows({nullptr, nullptr, &printWindow, nullptr});
     dialogs.clear();
     w.N5Click();
-    QVERIFY(!opened);
+    QCOMPARE(printWindow.openings, 0);
     QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
     QVERIFY(db.rows("outrxx").isEmpty());

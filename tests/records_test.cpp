@@ -5,11 +5,11 @@
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "support/window_probe.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QTableView>
-#include <QTimer>
 
 using namespace Drive;
 
@@ -114,16 +114,11 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
     QCOMPARE(rows.at(0).at(1), QStringLiteral("<null>"));
 
     // A print command stamps before it opens its window.
-    QDialog printWindow;
-    bool opened = false;
-    QTimer::singleShot(0, &printWindow, [&] {
-        opened = true;
-        printWindow.reject();
-    });
+    WindowProbe printWindow;
     w.setWindows({nullptr, nullptr, &printWindow, nullptr});
     type(&w, "Edit20", "31");
     w.N5Click();
-    QVERIFY(opened);
+    QCOMPARE(printWindow.openings, 1);
     rows = db.rows("outrxx");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.at(0).at(10), QStringLiteral("31"));
