@@ -1,90 +1,60 @@
-// sfwaybill-cli: the program's commands without its windows, working on
-// data.mdb in the current directory. Messages go to standard error.
-#include "exchange/exchange_commands.h"
-#include "maintenance/database_backup.h"
-#include "store/connection_recipe.h"
-#include "store/database_file.h"
-#include "store/store_error.h"
-#include "waybill/print_command.h"
+// sfwaybill-cli: the program's commands without its windows, on the core
+// alone, working on data.mdb in the current directory.
+#include "app/command_line.h"
+#include "store/command_error.h"
 
-#include <QApplication>
-#include <QStringList>
+#ifdef SF_CLI_PRINTER
+#include "waybill/printing/printing_job.h"
+#endif
+
+#include <QDir>
+#include <QGuiApplication>
 #include <QTextStream>
-#include <functional>
-#include <map>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-QTextStream& err()
+// Without a session (cron, ssh, a service) there is no XDG_RUNTIME_DIR and
+// Qt warns on every run before falling back to a folder of its own; give
+// it a private one instead.
+void provideRuntimeFolder()
 {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int usage()
-{
-    err() << "usage: sfwaybill-cli COMMAND [ARGS]\n"
-             "  init                      create an empty data.mdb here\n"
-             "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
-             "  restore FILE              replace data.mdb by the backup FILE\n"
-          << ExchangeCommands::usage << PrintCommand::usage;
-    err().flush();
-    return 2;
-}
-
-int initCommand(const QStringList&)
-{
-    DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
-    return 0;
-}
-
-int backupCommand(const QStringList& args)
-{
-    if (args.size() != 1)
-        return usage();
-    const QString target = DatabaseBackup::backupFileName(args.first());
-    DatabaseBackup::backup(ConnectionRecipe::databasePath(), target);
-    QTextStream(stdout) << target << '\n';
-    return 0;
-}
-
-int restoreCommand(const QStringList& args)
-{
-    if (args.size() != 1)
-        return usage();
-    DatabaseBackup::restore(args.first(), ConnectionRecipe::databasePath());
-    return 0;
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray dir =
+        QDir::tempPath().toLocal8Bit() + "/sfwaybill-runtime-" + QByteArray::number(getuid());
+    mkdir(dir.constData(), 0700);
+    struct stat info {};
+    if (lstat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == getuid() && (info.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", dir);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Printing and text measuring need a GUI application; no window is shown.
+    // Measuring text needs a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return usage();
-    const QString command = args.takeFirst();
-
-    const std::map<QString, std::function<int(const QStringList&)>> commands{
-        {QStringLiteral("init"), initCommand},
-        {QStringLiteral("backup"), backupCommand},
-        {QStringLiteral("restore"), restoreCommand},
-        {QStringLiteral("print"), PrintCommand::run},
-        {QStringLiteral("import"), ExchangeCommands::importSheet},
-        {QStringLiteral("export"), ExchangeCommands::exportAddressBook},
-    };
-    const auto it = commands.find(command);
-    if (it == commands.end())
-        return usage();
+    provideRuntimeFolder();
+    QGuiApplication app(argc, argv);
+#ifdef SF_CLI_PRINTER
+    const PrinterOutput printer = printOnPrinter;
+#else
+    const PrinterOutput printer;
+#endif
+    QTextStream err(stderr);
     try {
-        return it->second(args);
+        return CommandLine::run(app.arguments().mid(1), printer);
+    } catch (const CommandError& e) {
+        err << e.text() << '\n';
+    } catch (const std::bad_alloc&) {
+        err << QStringLiteral(u"内存不足，命令未完成") << '\n';
     } catch (const std::exception& e) {
-        err() << QString::fromUtf8(e.what()) << '\n';
-        err().flush();
-        return 1;
+        err << QString::fromUtf8(e.what()) << '\n';
     }
+    return 1;
 }

@@ -1,9 +1,10 @@
 // sfwaybill: creates every window once, in a fixed order, and runs until
 // the main window closes.
-#include "app/main_window.h"
 #include "app/program_windows.h"
-#include "app/qt_texts.h"
-#include "app/widgets.h"
+#include "app/qt_dialogs.h"
+#include "records/windows/main_window.h"
+#include "ui/qt_texts.h"
+#include "ui/widgets.h"
 #include "waybill/font_substitutions.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
     app.setApplicationName(QStringLiteral("sfwaybill"));
     installFontSubstitutions();
     QtTexts::installChinese(app);
+    QtDialogs dialogs;
+    Dialogs::install(&dialogs);
 
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {

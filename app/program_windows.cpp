@@ -1,14 +1,14 @@
 #include "app/program_windows.h"
 
-#include "app/error_report.h"
-#include "app/main_window.h"
+#include "ui/error_report.h"
+#include "records/windows/main_window.h"
 #include "exchange/address_book_export.h"
-#include "exchange/dr_form.h"
-#include "maintenance/sjbf_form.h"
-#include "waybill/eplsf1_form.h"
-#include "waybill/esf1_form.h"
-#include "waybill/plsf1_form.h"
-#include "waybill/sf1_form.h"
+#include "exchange/windows/dr_form.h"
+#include "maintenance/windows/sjbf_form.h"
+#include "waybill/windows/eplsf1_form.h"
+#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/sf1_form.h"
 
 #include <QCoreApplication>
 

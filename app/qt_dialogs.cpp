@@ -1,7 +1,7 @@
 #include "app/qt_dialogs.h"
 
-#include "app/app_info.h"
-#include "waybill/print_preview.h"
+#include "ui/app_info.h"
+#include "waybill/windows/print_preview.h"
 
 #include <QFileDialog>
 #include <QFontDialog>

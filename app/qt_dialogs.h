@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 
 // The real dialogs of the desktop.
 class QtDialogs : public Dialogs {

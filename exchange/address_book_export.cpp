@@ -5,7 +5,6 @@
 #include "exchange/sheet_file.h"
 #include "exchange/xlsx_writer.h"
 #include "store/dataset.h"
-#include "store/store_error.h"
 
 namespace AddressBookExport {
 
@@ -20,12 +19,12 @@ QString fileName(const QString& chosen)
 QString run(Dataset& recipients, const QString& chosen)
 {
     if (!recipients.isOpen())
-        throw CommandError(QStringLiteral(u"收件人列表未打开，无法导出!"));
+        throw SheetError(QStringLiteral(u"收件人列表未打开，无法导出!"));
     const QString name = fileName(chosen);
     const int limit = SheetFile::isXlsxName(name) ? XlsxWriter::maxRows : Biff8Writer::maxRows;
     const int count = recipients.recordCount();
     if (count + 1 > limit)
-        throw CommandError(
+        throw SheetError(
             QStringLiteral(u"共%1条收件人，超过一个工作表最多能容纳的%2条，未导出任何数据!")
                 .arg(count)
                 .arg(limit - 1));
@@ -33,14 +32,14 @@ QString run(Dataset& recipients, const QString& chosen)
     SheetRows rows;
     rows.reserve(count + 1);
     rows.append(recipients.columnNames());
-    const int columns = recipients.columnCount();
+    const int columns = int(recipients.columnNames().size());
     for (int r = 0; r < count; ++r) {
         QStringList values;
         values.reserve(columns);
         for (int c = 0; c < columns; ++c) {
-            values.append(recipients.data(recipients.index(r, c)).toString());
+            values.append(recipients.value(r, c));
             if (values.last().size() > Biff8Writer::maxCellChars)
-                throw CommandError(
+                throw SheetError(
                     QStringLiteral(u"第%1条收件人的“%2”超过一个单元格最多能容纳的%3个字符，"
                                    u"未导出任何数据!")
                         .arg(r + 1)
@@ -52,7 +51,7 @@ QString run(Dataset& recipients, const QString& chosen)
     try {
         SheetFile::write(name, rows);
     } catch (const SheetError& e) {
-        throw CommandError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
+        throw SheetError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
     }
     recipients.last();
     return name;

@@ -14,7 +14,7 @@ namespace AddressBookExport {
 QString fileName(const QString& chosen);
 
 // Writes the file and returns its name; the dataset's cursor ends on its
-// last row. Throws CommandError, before writing anything when the rows do
+// last row. Throws SheetError, before writing anything when the rows do
 // not fit the sheet.
 QString run(Dataset& recipients, const QString& chosen);
 

@@ -8,26 +8,14 @@
 
 #include <QTextStream>
 
-namespace {
-
-int wrongArguments(const char* line)
-{
-    QTextStream(stderr) << "usage: sfwaybill-cli " << line << '\n';
-    return 2;
-}
-
-} // namespace
-
 namespace ExchangeCommands {
 
-int importSheet(const QStringList& args)
+int importSheet(const QString& path)
 {
-    if (args.size() != 1)
-        return wrongArguments("import FILE");
     Connection connection;
     connection.open();
     SheetImport import(connection);
-    const SheetImport::Outcome outcome = import.run(args.first());
+    const SheetImport::Outcome outcome = import.run(path);
     QTextStream err(stderr);
     err << SheetImport::message(outcome) << '\n';
     if (outcome != SheetImport::Outcome::Imported) {
@@ -39,19 +27,16 @@ int importSheet(const QStringList& args)
     return 0;
 }
 
-int exportAddressBook(const QStringList& args)
+void exportAddressBook(const QString& name)
 {
-    if (args.size() != 1)
-        return wrongArguments("export NAME");
     Connection connection;
     connection.open();
     Dataset recipients(connection);
-    recipients.setStatement(Statements::selectRecipients());
+    recipients.setQuery(Statements::selectRecipients());
     recipients.open();
-    const QString written = AddressBookExport::run(recipients, args.first());
+    const QString written = AddressBookExport::run(recipients, name);
     QTextStream(stdout) << written << '\n';
     QTextStream(stderr) << QStringLiteral(u"成功导出全部数据!") << '\n';
-    return 0;
 }
 
 } // namespace ExchangeCommands

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 
 // sfwaybill-cli import FILE / export NAME: the import of "导 入" and the
 // export of "数据导出" on data.mdb in the current directory. Messages go to
-// standard error; a failure gives a non-zero status.
+// standard error; the export prints the file it wrote.
 namespace ExchangeCommands {
 
-inline constexpr const char* usage =
-    "  import FILE               replace the imported list by Sheet1 of FILE\n"
-    "  export NAME               write the address book to NAME.xls (or NAME.xlsx)\n";
-
-int importSheet(const QStringList& args);
-int exportAddressBook(const QStringList& args);
+// 0 when imported, 1 with the window's message and the reason otherwise.
+int importSheet(const QString& path);
+// Throws CommandError when nothing could be written.
+void exportAddressBook(const QString& name);
 
 } // namespace ExchangeCommands

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "store/command_error.h"
 
 // A workbook that cannot be read or written: damaged, unsupported, too big.
 // The text is for logs and the command line; windows show their own message.
-class SheetError : public std::runtime_error {
+class SheetError : public CommandError {
 public:
-    explicit SheetError(const std::string& text) : std::runtime_error(text) {}
+    using CommandError::CommandError;
 };

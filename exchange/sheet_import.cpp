@@ -7,8 +7,6 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 
 SheetImport::Outcome SheetImport::run(const QString& pathText)
 {
@@ -49,19 +47,18 @@ void SheetImport::replaceImported(const SheetRows& recipients)
     m_connection.beginTransaction();
     try {
         m_connection.execute(Statements::deleteImported());
-        // One prepared statement for every row: tens of thousands of rows
-        // go in well under a second.
-        QSqlQuery insert(m_connection.database());
-        if (!insert.prepare(Statements::insertImported({}).text))
-            throw StoreError(insert.lastError().text());
-        for (const QStringList& values : recipients) {
-            // An empty cell is stored as an empty text, not NULL.
-            for (int i = 0; i < values.size(); ++i)
-                insert.bindValue(i, values.at(i).isNull() ? emptyText : values.at(i));
-            if (!insert.exec())
-                throw StoreError(insert.lastError().text());
+        {
+            Connection::Prepared insert =
+                m_connection.prepare(Statements::insertImported({}).text);
+            QVariantList bound;
+            for (const QStringList& values : recipients) {
+                bound.clear();
+                // An empty cell is stored as an empty text, not NULL.
+                for (const QString& v : values)
+                    bound << (v.isNull() ? emptyText : v);
+                insert.execute(bound);
+            }
         }
-        insert.finish();
         m_connection.commit();
     } catch (...) {
         m_connection.rollback();

@@ -1,8 +1,8 @@
 #include "maintenance/database_backup.h"
 
+#include "maintenance/backup_error.h"
 #include "maintenance/database_copy.h"
 #include "maintenance/staged_file.h"
-#include "store/store_error.h"
 
 #include <QFileInfo>
 
@@ -28,9 +28,9 @@ void backup(const QString& source, const QString& target)
 {
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
-        throw CommandError(QStringLiteral("no database %1").arg(source));
+        throw BackupError(QStringLiteral("no database %1").arg(source));
     if (sourceInfo.canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        throw CommandError(QStringLiteral("%1 cannot be its own backup").arg(source));
+        throw BackupError(QStringLiteral("%1 cannot be its own backup").arg(source));
     StagedFile staged(target);
     staged.copyPermissionsFrom(source);
     DatabaseCopy::online(source, staged.path());
@@ -40,9 +40,9 @@ void backup(const QString& source, const QString& target)
 void restore(const QString& chosen, const QString& live, const std::function<void()>& beforeReplace)
 {
     if (live.isEmpty())
-        throw CommandError(QStringLiteral("no database is open"));
+        throw BackupError(QStringLiteral("no database is open"));
     if (!QFileInfo(chosen).isFile())
-        throw CommandError(QStringLiteral("no file %1").arg(chosen));
+        throw BackupError(QStringLiteral("no file %1").arg(chosen));
     StagedFile staged(live);
     if (QFileInfo::exists(live))
         staged.copyPermissionsFrom(live);
@@ -51,7 +51,7 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
     try {
         DatabaseCopy::requireWaybillTables(staged.path());
     } catch (const CommandError& e) {
-        throw CommandError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
+        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
     }
 
     // A wrong choice can be undone; byte for byte, since a damaged database

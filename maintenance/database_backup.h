@@ -5,7 +5,7 @@
 
 // Backup of data.mdb to a file of the user's choosing and restore from one.
 // Both leave their target either as it was or wholly replaced. Throw
-// CommandError with the reason.
+// BackupError with the reason.
 namespace DatabaseBackup {
 
 // The name a backup is written under: ".bak" appended unless already there.

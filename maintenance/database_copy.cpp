@@ -1,8 +1,8 @@
 #include "maintenance/database_copy.h"
 
+#include "maintenance/backup_error.h"
 #include "maintenance/sqlite_file.h"
 #include "store/schema.h"
-#include "store/store_error.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -16,10 +16,10 @@ void requireColumns(const SqliteFile& file, const QString& table, const QStringL
     const QStringList present =
         file.firstColumn(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
     if (present.isEmpty())
-        throw CommandError(QStringLiteral("no table %1").arg(table));
+        throw BackupError(QStringLiteral("no table %1").arg(table));
     for (const QString& column : columns)
         if (!present.contains(column))
-            throw CommandError(QStringLiteral("no column %1 in table %2").arg(column, table));
+            throw BackupError(QStringLiteral("no column %1 in table %2").arg(column, table));
 }
 
 } // namespace
@@ -30,20 +30,20 @@ void online(const QString& from, const QString& to)
     SqliteFile target(to, SqliteFile::Mode::ReadWrite);
     sqlite3_backup* backup = sqlite3_backup_init(target.handle(), "main", source.handle(), "main");
     if (!backup)
-        throw CommandError(QStringLiteral("%1: %2").arg(target.lastError(), to));
+        throw BackupError(QStringLiteral("%1: %2").arg(target.lastError(), to));
     // One step copies every page under one read lock; a write in progress
     // is waited for through the busy timeout.
     const int rc = sqlite3_backup_step(backup, -1);
     const int finished = sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE || finished != SQLITE_OK)
-        throw CommandError(
+        throw BackupError(
             QStringLiteral("%1: %2 -> %3")
                 .arg(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : finished)), from,
                      to));
     // A copy of a WAL database would be one too, with its side files.
     if (target.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
         QStringList{QStringLiteral("delete")})
-        throw CommandError(QStringLiteral("cannot leave WAL mode: %1").arg(to));
+        throw BackupError(QStringLiteral("cannot leave WAL mode: %1").arg(to));
 }
 
 void bytes(const QString& from, const QString& to)
@@ -51,17 +51,17 @@ void bytes(const QString& from, const QString& to)
     QFile in(from);
     QFile out(to);
     if (!in.open(QIODevice::ReadOnly))
-        throw CommandError(QStringLiteral("%1: %2").arg(in.errorString(), from));
+        throw BackupError(QStringLiteral("%1: %2").arg(in.errorString(), from));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw CommandError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty())
         if (out.write(chunk) != chunk.size())
-            throw CommandError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+            throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
     if (in.error() != QFileDevice::NoError)
-        throw CommandError(QStringLiteral("%1: %2").arg(in.errorString(), from));
+        throw BackupError(QStringLiteral("%1: %2").arg(in.errorString(), from));
     if (!out.flush())
-        throw CommandError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
 }
 
 void requireWaybillTables(const QString& path)
@@ -69,7 +69,7 @@ void requireWaybillTables(const QString& path)
     const SqliteFile file(path, SqliteFile::Mode::ReadOnly);
     const QStringList check = file.firstColumn(QStringLiteral("PRAGMA quick_check"));
     if (check != QStringList{QStringLiteral("ok")})
-        throw CommandError(QStringLiteral("damaged: %1").arg(check.join(' ')));
+        throw BackupError(QStringLiteral("damaged: %1").arg(check.join(' ')));
     requireColumns(file, Schema::senderTable, Schema::senderColumns());
     requireColumns(file, Schema::recipientTable, Schema::recipientColumns());
     requireColumns(file, Schema::importedTable, Schema::recipientColumns());

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Copies of data.mdb. Throws CommandError.
+// Copies of data.mdb. Throws BackupError.
 namespace DatabaseCopy {
 
 // A consistent copy through SQLite's online backup: it waits for a write in

@@ -1,6 +1,6 @@
 #include "maintenance/sqlite_file.h"
 
-#include "store/store_error.h"
+#include "maintenance/backup_error.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -21,7 +21,7 @@ SqliteFile::SqliteFile(const QString& path, Mode mode) : m_path(path)
         const QString text = lastError();
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        throw CommandError(QStringLiteral("%1: %2").arg(text, path));
+        throw BackupError(QStringLiteral("%1: %2").arg(text, path));
     }
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
 }
@@ -40,7 +40,7 @@ QStringList SqliteFile::firstColumn(const QString& sql) const
 {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        throw CommandError(QStringLiteral("%1: %2").arg(lastError(), m_path));
+        throw BackupError(QStringLiteral("%1: %2").arg(lastError(), m_path));
     QStringList values;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
@@ -48,7 +48,7 @@ QStringList SqliteFile::firstColumn(const QString& sql) const
             reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE)
-        throw CommandError(
+        throw BackupError(
             QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(rc)), m_path));
     return values;
 }

@@ -6,7 +6,7 @@
 struct sqlite3;
 
 // A database file opened through the SQLite C API, for the work QtSql
-// does not offer (the online backup). Throws CommandError.
+// does not offer (the online backup). Throws BackupError.
 class SqliteFile {
 public:
     enum class Mode { ReadOnly, ReadWrite };

@@ -1,6 +1,6 @@
 #include "maintenance/staged_file.h"
 
-#include "store/store_error.h"
+#include "maintenance/backup_error.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +25,7 @@ void syncFile(const QString& path)
         const QString text = systemError();
         if (fd >= 0)
             ::close(fd);
-        throw CommandError(QStringLiteral("%1: %2").arg(text, path));
+        throw BackupError(QStringLiteral("%1: %2").arg(text, path));
     }
     ::close(fd);
 }
@@ -37,7 +37,7 @@ StagedFile::StagedFile(const QString& target) : m_target(QFileInfo(target).absol
     QTemporaryFile file(m_target + QStringLiteral(".XXXXXX"));
     file.setAutoRemove(false);
     if (!file.open())
-        throw CommandError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
+        throw BackupError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
     m_path = file.fileName();
 }
 
@@ -50,7 +50,7 @@ StagedFile::~StagedFile()
 void StagedFile::copyPermissionsFrom(const QString& file)
 {
     if (!QFile::setPermissions(m_path, QFile::permissions(file)))
-        throw CommandError(QStringLiteral("cannot set permissions: %1").arg(m_path));
+        throw BackupError(QStringLiteral("cannot set permissions: %1").arg(m_path));
 }
 
 void StagedFile::commit()
@@ -58,7 +58,7 @@ void StagedFile::commit()
     syncFile(m_path);
     if (std::rename(QFile::encodeName(m_path).constData(),
                     QFile::encodeName(m_target).constData()) != 0)
-        throw CommandError(QStringLiteral("%1: %2").arg(systemError(), m_target));
+        throw BackupError(QStringLiteral("%1: %2").arg(systemError(), m_target));
     m_committed = true;
     // The target is replaced by now; a folder that cannot be flushed does not
     // make that a failure.

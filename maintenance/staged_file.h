@@ -5,7 +5,7 @@
 // A new file written beside its target under a temporary name and renamed
 // over the target only once it is complete and on disk, so the target is
 // either the old file or the whole new one. Removed unless committed.
-// Throws CommandError.
+// Throws BackupError.
 class StagedFile {
 public:
     explicit StagedFile(const QString& target);

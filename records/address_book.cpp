@@ -1,6 +1,6 @@
 #include "records/address_book.h"
 
-#include "store/main_queries.h"
+#include "store/query_sets.h"
 #include "store/schema.h"
 #include "store/statements.h"
 
@@ -69,12 +69,12 @@ void AddressBook::search(const QString& name, const QString& mobile)
     Dataset& d = m_queries.recipients;
     if (!name.isEmpty()) {
         d.close();
-        d.setStatement(Statements::searchRecipientsByName(name));
+        d.setQuery(Statements::searchRecipientsByName(name));
         d.open();
     }
     if (!mobile.isEmpty()) {
         d.close();
-        d.setStatement(Statements::searchRecipientsByMobile(mobile));
+        d.setQuery(Statements::searchRecipientsByMobile(mobile));
         d.open();
     }
 }

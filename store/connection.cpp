@@ -121,3 +121,30 @@ void Connection::rollback()
 {
     database().rollback();
 }
+
+Connection::Prepared Connection::prepare(const QString& text)
+{
+    if (!isOpen())
+        throw StoreError(QStringLiteral("Connection is closed"));
+    auto q = std::make_unique<QSqlQuery>(database());
+    q->setForwardOnly(true);
+    if (!q->prepare(text))
+        throw StoreError(engineText(q->lastError()));
+    return Prepared(std::move(q));
+}
+
+Connection::Prepared::Prepared(std::unique_ptr<QSqlQuery> query) : m_query(std::move(query)) {}
+
+Connection::Prepared::~Prepared()
+{
+    if (m_query)
+        m_query->finish();
+}
+
+void Connection::Prepared::execute(const QVariantList& values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query->bindValue(int(i), values.at(i));
+    if (!m_query->exec())
+        throw StoreError(engineText(m_query->lastError()));
+}

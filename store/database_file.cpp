@@ -13,7 +13,7 @@ namespace DatabaseFile {
 void createEmpty(const QString& path)
 {
     if (QFileInfo::exists(path))
-        throw CommandError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
+        throw StoreError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
     const QString name = QStringLiteral("sf-create-") + path;
     QString error;
     {

@@ -5,7 +5,7 @@
 // Creates an empty data.mdb holding the three tables; refuses to overwrite.
 namespace DatabaseFile {
 
-// Throws CommandError when the file exists or cannot be written.
+// Throws StoreError when the file exists or cannot be written.
 void createEmpty(const QString& path);
 
 } // namespace DatabaseFile

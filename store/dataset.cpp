@@ -1,14 +1,14 @@
 #include "store/dataset.h"
 
 #include "store/connection.h"
+#include "store/statements.h"
 #include "store/store_error.h"
 
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 Dataset::Dataset(Connection& connection, QObject* parent)
-    : QAbstractTableModel(parent), m_connection(connection)
+    : QObject(parent), m_connection(connection)
 {
     connect(&m_connection, &Connection::aboutToClose, this, &Dataset::close);
 }
@@ -17,16 +17,8 @@ void Dataset::open()
 {
     if (m_open)
         return;
-    // The row id addresses the row for later edits; it is not a column.
-    Statement s = m_statement;
-    static const QRegularExpression selectAll(QStringLiteral("^\\s*select\\s+\\*\\s+"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    const auto match = selectAll.match(s.text);
-    if (!match.hasMatch())
-        throw StoreError(QStringLiteral("Unsupported statement: %1").arg(s.text));
-    s.text = QStringLiteral("select rowid, * ") + s.text.mid(match.capturedEnd());
-
-    QSqlQuery q = m_connection.run(s);
+    // The identity addresses the row for later edits; it is not a column.
+    QSqlQuery q = m_connection.run(m_query.select(m_connection.rowIdentity()));
     QStringList columns;
     const QSqlRecord rec = q.record();
     for (int i = 1; i < rec.count(); ++i)
@@ -34,7 +26,7 @@ void Dataset::open()
     QList<Row> rows;
     while (q.next()) {
         Row r;
-        r.rowid = q.value(0).toLongLong();
+        r.identity = q.value(0);
         r.values.reserve(columns.size());
         for (int i = 1; i <= columns.size(); ++i) {
             const QVariant v = q.value(i);
@@ -42,14 +34,14 @@ void Dataset::open()
         }
         rows << std::move(r);
     }
-    beginResetModel();
+    emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);
     m_open = true;
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
-    endResetModel();
+    emit reset();
     emit currentRowChanged(m_current);
 }
 
@@ -57,14 +49,14 @@ void Dataset::close()
 {
     if (!m_open)
         return;
-    beginResetModel();
+    emit aboutToReset();
     m_open = false;
     m_rows.clear();
     m_columns.clear();
     m_current = -1;
     m_atEnd = true;
     m_state = State::Browse;
-    endResetModel();
+    emit reset();
     emit currentRowChanged(-1);
 }
 
@@ -126,17 +118,14 @@ QString Dataset::field(const QString& column) const
 
 QString Dataset::value(int row, const QString& column) const
 {
-    const int c = columnIndex(column);
-    if (c < 0 || row < 0 || row >= m_rows.size())
-        return {};
-    return m_rows.at(row).values.value(c);
+    return value(row, columnIndex(column));
 }
 
-QString Dataset::tableName() const
+QString Dataset::value(int row, int column) const
 {
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    return from.match(m_statement.text).captured(1);
+    if (column < 0 || row < 0 || row >= m_rows.size())
+        return {};
+    return m_rows.at(row).values.value(column);
 }
 
 void Dataset::edit()
@@ -176,59 +165,53 @@ void Dataset::post()
 {
     if (m_state == State::Browse)
         return;
-    const QString table = tableName();
     QList<int> changed(m_changed.begin(), m_changed.end());
     std::sort(changed.begin(), changed.end());
-    Statement s;
-    QStringList names;
+    QStringList columns;
+    QVariantList values;
     for (int c : changed) {
-        names << QLatin1Char('"') + m_columns.at(c) + QLatin1Char('"');
+        columns << m_columns.at(c);
         // An empty text is stored as a text, not as NULL.
-        s.bindings << QVariant(m_buffer.at(c).isNull() ? QStringLiteral("") : m_buffer.at(c));
+        values << QVariant(m_buffer.at(c).isNull() ? QStringLiteral("") : m_buffer.at(c));
     }
-    if (m_state == State::Edit) {
-        if (!changed.isEmpty()) {
-            QStringList sets;
-            for (const QString& n : names)
-                sets << n + QStringLiteral(" = ?");
-            s.text = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                         .arg(table, sets.join(QStringLiteral(", ")));
-            s.bindings << m_rows.at(m_current).rowid;
-            // Another connection may have deleted the row since the snapshot;
-            // saying nothing would report a lost change as saved.
-            if (m_connection.run(s).numRowsAffected() == 0) {
-                cancel();
-                throw StoreError(QStringLiteral("Row cannot be located for updating. Some values "
-                                                "may have been changed since it was last read."));
-            }
+    if (m_state == State::Edit)
+        postEdit(columns, values);
+    else
+        postInsert(columns, values);
+}
+
+void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
+{
+    if (!columns.isEmpty()) {
+        const Statement s = Statements::updateRow(m_query.table, columns, values,
+                                                  m_connection.rowIdentity(),
+                                                  m_rows.at(m_current).identity);
+        // Another connection may have deleted the row since the snapshot;
+        // saying nothing would report a lost change as saved.
+        if (m_connection.run(s).numRowsAffected() == 0) {
+            cancel();
+            throw StoreError(QStringLiteral("Row cannot be located for updating. Some values "
+                                            "may have been changed since it was last read."));
         }
-        for (int c : changed)
-            m_rows[m_current].values[c] = s.bindings.at(changed.indexOf(c)).toString();
-        m_state = State::Browse;
-        emit dataChanged(index(m_current, 0), index(m_current, int(m_columns.size()) - 1));
-        return;
     }
-    if (changed.isEmpty()) {
-        s.text = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
-    } else {
-        QStringList markers;
-        for (int i = 0; i < changed.size(); ++i)
-            markers << QStringLiteral("?");
-        s.text =
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table, names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
-    }
-    QSqlQuery q = m_connection.run(s);
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        m_rows[m_current].values[columnIndex(columns.at(i))] = values.at(i).toString();
+    m_state = State::Browse;
+    emit rowChanged(m_current);
+}
+
+void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
+{
+    QSqlQuery q = m_connection.run(Statements::insertRow(m_query.table, columns, values));
     Row r;
-    r.rowid = q.lastInsertId().toLongLong();
+    r.identity = q.lastInsertId();
     for (int c = 0; c < m_columns.size(); ++c)
-        r.values << (m_changed.contains(c)
-                         ? (m_buffer.at(c).isNull() ? QStringLiteral("") : m_buffer.at(c))
-                         : QString());
+        r.values << QString();
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        r.values[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
-    beginInsertRows({}, row, row);
     m_rows << r;
-    endInsertRows();
+    emit rowAppended(row);
     m_state = State::Browse;
     m_current = row;
     m_atEnd = false;
@@ -249,41 +232,13 @@ void Dataset::deleteCurrent()
         cancel();
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    m_connection.execute({QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(tableName()),
-                          {m_rows.at(m_current).rowid}});
+    m_connection.execute(Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
+                                               m_rows.at(m_current).identity));
     const int row = m_current;
-    beginRemoveRows({}, row, row);
+    emit rowAboutToBeRemoved(row);
     m_rows.removeAt(row);
-    endRemoveRows();
+    emit rowRemoved(row);
     m_current = m_rows.isEmpty() ? -1 : std::min(row, int(m_rows.size()) - 1);
     m_atEnd = m_rows.isEmpty();
     emit currentRowChanged(m_current);
-}
-
-int Dataset::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-int Dataset::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_columns.size());
-}
-
-QVariant Dataset::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-        return {};
-    if (role == Qt::ToolTipRole)
-        return {};
-    return m_rows.at(index.row()).values.value(index.column());
-}
-
-QVariant Dataset::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole)
-        return {};
-    if (orientation == Qt::Horizontal)
-        return m_columns.value(section);
-    return {};
 }

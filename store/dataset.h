@@ -1,26 +1,28 @@
 #pragma once
 
-#include "store/statement.h"
+#include "store/table_query.h"
 
-#include <QAbstractTableModel>
 #include <QList>
+#include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QVariant>
 
 class Connection;
 
-// A static cursor over one statement: opening takes a snapshot of the rows;
-// its own appends, edits and deletes show at once, other connections'
+// A static cursor over one table query: opening takes a snapshot of the
+// rows; its own appends, edits and deletes show at once, other connections'
 // changes only after it is reopened. Every value is text; NULL, a missing
-// column and a dataset without rows all read as "". It is also the model
-// behind a grid. Engine failures throw StoreError.
-class Dataset : public QAbstractTableModel {
+// column and a dataset without rows all read as "". Edits go back to the
+// query's table, each row addressed by the connection's row identity.
+// Engine failures throw StoreError. A grid shows it through DatasetModel.
+class Dataset : public QObject {
     Q_OBJECT
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
 
-    void setStatement(const Statement& statement) { m_statement = statement; }
-    const Statement& statement() const { return m_statement; }
+    void setQuery(const TableQuery& query) { m_query = query; }
+    const TableQuery& query() const { return m_query; }
 
     void open(); // no-op when already open; stays closed on failure
     void close();
@@ -40,6 +42,7 @@ public:
     QString field(const QString& column) const;
     // Any row without moving the cursor; "" out of range.
     QString value(int row, const QString& column) const;
+    QString value(int row, int column) const;
 
     // Changes, each written to the file by post().
     void edit(); // on a dataset without rows this starts a new row
@@ -49,30 +52,31 @@ public:
     void cancel();
     void deleteCurrent(); // the next row, else the previous one, becomes current
 
-    // QAbstractTableModel
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
-
 signals:
     void currentRowChanged(int row);
+    // What a view of the rows needs to follow them.
+    void aboutToReset();
+    void reset();
+    void rowAppended(int row);
+    void rowChanged(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
 
 private:
     enum class State { Browse, Edit, Insert };
     struct Row {
-        qint64 rowid = 0;
+        QVariant identity;
         QStringList values;
     };
 
     void requireOpen() const;
     int columnIndex(const QString& column) const;
-    QString tableName() const;
     void moveTo(int row);
+    void postEdit(const QStringList& columns, const QVariantList& values);
+    void postInsert(const QStringList& columns, const QVariantList& values);
 
     Connection& m_connection;
-    Statement m_statement;
+    TableQuery m_query;
     bool m_open = false;
     QStringList m_columns;
     QList<Row> m_rows;

@@ -2,45 +2,60 @@
 
 #include "store/schema.h"
 
-#include <QStringList>
-
 namespace Statements {
 
-Statement selectSender()
+namespace {
+
+QString quoted(const QString& column)
 {
-    return {QStringLiteral("select * from outrxx"), {}};
-}
-Statement selectRecipients()
-{
-    return {QStringLiteral("select * from inrxx"), {}};
-}
-Statement selectImported()
-{
-    return {QStringLiteral("select * from excel"), {}};
+    return QLatin1Char('"') + column + QLatin1Char('"');
 }
 
-static Statement search(const QString& table, const QString& column, const QString& text)
+QString markers(qsizetype count)
 {
-    return {QStringLiteral("select * from %1 where %2 like ?").arg(table, column),
+    QStringList list;
+    for (qsizetype i = 0; i < count; ++i)
+        list << QStringLiteral("?");
+    return list.join(QStringLiteral(", "));
+}
+
+TableQuery search(const QString& table, const QString& column, const QString& text)
+{
+    return {table, column + QStringLiteral(" like ?"),
             {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
 }
 
-Statement searchRecipientsByName(const QString& text)
+} // namespace
+
+TableQuery selectSender()
+{
+    return {Schema::senderTable, {}, {}};
+}
+TableQuery selectRecipients()
+{
+    return {Schema::recipientTable, {}, {}};
+}
+TableQuery selectImported()
+{
+    return {Schema::importedTable, {}, {}};
+}
+
+TableQuery searchRecipientsByName(const QString& text)
 {
     return search(Schema::recipientTable, QStringLiteral(u"收件人姓名"), text);
 }
 
-Statement searchRecipientsByMobile(const QString& text)
+TableQuery searchRecipientsByMobile(const QString& text)
 {
     return search(Schema::recipientTable, QStringLiteral(u"手机号码"), text);
 }
 
-Statement searchImportedByName(const QString& text)
+TableQuery searchImportedByName(const QString& text)
 {
     return search(Schema::importedTable, QStringLiteral(u"收件人姓名"), text);
 }
 
-Statement searchImportedByMobile(const QString& text)
+TableQuery searchImportedByMobile(const QString& text)
 {
     return search(Schema::importedTable, QStringLiteral(u"手机号码"), text);
 }
@@ -53,17 +68,40 @@ Statement deleteImported()
 Statement insertImported(const QStringList& values)
 {
     const QStringList& columns = Schema::recipientColumns();
-    QStringList quoted, markers;
-    for (const QString& c : columns) {
-        quoted << QLatin1Char('"') + c + QLatin1Char('"');
-        markers << QStringLiteral("?");
-    }
-    Statement s{QStringLiteral("INSERT INTO excel (%1) VALUES (%2)")
-                    .arg(quoted.join(QStringLiteral(", ")), markers.join(QStringLiteral(", "))),
-                {}};
-    for (int i = 0; i < columns.size(); ++i)
-        s.bindings << (i < values.size() ? values.at(i) : QString());
+    QVariantList bound;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        bound << (i < values.size() ? values.at(i) : QString());
+    return insertRow(Schema::importedTable, columns, bound);
+}
+
+Statement insertRow(const QString& table, const QStringList& columns, const QVariantList& values)
+{
+    if (columns.isEmpty())
+        return {QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table), {}};
+    QStringList names;
+    for (const QString& c : columns)
+        names << quoted(c);
+    return {QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(table, names.join(QStringLiteral(", ")), markers(columns.size())),
+            values};
+}
+
+Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
+                    const QString& identity, const QVariant& row)
+{
+    QStringList sets;
+    for (const QString& c : columns)
+        sets << quoted(c) + QStringLiteral(" = ?");
+    Statement s{QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                    .arg(table, sets.join(QStringLiteral(", ")), identity),
+                values};
+    s.bindings << row;
     return s;
+}
+
+Statement deleteRow(const QString& table, const QString& identity, const QVariant& row)
+{
+    return {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, identity), {row}};
 }
 
 } // namespace Statements

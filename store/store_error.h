@@ -1,15 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
-
-// An error a command does not handle itself; the application-wide error
-// report shows its text. The text is kept as UTF-8 in what().
-class CommandError : public std::runtime_error {
-public:
-    explicit CommandError(const QString& text) : std::runtime_error(text.toStdString()) {}
-    QString text() const { return QString::fromUtf8(what()); }
-};
+#include "store/command_error.h"
 
 // The database engine refused something: opening, a statement, a write.
 class StoreError : public CommandError {

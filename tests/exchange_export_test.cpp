@@ -1,3 +1,4 @@
+#include "store/command_error.h"
 #include "exchange/address_book_export.h"
 #include "exchange/biff8_writer.h"
 #include "exchange/compound_file.h"
@@ -6,7 +7,6 @@
 #include "store/dataset.h"
 #include "store/schema.h"
 #include "store/statements.h"
-#include "store/store_error.h"
 #include "support/test_database.h"
 
 #include <QFile>
@@ -171,7 +171,7 @@ void ExchangeExportTest::exportsTheDatasetInItsOrder()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     d.setCurrentRow(1);
     const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/book"));
@@ -202,7 +202,7 @@ void ExchangeExportTest::exportsOnlyWhatASearchFound()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::searchRecipientsByName(QStringLiteral("a")));
+    d.setQuery(Statements::searchRecipientsByName(QStringLiteral("a")));
     d.open();
     const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/found.XLS"));
     const SheetRows got = SheetFile::read(written);
@@ -231,7 +231,7 @@ void ExchangeExportTest::xlsxNameWritesXlsx()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/book.xlsx"));
     QFile f(written);
@@ -251,7 +251,7 @@ void ExchangeExportTest::tooManyRowsAreRefusedBeforeWriting()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     QCOMPARE(d.recordCount(), 65536);
     const QString path = db.dir() + QStringLiteral("/big.xls");
@@ -269,7 +269,7 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     const QString fits = db.dir() + QStringLiteral("/fits.xls");
     AddressBookExport::run(d, fits);
@@ -303,7 +303,7 @@ void ExchangeExportTest::unwritableFolderFails()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     QVERIFY_THROWS_EXCEPTION(CommandError,
                              AddressBookExport::run(d, db.dir() + QStringLiteral("/no/such")));

@@ -172,7 +172,7 @@ void ExchangeImportTest::exportThenImportGivesEveryRowBack()
     Connection c;
     c.open();
     Dataset recipients(c);
-    recipients.setStatement(Statements::selectRecipients());
+    recipients.setQuery(Statements::selectRecipients());
     recipients.open();
     for (const char* name : {"/book", "/book.xlsx"}) {
         const QString written =

@@ -1,8 +1,9 @@
-#include "app/recipient_grid.h"
-#include "app/widgets.h"
-#include "exchange/dr_form.h"
+#include "ui/recipient_grid.h"
+#include "ui/widgets.h"
+#include "exchange/windows/dr_form.h"
 #include "store/schema.h"
 #include "store/store_error.h"
+#include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -38,8 +39,8 @@ QAction* action(QWidget* window, const char* name)
 
 void import(TDrForm& form, const QString& path)
 {
-    form.Edit1->setText(path);
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->setText(path);
+    Drive::click(&form, QStringLiteral("Button1"));
 }
 
 } // namespace
@@ -63,12 +64,12 @@ void ExchangeWindowTest::layoutAndMenus()
     TestDatabase db;
     TDrForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral(u"Excel导入"));
-    QVERIFY(form.Panel1->isVisibleTo(&form));
-    QCOMPARE(form.Panel1->geometry(), QRect(144, 216, 721, 89));
-    QCOMPARE(form.Button1->text(), QStringLiteral(u"导 入"));
-    QCOMPARE(form.Button2->text(), QStringLiteral(u"查 询"));
-    QCOMPARE(form.Button3->text(), QStringLiteral(u"刷 新"));
-    QCOMPARE(form.SpeedButton1->toolTip(), QStringLiteral(u"选择路径"));
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisibleTo(&form));
+    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->geometry(), QRect(144, 216, 721, 89));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button1"))->text(), QStringLiteral(u"导 入"));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button2"))->text(), QStringLiteral(u"查 询"));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button3"))->text(), QStringLiteral(u"刷 新"));
+    QCOMPARE(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1"))->toolTip(), QStringLiteral(u"选择路径"));
     auto* bar = form.findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     QVERIFY(bar);
     QStringList captions;
@@ -76,10 +77,10 @@ void ExchangeWindowTest::layoutAndMenus()
         captions << a->text();
     QCOMPARE(captions, QStringList({"选择路径", "单张打印", "批量打印", "关闭窗口"}));
     captions.clear();
-    for (QAction* a : form.PopupMenu1->actions())
+    for (QAction* a : Drive::find<QMenu>(&form, QStringLiteral("PopupMenu1"))->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(captions, QStringList({"选择路径", "-", "单张打印", "批量打印", "-", "关闭窗口"}));
-    QCOMPARE(form.DBGridEh1->model()->columnCount(), 10);
+    QCOMPARE(Drive::find<QTableView>(&form, QStringLiteral("DBGridEh1"))->model()->columnCount(), 10);
 }
 
 void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
@@ -90,12 +91,12 @@ void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
     TDrForm form;
     form.show();
     QCOMPARE(form.query().recordCount(), 1);
-    form.Edit2->setText(QStringLiteral("x")); // search boxes are left alone
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral("x")); // search boxes are left alone
     import(form, QStringLiteral("  ") + dataFile("libreoffice_recipients.xls"));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL成功!"));
     QCOMPARE(dialogs.shown.last().title, QStringLiteral("鹿帆顺丰快递单打印软件 V5.22"));
-    QVERIFY(!form.Panel1->isVisible());
-    QCOMPARE(form.Edit2->text(), QStringLiteral("x"));
+    QVERIFY(!Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->text(), QStringLiteral("x"));
     QCOMPARE(form.query().recordCount(), 4);
     QCOMPARE(form.query().currentRow(), 0);
     QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
@@ -111,12 +112,12 @@ void ExchangeWindowTest::failedImportsKeepThePreviousRows()
     form.show();
     import(form, QStringLiteral("   "));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"请正确选择相关路径！"));
-    QVERIFY(form.Panel1->isVisible());
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     QCOMPARE(form.query().recordCount(), 1); // nothing was touched
     for (const char* bad : {"xlwt_no_sheet1.xls", "xlwt_missing_title.xls", "missing.xls"}) {
         import(form, dataFile(bad));
         QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!"));
-        QVERIFY(form.Panel1->isVisible());
+        QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     }
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
     QCOMPARE(dialogs.shown.size(), 4);
@@ -135,14 +136,14 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     import(form, dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"连接ACCESS失败!"));
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Information);
-    QVERIFY(form.Panel1->isVisible());
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     QVERIFY(!form.query().isOpen());
-    form.Edit2->setText(QStringLiteral(u"旧"));
-    QTest::mouseClick(form.Button2, Qt::LeftButton); // needs the connection
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"旧"));
+    Drive::click(&form, QStringLiteral("Button2")); // needs the connection
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
     QVERIFY(!form.query().isOpen());
     QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
-    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    Drive::click(&form, QStringLiteral("Button3"));
     QCOMPARE(form.query().recordCount(), 1);
 
     // A row the table refuses: nothing of the sheet stays.
@@ -157,10 +158,10 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     import(form, dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.shown.size(), shown + 1);
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!"));
-    QVERIFY(form.Panel1->isVisible());
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     QVERIFY(!form.query().isOpen());
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
-    QTest::mouseClick(form.Button3, Qt::LeftButton);
+    Drive::click(&form, QStringLiteral("Button3"));
     QCOMPARE(form.query().recordCount(), 1);
     QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"旧收件人"));
 }
@@ -186,30 +187,30 @@ void ExchangeWindowTest::chooseFileAndPathPanel()
     TDrForm form;
     form.show();
     dialogs.files.enqueue(dataFile("xlwt_recipients.xls"));
-    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
-    QCOMPARE(form.Edit1->text(), dataFile("xlwt_recipients.xls"));
+    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(), dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.shown.last().kind, QStringLiteral("open"));
     QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"请选择相应的Excel文件"));
     QVERIFY(dialogs.filters.last().startsWith(QStringLiteral("Excel(*.xls)")));
     dialogs.files.enqueue(QString()); // cancelled: nothing changes
-    QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
-    QCOMPARE(form.Edit1->text(), dataFile("xlwt_recipients.xls"));
+    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(), dataFile("xlwt_recipients.xls"));
 
-    QTest::mouseClick(form.Image1, Qt::LeftButton);
-    QVERIFY(!form.Panel1->isVisible());
+    QTest::mouseClick(Drive::find<ClosePicture>(&form, QStringLiteral("Image1")), Qt::LeftButton);
+    QVERIFY(!Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     action(&form, "N4")->trigger();
-    QVERIFY(form.Panel1->isVisible());
-    QCOMPARE(form.Edit1->text(), QString());
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(), QString());
 
     // The panel follows the mouse while the left button is held.
-    const QPoint start = form.Panel1->pos();
-    QTest::mousePress(form.Panel1, Qt::LeftButton, {}, QPoint(300, 10));
+    const QPoint start = Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->pos();
+    QTest::mousePress(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton, {}, QPoint(300, 10));
     QMouseEvent move(QEvent::MouseMove, QPointF(320, 25),
-                     form.Panel1->mapToGlobal(QPointF(320, 25)), Qt::NoButton, Qt::LeftButton,
+                     Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->mapToGlobal(QPointF(320, 25)), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
-    QCoreApplication::sendEvent(form.Panel1, &move);
-    QTest::mouseRelease(form.Panel1, Qt::LeftButton, {}, QPoint(320, 25));
-    QCOMPARE(form.Panel1->pos(), start + QPoint(20, 15));
+    QCoreApplication::sendEvent(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), &move);
+    QTest::mouseRelease(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton, {}, QPoint(320, 25));
+    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->pos(), start + QPoint(20, 15));
 }
 
 void ExchangeWindowTest::searchAndRefresh()
@@ -221,24 +222,24 @@ void ExchangeWindowTest::searchAndRefresh()
     ScriptedDialogs dialogs;
     TDrForm form;
     form.show();
-    form.Edit2->setText(QStringLiteral(u"张"));
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"张"));
+    Drive::click(&form, QStringLiteral("Button2"));
     QCOMPARE(form.query().recordCount(), 2);
-    form.Edit2->setText(QStringLiteral(u"\""));
-    QTest::mouseClick(form.Button2, Qt::LeftButton); // bound, not pasted: no error
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"\""));
+    Drive::click(&form, QStringLiteral("Button2")); // bound, not pasted: no error
     QCOMPARE(form.query().recordCount(), 1);
-    form.Edit2->setText(QStringLiteral(u"张"));
-    form.Edit3->setText(QStringLiteral("139"));
-    QTest::mouseClick(form.Button2, Qt::LeftButton); // the mobile search wins
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"张"));
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit3"))->setText(QStringLiteral("139"));
+    Drive::click(&form, QStringLiteral("Button2")); // the mobile search wins
     QCOMPARE(form.query().recordCount(), 2);
     QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"李四"));
     QVERIFY(dialogs.shown.isEmpty());
 
     // Another connection's rows appear after "刷 新", which empties the boxes.
     db.insert(QStringLiteral("excel"), {"", "赵六", "", "", "", "", "", "", "", ""});
-    QTest::mouseClick(form.Button3, Qt::LeftButton);
-    QCOMPARE(form.Edit2->text(), QString());
-    QCOMPARE(form.Edit3->text(), QString());
+    Drive::click(&form, QStringLiteral("Button3"));
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->text(), QString());
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit3"))->text(), QString());
     QCOMPARE(form.query().recordCount(), 4);
 }
 
@@ -261,11 +262,11 @@ void ExchangeWindowTest::printCommandsAndClose()
 
     // Closing only hides: the texts are there at the next opening.
     form.show();
-    form.Edit3->setText(QStringLiteral("138"));
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit3"))->setText(QStringLiteral("138"));
     action(&form, "N55")->trigger();
     QVERIFY(!form.isVisible());
     form.show();
-    QCOMPARE(form.Edit3->text(), QStringLiteral("138"));
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit3"))->text(), QStringLiteral("138"));
     action(&form, "N49")->trigger();
     QVERIFY(!form.isVisible());
 }

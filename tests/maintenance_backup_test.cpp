@@ -1,9 +1,9 @@
+#include "store/command_error.h"
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
 #include "store/dataset.h"
-#include "store/main_queries.h"
+#include "store/query_sets.h"
 #include "store/statements.h"
-#include "store/store_error.h"
 #include "support/database_files.h"
 #include "support/test_database.h"
 
@@ -42,7 +42,7 @@ QStringList recipientNamesIn(const QString& path)
     Connection c;
     c.openFile(path);
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     QStringList result;
     for (d.first(); !d.atEnd(); d.next())
@@ -142,7 +142,7 @@ void MaintenanceBackupTest::backupIsAConsistentDatabaseWhileTheProgramWorks()
     Connection c;
     c.openFile(target);
     Dataset sender(c);
-    sender.setStatement(Statements::selectSender());
+    sender.setQuery(Statements::selectSender());
     sender.open();
     QCOMPARE(sender.field(QStringLiteral(u"寄件人姓名")), QStringLiteral(u"李四"));
     QCOMPARE(sender.field(QStringLiteral(u"日")), QStringLiteral("8"));

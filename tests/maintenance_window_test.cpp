@@ -1,7 +1,8 @@
-#include "maintenance/sjbf_form.h"
+#include "maintenance/windows/sjbf_form.h"
 #include "store/connection.h"
-#include "store/main_queries.h"
+#include "store/query_sets.h"
 #include "support/database_files.h"
+#include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -65,21 +66,24 @@ void MaintenanceWindowTest::windowLooksAsDescribed()
 {
     Running r;
     TSjbfForm& f = r.form;
+    const auto* label = Drive::find<QLabel>(&f, QStringLiteral("Label1"));
+    const auto* backup = Drive::find<QPushButton>(&f, QStringLiteral("Button1"));
+    const auto* restore = Drive::find<QPushButton>(&f, QStringLiteral("Button2"));
     QCOMPARE(f.windowTitle(), QStringLiteral(u"数据库备份与恢复"));
     QCOMPARE(f.size(), QSize(376, 116));
     QCOMPARE(f.minimumSize(), f.maximumSize());
-    QCOMPARE(f.Label1->text(), QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"));
-    QCOMPARE(f.Label1->mapTo(&f, QPoint(0, 0)), QPoint(24, 26));
-    QCOMPARE(f.Label1->font().pixelSize(), 13);
-    QVERIFY(f.Label1->font().bold());
-    QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QCOMPARE(f.Button1->objectName(), "Button1");
-    QCOMPARE(f.Button1->text(), QStringLiteral(u"数据库备份"));
-    QCOMPARE(QRect(f.Button1->mapTo(&f, QPoint(0, 0)), f.Button1->size()), QRect(64, 64, 110, 33));
-    QCOMPARE(f.Button2->text(), QStringLiteral(u"数据库恢复"));
-    QCOMPARE(QRect(f.Button2->mapTo(&f, QPoint(0, 0)), f.Button2->size()), QRect(216, 64, 110, 33));
-    QCOMPARE(f.Button2->font().pixelSize(), 15);
-    QVERIFY(f.Button2->font().bold());
+    QCOMPARE(label->text(), QStringLiteral(u"提示：及时备份数据库，能更好地保护数据不被丢失！"));
+    QCOMPARE(label->mapTo(&f, QPoint(0, 0)), QPoint(24, 26));
+    QCOMPARE(label->font().pixelSize(), 13);
+    QVERIFY(label->font().bold());
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(backup->objectName(), "Button1");
+    QCOMPARE(backup->text(), QStringLiteral(u"数据库备份"));
+    QCOMPARE(QRect(backup->mapTo(&f, QPoint(0, 0)), backup->size()), QRect(64, 64, 110, 33));
+    QCOMPARE(restore->text(), QStringLiteral(u"数据库恢复"));
+    QCOMPARE(QRect(restore->mapTo(&f, QPoint(0, 0)), restore->size()), QRect(216, 64, 110, 33));
+    QCOMPARE(restore->font().pixelSize(), 15);
+    QVERIFY(restore->font().bold());
 }
 
 void MaintenanceWindowTest::cancelInEitherDialogDoesNothing()
@@ -88,8 +92,8 @@ void MaintenanceWindowTest::cancelInEitherDialogDoesNothing()
     const QByteArray live = contents(r.db.path());
     QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
     r.dialogs.files << QString() << QString();
-    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
-    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button1"));
+    Drive::click(&r.form, QStringLiteral("Button2"));
     QCOMPARE(r.dialogs.shown.size(), 2);
     QCOMPARE(r.dialogs.shown.at(0).kind, "save");
     QCOMPARE(r.dialogs.shown.at(1).kind, "open");
@@ -106,7 +110,7 @@ void MaintenanceWindowTest::backupWritesTheOpenDatabase()
     Running r;
     QTemporaryDir elsewhere;
     r.dialogs.files << elsewhere.filePath("monday");
-    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button1"));
     QCOMPARE(r.dialogs.shown.at(0).title, QString());
     QCOMPARE(r.dialogs.filters.at(0), QString());
     QCOMPARE(r.dialogs.shown.at(1).title, QStringLiteral(u"提示"));
@@ -117,7 +121,7 @@ void MaintenanceWindowTest::backupWritesTheOpenDatabase()
     // A name that already ends in .bak replaces that file, without a question.
     r.addRecipient(QStringLiteral(u"王五"));
     r.dialogs.files << elsewhere.filePath("monday.bak");
-    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button1"));
     QCOMPARE(r.dialogs.messageTexts(), (QStringList{backupOk, backupOk}));
     QCOMPARE(filesIn(elsewhere.path()), QStringList{"monday.bak"});
     QCOMPARE(tablesOf(elsewhere.filePath("monday.bak")), tablesOf(r.db.path()));
@@ -129,7 +133,7 @@ void MaintenanceWindowTest::backupThatFailsSaysSo()
 {
     Running r;
     r.dialogs.files << r.db.dir() + "/no such folder/monday";
-    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button1"));
     QCOMPARE(r.dialogs.messageTexts(), QStringList{backupFailed});
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QVERIFY(r.program.connection.isOpen());
@@ -142,7 +146,7 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
     QTemporaryDir elsewhere;
     const QString backup = elsewhere.filePath("monday.bak");
     r.dialogs.files << elsewhere.filePath("monday");
-    QTest::mouseClick(r.form.Button1, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button1"));
     r.addRecipient(QStringLiteral(u"王五"));
     r.program.sender.edit();
     r.program.sender.setField(QStringLiteral(u"寄件人姓名"), QStringLiteral(u"赵六"));
@@ -155,7 +159,7 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
         QVERIFY(!r.program.connection.isOpen());
     });
     r.dialogs.files << backup;
-    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button2"));
     QCOMPARE(r.dialogs.shown.at(0).kind, "open");
     QCOMPARE(r.dialogs.shown.at(0).title, QString());
     QCOMPARE(r.dialogs.filters.at(0), QString());
@@ -163,7 +167,7 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(messagesWhenEnded, 1); // the program ends after the box
     QVERIFY(!r.program.connection.isOpen());
-    QCOMPARE(r.program.recipients.rowCount(), 0);
+    QCOMPARE(r.program.recipients.recordCount(), 0);
     QCOMPARE(tablesOf(r.db.path()), tablesOf(backup));
     QVERIFY(QFile::exists(r.db.path() + ".before-restore"));
 
@@ -205,7 +209,7 @@ void MaintenanceWindowTest::restoreOfNoDatabaseKeepsTheProgramWorking()
     QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
 
     r.dialogs.files << path;
-    QTest::mouseClick(r.form.Button2, Qt::LeftButton);
+    Drive::click(&r.form, QStringLiteral("Button2"));
     QCOMPARE(r.dialogs.messageTexts(), QStringList{restoreFailed});
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(ended.count(), 0);

@@ -1,11 +1,11 @@
 #include "print_page_texts.h"
 #include "records/address_book.h"
-#include "store/main_queries.h"
+#include "store/query_sets.h"
 #include "store/store_error.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
-#include "waybill/eplsf1_form.h"
-#include "waybill/plsf1_form.h"
+#include "waybill/windows/eplsf1_form.h"
+#include "waybill/windows/plsf1_form.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,11 @@
-#include "store/store_error.h"
+#include "store/command_error.h"
 #include "support/scripted_dialogs.h"
 #include "waybill/page_source.h"
-#include "waybill/print_preview.h"
-#include "waybill/print_preview_thumbnails.h"
-#include "waybill/printing.h"
-#include "waybill/printing_job.h"
+#include "waybill/windows/print_preview.h"
+#include "waybill/windows/print_preview_thumbnails.h"
+#include "waybill/printing/printing.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/windows/print_progress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -319,7 +320,7 @@ void PrintPreviewTest::printHonoursPageRangeAndCopies()
     job.printer().setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
     job.printer().setCopyCount(2);
     job.printer().setCollateCopies(true);
-    QVERIFY(job.run(nullptr, pages));
+    QVERIFY(job.run(pages));
     QCOMPARE(pdfInfo(pdf).pages, 4);
     QCOMPARE(pages.printed, (QHash<int, int>{{1, 2}, {2, 2}}));
 }
@@ -359,7 +360,7 @@ void PrintPreviewTest::cancelInTheProgressWindow()
             }
         }
     };
-    QVERIFY(!job.run(nullptr, pages));
+    QVERIFY(!PrintProgress::run(nullptr, job, pages));
     QCOMPARE(title, QStringLiteral("Printing progress"));
     QCOMPARE(pages.printed.size(), 3);
 }

@@ -1,15 +1,15 @@
+#include "store/command_error.h"
 #include "print_page_texts.h"
-#include "store/main_queries.h"
+#include "store/query_sets.h"
 #include "store/statements.h"
-#include "store/store_error.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
-#include "waybill/eplsf1_form.h"
-#include "waybill/esf1_form.h"
-#include "waybill/layout_view.h"
-#include "waybill/plsf1_form.h"
-#include "waybill/sf1_form.h"
+#include "waybill/windows/eplsf1_form.h"
+#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/layout_view.h"
+#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/sf1_form.h"
 #include "waybill/shift_value.h"
 
 #include <QAction>
@@ -395,7 +395,7 @@ void PrintWindowTest::importedSinglePrintReadsItsQuery()
 {
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"赵六")));
     Dataset imported(m_main->connection);
-    imported.setStatement(Statements::selectImported());
+    imported.setQuery(Statements::selectImported());
     imported.open();
     TEsf1Form w(m_main->sender, imported);
     QStringList strings;

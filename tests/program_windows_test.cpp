@@ -1,15 +1,15 @@
-#include "app/app_info.h"
-#include "app/main_window.h"
+#include "ui/app_info.h"
+#include "records/windows/main_window.h"
 #include "app/program_windows.h"
-#include "exchange/dr_form.h"
-#include "maintenance/sjbf_form.h"
-#include "records/recipient_editor.h"
+#include "exchange/windows/dr_form.h"
+#include "maintenance/windows/sjbf_form.h"
+#include "records/windows/recipient_editor.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
-#include "waybill/eplsf1_form.h"
-#include "waybill/esf1_form.h"
-#include "waybill/plsf1_form.h"
-#include "waybill/sf1_form.h"
+#include "waybill/windows/eplsf1_form.h"
+#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/sf1_form.h"
 
 #include <QDir>
 #include <QFile>
@@ -134,7 +134,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     ScriptedDialogs dialogs;
     ProgramWindows windows;
     TDrForm& dr = windows.drForm();
-    dr.Edit3->setText("132");
+    dr.findChild<QLineEdit*>("Edit3")->setText("132");
     dr.Button2Click();
     QCOMPARE(dr.query().recordCount(), 1);
 

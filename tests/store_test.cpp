@@ -45,7 +45,7 @@ void StoreTest::foreignFileIsLeftAlone()
         try {
             c.open();
             Dataset d(c);
-            d.setStatement(Statements::selectSender());
+            d.setQuery(Statements::selectSender());
             d.open();
         } catch (const StoreError&) {
             failed = true;
@@ -62,8 +62,8 @@ void StoreTest::selectAllReturnsTheSchemaColumns()
     Connection c;
     c.open();
     Dataset sender(c), recipients(c);
-    sender.setStatement(Statements::selectSender());
-    recipients.setStatement(Statements::selectRecipients());
+    sender.setQuery(Statements::selectSender());
+    recipients.setQuery(Statements::selectRecipients());
     sender.open();
     recipients.open();
     QCOMPARE(sender.columnNames().size(), 11);
@@ -80,8 +80,8 @@ void StoreTest::staticCursorSeesOtherConnectionsOnlyAfterReopen()
     a.open();
     b.open();
     Dataset da(a), dbs(b);
-    da.setStatement(Statements::selectRecipients());
-    dbs.setStatement(Statements::selectRecipients());
+    da.setQuery(Statements::selectRecipients());
+    dbs.setQuery(Statements::selectRecipients());
     da.open();
     dbs.open();
     da.append();
@@ -104,7 +104,7 @@ void StoreTest::editAppendDeleteReachTheFile()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     d.setCurrentRow(1);
     d.edit();
@@ -124,7 +124,7 @@ void StoreTest::editAppendDeleteReachTheFile()
 
     // Editing an empty dataset starts a new row holding only what was set.
     Dataset s(c);
-    s.setStatement(Statements::selectSender());
+    s.setQuery(Statements::selectSender());
     s.open();
     s.edit();
     s.setField(QStringLiteral(u"月"), QStringLiteral("13"));
@@ -145,9 +145,9 @@ void StoreTest::searchesBindTheirText()
     Connection c;
     c.open();
     Dataset d(c);
-    const auto count = [&](const Statement& s) {
+    const auto count = [&](const TableQuery& s) {
         d.close();
-        d.setStatement(s);
+        d.setQuery(s);
         d.open();
         return d.recordCount();
     };
@@ -166,7 +166,7 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     Connection c;
     c.open();
     Dataset d(c);
-    d.setStatement(Statements::selectRecipients());
+    d.setQuery(Statements::selectRecipients());
     d.open();
     db.exec("delete from inrxx where 单位名称 = 'a'");
 

@@ -1,8 +1,8 @@
-#include "store/store_error.h"
+#include "store/command_error.h"
 #include "waybill/blank_form.h"
 #include "waybill/blank_form_picture.h"
 #include "waybill/font_substitutions.h"
-#include "waybill/layout_view.h"
+#include "waybill/windows/layout_view.h"
 #include "waybill/page_renderer.h"
 #include "waybill/waybill_layout.h"
 

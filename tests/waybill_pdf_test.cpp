@@ -113,10 +113,10 @@ struct Source {
     explicit Source(WaybillVariant variant)
     {
         connection.open();
-        sender.setStatement(Statements::selectSender());
+        sender.setQuery(Statements::selectSender());
         const bool imported =
             variant == WaybillVariant::ImportedSingle || variant == WaybillVariant::ImportedBatch;
-        recipients.setStatement(imported ? Statements::selectImported()
+        recipients.setQuery(imported ? Statements::selectImported()
                                          : Statements::selectRecipients());
         sender.open();
         recipients.open();

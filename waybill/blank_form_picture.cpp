@@ -1,6 +1,6 @@
 #include "waybill/blank_form_picture.h"
 
-#include "store/store_error.h"
+#include "waybill/print_error.h"
 
 #include <QFile>
 #include <csetjmp>
@@ -40,7 +40,7 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         delete result;
-        throw CommandError(QStringLiteral("Cannot decode the picture: %1")
+        throw PrintError(QStringLiteral("Cannot decode the picture: %1")
                                .arg(QString::fromLocal8Bit(errors.message)));
     }
     jpeg_create_decompress(&info);
@@ -65,7 +65,7 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
     DecodedJpeg decoded = std::move(*result);
     delete result;
     if (warnings > 0)
-        throw CommandError(QStringLiteral("The picture is damaged"));
+        throw PrintError(QStringLiteral("The picture is damaged"));
     return decoded;
 }
 
@@ -81,7 +81,7 @@ const QImage& blankFormPicture()
         initAssets();
         QFile file(QStringLiteral(":/waybill/sf_blank_form.jpg"));
         if (!file.open(QIODevice::ReadOnly))
-            throw CommandError(QStringLiteral("The picture of the blank form is missing"));
+            throw PrintError(QStringLiteral("The picture of the blank form is missing"));
         return decodeJpeg(file.readAll()).image;
     }();
     return picture;

@@ -12,7 +12,7 @@ struct DecodedJpeg {
     int densityY = 0;
 };
 
-// Decodes with libjpeg; throws CommandError on a broken file.
+// Decodes with libjpeg; throws PrintError on a broken file.
 DecodedJpeg decodeJpeg(const QByteArray& data);
 
 // The picture of the blank SF form shown behind the layouts, decoded once.

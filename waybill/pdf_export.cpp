@@ -1,6 +1,6 @@
 #include "waybill/pdf_export.h"
 
-#include "store/store_error.h"
+#include "waybill/print_error.h"
 #include "waybill/page_source.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
@@ -41,7 +41,7 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
     static const QByteArray key("/MediaBox [");
     constexpr qint64 chunk = 1 << 20;
     constexpr qsizetype overlap = 64;
@@ -70,7 +70,7 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
         file.write(exact);
     }
     if (!file.flush())
-        throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
 }
 
 } // namespace
@@ -86,7 +86,7 @@ void exportPdf(PageSource& pages, const QString& path)
         writer.setCreator(QStringLiteral("sfwaybill"));
         QPainter painter;
         if (!painter.begin(&writer))
-            throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
         const double scale = writer.resolution() / Pixels::perInch;
         const int count = pages.pageCount();
         for (int i = 0; i < count; ++i) {
@@ -98,7 +98,7 @@ void exportPdf(PageSource& pages, const QString& path)
             painter.restore();
         }
         if (!painter.end())
-            throw CommandError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
     }
     makeWaybillPageBoxesExact(path);
 }

@@ -1,48 +1,19 @@
 #include "waybill/print_command.h"
 
-#include "store/main_queries.h"
+#include "waybill/print_error.h"
+#include "store/query_sets.h"
 #include "store/statements.h"
-#include "store/store_error.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_window_adjustments.h"
-#include "waybill/printing_job.h"
-#include "waybill/printing_queries.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
-#include <QHash>
-#include <QPrinter>
 #include <memory>
 
 namespace PrintCommand {
 
 namespace {
-
-const QString windowOption = QStringLiteral("--window");
-const QString pdfOption = QStringLiteral("--pdf");
-const QString printerOption = QStringLiteral("--printer");
-const QString rowOption = QStringLiteral("--row");
-const QString dxOption = QStringLiteral("--dx");
-const QString dyOption = QStringLiteral("--dy");
-const QString fontOption = QStringLiteral("--font");
-
-QHash<QString, QString> parse(const QStringList& args)
-{
-    static const QStringList known{windowOption, pdfOption, printerOption, rowOption,
-                                   dxOption,     dyOption,  fontOption};
-    QHash<QString, QString> options;
-    for (qsizetype i = 0; i < args.size(); i += 2) {
-        if (!known.contains(args.at(i)) || i + 1 >= args.size())
-            throw CommandError(QStringLiteral("print: unexpected '%1'").arg(args.at(i)));
-        options.insert(args.at(i), args.at(i + 1));
-    }
-    if (options.contains(pdfOption) == options.contains(printerOption))
-        throw CommandError(QStringLiteral("print: give either --pdf OUT.pdf or --printer NAME"));
-    if (options.value(pdfOption, QStringLiteral("-")).isEmpty())
-        throw CommandError(QStringLiteral("print: --pdf OUT.pdf is missing"));
-    return options;
-}
 
 QFont parseFont(const QString& text)
 {
@@ -50,7 +21,7 @@ QFont parseFont(const QString& text)
     bool ok = false;
     const double points = comma > 0 ? text.mid(comma + 1).toDouble(&ok) : 0;
     if (!ok || points <= 0)
-        throw CommandError(QStringLiteral("--font wants FAMILY,POINTS, not '%1'").arg(text));
+        throw PrintError(QStringLiteral("--font wants FAMILY,POINTS, not '%1'").arg(text));
     QFont font(text.left(comma));
     font.setPointSizeF(points);
     return font;
@@ -64,26 +35,26 @@ public:
     {
         const bool imported =
             variant == WaybillVariant::ImportedSingle || variant == WaybillVariant::ImportedBatch;
-        const Statement statement =
+        const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
             if (!row.isNull())
-                throw CommandError(QStringLiteral("print: --row is for the single-print windows"));
-            m_batch = std::make_unique<PrintingQueries>(statement);
+                throw PrintError(QStringLiteral("print: --row is for the single-print windows"));
+            m_batch = std::make_unique<PrintingQueries>(query);
             return;
         }
         m_main = std::make_unique<MainQueries>();
         m_main->reopen();
         if (imported) {
             m_imported = std::make_unique<Dataset>(m_main->connection);
-            m_imported->setStatement(statement);
+            m_imported->setQuery(query);
             m_imported->open();
         }
         if (!row.isNull()) {
             bool ok = false;
             const int n = row.toInt(&ok);
             if (!ok || n < 1 || n > recipients()->recordCount())
-                throw CommandError(QStringLiteral("print: there is no row %1").arg(row));
+                throw PrintError(QStringLiteral("print: there is no row %1").arg(row));
             recipients()->setCurrentRow(n - 1);
         }
     }
@@ -105,32 +76,32 @@ private:
 
 } // namespace
 
-int run(const QStringList& args)
+bool run(const PrintRequest& request, const PrinterOutput& printer)
 {
-    const QHash<QString, QString> options = parse(args);
-    const QString window = options.value(windowOption);
-    const std::optional<WaybillVariant> variant = variantForWindow(window);
+    const std::optional<WaybillVariant> variant = variantForWindow(request.window);
     if (!variant)
-        throw CommandError(QStringLiteral("print: no print window '%1'").arg(window));
+        throw PrintError(QStringLiteral("print: no print window '%1'").arg(request.window));
+    if (request.pdf.isEmpty() == request.printer.isEmpty())
+        throw PrintError(QStringLiteral("print: give either --pdf OUT.pdf or --printer NAME"));
+    if (!request.printer.isEmpty() && !printer)
+        throw PrintError(QStringLiteral("print: this build prints to PDF only; use --pdf"));
 
     installFontSubstitutions();
     WaybillLayout layout = WaybillLayout::forWindow(*variant);
     LayoutAdjustments adjustments(layout);
-    if (options.contains(fontOption))
-        adjustments.applyFont(parseFont(options.value(fontOption)));
-    adjustments.shiftHorizontally(options.value(dxOption));
-    adjustments.shiftVertically(options.value(dyOption));
+    if (!request.font.isNull())
+        adjustments.applyFont(parseFont(request.font));
+    adjustments.shiftHorizontally(request.dx);
+    adjustments.shiftVertically(request.dy);
 
-    WindowRows rows(*variant, options.contains(rowOption) ? options.value(rowOption) : QString());
+    WindowRows rows(*variant, request.row);
     WaybillPages pages(layout, rows.sender(), rows.recipients(), rows.mode());
-    if (options.contains(pdfOption)) {
-        exportPdf(pages, options.value(pdfOption));
-        return 0;
+    if (!request.pdf.isEmpty()) {
+        exportPdf(pages, request.pdf);
+        return true;
     }
-    PrintJob job;
-    job.setPrinterName(options.value(printerOption));
-    job.printer().setDocName(window); // the job's title in the queue
-    return job.run(nullptr, pages) ? 0 : 1;
+    // The window's name is the job's title in the queue.
+    return printer(pages, request.printer, request.window);
 }
 
 } // namespace PrintCommand

@@ -1,23 +1,35 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
+#include <functional>
 
-// sfwaybill-cli print --window NAME (--pdf OUT.pdf | --printer PRINTER)
-//                     [--row N] [--dx N] [--dy N] [--font FAMILY,POINTS]
-// The pages the print window NAME would print, read from data.mdb in the
-// current directory the way the window reads it: a single window prints
-// row N (from 1, default the first) of its recipient query, a batch window
-// every row through its own queries. --dx and --dy take what the shift
-// boxes take. A PDF is written with the exact paper size; a printer gets
-// the job of the preview's "打 印". Throws CommandError or StoreError.
+class PageSource;
+
+// What `sfwaybill-cli print` is asked for: the pages the print window
+// `window` would print, read from data.mdb in the current directory the way
+// the window reads it. A single window prints row `row` (from 1, default
+// the first) of its recipient query, a batch window every row through its
+// own queries. `dx` and `dy` take what the shift boxes take, `font` is
+// "FAMILY,POINTS". The pages go to the PDF `pdf` with the exact paper size,
+// or to the printer `printer` by the job of the preview's "打 印".
+struct PrintRequest {
+    QString window;
+    QString pdf;
+    QString printer;
+    QString row;
+    QString dx;
+    QString dy;
+    QString font;
+};
+
+// Puts pages on the named printer under a job title; false when the job was
+// cancelled. The printing library provides it; the core knows no printers.
+using PrinterOutput =
+    std::function<bool(PageSource& pages, const QString& printer, const QString& title)>;
+
 namespace PrintCommand {
 
-inline constexpr const char* usage =
-    "  print --window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] [--dy N]\n"
-    "        [--font FAMILY,POINTS]\n"
-    "                            the pages of print window NAME (TSf1Form, TEsf1Form,\n"
-    "                            TPlsf1Form, TEPlsf1Form) as a PDF or on a printer\n";
-
-int run(const QStringList& args);
+// Throws PrintError or StoreError; false when the printer job was cancelled.
+bool run(const PrintRequest& request, const PrinterOutput& printer);
 
 } // namespace PrintCommand

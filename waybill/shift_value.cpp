@@ -1,6 +1,6 @@
 #include "waybill/shift_value.h"
 
-#include "store/store_error.h"
+#include "waybill/print_error.h"
 
 #include <limits>
 
@@ -28,7 +28,7 @@ std::optional<int> parse(const QString& text)
     if (text.isEmpty())
         return std::nullopt;
     const auto invalid = [&] {
-        return CommandError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        return PrintError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     };
 
     qsizetype i = 0;

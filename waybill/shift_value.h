@@ -8,7 +8,7 @@ namespace ShiftValue {
 
 // Leading blanks, an optional sign, then decimal digits to the end, or a
 // hexadecimal number after "$" or "0x"; signed 32-bit. An empty text gives
-// nullopt (the box is ignored); anything else throws CommandError with
+// nullopt (the box is ignored); anything else throws PrintError with
 // "'<text>' is not a valid integer value".
 std::optional<int> parse(const QString& text);
 

@@ -1,0 +1,198 @@
+#include "app/command_line.h"
+
+#include "exchange/exchange_commands.h"
+#include "maintenance/database_backup.h"
+#include "store/command_error.h"
+#include "store/connection_recipe.h"
+#include "store/database_file.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <functional>
+
+namespace CommandLine {
+
+namespace {
+
+const QString program = QStringLiteral("sfwaybill-cli");
+
+struct Command {
+    QString name;
+    QString synopsis; // what follows the name
+    QString summary;
+    QList<QCommandLineOption> options;
+    int operands; // how many plain arguments it takes
+    std::function<int(const QCommandLineParser&)> run;
+};
+
+QTextStream& out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString commandUsage(const Command& c)
+{
+    QString text = QStringLiteral("usage: %1 %2 %3\n  %4\n").arg(program, c.name, c.synopsis,
+                                                                   c.summary);
+    for (const QCommandLineOption& o : c.options) {
+        QString name = QStringLiteral("--") + o.names().constFirst();
+        if (!o.valueName().isEmpty())
+            name += QLatin1Char(' ') + o.valueName();
+        text += QStringLiteral("    %1%2\n").arg(name, -22).arg(o.description());
+    }
+    return text;
+}
+
+QString usage(const QList<Command>& commands)
+{
+    QString text = QStringLiteral("usage: %1 COMMAND [ARGS]   (COMMAND --help for its options)\n"
+                                  "on data.mdb in the current directory\n")
+                       .arg(program);
+    for (const Command& c : commands)
+        text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.synopsis, c.summary);
+    return text;
+}
+
+int wrongArguments(const QString& why, const QString& usageText)
+{
+    if (!why.isEmpty())
+        err() << program << ": " << why << '\n';
+    err() << usageText;
+    err().flush();
+    return 2;
+}
+
+QCommandLineOption valued(const QString& name, const QString& valueName, const QString& text)
+{
+    return QCommandLineOption(name, text, valueName);
+}
+
+QList<Command> commands(const PrinterOutput& printer)
+{
+    const auto init = [](const QCommandLineParser&) {
+        DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+        return 0;
+    };
+    const auto backup = [](const QCommandLineParser& p) {
+        const QString target = DatabaseBackup::backupFileName(p.positionalArguments().first());
+        DatabaseBackup::backup(ConnectionRecipe::databasePath(), target);
+        out() << target << '\n';
+        return 0;
+    };
+    const auto restore = [](const QCommandLineParser& p) {
+        DatabaseBackup::restore(p.positionalArguments().first(), ConnectionRecipe::databasePath());
+        return 0;
+    };
+    const auto print = [printer](const QCommandLineParser& p) {
+        const auto value = [&p](const char* name) {
+            const QString option = QString::fromLatin1(name);
+            return p.isSet(option) ? p.value(option) : QString();
+        };
+        const PrintRequest request{value("window"), value("pdf"), value("printer"), value("row"),
+                                   value("dx"),     value("dy"),  value("font")};
+        return PrintCommand::run(request, printer) ? 0 : 1;
+    };
+    const auto importSheet = [](const QCommandLineParser& p) {
+        return ExchangeCommands::importSheet(p.positionalArguments().first());
+    };
+    const auto exportBook = [](const QCommandLineParser& p) {
+        ExchangeCommands::exportAddressBook(p.positionalArguments().first());
+        return 0;
+    };
+    return {
+        {QStringLiteral("init"), QString(), QStringLiteral("create an empty data.mdb here"), {},
+         0, init},
+        {QStringLiteral("backup"), QStringLiteral("NAME"),
+         QStringLiteral("copy data.mdb to NAME.bak (NAME if it ends in .bak)"), {}, 1, backup},
+        {QStringLiteral("restore"), QStringLiteral("FILE"),
+         QStringLiteral("replace data.mdb by the backup FILE"), {}, 1, restore},
+        {QStringLiteral("print"),
+         QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
+                        "[--dy N] [--font FAMILY,POINTS]"),
+         QStringLiteral("the pages of print window NAME (TSf1Form, TEsf1Form, TPlsf1Form, "
+                        "TEPlsf1Form) as a PDF or on a printer"),
+         {valued(QStringLiteral("window"), QStringLiteral("NAME"),
+                 QStringLiteral("the print window whose pages are printed")),
+          valued(QStringLiteral("pdf"), QStringLiteral("OUT.pdf"),
+                 QStringLiteral("write the pages to this PDF")),
+          valued(QStringLiteral("printer"), QStringLiteral("PRINTER"),
+                 QStringLiteral("send the pages to this printer")),
+          valued(QStringLiteral("row"), QStringLiteral("N"),
+                 QStringLiteral("single windows: the row to print, from 1")),
+          valued(QStringLiteral("dx"), QStringLiteral("N"),
+                 QStringLiteral("shift right by N pixels, as the shift box")),
+          valued(QStringLiteral("dy"), QStringLiteral("N"),
+                 QStringLiteral("shift down by N pixels, as the shift box")),
+          valued(QStringLiteral("font"), QStringLiteral("FAMILY,POINTS"),
+                 QStringLiteral("one font for every text"))},
+         0, print},
+        {QStringLiteral("import"), QStringLiteral("FILE"),
+         QStringLiteral("replace the imported list by Sheet1 of FILE"), {}, 1, importSheet},
+        {QStringLiteral("export"), QStringLiteral("NAME"),
+         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx)"), {}, 1, exportBook},
+    };
+}
+
+// The checks a parser cannot express; empty when the arguments fit.
+QString missing(const Command& c, const QCommandLineParser& p)
+{
+    if (p.positionalArguments().size() != c.operands)
+        return p.positionalArguments().size() < c.operands
+                   ? QStringLiteral("%1 is missing").arg(c.synopsis)
+                   : QStringLiteral("unexpected '%1'").arg(p.positionalArguments().last());
+    if (c.name == QLatin1String("print")) {
+        if (!p.isSet(QStringLiteral("window")))
+            return QStringLiteral("--window NAME is missing");
+        if (p.isSet(QStringLiteral("pdf")) == p.isSet(QStringLiteral("printer")))
+            return QStringLiteral("give either --pdf OUT.pdf or --printer NAME");
+        if (p.isSet(QStringLiteral("pdf")) && p.value(QStringLiteral("pdf")).isEmpty())
+            return QStringLiteral("--pdf OUT.pdf is missing");
+    }
+    return {};
+}
+
+} // namespace
+
+int run(const QStringList& arguments, const PrinterOutput& printer)
+{
+    const QList<Command> all = commands(printer);
+    const QStringList helpNames{QStringLiteral("--help"), QStringLiteral("-h")};
+    if (arguments.isEmpty())
+        return wrongArguments(QString(), usage(all));
+    if (helpNames.contains(arguments.first())) {
+        out() << usage(all);
+        return 0;
+    }
+    const auto command = std::find_if(all.begin(), all.end(), [&](const Command& c) {
+        return c.name == arguments.first();
+    });
+    if (command == all.end())
+        return wrongArguments(QStringLiteral("no command '%1'").arg(arguments.first()),
+                              usage(all));
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(command->options);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    // QCommandLineParser skips the first argument as the program's name.
+    if (!parser.parse(QStringList{program} + arguments.mid(1)))
+        return wrongArguments(parser.errorText(), commandUsage(*command));
+    if (parser.isSet(help)) {
+        out() << commandUsage(*command);
+        return 0;
+    }
+    const QString why = missing(*command, parser);
+    if (!why.isEmpty())
+        return wrongArguments(why, commandUsage(*command));
+    return command->run(parser);
+}
+
+} // namespace CommandLine

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "waybill/print_command.h"
+
+#include <QStringList>
+
+// sfwaybill-cli's arguments, parsed in one place: a command, its options and
+// its operands. Exit statuses: 0 done, 1 failed (the reason on standard
+// error), 2 wrong arguments (the usage on standard error); --help or -h
+// prints the usage on standard output and gives 0.
+namespace CommandLine {
+
+// `arguments` without the program's name. `printer` is empty when the
+// program was built without printer support.
+int run(const QStringList& arguments, const PrinterOutput& printer);
+
+} // namespace CommandLine

@@ -1,0 +1,218 @@
+#include "exchange/windows/dr_form.h"
+
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/recipient_grid.h"
+#include "ui/ui_fonts.h"
+#include "ui/widgets.h"
+#include "exchange/sheet_import.h"
+#include "store/store_error.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int clientWidth = 1017;
+constexpr int clientHeight = 631;
+constexpr int searchBarHeight = 38;
+constexpr int statusBarHeight = 26;
+
+const QString dialogTitle = QStringLiteral(u"请选择相应的Excel文件");
+// .xls first, as the window always offered; the other kinds it also reads.
+const QString fileFilter = QStringLiteral(u"Excel(*.xls);;Excel 2007(*.xlsx);;CSV(*.csv)");
+
+} // namespace
+
+TDrForm::TDrForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TDrForm"));
+    setWindowTitle(QStringLiteral(u"Excel导入"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(UiFonts::songti(14));
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(clientWidth, clientHeight);
+    buildSearchBar(client);
+    m_grid = new RecipientGrid(m_queries.imported, client);
+    m_grid->setObjectName(QStringLiteral("DBGridEh1"));
+    m_grid->setGeometry(0, searchBarHeight, clientWidth,
+                           clientHeight - searchBarHeight - statusBarHeight);
+    auto* status = new QStatusBar(client);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
+    status->setGeometry(0, clientHeight - statusBarHeight, clientWidth, statusBarHeight);
+    buildPathPanel(client);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setMenuBar(buildMenus());
+    layout->addWidget(client);
+    adjustSize();
+    Widgets::centreOnScreen(this);
+}
+
+void TDrForm::buildSearchBar(QWidget* client)
+{
+    QFrame* bar = Widgets::sunkenPanel(client, QStringLiteral("Panel2"));
+    bar->setGeometry(0, 0, clientWidth, searchBarHeight);
+    const QFont text = UiFonts::songti(14);
+    Widgets::label(bar, QStringLiteral(u"姓  名"), 40, 13, text);
+    m_nameSearch = Widgets::lineEdit(bar, QStringLiteral("Edit2"), 88, 8, 89, 22, text);
+    Widgets::label(bar, QStringLiteral(u"手机号码"), 192, 13, text);
+    m_mobileSearch = Widgets::lineEdit(bar, QStringLiteral("Edit3"), 256, 8, 121, 22, text);
+    m_search = Widgets::button(bar, QStringLiteral("Button2"), QStringLiteral(u"查 询"), 416, 8);
+    m_refresh = Widgets::button(bar, QStringLiteral("Button3"), QStringLiteral(u"刷 新"), 512, 8);
+    connect(m_search, &QPushButton::clicked, this, &TDrForm::Button2Click);
+    connect(m_refresh, &QPushButton::clicked, this, &TDrForm::Button3Click);
+}
+
+void TDrForm::buildPathPanel(QWidget* client)
+{
+    m_pathPanel = new MovablePanel(client);
+    m_pathPanel->setObjectName(QStringLiteral("Panel1"));
+    m_pathPanel->setGeometry(144, 216, 721, 89);
+    m_close = new ClosePicture(m_pathPanel, QStringLiteral("Image1"), 696, 8);
+    connect(m_close, &ClosePicture::clicked, this, &TDrForm::Image1Click);
+    auto* group = new QGroupBox(m_pathPanel);
+    group->setGeometry(18, 32, 687, 49);
+    Widgets::label(group, QStringLiteral(u"Excel路径"), 24, 20, UiFonts::songti(14));
+    m_path = Widgets::lineEdit(group, QStringLiteral("Edit1"), 90, 18, 455, 20, UiFonts::songti(14));
+    m_path->setFrame(false);
+    m_choose = new QToolButton(group);
+    m_choose->setObjectName(QStringLiteral("SpeedButton1"));
+    m_choose->setText(QStringLiteral(u"…"));
+    m_choose->setToolTip(QStringLiteral(u"选择路径"));
+    m_choose->setAutoRaise(true);
+    m_choose->setGeometry(548, 18, 23, 18);
+    connect(m_choose, &QToolButton::clicked, this, &TDrForm::SpeedButton1Click);
+    m_import = Widgets::button(group, QStringLiteral("Button1"), QStringLiteral(u"导 入"), 592, 16);
+    connect(m_import, &QPushButton::clicked, this, &TDrForm::Button1Click);
+}
+
+TDrForm::~TDrForm()
+{
+    delete m_grid; // before the query it shows
+}
+
+QMenuBar* TDrForm::buildMenus()
+{
+    const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
+                             void (TDrForm::*handler)()) {
+        Widgets::menuItem(menu, name, caption, this, handler);
+    };
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    item(bar, "N1", u"选择路径", &TDrForm::N1Click);
+    item(bar, "N2", u"单张打印", &TDrForm::N2Click);
+    item(bar, "N3", u"批量打印", &TDrForm::N3Click);
+    item(bar, "N49", u"关闭窗口", &TDrForm::N49Click);
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    item(m_popup, "N4", u"选择路径", &TDrForm::N4Click);
+    m_popup->addSeparator();
+    item(m_popup, "N8", u"单张打印", &TDrForm::N8Click);
+    item(m_popup, "N5", u"批量打印", &TDrForm::N5Click);
+    m_popup->addSeparator();
+    item(m_popup, "N55", u"关闭窗口", &TDrForm::N55Click);
+    Widgets::popupOnRightClick(m_grid, m_popup);
+    return bar;
+}
+
+void TDrForm::N1Click()
+{
+    m_pathPanel->show();
+    m_pathPanel->raise();
+    m_path->clear();
+}
+
+void TDrForm::N2Click()
+{
+    emit singlePrintRequested();
+}
+
+void TDrForm::N3Click()
+{
+    emit batchPrintRequested();
+}
+
+void TDrForm::N49Click()
+{
+    hide();
+}
+
+void TDrForm::N4Click()
+{
+    N1Click();
+}
+
+void TDrForm::N8Click()
+{
+    N2Click();
+}
+
+void TDrForm::N5Click()
+{
+    N3Click();
+}
+
+void TDrForm::N55Click()
+{
+    N49Click();
+}
+
+void TDrForm::SpeedButton1Click()
+{
+    const QString file = Dialogs::current().openFile(this, dialogTitle, fileFilter);
+    if (!file.isEmpty())
+        m_path->setText(file);
+}
+
+void TDrForm::Image1Click()
+{
+    m_pathPanel->hide();
+}
+
+void TDrForm::Button1Click()
+{
+    SheetImport import(m_queries.connection);
+    const SheetImport::Outcome outcome = import.run(m_path->text());
+    if (outcome != SheetImport::Outcome::Imported) {
+        Dialogs::inform(this, SheetImport::message(outcome));
+        return;
+    }
+    try {
+        m_queries.reopen();
+    } catch (const StoreError&) {
+        Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
+        return;
+    }
+    Dialogs::inform(this, SheetImport::message(outcome));
+    m_pathPanel->hide();
+}
+
+void TDrForm::Button2Click()
+{
+    // The mobile search runs last and wins when both boxes hold text.
+    ErrorReport::run(
+        this, [this] { m_queries.search(m_nameSearch->text(), m_mobileSearch->text()); });
+}
+
+void TDrForm::Button3Click()
+{
+    m_nameSearch->clear();
+    m_mobileSearch->clear();
+    ErrorReport::run(this, [this] {
+        m_queries.connection.close();
+        m_queries.connection.open();
+        m_queries.reopen();
+    });
+}

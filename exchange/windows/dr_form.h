@@ -1,0 +1,66 @@
+#pragma once
+
+#include "store/query_sets.h"
+
+#include <QDialog>
+
+class ClosePicture;
+class MovablePanel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QToolButton;
+class RecipientGrid;
+
+// "Excel导入": fills table excel from a sheet, lists and searches the
+// imported rows, and asks for them to be printed. It has a connection of its
+// own; the single-print window for imported rows binds to query().
+class TDrForm : public QDialog {
+    Q_OBJECT
+public:
+    // Opens the connection and "select * from excel"; throws StoreError.
+    explicit TDrForm(QWidget* parent = nullptr);
+    ~TDrForm() override;
+
+    Dataset& query() { return m_queries.imported; }
+
+signals:
+    // "单张打印" / "批量打印": the owner stamps the date and opens the window.
+    void singlePrintRequested();
+    void batchPrintRequested();
+
+public slots:
+    void N1Click();  // 选择路径
+    void N2Click();  // 单张打印
+    void N3Click();  // 批量打印
+    void N49Click(); // 关闭窗口
+    // The pop-up menu's items, the same commands.
+    void N4Click();
+    void N8Click();
+    void N5Click();
+    void N55Click();
+    void SpeedButton1Click();
+    void Image1Click();
+    void Button1Click(); // 导 入
+    void Button2Click(); // 查 询
+    void Button3Click(); // 刷 新
+
+private:
+    void buildSearchBar(QWidget* client);
+    void buildPathPanel(QWidget* client);
+    QMenuBar* buildMenus();
+
+    ImportQueries m_queries;
+    QLineEdit* m_path = nullptr;         // Edit1
+    QLineEdit* m_nameSearch = nullptr;   // Edit2
+    QLineEdit* m_mobileSearch = nullptr; // Edit3
+    QPushButton* m_import = nullptr;     // Button1
+    QPushButton* m_search = nullptr;     // Button2
+    QPushButton* m_refresh = nullptr;    // Button3
+    QToolButton* m_choose = nullptr;     // SpeedButton1
+    MovablePanel* m_pathPanel = nullptr; // Panel1
+    ClosePicture* m_close = nullptr;     // Image1
+    RecipientGrid* m_grid = nullptr;     // DBGridEh1
+    QMenu* m_popup = nullptr;            // PopupMenu1
+};

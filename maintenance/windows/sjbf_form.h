@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class Connection;
+
+// "数据库备份与恢复": backs up the database the program has open and
+// restores it from a backup, which ends the program.
+class TSjbfForm : public QDialog {
+    Q_OBJECT
+public:
+    TSjbfForm(Connection& mainConnection, QWidget* parent = nullptr);
+
+signals:
+    // Emitted once "数据恢复成功！" is confirmed; the program must end then.
+    void restoreSucceeded();
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Connection& m_connection;
+};

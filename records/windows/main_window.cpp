@@ -1,0 +1,377 @@
+#include "records/windows/main_window.h"
+
+#include "ui/app_info.h"
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/recipient_grid.h"
+#include "ui/ui_fonts.h"
+#include "ui/widgets.h"
+#include "records/windows/recipient_editor.h"
+#include "records/sender_details.h"
+#include "records/windows/sender_panel.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+using namespace Widgets;
+
+namespace {
+
+constexpr int clientWidth = 1017;
+constexpr int clientHeight = 631;
+constexpr int commandBarHeight = 38;
+constexpr int statusBarHeight = 26;
+
+void openLink(QWidget*, const QUrl& url)
+{
+    // Whatever the desktop makes of it, nothing is reported.
+    QDesktopServices::openUrl(url);
+}
+
+QUrl helpPage(const QString& relative)
+{
+    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(relative));
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(AppInfo::title);
+    setFont(UiFonts::msSansSerif());
+
+    auto* area = new QWidget(this);
+    area->setFixedSize(clientWidth, clientHeight - statusBarHeight);
+    setCentralWidget(area);
+
+    buildCommandBar(area);
+    m_grid = new RecipientGrid(m_queries.recipients, area);
+    m_grid->setGeometry(0, commandBarHeight, clientWidth,
+                        clientHeight - statusBarHeight - commandBarHeight);
+    m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
+    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &TForm1::DBGridEh1DblClick);
+
+    m_senderPanel = new SenderPanel(m_queries, area);
+    m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);
+    m_senderPanel->hide();
+    connect(m_senderPanel, &SenderPanel::saved, this, &TForm1::showCommandBar);
+    connect(m_senderPanel, &SenderPanel::closed, this, &TForm1::showCommandBar);
+
+    m_editor = new RecipientEditor(m_book, area);
+    m_editor->setGeometry(168, 184, 665, 233);
+    m_editor->hide();
+
+    buildMenus();
+    buildStatusBar();
+    setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    m_timer->start();
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    m_senderPanel->setSendingDate(m_clock().date());
+    try {
+        m_queries.reopen();
+    } catch (const std::exception& e) {
+        m_openError = QString::fromUtf8(e.what());
+        ErrorReport::show(this, m_openError);
+        return;
+    }
+    m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
+}
+
+void TForm1::buildCommandBar(QWidget* area)
+{
+    m_commandBar = sunkenPanel(area, QStringLiteral("Panel3"));
+    m_commandBar->setGeometry(0, 0, clientWidth, commandBarHeight);
+    QWidget* bar = m_commandBar;
+    const QFont text = UiFonts::songti(14);
+    label(bar, QStringLiteral(u"收件人信息"), 10, 10, UiFonts::songti(16, true), Qt::red);
+    auto* add = button(bar, QStringLiteral("Button6"), QStringLiteral(u"新 增"), 120, 8);
+    auto* modify = button(bar, QStringLiteral("Button7"), QStringLiteral(u"修 改"), 208, 8);
+    auto* remove = button(bar, QStringLiteral("Button8"), QStringLiteral(u"删 除"), 296, 8);
+    auto* refresh = button(bar, QStringLiteral("Button10"), QStringLiteral(u"刷 新"), 384, 8);
+    label(bar, QStringLiteral(u"姓  名"), 496, 13, text);
+    m_nameSearch = lineEdit(bar, QStringLiteral("Edit15"), 544, 8, 89, 22, text);
+    label(bar, QStringLiteral(u"手机号码"), 648, 13, text);
+    m_mobileSearch = lineEdit(bar, QStringLiteral("Edit25"), 712, 8, 121, 22, text);
+    auto* search = button(bar, QStringLiteral("Button9"), QStringLiteral(u"查 询"), 872, 8);
+    for (QPushButton* b : {add, modify, remove, refresh, search}) {
+        b->setFont(text);
+        b->setAutoDefault(true); // Enter presses the focused button
+    }
+    QWidget* order[] = {add, modify, remove, m_nameSearch, search, refresh, m_mobileSearch};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    connect(add, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(modify, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(remove, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(refresh, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(search, &QPushButton::clicked, this, &TForm1::Button9Click);
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
+                             void (TForm1::*handler)()) {
+        menuItem(menu, name, caption, this, handler);
+    };
+    item(bar, "N1", u"寄件人信息", &TForm1::N1Click);
+    item(bar, "N2", u"收件人信息", &TForm1::N2Click);
+    item(bar, "N5", u"单张打印", &TForm1::N5Click);
+    item(bar, "N6", u"批量打印", &TForm1::N6Click);
+    item(bar, "N18", u"数据导入", &TForm1::N18Click);
+    item(bar, "N19", u"数据导出", &TForm1::N19Click);
+    item(bar, "N20", u"数据备份与恢复", &TForm1::N20Click);
+    QMenu* help = bar->addMenu(QStringLiteral(u"帮助主题"));
+    help->setObjectName(QStringLiteral("N22"));
+    item(help, "N23", u"常见问题", &TForm1::N23Click);
+    item(help, "N24", u"技术支持", &TForm1::N24Click);
+    item(help, "N25", u"软件首页", &TForm1::N25Click);
+    item(bar, "N4", u"退出软件", &TForm1::N4Click);
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    item(m_popup, "N11", u"新增记录", &TForm1::N11Click);
+    item(m_popup, "N12", u"修改记录", &TForm1::N12Click);
+    item(m_popup, "N13", u"删除记录", &TForm1::N13Click);
+    m_popup->addSeparator();
+    item(m_popup, "N15", u"全部删除", &TForm1::N15Click);
+    m_popup->addSeparator();
+    item(m_popup, "N7", u"单张打印", &TForm1::N7Click);
+    item(m_popup, "N8", u"批量打印", &TForm1::N8Click);
+    m_popup->addSeparator();
+    item(m_popup, "N31", u"数据导入", &TForm1::N31Click);
+    item(m_popup, "N32", u"数据导出", &TForm1::N32Click);
+    popupOnRightClick(m_grid, m_popup);
+}
+
+void TForm1::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(statusBarHeight);
+    bar->setSizeGripEnabled(false);
+    m_clockPanel = new QLabel(bar);
+    m_clockPanel->setFixedWidth(350);
+    m_webPanel = new QLabel(bar);
+    m_webPanel->setFixedWidth(350);
+    auto* resolution = new QLabel(QStringLiteral(u"最佳分辨率：1024*768"), bar);
+    bar->addWidget(m_clockPanel);
+    bar->addWidget(m_webPanel);
+    bar->addWidget(resolution, 1);
+}
+
+QString TForm1::clockText() const
+{
+    return m_clockPanel->text();
+}
+
+void TForm1::Timer1Timer()
+{
+    const QDateTime now = m_clock();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    const auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    m_clockPanel->setText(QStringLiteral(u" 今天是：%1年%2月%3日  %4:%5:%6")
+                              .arg(QString::number(d.year()).rightJustified(4, QLatin1Char('0')),
+                                   two(d.month()), two(d.day()), two(t.hour()), two(t.minute()),
+                                   two(t.second())));
+    m_webPanel->setText(QLatin1Char(' ') + AppInfo::webAddress);
+}
+
+void TForm1::showCommandBar()
+{
+    m_senderPanel->hide();
+    m_commandBar->show();
+}
+
+void TForm1::N1Click()
+{
+    m_senderPanel->show();
+    m_senderPanel->raise();
+    m_editor->hide();
+    m_commandBar->hide();
+}
+
+void TForm1::N2Click()
+{
+    ErrorReport::run(this, [this] {
+        m_queries.reopen();
+        m_commandBar->show();
+        m_grid->show();
+        m_senderPanel->hide();
+        m_editor->clearPersonBoxes();
+    });
+}
+
+void TForm1::N4Click()
+{
+    close();
+}
+
+bool TForm1::stampDate()
+{
+    return ErrorReport::run(
+        this, [this] { SenderDetails::stampDate(m_queries.sender, m_senderPanel->sendingDate()); });
+}
+
+void TForm1::openPrintWindow(QDialog* window)
+{
+    if (!window || !stampDate())
+        return;
+    window->exec();
+}
+
+void TForm1::N5Click()
+{
+    openPrintWindow(m_windows.singlePrint);
+}
+void TForm1::N6Click()
+{
+    openPrintWindow(m_windows.batchPrint);
+}
+
+void TForm1::N7Click()
+{
+    N5Click();
+}
+void TForm1::N8Click()
+{
+    N6Click();
+}
+
+void TForm1::N18Click()
+{
+    if (m_windows.import)
+        m_windows.import->exec();
+}
+void TForm1::N31Click()
+{
+    N18Click();
+}
+
+void TForm1::N20Click()
+{
+    if (m_windows.backup)
+        m_windows.backup->exec();
+}
+
+void TForm1::setExporter(std::function<void(Dataset&, const QString&)> exporter)
+{
+    m_exporter = std::move(exporter);
+}
+
+bool TForm1::exportBook(QString* fileName)
+{
+    if (!m_exporter)
+        return false;
+    *fileName = Dialogs::current().saveFile(this, QString(), QString());
+    if (fileName->isEmpty())
+        return false;
+    return ErrorReport::run(this, [&] { m_exporter(m_queries.recipients, *fileName); });
+}
+
+void TForm1::N19Click()
+{
+    QString name;
+    if (exportBook(&name))
+        Dialogs::notice(this, QStringLiteral(u"成功导出全部数据!"));
+}
+
+void TForm1::N32Click()
+{
+    QString name;
+    if (exportBook(&name))
+        Dialogs::inform(this, QStringLiteral(u"成功导出全部数据！"));
+}
+
+void TForm1::N23Click()
+{
+    openLink(this, helpPage(AppInfo::faqPage));
+}
+void TForm1::N24Click()
+{
+    openLink(this, QUrl(AppInfo::supportMail));
+}
+void TForm1::N25Click()
+{
+    openLink(this, helpPage(AppInfo::homePage));
+}
+
+void TForm1::Button6Click()
+{
+    m_editor->openForNew();
+}
+void TForm1::N11Click()
+{
+    Button6Click();
+}
+void TForm1::Button7Click()
+{
+    m_editor->openOnCurrent();
+}
+void TForm1::N12Click()
+{
+    Button7Click();
+}
+void TForm1::DBGridEh1DblClick()
+{
+    m_editor->openOnCurrent();
+}
+
+void TForm1::Button8Click()
+{
+    ErrorReport::run(this, [this] {
+        if (!m_book.hasCurrent()) {
+            Dialogs::inform(this, QStringLiteral(u"不能删除空信息！"));
+            return;
+        }
+        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除选中的记录？")))
+            m_book.deleteCurrent();
+    });
+}
+void TForm1::N13Click()
+{
+    Button8Click();
+}
+
+void TForm1::N15Click()
+{
+    ErrorReport::run(this, [this] {
+        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除全部记录？")))
+            m_book.deleteAll();
+    });
+}
+
+void TForm1::Button9Click()
+{
+    ErrorReport::run(this, [this] { m_book.search(m_nameSearch->text(), m_mobileSearch->text()); });
+}
+
+void TForm1::Button10Click()
+{
+    m_nameSearch->clear();
+    ErrorReport::run(this, [this] { m_queries.reopen(); });
+}

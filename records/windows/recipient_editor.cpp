@@ -1,0 +1,156 @@
+#include "records/windows/recipient_editor.h"
+
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/ui_fonts.h"
+
+#include <QPushButton>
+
+using namespace Widgets;
+
+RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
+    : MovablePanel(parent), m_book(book)
+{
+    setObjectName(QStringLiteral("Panel2"));
+    const QFont text = UiFonts::songti(14);
+    const QFont mark = UiFonts::songti(12);
+    const QColor red(Qt::red);
+
+    struct Box {
+        const char16_t* label;
+        QPoint labelAt;
+        const char* name;
+        QRect geometry;
+    };
+    // In table column order; the tab order below follows the screen.
+    const Box boxes[] = {
+        {u"单位名称", {40, 43}, "Edit8", {104, 40, 329, 22}},
+        {u"收件人姓名", {440, 43}, "Edit9", {520, 40, 105, 22}},
+        {u"目 的 地", {40, 75}, "Edit21", {104, 72, 121, 22}},
+        {u"收件地址", {232, 75}, "Edit10", {296, 72, 329, 22}},
+        {u"邮政编码", {40, 107}, "Edit11", {104, 104, 121, 22}},
+        {u"联系电话", {232, 107}, "Edit12", {296, 104, 137, 22}},
+        {u"手机号码", {440, 107}, "Edit13", {504, 104, 121, 22}},
+        {u"内件品名", {40, 139}, "Edit26", {104, 136, 121, 22}},
+        {u"数    量", {232, 140}, "Edit22", {296, 136, 137, 22}},
+        {u"备    注", {440, 139}, "Edit14", {504, 136, 121, 22}},
+    };
+    for (const Box& b : boxes) {
+        label(this, QString::fromUtf16(b.label), b.labelAt.x(), b.labelAt.y(), text);
+        m_boxes << lineEdit(this, QString::fromLatin1(b.name), b.geometry.x(), b.geometry.y(),
+                            b.geometry.width(), b.geometry.height(), text);
+    }
+    for (const QPoint at : {QPoint(458, 59), QPoint(240, 91), QPoint(453, 123)})
+        label(this, QStringLiteral(u"(必填)"), at.x(), at.y(), mark, red);
+
+    m_add = button(this, QStringLiteral("Button3"), QStringLiteral(u"新 增"), 216, 184);
+    auto* close = button(this, QStringLiteral("Button4"), QStringLiteral(u"关 闭"), 368, 184);
+    m_modify = button(this, QStringLiteral("Button5"), QStringLiteral(u"修 改"), 216, 184);
+    m_modify->hide();
+    for (QPushButton* b : {m_add, close, m_modify}) {
+        b->setFont(text);
+        b->setAutoDefault(true); // Enter presses the focused button
+    }
+    auto* picture = new ClosePicture(this, QStringLiteral("Image1"), 640, 8);
+    connect(m_add, &QPushButton::clicked, this, &RecipientEditor::Button3Click);
+    connect(close, &QPushButton::clicked, this, &RecipientEditor::Button4Click);
+    connect(m_modify, &QPushButton::clicked, this, &RecipientEditor::Button5Click);
+    connect(picture, &ClosePicture::clicked, this, &RecipientEditor::Image1Click);
+
+    QWidget* order[] = {m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4],
+                        m_boxes[5], m_boxes[6], m_boxes[7], m_boxes[8], m_boxes[9],
+                        m_add,      close,      m_modify};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    using C = AddressBook::Column;
+    chainEnterKey({m_boxes[C::Company], m_boxes[C::Name], m_boxes[C::Address], m_boxes[C::Postcode],
+                   m_boxes[C::Phone], m_boxes[C::Mobile], m_boxes[C::Remarks]},
+                  nullptr);
+}
+
+RecipientFields RecipientEditor::fields() const
+{
+    RecipientFields f;
+    for (int c = 0; c < RecipientFields::count; ++c)
+        f[c] = m_boxes.at(c)->text();
+    return f;
+}
+
+bool RecipientEditor::isModifyMode() const
+{
+    return !m_modify->isHidden();
+}
+
+void RecipientEditor::showFields(const RecipientFields& f)
+{
+    for (int c = 0; c < RecipientFields::count; ++c)
+        m_boxes.at(c)->setSystemText(f[c]);
+}
+
+void RecipientEditor::clearPersonBoxes()
+{
+    using C = AddressBook::Column;
+    for (int c : {C::Company, C::Name, C::Address, C::Postcode, C::Phone, C::Mobile, C::Remarks})
+        m_boxes.at(c)->setSystemText(QString());
+}
+
+void RecipientEditor::openForNew()
+{
+    show();
+    raise();
+    m_add->show();
+    m_modify->hide();
+    clearPersonBoxes();
+    using C = AddressBook::Column;
+    for (int c : {C::Goods, C::Quantity})
+        m_boxes.at(c)->setSystemText(QString());
+}
+
+void RecipientEditor::openOnCurrent()
+{
+    m_add->hide();
+    m_modify->show();
+    show();
+    raise();
+    showFields(m_book.current());
+}
+
+void RecipientEditor::Button3Click()
+{
+    ErrorReport::run(this, [this] {
+        const RecipientFields f = fields();
+        if (const auto missing = AddressBook::missingField(f)) {
+            Dialogs::inform(this, *missing);
+            return;
+        }
+        m_book.add(f);
+        clearPersonBoxes();
+        Dialogs::inform(this, QStringLiteral(u"新增记录成功！"));
+    });
+}
+
+void RecipientEditor::Button5Click()
+{
+    ErrorReport::run(this, [this] {
+        if (!m_book.hasCurrent()) {
+            Dialogs::inform(this, QStringLiteral(u"当前修改信息为空！"));
+            return;
+        }
+        QList<bool> changed;
+        for (const TrackedLineEdit* box : m_boxes)
+            changed << box->userChanged();
+        m_book.modify(fields(), changed);
+        Dialogs::inform(this, QStringLiteral(u"修改记录成功！"));
+        hide();
+    });
+}
+
+void RecipientEditor::Button4Click()
+{
+    hide();
+}
+
+void RecipientEditor::Image1Click()
+{
+    hide();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "store/connection.h"
+#include "store/dataset.h"
+
+// The connections and queries the windows own, built in one place. Each set
+// has its own connection; static cursors see rows saved elsewhere only
+// after reopen().
+
+// The main window's: the sender query over outrxx and the recipient query
+// over inrxx that the grid shows.
+class MainQueries {
+public:
+    MainQueries();
+
+    // Closes and reopens the connection and both queries, undoing any
+    // search: the sender query stands on the sender row, the recipient
+    // query holds the whole address book from its first row.
+    void reopen();
+
+    Connection connection; // ADOConnection1
+    Dataset sender;        // ADOQuery1
+    Dataset recipients;    // ADOQuery2
+};
+
+// A batch print window's: every row of a recipient table and the sender.
+class PrintingQueries {
+public:
+    // Opens both at once; throws StoreError.
+    explicit PrintingQueries(const TableQuery& recipientQuery);
+
+    // Closes, reconnects to data.mdb of the current directory and opens the
+    // recipients, then the sender. Throws StoreError; what was not opened
+    // by then stays closed.
+    void reopen();
+
+    Connection connection; // ADOConnection1
+    Dataset recipients;    // ADODataSet1
+    Dataset sender;        // ADODataSet2
+};
+
+// The import window's: the imported rows of table excel.
+class ImportQueries {
+public:
+    // Opens both at once; throws StoreError.
+    ImportQueries();
+
+    // Every imported row, undoing a search; throws StoreError.
+    void reopen();
+    // The rows whose column contains the text (mobile wins over name, as
+    // in the main window); throws StoreError.
+    void search(const QString& name, const QString& mobile);
+
+    Connection connection; // ADOConnection1
+    Dataset imported;      // ADOQuery1
+};

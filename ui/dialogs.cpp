@@ -1,0 +1,38 @@
+#include "ui/dialogs.h"
+
+#include "ui/app_info.h"
+
+namespace {
+
+Dialogs* installed = nullptr;
+
+const QString noticeTitle = QStringLiteral(u"提示");
+
+} // namespace
+
+Dialogs& Dialogs::current()
+{
+    if (!installed)
+        qFatal("no dialogs installed: the program installs the desktop's, tests their own");
+    return *installed;
+}
+
+void Dialogs::install(Dialogs* dialogs)
+{
+    installed = dialogs;
+}
+
+void Dialogs::inform(QWidget* parent, const QString& text)
+{
+    current().message(parent, AppInfo::title, text, Icon::Information);
+}
+
+void Dialogs::notice(QWidget* parent, const QString& text)
+{
+    current().message(parent, noticeTitle, text, Icon::Information);
+}
+
+bool Dialogs::confirm(QWidget* parent, const QString& text)
+{
+    return current().ask(parent, noticeTitle, text);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <optional>
+
+class QWidget;
+class PageSource;
+class PrintJob;
+
+// Every dialog the program shows goes through here, so tests can install a
+// scripted implementation and drive each window offscreen.
+class Dialogs {
+public:
+    enum class Icon { Information, Warning, Error, Question };
+
+    virtual ~Dialogs() = default;
+
+    // OK-only message box.
+    virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+    // Yes/No question; true on Yes.
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
+    // File choosers; an empty string when cancelled.
+    virtual QString openFile(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // Font chooser preselected with `initial`; nullopt when cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    // Print preview of `pages`; returns when it is closed. Its "打 印"
+    // prints through `job`.
+    virtual void preview(QWidget* parent, PageSource& pages, PrintJob& job) = 0;
+
+    // The one in force: the desktop's, installed at start-up, or a test's.
+    static Dialogs& current();
+    static void install(Dialogs* dialogs);
+
+    // Shorthands used by the windows.
+    static void inform(QWidget* parent, const QString& text);  // program title, information
+    static void notice(QWidget* parent, const QString& text);  // "提示", information
+    static bool confirm(QWidget* parent, const QString& text); // "提示", Yes/No
+};

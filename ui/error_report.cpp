@@ -1,0 +1,40 @@
+#include "ui/error_report.h"
+
+#include "ui/app_info.h"
+#include "ui/dialogs.h"
+
+#include "store/command_error.h"
+
+#include <exception>
+#include <new>
+
+namespace ErrorReport {
+
+QString boxText(const QString& errorText)
+{
+    if (errorText.endsWith(QLatin1Char('.')) || errorText.endsWith(QLatin1Char('!')))
+        return errorText;
+    return errorText + QLatin1Char('.');
+}
+
+void show(QWidget* parent, const QString& errorText)
+{
+    Dialogs::current().message(parent, AppInfo::title, boxText(errorText), Dialogs::Icon::Error);
+}
+
+bool run(QWidget* parent, const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const CommandError& e) {
+        show(parent, e.text());
+    } catch (const std::bad_alloc&) {
+        show(parent, QStringLiteral(u"内存不足，命令未完成"));
+    } catch (const std::exception& e) {
+        show(parent, QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+} // namespace ErrorReport

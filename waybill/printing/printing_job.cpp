@@ -1,0 +1,52 @@
+#include "waybill/printing/printing_job.h"
+
+#include "waybill/print_error.h"
+#include "waybill/pdf_export.h"
+#include "waybill/printing/printing.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+PrintJob::PrintJob() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    Printing::setUpPaper(*m_printer);
+}
+
+PrintJob::~PrintJob() = default;
+
+void PrintJob::setPrinterName(const QString& name)
+{
+    if (QPrinterInfo::printerInfo(name).isNull())
+        throw PrintError(QStringLiteral("Printer selected is not valid"));
+    m_printer->setOutputFormat(QPrinter::NativeFormat);
+    m_printer->setPrinterName(name);
+    Printing::setUpPaper(*m_printer);
+}
+
+void PrintJob::setOutputFile(const QString& path)
+{
+    m_printer->setOutputFormat(QPrinter::PdfFormat);
+    m_printer->setOutputFileName(path);
+    Printing::setUpPaper(*m_printer);
+}
+
+bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
+{
+    // The settings dialog may have replaced the printer and its options.
+    Printing::setUpPaper(*m_printer);
+    Printing::requestExactCupsPageSize(*m_printer);
+    const bool printed = Printing::printPages(pages, *m_printer, progress);
+    // A printer that writes a file is Qt's PDF writer: give it the exact paper too.
+    if (printed && m_printer->outputFormat() == QPrinter::PdfFormat &&
+        !m_printer->outputFileName().isEmpty())
+        makeWaybillPageBoxesExact(m_printer->outputFileName());
+    return printed;
+}
+
+bool printOnPrinter(PageSource& pages, const QString& printer, const QString& title)
+{
+    PrintJob job;
+    job.setPrinterName(printer);
+    job.printer().setDocName(title);
+    return job.run(pages);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "waybill/printing/printing.h"
+
+#include <QString>
+#include <memory>
+
+class PageSource;
+class QPrinter;
+
+// One printer and its settings for a print run: the system's default
+// printer on the waybill's paper until the user or the caller picks
+// another printer, copies or a page range. What the preview's "打 印" runs.
+class PrintJob {
+public:
+    PrintJob();
+    ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    QPrinter& printer() { return *m_printer; }
+
+    // Throws PrintError when there is no such printer.
+    void setPrinterName(const QString& name);
+    // Prints into a PDF file instead of a printer.
+    void setOutputFile(const QString& path);
+
+    // Streams the pages to the printer, telling `progress` after each page;
+    // its false aborts the job and gives false. Throws PrintError when the
+    // printer cannot start.
+    bool run(PageSource& pages, const Printing::Progress& progress = {});
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+// A job on `printer` titled `title`, as the preview's "打 印" sends it: what
+// the command line's --printer runs. False when the job was cancelled.
+bool printOnPrinter(PageSource& pages, const QString& printer, const QString& title);

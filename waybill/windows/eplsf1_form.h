@@ -1,0 +1,12 @@
+#pragma once
+
+#include "waybill/windows/print_window.h"
+
+// "批量打印顺丰快递单" for imported rows: one page per row of excel, read
+// through the window's own connection.
+class TEPlsf1Form : public BatchPrintWindow {
+    Q_OBJECT
+public:
+    // Throws StoreError when data.mdb cannot be opened.
+    explicit TEPlsf1Form(QWidget* parent = nullptr);
+};

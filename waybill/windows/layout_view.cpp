@@ -1,0 +1,82 @@
+#include "waybill/windows/layout_view.h"
+
+#include "waybill/blank_form_picture.h"
+#include "waybill/page_renderer.h"
+#include "waybill/waybill_layout.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <functional>
+
+// Transparent stand-ins over the drawing: they give the picture and each
+// placement its object name and decide where a click lands.
+class PictureWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    std::function<void()> onClick;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            onClick();
+    }
+};
+
+class PlacementBox : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    // A click on a placement does nothing, and does not reach the picture.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+namespace {
+
+// Widgets take ints; shifts may push a placement this far off and beyond.
+int onScreen(double v)
+{
+    return int(std::clamp(v, -1e6, 1e6));
+}
+
+QRect screenRect(const QRectF& r)
+{
+    return QRect(onScreen(r.left()), onScreen(r.top()), int(std::ceil(r.width())),
+                 int(std::ceil(r.height())));
+}
+
+} // namespace
+
+LayoutView::LayoutView(const WaybillLayout& layout, QWidget* parent)
+    : QWidget(parent), m_layout(layout), m_picture(new PictureWidget(this))
+{
+    setFixedSize(WaybillLayout::detailSize());
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->onClick = [this] { emit pictureClicked(); };
+    for (const FieldPlacement* placement : m_layout.drawingOrder()) {
+        auto* box = new PlacementBox(this);
+        box->setObjectName(placement->controlName());
+        m_boxes.append(box);
+    }
+    refresh();
+}
+
+void LayoutView::refresh()
+{
+    m_picture->setGeometry(m_layout.pictureBox());
+    const QList<const FieldPlacement*> order = m_layout.drawingOrder();
+    for (int i = 0; i < order.size(); ++i) {
+        const FieldPlacement& p = *order.at(i);
+        m_boxes.at(i)->setGeometry(screenRect(PageRenderer::boxFor(p, {p.column()}, this)));
+        m_boxes.at(i)->raise();
+    }
+    update();
+}
+
+void LayoutView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    PageRenderer::drawLayoutView(painter, m_layout, blankFormPicture());
+}

@@ -1,0 +1,234 @@
+#include "waybill/windows/print_preview.h"
+
+#include "ui/error_report.h"
+#include "waybill/page_source.h"
+#include "waybill/windows/print_preview_page.h"
+#include "waybill/windows/print_preview_thumbnails.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/windows/print_progress.h"
+#include "waybill/units.h"
+#include "waybill/waybill_layout.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListView>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+
+namespace {
+
+const int thumbnailWidth = 160;
+const int pageMargin = 16; // grey around the page when it is fitted
+
+QSizeF pageSizeInPixels()
+{
+    const QSizeF mm = WaybillLayout::paperSizeMm();
+    return {millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
+}
+
+} // namespace
+
+PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
+    : QDialog(parent), m_pages(pages), m_job(job), m_pageCount(qMax(1, pages.pageCount()))
+{
+    setWindowTitle(QStringLiteral(u"打印预览"));
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* zoomGroup = new QActionGroup(this);
+    QAction* fitPage = addCommand(QStringLiteral(u"合适大小"), QStringLiteral("fitPage"));
+    QAction* fitWidth = addCommand(QStringLiteral(u"合适宽度"), QStringLiteral("fitWidth"));
+    QAction* actual = addCommand(QStringLiteral(u"缩放100%"), QStringLiteral("actualSize"));
+    for (QAction* a : {fitPage, fitWidth, actual}) {
+        a->setCheckable(true);
+        zoomGroup->addAction(a);
+    }
+    fitPage->setChecked(true);
+    connect(fitPage, &QAction::triggered, this, [this] { setZoom(Zoom::FitPage); });
+    connect(fitWidth, &QAction::triggered, this, [this] { setZoom(Zoom::FitWidth); });
+    connect(actual, &QAction::triggered, this, [this] { setZoom(Zoom::Actual); });
+    m_toolBar->addSeparator();
+
+    QAction* first = addCommand(QStringLiteral(u"首 页"), QStringLiteral("firstPage"));
+    QAction* previous = addCommand(QStringLiteral(u"上一页"), QStringLiteral("previousPage"));
+    QAction* next = addCommand(QStringLiteral(u"下一页"), QStringLiteral("nextPage"));
+    QAction* last = addCommand(QStringLiteral(u"末 页"), QStringLiteral("lastPage"));
+    first->setShortcuts({QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    previous->setShortcut(QKeySequence(Qt::Key_PageUp));
+    next->setShortcut(QKeySequence(Qt::Key_PageDown));
+    last->setShortcuts({QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    connect(first, &QAction::triggered, this, [this] { showPage(0); });
+    connect(previous, &QAction::triggered, this, [this] { showPage(currentPage() - 1); });
+    connect(next, &QAction::triggered, this, [this] { showPage(currentPage() + 1); });
+    connect(last, &QAction::triggered, this, [this] { showPage(m_pageCount - 1); });
+    m_toolBar->addSeparator();
+
+    connect(addCommand(QStringLiteral(u"设 置"), QStringLiteral("settings")), &QAction::triggered,
+            this, &PrintPreview::settings);
+    connect(addCommand(QStringLiteral(u"打 印"), QStringLiteral("print")), &QAction::triggered,
+            this, &PrintPreview::print);
+    connect(addCommand(QStringLiteral(u"关 闭"), QStringLiteral("close")), &QAction::triggered,
+            this, &QDialog::reject);
+
+    m_page = new PreviewPage(m_pages, pageSizeInPixels());
+    m_scroll = new QScrollArea;
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    m_scroll->setWidget(m_page);
+    m_scroll->installEventFilter(this);
+
+    m_thumbnails =
+        new PreviewThumbnails(m_pages, m_pageCount, pageSizeInPixels(), thumbnailWidth, this);
+    m_thumbnailList = new QListView;
+    m_thumbnailList->setObjectName(QStringLiteral("thumbnails"));
+    m_thumbnailList->setViewMode(QListView::IconMode);
+    m_thumbnailList->setFlow(QListView::TopToBottom);
+    m_thumbnailList->setWrapping(false);
+    m_thumbnailList->setMovement(QListView::Static);
+    m_thumbnailList->setUniformItemSizes(true);
+    m_thumbnailList->setIconSize(m_thumbnails->pictureSize());
+    m_thumbnailList->setSpacing(4);
+    m_thumbnailList->setModel(m_thumbnails);
+    m_thumbnailList->setFocusPolicy(Qt::NoFocus);
+    connect(m_thumbnailList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid())
+                    showPage(index.row());
+            });
+    auto* tabs = new QTabWidget;
+    tabs->setTabPosition(QTabWidget::West);
+    tabs->addTab(m_thumbnailList, QStringLiteral(u"缩略图"));
+    tabs->setMinimumWidth(thumbnailWidth + 60);
+
+    auto* splitter = new QSplitter;
+    splitter->addWidget(tabs);
+    splitter->addWidget(m_scroll);
+    splitter->setStretchFactor(1, 1);
+
+    auto* status = new QStatusBar;
+    status->setSizeGripEnabled(false);
+    m_building = new QLabel;
+    m_building->setObjectName(QStringLiteral("building"));
+    m_building->setMinimumWidth(60);
+    m_indicator = new QLabel;
+    m_indicator->setObjectName(QStringLiteral("pageIndicator"));
+    m_indicator->setMinimumWidth(120);
+    m_title = new QLabel; // these reports have no title
+    m_title->setObjectName(QStringLiteral("reportTitle"));
+    status->addWidget(m_building);
+    status->addWidget(m_indicator);
+    status->addWidget(m_title, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(status);
+
+    // Maximised, so that the title bar does not push the status bar off the
+    // screen; the geometry holds where nothing manages the windows.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
+    showPage(0);
+}
+
+QAction* PrintPreview::addCommand(const QString& caption, const QString& name)
+{
+    QAction* action = m_toolBar->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+}
+
+int PrintPreview::currentPage() const
+{
+    return m_page->page();
+}
+
+double PrintPreview::zoomFactor() const
+{
+    return m_page->zoom();
+}
+
+void PrintPreview::showPage(int index)
+{
+    index = qBound(0, index, m_pageCount - 1);
+    m_page->setPage(index);
+    const QModelIndex item = m_thumbnails->index(index);
+    if (m_thumbnailList->currentIndex() != item)
+        m_thumbnailList->setCurrentIndex(item);
+    m_thumbnailList->scrollTo(item);
+    updateIndicator();
+}
+
+bool PrintPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_scroll && event->type() == QEvent::Resize)
+        applyZoom();
+    return QDialog::eventFilter(watched, event);
+}
+
+void PrintPreview::setZoom(Zoom zoom)
+{
+    m_zoom = zoom;
+    applyZoom();
+}
+
+void PrintPreview::applyZoom()
+{
+    const QSizeF page = m_page->pageSize();
+    // As if no scroll bars were shown, so that the fit does not depend on
+    // the zoom before it.
+    const QSize room = m_scroll->maximumViewportSize() - QSize(2 * pageMargin, 2 * pageMargin);
+    double factor = logicalDpiX() / Pixels::perInch;
+    if (m_zoom == Zoom::FitPage)
+        factor = qMin(room.width() / page.width(), room.height() / page.height());
+    else if (m_zoom == Zoom::FitWidth)
+        factor = (room.width() - m_scroll->verticalScrollBar()->sizeHint().width()) / page.width();
+    m_page->setZoom(qMax(0.05, factor));
+}
+
+void PrintPreview::settings()
+{
+    QPrintDialog dialog(&m_job.printer(), this);
+    dialog.setWindowTitle(QStringLiteral(u"打印设置"));
+    dialog.setMinMax(1, m_pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    // Its button would read "Print", yet it only keeps the settings; "打 印"
+    // prints.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral(u"确定"));
+    dialog.exec();
+}
+
+void PrintPreview::print()
+{
+    ErrorReport::run(
+        this, [this] { PrintProgress::run(this, m_job, m_pages, [this](int percent) { showBuilding(percent); }); });
+}
+
+void PrintPreview::showBuilding(int percent)
+{
+    m_building->setText(percent < 0 ? QString() : QStringLiteral("%1%").arg(percent));
+}
+
+void PrintPreview::updateIndicator()
+{
+    m_indicator->setText(QStringLiteral(u"第 %1/%2 页").arg(currentPage() + 1).arg(m_pageCount));
+}

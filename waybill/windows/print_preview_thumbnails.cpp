@@ -1,0 +1,72 @@
+#include "waybill/windows/print_preview_thumbnails.h"
+
+#include "waybill/page_source.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+const int keptPictures = 200;
+
+}
+
+PreviewThumbnails::PreviewThumbnails(PageSource& pages, int pageCount, QSizeF pageSize, int width,
+                                     QObject* parent)
+    : QAbstractListModel(parent), m_pages(pages), m_pageCount(pageCount), m_pageSize(pageSize),
+      m_scale(width / pageSize.width()), m_cache(keptPictures)
+{
+}
+
+int PreviewThumbnails::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_pageCount;
+}
+
+QSize PreviewThumbnails::pictureSize() const
+{
+    return (m_pageSize * m_scale).toSize();
+}
+
+QVariant PreviewThumbnails::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_pageCount)
+        return {};
+    const int page = index.row();
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::number(page + 1);
+    case Qt::DecorationRole:
+        if (!m_cache.contains(page)) {
+            // The same picture when chosen; the list would tint it blue.
+            const QPixmap picture = QPixmap::fromImage(draw(page));
+            auto* icon = new QIcon(picture);
+            icon->addPixmap(picture, QIcon::Selected);
+            m_cache.insert(page, icon);
+        }
+        return *m_cache.object(page);
+    case Qt::SizeHintRole:
+        return pictureSize() + QSize(8, 24);
+    case Qt::TextAlignmentRole:
+        return Qt::AlignCenter;
+    default:
+        return {};
+    }
+}
+
+QImage PreviewThumbnails::draw(int page) const
+{
+    ++m_drawn;
+    QImage image(pictureSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.save();
+    painter.scale(m_scale, m_scale);
+    m_pages.drawPage(painter, page);
+    painter.restore();
+    painter.setPen(Qt::gray);
+    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    return image;
+}

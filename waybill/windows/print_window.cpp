@@ -1,0 +1,180 @@
+#include "waybill/windows/print_window.h"
+
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/ui_fonts.h"
+#include "ui/widgets.h"
+#include "waybill/windows/layout_view.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/waybill_pages.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QEvent>
+#include <QFrame>
+#include <QMenuBar>
+#include <QScreen>
+#include <QWindow>
+
+PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent)
+    : QDialog(parent), m_layout(WaybillLayout::forWindow(variant))
+{
+    setObjectName(windowClassName(variant));
+    setWindowTitle(design.caption);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* menu = new QMenuBar(this);
+    menu->setNativeMenuBar(false);
+    QAction* n1 = menu->addAction(design.command);
+    n1->setObjectName(QStringLiteral("N1"));
+    connect(n1, &QAction::triggered, this, &PrintWindow::N1Click);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panel->setFixedSize(design.clientArea);
+
+    const QFont font = UiFonts::songti(12);
+    // 48 x 12, the box of four 12-px characters, whatever the substitute
+    // font's line spacing.
+    Widgets::label(panel, QStringLiteral(u"左右移动"), 416, 10, font)->resize(48, 12);
+    m_edit1 = Widgets::lineEdit(panel, QStringLiteral("Edit1"), 468, 8, 65, 18, font);
+    QPushButton* button2 =
+        Widgets::button(panel, QStringLiteral("Button2"), QStringLiteral(u"确定"), 544, 7, 50, 20);
+    Widgets::label(panel, QStringLiteral(u"上下移动"), 624, 10, font)->resize(48, 12);
+    m_edit2 = Widgets::lineEdit(panel, QStringLiteral("Edit2"), 676, 8, 65, 18, font);
+    QPushButton* button3 =
+        Widgets::button(panel, QStringLiteral("Button3"), QStringLiteral(u"确定"), 752, 7, 50, 20);
+    for (QLineEdit* box : {m_edit1, m_edit2})
+        box->setFrame(false);
+    // Enter in a box applies nothing: only the buttons do.
+    for (QPushButton* button : {button2, button3}) {
+        button->setFont(font);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    connect(button2, &QPushButton::clicked, this, &PrintWindow::Button2Click);
+    connect(button3, &QPushButton::clicked, this, &PrintWindow::Button3Click);
+
+    m_view = new LayoutView(m_layout, panel);
+    m_view->move(5, design.layoutTop);
+    connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::Image1Click);
+
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->setMenuBar(menu);
+    box->addWidget(panel);
+    box->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void PrintWindow::Button2Click()
+{
+    runCommand([this] { m_adjustments.shiftHorizontally(m_edit1->text()); });
+    m_view->refresh();
+}
+
+void PrintWindow::Button3Click()
+{
+    runCommand([this] { m_adjustments.shiftVertically(m_edit2->text()); });
+    m_view->refresh();
+}
+
+void PrintWindow::Image1Click()
+{
+    const std::optional<QFont> font =
+        Dialogs::current().chooseFont(this, m_adjustments.chooserFont());
+    noteBoxClosed();
+    if (!font)
+        return;
+    m_adjustments.applyFont(*font);
+    m_view->refresh();
+}
+
+void PrintWindow::N1Click()
+{
+    runCommand([this] {
+        const std::unique_ptr<PageSource> source = pages();
+        PrintJob job;
+        Dialogs::current().preview(this, *source, job);
+    });
+}
+
+void PrintWindow::runCommand(const std::function<void()>& command)
+{
+    if (!ErrorReport::run(this, command))
+        noteBoxClosed();
+}
+
+void PrintWindow::noteBoxClosed()
+{
+    // A box that took the activation away gives it back later, by event.
+    if (isVisible() && !isActiveWindow())
+        m_returnFromBox = true;
+}
+
+bool PrintWindow::takeReturnFromBox()
+{
+    return std::exchange(m_returnFromBox, false);
+}
+
+void PrintWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
+                                   const TableQuery& recipientQuery, QWidget* parent)
+    : PrintWindow(variant, design, parent), m_queries(recipientQuery)
+{
+    // The system may leave no window active for a moment while focus moves
+    // between our own windows; another of them taking focus means the next
+    // activation comes from inside the program.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        if (window && window != windowHandle())
+            m_leftTheProgram = false;
+    });
+}
+
+void BatchPrintWindow::FormActivate()
+{
+    runCommand([this] { m_queries.reopen(); });
+}
+
+std::unique_ptr<PageSource> BatchPrintWindow::pages()
+{
+    return std::make_unique<WaybillPages>(layout(), &m_queries.sender, &m_queries.recipients,
+                                          RecordMode::EveryRow);
+}
+
+bool BatchPrintWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+        // Each opening activates afresh, whatever happened before the close.
+        takeReturnFromBox();
+        m_leftTheProgram = false;
+        break;
+    case QEvent::WindowDeactivate:
+        // No window of the program active now: the user went to another
+        // program, and coming back from there is no activation of ours.
+        m_leftTheProgram = QApplication::activeWindow() == nullptr;
+        break;
+    case QEvent::WindowActivate: {
+        const bool fromBox = takeReturnFromBox();
+        const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
+        if (!fromBox && !fromOtherProgram)
+            FormActivate();
+        break;
+    }
+    default:
+        break;
+    }
+    return PrintWindow::event(event);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "waybill/print_window_adjustments.h"
+#include "store/query_sets.h"
+#include "waybill/waybill_layout.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class LayoutView;
+class PageSource;
+class QAction;
+class QLineEdit;
+class QPushButton;
+
+// The design the four print windows share: the top row of shift boxes,
+// the layout over the picture of the blank form and the one menu command
+// that previews and prints. Closing only hides it, so its layout, font and
+// box texts are there again at the next opening; exec() opens it modally.
+class PrintWindow : public QDialog {
+    Q_OBJECT
+public:
+    WaybillLayout& layout() { return m_layout; }
+    const LayoutAdjustments& adjustments() const { return m_adjustments; }
+    LayoutView& view() { return *m_view; }
+
+public slots:
+    void Button2Click(); // 左右移动 确定
+    void Button3Click(); // 上下移动 确定
+    void Image1Click();  // one font for every placement
+    void N1Click();      // preview and print
+
+protected:
+    struct Design {
+        QString caption;
+        QString command;  // the menu command's caption
+        QSize clientArea; // below the menu bar
+        int layoutTop;
+    };
+    PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent);
+
+    // The pages of one run, reading the rows as they stand when drawn.
+    virtual std::unique_ptr<PageSource> pages() = 0;
+
+    // Runs a command through the error report. Closing its error box, or
+    // the font chooser, gives the window back its activation; that is no
+    // return from another window of the program.
+    void runCommand(const std::function<void()>& command);
+    // True once after such a box closed; resets itself.
+    bool takeReturnFromBox();
+
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void noteBoxClosed();
+
+    WaybillLayout m_layout;
+    LayoutAdjustments m_adjustments{m_layout};
+    LayoutView* m_view;
+    QLineEdit* m_edit1;
+    QLineEdit* m_edit2;
+    bool m_returnFromBox = false;
+};
+
+// A print window with its own connection and queries, reopened every time
+// it becomes the active window, that prints one page per recipient row.
+class BatchPrintWindow : public PrintWindow {
+    Q_OBJECT
+public:
+    PrintingQueries& queries() { return m_queries; }
+
+public slots:
+    void FormActivate();
+
+protected:
+    // Opens the queries at once; throws StoreError.
+    BatchPrintWindow(WaybillVariant variant, const Design& design,
+                     const TableQuery& recipientQuery, QWidget* parent);
+
+    std::unique_ptr<PageSource> pages() override;
+    bool event(QEvent* event) override;
+
+private:
+    PrintingQueries m_queries;
+    bool m_leftTheProgram = false;
+};
