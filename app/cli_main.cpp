@@ -27,8 +27,8 @@ void provideRuntimeFolder()
         QDir::tempPath().toLocal8Bit() + "/sfwaybill-runtime-" + QByteArray::number(getuid());
     mkdir(dir.constData(), 0700);
     struct stat info {};
-    if (lstat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == getuid() && (info.st_mode & 0777) == 0700)
+    if (lstat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+        (info.st_mode & 0777) == 0700)
         qputenv("XDG_RUNTIME_DIR", dir);
 }
 

@@ -39,8 +39,8 @@ QTextStream& err()
 
 QString commandUsage(const Command& c)
 {
-    QString text = QStringLiteral("usage: %1 %2 %3\n  %4\n").arg(program, c.name, c.synopsis,
-                                                                   c.summary);
+    QString text =
+        QStringLiteral("usage: %1 %2 %3\n  %4\n").arg(program, c.name, c.synopsis, c.summary);
     for (const QCommandLineOption& o : c.options) {
         QString name = QStringLiteral("--") + o.names().constFirst();
         if (!o.valueName().isEmpty())
@@ -107,12 +107,24 @@ QList<Command> commands(const PrinterOutput& printer)
         return 0;
     };
     return {
-        {QStringLiteral("init"), QString(), QStringLiteral("create an empty data.mdb here"), {},
-         0, init},
-        {QStringLiteral("backup"), QStringLiteral("NAME"),
-         QStringLiteral("copy data.mdb to NAME.bak (NAME if it ends in .bak)"), {}, 1, backup},
-        {QStringLiteral("restore"), QStringLiteral("FILE"),
-         QStringLiteral("replace data.mdb by the backup FILE"), {}, 1, restore},
+        {QStringLiteral("init"),
+         QString(),
+         QStringLiteral("create an empty data.mdb here"),
+         {},
+         0,
+         init},
+        {QStringLiteral("backup"),
+         QStringLiteral("NAME"),
+         QStringLiteral("copy data.mdb to NAME.bak (NAME if it ends in .bak)"),
+         {},
+         1,
+         backup},
+        {QStringLiteral("restore"),
+         QStringLiteral("FILE"),
+         QStringLiteral("replace data.mdb by the backup FILE"),
+         {},
+         1,
+         restore},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
                         "[--dy N] [--font FAMILY,POINTS]"),
@@ -132,11 +144,20 @@ QList<Command> commands(const PrinterOutput& printer)
                  QStringLiteral("shift down by N pixels, as the shift box")),
           valued(QStringLiteral("font"), QStringLiteral("FAMILY,POINTS"),
                  QStringLiteral("one font for every text"))},
-         0, print},
-        {QStringLiteral("import"), QStringLiteral("FILE"),
-         QStringLiteral("replace the imported list by Sheet1 of FILE"), {}, 1, importSheet},
-        {QStringLiteral("export"), QStringLiteral("NAME"),
-         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx)"), {}, 1, exportBook},
+         0,
+         print},
+        {QStringLiteral("import"),
+         QStringLiteral("FILE"),
+         QStringLiteral("replace the imported list by Sheet1 of FILE"),
+         {},
+         1,
+         importSheet},
+        {QStringLiteral("export"),
+         QStringLiteral("NAME"),
+         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx)"),
+         {},
+         1,
+         exportBook},
     };
 }
 
@@ -170,12 +191,10 @@ int run(const QStringList& arguments, const PrinterOutput& printer)
         out() << usage(all);
         return 0;
     }
-    const auto command = std::find_if(all.begin(), all.end(), [&](const Command& c) {
-        return c.name == arguments.first();
-    });
+    const auto command = std::find_if(
+        all.begin(), all.end(), [&](const Command& c) { return c.name == arguments.first(); });
     if (command == all.end())
-        return wrongArguments(QStringLiteral("no command '%1'").arg(arguments.first()),
-                              usage(all));
+        return wrongArguments(QStringLiteral("no command '%1'").arg(arguments.first()), usage(all));
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -1,10 +1,10 @@
 #include "app/program_windows.h"
 
-#include "ui/error_report.h"
-#include "records/windows/main_window.h"
 #include "exchange/address_book_export.h"
 #include "exchange/windows/dr_form.h"
 #include "maintenance/windows/sjbf_form.h"
+#include "records/windows/main_window.h"
+#include "ui/error_report.h"
 #include "waybill/windows/eplsf1_form.h"
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/plsf1_form.h"

@@ -9,9 +9,9 @@
 #include "store/database_file.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/page_source.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/printing/printing_job.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,6 @@
 #include "exchange/biff8_reader.h"
 
+#include "exchange/biff8_records.h"
 #include "exchange/cell_text.h"
 #include "exchange/little_endian.h"
 #include "exchange/sheet_error.h"
@@ -15,25 +16,6 @@ using LittleEndian::u16;
 using LittleEndian::u32;
 
 namespace {
-
-enum : std::uint16_t {
-    recFormula = 0x0006,
-    recEof = 0x000A,
-    recFilepass = 0x002F,
-    recContinue = 0x003C,
-    recBoundSheet = 0x0085,
-    recMulRk = 0x00BD,
-    recMulBlank = 0x00BE,
-    recRString = 0x00D6,
-    recSst = 0x00FC,
-    recLabelSst = 0x00FD,
-    recNumber = 0x0203,
-    recLabel = 0x0204,
-    recBoolErr = 0x0205,
-    recString = 0x0207,
-    recRk = 0x027E,
-    recBof = 0x0809,
-};
 
 constexpr int maxColumns = 256;
 
@@ -80,7 +62,7 @@ public:
     {
         QList<QByteArrayView> parts{first.data};
         while (auto r = peek()) {
-            if (r->type != recContinue)
+            if (r->type != Biff8Record::Continue)
                 break;
             next();
             parts.append(r->data);
@@ -233,9 +215,9 @@ void requireSize(const Record& r, qsizetype size)
 
 void requireBiff8Bof(const std::optional<Record>& r)
 {
-    if (!r || r->type != recBof || r->data.size() < 4)
+    if (!r || r->type != Biff8Record::Bof || r->data.size() < 4)
         fail("no BOF record");
-    if (u16(r->data.data()) != 0x0600)
+    if (u16(r->data.data()) != Biff8Record::Version)
         fail("not a BIFF8 workbook");
 }
 
@@ -251,13 +233,13 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
     requireBiff8Bof(records.next());
     while (auto r = records.next()) {
         switch (r->type) {
-        case recEof:
+        case Biff8Record::Eof:
             if (g.sheetOffset < 0)
                 fail("no such sheet");
             return g;
-        case recFilepass:
+        case Biff8Record::Filepass:
             fail("the workbook is encrypted");
-        case recBoundSheet: {
+        case Biff8Record::BoundSheet: {
             requireSize(*r, 8);
             ContinuedData d({r->data.sliced(6)});
             const int count = d.byte();
@@ -268,7 +250,7 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
                 g.sheetOffset = u32(r->data.data());
             break;
         }
-        case recSst: {
+        case Biff8Record::Sst: {
             requireSize(*r, 8);
             const std::uint32_t unique = u32(r->data.data() + 4);
             QList<QByteArrayView> parts = records.withContinues(*r);
@@ -317,18 +299,18 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
     Records records(stream, g.sheetOffset);
     const auto bof = records.next();
     requireBiff8Bof(bof);
-    if (u16(bof->data.data() + 2) != 0x0010)
+    if (u16(bof->data.data() + 2) != Biff8Record::Worksheet)
         fail("Sheet is not a worksheet");
     SheetCells cells;
     int depth = 1; // embedded charts bring their own BOF..EOF
     std::optional<std::pair<std::uint32_t, std::uint32_t>> pendingString;
     while (auto r = records.next()) {
         const char* p = r->data.data();
-        if (r->type == recBof) {
+        if (r->type == Biff8Record::Bof) {
             ++depth;
             continue;
         }
-        if (r->type == recEof) {
+        if (r->type == Biff8Record::Eof) {
             if (--depth == 0)
                 return cells.take();
             continue;
@@ -336,7 +318,7 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
         if (depth != 1)
             continue;
         switch (r->type) {
-        case recLabelSst: {
+        case Biff8Record::LabelSst: {
             requireSize(*r, 10);
             const std::uint32_t index = u32(p + 6);
             if (index >= g.strings.size())
@@ -344,8 +326,8 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
             cells.set(u16(p), u16(p + 2), g.strings[index]);
             break;
         }
-        case recLabel:
-        case recRString: {
+        case Biff8Record::Label:
+        case Biff8Record::RString: {
             requireSize(*r, 9);
             QList<QByteArrayView> parts = records.withContinues(*r);
             parts[0] = parts[0].sliced(6);
@@ -355,15 +337,15 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
             cells.set(u16(p), u16(p + 2), d.chars(count, wide));
             break;
         }
-        case recNumber:
+        case Biff8Record::Number:
             requireSize(*r, 14);
             cells.set(u16(p), u16(p + 2), CellText::fromNumber(LittleEndian::f64(p + 6)));
             break;
-        case recRk:
+        case Biff8Record::Rk:
             requireSize(*r, 10);
             cells.set(u16(p), u16(p + 2), CellText::fromNumber(rkValue(u32(p + 6))));
             break;
-        case recMulRk: {
+        case Biff8Record::MulRk: {
             requireSize(*r, 6);
             const int count = int((r->data.size() - 6) / 6);
             const int first = u16(p + 2);
@@ -371,11 +353,11 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
                 cells.set(u16(p), first + i, CellText::fromNumber(rkValue(u32(p + 4 + 6 * i + 2))));
             break;
         }
-        case recBoolErr:
+        case Biff8Record::BoolErr:
             requireSize(*r, 8);
             cells.set(u16(p), u16(p + 2), boolErrText(std::uint8_t(p[6]), p[7] != 0));
             break;
-        case recFormula: {
+        case Biff8Record::Formula: {
             requireSize(*r, 14);
             const std::uint32_t row = u16(p), col = u16(p + 2);
             if (u16(p + 12) != 0xFFFF) {
@@ -397,7 +379,7 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
             }
             break;
         }
-        case recString: {
+        case Biff8Record::String: {
             ContinuedData d(records.withContinues(*r));
             const int count = d.word();
             const bool wide = d.byte() & 1;

@@ -1,5 +1,6 @@
 #include "exchange/biff8_writer.h"
 
+#include "exchange/biff8_records.h"
 #include "exchange/little_endian.h"
 #include "exchange/sheet_error.h"
 
@@ -24,7 +25,7 @@ void record(QByteArray& out, std::uint16_t type, const QByteArray& data)
 QByteArray bof(std::uint16_t kind)
 {
     QByteArray d;
-    put16(d, 0x0600);
+    put16(d, Biff8Record::Version);
     put16(d, kind);
     put16(d, 0x0DBB); // build
     put16(d, 0x07CC); // year
@@ -103,7 +104,7 @@ public:
         QByteArray ext;
         put16(ext, bucket);
         auto flush = [&] {
-            record(out, first ? 0x00FC : 0x003C, current);
+            record(out, first ? Biff8Record::Sst : Biff8Record::Continue, current);
             first = false;
             current.clear();
         };
@@ -140,7 +141,7 @@ public:
             }
         }
         flush();
-        record(out, 0x00FF, ext);
+        record(out, Biff8Record::ExtSst, ext);
     }
 
 private:
@@ -169,14 +170,14 @@ QByteArray workbookStream(const SheetRows& rows)
 
     StringTable strings;
     QByteArray sheet;
-    record(sheet, 0x0809, bof(0x0010));
+    record(sheet, Biff8Record::Bof, bof(Biff8Record::Worksheet));
     QByteArray dimensions;
     put32(dimensions, 0);
     put32(dimensions, std::uint32_t(rows.size()));
     put16(dimensions, 0);
     put16(dimensions, std::uint32_t(columns));
     put16(dimensions, 0);
-    record(sheet, 0x0200, dimensions);
+    record(sheet, Biff8Record::Dimensions, dimensions);
     QByteArray cell;
     for (qsizetype r = 0; r < rows.size(); ++r) {
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
@@ -187,35 +188,35 @@ QByteArray workbookStream(const SheetRows& rows)
             put16(cell, std::uint32_t(c));
             put16(cell, cellXf);
             put32(cell, std::uint32_t(strings.indexOf(rows[r][c])));
-            record(sheet, 0x00FD, cell);
+            record(sheet, Biff8Record::LabelSst, cell);
         }
     }
     QByteArray window2;
     put16(window2, 0x06B6);
     window2.append(16, '\0');
     LittleEndian::set16(window2, 6, 0x40); // header colour
-    record(sheet, 0x023E, window2);
-    record(sheet, 0x000A, {});
+    record(sheet, Biff8Record::Window2, window2);
+    record(sheet, Biff8Record::Eof, {});
 
     QByteArray globals;
-    record(globals, 0x0809, bof(0x0005));
+    record(globals, Biff8Record::Bof, bof(Biff8Record::WorkbookGlobals));
     QByteArray codepage;
     put16(codepage, 1200); // UTF-16
-    record(globals, 0x0042, codepage);
+    record(globals, Biff8Record::Codepage, codepage);
     QByteArray window1;
     for (std::uint32_t v : {0u, 0u, 0x25BCu, 0x1572u, 0x38u, 0u, 0u, 1u, 0x258u})
         put16(window1, v);
-    record(globals, 0x003D, window1);
+    record(globals, Biff8Record::Window1, window1);
     for (int i = 0; i < 4; ++i) // index 4 does not exist in BIFF
-        record(globals, 0x0031, font());
+        record(globals, Biff8Record::Font, font());
     for (int i = 0; i < cellXf; ++i)
-        record(globals, 0x00E0, xf(true));
-    record(globals, 0x00E0, xf(false));
+        record(globals, Biff8Record::Xf, xf(true));
+    record(globals, Biff8Record::Xf, xf(false));
     QByteArray style;
     put16(style, 0x8000); // built-in, XF 0
     style.append('\0');   // "Normal"
     style.append(char(0xFF));
-    record(globals, 0x0293, style);
+    record(globals, Biff8Record::Style, style);
     const qsizetype sheetOffsetAt = globals.size() + 4;
     QByteArray boundSheet;
     put32(boundSheet, 0); // set below
@@ -224,9 +225,9 @@ QByteArray workbookStream(const SheetRows& rows)
     boundSheet.append(char(6));
     boundSheet.append('\0');
     boundSheet.append("Sheet1");
-    record(globals, 0x0085, boundSheet);
+    record(globals, Biff8Record::BoundSheet, boundSheet);
     strings.write(globals, 0);
-    record(globals, 0x000A, {});
+    record(globals, Biff8Record::Eof, {});
     LittleEndian::set32(globals, sheetOffsetAt, std::uint32_t(globals.size()));
 
     QByteArray stream = globals + sheet;

@@ -7,7 +7,6 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
-
 SheetImport::Outcome SheetImport::run(const QString& pathText)
 {
     m_detail.clear();
@@ -48,8 +47,7 @@ void SheetImport::replaceImported(const SheetRows& recipients)
     try {
         m_connection.execute(Statements::deleteImported());
         {
-            Connection::Prepared insert =
-                m_connection.prepare(Statements::insertImported({}).text);
+            Connection::Prepared insert = m_connection.prepare(Statements::insertImported({}).text);
             QVariantList bound;
             for (const QStringList& values : recipients) {
                 bound.clear();

@@ -183,9 +183,9 @@ void Dataset::post()
 void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 {
     if (!columns.isEmpty()) {
-        const Statement s = Statements::updateRow(m_query.table, columns, values,
-                                                  m_connection.rowIdentity(),
-                                                  m_rows.at(m_current).identity);
+        const Statement s =
+            Statements::updateRow(m_query.table, columns, values, m_connection.rowIdentity(),
+                                  m_rows.at(m_current).identity);
         // Another connection may have deleted the row since the snapshot;
         // saying nothing would report a lost change as saved.
         if (m_connection.run(s).numRowsAffected() == 0) {

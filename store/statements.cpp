@@ -21,7 +21,8 @@ QString markers(qsizetype count)
 
 TableQuery search(const QString& table, const QString& column, const QString& text)
 {
-    return {table, column + QStringLiteral(" like ?"),
+    return {table,
+            column + QStringLiteral(" like ?"),
             {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
 }
 

@@ -1,8 +1,8 @@
-#include "store/command_error.h"
 #include "exchange/address_book_export.h"
 #include "exchange/biff8_writer.h"
 #include "exchange/compound_file.h"
 #include "exchange/sheet_file.h"
+#include "store/command_error.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/schema.h"
@@ -125,6 +125,7 @@ class ExchangeExportTest : public QObject {
     Q_OBJECT
 private slots:
     void writtenXlsReadsBackEverywhere();
+    void sstStringHeadersNeverEndARecord();
     void exportsTheDatasetInItsOrder();
     void exportsOnlyWhatASearchFound();
     void fileNameRule();
@@ -159,6 +160,85 @@ void ExchangeExportTest::writtenXlsReadsBackEverywhere()
         QCOMPARE(readWithXlrd(path), want);
         if (longCell != longText)
             QCOMPARE(readWithFreeXl(path), want);
+    }
+}
+
+// Walks the SST and its CONTINUE records of a workbook stream and returns
+// the strings; fails when a string's header (length and flags) does not sit
+// in one record with its first character: xlrd, FreeXL and LibreOffice take
+// a header split from its text, other readers may not.
+QStringList sstStrings(const QByteArray& stream)
+{
+    const auto u16 = [](const char* p) { return quint16(quint8(p[0]) | quint8(p[1]) << 8); };
+    QList<QByteArray> records; // SST first, then its CONTINUEs
+    for (qsizetype at = 0; at + 4 <= stream.size();) {
+        const quint16 type = u16(stream.constData() + at);
+        const quint16 size = u16(stream.constData() + at + 2);
+        if (type == 0x00FC || (type == 0x003C && !records.isEmpty()))
+            records << stream.mid(at + 4, size);
+        else if (!records.isEmpty())
+            break;
+        at += 4 + size;
+    }
+    QStringList strings;
+    if (records.isEmpty())
+        return strings;
+    qsizetype r = 0, at = 8; // past the two counts
+    const int unique = int(quint32(u16(records[0].constData() + 4)) |
+                           quint32(u16(records[0].constData() + 6)) << 16);
+    for (int i = 0; i < unique; ++i) {
+        if (at == records[r].size()) {
+            ++r;
+            at = 0;
+        }
+        const QByteArray& rec = records.at(r);
+        if (at + 3 > rec.size()) {
+            QTest::qFail(
+                qPrintable(QStringLiteral("string %1: header split across records").arg(i)),
+                __FILE__, __LINE__);
+            return strings;
+        }
+        const int count = u16(rec.constData() + at);
+        bool wide = rec.at(at + 2) & 1;
+        at += 3;
+        if (count > 0 && at == rec.size()) {
+            QTest::qFail(qPrintable(QStringLiteral("string %1: header ends a record").arg(i)),
+                         __FILE__, __LINE__);
+            return strings;
+        }
+        QString text;
+        while (text.size() < count) {
+            if (at == records[r].size()) {
+                ++r; // a CONTINUE repeats the flags
+                wide = records[r].at(0) & 1;
+                at = 1;
+            }
+            const char* p = records[r].constData() + at;
+            text += wide ? QChar(u16(p)) : QChar(quint8(*p));
+            at += wide ? 2 : 1;
+        }
+        strings << text;
+    }
+    return strings;
+}
+
+void ExchangeExportTest::sstStringHeadersNeverEndARecord()
+{
+    // Every alignment of the strings against the record ends, in one-byte
+    // and in two-byte text.
+    for (int shift = 0; shift < 12; ++shift) {
+        SheetRows rows{{QString(shift + 1, QChar(u'x'))}};
+        QStringList want{rows[0][0]};
+        for (int i = 0; i < 1500; ++i) {
+            const QString text = i % 2 ? QStringLiteral("r%1").arg(i)
+                                       : QStringLiteral(u"收%1").arg(i) + rare.repeated(i % 3);
+            rows << QStringList{text};
+            want << text;
+        }
+        const QStringList strings = sstStrings(Biff8Writer::workbookStream(rows));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(strings, want);
     }
 }
 

@@ -1,11 +1,11 @@
-#include "ui/recipient_grid.h"
-#include "ui/widgets.h"
 #include "exchange/windows/dr_form.h"
 #include "store/schema.h"
 #include "store/store_error.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "ui/recipient_grid.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QDir>
@@ -65,11 +65,16 @@ void ExchangeWindowTest::layoutAndMenus()
     TDrForm form;
     QCOMPARE(form.windowTitle(), QStringLiteral(u"Excel导入"));
     QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisibleTo(&form));
-    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->geometry(), QRect(144, 216, 721, 89));
-    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button1"))->text(), QStringLiteral(u"导 入"));
-    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button2"))->text(), QStringLiteral(u"查 询"));
-    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button3"))->text(), QStringLiteral(u"刷 新"));
-    QCOMPARE(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1"))->toolTip(), QStringLiteral(u"选择路径"));
+    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->geometry(),
+             QRect(144, 216, 721, 89));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button1"))->text(),
+             QStringLiteral(u"导 入"));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button2"))->text(),
+             QStringLiteral(u"查 询"));
+    QCOMPARE(Drive::find<QPushButton>(&form, QStringLiteral("Button3"))->text(),
+             QStringLiteral(u"刷 新"));
+    QCOMPARE(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1"))->toolTip(),
+             QStringLiteral(u"选择路径"));
     auto* bar = form.findChild<QMenuBar*>(QStringLiteral("MainMenu1"));
     QVERIFY(bar);
     QStringList captions;
@@ -80,7 +85,8 @@ void ExchangeWindowTest::layoutAndMenus()
     for (QAction* a : Drive::find<QMenu>(&form, QStringLiteral("PopupMenu1"))->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(captions, QStringList({"选择路径", "-", "单张打印", "批量打印", "-", "关闭窗口"}));
-    QCOMPARE(Drive::find<QTableView>(&form, QStringLiteral("DBGridEh1"))->model()->columnCount(), 10);
+    QCOMPARE(Drive::find<QTableView>(&form, QStringLiteral("DBGridEh1"))->model()->columnCount(),
+             10);
 }
 
 void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
@@ -91,7 +97,8 @@ void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
     TDrForm form;
     form.show();
     QCOMPARE(form.query().recordCount(), 1);
-    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral("x")); // search boxes are left alone
+    Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))
+        ->setText(QStringLiteral("x")); // search boxes are left alone
     import(form, QStringLiteral("  ") + dataFile("libreoffice_recipients.xls"));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL成功!"));
     QCOMPARE(dialogs.shown.last().title, QStringLiteral("鹿帆顺丰快递单打印软件 V5.22"));
@@ -187,14 +194,18 @@ void ExchangeWindowTest::chooseFileAndPathPanel()
     TDrForm form;
     form.show();
     dialogs.files.enqueue(dataFile("xlwt_recipients.xls"));
-    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")), Qt::LeftButton);
-    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(), dataFile("xlwt_recipients.xls"));
+    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")),
+                      Qt::LeftButton);
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(),
+             dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.shown.last().kind, QStringLiteral("open"));
     QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"请选择相应的Excel文件"));
     QVERIFY(dialogs.filters.last().startsWith(QStringLiteral("Excel(*.xls)")));
     dialogs.files.enqueue(QString()); // cancelled: nothing changes
-    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")), Qt::LeftButton);
-    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(), dataFile("xlwt_recipients.xls"));
+    QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")),
+                      Qt::LeftButton);
+    QCOMPARE(Drive::find<QLineEdit>(&form, QStringLiteral("Edit1"))->text(),
+             dataFile("xlwt_recipients.xls"));
 
     QTest::mouseClick(Drive::find<ClosePicture>(&form, QStringLiteral("Image1")), Qt::LeftButton);
     QVERIFY(!Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
@@ -204,13 +215,17 @@ void ExchangeWindowTest::chooseFileAndPathPanel()
 
     // The panel follows the mouse while the left button is held.
     const QPoint start = Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->pos();
-    QTest::mousePress(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton, {}, QPoint(300, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(320, 25),
-                     Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->mapToGlobal(QPointF(320, 25)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QTest::mousePress(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton,
+                      {}, QPoint(300, 10));
+    QMouseEvent move(
+        QEvent::MouseMove, QPointF(320, 25),
+        Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->mapToGlobal(QPointF(320, 25)),
+        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), &move);
-    QTest::mouseRelease(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton, {}, QPoint(320, 25));
-    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->pos(), start + QPoint(20, 15));
+    QTest::mouseRelease(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1")), Qt::LeftButton,
+                        {}, QPoint(320, 25));
+    QCOMPARE(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->pos(),
+             start + QPoint(20, 15));
 }
 
 void ExchangeWindowTest::searchAndRefresh()

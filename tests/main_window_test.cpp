@@ -1,10 +1,10 @@
-#include "ui/app_info.h"
-#include "records/windows/main_window.h"
 #include "app/qt_dialogs.h"
-#include "ui/qt_texts.h"
+#include "records/windows/main_window.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "ui/app_info.h"
+#include "ui/qt_texts.h"
 
 #include <QDir>
 #include <QFile>

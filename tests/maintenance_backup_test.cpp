@@ -1,5 +1,5 @@
-#include "store/command_error.h"
 #include "maintenance/database_backup.h"
+#include "store/command_error.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/query_sets.h"

@@ -1,8 +1,8 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/printing/printing_job.h"
 
 #include <QAction>
 #include <QDeadlineTimer>

@@ -1,10 +1,10 @@
 #include "store/command_error.h"
 #include "support/scripted_dialogs.h"
 #include "waybill/page_source.h"
-#include "waybill/windows/print_preview.h"
-#include "waybill/windows/print_preview_thumbnails.h"
 #include "waybill/printing/printing.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/windows/print_preview.h"
+#include "waybill/windows/print_preview_thumbnails.h"
 #include "waybill/windows/print_progress.h"
 
 #include <QAction>

@@ -1,16 +1,16 @@
-#include "store/command_error.h"
 #include "print_page_texts.h"
+#include "store/command_error.h"
 #include "store/query_sets.h"
 #include "store/statements.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "waybill/shift_value.h"
 #include "waybill/windows/eplsf1_form.h"
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/layout_view.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/sf1_form.h"
-#include "waybill/shift_value.h"
 
 #include <QAction>
 #include <QLabel>
@@ -195,7 +195,8 @@ void PrintWindowTest::shiftsAddUpOnScreenAndPage()
     QCOMPARE(tops(w), plus(top0, 12));
     QCOMPARE(box->pos(), screen0 + QPoint(10, 12));
     // 12 px down is 3.175 mm on paper.
-    QCOMPARE(w.layout().placements().first().topMm().value, (top0.first() + 12) * 25.4 / 96);
+    QCOMPARE(w.layout().placements().first().top().toMillimetres().value,
+             (top0.first() + 12) * 25.4 / 96);
 
     QList<QList<PageText>> after;
     m_dialogs->previewActions.enqueue(recordPages(&after));

@@ -1,10 +1,10 @@
 #include "records/windows/main_window.h"
-#include "ui/ui_fonts.h"
 #include "records/windows/recipient_editor.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "support/window_probe.h"
+#include "ui/ui_fonts.h"
 
 #include <QAction>
 #include <QDialog>

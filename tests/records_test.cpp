@@ -1,4 +1,3 @@
-#include "ui/app_info.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
 #include "store/schema.h"
@@ -6,6 +5,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "support/window_probe.h"
+#include "ui/app_info.h"
 
 #include <QAction>
 #include <QDialog>

@@ -93,6 +93,16 @@ void StoreTest::staticCursorSeesOtherConnectionsOnlyAfterReopen()
     dbs.open();
     QCOMPARE(dbs.recordCount(), 1);
     QCOMPARE(dbs.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+
+    // Values as well as rows: a field changed elsewhere reads as it was.
+    da.edit();
+    da.setField(QStringLiteral(u"收件人姓名"), QStringLiteral(u"李四"));
+    da.post();
+    QCOMPARE(dbs.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+    QCOMPARE(dbs.value(0, QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+    dbs.close();
+    dbs.open();
+    QCOMPARE(dbs.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"李四"));
 }
 
 void StoreTest::editAppendDeleteReachTheFile()

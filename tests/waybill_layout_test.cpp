@@ -2,9 +2,9 @@
 #include "waybill/blank_form.h"
 #include "waybill/blank_form_picture.h"
 #include "waybill/font_substitutions.h"
-#include "waybill/windows/layout_view.h"
 #include "waybill/page_renderer.h"
 #include "waybill/waybill_layout.h"
+#include "waybill/windows/layout_view.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -75,23 +75,19 @@ void WaybillLayoutTest::catalogueOfTheAddressBookSingleWindow()
     QCOMPARE(name->role(), RecordRole::Sender);
     QCOMPARE(name->column(), QStringLiteral(u"寄件人姓名"));
     QCOMPARE(geometry(*name), QRect(288, 137, 81, 17));
-    QCOMPARE(name->left().toTenthsOfMillimetre(), 762.0);
-    QCOMPARE(qRound(name->topMm().value * 100), 3625);
-    QCOMPARE(qRound(name->widthMm().value * 100), 2143);
-    QCOMPARE(qRound(name->heightMm().value * 100), 450);
-    QCOMPARE(name->characterSet(), CharacterSet::GB2312);
+    QCOMPARE(name->left().toMillimetres().value, 76.2);
+    QCOMPARE(qRound(name->top().toMillimetres().value * 100), 3625);
+    QCOMPARE(qRound(name->width().toMillimetres().value * 100), 2143);
+    QCOMPARE(qRound(name->height().toMillimetres().value * 100), 450);
     QVERIFY(!name->isWrapped());
-    QCOMPARE(name->hookName(), QString());
 
     const FieldPlacement* remark = layout.placement(QStringLiteral("QRDBText6"));
     QCOMPARE(remark->role(), RecordRole::Recipient);
     QCOMPARE(remark->column(), QStringLiteral(u"备注"));
     QCOMPARE(geometry(*remark), QRect(576, 472, 33, 41));
-    QCOMPARE(remark->characterSet(), CharacterSet::Ansi);
     QCOMPARE(remark->wrapWidth(), 16);
-    QCOMPARE(remark->hookName(), QStringLiteral("QRDBText6Print"));
-    QCOMPARE(qRound(remark->leftMm().value * 100), 15240);
-    QCOMPARE(qRound(remark->topMm().value * 100), 12488);
+    QCOMPARE(qRound(remark->left().toMillimetres().value * 100), 15240);
+    QCOMPARE(qRound(remark->top().toMillimetres().value * 100), 12488);
 
     QCOMPARE(layout.placement(QStringLiteral("QRDBText4"))->wrapWidth(), 22);
     QCOMPARE(layout.placement(QStringLiteral("QRDBText11"))->wrapWidth(), 22);
@@ -165,12 +161,11 @@ void WaybillLayoutTest::differencesOfTheOtherWindows()
     const FieldPlacement& p = find(layout, RecordRole(role), column);
     QCOMPARE(p.controlName(), control);
     QCOMPARE(geometry(p), expected);
-    QCOMPARE(p.topMm().value, expected.top() * 25.4 / 96);
+    QCOMPARE(p.top().toMillimetres().value, expected.top() * 25.4 / 96);
     QCOMPARE(layout.pictureBox().top(), isBatch(variant) ? 3 : 0);
     const FieldPlacement& address = find(layout, RecordRole::Recipient, u"收件地址"_qs);
     const bool arial = variant == WaybillVariant::ImportedBatch;
     QCOMPARE(address.font().family(), arial ? u"Arial"_qs : u"宋体"_qs);
-    QCOMPARE(address.characterSet(), arial ? CharacterSet::Default : CharacterSet::Ansi);
 }
 
 void WaybillLayoutTest::drawingAndPlacementOrder()
@@ -214,14 +209,16 @@ void WaybillLayoutTest::shiftsMoveEveryPlacementAndItsMillimetres()
         QCOMPARE(moved.left().value, before.left().value + 10);
         QCOMPARE(moved.top().value, before.top().value + 12);
         QCOMPARE(moved.width(), before.width());
-        QCOMPARE(moved.leftMm().value, (before.left().value + 10) * 25.4 / 96);
-        QVERIFY(qAbs(moved.topMm().value - before.topMm().value - 3.175) < 1e-9);
+        QCOMPARE(moved.left().toMillimetres().value, (before.left().value + 10) * 25.4 / 96);
+        QVERIFY(qAbs(moved.top().toMillimetres().value - before.top().toMillimetres().value -
+                     3.175) < 1e-9);
     }
     QCOMPARE(layout.pictureBox(), atRest.pictureBox());
     layout.shiftLeft(-10);
     layout.shiftTop(-12);
     for (int i = 0; i < 16; ++i)
-        QCOMPARE(layout.placements().at(i).leftMm(), atRest.placements().at(i).leftMm());
+        QCOMPARE(layout.placements().at(i).left().toMillimetres(),
+                 atRest.placements().at(i).left().toMillimetres());
 }
 
 void WaybillLayoutTest::shiftsStopAtTheIntegerRange()
@@ -233,7 +230,7 @@ void WaybillLayoutTest::shiftsStopAtTheIntegerRange()
     layout.shiftTop(INT_MIN);
     layout.shiftTop(INT_MIN);
     QCOMPARE(layout.placements().first().top().value, INT_MIN);
-    QVERIFY(layout.placements().first().topMm().value < 0);
+    QVERIFY(layout.placements().first().top().toMillimetres().value < 0);
 }
 
 void WaybillLayoutTest::oneFontForAllPlacements()

@@ -117,7 +117,7 @@ struct Source {
         const bool imported =
             variant == WaybillVariant::ImportedSingle || variant == WaybillVariant::ImportedBatch;
         recipients.setQuery(imported ? Statements::selectImported()
-                                         : Statements::selectRecipients());
+                                     : Statements::selectRecipients());
         sender.open();
         recipients.open();
     }

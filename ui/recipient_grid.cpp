@@ -1,8 +1,8 @@
 #include "ui/recipient_grid.h"
 
+#include "store/dataset.h"
 #include "ui/dataset_model.h"
 #include "ui/ui_fonts.h"
-#include "store/dataset.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

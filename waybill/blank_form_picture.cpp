@@ -41,7 +41,7 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
         jpeg_destroy_decompress(&info);
         delete result;
         throw PrintError(QStringLiteral("Cannot decode the picture: %1")
-                               .arg(QString::fromLocal8Bit(errors.message)));
+                             .arg(QString::fromLocal8Bit(errors.message)));
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()),

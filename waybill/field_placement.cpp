@@ -14,43 +14,32 @@ int saturatedAdd(int a, int b)
 } // namespace
 
 FieldPlacement::FieldPlacement(QString controlName, RecordRole role, QString column, QRect box,
-                               CharacterSet characterSet, int wrapWidth, QString formBox)
+                               int wrapWidth, QString formBox)
     : m_controlName(std::move(controlName)), m_role(role), m_column(std::move(column)),
       m_left(box.left()), m_top(box.top()), m_width(box.width()), m_height(box.height()),
-      m_font(defaultFont()), m_characterSet(characterSet), m_wrapWidth(wrapWidth),
-      m_formBox(std::move(formBox))
+      m_font(defaultFont()), m_wrapWidth(wrapWidth), m_formBox(std::move(formBox))
 {
-    recomputeMillimetres();
-}
-
-QString FieldPlacement::hookName() const
-{
-    return isWrapped() ? m_controlName + QStringLiteral("Print") : QString();
 }
 
 void FieldPlacement::moveBy(int dx, int dy)
 {
     m_left = saturatedAdd(m_left, dx);
     m_top = saturatedAdd(m_top, dy);
-    recomputeMillimetres();
 }
 
 void FieldPlacement::setLeft(int px)
 {
     m_left = px;
-    recomputeMillimetres();
 }
 
 void FieldPlacement::setTop(int px)
 {
     m_top = px;
-    recomputeMillimetres();
 }
 
 void FieldPlacement::setHeight(int px)
 {
     m_height = px;
-    recomputeMillimetres();
 }
 
 QFont FieldPlacement::defaultFont()
@@ -58,12 +47,4 @@ QFont FieldPlacement::defaultFont()
     QFont font(QStringLiteral(u"宋体"));
     font.setPointSize(12);
     return font;
-}
-
-void FieldPlacement::recomputeMillimetres()
-{
-    m_leftMm = Pixels{m_left}.toMillimetres();
-    m_topMm = Pixels{m_top}.toMillimetres();
-    m_widthMm = Pixels{m_width}.toMillimetres();
-    m_heightMm = Pixels{m_height}.toMillimetres();
 }

@@ -9,15 +9,12 @@
 // Which row a placement reads.
 enum class RecordRole { Sender, Recipient };
 
-// Kept as data only: Qt draws every text as Unicode.
-enum class CharacterSet { GB2312, Ansi, Default };
-
-// One positioned, data-bound text on a waybill. Pixels are the truth; the
-// millimetres follow every move.
+// One positioned, data-bound text on a waybill, in whole layout pixels
+// (Pixels::toMillimetres gives the paper's measure).
 class FieldPlacement {
 public:
-    FieldPlacement(QString controlName, RecordRole role, QString column, QRect box,
-                   CharacterSet characterSet, int wrapWidth, QString formBox);
+    FieldPlacement(QString controlName, RecordRole role, QString column, QRect box, int wrapWidth,
+                   QString formBox);
 
     const QString& controlName() const { return m_controlName; }
     RecordRole role() const { return m_role; }
@@ -28,21 +25,12 @@ public:
     Pixels width() const { return {m_width}; } // at rest, before auto-size
     Pixels height() const { return {m_height}; }
 
-    Millimetres leftMm() const { return m_leftMm; }
-    Millimetres topMm() const { return m_topMm; }
-    Millimetres widthMm() const { return m_widthMm; }
-    Millimetres heightMm() const { return m_heightMm; }
-
     const QFont& font() const { return m_font; }
     void setFont(const QFont& font) { m_font = font; }
-    CharacterSet characterSet() const { return m_characterSet; }
-    void setCharacterSet(CharacterSet set) { m_characterSet = set; }
 
     // Line budget in bytes for the print-time wrap; 0 when not wrapped.
     int wrapWidth() const { return m_wrapWidth; }
     bool isWrapped() const { return m_wrapWidth > 0; }
-    // "QRDBText4Print" for a wrapped placement, "" otherwise.
-    QString hookName() const;
 
     // The box of the pre-printed form that the text goes into.
     const QString& formBox() const { return m_formBox; }
@@ -58,15 +46,11 @@ public:
     static QFont defaultFont();
 
 private:
-    void recomputeMillimetres();
-
     QString m_controlName;
     RecordRole m_role;
     QString m_column;
     int m_left, m_top, m_width, m_height;
-    Millimetres m_leftMm, m_topMm, m_widthMm, m_heightMm;
     QFont m_font;
-    CharacterSet m_characterSet;
     int m_wrapWidth;
     QString m_formBox;
 };

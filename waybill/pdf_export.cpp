@@ -1,7 +1,7 @@
 #include "waybill/pdf_export.h"
 
-#include "waybill/print_error.h"
 #include "waybill/page_source.h"
+#include "waybill/print_error.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 

@@ -1,10 +1,10 @@
 #include "waybill/print_command.h"
 
-#include "waybill/print_error.h"
 #include "store/query_sets.h"
 #include "store/statements.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
+#include "waybill/print_error.h"
 #include "waybill/print_window_adjustments.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"

@@ -16,8 +16,6 @@ struct Pixels {
     static constexpr double perInch = 96.0;
 
     Millimetres toMillimetres() const { return {value * 25.4 / perInch}; }
-    // Tenths of a millimetre, unrounded (288 px is 762.0).
-    double toTenthsOfMillimetre() const { return value * 254.0 / perInch; }
 
     auto operator<=>(const Pixels&) const = default;
 };

@@ -10,34 +10,31 @@ struct CatalogueEntry {
     RecordRole role;
     const char16_t* column;
     QRect box;
-    CharacterSet characterSet;
     int wrapWidth;
     const char* formBox;
 };
 
 constexpr auto S = RecordRole::Sender;
 constexpr auto R = RecordRole::Recipient;
-constexpr auto GB = CharacterSet::GB2312;
-constexpr auto ANSI = CharacterSet::Ansi;
 
 // TSf1Form, in placement order.
 const std::array<CatalogueEntry, 16> catalogue{{
-    {u"QRDBText1", S, u"寄件人姓名", {288, 137, 81, 17}, GB, 0, "shipper.contact"},
-    {u"QRDBText2", S, u"联系电话", {264, 220, 65, 17}, GB, 0, "shipper.telephone"},
-    {u"QRDBText3", S, u"手机号码", {168, 220, 65, 17}, GB, 0, "shipper.mobile"},
-    {u"QRDBText4", S, u"单位名称", {104, 129, 65, 40}, GB, 22, "shipper.company"},
-    {u"QRDBText5", S, u"寄件地址", {88, 170, 65, 47}, ANSI, 30, "shipper.address"},
-    {u"QRDBText6", R, u"备注", {576, 472, 33, 41}, ANSI, 16, "remarks"},
-    {u"QRDBText7", S, u"签名", {664, 296, 33, 17}, GB, 0, "signature.shipper"},
-    {u"QRDBText8", R, u"收件人姓名", {288, 290, 81, 17}, GB, 0, "consignee.contact"},
-    {u"QRDBText9", R, u"联系电话", {262, 370, 65, 17}, GB, 0, "consignee.telephone"},
-    {u"QRDBText10", R, u"手机号码", {168, 370, 65, 17}, GB, 0, "consignee.mobile"},
-    {u"QRDBText11", R, u"单位名称", {104, 282, 65, 39}, GB, 22, "consignee.company"},
-    {u"QRDBText12", R, u"收件地址", {88, 325, 65, 44}, ANSI, 30, "consignee.address"},
-    {u"QRDBText13", R, u"内件品名", {96, 440, 65, 17}, ANSI, 0, "shipment.description"},
-    {u"QRDBText14", R, u"数量", {312, 440, 33, 17}, ANSI, 0, "shipment.quantity"},
-    {u"QRDBText17", S, u"月", {600, 344, 17, 17}, ANSI, 0, "signature.month"},
-    {u"QRDBText18", S, u"日", {646, 344, 17, 17}, ANSI, 0, "signature.day"},
+    {u"QRDBText1", S, u"寄件人姓名", {288, 137, 81, 17}, 0, "shipper.contact"},
+    {u"QRDBText2", S, u"联系电话", {264, 220, 65, 17}, 0, "shipper.telephone"},
+    {u"QRDBText3", S, u"手机号码", {168, 220, 65, 17}, 0, "shipper.mobile"},
+    {u"QRDBText4", S, u"单位名称", {104, 129, 65, 40}, 22, "shipper.company"},
+    {u"QRDBText5", S, u"寄件地址", {88, 170, 65, 47}, 30, "shipper.address"},
+    {u"QRDBText6", R, u"备注", {576, 472, 33, 41}, 16, "remarks"},
+    {u"QRDBText7", S, u"签名", {664, 296, 33, 17}, 0, "signature.shipper"},
+    {u"QRDBText8", R, u"收件人姓名", {288, 290, 81, 17}, 0, "consignee.contact"},
+    {u"QRDBText9", R, u"联系电话", {262, 370, 65, 17}, 0, "consignee.telephone"},
+    {u"QRDBText10", R, u"手机号码", {168, 370, 65, 17}, 0, "consignee.mobile"},
+    {u"QRDBText11", R, u"单位名称", {104, 282, 65, 39}, 22, "consignee.company"},
+    {u"QRDBText12", R, u"收件地址", {88, 325, 65, 44}, 30, "consignee.address"},
+    {u"QRDBText13", R, u"内件品名", {96, 440, 65, 17}, 0, "shipment.description"},
+    {u"QRDBText14", R, u"数量", {312, 440, 33, 17}, 0, "shipment.quantity"},
+    {u"QRDBText17", S, u"月", {600, 344, 17, 17}, 0, "signature.month"},
+    {u"QRDBText18", S, u"日", {646, 344, 17, 17}, 0, "signature.day"},
 }};
 
 const std::array<const char16_t*, 16> drawingNames{
@@ -136,8 +133,8 @@ WaybillLayout::WaybillLayout(WaybillVariant variant)
 {
     for (const CatalogueEntry& e : catalogue)
         m_placements.append(FieldPlacement(QString::fromUtf16(e.control), e.role,
-                                           QString::fromUtf16(e.column), e.box, e.characterSet,
-                                           e.wrapWidth, QString::fromLatin1(e.formBox)));
+                                           QString::fromUtf16(e.column), e.box, e.wrapWidth,
+                                           QString::fromLatin1(e.formBox)));
     // By the names of TSf1Form, before a variant renames any.
     for (const char16_t* name : drawingNames) {
         for (int i = 0; i < int(catalogue.size()); ++i) {
@@ -182,7 +179,6 @@ WaybillLayout WaybillLayout::forWindow(WaybillVariant variant)
         QFont arial = address.font();
         arial.setFamily(QStringLiteral("Arial"));
         address.setFont(arial);
-        address.setCharacterSet(CharacterSet::Default);
         break;
     }
     }

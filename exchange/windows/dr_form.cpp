@@ -1,12 +1,12 @@
 #include "exchange/windows/dr_form.h"
 
+#include "exchange/sheet_import.h"
+#include "store/store_error.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/recipient_grid.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "exchange/sheet_import.h"
-#include "store/store_error.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -43,7 +43,7 @@ TDrForm::TDrForm(QWidget* parent) : QDialog(parent)
     m_grid = new RecipientGrid(m_queries.imported, client);
     m_grid->setObjectName(QStringLiteral("DBGridEh1"));
     m_grid->setGeometry(0, searchBarHeight, clientWidth,
-                           clientHeight - searchBarHeight - statusBarHeight);
+                        clientHeight - searchBarHeight - statusBarHeight);
     auto* status = new QStatusBar(client);
     status->setObjectName(QStringLiteral("StatusBar1"));
     status->setSizeGripEnabled(false);
@@ -85,7 +85,8 @@ void TDrForm::buildPathPanel(QWidget* client)
     auto* group = new QGroupBox(m_pathPanel);
     group->setGeometry(18, 32, 687, 49);
     Widgets::label(group, QStringLiteral(u"Excel路径"), 24, 20, UiFonts::songti(14));
-    m_path = Widgets::lineEdit(group, QStringLiteral("Edit1"), 90, 18, 455, 20, UiFonts::songti(14));
+    m_path =
+        Widgets::lineEdit(group, QStringLiteral("Edit1"), 90, 18, 455, 20, UiFonts::songti(14));
     m_path->setFrame(false);
     m_choose = new QToolButton(group);
     m_choose->setObjectName(QStringLiteral("SpeedButton1"));
@@ -202,8 +203,8 @@ void TDrForm::Button1Click()
 void TDrForm::Button2Click()
 {
     // The mobile search runs last and wins when both boxes hold text.
-    ErrorReport::run(
-        this, [this] { m_queries.search(m_nameSearch->text(), m_mobileSearch->text()); });
+    ErrorReport::run(this,
+                     [this] { m_queries.search(m_nameSearch->text(), m_mobileSearch->text()); });
 }
 
 void TDrForm::Button3Click()

@@ -1,10 +1,10 @@
 #include "maintenance/windows/sjbf_form.h"
 
+#include "maintenance/database_backup.h"
+#include "store/connection.h"
 #include "ui/dialogs.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "maintenance/database_backup.h"
-#include "store/connection.h"
 
 #include <QScreen>
 

@@ -1,14 +1,14 @@
 #include "records/windows/main_window.h"
 
+#include "records/sender_details.h"
+#include "records/windows/recipient_editor.h"
+#include "records/windows/sender_panel.h"
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/recipient_grid.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "records/windows/recipient_editor.h"
-#include "records/sender_details.h"
-#include "records/windows/sender_panel.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -31,7 +31,6 @@ public:
     QString openError() const { return m_openError; }
 
     MainQueries& queries() { return m_queries; }
-    SenderPanel& senderPanel() { return *m_senderPanel; }
     RecipientEditor& recipientEditor() { return *m_editor; }
 
     // The windows created after this one, opened from the menus.

@@ -76,11 +76,6 @@ RecipientFields RecipientEditor::fields() const
     return f;
 }
 
-bool RecipientEditor::isModifyMode() const
-{
-    return !m_modify->isHidden();
-}
-
 void RecipientEditor::showFields(const RecipientFields& f)
 {
     for (int c = 0; c < RecipientFields::count; ++c)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/widgets.h"
 #include "records/address_book.h"
+#include "ui/widgets.h"
 
 #include <QList>
 
@@ -18,7 +18,6 @@ public:
     void clearPersonBoxes(); // the seven boxes that belong to one person
 
     RecipientFields fields() const;
-    bool isModifyMode() const;
 
 public slots:
     void Button3Click(); // 新 增

@@ -1,10 +1,10 @@
 #include "records/windows/sender_panel.h"
 
+#include "store/query_sets.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "store/query_sets.h"
 
 #include <QDate>
 

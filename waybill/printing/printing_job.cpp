@@ -1,7 +1,7 @@
 #include "waybill/printing/printing_job.h"
 
-#include "waybill/print_error.h"
 #include "waybill/pdf_export.h"
+#include "waybill/print_error.h"
 #include "waybill/printing/printing.h"
 
 #include <QPrinter>

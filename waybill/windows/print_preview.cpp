@@ -2,12 +2,12 @@
 
 #include "ui/error_report.h"
 #include "waybill/page_source.h"
-#include "waybill/windows/print_preview_page.h"
-#include "waybill/windows/print_preview_thumbnails.h"
 #include "waybill/printing/printing_job.h"
-#include "waybill/windows/print_progress.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
+#include "waybill/windows/print_preview_page.h"
+#include "waybill/windows/print_preview_thumbnails.h"
+#include "waybill/windows/print_progress.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -219,8 +219,9 @@ void PrintPreview::settings()
 
 void PrintPreview::print()
 {
-    ErrorReport::run(
-        this, [this] { PrintProgress::run(this, m_job, m_pages, [this](int percent) { showBuilding(percent); }); });
+    ErrorReport::run(this, [this] {
+        PrintProgress::run(this, m_job, m_pages, [this](int percent) { showBuilding(percent); });
+    });
 }
 
 void PrintPreview::showBuilding(int percent)

@@ -4,9 +4,9 @@
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "waybill/windows/layout_view.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_pages.h"
+#include "waybill/windows/layout_view.h"
 
 #include <QApplication>
 #include <QBoxLayout>

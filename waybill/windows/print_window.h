@@ -1,7 +1,7 @@
 #pragma once
 
-#include "waybill/print_window_adjustments.h"
 #include "store/query_sets.h"
+#include "waybill/print_window_adjustments.h"
 #include "waybill/waybill_layout.h"
 
 #include <QDialog>
@@ -75,8 +75,8 @@ public slots:
 
 protected:
     // Opens the queries at once; throws StoreError.
-    BatchPrintWindow(WaybillVariant variant, const Design& design,
-                     const TableQuery& recipientQuery, QWidget* parent);
+    BatchPrintWindow(WaybillVariant variant, const Design& design, const TableQuery& recipientQuery,
+                     QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
     bool event(QEvent* event) override;
