@@ -39,14 +39,14 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     // 48 x 12, the box of four 12-px characters, whatever the substitute
     // font's line spacing.
     Widgets::label(panel, QStringLiteral(u"左右移动"), 416, 10, font)->resize(48, 12);
-    m_edit1 = Widgets::lineEdit(panel, QStringLiteral("Edit1"), 468, 8, 65, 18, font);
+    m_horizontalShift = Widgets::lineEdit(panel, QStringLiteral("Edit1"), 468, 8, 65, 18, font);
     QPushButton* button2 =
         Widgets::button(panel, QStringLiteral("Button2"), QStringLiteral(u"确定"), 544, 7, 50, 20);
     Widgets::label(panel, QStringLiteral(u"上下移动"), 624, 10, font)->resize(48, 12);
-    m_edit2 = Widgets::lineEdit(panel, QStringLiteral("Edit2"), 676, 8, 65, 18, font);
+    m_verticalShift = Widgets::lineEdit(panel, QStringLiteral("Edit2"), 676, 8, 65, 18, font);
     QPushButton* button3 =
         Widgets::button(panel, QStringLiteral("Button3"), QStringLiteral(u"确定"), 752, 7, 50, 20);
-    for (QLineEdit* box : {m_edit1, m_edit2})
+    for (QLineEdit* box : {m_horizontalShift, m_verticalShift})
         box->setFrame(false);
     // Enter in a box applies nothing: only the buttons do.
     for (QPushButton* button : {button2, button3}) {
@@ -71,13 +71,13 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
 
 void PrintWindow::Button2Click()
 {
-    runCommand([this] { m_adjustments.shiftHorizontally(m_edit1->text()); });
+    runCommand([this] { m_adjustments.shiftHorizontally(m_horizontalShift->text()); });
     m_view->refresh();
 }
 
 void PrintWindow::Button3Click()
 {
-    runCommand([this] { m_adjustments.shiftVertically(m_edit2->text()); });
+    runCommand([this] { m_adjustments.shiftVertically(m_verticalShift->text()); });
     m_view->refresh();
 }
 

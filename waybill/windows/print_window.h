@@ -58,8 +58,8 @@ private:
     WaybillLayout m_layout;
     LayoutAdjustments m_adjustments{m_layout};
     LayoutView* m_view;
-    QLineEdit* m_edit1;
-    QLineEdit* m_edit2;
+    QLineEdit* m_horizontalShift; // Edit1
+    QLineEdit* m_verticalShift;   // Edit2
     bool m_returnFromBox = false;
 };
 
