@@ -1,8 +1,10 @@
 // sfwaybill-cli: the program's commands without its windows, working on
-// data.mdb in the current directory. Messages go to standard error.
+// data.mdb in the current directory or the --data-dir folder. Messages go
+// to standard error.
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
 #include "store/connection_recipe.h"
+#include "store/data_folder.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
 #include "waybill/print_command.h"
@@ -23,7 +25,7 @@ QTextStream& err()
 
 int usage()
 {
-    err() << "usage: sfwaybill-cli COMMAND [ARGS]\n"
+    err() << "usage: sfwaybill-cli [--data-dir DIR | --user-data] COMMAND [ARGS]\n"
              "  init                      create an empty data.mdb here\n"
              "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
              "  restore FILE              replace data.mdb by the backup FILE\n"
@@ -65,8 +67,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
+    QString dataFolder;
+    if (!DataFolder::takeOption(args, &dataFolder) || args.isEmpty())
         return usage();
+    ConnectionRecipe::setDataFolder(dataFolder);
     const QString command = args.takeFirst();
 
     const std::map<QString, std::function<int(const QStringList&)>> commands{

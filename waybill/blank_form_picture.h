@@ -15,5 +15,8 @@ struct DecodedJpeg {
 // Decodes with libjpeg; throws CommandError on a broken file.
 DecodedJpeg decodeJpeg(const QByteArray& data);
 
-// The picture of the blank SF form shown behind the layouts, decoded once.
+// The picture of the blank SF form shown behind the layouts, decoded once
+// from the program's files. Null when it is missing or damaged: it only
+// guides the eye and never reaches paper.
+inline const QString blankFormPictureFile = QStringLiteral("sf_blank_form.jpg");
 const QImage& blankFormPicture();
