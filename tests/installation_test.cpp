@@ -7,6 +7,7 @@
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/program_files.h"
+#include "store/store_error.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -149,6 +150,11 @@ void InstallationTest::dataFolderHoldsTheDatabase()
     DataFolder::prepare(folder);
     QCOMPARE(names(file), QStringList{QStringLiteral(u"张三")});
     QVERIFY(QDir(here.path()).isEmpty());
+
+    // A folder that cannot be made is an error, not a database elsewhere.
+    touch(here.filePath(QStringLiteral("a-file")));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             DataFolder::prepare(here.filePath(QStringLiteral("a-file/data"))));
 
     // A relative folder is taken from the current directory when it is set.
     ConnectionRecipe::setDataFolder(QStringLiteral("rel"));
