@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,9 +26,7 @@ class InstallationTest : public QObject {
 private slots:
     void dataFolderOption_data();
     void dataFolderOption();
-    void userFolderFollowsXdg();
     void dataFolderHoldsTheDatabase();
-    void adviceOnlyWhenTheDatabaseIsMissing();
     void programFilesInstalledFirstThenBeside();
     void helpItemsOpenTheHelpPages();
     void everyWindowShowsTheProgramIcon();
@@ -37,7 +34,8 @@ private slots:
 
 namespace {
 
-// The data folder is the process's; every test leaves the current directory.
+// The data folder is process-wide: a test that sets one goes back to the
+// current directory at its end.
 struct CurrentDirectoryAgain {
     ~CurrentDirectoryAgain() { ConnectionRecipe::setDataFolder(QString()); }
 };
@@ -51,17 +49,12 @@ void touch(const QString& path)
 
 QStringList names(const QString& path)
 {
-    const QString connection = QStringLiteral("installation-test");
+    Connection connection;
+    connection.openFile(path);
+    QSqlQuery q = connection.run({QStringLiteral("select 收件人姓名 from inrxx"), {}});
     QStringList result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery q(QStringLiteral("select 收件人姓名 from inrxx"), db);
-        while (q.next())
-            result << q.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase(connection);
+    while (q.next())
+        result << q.value(0).toString();
     return result;
 }
 
@@ -111,19 +104,6 @@ void InstallationTest::dataFolderOption()
     }
 }
 
-void InstallationTest::userFolderFollowsXdg()
-{
-    const QByteArray before = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", "/tmp/xdg-of-a-user");
-    const QString folder = DataFolder::userFolder();
-    qunsetenv("XDG_DATA_HOME");
-    const QString fallback = DataFolder::userFolder();
-    if (!before.isEmpty())
-        qputenv("XDG_DATA_HOME", before);
-    QCOMPARE(folder, QStringLiteral("/tmp/xdg-of-a-user/sfwaybill"));
-    QCOMPARE(fallback, QDir::home().filePath(QStringLiteral(".local/share/sfwaybill")));
-}
-
 void InstallationTest::dataFolderHoldsTheDatabase()
 {
     CurrentDirectoryAgain again;
@@ -161,18 +141,6 @@ void InstallationTest::dataFolderHoldsTheDatabase()
     QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("rel/data.mdb"));
     ConnectionRecipe::setDataFolder(QString());
     QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("data.mdb"));
-}
-
-void InstallationTest::adviceOnlyWhenTheDatabaseIsMissing()
-{
-    TestFolder here;
-    const QString file = here.filePath(QStringLiteral("data.mdb"));
-    const QString advice = DataFolder::missingDatabaseAdvice(file);
-    QVERIFY(advice.contains(here.path()));
-    QVERIFY(advice.contains(QStringLiteral("sfwaybill-cli init")));
-    QVERIFY(advice.contains(DataFolder::userFolder()));
-    touch(file);
-    QCOMPARE(DataFolder::missingDatabaseAdvice(file), QString());
 }
 
 void InstallationTest::programFilesInstalledFirstThenBeside()

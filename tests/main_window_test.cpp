@@ -112,6 +112,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         // The engine's text with its full stop, then how to make a database.
         const QString advice = DataFolder::missingDatabaseAdvice(dir.filePath("data.mdb"));
         QVERIFY(advice.contains(QStringLiteral("sfwaybill-cli init")));
+        QVERIFY(advice.contains(dir.path()) && advice.contains(DataFolder::userFolder()));
         QCOMPARE(dialogs.shown.at(0).text,
                  ErrorReport::boxText(w.openError()) + QStringLiteral("\n\n") + advice);
     }
