@@ -73,7 +73,7 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
 const QImage& blankFormPicture()
 {
     static const QImage picture = [] {
-        QFile file(ProgramFiles::find(blankFormPictureFile));
+        QFile file(ProgramFiles::find(QStringLiteral("sf_blank_form.jpg")));
         if (!file.open(QIODevice::ReadOnly))
             return QImage();
         try {

@@ -18,5 +18,4 @@ DecodedJpeg decodeJpeg(const QByteArray& data);
 // The picture of the blank SF form shown behind the layouts, decoded once
 // from the program's files. Null when it is missing or damaged: it only
 // guides the eye and never reaches paper.
-inline const QString blankFormPictureFile = QStringLiteral("sf_blank_form.jpg");
 const QImage& blankFormPicture();
