@@ -1,7 +1,9 @@
 // sfwaybill-cli: the program's commands without its windows, on the core
-// alone, working on data.mdb in the current directory.
+// alone, working on data.mdb in the current directory or a named data folder.
 #include "app/command_line.h"
-#include "store/command_error.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
+#include "store/store_error.h"
 
 #ifdef SF_CLI_PRINTER
 #include "waybill/printing/printing_job.h"
@@ -49,6 +51,11 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     try {
         return CommandLine::run(app.arguments().mid(1), printer);
+    } catch (const StoreError& e) {
+        err << e.text() << '\n';
+        const QString advice = DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        if (!advice.isEmpty())
+            err << advice << '\n';
     } catch (const CommandError& e) {
         err << e.text() << '\n';
     } catch (const std::bad_alloc&) {

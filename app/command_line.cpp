@@ -4,6 +4,7 @@
 #include "maintenance/database_backup.h"
 #include "store/command_error.h"
 #include "store/connection_recipe.h"
+#include "store/data_folder.h"
 #include "store/database_file.h"
 
 #include <QCommandLineParser>
@@ -50,11 +51,20 @@ QString commandUsage(const Command& c)
     return text;
 }
 
+// Where data.mdb is; taken before the command or among its options.
+const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                 QStringLiteral("use DIR/data.mdb instead of the current directory"),
+                                 QStringLiteral("DIR"));
+const QCommandLineOption userData(QStringLiteral("user-data"),
+                                  QStringLiteral("use the data folder of the menu entry"));
+
 QString usage(const QList<Command>& commands)
 {
-    QString text = QStringLiteral("usage: %1 COMMAND [ARGS]   (COMMAND --help for its options)\n"
-                                  "on data.mdb in the current directory\n")
-                       .arg(program);
+    QString text =
+        QStringLiteral("usage: %1 [--data-dir DIR | --user-data] COMMAND [ARGS]   (COMMAND --help "
+                       "for its options)\n"
+                       "on data.mdb in the current directory unless a data folder is named\n")
+            .arg(program);
     for (const Command& c : commands)
         text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.synopsis, c.summary);
     return text;
@@ -161,6 +171,23 @@ QList<Command> commands(const PrinterOutput& printer)
     };
 }
 
+// The data folder the options name, "" for none; false when they name two.
+bool dataFolder(const QList<const QCommandLineParser*>& parsers, QString* folder)
+{
+    int named = 0;
+    for (const QCommandLineParser* p : parsers) {
+        for (const QString& value : p->values(dataDir)) {
+            *folder = value;
+            ++named;
+        }
+        if (p->isSet(userData)) {
+            *folder = DataFolder::userFolder();
+            ++named;
+        }
+    }
+    return named <= 1 && !(named == 1 && folder->isEmpty());
+}
+
 // The checks a parser cannot express; empty when the arguments fit.
 QString missing(const Command& c, const QCommandLineParser& p)
 {
@@ -184,33 +211,44 @@ QString missing(const Command& c, const QCommandLineParser& p)
 int run(const QStringList& arguments, const PrinterOutput& printer)
 {
     const QList<Command> all = commands(printer);
-    const QStringList helpNames{QStringLiteral("--help"), QStringLiteral("-h")};
-    if (arguments.isEmpty())
-        return wrongArguments(QString(), usage(all));
-    if (helpNames.contains(arguments.first())) {
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+
+    // QCommandLineParser skips the first argument as the program's name.
+    QCommandLineParser global;
+    global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    global.addOptions({dataDir, userData, help});
+    if (!global.parse(QStringList{program} + arguments))
+        return wrongArguments(global.errorText(), usage(all));
+    if (global.isSet(help)) {
         out() << usage(all);
         return 0;
     }
-    const auto command = std::find_if(
-        all.begin(), all.end(), [&](const Command& c) { return c.name == arguments.first(); });
+    const QStringList rest = global.positionalArguments();
+    if (rest.isEmpty())
+        return wrongArguments(QString(), usage(all));
+    const auto command = std::find_if(all.begin(), all.end(),
+                                      [&](const Command& c) { return c.name == rest.first(); });
     if (command == all.end())
-        return wrongArguments(QStringLiteral("no command '%1'").arg(arguments.first()), usage(all));
+        return wrongArguments(QStringLiteral("no command '%1'").arg(rest.first()), usage(all));
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(command->options);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOption(help);
-    // QCommandLineParser skips the first argument as the program's name.
-    if (!parser.parse(QStringList{program} + arguments.mid(1)))
+    parser.addOptions({dataDir, userData, help});
+    if (!parser.parse(QStringList{program} + rest.mid(1)))
         return wrongArguments(parser.errorText(), commandUsage(*command));
     if (parser.isSet(help)) {
         out() << commandUsage(*command);
         return 0;
     }
+    QString folder;
+    if (!dataFolder({&global, &parser}, &folder))
+        return wrongArguments(QStringLiteral("name one data folder"), commandUsage(*command));
     const QString why = missing(*command, parser);
     if (!why.isEmpty())
         return wrongArguments(why, commandUsage(*command));
+    ConnectionRecipe::setDataFolder(folder);
     return command->run(parser);
 }
 

@@ -1,8 +1,14 @@
 // sfwaybill: creates every window once, in a fixed order, and runs until
 // the main window closes.
+#include "app/program_icon.h"
 #include "app/program_windows.h"
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
+#include "store/command_error.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
+#include "ui/app_info.h"
+#include "ui/error_report.h"
 #include "ui/qt_texts.h"
 #include "ui/widgets.h"
 #include "waybill/font_substitutions.h"
@@ -14,14 +20,37 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("sfwaybill"));
+    app.setDesktopFileName(AppInfo::desktopEntry);
+    app.setWindowIcon(ProgramIcon::icon());
     installFontSubstitutions();
     QtTexts::installChinese(app);
     QtDialogs dialogs;
     Dialogs::install(&dialogs);
+    QTextStream err(stderr);
+
+    QStringList args = app.arguments().mid(1);
+    QString dataFolder;
+    if (!DataFolder::takeOption(args, &dataFolder)) {
+        err << "usage: sfwaybill [--data-dir DIR | --user-data]\n";
+        return 2;
+    }
+    if (!dataFolder.isEmpty()) {
+        try {
+            DataFolder::prepare(dataFolder);
+        } catch (const CommandError& e) {
+            ErrorReport::show(nullptr, e.text());
+            err << e.text() << '\n';
+            return 1;
+        }
+        ConnectionRecipe::setDataFolder(dataFolder);
+    }
 
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {
-        QTextStream(stderr) << windows.startupError() << '\n';
+        err << windows.startupError() << '\n';
+        const QString advice = DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        if (!advice.isEmpty())
+            err << advice << '\n';
         return 1;
     }
     Widgets::centreOnScreen(&windows.form1());

@@ -5,9 +5,25 @@
 
 namespace ConnectionRecipe {
 
+namespace {
+
+QString& dataFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
+void setDataFolder(const QString& folder)
+{
+    dataFolder() = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
+}
+
 QString databasePath()
 {
-    return QDir::current().absoluteFilePath(fileName);
+    const QDir folder = dataFolder().isEmpty() ? QDir::current() : QDir(dataFolder());
+    return folder.absoluteFilePath(fileName);
 }
 
 QString uriFor(const QString& path)

@@ -3,6 +3,7 @@
 #include "store/schema.h"
 #include "store/store_error.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -14,6 +15,8 @@ void createEmpty(const QString& path)
 {
     if (QFileInfo::exists(path))
         throw StoreError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
+    // A data folder named on the command line may not exist yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     const QString name = QStringLiteral("sf-create-") + path;
     QString error;
     {

@@ -1,5 +1,9 @@
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
+#include "store/data_folder.h"
+#include "ui/app_info.h"
+#include "ui/error_report.h"
+#include "ui/qt_texts.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
@@ -107,9 +111,26 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
         QCOMPARE(dialogs.shown.at(0).title, AppInfo::title);
-        QVERIFY(dialogs.shown.at(0).text.endsWith(QLatin1Char('.')));
+        // The engine's text with its full stop, then how to make a database.
+        const QString advice = DataFolder::missingDatabaseAdvice(dir.filePath("data.mdb"));
+        QVERIFY(advice.contains(QStringLiteral("sfwaybill-cli init")));
+        QVERIFY(advice.contains(dir.path()) && advice.contains(DataFolder::userFolder()));
+        QCOMPARE(dialogs.shown.at(0).text,
+                 ErrorReport::boxText(w.openError()) + QStringLiteral("\n\n") + advice);
     }
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
+
+    // A file that is there but no database gets the engine's text alone.
+    TestFolder other;
+    {
+        QFile junk(other.filePath("data.mdb"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    QVERIFY(!w.databaseOpened());
+    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
 }
 
 void MainWindowTest::questionButtonsSpeakChinese()

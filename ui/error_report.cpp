@@ -19,7 +19,15 @@ QString boxText(const QString& errorText)
 
 void show(QWidget* parent, const QString& errorText)
 {
-    Dialogs::current().message(parent, AppInfo::title, boxText(errorText), Dialogs::Icon::Error);
+    show(parent, errorText, QString());
+}
+
+void show(QWidget* parent, const QString& errorText, const QString& advice)
+{
+    QString text = boxText(errorText);
+    if (!advice.isEmpty())
+        text += QStringLiteral("\n\n") + advice;
+    Dialogs::current().message(parent, AppInfo::title, text, Dialogs::Icon::Error);
 }
 
 bool run(QWidget* parent, const std::function<void()>& command)

@@ -12,6 +12,8 @@ namespace ErrorReport {
 
 QString boxText(const QString& errorText); // full stop unless it ends in "." or "!"
 void show(QWidget* parent, const QString& errorText);
+// The same box with advice of the program's own below the error's text.
+void show(QWidget* parent, const QString& errorText, const QString& advice);
 
 // Runs a command; returns false when it failed and the error was shown.
 bool run(QWidget* parent, const std::function<void()>& command);

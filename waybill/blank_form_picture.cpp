@@ -1,5 +1,6 @@
 #include "waybill/blank_form_picture.h"
 
+#include "store/program_files.h"
 #include "waybill/print_error.h"
 
 #include <QFile>
@@ -69,20 +70,17 @@ DecodedJpeg decodeJpeg(const QByteArray& data)
     return decoded;
 }
 
-// Resources of a static library must be pulled in by hand.
-static void initAssets()
-{
-    Q_INIT_RESOURCE(waybill_assets);
-}
-
 const QImage& blankFormPicture()
 {
     static const QImage picture = [] {
-        initAssets();
-        QFile file(QStringLiteral(":/waybill/sf_blank_form.jpg"));
+        QFile file(ProgramFiles::find(QStringLiteral("sf_blank_form.jpg")));
         if (!file.open(QIODevice::ReadOnly))
-            throw PrintError(QStringLiteral("The picture of the blank form is missing"));
-        return decodeJpeg(file.readAll()).image;
+            return QImage();
+        try {
+            return decodeJpeg(file.readAll()).image;
+        } catch (const CommandError&) {
+            return QImage();
+        }
     }();
     return picture;
 }

@@ -15,5 +15,7 @@ struct DecodedJpeg {
 // Decodes with libjpeg; throws PrintError on a broken file.
 DecodedJpeg decodeJpeg(const QByteArray& data);
 
-// The picture of the blank SF form shown behind the layouts, decoded once.
+// The picture of the blank SF form shown behind the layouts, decoded once
+// from the program's files. Null when it is missing or damaged: it only
+// guides the eye and never reaches paper.
 const QImage& blankFormPicture();

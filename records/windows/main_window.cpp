@@ -9,12 +9,13 @@
 #include "ui/recipient_grid.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
+#include "store/program_files.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,7 +40,8 @@ void openLink(QWidget*, const QUrl& url)
 
 QUrl helpPage(const QString& relative)
 {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(relative));
+    const QString path = ProgramFiles::find(relative);
+    return path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
 }
 
 } // namespace
@@ -93,7 +95,8 @@ void TForm1::FormCreate()
         m_queries.reopen();
     } catch (const std::exception& e) {
         m_openError = QString::fromUtf8(e.what());
-        ErrorReport::show(this, m_openError);
+        ErrorReport::show(this, m_openError,
+                          DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath()));
         return;
     }
     m_senderPanel->showFields(SenderDetails::load(m_queries.sender));

@@ -1,0 +1,224 @@
+// Where the program keeps its data and finds its own files: the data
+// folder option, the help pages behind "帮助主题", the icon on its windows.
+#include "records/windows/main_window.h"
+#include "app/program_icon.h"
+#include "app/program_windows.h"
+#include "store/connection.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
+#include "store/program_files.h"
+#include "store/store_error.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+class InstallationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void dataFolderOption_data();
+    void dataFolderOption();
+    void dataFolderHoldsTheDatabase();
+    void programFilesInstalledFirstThenBeside();
+    void helpItemsOpenTheHelpPages();
+    void everyWindowShowsTheProgramIcon();
+};
+
+namespace {
+
+// The data folder is process-wide: a test that sets one goes back to the
+// current directory at its end.
+struct CurrentDirectoryAgain {
+    ~CurrentDirectoryAgain() { ConnectionRecipe::setDataFolder(QString()); }
+};
+
+void touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QStringList names(const QString& path)
+{
+    Connection connection;
+    connection.openFile(path);
+    QSqlQuery q = connection.run({QStringLiteral("select 收件人姓名 from inrxx"), {}});
+    QStringList result;
+    while (q.next())
+        result << q.value(0).toString();
+    return result;
+}
+
+} // namespace
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
+
+void InstallationTest::dataFolderOption_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("left");
+    const QString user = DataFolder::userFolder();
+    QTest::newRow("none") << QStringList{"init"} << true << QString() << QStringList{"init"};
+    QTest::newRow("before the command") << QStringList{"--data-dir", "D", "print", "--pdf", "x"}
+                                        << true << "D" << QStringList{"print", "--pdf", "x"};
+    QTest::newRow("after it, with =")
+        << QStringList{"init", "--data-dir=/a b"} << true << "/a b" << QStringList{"init"};
+    QTest::newRow("user data") << QStringList{"--user-data"} << true << user << QStringList{};
+    QTest::newRow("no folder") << QStringList{"init", "--data-dir"} << false << "" << QStringList{};
+    QTest::newRow("empty folder") << QStringList{"--data-dir="} << false << "" << QStringList{};
+    QTest::newRow("twice") << QStringList{"--data-dir", "a", "--data-dir", "b"} << false << ""
+                           << QStringList{};
+    QTest::newRow("both") << QStringList{"--user-data", "--data-dir", "a"} << false << ""
+                          << QStringList{};
+}
+
+void InstallationTest::dataFolderOption()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, ok);
+    QFETCH(QString, folder);
+    QFETCH(QStringList, left);
+    QString chosen = QStringLiteral("stale");
+    QCOMPARE(DataFolder::takeOption(args, &chosen), ok);
+    if (ok) {
+        QCOMPARE(chosen, folder);
+        QCOMPARE(args, left);
+    }
+}
+
+void InstallationTest::dataFolderHoldsTheDatabase()
+{
+    CurrentDirectoryAgain again;
+    TestFolder here;
+    QTemporaryDir elsewhere;
+    const QString folder = QDir(elsewhere.path()).filePath(QStringLiteral("new/data"));
+    const QString file = QDir(folder).filePath(QStringLiteral("data.mdb"));
+
+    // First start: folder and database made, nothing in the current directory.
+    DataFolder::prepare(folder);
+    QVERIFY(QFile::exists(file));
+    QVERIFY(QDir(here.path()).isEmpty());
+
+    ConnectionRecipe::setDataFolder(folder);
+    QCOMPARE(ConnectionRecipe::databasePath(), file);
+    {
+        Connection connection;
+        connection.open();
+        QCOMPARE(connection.path(), file);
+        connection.execute({QStringLiteral("insert into inrxx (收件人姓名) values (?)"),
+                            {QStringLiteral(u"张三")}});
+    }
+    // Later starts keep what is there.
+    DataFolder::prepare(folder);
+    QCOMPARE(names(file), QStringList{QStringLiteral(u"张三")});
+    QVERIFY(QDir(here.path()).isEmpty());
+
+    // A folder that cannot be made is an error, not a database elsewhere.
+    touch(here.filePath(QStringLiteral("a-file")));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             DataFolder::prepare(here.filePath(QStringLiteral("a-file/data"))));
+
+    // A relative folder is taken from the current directory when it is set.
+    ConnectionRecipe::setDataFolder(QStringLiteral("rel"));
+    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("rel/data.mdb"));
+    ConnectionRecipe::setDataFolder(QString());
+    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("data.mdb"));
+}
+
+void InstallationTest::programFilesInstalledFirstThenBeside()
+{
+    QTemporaryDir prefix;
+    const QDir root(prefix.path());
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    const QString installed = root.filePath(QStringLiteral("share/sfwaybill/help/faq.html"));
+    const QString beside = root.filePath(QStringLiteral("bin/help/faq.html"));
+    const QString name = QStringLiteral("help/faq.html");
+
+    QDir().mkpath(bin);
+    QCOMPARE(ProgramFiles::find(name, bin), QString());
+    touch(beside);
+    QCOMPARE(ProgramFiles::find(name, bin), beside);
+    touch(installed);
+    QCOMPARE(ProgramFiles::find(name, bin), installed);
+    QFile::remove(beside);
+    QCOMPARE(ProgramFiles::find(name, bin), installed);
+}
+
+void InstallationTest::helpItemsOpenTheHelpPages()
+{
+    UrlRecorder opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &opened, "open");
+    {
+        TestDatabase db;
+        ScriptedDialogs dialogs;
+        TForm1 w;
+        for (const char* item : {"N23", "N24", "N25"})
+            w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+
+    QCOMPARE(opened.urls.size(), 3);
+    QCOMPARE(opened.urls.at(0).toLocalFile(), ProgramFiles::find(QStringLiteral("help/faq.html")));
+    QCOMPARE(opened.urls.at(1).scheme(), QStringLiteral("mailto"));
+    QCOMPARE(opened.urls.at(2).toLocalFile(),
+             ProgramFiles::find(QStringLiteral("help/index.html")));
+
+    // Every page is reachable from the home page and every link leads to a page.
+    const QDir help = QFileInfo(opened.urls.at(2).toLocalFile()).dir();
+    const QStringList pages = help.entryList({QStringLiteral("*.html")}, QDir::Files);
+    QSet<QString> linked{QStringLiteral("index.html")};
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
+    for (const QString& page : pages) {
+        QFile file(help.filePath(page));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        QVERIFY2(html.contains(QStringLiteral("<html lang=\"zh-CN\">")), qPrintable(page));
+        for (const auto& match : link.globalMatch(html)) {
+            QVERIFY2(pages.contains(match.captured(1)),
+                     qPrintable(page + ": " + match.captured(1)));
+            linked << match.captured(1);
+        }
+    }
+    QCOMPARE(QSet<QString>(pages.begin(), pages.end()), linked);
+    QVERIFY(pages.size() >= 6);
+}
+
+void InstallationTest::everyWindowShowsTheProgramIcon()
+{
+    qApp->setWindowIcon(ProgramIcon::icon());
+    const QIcon icon = qApp->windowIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(48, 48), QSize(128, 128)}));
+
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    QVERIFY(windows.startupError().isEmpty());
+    const QWidgetList all = QApplication::topLevelWidgets();
+    QVERIFY(all.size() >= 7);
+    for (const QWidget* window : all)
+        QVERIFY2(window->windowIcon().cacheKey() == icon.cacheKey(),
+                 qPrintable(window->objectName()));
+}
+
+QTEST_MAIN(InstallationTest)
+#include "installation_test.moc"
