@@ -15,6 +15,7 @@
 #include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -109,6 +110,7 @@ private slots:
     void cancelStopsTheLoop();
     void cancelInTheProgressWindow();
     void noPrinterIsAnError();
+    void statusBarNamesWhereThePagesGo();
 };
 
 void PrintPreviewTest::toolbarAndStatusBar()
@@ -371,6 +373,49 @@ void PrintPreviewTest::noPrinterIsAnError()
     printer.setOutputFormat(QPrinter::PdfFormat);
     QVERIFY_THROWS_EXCEPTION(CommandError, Printing::printPages(pages, printer));
     QVERIFY_THROWS_EXCEPTION(CommandError, PrintJob().setPrinterName(QStringLiteral("no such")));
+}
+
+void PrintPreviewTest::statusBarNamesWhereThePagesGo()
+{
+    CountingPages pages(3);
+    {
+        // The system's default printer, or words that there is none and
+        // "设 置" to choose one.
+        PrintJob job;
+        PrintPreview preview(pages, job);
+        const QString shown = preview.findChild<QLabel*>(QStringLiteral("destination"))->text();
+        auto* offer = preview.findChild<QPushButton*>(QStringLiteral("offerSettings"));
+        QString expected = QStringLiteral(u"打印机：") + QPrinterInfo::defaultPrinterName();
+        if (QPrinterInfo::defaultPrinterName().isEmpty())
+            expected = QPrinterInfo::availablePrinterNames().isEmpty()
+                           ? QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，"
+                                            u"或点“设 置”打印到文件")
+                           : QStringLiteral(u"没有默认打印机：请点“设 置”选择打印机");
+        QCOMPARE(shown, expected);
+        QCOMPARE(offer->isHidden(), !QPrinterInfo::defaultPrinterName().isEmpty());
+        QString opened;
+        QTimer::singleShot(0, &preview, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        offer->click();
+        QCOMPARE(opened, QStringLiteral(u"打印设置"));
+    }
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("named.pdf"));
+    PrintJob job;
+    job.setOutputFile(pdf);
+    PrintPreview preview(pages, job);
+    auto* destination = preview.findChild<QLabel*>(QStringLiteral("destination"));
+    QCOMPARE(destination->text(), QStringLiteral(u"打印到文件：") + pdf);
+    QVERIFY(preview.findChild<QPushButton*>(QStringLiteral("offerSettings"))->isHidden());
+    for (const auto& [range, count] : {std::pair{QString(), 3}, std::pair{u"2-3"_qs, 2}}) {
+        job.printer().setPageRanges(QPageRanges::fromString(range));
+        command(preview, "print")->trigger();
+        QCOMPARE(destination->text(), QStringLiteral(u"已将 %1 页保存到 %2").arg(count).arg(pdf));
+    }
 }
 
 QTEST_MAIN(PrintPreviewTest)

@@ -3,6 +3,7 @@
 #include "store/main_queries.h"
 #include "store/statements.h"
 #include "store/store_error.h"
+#include "waybill/calibration_page.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_window_adjustments.h"
@@ -107,8 +108,11 @@ private:
 
 int run(const QStringList& args)
 {
-    const QHash<QString, QString> options = parse(args);
-    const QString window = options.value(windowOption);
+    QStringList rest = args;
+    const bool calibration = rest.removeAll(QStringLiteral("--calibration")) > 0;
+    const QHash<QString, QString> options = parse(rest);
+    const QString window =
+        options.value(windowOption, calibration ? QStringLiteral("TSf1Form") : QString());
     const std::optional<WaybillVariant> variant = variantForWindow(window);
     if (!variant)
         throw CommandError(QStringLiteral("print: no print window '%1'").arg(window));
@@ -121,8 +125,14 @@ int run(const QStringList& args)
     adjustments.shiftHorizontally(options.value(dxOption));
     adjustments.shiftVertically(options.value(dyOption));
 
-    WindowRows rows(*variant, options.contains(rowOption) ? options.value(rowOption) : QString());
-    WaybillPages pages(layout, rows.sender(), rows.recipients(), rows.mode());
+    std::optional<WindowRows> rows; // none read for the calibration page
+    if (!calibration)
+        rows.emplace(*variant, options.contains(rowOption) ? options.value(rowOption) : QString());
+    CalibrationPage calibrationPage(layout);
+    WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
+                          rows ? rows->recipients() : nullptr,
+                          rows ? rows->mode() : RecordMode::CurrentRow);
+    PageSource& pages = calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
     if (options.contains(pdfOption)) {
         exportPdf(pages, options.value(pdfOption));
         return 0;

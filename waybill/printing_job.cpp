@@ -2,6 +2,7 @@
 
 #include "store/store_error.h"
 #include "waybill/pdf_export.h"
+#include "waybill/printer_choice.h"
 #include "waybill/printing.h"
 
 #include <QPrinter>
@@ -11,6 +12,9 @@
 
 PrintJob::PrintJob() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
+    const QString chosen = PrinterChoice::chosen();
+    if (!chosen.isEmpty() && !QPrinterInfo::printerInfo(chosen).isNull())
+        m_printer->setPrinterName(chosen);
     Printing::setUpPaper(*m_printer);
 }
 
@@ -48,7 +52,9 @@ bool PrintJob::run(QWidget* parent, PageSource& pages,
     window.setAutoReset(false);
     window.setValue(0);
     int shown = 0;
+    m_pagesSent = 0;
     const auto progress = [&](int done, int total) {
+        m_pagesSent = done;
         window.setMaximum(total);
         window.setValue(done);
         const int p = int(qint64(done) * 100 / total);
