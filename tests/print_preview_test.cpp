@@ -3,6 +3,7 @@
 #include "waybill/page_source.h"
 #include "waybill/print_preview.h"
 #include "waybill/print_preview_thumbnails.h"
+#include "waybill/printer_choice.h"
 #include "waybill/printing.h"
 #include "waybill/printing_job.h"
 
@@ -15,7 +16,6 @@
 #include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -379,20 +379,16 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
 {
     CountingPages pages(3);
     {
-        // The system's default printer, or words that there is none and
-        // "设 置" to choose one.
+        // The printer in use, or words that there is none and "设 置".
         PrintJob job;
         PrintPreview preview(pages, job);
         const QString shown = preview.findChild<QLabel*>(QStringLiteral("destination"))->text();
         auto* offer = preview.findChild<QPushButton*>(QStringLiteral("offerSettings"));
-        QString expected = QStringLiteral(u"打印机：") + QPrinterInfo::defaultPrinterName();
-        if (QPrinterInfo::defaultPrinterName().isEmpty())
-            expected = QPrinterInfo::availablePrinterNames().isEmpty()
-                           ? QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，"
-                                            u"或点“设 置”打印到文件")
-                           : QStringLiteral(u"没有默认打印机：请点“设 置”选择打印机");
-        QCOMPARE(shown, expected);
-        QCOMPARE(offer->isHidden(), !QPrinterInfo::defaultPrinterName().isEmpty());
+        const QString printer = PrinterChoice::inUse();
+        QCOMPARE(shown, printer.isEmpty() ? QStringLiteral(u"没有可用的打印机：请先在系统中添加"
+                                                           u"打印机，或点“设 置”打印到文件")
+                                          : QStringLiteral(u"打印机：") + printer);
+        QCOMPARE(offer->isHidden(), !printer.isEmpty());
         QString opened;
         QTimer::singleShot(0, &preview, [&] {
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

@@ -18,7 +18,6 @@
 #include <QListView>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -259,17 +258,15 @@ void PrintPreview::showDestination()
 {
     const QPrinter& printer = m_job.printer();
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    QString text;
-    if (toFile && !printer.outputFileName().isEmpty())
-        text = QStringLiteral(u"打印到文件：%1").arg(printer.outputFileName());
-    else if (!toFile && !printer.printerName().isEmpty())
-        text = QStringLiteral(u"打印机：%1").arg(printer.printerName());
-    else if (QPrinterInfo::availablePrinterNames().isEmpty())
-        text = QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件");
+    const QString where = toFile ? printer.outputFileName() : printer.printerName();
+    if (where.isEmpty())
+        m_destination->setText(
+            QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件"));
+    else if (toFile)
+        m_destination->setText(QStringLiteral(u"打印到文件：%1").arg(where));
     else
-        text = QStringLiteral(u"没有默认打印机：请点“设 置”选择打印机");
-    m_destination->setText(text);
-    m_offerSettings->setVisible(toFile && printer.outputFileName().isEmpty());
+        m_destination->setText(QStringLiteral(u"打印机：%1").arg(where));
+    m_offerSettings->setVisible(where.isEmpty());
 }
 
 void PrintPreview::updateIndicator()

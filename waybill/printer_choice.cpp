@@ -26,7 +26,12 @@ QString chosen()
 
 QString inUse()
 {
-    return chosen().isEmpty() ? QPrinterInfo::defaultPrinterName() : chosen();
+    if (!chosen().isEmpty())
+        return chosen();
+    // What a new QPrinter takes: the default, else the first there is.
+    const QString system = QPrinterInfo::defaultPrinterName();
+    const QStringList all = QPrinterInfo::availablePrinterNames();
+    return system.isEmpty() && !all.isEmpty() ? all.first() : system;
 }
 
 } // namespace PrinterChoice

@@ -10,7 +10,7 @@ void remember(const QString& printerName);
 QString chosen(); // "" until a printer is chosen
 
 // The printer print jobs go to: the chosen one, else the system's default
-// printer; "" when there is neither.
+// printer, else the first printer there is; "" when there is none.
 QString inUse();
 
 } // namespace PrinterChoice
