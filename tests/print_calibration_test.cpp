@@ -162,7 +162,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         m_dialogs->fonts.enqueue(chosen);
         w.Image1Click();
         QCOMPARE(Drive::find<QLabel>(&w, QStringLiteral("offsetLabel"))->text(),
-                 QStringLiteral(u"偏移 左右 2.65 mm 上下 3.18 mm"));
+                 QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
     }
     // Without the command nothing is written and a new start is the catalogue.
     QVERIFY(!QFile::exists(settingsFile));
@@ -190,7 +190,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
             QCOMPARE(p.font(), chosen);
         QCOMPARE(w.adjustments().chooserFont(), chosen);
         QCOMPARE(Drive::find<QLabel>(&w, QStringLiteral("offsetLabel"))->text(),
-                 QStringLiteral(u"偏移 左右 2.65 mm 上下 3.18 mm"));
+                 QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
         TEsf1Form other(m_main->sender, m_main->recipients);
         QCOMPARE(other.adjustments().calibration(), Calibration{});
 
@@ -199,7 +199,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         QCOMPARE(w.layout().placements().first().font(), FieldPlacement::defaultFont());
         QCOMPARE(w.adjustments().chooserFont().family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(Drive::find<QLabel>(&w, QStringLiteral("offsetLabel"))->text(),
-                 QStringLiteral(u"偏移 左右 0.00 mm 上下 0.00 mm"));
+                 QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
     }
     TSf1Form w(m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory);
@@ -270,8 +270,8 @@ void PrintCalibrationTest::calibrationPageRulersAndCrosses()
         QVERIFY2(numbered(mm, false) == 1, qPrintable(QStringLiteral("left %1").arg(mm)));
 
     // Each placement's name stands just below and right of its cross.
-    const WaybillLayout layout = WaybillLayout::forWindow(
-        *variantForWindow(options.value(1, QStringLiteral("TSf1Form"))));
+    const WaybillLayout layout =
+        WaybillLayout::forWindow(*variantForWindow(options.value(1, QStringLiteral("TSf1Form"))));
     for (const FieldPlacement& p : layout.placements()) {
         const QPointF origin(Pixels{p.left().value + shift.x()}.toMillimetres().value,
                              Pixels{p.top().value + shift.y()}.toMillimetres().value);

@@ -12,9 +12,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
-#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -180,7 +180,8 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
     // Another window's preview goes there, names it, and tells what it sent.
     TEPlsf1Form other;
     other.show();
-    const QString title = QStringLiteral("sfwaybill-chosen-%1").arg(QCoreApplication::applicationPid());
+    const QString title =
+        QStringLiteral("sfwaybill-chosen-%1").arg(QCoreApplication::applicationPid());
     QString before;
     QString after;
     dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {

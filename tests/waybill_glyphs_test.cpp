@@ -65,8 +65,8 @@ QString printRecipient(const TestDatabase& db, WaybillVariant variant, const QSt
 QImage rasterise(const QString& pdf)
 {
     const QString prefix = pdf.chopped(4);
-    run(QStringLiteral("pdftoppm"), {"-r", QString::number(96 * dotsPerPixel), "-gray",
-                                     "-singlefile", pdf, prefix});
+    run(QStringLiteral("pdftoppm"),
+        {"-r", QString::number(96 * dotsPerPixel), "-gray", "-singlefile", pdf, prefix});
     QImage image(prefix + QStringLiteral(".pgm"));
     if (image.isNull())
         qFatal("no picture of %s", qPrintable(pdf));
@@ -171,10 +171,10 @@ void WaybillGlyphsTest::charactersWithoutGlyph_data()
         const QByteArray f = family.toUtf8() + ' ';
         QTest::newRow(f + "rare") << family << rare << QString();
         QTest::newRow(f + "common") << family << QStringLiteral(u"张三 Room 5, 深圳") << QString();
-        QTest::newRow(f + "blanks and breaks") << family << QStringLiteral("\t \r\n\u200b")
-                                               << QString();
-        QTest::newRow(f + "none, once") << family << (u"甲"_qs + noGlyph + u"乙"_qs + noGlyph)
-                                        << noGlyph;
+        QTest::newRow(f + "blanks and breaks")
+            << family << QStringLiteral("\t \r\n\u200b") << QString();
+        QTest::newRow(f + "none, once")
+            << family << (u"甲"_qs + noGlyph + u"乙"_qs + noGlyph) << noGlyph;
     }
 }
 

@@ -35,6 +35,11 @@ void check(QSettings& s)
 
 } // namespace
 
+bool CalibrationStore::isEmpty() const
+{
+    return settings().allKeys().isEmpty();
+}
+
 std::optional<Calibration> CalibrationStore::load(const QString& printer,
                                                   WaybillVariant window) const
 {

@@ -23,6 +23,8 @@ struct Calibration {
 // written except by save() and clear().
 class CalibrationStore {
 public:
+    // True when nothing was ever saved, or all of it cleared.
+    bool isEmpty() const;
     // Unreadable values count as none stored.
     std::optional<Calibration> load(const QString& printer, WaybillVariant window) const;
     // Throw CommandError when the settings file cannot be written.

@@ -21,8 +21,7 @@ void installFontSubstitutions()
     QFont::insertSubstitutions(QStringLiteral("SimSun"), cjkFaces());
     QFont::insertSubstitutions(QStringLiteral("Arial"),
                                QStringList{QStringLiteral("Liberation Sans")} + cjkFaces());
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               QStringList{QStringLiteral("DejaVu Sans"),
-                                           QStringLiteral("Liberation Sans")} +
-                                   cjkFaces());
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")} + cjkFaces());
 }

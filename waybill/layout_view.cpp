@@ -81,8 +81,8 @@ void LayoutView::paintEvent(QPaintEvent*)
     // pixels, and the thin lines and small labels of the form break up.
     const QSize size = m_layout.pictureBox().size() * devicePixelRatioF();
     if (m_scaledPicture.size() != size) {
-        m_scaledPicture = blankFormPicture().scaled(size, Qt::IgnoreAspectRatio,
-                                                    Qt::SmoothTransformation);
+        m_scaledPicture =
+            blankFormPicture().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
     }
     QPainter painter(this);

@@ -222,7 +222,8 @@ void PrintPreview::settings()
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral(u"确定"));
-    if (dialog.exec() == QDialog::Accepted && m_job.printer().outputFormat() == QPrinter::NativeFormat)
+    if (dialog.exec() == QDialog::Accepted &&
+        m_job.printer().outputFormat() == QPrinter::NativeFormat)
         PrinterChoice::remember(m_job.printer().printerName());
     showDestination();
 }

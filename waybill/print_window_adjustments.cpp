@@ -14,7 +14,8 @@ QFont firstChooserFont()
     return QFont(QStringLiteral("MS Sans Serif"), 8);
 }
 
-// Placements pushed to the int limits stay there, so this cannot overflow.
+// Placements pushed to the int limits stay there; the distance from the
+// catalogue may lie beyond them.
 Pixels distance(Pixels from, Pixels to)
 {
     const long long d = static_cast<long long>(to.value) - from.value;

@@ -58,25 +58,29 @@ void PrintWindow::addCalibrationCommands(QWidget* panel)
     m_offset->setObjectName(QStringLiteral("offsetLabel"));
     m_offset->setFont(font);
     m_offset->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_offset->setGeometry(70, 8, 340, 16);
+    m_offset->setGeometry(70, 8, 326, 16);
 }
 
 void PrintWindow::layoutChanged()
 {
     m_view->refresh();
     const Calibration now = m_adjustments.calibration();
-    m_offset->setText(QStringLiteral(u"偏移 左右 %1 mm 上下 %2 mm")
+    m_offset->setText(QStringLiteral(u"总偏移：左右 %1 mm，上下 %2 mm")
                           .arg(millimetres(now.right), millimetres(now.down)));
 }
 
 void PrintWindow::takeStoredCalibration()
 {
-    const QString printer = PrinterChoice::inUse();
-    if (m_calibratedFor != printer) {
-        m_calibratedFor = printer;
-        if (const std::optional<Calibration> stored =
-                CalibrationStore().load(printer, m_layout.variant()))
-            m_adjustments.apply(*stored);
+    // Asking the system for its printers may take a while: only when
+    // something is stored at all.
+    const CalibrationStore store;
+    if (!store.isEmpty()) {
+        const QString printer = PrinterChoice::inUse();
+        if (m_calibratedFor != printer) {
+            m_calibratedFor = printer;
+            if (const std::optional<Calibration> stored = store.load(printer, m_layout.variant()))
+                m_adjustments.apply(*stored);
+        }
     }
     layoutChanged();
 }
@@ -87,8 +91,8 @@ void PrintWindow::saveCalibration()
     runCommand([&] {
         CalibrationStore().save(printer, m_layout.variant(), m_adjustments.calibration());
         m_calibratedFor = printer;
-        Dialogs::inform(this, QStringLiteral(u"已保存为打印机 %1 的默认位置。")
-                                  .arg(printerCaption(printer)));
+        Dialogs::inform(
+            this, QStringLiteral(u"已保存为打印机 %1 的默认位置。").arg(printerCaption(printer)));
     });
     noteBoxClosed();
 }

@@ -30,8 +30,10 @@ QString inUse()
         return chosen();
     // What a new QPrinter takes: the default, else the first there is.
     const QString system = QPrinterInfo::defaultPrinterName();
+    if (!system.isEmpty())
+        return system;
     const QStringList all = QPrinterInfo::availablePrinterNames();
-    return system.isEmpty() && !all.isEmpty() ? all.first() : system;
+    return all.isEmpty() ? QString() : all.first();
 }
 
 } // namespace PrinterChoice
