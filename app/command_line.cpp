@@ -105,8 +105,14 @@ QList<Command> commands(const PrinterOutput& printer)
             const QString option = QString::fromLatin1(name);
             return p.isSet(option) ? p.value(option) : QString();
         };
-        const PrintRequest request{value("window"), value("pdf"), value("printer"), value("row"),
-                                   value("dx"),     value("dy"),  value("font")};
+        const bool calibration = p.isSet(QStringLiteral("calibration"));
+        // The calibration page is the same for every window's catalogue
+        // unless one is named.
+        QString window = value("window");
+        if (calibration && window.isEmpty())
+            window = QStringLiteral("TSf1Form");
+        const PrintRequest request{window,      value("pdf"), value("printer"), value("row"),
+                                   value("dx"), value("dy"),  value("font"),    calibration};
         return PrintCommand::run(request, printer) ? 0 : 1;
     };
     const auto importSheet = [](const QCommandLineParser& p) {
@@ -137,7 +143,7 @@ QList<Command> commands(const PrinterOutput& printer)
          restore},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
-                        "[--dy N] [--font FAMILY,POINTS]"),
+                        "[--dy N] [--font FAMILY,POINTS] [--calibration]"),
          QStringLiteral("the pages of print window NAME (TSf1Form, TEsf1Form, TPlsf1Form, "
                         "TEPlsf1Form) as a PDF or on a printer"),
          {valued(QStringLiteral("window"), QStringLiteral("NAME"),
@@ -153,7 +159,10 @@ QList<Command> commands(const PrinterOutput& printer)
           valued(QStringLiteral("dy"), QStringLiteral("N"),
                  QStringLiteral("shift down by N pixels, as the shift box")),
           valued(QStringLiteral("font"), QStringLiteral("FAMILY,POINTS"),
-                 QStringLiteral("one font for every text"))},
+                 QStringLiteral("one font for every text")),
+          QCommandLineOption(QStringLiteral("calibration"),
+                             QStringLiteral("print the window's calibration page (rulers in mm, "
+                                            "a cross at each text; TSf1Form by default)"))},
          0,
          print},
         {QStringLiteral("import"),
@@ -196,7 +205,7 @@ QString missing(const Command& c, const QCommandLineParser& p)
                    ? QStringLiteral("%1 is missing").arg(c.synopsis)
                    : QStringLiteral("unexpected '%1'").arg(p.positionalArguments().last());
     if (c.name == QLatin1String("print")) {
-        if (!p.isSet(QStringLiteral("window")))
+        if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")))
             return QStringLiteral("--window NAME is missing");
         if (p.isSet(QStringLiteral("pdf")) == p.isSet(QStringLiteral("printer")))
             return QStringLiteral("give either --pdf OUT.pdf or --printer NAME");

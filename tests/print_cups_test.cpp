@@ -3,15 +3,21 @@
 #include "waybill/printing/printing_job.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/print_preview.h"
+#include "waybill/printing/printer_choice.h"
+#include "waybill/windows/eplsf1_form.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 // Prints through a real CUPS queue of cups-pdf that scripts/test sets up:
 // SF_TEST_PRINTER names the queue, SF_TEST_PRINTER_OUT the folder where
@@ -22,6 +28,7 @@ private slots:
     void init();
     void batchOfThreeReachesThePrinterOnWaybillPaper();
     void commandLinePrintsTheSamePages();
+    void printerChosenInSettingsLastsForTheRun();
 
 private:
     QString m_queue;
@@ -147,6 +154,49 @@ void PrintCupsTest::commandLinePrintsTheSamePages()
                QStringLiteral("--printer"), QStringLiteral("no such printer")});
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 1);
+}
+
+void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
+{
+    TestDatabase db;
+    fill(db);
+    ScriptedDialogs dialogs;
+    TPlsf1Form window;
+    window.show();
+    // The user picks the queue in "设 置" of one preview and closes it.
+    dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        PrintPreview preview(pages, job, parent);
+        QTimer::singleShot(0, &preview, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->findText(m_queue));
+            dialog->accept();
+        });
+        preview.findChild<QAction*>(QStringLiteral("settings"))->trigger();
+    });
+    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    QCOMPARE(PrinterChoice::chosen(), m_queue);
+
+    // Another window's preview goes there, names it, and tells what it sent.
+    TEPlsf1Form other;
+    other.show();
+    const QString title =
+        QStringLiteral("sfwaybill-chosen-%1").arg(QCoreApplication::applicationPid());
+    QString before;
+    QString after;
+    dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        job.printer().setDocName(title);
+        PrintPreview preview(pages, job, parent);
+        auto* destination = preview.findChild<QLabel*>(QStringLiteral("destination"));
+        before = destination->text();
+        preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+        after = destination->text();
+    });
+    other.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    PrinterChoice::remember(QString());
+    QCOMPARE(before, QStringLiteral(u"打印机：") + m_queue);
+    QCOMPARE(after, QStringLiteral(u"已将 1 页送往打印机 ") + m_queue);
+    checkOutput(waitForOutput(m_out, title), 1);
 }
 
 QTEST_MAIN(PrintCupsTest)

@@ -6,6 +6,7 @@
 #include "waybill/windows/print_preview.h"
 #include "waybill/windows/print_preview_thumbnails.h"
 #include "waybill/windows/print_progress.h"
+#include "waybill/printing/printer_choice.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +111,7 @@ private slots:
     void cancelStopsTheLoop();
     void cancelInTheProgressWindow();
     void noPrinterIsAnError();
+    void statusBarNamesWhereThePagesGo();
 };
 
 void PrintPreviewTest::toolbarAndStatusBar()
@@ -372,6 +374,45 @@ void PrintPreviewTest::noPrinterIsAnError()
     printer.setOutputFormat(QPrinter::PdfFormat);
     QVERIFY_THROWS_EXCEPTION(CommandError, Printing::printPages(pages, printer));
     QVERIFY_THROWS_EXCEPTION(CommandError, PrintJob().setPrinterName(QStringLiteral("no such")));
+}
+
+void PrintPreviewTest::statusBarNamesWhereThePagesGo()
+{
+    CountingPages pages(3);
+    {
+        // The printer in use, or words that there is none and "设 置".
+        PrintJob job;
+        PrintPreview preview(pages, job);
+        const QString shown = preview.findChild<QLabel*>(QStringLiteral("destination"))->text();
+        auto* offer = preview.findChild<QPushButton*>(QStringLiteral("offerSettings"));
+        const QString printer = PrinterChoice::inUse();
+        QCOMPARE(shown, printer.isEmpty() ? QStringLiteral(u"没有可用的打印机：请先在系统中添加"
+                                                           u"打印机，或点“设 置”打印到文件")
+                                          : QStringLiteral(u"打印机：") + printer);
+        QCOMPARE(offer->isHidden(), !printer.isEmpty());
+        QString opened;
+        QTimer::singleShot(0, &preview, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        offer->click();
+        QCOMPARE(opened, QStringLiteral(u"打印设置"));
+    }
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("named.pdf"));
+    PrintJob job;
+    job.setOutputFile(pdf);
+    PrintPreview preview(pages, job);
+    auto* destination = preview.findChild<QLabel*>(QStringLiteral("destination"));
+    QCOMPARE(destination->text(), QStringLiteral(u"打印到文件：") + pdf);
+    QVERIFY(preview.findChild<QPushButton*>(QStringLiteral("offerSettings"))->isHidden());
+    for (const auto& [range, count] : {std::pair{QString(), 3}, std::pair{u"2-3"_qs, 2}}) {
+        job.printer().setPageRanges(QPageRanges::fromString(range));
+        command(preview, "print")->trigger();
+        QCOMPARE(destination->text(), QStringLiteral(u"已将 %1 页保存到 %2").arg(count).arg(pdf));
+    }
 }
 
 QTEST_MAIN(PrintPreviewTest)

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFontInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <climits>
@@ -58,6 +59,7 @@ private slots:
     void pictureIsOurJpegAt150PerInch();
     void brokenJpegIsAnError();
     void viewShowsPictureAndPlaceholders();
+    void viewScalesThePictureSmoothly();
     void clicksOnThePictureAndOnPlacements();
     void viewFollowsShiftsAndFont();
 };
@@ -328,6 +330,31 @@ void WaybillLayoutTest::viewShowsPictureAndPlaceholders()
             red += c.red() > 150 && c.green() < 120 && c.blue() < 120;
         }
     QVERIFY(red > 100);
+}
+
+void WaybillLayoutTest::viewScalesThePictureSmoothly()
+{
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookSingle);
+    LayoutView view(layout);
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Where no placement covers it, the picture is the area-averaged one,
+    // not every n-th pixel of the scan.
+    QRegion picture(QRect(QPoint(), WaybillLayout::detailSize()));
+    for (const QWidget* box : view.findChildren<QWidget*>(QRegularExpression("^QRDBText")))
+        picture -= box->geometry();
+    const auto off = [&](Qt::TransformationMode mode) {
+        const QImage scaled = blankFormPicture()
+                                  .scaled(WaybillLayout::detailSize(), Qt::IgnoreAspectRatio, mode)
+                                  .convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (const QRect& r : picture)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += qAbs(qGray(shot.pixel(x, y)) - qGray(scaled.pixel(x, y))) > 8;
+        return n;
+    };
+    QCOMPARE(off(Qt::SmoothTransformation), 0);
+    QVERIFY(off(Qt::FastTransformation) > 1000);
 }
 
 void WaybillLayoutTest::clicksOnThePictureAndOnPlacements()

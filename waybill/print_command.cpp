@@ -2,6 +2,7 @@
 
 #include "store/query_sets.h"
 #include "store/statements.h"
+#include "waybill/calibration_page.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
@@ -94,8 +95,15 @@ bool run(const PrintRequest& request, const PrinterOutput& printer)
     adjustments.shiftHorizontally(request.dx);
     adjustments.shiftVertically(request.dy);
 
-    WindowRows rows(*variant, request.row);
-    WaybillPages pages(layout, rows.sender(), rows.recipients(), rows.mode());
+    std::optional<WindowRows> rows; // none read for the calibration page
+    if (!request.calibration)
+        rows.emplace(*variant, request.row);
+    CalibrationPage calibrationPage(layout);
+    WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
+                          rows ? rows->recipients() : nullptr,
+                          rows ? rows->mode() : RecordMode::CurrentRow);
+    PageSource& pages =
+        request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf);
         return true;

@@ -11,7 +11,9 @@ class PageSource;
 // the first) of its recipient query, a batch window every row through its
 // own queries. `dx` and `dy` take what the shift boxes take, `font` is
 // "FAMILY,POINTS". The pages go to the PDF `pdf` with the exact paper size,
-// or to the printer `printer` by the job of the preview's "打 印".
+// or to the printer `printer` by the job of the preview's "打 印". With
+// `calibration` the page is the window's calibration page (rulers and a
+// cross at each placement) instead, and no rows are read.
 struct PrintRequest {
     QString window;
     QString pdf;
@@ -20,6 +22,7 @@ struct PrintRequest {
     QString dx;
     QString dy;
     QString font;
+    bool calibration = false;
 };
 
 // Puts pages on the named printer under a job title; false when the job was

@@ -1,10 +1,32 @@
 #include "waybill/print_window_adjustments.h"
 
+#include "waybill/calibration_store.h"
 #include "waybill/shift_value.h"
 #include "waybill/waybill_layout.h"
 
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QFont firstChooserFont()
+{
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+// Placements pushed to the int limits stay there; the distance from the
+// catalogue may lie beyond them.
+Pixels distance(Pixels from, Pixels to)
+{
+    const long long d = static_cast<long long>(to.value) - from.value;
+    return {int(std::clamp<long long>(d, std::numeric_limits<int>::min(),
+                                      std::numeric_limits<int>::max()))};
+}
+
+} // namespace
+
 LayoutAdjustments::LayoutAdjustments(WaybillLayout& layout)
-    : m_layout(layout), m_chooserFont(QStringLiteral("MS Sans Serif"), 8)
+    : m_layout(layout), m_chooserFont(firstChooserFont())
 {
 }
 
@@ -24,4 +46,31 @@ void LayoutAdjustments::applyFont(const QFont& font)
 {
     m_layout.setFont(font);
     m_chooserFont = font;
+    m_fontChosen = true;
+}
+
+Calibration LayoutAdjustments::calibration() const
+{
+    // Every shift moves all placements alike, so the first one tells.
+    const FieldPlacement& now = m_layout.placements().first();
+    const FieldPlacement& factory =
+        WaybillLayout::forWindow(m_layout.variant()).placements().first();
+    return {distance(factory.left(), now.left()), distance(factory.top(), now.top()),
+            m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt};
+}
+
+void LayoutAdjustments::apply(const Calibration& calibration)
+{
+    restoreFactory();
+    m_layout.shiftLeft(calibration.right.value);
+    m_layout.shiftTop(calibration.down.value);
+    if (calibration.font)
+        applyFont(*calibration.font);
+}
+
+void LayoutAdjustments::restoreFactory()
+{
+    m_layout = WaybillLayout::forWindow(m_layout.variant());
+    m_chooserFont = firstChooserFont();
+    m_fontChosen = false;
 }

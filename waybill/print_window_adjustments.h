@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+struct Calibration;
 class WaybillLayout;
 
 // What a print window changes on its own layout: the shifts typed into its
@@ -22,7 +23,16 @@ public:
     const QFont& chooserFont() const { return m_chooserFont; }
     void applyFont(const QFont& font);
 
+    // How far the placements stand from the catalogue, and the font chosen
+    // if one was.
+    Calibration calibration() const;
+    // The catalogue's layout with `calibration` on it.
+    void apply(const Calibration& calibration);
+    // The catalogue's positions and fonts, and the chooser's first font.
+    void restoreFactory();
+
 private:
     WaybillLayout& m_layout;
     QFont m_chooserFont;
+    bool m_fontChosen = false;
 };

@@ -3,12 +3,16 @@
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
 #include "waybill/printing/printing.h"
+#include "waybill/printing/printer_choice.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
 
 PrintJob::PrintJob() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
+    const QString chosen = PrinterChoice::chosen();
+    if (!chosen.isEmpty() && !QPrinterInfo::printerInfo(chosen).isNull())
+        m_printer->setPrinterName(chosen);
     Printing::setUpPaper(*m_printer);
 }
 
@@ -35,7 +39,11 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer);
     Printing::requestExactCupsPageSize(*m_printer);
-    const bool printed = Printing::printPages(pages, *m_printer, progress);
+    m_pagesSent = 0;
+    const bool printed = Printing::printPages(pages, *m_printer, [&](int done, int total) {
+        m_pagesSent = done;
+        return !progress || progress(done, total);
+    });
     // A printer that writes a file is Qt's PDF writer: give it the exact paper too.
     if (printed && m_printer->outputFormat() == QPrinter::PdfFormat &&
         !m_printer->outputFileName().isEmpty())

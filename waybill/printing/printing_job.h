@@ -8,9 +8,10 @@
 class PageSource;
 class QPrinter;
 
-// One printer and its settings for a print run: the system's default
-// printer on the waybill's paper until the user or the caller picks
-// another printer, copies or a page range. What the preview's "打 印" runs.
+// One printer and its settings for a print run: the printer chosen for the
+// run (else the system's default) on the waybill's paper, until the user or
+// the caller picks another printer, copies or a page range. What the
+// preview's "打 印" runs.
 class PrintJob {
 public:
     PrintJob();
@@ -29,9 +30,12 @@ public:
     // its false aborts the job and gives false. Throws PrintError when the
     // printer cannot start.
     bool run(PageSource& pages, const Printing::Progress& progress = {});
+    // Pages the last run put out, copies made by the page loop included.
+    int pagesSent() const { return m_pagesSent; }
 
 private:
     std::unique_ptr<QPrinter> m_printer;
+    int m_pagesSent = 0;
 };
 
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what

@@ -77,6 +77,14 @@ void LayoutView::refresh()
 
 void LayoutView::paintEvent(QPaintEvent*)
 {
+    // Scaled once with area averaging: the painter's own scaling drops
+    // pixels, and the thin lines and small labels of the form break up.
+    const QSize size = m_layout.pictureBox().size() * devicePixelRatioF();
+    if (m_scaledPicture.size() != size) {
+        m_scaledPicture =
+            blankFormPicture().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
+    }
     QPainter painter(this);
-    PageRenderer::drawLayoutView(painter, m_layout, blankFormPicture());
+    PageRenderer::drawLayoutView(painter, m_layout, m_scaledPicture);
 }

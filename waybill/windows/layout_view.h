@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QWidget>
 
@@ -29,4 +30,5 @@ private:
     const WaybillLayout& m_layout;
     PictureWidget* m_picture;
     QList<PlacementBox*> m_boxes;
+    QImage m_scaledPicture; // the picture at the size of its box on screen
 };

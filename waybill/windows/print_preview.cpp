@@ -3,6 +3,7 @@
 #include "ui/error_report.h"
 #include "waybill/page_source.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/printing/printer_choice.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/windows/print_preview_page.h"
@@ -76,8 +77,8 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     connect(last, &QAction::triggered, this, [this] { showPage(m_pageCount - 1); });
     m_toolBar->addSeparator();
 
-    connect(addCommand(QStringLiteral(u"设 置"), QStringLiteral("settings")), &QAction::triggered,
-            this, &PrintPreview::settings);
+    QAction* settings = addCommand(QStringLiteral(u"设 置"), QStringLiteral("settings"));
+    connect(settings, &QAction::triggered, this, &PrintPreview::settings);
     connect(addCommand(QStringLiteral(u"打 印"), QStringLiteral("print")), &QAction::triggered,
             this, &PrintPreview::print);
     connect(addCommand(QStringLiteral(u"关 闭"), QStringLiteral("close")), &QAction::triggered,
@@ -131,6 +132,13 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     status->addWidget(m_building);
     status->addWidget(m_indicator);
     status->addWidget(m_title, 1);
+    m_destination = new QLabel;
+    m_destination->setObjectName(QStringLiteral("destination"));
+    m_offerSettings = new QPushButton(settings->text());
+    m_offerSettings->setObjectName(QStringLiteral("offerSettings"));
+    connect(m_offerSettings, &QPushButton::clicked, settings, &QAction::trigger);
+    status->addPermanentWidget(m_destination);
+    status->addPermanentWidget(m_offerSettings);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -145,6 +153,7 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
         setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     showPage(0);
+    showDestination();
 }
 
 QAction* PrintPreview::addCommand(const QString& caption, const QString& name)
@@ -214,19 +223,53 @@ void PrintPreview::settings()
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral(u"确定"));
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted &&
+        m_job.printer().outputFormat() == QPrinter::NativeFormat)
+        PrinterChoice::remember(m_job.printer().printerName());
+    showDestination();
 }
 
 void PrintPreview::print()
 {
+    showDestination();
     ErrorReport::run(this, [this] {
-        PrintProgress::run(this, m_job, m_pages, [this](int percent) { showBuilding(percent); });
+        const bool printed =
+            PrintProgress::run(this, m_job, m_pages,
+                                [this](int percent) { showBuilding(percent); });
+        const QPrinter& printer = m_job.printer();
+        QString done = QStringLiteral(u"打印已取消");
+        if (printed && printer.outputFormat() == QPrinter::PdfFormat)
+            done = QStringLiteral(u"已将 %1 页保存到 %2")
+                       .arg(m_job.pagesSent())
+                       .arg(printer.outputFileName());
+        else if (printed)
+            done = QStringLiteral(u"已将 %1 页送往打印机 %2")
+                       .arg(m_job.pagesSent())
+                       .arg(printer.printerName());
+        if (printed && printer.copyCount() > 1 && printer.supportsMultipleCopies())
+            done += QStringLiteral(u"，每页 %1 份").arg(printer.copyCount());
+        m_destination->setText(done);
     });
 }
 
 void PrintPreview::showBuilding(int percent)
 {
     m_building->setText(percent < 0 ? QString() : QStringLiteral("%1%").arg(percent));
+}
+
+void PrintPreview::showDestination()
+{
+    const QPrinter& printer = m_job.printer();
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    const QString where = toFile ? printer.outputFileName() : printer.printerName();
+    if (where.isEmpty())
+        m_destination->setText(
+            QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件"));
+    else if (toFile)
+        m_destination->setText(QStringLiteral(u"打印到文件：%1").arg(where));
+    else
+        m_destination->setText(QStringLiteral(u"打印机：%1").arg(where));
+    m_offerSettings->setVisible(where.isEmpty());
 }
 
 void PrintPreview::updateIndicator()

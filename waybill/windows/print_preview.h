@@ -9,6 +9,7 @@ class PrintJob;
 class QAction;
 class QLabel;
 class QListView;
+class QPushButton;
 class QScrollArea;
 class QToolBar;
 
@@ -40,6 +41,8 @@ private:
     void settings();
     void print();
     void showBuilding(int percent);
+    // Names where "打 印" sends the pages, or says there is nowhere.
+    void showDestination();
     void updateIndicator();
 
     PageSource& m_pages;
@@ -54,4 +57,6 @@ private:
     QLabel* m_building;
     QLabel* m_indicator;
     QLabel* m_title;
+    QLabel* m_destination;
+    QPushButton* m_offerSettings;
 };

@@ -60,6 +60,7 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     m_view = new LayoutView(m_layout, panel);
     m_view->move(5, design.layoutTop);
     connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::Image1Click);
+    addCalibrationCommands(panel);
 
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
@@ -67,18 +68,19 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     box->setMenuBar(menu);
     box->addWidget(panel);
     box->setSizeConstraint(QLayout::SetFixedSize);
+    takeStoredCalibration();
 }
 
 void PrintWindow::Button2Click()
 {
     runCommand([this] { m_adjustments.shiftHorizontally(m_horizontalShift->text()); });
-    m_view->refresh();
+    layoutChanged();
 }
 
 void PrintWindow::Button3Click()
 {
     runCommand([this] { m_adjustments.shiftVertically(m_verticalShift->text()); });
-    m_view->refresh();
+    layoutChanged();
 }
 
 void PrintWindow::Image1Click()
@@ -89,7 +91,7 @@ void PrintWindow::Image1Click()
     if (!font)
         return;
     m_adjustments.applyFont(*font);
-    m_view->refresh();
+    layoutChanged();
 }
 
 void PrintWindow::N1Click()
@@ -121,6 +123,7 @@ bool PrintWindow::takeReturnFromBox()
 
 void PrintWindow::showEvent(QShowEvent* event)
 {
+    takeStoredCalibration();
     QDialog::showEvent(event);
     if (const QScreen* s = screen()) {
         QRect frame = frameGeometry();

@@ -7,10 +7,12 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class LayoutView;
 class PageSource;
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -30,6 +32,11 @@ public slots:
     void Button3Click(); // 上下移动 确定
     void Image1Click();  // one font for every placement
     void N1Click();      // preview and print
+
+    // Kept per printer in the user's settings only when asked for.
+    void saveCalibration();         // 保存为此打印机的默认位置
+    void restoreFactoryPositions(); // 恢复出厂位置
+    void printCalibrationPage();    // rulers and crosses, through the preview
 
 protected:
     struct Design {
@@ -54,12 +61,19 @@ protected:
 
 private:
     void noteBoxClosed();
+    void addCalibrationCommands(QWidget* panel);
+    // The calibration stored for the printer in use, unless one was
+    // already looked up for that printer; without one nothing changes.
+    void takeStoredCalibration();
+    void layoutChanged();
 
     WaybillLayout m_layout;
     LayoutAdjustments m_adjustments{m_layout};
     LayoutView* m_view;
     QLineEdit* m_horizontalShift; // Edit1
     QLineEdit* m_verticalShift;   // Edit2
+    QLabel* m_offset;
+    std::optional<QString> m_calibratedFor; // printer looked up last
     bool m_returnFromBox = false;
 };
 

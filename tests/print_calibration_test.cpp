@@ -1,0 +1,292 @@
+#include "print_page_texts.h"
+#include "store/query_sets.h"
+#include "support/main_window_driver.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+#include "waybill/calibration_store.h"
+#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/layout_view.h"
+#include "waybill/printing/printer_choice.h"
+#include "waybill/windows/sf1_form.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+struct Word {
+    QString text;
+    QRectF mm;
+};
+
+// The words of the first page with their boxes in millimetres, and the
+// page's size in points.
+QList<Word> readWords(const QString& pdf, QSizeF* pagePoints)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000))
+        qFatal("pdftotext did not finish");
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    QList<Word> words;
+    constexpr double mm = 25.4 / 72;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        const auto v = [&](const char* name) { return a.value(QLatin1String(name)).toDouble(); };
+        if (xml.name() == QLatin1String("page"))
+            *pagePoints = {v("width"), v("height")};
+        else if (xml.name() == QLatin1String("word"))
+            words.append({xml.readElementText(), QRectF(QPointF(v("xMin") * mm, v("yMin") * mm),
+                                                        QPointF(v("xMax") * mm, v("yMax") * mm))});
+    }
+    return words;
+}
+
+int cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("SF_CLI"), args);
+    if (!p.waitForFinished(60000))
+        qFatal("sfwaybill-cli did not finish");
+    return p.exitCode();
+}
+
+QPoint firstPlacement(PrintWindow& w)
+{
+    const FieldPlacement& p = w.layout().placements().first();
+    return {p.left().value, p.top().value};
+}
+
+const QPoint factory(288, 137); // QRDBText1 of TSf1Form
+
+} // namespace
+
+class PrintCalibrationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void storeKeepsOnePerPrinterAndWindow();
+    void windowKeepsItsCalibrationOnlyWhenAsked();
+    void windowTakesTheCalibrationOfThePrinterInUse();
+    void calibrationPageRulersAndCrosses_data();
+    void calibrationPageRulersAndCrosses();
+    void calibrationPageFromTheWindow();
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<MainQueries> m_main;
+};
+
+void PrintCalibrationTest::initTestCase()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
+}
+
+void PrintCalibrationTest::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_main = std::make_unique<MainQueries>();
+    m_main->reopen();
+}
+
+void PrintCalibrationTest::cleanup()
+{
+    PrinterChoice::remember(QString());
+    QDir(m_config.path()).removeRecursively();
+    QDir().mkpath(m_config.path());
+    m_main.reset();
+    m_dialogs.reset();
+    m_db.reset();
+}
+
+void PrintCalibrationTest::storeKeepsOnePerPrinterAndWindow()
+{
+    CalibrationStore store;
+    QFont font(QStringLiteral(u"宋体"));
+    font.setPointSize(14);
+    const Calibration a{{10}, {-12}, font};
+    const Calibration b{{-3}, {0}, std::nullopt};
+    const QString odd = QStringLiteral("ipp://host/printers/a b%");
+    store.save(QStringLiteral("A"), WaybillVariant::AddressBookSingle, a);
+    store.save(odd, WaybillVariant::AddressBookSingle, b);
+    store.save(QString(), WaybillVariant::ImportedBatch, b);
+
+    const QList<std::tuple<QString, WaybillVariant, std::optional<Calibration>>> expected{
+        {QStringLiteral("A"), WaybillVariant::AddressBookSingle, a},
+        {QStringLiteral("A"), WaybillVariant::ImportedSingle, std::nullopt},
+        {QStringLiteral("B"), WaybillVariant::AddressBookSingle, std::nullopt},
+        {odd, WaybillVariant::AddressBookSingle, b},
+        {QString(), WaybillVariant::ImportedBatch, b},
+        {QStringLiteral("(none)"), WaybillVariant::ImportedBatch, std::nullopt},
+    };
+    for (const auto& [printer, window, calibration] : expected)
+        QVERIFY2(store.load(printer, window) == calibration,
+                 qPrintable(printer + windowClassName(window)));
+
+    store.clear(QStringLiteral("A"), WaybillVariant::AddressBookSingle);
+    QCOMPARE(store.load(QStringLiteral("A"), WaybillVariant::AddressBookSingle), std::nullopt);
+    QVERIFY(store.load(odd, WaybillVariant::AddressBookSingle) == b);
+
+    // A value edited by hand into nonsense counts as nothing stored.
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "calibration")
+        .setValue(QStringLiteral("(none)/TEPlsf1Form/right"), QStringLiteral("abc"));
+    QCOMPARE(store.load(QString(), WaybillVariant::ImportedBatch), std::nullopt);
+}
+
+void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
+{
+    const QString settingsFile =
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "calibration")
+            .fileName();
+    QFont chosen(QStringLiteral(u"宋体"));
+    chosen.setPointSize(16);
+    const auto offset = [](QWidget* w) {
+        return Drive::find<QLabel>(w, QStringLiteral("offsetLabel"))->text();
+    };
+    // 10 px right, 12 down and a font, as a user sets them; saved if asked.
+    for (const bool save : {false, true}) {
+        TSf1Form w(m_main->sender, m_main->recipients);
+        QCOMPARE(firstPlacement(w), factory);
+        Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
+        Drive::click(&w, QStringLiteral("Button2"));
+        Drive::type(&w, QStringLiteral("Edit2"), QStringLiteral("12"));
+        Drive::click(&w, QStringLiteral("Button3"));
+        m_dialogs->fonts.enqueue(chosen);
+        w.Image1Click();
+        QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
+        if (save)
+            w.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();
+        QCOMPARE(QFile::exists(settingsFile), save);
+    }
+    const QString printer = PrinterChoice::inUse();
+    QCOMPARE(m_dialogs->lastText(), QStringLiteral(u"已保存为打印机 %1 的默认位置。")
+                                        .arg(printer.isEmpty() ? u"（无打印机）"_qs : printer));
+    {
+        // The next start: shifted, in the chosen font; the other windows not.
+        TSf1Form w(m_main->sender, m_main->recipients);
+        QCOMPARE(firstPlacement(w), factory + QPoint(10, 12));
+        for (const FieldPlacement& p : w.layout().placements())
+            QCOMPARE(p.font(), chosen);
+        QCOMPARE(w.adjustments().chooserFont(), chosen);
+        QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
+        TEsf1Form other(m_main->sender, m_main->recipients);
+        QCOMPARE(other.adjustments().calibration(), Calibration{});
+
+        w.findChild<QAction*>(QStringLiteral("restoreFactoryPositions"))->trigger();
+        QCOMPARE(firstPlacement(w), factory);
+        QCOMPARE(w.layout().placements().first().font(), FieldPlacement::defaultFont());
+        QCOMPARE(w.adjustments().chooserFont().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
+    }
+    TSf1Form w(m_main->sender, m_main->recipients);
+    QCOMPARE(firstPlacement(w), factory);
+}
+
+void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterInUse()
+{
+    CalibrationStore().save(QStringLiteral("A"), WaybillVariant::AddressBookSingle,
+                            {{4}, {-2}, std::nullopt});
+    PrinterChoice::remember(QStringLiteral("A"));
+    TSf1Form w(m_main->sender, m_main->recipients);
+    QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
+
+    // Printer B has nothing stored: a start from the catalogue, and a
+    // window already open keeps what it shows.
+    PrinterChoice::remember(QStringLiteral("B"));
+    TSf1Form started(m_main->sender, m_main->recipients);
+    QCOMPARE(firstPlacement(started), factory);
+    w.show();
+    QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
+    w.hide();
+
+    // Once B has one, the window takes it at its next opening.
+    CalibrationStore().save(QStringLiteral("B"), WaybillVariant::AddressBookSingle,
+                            {{1}, {1}, std::nullopt});
+    PrinterChoice::remember(QStringLiteral("A"));
+    w.show();
+    w.hide();
+    PrinterChoice::remember(QStringLiteral("B"));
+    w.show();
+    QCOMPARE(firstPlacement(w), factory + QPoint(1, 1));
+}
+
+void PrintCalibrationTest::calibrationPageRulersAndCrosses_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QPoint>("shift");
+    QTest::newRow("TSf1Form") << QStringList() << QPoint();
+    QTest::newRow("TPlsf1Form shifted")
+        << QStringList{"--window", "TPlsf1Form", "--dx", "10", "--dy", "-12"} << QPoint(10, -12);
+}
+
+void PrintCalibrationTest::calibrationPageRulersAndCrosses()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QPoint, shift);
+    const QString pdf = m_db->dir() + QStringLiteral("/calibration.pdf");
+    QCOMPARE(cli(QStringList{"print", "--calibration", "--pdf", pdf} + options), 0);
+    QSizeF page;
+    const QList<Word> words = readWords(pdf, &page);
+    QVERIFY(qAbs(page.width() - 216.0 * 72 / 25.4) < 0.001);
+    QVERIFY(qAbs(page.height() - 140.0 * 72 / 25.4) < 0.001);
+
+    // Each number stands centred on its mark: along the top edge across,
+    // along the left edge down.
+    const auto numbered = [&](int mm, bool top) {
+        int found = 0;
+        for (const Word& w : words) {
+            const double along = top ? w.mm.center().x() : w.mm.center().y();
+            const double across = top ? w.mm.center().y() : w.mm.center().x();
+            found += w.text == QString::number(mm) && qAbs(along - mm) <= 0.1 && across < 9;
+        }
+        return found;
+    };
+    for (int mm = 10; mm <= 210; mm += 10)
+        QVERIFY2(numbered(mm, true) == 1, qPrintable(QStringLiteral("top %1").arg(mm)));
+    for (int mm = 10; mm <= 130; mm += 10)
+        QVERIFY2(numbered(mm, false) == 1, qPrintable(QStringLiteral("left %1").arg(mm)));
+
+    // Each placement's name stands just below and right of its cross.
+    const WaybillLayout layout =
+        WaybillLayout::forWindow(*variantForWindow(options.value(1, QStringLiteral("TSf1Form"))));
+    for (const FieldPlacement& p : layout.placements()) {
+        const QPointF origin(Pixels{p.left().value + shift.x()}.toMillimetres().value,
+                             Pixels{p.top().value + shift.y()}.toMillimetres().value);
+        int found = 0;
+        for (const Word& w : words)
+            found += w.text == p.column() &&
+                     (w.mm.topLeft() - origin - QPointF(0.8, 0.8)).manhattanLength() <= 0.2;
+        QVERIFY2(found == 1, qPrintable(p.controlName()));
+    }
+}
+
+void PrintCalibrationTest::calibrationPageFromTheWindow()
+{
+    TSf1Form w(m_main->sender, m_main->recipients);
+    Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
+    Drive::click(&w, QStringLiteral("Button2"));
+    QPointF name;
+    m_dialogs->previewActions.enqueue([&](QWidget*, PageSource& pages, PrintJob&) {
+        QCOMPARE(pages.pageCount(), 1);
+        name = positionOf(pages, 0, QStringLiteral(u"寄件人姓名"));
+    });
+    w.findChild<QAction*>(QStringLiteral("printCalibrationPage"))->trigger();
+    QCOMPARE(m_dialogs->previewPageCounts, QList<int>{1});
+    // The cross follows the window's shift; the name stands 0.8 mm from it.
+    QVERIFY(qAbs(name.x() - (factory.x() + 10 + 0.8 * 96 / 25.4)) < 0.01);
+}
+
+QTEST_MAIN(PrintCalibrationTest)
+#include "print_calibration_test.moc"
