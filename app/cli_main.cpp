@@ -2,6 +2,7 @@
 // data.mdb in the current directory. Messages go to standard error.
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
+#include "records/address_parse_command.h"
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
@@ -27,7 +28,7 @@ int usage()
              "  init                      create an empty data.mdb here\n"
              "  backup NAME               copy data.mdb to NAME.bak (NAME if it ends in .bak)\n"
              "  restore FILE              replace data.mdb by the backup FILE\n"
-          << ExchangeCommands::usage << PrintCommand::usage;
+          << ExchangeCommands::usage << PrintCommand::usage << AddressParseCommand::usage;
     err().flush();
     return 2;
 }
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
         {QStringLiteral("print"), PrintCommand::run},
         {QStringLiteral("import"), ExchangeCommands::importSheet},
         {QStringLiteral("export"), ExchangeCommands::exportAddressBook},
+        {QStringLiteral("parse-address"), AddressParseCommand::run},
     };
     const auto it = commands.find(command);
     if (it == commands.end())
