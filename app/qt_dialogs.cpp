@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
@@ -28,10 +29,22 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
     box.exec();
 }
 
-bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text)
+bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, Default preset)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    if (preset == Default::No)
+        box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title,
+                                           const QString& label, const QString& initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getMultiLineText(parent, title, label, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter)

@@ -37,9 +37,9 @@ enum : std::uint16_t {
 
 constexpr int maxColumns = 256;
 
-[[noreturn]] void fail(const char* what)
+[[noreturn]] void fail(const char* what, SheetError::Kind kind = SheetError::Kind::Damaged)
 {
-    throw SheetError(std::string("workbook: ") + what);
+    throw SheetError(std::string("workbook: ") + what, kind);
 }
 
 struct Record {
@@ -253,10 +253,10 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
         switch (r->type) {
         case recEof:
             if (g.sheetOffset < 0)
-                fail("no such sheet");
+                fail("no such sheet", SheetError::Kind::NoSheet);
             return g;
         case recFilepass:
-            fail("the workbook is encrypted");
+            fail("the workbook is encrypted", SheetError::Kind::Encrypted);
         case recBoundSheet: {
             requireSize(*r, 8);
             ContinuedData d({r->data.sliced(6)});

@@ -78,6 +78,8 @@ void TDrForm::buildSearchBar(QWidget* client)
     Button3 = Widgets::button(bar, QStringLiteral("Button3"), QStringLiteral(u"刷 新"), 512, 8);
     connect(Button2, &QPushButton::clicked, this, &TDrForm::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TDrForm::Button3Click);
+    for (QLineEdit* box : {Edit2, Edit3}) // Enter in a search box searches
+        connect(box, &QLineEdit::returnPressed, this, &TDrForm::Button2Click);
 }
 
 void TDrForm::buildPathPanel(QWidget* client)
@@ -198,7 +200,7 @@ void TDrForm::Button1Click()
     SheetImport import(ADOConnection1);
     const SheetImport::Outcome outcome = import.run(Edit1->text());
     if (outcome != SheetImport::Outcome::Imported) {
-        Dialogs::inform(this, SheetImport::message(outcome));
+        Dialogs::inform(this, import.report(outcome));
         return;
     }
     try {
@@ -207,7 +209,7 @@ void TDrForm::Button1Click()
         Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
         return;
     }
-    Dialogs::inform(this, SheetImport::message(outcome));
+    Dialogs::inform(this, import.report(outcome));
     Panel1->hide();
 }
 

@@ -4,8 +4,28 @@
 #include <string>
 
 // A workbook that cannot be read or written: damaged, unsupported, too big.
-// The text is for logs and the command line; windows show their own message.
+// The text is for logs and the command line; the kind tells the import
+// which reason to show the user.
 class SheetError : public std::runtime_error {
 public:
-    explicit SheetError(const std::string& text) : std::runtime_error(text) {}
+    enum class Kind {
+        Damaged,
+        NotFound,
+        NotAFile,
+        Unopenable,
+        TooLarge,
+        NoSheet,
+        Encrypted,
+        Empty,
+        MissingColumn, // the text is the user's explanation, in Chinese
+    };
+
+    explicit SheetError(const std::string& text, Kind kind = Kind::Damaged)
+        : std::runtime_error(text), m_kind(kind)
+    {
+    }
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };

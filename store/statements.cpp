@@ -19,6 +19,11 @@ Statement selectImported()
     return {QStringLiteral("select * from excel"), {}};
 }
 
+Statement selectRecipientKeys()
+{
+    return {QStringLiteral(u"select 收件人姓名, 收件地址, 手机号码 from inrxx"), {}};
+}
+
 static Statement search(const QString& table, const QString& column, const QString& text)
 {
     return {QStringLiteral("select * from %1 where %2 like ?").arg(table, column),

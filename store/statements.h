@@ -8,6 +8,8 @@ namespace Statements {
 Statement selectSender();     // select * from outrxx
 Statement selectRecipients(); // select * from inrxx
 Statement selectImported();   // select * from excel
+// Name, address and mobile of every recipient, to find one already there.
+Statement selectRecipientKeys();
 
 // Column contains the text anywhere; % in the text still matches any run.
 Statement searchRecipientsByName(const QString& text);
