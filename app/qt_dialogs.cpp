@@ -7,6 +7,7 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
@@ -40,11 +41,18 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, 
 std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title,
                                            const QString& label, const QString& initial)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getMultiLineText(parent, title, label, initial, &ok);
-    if (!ok)
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+    dialog.setTextValue(initial);
+    // Room for an address of a few lines, wrapped as it is read.
+    if (auto* box = dialog.findChild<QPlainTextEdit*>())
+        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    dialog.resize(480, 240);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter)
