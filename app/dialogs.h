@@ -42,6 +42,6 @@ public:
     // Shorthands used by the windows.
     static void inform(QWidget* parent, const QString& text);  // program title, information
     static void notice(QWidget* parent, const QString& text);  // "提示", information
-    static bool confirm(QWidget* parent, const QString& text, // "提示", Yes/No
+    static bool confirm(QWidget* parent, const QString& text,  // "提示", Yes/No
                         Default preset = Default::Yes);
 };

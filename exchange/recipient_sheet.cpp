@@ -71,10 +71,14 @@ void fillFromCombined(QStringList& values, const QString& cell)
 {
     const ParsedRecipient r = AddressParser::parse(cell);
     const std::pair<Column, const QString*> parts[] = {
-        {Column::Name, &r.name},           {Column::Mobile, &r.mobile},
-        {Column::Phone, &r.phone},         {Column::Address, &r.address},
-        {Column::Destination, &r.destination}, {Column::Postcode, &r.postcode},
-        {Column::Company, &r.company},     {Column::Remarks, &r.remarks},
+        {Column::Name, &r.name},
+        {Column::Mobile, &r.mobile},
+        {Column::Phone, &r.phone},
+        {Column::Address, &r.address},
+        {Column::Destination, &r.destination},
+        {Column::Postcode, &r.postcode},
+        {Column::Company, &r.company},
+        {Column::Remarks, &r.remarks},
     };
     for (const auto& [column, text] : parts)
         if (values.at(column).isEmpty())

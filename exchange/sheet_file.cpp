@@ -25,9 +25,8 @@ QByteArray readAll(const QString& path)
         throw SheetError("not a regular file: " + path.toStdString(), SheetError::Kind::NotAFile);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SheetError("cannot open " + path.toStdString(), file.exists()
-                                                                  ? SheetError::Kind::Unopenable
-                                                                  : SheetError::Kind::NotFound);
+        throw SheetError("cannot open " + path.toStdString(),
+                         file.exists() ? SheetError::Kind::Unopenable : SheetError::Kind::NotFound);
     if (file.size() > maxFileSize)
         throw SheetError("file too large", SheetError::Kind::TooLarge);
     return file.readAll();

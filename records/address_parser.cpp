@@ -52,8 +52,10 @@ const QRegularExpression& labelPattern()
     return pattern;
 }
 
-const QRegularExpression mobilePattern(
-    QStringLiteral(R"((?<!\d)(?:(?:\+|00)86[- ]?|(?<![\dA-Za-z\p{Han}])86[- ]?|\(\+?86\) ?)?(1[3-9]\d)[- ]?(\d{4})[- ]?(\d{4})(?!\d))"));
+// 86 in front only as +86, 0086, (86) or a word of its own, never the end
+// of a house number ("解放路86 138…").
+const QRegularExpression mobilePattern(QStringLiteral(
+    R"((?<!\d)(?:(?:\+|00)86[- ]?|(?<![\dA-Za-z\p{Han}])86[- ]?|\(\+?86\) ?)?(1[3-9]\d)[- ]?(\d{4})[- ]?(\d{4})(?!\d))"));
 // Area codes: 010 and 02x have three digits, all others four.
 const QRegularExpression landlinePattern(QStringLiteral(
     R"((?<!\d)\(?(010|02\d|0[3-9]\d\d)\)?[- ]?(\d{3,4})[- ]?(\d{4})(?:(?:-|转|分机)(\d{1,5}))?(?!\d))"));
@@ -64,11 +66,13 @@ const QRegularExpression separator(QStringLiteral(R"([\s,;|/、。])"));
 const QRegularExpression sixDigits(QStringLiteral(R"((\d{6}))"));
 const QRegularExpression separators(QStringLiteral(R"([\n\r\t,;:|/、。]+)"));
 // A title we do not know ("订单号：", "收货信息：") is not part of a value.
-const QRegularExpression otherTitle(QStringLiteral(R"((?<![\p{Han}A-Za-z])[\p{Han}A-Za-z]{2,8}\s*:)"));
+const QRegularExpression
+    otherTitle(QStringLiteral(R"((?<![\p{Han}A-Za-z])[\p{Han}A-Za-z]{2,8}\s*:)"));
 const QRegularExpression blanks(QStringLiteral(R"(\s+)"));
 
 // Marks of an address in a word that names no province or city.
-const QString addressMarks = QStringLiteral(u"省市区县镇乡村路街道巷弄号栋幢楼室层座院园苑厦场城湾");
+const QString addressMarks =
+    QStringLiteral(u"省市区县镇乡村路街道巷弄号栋幢楼室层座院园苑厦场城湾");
 // Characters that never end a name, to tell "张三" from "科技园".
 const QString nonNameCharacters = QStringLiteral(u"省市区县镇乡路街道巷弄号栋幢楼室层座院");
 // Words of chats that look like a two-character name.
@@ -228,10 +232,11 @@ Parse::Parse(const QString& raw)
                 QString(p.text).remove(edgeSeparators);
             continue;
         }
+        const qsizetype numbersBefore = m_mobiles.size() + m_landlines.size();
         takePhones(p);
         if (p.label == Label::Phone) {
             // A number without area code counts only where it is labelled.
-            if (m_mobiles.isEmpty() && m_landlines.isEmpty())
+            if (m_mobiles.size() + m_landlines.size() == numbersBefore)
                 if (const auto m = localNumberPattern.match(p.text); m.hasMatch()) {
                     m_landlines << m.captured(1);
                     p.text.remove(m.capturedStart(1), m.capturedLength(1));
@@ -252,6 +257,7 @@ Parse::Parse(const QString& raw)
             unlabelled += u'\n' + p.text;
         }
     }
+    m_mobiles.removeDuplicates();
     if (!m_mobiles.isEmpty())
         result.mobile = m_mobiles.first();
     if (!m_landlines.isEmpty())
@@ -263,10 +269,8 @@ Parse::Parse(const QString& raw)
     if (result.postcode.isEmpty())
         for (QStringList& words : segments)
             for (qsizetype i = 0; i < words.size() && result.postcode.isEmpty(); ++i)
-                if (postcodePattern.match(words.at(i)).capturedLength() == words.at(i).size()) {
+                if (postcodePattern.match(words.at(i)).capturedLength() == words.at(i).size())
                     result.postcode = words.takeAt(i);
-                    break;
-                }
     segments.removeIf([](const QStringList& words) { return words.isEmpty(); });
     if (result.name.isEmpty())
         chooseName(segments);
@@ -384,9 +388,8 @@ QString Parse::joinAddress(const QList<QStringList>& segments, bool all) const
     // Segments that hold no address word (greetings, notes) are left out.
     QString text;
     for (const QStringList& words : segments) {
-        if (!all && !std::any_of(words.begin(), words.end(), [](const QString& w) {
-                return addressLike(w);
-            }))
+        if (!all && !std::any_of(words.begin(), words.end(),
+                                 [](const QString& w) { return addressLike(w); }))
             continue;
         for (const QString& w : words)
             appendWord(text, w);

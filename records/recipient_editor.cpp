@@ -171,9 +171,9 @@ void RecipientEditor::Image1Click()
 
 void RecipientEditor::pasteAndSplit()
 {
-    const auto text = Dialogs::current().editText(
-        this, QStringLiteral(u"智能识别"), QStringLiteral(u"粘贴收件人的姓名、电话和地址："),
-        QGuiApplication::clipboard()->text());
+    const auto text = Dialogs::current().editText(this, QStringLiteral(u"智能识别"),
+                                                  QStringLiteral(u"粘贴收件人的姓名、电话和地址："),
+                                                  QGuiApplication::clipboard()->text());
     if (!text)
         return;
     const ParsedRecipient r = AddressParser::parse(*text);
@@ -193,7 +193,8 @@ void RecipientEditor::pasteAndSplit()
     put(C::Address, r.address);
     put(C::Postcode, r.postcode);
     for (const auto& [column, value] : {std::pair{C::Destination, r.destination},
-                                        {C::Company, r.company}, {C::Remarks, r.remarks}})
+                                        {C::Company, r.company},
+                                        {C::Remarks, r.remarks}})
         if (!value.isEmpty())
             put(column, value);
 }

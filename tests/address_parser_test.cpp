@@ -152,8 +152,7 @@ void AddressParserTest::commandLinePrintsJson()
     cli.write(QStringLiteral(u"李四\n13900001111\n北京市海淀区中关村大街1号\n").toUtf8());
     cli.closeWriteChannel();
     QVERIFY(cli.waitForFinished(60000));
-    const QJsonObject fields =
-        QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const QJsonObject fields = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
     QCOMPARE(fields.value(QStringLiteral(u"收件人姓名")).toString(), QStringLiteral(u"李四"));
     QCOMPARE(fields.value(QStringLiteral(u"目的地")).toString(), QStringLiteral(u"北京市"));
 }

@@ -27,12 +27,12 @@ void ExchangePlatformSheetsTest::platformSheetsImport_data()
     // 收货人/手机/"收货地址 "/"　邮编"/商品名称/件数/买家留言; no 备注 title.
     QTest::newRow("platform titles")
         << "platform_titles.xls"
-        << Rows{{"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "", "13800138000",
-                 "茶叶", "2", "周末送"},
-                {"", "李四", "", "北京市海淀区中关村大街27号", "", "", "139 1234 5678", "样品",
-                 "1", ""},
-                {"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "",
-                 "+86 138-0013-8000", "茶具", "1", ""}}
+        << Rows{{"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "", "13800138000", "茶叶",
+                 "2", "周末送"},
+                {"", "李四", "", "北京市海淀区中关村大街27号", "", "", "139 1234 5678", "样品", "1",
+                 ""},
+                {"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "", "+86 138-0013-8000",
+                 "茶具", "1", ""}}
         << QStringLiteral(u"批量导入EXCEL成功!\n共导入3条收件人信息。\n"
                           u"其中1条的手机号码与前面的行相同，请检查是否重复。");
     // 联系电话 beside 电话 and 收件人姓名 beside 收货人: the exact title wins;
@@ -57,7 +57,7 @@ void ExchangePlatformSheetsTest::platformSheetsImport_data()
     for (QStringList& row : withoutRemarks)
         row.last().clear();
     QTest::newRow("missing 备注") << "xlwt_missing_title.xls" << withoutRemarks
-                                << QStringLiteral(u"批量导入EXCEL成功!\n共导入3条收件人信息。");
+                                  << QStringLiteral(u"批量导入EXCEL成功!\n共导入3条收件人信息。");
 }
 
 void ExchangePlatformSheetsTest::platformSheetsImport()
@@ -87,9 +87,9 @@ void ExchangePlatformSheetsTest::failureSaysWhy_data()
                                   << QStringLiteral(u"找不到文件：/nonexistent/list.xls");
     QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR)
                             << QStringLiteral(u"所选的不是文件：" SF_TEST_DATA_DIR);
-    QTest::newRow("damaged")
-        << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"))
-        << QStringLiteral(u"文件已损坏，或不是Excel工作簿（.xls、.xlsx）或CSV文件。");
+    QTest::newRow("damaged") << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"))
+                             << QStringLiteral(
+                                    u"文件已损坏，或不是Excel工作簿（.xls、.xlsx）或CSV文件。");
 }
 
 void ExchangePlatformSheetsTest::failureSaysWhy()

@@ -63,9 +63,9 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
 
     click(&w, "Button3");
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"新增记录成功！"));
-    QCOMPARE(db.rows("inrxx"),
-             (QList<QStringList>{{"", "张三", "广东省深圳市", "广东省深圳市南山区科技园南区1栋101室",
-                                  "518057", "", "13800138000", "", "", ""}}));
+    QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"", "张三", "广东省深圳市",
+                                                    "广东省深圳市南山区科技园南区1栋101室",
+                                                    "518057", "", "13800138000", "", "", ""}}));
 
     // A text without a destination keeps the one the boxes carry on.
     dialogs.texts.enqueue(QStringLiteral(u"李四\n13912345678\n科技园1号"));
@@ -84,12 +84,14 @@ void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
     TForm1 w;
     w.show();
     w.Button7Click();
-    dialogs.texts.enqueue(QStringLiteral(u"收件人：王五\n手机：13700001111\n地址：北京市朝阳区建国路1号"));
+    dialogs.texts.enqueue(
+        QStringLiteral(u"收件人：王五\n手机：13700001111\n地址：北京市朝阳区建国路1号"));
     click(&w, "PasteButton");
     click(&w, "Button5");
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"修改记录成功！"));
-    QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"公司", "王五", "北京市", "北京市朝阳区建国路1号",
-                                                    "", "", "13700001111", "茶", "1", "备"}}));
+    QCOMPARE(db.rows("inrxx"),
+             (QList<QStringList>{{"公司", "王五", "北京市", "北京市朝阳区建国路1号", "", "",
+                                  "13700001111", "茶", "1", "备"}}));
 }
 
 void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
@@ -131,7 +133,8 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
             click(&w, "Button3");
             QCOMPARE(dialogs.shown.first().kind == QStringLiteral("ask"), c.asked);
             if (c.asked) {
-                QCOMPARE(dialogs.shown.first().text, QStringLiteral(u"该收件人已存在，仍要新增吗？"));
+                QCOMPARE(dialogs.shown.first().text,
+                         QStringLiteral(u"该收件人已存在，仍要新增吗？"));
                 QCOMPARE(dialogs.shown.first().title, QStringLiteral(u"提示"));
                 QCOMPARE(dialogs.shown.first().preset, Dialogs::Default::No);
             }
