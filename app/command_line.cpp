@@ -2,6 +2,7 @@
 
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
+#include "records/address_parse_command.h"
 #include "store/command_error.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
@@ -22,7 +23,7 @@ struct Command {
     QString synopsis; // what follows the name
     QString summary;
     QList<QCommandLineOption> options;
-    int operands; // how many plain arguments it takes
+    int operands; // how many plain arguments it takes; -1 any number
     std::function<int(const QCommandLineParser&)> run;
 };
 
@@ -122,6 +123,9 @@ QList<Command> commands(const PrinterOutput& printer)
         ExchangeCommands::exportAddressBook(p.positionalArguments().first());
         return 0;
     };
+    const auto parseAddress = [](const QCommandLineParser& p) {
+        return AddressParseCommand::run(p.positionalArguments());
+    };
     return {
         {QStringLiteral("init"),
          QString(),
@@ -177,6 +181,12 @@ QList<Command> commands(const PrinterOutput& printer)
          {},
          1,
          exportBook},
+        {QStringLiteral("parse-address"),
+         QStringLiteral("[TEXT]"),
+         QStringLiteral("split a recipient's text into fields (JSON); no TEXT: standard input"),
+         {},
+         -1,
+         parseAddress},
     };
 }
 
@@ -200,7 +210,7 @@ bool dataFolder(const QList<const QCommandLineParser*>& parsers, QString* folder
 // The checks a parser cannot express; empty when the arguments fit.
 QString missing(const Command& c, const QCommandLineParser& p)
 {
-    if (p.positionalArguments().size() != c.operands)
+    if (c.operands >= 0 && p.positionalArguments().size() != c.operands)
         return p.positionalArguments().size() < c.operands
                    ? QStringLiteral("%1 is missing").arg(c.synopsis)
                    : QStringLiteral("unexpected '%1'").arg(p.positionalArguments().last());

@@ -5,7 +5,9 @@
 
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
@@ -28,10 +30,29 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
     box.exec();
 }
 
-bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text)
+bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, Default preset)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    if (preset == Default::No)
+        box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title,
+                                           const QString& label, const QString& initial)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+    dialog.setTextValue(initial);
+    // Room for an address of a few lines, wrapped as it is read.
+    if (auto* box = dialog.findChild<QPlainTextEdit*>())
+        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    dialog.resize(480, 240);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter)

@@ -6,7 +6,10 @@
 class QtDialogs : public Dialogs {
 public:
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
-    bool ask(QWidget* parent, const QString& title, const QString& text) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text,
+             Default preset = Default::Yes) override;
+    std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
+                                    const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;

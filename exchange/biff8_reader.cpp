@@ -19,9 +19,9 @@ namespace {
 
 constexpr int maxColumns = 256;
 
-[[noreturn]] void fail(const char* what)
+[[noreturn]] void fail(const char* what, SheetError::Kind kind = SheetError::Kind::Damaged)
 {
-    throw SheetError(std::string("workbook: ") + what);
+    throw SheetError(std::string("workbook: ") + what, kind);
 }
 
 struct Record {
@@ -235,10 +235,10 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
         switch (r->type) {
         case Biff8Record::Eof:
             if (g.sheetOffset < 0)
-                fail("no such sheet");
+                fail("no such sheet", SheetError::Kind::NoSheet);
             return g;
         case Biff8Record::Filepass:
-            fail("the workbook is encrypted");
+            fail("the workbook is encrypted", SheetError::Kind::Encrypted);
         case Biff8Record::BoundSheet: {
             requireSize(*r, 8);
             ContinuedData d({r->data.sliced(6)});

@@ -17,13 +17,12 @@ int importSheet(const QString& path)
     SheetImport import(connection);
     const SheetImport::Outcome outcome = import.run(path);
     QTextStream err(stderr);
-    err << SheetImport::message(outcome) << '\n';
+    err << import.report(outcome) << '\n';
     if (outcome != SheetImport::Outcome::Imported) {
         if (!import.detail().isEmpty())
             err << import.detail() << '\n';
         return 1;
     }
-    err << import.importedRows() << " rows\n";
     return 0;
 }
 

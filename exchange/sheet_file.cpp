@@ -22,12 +22,13 @@ QByteArray readAll(const QString& path)
 {
     // A pipe would block the open and a device would never end.
     if (const QFileInfo info(path); info.exists() && !info.isFile())
-        throw SheetError("not a regular file: " + path.toStdString());
+        throw SheetError("not a regular file: " + path.toStdString(), SheetError::Kind::NotAFile);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SheetError("cannot open " + path.toStdString());
+        throw SheetError("cannot open " + path.toStdString(),
+                         file.exists() ? SheetError::Kind::Unopenable : SheetError::Kind::NotFound);
     if (file.size() > maxFileSize)
-        throw SheetError("file too large");
+        throw SheetError("file too large", SheetError::Kind::TooLarge);
     return file.readAll();
 }
 

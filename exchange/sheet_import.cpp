@@ -3,14 +3,64 @@
 #include "exchange/recipient_sheet.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
+#include "records/address_book.h"
 #include "store/connection.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
+#include <QSet>
+
+namespace {
+
+QString reasonFor(const SheetError& e, const QString& path)
+{
+    using Kind = SheetError::Kind;
+    switch (e.kind()) {
+    case Kind::NotFound:
+        return QStringLiteral(u"找不到文件：%1").arg(path);
+    case Kind::NotAFile:
+        return QStringLiteral(u"所选的不是文件：%1").arg(path);
+    case Kind::Unopenable:
+        return QStringLiteral(u"无法打开文件（没有读取权限）：%1").arg(path);
+    case Kind::TooLarge:
+        return QStringLiteral(u"文件太大，不是收件人表格。");
+    case Kind::NoSheet:
+        return QStringLiteral(u"工作簿中没有名为“Sheet1”的工作表。");
+    case Kind::Encrypted:
+        return QStringLiteral(u"工作簿设有密码，请在Excel中取消密码后再导入。");
+    case Kind::Empty:
+        return QStringLiteral(u"表格是空的，第一行应为列标题（收件人姓名、收件地址等）。");
+    case Kind::MissingColumn:
+        return QString::fromUtf8(e.what());
+    case Kind::Damaged:
+        break;
+    }
+    return QStringLiteral(u"文件已损坏，或不是Excel工作簿（.xls、.xlsx）或CSV文件。");
+}
+
+int countRepeatedMobiles(const SheetRows& recipients, int mobileColumn)
+{
+    QSet<QString> seen;
+    int repeated = 0;
+    for (const QStringList& row : recipients) {
+        const QString key = AddressBook::mobileKey(row.value(mobileColumn));
+        if (key.isEmpty())
+            continue;
+        if (seen.contains(key))
+            ++repeated;
+        seen.insert(key);
+    }
+    return repeated;
+}
+
+} // namespace
+
 SheetImport::Outcome SheetImport::run(const QString& pathText)
 {
     m_detail.clear();
+    m_reason.clear();
     m_rows = 0;
+    m_repeatedMobiles = 0;
     const QString path = pathText.trimmed();
     if (path.isEmpty())
         return Outcome::NoPath;
@@ -20,6 +70,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
         recipients = RecipientSheet::recipients(SheetFile::read(path));
     } catch (const SheetError& e) {
         m_detail = QString::fromStdString(e.what());
+        m_reason = reasonFor(e, path);
         return Outcome::Unreadable;
     }
 
@@ -37,6 +88,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
         return Outcome::NotWritten;
     }
     m_rows = int(recipients.size());
+    m_repeatedMobiles = countRepeatedMobiles(recipients, AddressBook::Mobile);
     return Outcome::Imported;
 }
 
@@ -47,7 +99,8 @@ void SheetImport::replaceImported(const SheetRows& recipients)
     try {
         m_connection.execute(Statements::deleteImported());
         {
-            Connection::Prepared insert = m_connection.prepare(Statements::insertImported({}).text);
+            Connection::Prepared insert =
+                m_connection.prepare(Statements::insertImported({}).text);
             QVariantList bound;
             for (const QStringList& values : recipients) {
                 bound.clear();
@@ -78,4 +131,27 @@ QString SheetImport::message(Outcome outcome)
         break;
     }
     return QStringLiteral(u"批量导入EXCEL失败!");
+}
+
+QString SheetImport::report(Outcome outcome) const
+{
+    QString text = message(outcome);
+    switch (outcome) {
+    case Outcome::Imported:
+        text += QStringLiteral(u"\n共导入%1条收件人信息。").arg(m_rows);
+        if (m_repeatedMobiles > 0)
+            text += QStringLiteral(u"\n其中%1条的手机号码与前面的行相同，请检查是否重复。")
+                        .arg(m_repeatedMobiles);
+        break;
+    case Outcome::Unreadable:
+        text += u'\n' + m_reason;
+        break;
+    case Outcome::NotWritten:
+        text += QStringLiteral(u"\n无法写入数据库：") + m_detail;
+        break;
+    case Outcome::NoPath:
+    case Outcome::NoConnection:
+        break;
+    }
+    return text;
 }

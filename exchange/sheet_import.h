@@ -20,13 +20,19 @@ public:
     Outcome run(const QString& pathText);
 
     static QString message(Outcome outcome);    // the window's text for it
-    QString detail() const { return m_detail; } // why it failed
+    QString detail() const { return m_detail; } // why it failed, for logs
     int importedRows() const { return m_rows; }
+    // Imported rows whose mobile number an earlier row of the list has.
+    int repeatedMobiles() const { return m_repeatedMobiles; }
+    // message() with, under it, why it failed or how many rows came in.
+    QString report(Outcome outcome) const;
 
 private:
     void replaceImported(const SheetRows& recipients);
 
     Connection& m_connection;
     QString m_detail;
+    QString m_reason;
     int m_rows = 0;
+    int m_repeatedMobiles = 0;
 };

@@ -12,9 +12,9 @@ namespace {
 constexpr int maxColumns = 16384;
 constexpr int maxRows = 1048576;
 
-[[noreturn]] void fail(const char* what)
+[[noreturn]] void fail(const char* what, SheetError::Kind kind = SheetError::Kind::Damaged)
 {
-    throw SheetError(std::string("xlsx: ") + what);
+    throw SheetError(std::string("xlsx: ") + what, kind);
 }
 
 // Element name without its prefix: the sheet is read without namespace
@@ -109,7 +109,7 @@ QString sheetPart(const ZipArchive& zip, const QString& sheetName,
         }
     }
     check(xml);
-    fail("no such sheet");
+    fail("no such sheet", SheetError::Kind::NoSheet);
 }
 
 // "BC12" -> column 54 (0-based); -1 when there is no letter.

@@ -4,6 +4,8 @@
 #include "store/schema.h"
 #include "store/statements.h"
 
+#include <QSqlQuery>
+
 AddressBook::AddressBook(MainQueries& queries) : m_queries(queries) {}
 
 RecipientFields AddressBook::current() const
@@ -15,15 +17,52 @@ RecipientFields AddressBook::current() const
     return f;
 }
 
+std::optional<AddressBook::Column> AddressBook::missingColumn(const RecipientFields& fields)
+{
+    for (const Column c : {Name, Address, Mobile})
+        if (fields[c].isEmpty())
+            return c;
+    return std::nullopt;
+}
+
 std::optional<QString> AddressBook::missingField(const RecipientFields& fields)
 {
-    if (fields[Name].isEmpty())
+    switch (missingColumn(fields).value_or(Company)) {
+    case Name:
         return QStringLiteral(u"收件人姓名不能为空！");
-    if (fields[Address].isEmpty())
+    case Address:
         return QStringLiteral(u"收件地址不能为空！");
-    if (fields[Mobile].isEmpty())
+    case Mobile:
         return QStringLiteral(u"手机号码不能为空！");
-    return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString AddressBook::mobileKey(const QString& mobile)
+{
+    QString digits;
+    for (const QChar c : mobile)
+        if (c.isDigit())
+            digits += c;
+    if (digits.size() == 13 && digits.startsWith(QStringLiteral("86")))
+        digits.remove(0, 2);
+    return digits;
+}
+
+bool AddressBook::alreadyHas(const RecipientFields& fields) const
+{
+    const QString mobile = mobileKey(fields[Mobile]);
+    const QString name = fields[Name].trimmed();
+    const QString address = fields[Address].trimmed();
+    QSqlQuery q = m_queries.connection.run(Statements::selectRecipientKeys());
+    while (q.next()) {
+        if (!mobile.isEmpty() ? mobileKey(q.value(2).toString()) == mobile
+                              : q.value(0).toString().trimmed() == name &&
+                                    q.value(1).toString().trimmed() == address)
+            return true;
+    }
+    return false;
 }
 
 void AddressBook::add(const RecipientFields& fields)

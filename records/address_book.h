@@ -36,8 +36,16 @@ public:
 
     RecipientFields current() const; // the current row; all empty when there is none
 
-    // The first required box that is empty (length zero; blanks pass).
+    // The first required box that is empty (length zero; blanks pass), and
+    // its message.
+    static std::optional<Column> missingColumn(const RecipientFields& fields);
     static std::optional<QString> missingField(const RecipientFields& fields);
+
+    // The whole address book, whatever a search lists, holds this mobile
+    // number, or without one the same name and address.
+    bool alreadyHas(const RecipientFields& fields) const;
+    // The digits that identify a mobile: "+86 138-0013-8000" → "13800138000".
+    static QString mobileKey(const QString& mobile);
 
     // Appends and posts the row; it becomes current and stays listed even
     // when a search is in force that it does not match.

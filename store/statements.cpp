@@ -28,6 +28,11 @@ TableQuery search(const QString& table, const QString& column, const QString& te
 
 } // namespace
 
+Statement selectRecipientKeys()
+{
+    return {QStringLiteral(u"select 收件人姓名, 收件地址, 手机号码 from inrxx"), {}};
+}
+
 TableQuery selectSender()
 {
     return {Schema::senderTable, {}, {}};

@@ -11,6 +11,8 @@ namespace Statements {
 TableQuery selectSender();     // select * from outrxx
 TableQuery selectRecipients(); // select * from inrxx
 TableQuery selectImported();   // select * from excel
+// Name, address and mobile of every recipient, to find one already there.
+Statement selectRecipientKeys();
 
 // Column contains the text anywhere; % in the text still matches any run.
 TableQuery searchRecipientsByName(const QString& text);

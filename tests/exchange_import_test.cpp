@@ -103,7 +103,8 @@ void ExchangeImportTest::failedReadKeepsThePreviousRows_data()
 {
     QTest::addColumn<QString>("path");
     QTest::newRow("no Sheet1") << SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"));
-    QTest::newRow("title missing") << SampleSheets::path(QStringLiteral("xlwt_missing_title.xls"));
+    QTest::newRow("no address column")
+        << SampleSheets::path(QStringLiteral("platform_no_address.xls"));
     QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls");
     QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR);
     QTest::newRow("damaged") << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"));

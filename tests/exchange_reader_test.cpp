@@ -181,7 +181,7 @@ void ExchangeReaderTest::noSheet1OrMissingTitleFails()
     QVERIFY_THROWS_EXCEPTION(
         SheetError, SheetFile::read(SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"))));
     const SheetRows sheet =
-        SheetFile::read(SampleSheets::path(QStringLiteral("xlwt_missing_title.xls")));
+        SheetFile::read(SampleSheets::path(QStringLiteral("platform_no_address.xls")));
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients(sheet));
     QVERIFY_THROWS_EXCEPTION(SheetError, RecipientSheet::recipients({}));
     QVERIFY_THROWS_EXCEPTION(SheetError, SheetFile::read(QStringLiteral("/nonexistent/x.xls")));

@@ -149,6 +149,16 @@ void MainWindowTest::questionButtonsSpeakChinese()
         !dialogs.ask(nullptr, QStringLiteral(u"提示"), QStringLiteral(u"确定要删除全部记录？")));
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral(u"否(&N)"), QStringLiteral(u"是(&Y)")}));
+
+    // A question that defaults to No: Enter answers No.
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    QVERIFY(!dialogs.ask(nullptr, QStringLiteral(u"提示"),
+                         QStringLiteral(u"确定要删除选中的记录？"), Dialogs::Default::No));
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    QVERIFY(
+        dialogs.ask(nullptr, QStringLiteral(u"提示"), QStringLiteral(u"确定要删除选中的记录？")));
 }
 
 QTEST_MAIN(MainWindowTest)

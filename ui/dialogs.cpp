@@ -32,7 +32,7 @@ void Dialogs::notice(QWidget* parent, const QString& text)
     current().message(parent, noticeTitle, text, Icon::Information);
 }
 
-bool Dialogs::confirm(QWidget* parent, const QString& text)
+bool Dialogs::confirm(QWidget* parent, const QString& text, Default preset)
 {
-    return current().ask(parent, noticeTitle, text);
+    return current().ask(parent, noticeTitle, text, preset);
 }

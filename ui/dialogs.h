@@ -13,13 +13,19 @@ class PrintJob;
 class Dialogs {
 public:
     enum class Icon { Information, Warning, Error, Question };
+    enum class Default { Yes, No }; // the button Enter presses in a question
 
     virtual ~Dialogs() = default;
 
     // OK-only message box.
     virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
     // Yes/No question; true on Yes.
-    virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text,
+                     Default preset = Default::Yes) = 0;
+    // A box of several lines holding `initial`, to paste or type text into;
+    // nullopt when cancelled.
+    virtual std::optional<QString> editText(QWidget* parent, const QString& title,
+                                            const QString& label, const QString& initial) = 0;
     // File choosers; an empty string when cancelled.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& filter) = 0;
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
@@ -36,5 +42,6 @@ public:
     // Shorthands used by the windows.
     static void inform(QWidget* parent, const QString& text);  // program title, information
     static void notice(QWidget* parent, const QString& text);  // "提示", information
-    static bool confirm(QWidget* parent, const QString& text); // "提示", Yes/No
+    static bool confirm(QWidget* parent, const QString& text,  // "提示", Yes/No
+                        Default preset = Default::Yes);
 };

@@ -73,6 +73,8 @@ void TDrForm::buildSearchBar(QWidget* client)
     m_refresh = Widgets::button(bar, QStringLiteral("Button3"), QStringLiteral(u"刷 新"), 512, 8);
     connect(m_search, &QPushButton::clicked, this, &TDrForm::Button2Click);
     connect(m_refresh, &QPushButton::clicked, this, &TDrForm::Button3Click);
+    for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
+        connect(box, &QLineEdit::returnPressed, this, &TDrForm::Button2Click);
 }
 
 void TDrForm::buildPathPanel(QWidget* client)
@@ -187,7 +189,7 @@ void TDrForm::Button1Click()
     SheetImport import(m_queries.connection);
     const SheetImport::Outcome outcome = import.run(m_path->text());
     if (outcome != SheetImport::Outcome::Imported) {
-        Dialogs::inform(this, SheetImport::message(outcome));
+        Dialogs::inform(this, import.report(outcome));
         return;
     }
     try {
@@ -196,7 +198,7 @@ void TDrForm::Button1Click()
         Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
         return;
     }
-    Dialogs::inform(this, SheetImport::message(outcome));
+    Dialogs::inform(this, import.report(outcome));
     m_pathPanel->hide();
 }
 

@@ -130,6 +130,8 @@ void TForm1::buildCommandBar(QWidget* area)
     connect(remove, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(refresh, &QPushButton::clicked, this, &TForm1::Button10Click);
     connect(search, &QPushButton::clicked, this, &TForm1::Button9Click);
+    for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
+        connect(box, &QLineEdit::returnPressed, this, &TForm1::Button9Click);
 }
 
 void TForm1::buildMenus()
@@ -351,7 +353,7 @@ void TForm1::Button8Click()
             Dialogs::inform(this, QStringLiteral(u"不能删除空信息！"));
             return;
         }
-        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除选中的记录？")))
+        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除选中的记录？"), Dialogs::Default::No))
             m_book.deleteCurrent();
     });
 }
@@ -363,7 +365,7 @@ void TForm1::N13Click()
 void TForm1::N15Click()
 {
     ErrorReport::run(this, [this] {
-        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除全部记录？")))
+        if (Dialogs::confirm(this, QStringLiteral(u"确定要删除全部记录？"), Dialogs::Default::No))
             m_book.deleteAll();
     });
 }

@@ -3,7 +3,10 @@
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
+#include "records/address_parser.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPushButton>
 
 using namespace Widgets;
@@ -47,7 +50,10 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
     auto* close = button(this, QStringLiteral("Button4"), QStringLiteral(u"关 闭"), 368, 184);
     m_modify = button(this, QStringLiteral("Button5"), QStringLiteral(u"修 改"), 216, 184);
     m_modify->hide();
-    for (QPushButton* b : {m_add, close, m_modify}) {
+    // Beside "关 闭", in the free place of the button row.
+    m_paste = button(this, QStringLiteral("PasteButton"), QStringLiteral(u"智能识别"), 520, 184);
+    m_paste->setToolTip(QStringLiteral(u"粘贴聊天或订单里的姓名、电话和地址，自动填入"));
+    for (QPushButton* b : {m_add, close, m_modify, m_paste}) {
         b->setFont(text);
         b->setAutoDefault(true); // Enter presses the focused button
     }
@@ -56,10 +62,11 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
     connect(close, &QPushButton::clicked, this, &RecipientEditor::Button4Click);
     connect(m_modify, &QPushButton::clicked, this, &RecipientEditor::Button5Click);
     connect(picture, &ClosePicture::clicked, this, &RecipientEditor::Image1Click);
+    connect(m_paste, &QPushButton::clicked, this, &RecipientEditor::pasteAndSplit);
 
     QWidget* order[] = {m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4],
                         m_boxes[5], m_boxes[6], m_boxes[7], m_boxes[8], m_boxes[9],
-                        m_add,      close,      m_modify};
+                        m_add,      close,      m_modify,   m_paste};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     using C = AddressBook::Column;
@@ -99,6 +106,7 @@ void RecipientEditor::openForNew()
     using C = AddressBook::Column;
     for (int c : {C::Goods, C::Quantity})
         m_boxes.at(c)->setSystemText(QString());
+    m_boxes.first()->setFocus();
 }
 
 void RecipientEditor::openOnCurrent()
@@ -114,13 +122,19 @@ void RecipientEditor::Button3Click()
 {
     ErrorReport::run(this, [this] {
         const RecipientFields f = fields();
-        if (const auto missing = AddressBook::missingField(f)) {
-            Dialogs::inform(this, *missing);
+        if (const auto missing = AddressBook::missingColumn(f)) {
+            Dialogs::inform(this, *AddressBook::missingField(f));
+            m_boxes.at(*missing)->setFocus();
             return;
         }
+        if (m_book.alreadyHas(f) &&
+            !Dialogs::confirm(this, QStringLiteral(u"该收件人已存在，仍要新增吗？"),
+                              Dialogs::Default::No))
+            return;
         m_book.add(f);
         clearPersonBoxes();
         Dialogs::inform(this, QStringLiteral(u"新增记录成功！"));
+        m_boxes.first()->setFocus();
     });
 }
 
@@ -148,4 +162,34 @@ void RecipientEditor::Button4Click()
 void RecipientEditor::Image1Click()
 {
     hide();
+}
+
+void RecipientEditor::pasteAndSplit()
+{
+    const auto text = Dialogs::current().editText(this, QStringLiteral(u"智能识别"),
+                                                  QStringLiteral(u"粘贴收件人的姓名、电话和地址："),
+                                                  QGuiApplication::clipboard()->text());
+    if (!text)
+        return;
+    const ParsedRecipient r = AddressParser::parse(*text);
+    using C = AddressBook::Column;
+    // Typed in as the user would, so "修 改" writes them; the person's boxes
+    // show what the text gave, the others change only when it gave them.
+    const auto put = [this](int column, const QString& value) {
+        TrackedLineEdit* box = m_boxes.at(column);
+        if (box->text() == value)
+            return;
+        box->selectAll();
+        box->insert(value);
+    };
+    put(C::Name, r.name);
+    put(C::Mobile, r.mobile);
+    put(C::Phone, r.phone);
+    put(C::Address, r.address);
+    put(C::Postcode, r.postcode);
+    for (const auto& [column, value] : {std::pair{C::Destination, r.destination},
+                                        {C::Company, r.company},
+                                        {C::Remarks, r.remarks}})
+        if (!value.isEmpty())
+            put(column, value);
 }

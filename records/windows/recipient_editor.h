@@ -24,6 +24,8 @@ public slots:
     void Button4Click(); // 关 闭
     void Button5Click(); // 修 改
     void Image1Click();
+    // "智能识别": a pasted text split into the boxes, shown before saving.
+    void pasteAndSplit();
 
 private:
     void showFields(const RecipientFields& fields);
@@ -32,4 +34,5 @@ private:
     QList<TrackedLineEdit*> m_boxes; // in table column order
     QPushButton* m_add;
     QPushButton* m_modify;
+    QPushButton* m_paste;
 };

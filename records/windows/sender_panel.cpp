@@ -104,6 +104,12 @@ void SenderPanel::Button1Click()
         const SenderFields f = fields();
         if (const auto missing = SenderDetails::missingField(f)) {
             Dialogs::notice(this, *missing);
+            // Back to the box the message named, checked in the same order.
+            for (QLineEdit* box : {m_name, m_address, m_mobile})
+                if (box->text().isEmpty()) {
+                    box->setFocus();
+                    break;
+                }
             return;
         }
         SenderDetails::write(m_queries.sender, f);

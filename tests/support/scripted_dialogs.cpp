@@ -19,14 +19,22 @@ void ScriptedDialogs::message(QWidget*, const QString& title, const QString& tex
     shown << Shown{QStringLiteral("message"), title, text, icon};
 }
 
-bool ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text)
+bool ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, Default preset)
 {
-    shown << Shown{QStringLiteral("ask"), title, text, Icon::Question};
+    shown << Shown{QStringLiteral("ask"), title, text, Icon::Question, preset};
     if (answers.isEmpty()) {
         QTest::qFail("unexpected question", __FILE__, __LINE__);
         return false;
     }
     return answers.dequeue();
+}
+
+std::optional<QString> ScriptedDialogs::editText(QWidget*, const QString& title, const QString&,
+                                                 const QString& initial)
+{
+    shown << Shown{QStringLiteral("text"), title, QString(), Icon::Question};
+    textInitials << initial;
+    return texts.isEmpty() ? std::nullopt : texts.dequeue();
 }
 
 QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& filter)

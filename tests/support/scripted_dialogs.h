@@ -12,17 +12,21 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "ask", "open", "save", "font", "preview"
+        QString kind; // "message", "ask", "text", "open", "save", "font", "preview"
         QString title;
         QString text;
         Icon icon = Icon::Information;
+        Default preset = Default::Yes; // of a question
     };
 
     ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the Qt dialogs
 
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
-    bool ask(QWidget* parent, const QString& title, const QString& text) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text,
+             Default preset = Default::Yes) override;
+    std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
+                                    const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
@@ -31,6 +35,7 @@ public:
     QQueue<bool> answers;               // for ask()
     QQueue<QString> files;              // for openFile()/saveFile(); "" cancels
     QQueue<std::optional<QFont>> fonts; // for chooseFont()
+    QQueue<std::optional<QString>> texts; // for editText(); empty cancels
     // What the user does in each preview before closing it, e.g. point the
     // job at a PDF and press "打 印"; an empty queue just closes it.
     using PreviewAction = std::function<void(QWidget* parent, PageSource& pages, PrintJob& job)>;
@@ -39,6 +44,7 @@ public:
     QList<Shown> shown;
     QStringList filters;          // filter of each file dialog, in order
     QList<QFont> fontInitials;    // preselected font of each font chooser
+    QStringList textInitials;     // text each editText() box started with
     QList<int> previewPageCounts; // pages of each preview, in order
 
     QStringList messageTexts() const; // texts of message() and ask(), in order

@@ -1,0 +1,231 @@
+#include "records/division_table.h"
+
+#include <algorithm>
+
+extern const char divisionTableText[];
+
+namespace {
+
+// A short name followed by one of these is the start of another full name
+// ("河北区", "吉林市"), not the short name itself.
+bool isKindCharacter(QChar c)
+{
+    static const QString kinds = QStringLiteral(u"省市区县州旗盟");
+    return kinds.contains(c);
+}
+
+bool isHan(QChar c)
+{
+    return c.script() == QChar::Script_Han;
+}
+
+} // namespace
+
+QString DivisionTable::Location::destination() const
+{
+    const DivisionTable& table = national();
+    if (province < 0)
+        return QString();
+    QString text = table.at(province).name.toString();
+    if (city >= 0 && table.at(city).name != table.at(province).name)
+        text += table.at(city).name;
+    return text;
+}
+
+const DivisionTable& DivisionTable::national()
+{
+    static const DivisionTable table(divisionTableText);
+    return table;
+}
+
+DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
+{
+    const QStringView all(m_text);
+    int province = -1;
+    int city = -1;
+    for (const QStringView line : all.split(u'\n', Qt::SkipEmptyParts)) {
+        const QList<QStringView> f = line.split(u'\t');
+        if (f.size() != 4)
+            continue;
+        const int index = int(m_divisions.size());
+        Division d{Level::Province, f[1], f[2], -1};
+        if (f[0] == u"P") {
+            province = index;
+        } else if (f[0] == u"C") {
+            d.level = Level::City;
+            d.parent = province;
+            city = index;
+            if (d.name == m_divisions.at(province).name)
+                m_municipalCity.insert(province, index);
+        } else {
+            d.level = Level::County;
+            d.parent = city;
+        }
+        m_divisions.append(d);
+        m_byName[d.name].append({index, true});
+        m_longestName = std::max(m_longestName, d.name.size());
+        for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts))
+            m_byName[s].append({index, false});
+    }
+}
+
+bool DivisionTable::isPlaceName(QStringView word) const
+{
+    const auto it = m_byName.constFind(word);
+    if (it == m_byName.cend())
+        return false;
+    return std::any_of(it->cbegin(), it->cend(),
+                       [this](NameRef r) { return at(r.division).level != Level::County; });
+}
+
+QList<DivisionTable::Match> DivisionTable::matchesAt(QStringView text, qsizetype from, Level level,
+                                                     int parent) const
+{
+    QList<Match> out;
+    const qsizetype room = std::min(m_longestName, text.size() - from);
+    for (qsizetype length = room; length >= 2; --length) {
+        const auto it = m_byName.constFind(text.mid(from, length));
+        if (it == m_byName.cend())
+            continue;
+        const bool beforeKind =
+            from + length < text.size() && isKindCharacter(text.at(from + length));
+        for (const NameRef r : *it) {
+            const Division& d = at(r.division);
+            if (d.level != level || (!r.full && beforeKind))
+                continue;
+            // A county belongs to a city, which belongs to a province.
+            if (parent >= 0 && d.parent != parent &&
+                (d.parent < 0 || at(d.parent).parent != parent))
+                continue;
+            out.append({r.division, length, r.full});
+        }
+    }
+    return out;
+}
+
+void DivisionTable::readCounty(QStringView text, Reading& r, int within) const
+{
+    const QList<Match> counties = matchesAt(text, r.end, Level::County, within);
+    if (counties.isEmpty())
+        return;
+    // The longest names only; under a province they must agree on the city.
+    const qsizetype length = counties.first().length;
+    int city = -1;
+    bool full = false;
+    for (const Match& m : counties) {
+        if (m.length != length)
+            break;
+        if (city >= 0 && at(m.division).parent != city)
+            return;
+        city = at(m.division).parent;
+        full = full || m.full;
+    }
+    if (r.city < 0)
+        r.city = city;
+    r.end += length;
+    ++r.names;
+    r.fullNames += full;
+    r.lastShort = !full;
+}
+
+bool DivisionTable::plausible(QStringView text, const Reading& r) const
+{
+    // One short name alone may be the start of a street ("江西路", "南京路");
+    // it stands when followed by something that is not a word of text.
+    if (r.province < 0 || r.names == 0)
+        return false;
+    if (r.names > 1 || !r.lastShort)
+        return true;
+    return r.end >= text.size() || !isHan(text.at(r.end));
+}
+
+DivisionTable::Location DivisionTable::locate(QStringView address) const
+{
+    qsizetype start = 0;
+    while (start < address.size() && !address.at(start).isLetterOrNumber())
+        ++start;
+    if (address.mid(start).startsWith(u"中国"))
+        start += 2;
+
+    QList<Reading> readings;
+    const auto fromProvince = [&](const Match& p) {
+        Reading r;
+        r.province = p.division;
+        r.cityEnd = r.end = start + p.length;
+        r.names = 1;
+        r.fullNames = p.full;
+        r.lastShort = !p.full;
+        if (const auto own = m_municipalCity.constFind(p.division); own != m_municipalCity.cend()) {
+            r.city = *own;
+            // "北京北京市" and "上海市上海市" repeat the city in full.
+            for (const Match& c : matchesAt(address, r.end, Level::City, p.division))
+                if (c.full) {
+                    r.cityEnd = r.end += c.length;
+                    ++r.names;
+                    ++r.fullNames;
+                    r.lastShort = false;
+                    break;
+                }
+            readCounty(address, r, r.city);
+            readings.append(r);
+            return;
+        }
+        for (const Match& c : matchesAt(address, r.end, Level::City, p.division)) {
+            Reading withCity = r;
+            withCity.city = c.division;
+            withCity.cityEnd = withCity.end = r.end + c.length;
+            ++withCity.names;
+            withCity.fullNames += c.full;
+            withCity.lastShort = !c.full;
+            readCounty(address, withCity, c.division);
+            readings.append(withCity);
+        }
+        readCounty(address, r, p.division);
+        readings.append(r);
+    };
+    for (const Match& p : matchesAt(address, start, Level::Province, -1))
+        fromProvince(p);
+    for (const Match& c : matchesAt(address, start, Level::City, -1)) {
+        Reading r;
+        r.province = at(c.division).parent;
+        r.city = c.division;
+        r.cityEnd = r.end = start + c.length;
+        r.names = 1;
+        r.fullNames = c.full;
+        r.lastShort = !c.full;
+        readCounty(address, r, c.division);
+        readings.append(r);
+    }
+    // A county alone only when its full name is the nation's one of that name.
+    if (readings.isEmpty()) {
+        const QList<Match> counties = matchesAt(address, start, Level::County, -1);
+        if (!counties.isEmpty() && counties.first().full &&
+            (counties.size() == 1 || counties.at(1).length != counties.first().length)) {
+            const Match& m = counties.first();
+            Reading r;
+            r.city = at(m.division).parent;
+            r.province = at(r.city).parent;
+            r.cityEnd = start;
+            r.end = start + m.length;
+            r.names = r.fullNames = 1;
+            readings.append(r);
+        }
+    }
+
+    const Reading* best = nullptr;
+    for (const Reading& r : readings) {
+        if (!plausible(address, r))
+            continue;
+        if (!best || r.end > best->end || (r.end == best->end && r.fullNames > best->fullNames))
+            best = &r;
+    }
+    Location loc;
+    if (!best) {
+        loc.address = address.trimmed().toString();
+        return loc;
+    }
+    loc.province = best->province;
+    loc.city = best->city;
+    loc.address = loc.destination() + address.mid(best->cityEnd).toString();
+    return loc;
+}

@@ -1,0 +1,161 @@
+#include "records/address_parse_command.h"
+#include "records/address_parser.h"
+#include "records/division_table.h"
+#include "support/sample_sheets.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QStringList fieldKeys{"收件人姓名", "手机号码", "联系电话", "收件地址", "目的地", "邮政编码"};
+
+QStringList fieldsOf(const ParsedRecipient& r)
+{
+    return {r.name, r.mobile, r.phone, r.address, r.destination, r.postcode};
+}
+
+} // namespace
+
+class AddressParserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void tableOfRealTexts();
+    void placesFromTheDivisionTable_data();
+    void placesFromTheDivisionTable();
+    void unclearTextLeavesFieldsEmpty_data();
+    void unclearTextLeavesFieldsEmpty();
+    void labelledCompanyAndRemarks();
+    void commandLinePrintsJson();
+};
+
+// At least 95% of the texts give every field exactly; a miss leaves a
+// field empty and never yields a wrong number.
+void AddressParserTest::tableOfRealTexts()
+{
+    QFile file(SampleSheets::path(QStringLiteral("address_texts.json")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray cases = QJsonDocument::fromJson(file.readAll()).array();
+    QVERIFY(cases.size() >= 60);
+
+    int exact = 0;
+    for (const QJsonValue& value : cases) {
+        const QJsonObject c = value.toObject();
+        const QString text = c.value(QStringLiteral("text")).toString();
+        const QStringList got = fieldsOf(AddressParser::parse(text));
+        QStringList expected;
+        for (const QString& key : fieldKeys)
+            expected << c.value(key).toString();
+        if (got == expected) {
+            ++exact;
+            continue;
+        }
+        qInfo().noquote() << "miss:" << text << "\n  got     " << got << "\n  expected" << expected;
+        for (int i = 0; i < fieldKeys.size(); ++i) {
+            if (got.at(i).isEmpty() || got.at(i) == expected.at(i))
+                continue;
+            // Only the address may differ in how much of it was recognised.
+            QVERIFY2(fieldKeys.at(i) == QStringLiteral("收件地址"),
+                     qPrintable(QStringLiteral("wrong %1 for %2").arg(fieldKeys.at(i), text)));
+        }
+    }
+    qInfo("%d of %lld exact", exact, qlonglong(cases.size()));
+    QVERIFY(exact * 100 >= cases.size() * 95);
+}
+
+void AddressParserTest::placesFromTheDivisionTable_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("written");
+    const auto row = [](const char16_t* a, const char16_t* d, const char16_t* w) {
+        QTest::newRow(QString::fromUtf16(a).toUtf8())
+            << QString::fromUtf16(a) << QString::fromUtf16(d) << QString::fromUtf16(w);
+    };
+    row(u"广东深圳南山区科技园", u"广东省深圳市", u"广东省深圳市南山区科技园");
+    row(u"深圳南山科技园", u"广东省深圳市", u"广东省深圳市南山科技园");
+    row(u"广东南山区科技园", u"广东省深圳市", u"广东省深圳市南山区科技园");
+    row(u"海淀区中关村大街1号", u"北京市", u"北京市海淀区中关村大街1号");
+    row(u"北京北京市东城区东长安街1号", u"北京市", u"北京市东城区东长安街1号");
+    row(u"吉林市船营区北京路1号", u"吉林省吉林市", u"吉林省吉林市船营区北京路1号");
+    row(u"海南藏族自治州共和县1号", u"青海省海南藏族自治州", u"青海省海南藏族自治州共和县1号");
+    row(u"天津河北区五马路1号", u"天津市", u"天津市河北区五马路1号");
+    // A short name alone is the start of a street, not a place.
+    row(u"南京路100号", u"", u"南京路100号");
+    row(u"江西路8号", u"", u"江西路8号");
+    // "河北" would be a province, but "河北区" is one county of the nation.
+    row(u"河北区五马路1号", u"天津市", u"天津市河北区五马路1号");
+}
+
+void AddressParserTest::placesFromTheDivisionTable()
+{
+    QFETCH(QString, address);
+    const DivisionTable::Location place = DivisionTable::national().locate(address);
+    QTEST(place.destination(), "destination");
+    QTEST(place.address, "written");
+}
+
+void AddressParserTest::unclearTextLeavesFieldsEmpty_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("fields");
+    const auto row = [](const char* tag, const char16_t* text, QStringList fields) {
+        QTest::newRow(tag) << QString::fromUtf16(text) << fields;
+    };
+    // Twelve digits, a number glued to a house number, a too-short landline.
+    row("long number", u"订单 138001380001 张三", {"张三", "", "", "", "", ""});
+    row("86 after a street", u"解放路86 13800138000", {"", "13800138000", "", "解放路86", "", ""});
+    row("no area code", u"李四 86001234 上海市静安区南京西路1号",
+        {"李四", "", "", "上海市静安区南京西路1号", "上海市", ""});
+    row("labelled local number", u"电话：86001234", {"", "", "86001234", "", "", ""});
+    row("greeting only", u"你好 谢谢", {"", "", "", "", "", ""});
+    row("empty", u"", {"", "", "", "", "", ""});
+}
+
+void AddressParserTest::unclearTextLeavesFieldsEmpty()
+{
+    QFETCH(QString, text);
+    QTEST(fieldsOf(AddressParser::parse(text)), "fields");
+}
+
+void AddressParserTest::labelledCompanyAndRemarks()
+{
+    const ParsedRecipient r = AddressParser::parse(
+        QStringLiteral(u"公司：深圳市某某科技有限公司\n收件人：赵敏\n手机：13700001111\n"
+                       u"地址：广东省深圳市福田区福华一路1号\n备注：工作日送达"));
+    QCOMPARE(r.company, QStringLiteral(u"深圳市某某科技有限公司"));
+    QCOMPARE(r.remarks, QStringLiteral(u"工作日送达"));
+    QCOMPARE(r.name, QStringLiteral(u"赵敏"));
+    QCOMPARE(r.address, QStringLiteral(u"广东省深圳市福田区福华一路1号"));
+}
+
+void AddressParserTest::commandLinePrintsJson()
+{
+    const QString text = QStringLiteral(u"张三 13800138000 广东省深圳市南山区科技园南区1栋101室");
+    const QString expected = QStringLiteral(
+        u"{\"收件人姓名\":\"张三\",\"手机号码\":\"13800138000\",\"联系电话\":\"\","
+        u"\"收件地址\":\"广东省深圳市南山区科技园南区1栋101室\",\"目的地\":\"广东省深圳市\","
+        u"\"邮政编码\":\"\",\"单位名称\":\"\",\"备注\":\"\"}");
+    QCOMPARE(AddressParseCommand::json(text), expected);
+
+    QProcess cli;
+    cli.start(qEnvironmentVariable("SF_CLI"), {QStringLiteral("parse-address"), text});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).trimmed(), expected);
+    // From standard input, over several lines.
+    cli.start(qEnvironmentVariable("SF_CLI"), {QStringLiteral("parse-address")});
+    cli.write(QStringLiteral(u"李四\n13900001111\n北京市海淀区中关村大街1号\n").toUtf8());
+    cli.closeWriteChannel();
+    QVERIFY(cli.waitForFinished(60000));
+    const QJsonObject fields = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    QCOMPARE(fields.value(QStringLiteral(u"收件人姓名")).toString(), QStringLiteral(u"李四"));
+    QCOMPARE(fields.value(QStringLiteral(u"目的地")).toString(), QStringLiteral(u"北京市"));
+}
+
+QTEST_GUILESS_MAIN(AddressParserTest)
+#include "address_parser_test.moc"

@@ -1,0 +1,109 @@
+#include "exchange/sheet_import.h"
+#include "store/connection.h"
+#include "support/sample_sheets.h"
+#include "support/test_database.h"
+
+#include <QTest>
+
+using Outcome = SheetImport::Outcome;
+using Rows = QList<QStringList>;
+
+// Order sheets as shop platforms write them, imported into table excel.
+class ExchangePlatformSheetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void platformSheetsImport_data();
+    void platformSheetsImport();
+    void failureSaysWhy_data();
+    void failureSaysWhy();
+};
+
+void ExchangePlatformSheetsTest::platformSheetsImport_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<QString>("report");
+
+    // 收货人/手机/"收货地址 "/"　邮编"/商品名称/件数/买家留言; no 备注 title.
+    QTest::newRow("platform titles")
+        << "platform_titles.xls"
+        << Rows{{"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "", "13800138000", "茶叶",
+                 "2", "周末送"},
+                {"", "李四", "", "北京市海淀区中关村大街27号", "", "", "139 1234 5678", "样品", "1",
+                 ""},
+                {"", "张三", "", "广东省深圳市南山区科技园1号", "518000", "", "+86 138-0013-8000",
+                 "茶具", "1", ""}}
+        << QStringLiteral(u"批量导入EXCEL成功!\n共导入3条收件人信息。\n"
+                          u"其中1条的手机号码与前面的行相同，请检查是否重复。");
+    // 联系电话 beside 电话 and 收件人姓名 beside 收货人: the exact title wins;
+    // 省份 and 城市 make the destination.
+    QTest::newRow("exact title wins")
+        << "platform_exact_wins.xls"
+        << Rows{{"", "王五", "上海市", "上海市浦东新区世纪大道100号", "", "021-87654321",
+                 "13600000000", "", "", ""},
+                {"", "赵六", "浙江省杭州市", "浙江省杭州市西湖区文三路90号", "", "", "15000000000",
+                 "", "", ""}}
+        << QStringLiteral(u"批量导入EXCEL成功!\n共导入2条收件人信息。");
+    QTest::newRow("combined column")
+        << "platform_combined.xls"
+        << Rows{{"", "张三", "广东省深圳市", "广东省深圳市南山区科技园南区1栋101室", "", "",
+                 "13800138000", "", "2", ""},
+                {"", "李四", "广东省深圳市", "广东省深圳市南山区蛇口工业七路6号", "",
+                 "0755-86001234", "", "", "1", ""}}
+        << QStringLiteral(u"批量导入EXCEL成功!\n共导入2条收件人信息。");
+    // The ten titles less 备注: the row holding only a remark is now blank.
+    Rows withoutRemarks = SampleSheets::expectedRecipients();
+    withoutRemarks.removeLast();
+    for (QStringList& row : withoutRemarks)
+        row.last().clear();
+    QTest::newRow("missing 备注") << "xlwt_missing_title.xls" << withoutRemarks
+                                  << QStringLiteral(u"批量导入EXCEL成功!\n共导入3条收件人信息。");
+}
+
+void ExchangePlatformSheetsTest::platformSheetsImport()
+{
+    QFETCH(QString, file);
+    TestDatabase db;
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    const Outcome outcome = import.run(SampleSheets::path(file));
+    QCOMPARE(outcome, Outcome::Imported);
+    QTEST(db.rows(QStringLiteral("excel")), "rows");
+    QTEST(import.report(outcome), "report");
+}
+
+void ExchangePlatformSheetsTest::failureSaysWhy_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no address column")
+        << SampleSheets::path(QStringLiteral("platform_no_address.xls"))
+        << QStringLiteral(u"缺少“收件地址”列（也可用：收货地址、详细地址、地址）。\n"
+                          u"表格第一行的标题是：订单号、收货人、手机。");
+    QTest::newRow("no Sheet1") << SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"))
+                               << QStringLiteral(u"工作簿中没有名为“Sheet1”的工作表。");
+    QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls")
+                                  << QStringLiteral(u"找不到文件：/nonexistent/list.xls");
+    QTest::newRow("folder") << QStringLiteral(SF_TEST_DATA_DIR)
+                            << QStringLiteral(u"所选的不是文件：" SF_TEST_DATA_DIR);
+    QTest::newRow("damaged") << SampleSheets::path(QStringLiteral("fuzz/header_only.xls"))
+                             << QStringLiteral(
+                                    u"文件已损坏，或不是Excel工作簿（.xls、.xlsx）或CSV文件。");
+}
+
+void ExchangePlatformSheetsTest::failureSaysWhy()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    TestDatabase db;
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    const Outcome outcome = import.run(path);
+    QCOMPARE(outcome, Outcome::Unreadable);
+    QCOMPARE(import.report(outcome), QStringLiteral(u"批量导入EXCEL失败!\n") + reason);
+}
+
+QTEST_GUILESS_MAIN(ExchangePlatformSheetsTest)
+#include "exchange_platform_sheets_test.moc"

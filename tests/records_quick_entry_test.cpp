@@ -1,0 +1,216 @@
+#include "records/windows/main_window.h"
+#include "exchange/windows/dr_form.h"
+#include "support/main_window_driver.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+
+#include <QClipboard>
+
+using namespace Drive;
+
+namespace {
+
+const QString pasted = QStringLiteral(u"张三 13800138000 广东深圳南山区科技园南区1栋101室 518057");
+
+QString text(QWidget* w, const char* box)
+{
+    return find<QLineEdit>(w, QString::fromLatin1(box))->text();
+}
+
+QWidget* focused()
+{
+    return QApplication::focusWidget();
+}
+
+} // namespace
+
+// Recipients entered fast: pasted text split into the boxes, the same person
+// caught before being added twice, the keyboard left where the next key goes.
+class RecordsQuickEntryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pasteFillsTheBoxesBeforeSaving();
+    void pasteInModifyModeWritesWhatChanged();
+    void addingSomeoneAlreadyThereAsksFirst();
+    void focusFollowsTheKeyboard();
+    void enterInASearchBoxSearches();
+};
+
+void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    w.Button6Click();
+    find<QLineEdit>(&w, "Edit21")->setText(QStringLiteral(u"旧目的地"));
+    QGuiApplication::clipboard()->setText(pasted);
+
+    // Cancel changes nothing.
+    click(&w, "PasteButton");
+    QCOMPARE(dialogs.textInitials, QStringList{pasted});
+    QCOMPARE(text(&w, "Edit9"), QString());
+
+    dialogs.texts.enqueue(pasted);
+    click(&w, "PasteButton");
+    QCOMPARE(text(&w, "Edit9"), QStringLiteral(u"张三"));
+    QCOMPARE(text(&w, "Edit13"), QStringLiteral("13800138000"));
+    QCOMPARE(text(&w, "Edit12"), QString());
+    QCOMPARE(text(&w, "Edit10"), QStringLiteral(u"广东省深圳市南山区科技园南区1栋101室"));
+    QCOMPARE(text(&w, "Edit21"), QStringLiteral(u"广东省深圳市"));
+    QCOMPARE(text(&w, "Edit11"), QStringLiteral("518057"));
+    QVERIFY(db.rows("inrxx").isEmpty()); // shown, not saved
+
+    click(&w, "Button3");
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"新增记录成功！"));
+    QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"", "张三", "广东省深圳市",
+                                                    "广东省深圳市南山区科技园南区1栋101室",
+                                                    "518057", "", "13800138000", "", "", ""}}));
+
+    // A text without a destination keeps the one the boxes carry on.
+    dialogs.texts.enqueue(QStringLiteral(u"李四\n13912345678\n科技园1号"));
+    click(&w, "PasteButton");
+    QCOMPARE(text(&w, "Edit9"), QStringLiteral(u"李四"));
+    QCOMPARE(text(&w, "Edit10"), QStringLiteral(u"科技园1号"));
+    QCOMPARE(text(&w, "Edit11"), QString());
+    QCOMPARE(text(&w, "Edit21"), QStringLiteral(u"广东省深圳市"));
+}
+
+void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"公司", "旧名", "", "旧地址", "", "0755-1", "139", "茶", "1", "备"});
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    w.Button7Click();
+    dialogs.texts.enqueue(
+        QStringLiteral(u"收件人：王五\n手机：13700001111\n地址：北京市朝阳区建国路1号"));
+    click(&w, "PasteButton");
+    click(&w, "Button5");
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"修改记录成功！"));
+    QCOMPARE(db.rows("inrxx"),
+             (QList<QStringList>{{"公司", "王五", "北京市", "北京市朝阳区建国路1号", "", "",
+                                  "13700001111", "茶", "1", "备"}}));
+}
+
+void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "张三", "", "深圳", "", "", "13800138000", "", "", ""});
+    db.insert("inrxx", {"", "李四", "", "北京", "", "", " ", "", "", ""});
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    // The book lists only a search that does not show them; they count anyway.
+    type(&w, "Edit15", QStringLiteral(u"没有这个人"));
+    w.Button9Click();
+    w.Button6Click();
+
+    struct Case {
+        const char16_t* name;
+        const char16_t* address;
+        const char* mobile;
+        bool asked;
+    };
+    const Case cases[] = {
+        {u"张三", u"别处", "+86 138-0013-8000", true}, // the same mobile, written otherwise
+        {u"李四", u"北京", " ", true},                 // no mobile: name and address
+        {u"李四", u"上海", " ", false},
+        {u"王五", u"深圳", "13900000000", false},
+    };
+    for (const Case& c : cases) {
+        for (const bool yes : {false, true}) {
+            if (!c.asked && !yes)
+                continue;
+            const qsizetype before = db.rows("inrxx").size();
+            type(&w, "Edit9", QString::fromUtf16(c.name));
+            type(&w, "Edit10", QString::fromUtf16(c.address));
+            type(&w, "Edit13", QString::fromLatin1(c.mobile));
+            dialogs.clear();
+            if (c.asked)
+                dialogs.answers.enqueue(yes);
+            click(&w, "Button3");
+            QCOMPARE(dialogs.shown.first().kind == QStringLiteral("ask"), c.asked);
+            if (c.asked) {
+                QCOMPARE(dialogs.shown.first().text,
+                         QStringLiteral(u"该收件人已存在，仍要新增吗？"));
+                QCOMPARE(dialogs.shown.first().title, QStringLiteral(u"提示"));
+                QCOMPARE(dialogs.shown.first().preset, Dialogs::Default::No);
+            }
+            QCOMPARE(db.rows("inrxx").size(), before + (yes ? 1 : 0));
+            QCOMPARE(dialogs.lastText() == QStringLiteral(u"新增记录成功！"), yes);
+        }
+    }
+}
+
+void RecordsQuickEntryTest::focusFollowsTheKeyboard()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    w.Button6Click();
+    QCOMPARE(focused(), find(&w, "Edit8"));
+    type(&w, "Edit9", QStringLiteral(u"李四"));
+    click(&w, "Button3");
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"收件地址不能为空！"));
+    QCOMPARE(focused(), find(&w, "Edit10"));
+    type(&w, "Edit10", QStringLiteral(u"北京"));
+    click(&w, "Button3");
+    QCOMPARE(focused(), find(&w, "Edit13"));
+    type(&w, "Edit13", QStringLiteral("139"));
+    click(&w, "Button3");
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"新增记录成功！"));
+    QCOMPARE(focused(), find(&w, "Edit8"));
+
+    // The sender panel's checks too.
+    w.N1Click();
+    click(&w, "Button1");
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"寄件人姓名不能为空！"));
+    QCOMPARE(focused(), find(&w, "Edit2"));
+
+    // Both delete questions default to No.
+    w.N2Click();
+    dialogs.clear();
+    dialogs.answers << false << false;
+    w.Button8Click();
+    w.N15Click();
+    QCOMPARE(dialogs.shown.size(), 2);
+    for (const auto& question : dialogs.shown)
+        QCOMPARE(question.preset, Dialogs::Default::No);
+    QCOMPARE(db.rows("inrxx").size(), 2);
+}
+
+void RecordsQuickEntryTest::enterInASearchBoxSearches()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
+    db.insert("inrxx", {"", "李四", "", "北京", "", "", "139", "", "", ""});
+    db.insert("excel", {"", "王五", "", "上海", "", "", "137", "", "", ""});
+    db.insert("excel", {"", "赵六", "", "广州", "", "", "136", "", "", ""});
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    w.show();
+    type(&w, "Edit15", QStringLiteral(u"李"));
+    QTest::keyClick(find(&w, "Edit15"), Qt::Key_Return);
+    QCOMPARE(w.queries().recipients.recordCount(), 1);
+    type(&w, "Edit25", QStringLiteral("138"));
+    QTest::keyClick(find(&w, "Edit25"), Qt::Key_Enter);
+    QCOMPARE(w.queries().recipients.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+
+    TDrForm import;
+    import.show();
+    type(&import, "Edit3", QStringLiteral("136"));
+    QTest::keyClick(find(&import, "Edit3"), Qt::Key_Return);
+    QCOMPARE(import.query().recordCount(), 1);
+    QCOMPARE(import.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"赵六"));
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+QTEST_MAIN(RecordsQuickEntryTest)
+#include "records_quick_entry_test.moc"
