@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/terminal_progress.h"
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
 #include "records/address_parse_command.h"
@@ -53,9 +54,10 @@ QString commandUsage(const Command& c)
 }
 
 // Where data.mdb is; taken before the command or among its options.
-const QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                                 QStringLiteral("use DIR/data.mdb instead of the current directory"),
-                                 QStringLiteral("DIR"));
+const QCommandLineOption
+    dataDir(QStringLiteral("data-dir"),
+            QStringLiteral("use DIR/data.mdb instead of the current directory"),
+            QStringLiteral("DIR"));
 const QCommandLineOption userData(QStringLiteral("user-data"),
                                   QStringLiteral("use the data folder of the menu entry"));
 
@@ -63,7 +65,7 @@ QString usage(const QList<Command>& commands)
 {
     QString text =
         QStringLiteral("usage: %1 [--data-dir DIR | --user-data] COMMAND [ARGS]   (COMMAND --help "
-                       "for its options)\n"
+                       "for its options; --version)\n"
                        "on data.mdb in the current directory unless a data folder is named\n")
             .arg(program);
     for (const Command& c : commands)
@@ -114,7 +116,13 @@ QList<Command> commands(const PrinterOutput& printer)
             window = QStringLiteral("TSf1Form");
         const PrintRequest request{window,      value("pdf"), value("printer"), value("row"),
                                    value("dx"), value("dy"),  value("font"),    calibration};
-        return PrintCommand::run(request, printer) ? 0 : 1;
+        TerminalProgress progress(QStringLiteral("pages"));
+        const int written = PrintCommand::run(request, printer, std::ref(progress));
+        if (written < 0)
+            return 1;
+        // For scripts: the pages written and where they went.
+        out() << written << '\t' << (request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
+        return 0;
     };
     const auto importSheet = [](const QCommandLineParser& p) {
         return ExchangeCommands::importSheet(p.positionalArguments().first());
@@ -148,8 +156,9 @@ QList<Command> commands(const PrinterOutput& printer)
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
                         "[--dy N] [--font FAMILY,POINTS] [--calibration]"),
-         QStringLiteral("the pages of print window NAME (TSf1Form, TEsf1Form, TPlsf1Form, "
-                        "TEPlsf1Form) as a PDF or on a printer"),
+         QStringLiteral("the pages of print window NAME (single, imported-single, batch, "
+                        "imported-batch, or TSf1Form, TEsf1Form, TPlsf1Form, TEPlsf1Form) as "
+                        "a PDF or on a printer; prints the pages written and where"),
          {valued(QStringLiteral("window"), QStringLiteral("NAME"),
                  QStringLiteral("the print window whose pages are printed")),
           valued(QStringLiteral("pdf"), QStringLiteral("OUT.pdf"),
@@ -231,16 +240,21 @@ int run(const QStringList& arguments, const PrinterOutput& printer)
 {
     const QList<Command> all = commands(printer);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
 
     // QCommandLineParser skips the first argument as the program's name.
     QCommandLineParser global;
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    global.addOptions({dataDir, userData, help});
+    global.addOptions({dataDir, userData, help, version});
     if (!global.parse(QStringList{program} + arguments))
         return wrongArguments(global.errorText(), usage(all));
     if (global.isSet(help)) {
         out() << usage(all);
+        return 0;
+    }
+    if (global.isSet(version)) {
+        out() << program << ' ' << SF_VERSION << '\n';
         return 0;
     }
     const QStringList rest = global.positionalArguments();

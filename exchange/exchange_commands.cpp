@@ -16,14 +16,15 @@ int importSheet(const QString& path)
     connection.open();
     SheetImport import(connection);
     const SheetImport::Outcome outcome = import.run(path);
+    if (outcome == SheetImport::Outcome::Imported) {
+        QTextStream(stdout) << import.report(outcome) << '\n';
+        return 0;
+    }
     QTextStream err(stderr);
     err << import.report(outcome) << '\n';
-    if (outcome != SheetImport::Outcome::Imported) {
-        if (!import.detail().isEmpty())
-            err << import.detail() << '\n';
-        return 1;
-    }
-    return 0;
+    if (!import.detail().isEmpty())
+        err << import.detail() << '\n';
+    return 1;
 }
 
 void exportAddressBook(const QString& name)
@@ -35,7 +36,6 @@ void exportAddressBook(const QString& name)
     recipients.open();
     const QString written = AddressBookExport::run(recipients, name);
     QTextStream(stdout) << written << '\n';
-    QTextStream(stderr) << QStringLiteral(u"成功导出全部数据!") << '\n';
 }
 
 } // namespace ExchangeCommands

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <functional>
+
 class QPainter;
+
+// Told after each page of a run with pages done and pages in all; false
+// cancels the run.
+using PageProgress = std::function<bool(int done, int total)>;
 
 // The pages of one print run, drawn one at a time on demand so that a batch
 // of any size never sits in memory. Preview, printer and PDF all draw

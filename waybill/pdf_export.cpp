@@ -75,7 +75,7 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
 
 } // namespace
 
-void exportPdf(PageSource& pages, const QString& path)
+void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
 {
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
@@ -96,6 +96,8 @@ void exportPdf(PageSource& pages, const QString& path)
             painter.scale(scale, scale);
             pages.drawPage(painter, i);
             painter.restore();
+            if (progress)
+                progress(i + 1, count);
         }
         if (!painter.end())
             throw PrintError(QStringLiteral("Cannot write %1").arg(path));

@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-bool run(const PrintRequest& request, const PrinterOutput& printer)
+int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress)
 {
     const std::optional<WaybillVariant> variant = variantForWindow(request.window);
     if (!variant)
@@ -102,14 +102,13 @@ bool run(const PrintRequest& request, const PrinterOutput& printer)
     WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
                           rows ? rows->recipients() : nullptr,
                           rows ? rows->mode() : RecordMode::CurrentRow);
-    PageSource& pages =
-        request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
+    PageSource& pages = request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
     if (!request.pdf.isEmpty()) {
-        exportPdf(pages, request.pdf);
-        return true;
+        exportPdf(pages, request.pdf, progress);
+        return pages.pageCount();
     }
     // The window's name is the job's title in the queue.
-    return printer(pages, request.printer, request.window);
+    return printer(pages, request.printer, windowClassName(*variant), progress);
 }
 
 } // namespace PrintCommand

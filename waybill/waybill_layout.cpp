@@ -113,11 +113,26 @@ QString windowClassName(WaybillVariant variant)
     return {};
 }
 
+QString windowAlias(WaybillVariant variant)
+{
+    switch (variant) {
+    case WaybillVariant::AddressBookSingle:
+        return QStringLiteral("single");
+    case WaybillVariant::ImportedSingle:
+        return QStringLiteral("imported-single");
+    case WaybillVariant::AddressBookBatch:
+        return QStringLiteral("batch");
+    case WaybillVariant::ImportedBatch:
+        return QStringLiteral("imported-batch");
+    }
+    return {};
+}
+
 std::optional<WaybillVariant> variantForWindow(const QString& name)
 {
     for (auto v : {WaybillVariant::AddressBookSingle, WaybillVariant::ImportedSingle,
                    WaybillVariant::AddressBookBatch, WaybillVariant::ImportedBatch}) {
-        if (windowClassName(v) == name)
+        if (windowClassName(v) == name || windowAlias(v) == name)
             return v;
     }
     return std::nullopt;

@@ -17,7 +17,11 @@ enum class WaybillVariant {
 };
 
 QString windowClassName(WaybillVariant variant); // "TSf1Form", ...
-std::optional<WaybillVariant> variantForWindow(const QString& windowClassName);
+// The plain name scripts may use instead: "single", "imported-single",
+// "batch", "imported-batch".
+QString windowAlias(WaybillVariant variant);
+// By class name or plain name.
+std::optional<WaybillVariant> variantForWindow(const QString& name);
 bool isBatch(WaybillVariant variant);
 
 // The SF waybill as data: paper, picture box and the 16 placements. Built

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <functional>
+#include "waybill/page_source.h"
 
-class PageSource;
 class QPrinter;
 
 // Putting pages on paper: the waybill's page format and the page loop that
@@ -18,8 +17,7 @@ void setUpPaper(QPrinter& printer);
 // forms would drift 0.3 mm per page. Other printers are left alone.
 void requestExactCupsPageSize(QPrinter& printer);
 
-// Called after each page with pages done and pages in all; false cancels.
-using Progress = std::function<bool(int done, int total)>;
+using Progress = PageProgress;
 
 // Draws the pages one at a time onto the printer, honouring its page
 // range and, where the printer cannot make copies itself, its copy count.

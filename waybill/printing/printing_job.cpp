@@ -2,8 +2,8 @@
 
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
-#include "waybill/printing/printing.h"
 #include "waybill/printing/printer_choice.h"
+#include "waybill/printing/printing.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -51,10 +51,11 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     return printed;
 }
 
-bool printOnPrinter(PageSource& pages, const QString& printer, const QString& title)
+int printOnPrinter(PageSource& pages, const QString& printer, const QString& title,
+                   const Printing::Progress& progress)
 {
     PrintJob job;
     job.setPrinterName(printer);
     job.printer().setDocName(title);
-    return job.run(pages);
+    return job.run(pages, progress) ? job.pagesSent() : -1;
 }

@@ -39,5 +39,7 @@ private:
 };
 
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what
-// the command line's --printer runs. False when the job was cancelled.
-bool printOnPrinter(PageSource& pages, const QString& printer, const QString& title);
+// the command line's --printer runs. Gives the pages sent, -1 when the job
+// was cancelled.
+int printOnPrinter(PageSource& pages, const QString& printer, const QString& title,
+                   const Printing::Progress& progress);

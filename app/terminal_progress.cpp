@@ -1,0 +1,31 @@
+#include "app/terminal_progress.h"
+
+#include <QTextStream>
+#include <unistd.h>
+
+TerminalProgress::TerminalProgress(QString unit)
+    : m_unit(std::move(unit)), m_terminal(isatty(STDERR_FILENO) == 1)
+{
+    m_clock.start();
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_shown)
+        QTextStream(stderr) << '\n';
+}
+
+bool TerminalProgress::operator()(int done, int total)
+{
+    if (!m_terminal)
+        return true;
+    const qint64 elapsed = m_clock.elapsed();
+    if (elapsed < 1000 || (elapsed - m_lastShown < 100 && done < total))
+        return true;
+    m_lastShown = elapsed;
+    m_shown = true;
+    const qint64 rate = qint64(done) * 1000 / elapsed;
+    QTextStream(stderr)
+        << QStringLiteral("\r%1 %2/%3, %4 %1/s ").arg(m_unit).arg(done).arg(total).arg(rate);
+    return true;
+}

@@ -1,0 +1,143 @@
+// sfwaybill-cli as a script uses it: help and version, exit statuses, the
+// plain window names, quiet standard error on success.
+#include "store/schema.h"
+#include "support/test_database.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("SF_CLI"), args);
+    Run r;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        r.status = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+const QStringList commands{"init",   "backup", "restore",      "print",
+                           "import", "export", "parse-address"};
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void helpVersionAndWrongArguments();
+    void plainWindowNamesPrintTheSamePages();
+    void successLeavesStandardErrorEmpty();
+};
+
+void CommandLineTest::helpVersionAndWrongArguments()
+{
+    TestFolder here;
+    for (const QString& help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        const Run all = cli({help});
+        QCOMPARE(all.status, 0);
+        for (const QString& c : commands)
+            QVERIFY2(all.out.contains(QStringLiteral("  ") + c + QLatin1Char(' ')), qPrintable(c));
+        for (const QString& c : commands) {
+            const Run one = cli({c, help});
+            QCOMPARE(one.status, 0);
+            QVERIFY2(one.out.startsWith(QStringLiteral("usage: sfwaybill-cli ") + c),
+                     qPrintable(one.out));
+        }
+    }
+    QCOMPARE(cli({QStringLiteral("--version")}).out, QStringLiteral("sfwaybill-cli 5.22\n"));
+
+    const QList<QStringList> wrong{
+        {},
+        {"nonsense"},
+        {"init", "extra"},
+        {"backup"},
+        {"print", "--window"},
+        {"print", "--window", "batch"},
+        {"print", "--window", "batch", "--pdf", "a.pdf", "--printer", "p"},
+        {"--data-dir", "a", "--user-data", "init"},
+    };
+    QList<QStringList> cases = wrong;
+    for (const QString& c : commands)
+        cases << QStringList{c, QStringLiteral("--no-such-option")};
+    for (const QStringList& args : cases) {
+        const Run r = cli(args);
+        QVERIFY2(r.status == 2, qPrintable(args.join(' ')));
+        QVERIFY2(r.err.contains(QStringLiteral("usage: sfwaybill-cli")), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+    }
+    QVERIFY(QDir(here.path()).isEmpty()); // nothing was made by a wrong call
+}
+
+void CommandLineTest::plainWindowNamesPrintTheSamePages()
+{
+    TestDatabase db;
+    QStringList sender = QStringList(Schema::senderColumns().size(), QString());
+    sender[1] = QStringLiteral(u"寄件人");
+    db.insert(Schema::senderTable, sender);
+    for (const QString& table : {Schema::recipientTable, Schema::importedTable})
+        for (const char16_t* name : {u"甲一", u"乙二"})
+            db.insert(table, {table, QString::fromUtf16(name), "", QStringLiteral(u"某地址"), "",
+                              "", "", "", "", ""});
+    const QList<std::pair<QString, QString>> names{{"single", "TSf1Form"},
+                                                   {"imported-single", "TEsf1Form"},
+                                                   {"batch", "TPlsf1Form"},
+                                                   {"imported-batch", "TEPlsf1Form"}};
+    for (const auto& [alias, className] : names) {
+        const Run a = cli({"print", "--window", alias, "--pdf", "alias.pdf"});
+        const Run c = cli({"print", "--window", className, "--pdf", "class.pdf"});
+        QCOMPARE(a.status, 0);
+        QCOMPARE(c.status, 0);
+        const int pages = alias.endsWith(QLatin1String("batch")) ? 2 : 1;
+        QCOMPARE(a.out, QStringLiteral("%1\talias.pdf\n").arg(pages));
+        const QString text = pdfText(db.dir() + QStringLiteral("/alias.pdf"));
+        QVERIFY2(text.contains(QStringLiteral(u"甲一")), qPrintable(text));
+        QCOMPARE(text, pdfText(db.dir() + QStringLiteral("/class.pdf")));
+    }
+}
+
+void CommandLineTest::successLeavesStandardErrorEmpty()
+{
+    TestFolder here;
+    for (const QStringList& args : QList<QStringList>{
+             {"init"},
+             {"print", "--window", "batch", "--pdf", "out.pdf"},
+             {"export", "book"},
+             {"backup", "monday"},
+             {"parse-address", QStringLiteral(u"张三 13800138000 北京市海淀区中关村大街1号")}}) {
+        const Run r = cli(args);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(args.join(' ') + QStringLiteral(": ") + r.err));
+    }
+    // Also with a data folder named, and without a runtime folder or platform.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("SF_CLI"), {"--data-dir", here.filePath("desk"), "init"});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(p.readAllStandardError(), QByteArray());
+    QVERIFY(QFile::exists(here.filePath("desk/data.mdb")));
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "command_line_test.moc"
