@@ -2,12 +2,14 @@
 // data.mdb in the current directory. Messages go to standard error.
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
+#include "maintenance/temporary_files.h"
 #include "store/connection_recipe.h"
 #include "store/database_file.h"
 #include "store/store_error.h"
 #include "waybill/print_command.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
@@ -80,11 +82,16 @@ int main(int argc, char** argv)
     const auto it = commands.find(command);
     if (it == commands.end())
         return usage();
+    TemporaryFiles::removeLeftovers(QDir::currentPath());
     try {
         return it->second(args);
+    } catch (const std::bad_alloc&) {
+        err() << QStringLiteral(u"内存不足，命令未完成!") << '\n';
     } catch (const std::exception& e) {
         err() << QString::fromUtf8(e.what()) << '\n';
-        err().flush();
-        return 1;
+    } catch (...) {
+        err() << QStringLiteral(u"未知错误，命令未完成!") << '\n';
     }
+    err().flush();
+    return 1;
 }

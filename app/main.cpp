@@ -4,9 +4,11 @@
 #include "app/program_windows.h"
 #include "app/qt_texts.h"
 #include "app/widgets.h"
+#include "maintenance/temporary_files.h"
 #include "waybill/font_substitutions.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTextStream>
 
 int main(int argc, char** argv)
@@ -15,6 +17,7 @@ int main(int argc, char** argv)
     app.setApplicationName(QStringLiteral("sfwaybill"));
     installFontSubstitutions();
     QtTexts::installChinese(app);
+    TemporaryFiles::removeLeftovers(QDir::currentPath());
 
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {

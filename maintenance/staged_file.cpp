@@ -1,5 +1,6 @@
 #include "maintenance/staged_file.h"
 
+#include "maintenance/temporary_files.h"
 #include "store/store_error.h"
 
 #include <QFile>
@@ -34,7 +35,9 @@ void syncFile(const QString& path)
 
 StagedFile::StagedFile(const QString& target) : m_target(QFileInfo(target).absoluteFilePath())
 {
-    QTemporaryFile file(m_target + QStringLiteral(".XXXXXX"));
+    // What a killed run staged here would otherwise stay for ever.
+    TemporaryFiles::removeLeftovers(QFileInfo(m_target).absolutePath());
+    QTemporaryFile file(TemporaryFiles::stagedTemplate(m_target));
     file.setAutoRemove(false);
     if (!file.open())
         throw CommandError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
@@ -49,7 +52,12 @@ StagedFile::~StagedFile()
 
 void StagedFile::copyPermissionsFrom(const QString& file)
 {
-    if (!QFile::setPermissions(m_path, QFile::permissions(file)))
+    setPermissions(QFile::permissions(file));
+}
+
+void StagedFile::setPermissions(QFile::Permissions permissions)
+{
+    if (!QFile::setPermissions(m_path, permissions))
         throw CommandError(QStringLiteral("cannot set permissions: %1").arg(m_path));
 }
 

@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// Creates an empty data.mdb holding the three tables; refuses to overwrite.
+// Creates an empty data.mdb holding the three tables, written aside and
+// renamed into place, so a failure leaves nothing; refuses to overwrite a
+// file that holds anything.
 namespace DatabaseFile {
 
 // Throws CommandError when the file exists or cannot be written.

@@ -26,6 +26,7 @@ void Dataset::open()
         throw StoreError(QStringLiteral("Unsupported statement: %1").arg(s.text));
     s.text = QStringLiteral("select rowid, * ") + s.text.mid(match.capturedEnd());
 
+    const qint64 generation = m_connection.generation();
     QSqlQuery q = m_connection.run(s);
     QStringList columns;
     const QSqlRecord rec = q.record();
@@ -46,6 +47,7 @@ void Dataset::open()
     m_columns = columns;
     m_rows = std::move(rows);
     m_open = true;
+    m_generation = generation;
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
@@ -188,6 +190,7 @@ void Dataset::post()
     }
     if (m_state == State::Edit) {
         if (!changed.isEmpty()) {
+            requireSameContent();
             QStringList sets;
             for (const QString& n : names)
                 sets << n + QStringLiteral(" = ?");
@@ -235,6 +238,14 @@ void Dataset::post()
     emit currentRowChanged(m_current);
 }
 
+void Dataset::requireSameContent()
+{
+    if (m_connection.generation() != m_generation) {
+        cancel();
+        throw StoreError(Connection::replacedText());
+    }
+}
+
 void Dataset::cancel()
 {
     m_state = State::Browse;
@@ -249,6 +260,7 @@ void Dataset::deleteCurrent()
         cancel();
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    requireSameContent();
     m_connection.execute({QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(tableName()),
                           {m_rows.at(m_current).rowid}});
     const int row = m_current;

@@ -70,10 +70,13 @@ private:
     int columnIndex(const QString& column) const;
     QString tableName() const;
     void moveTo(int row);
+    // Row ids read before a restore would address other rows after it.
+    void requireSameContent();
 
     Connection& m_connection;
     Statement m_statement;
     bool m_open = false;
+    qint64 m_generation = 0;
     QStringList m_columns;
     QList<Row> m_rows;
     int m_current = -1;
