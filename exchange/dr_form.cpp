@@ -195,20 +195,27 @@ void TDrForm::Image1Click()
 
 void TDrForm::Button1Click()
 {
-    SheetImport import(ADOConnection1);
-    const SheetImport::Outcome outcome = import.run(Edit1->text());
-    if (outcome != SheetImport::Outcome::Imported) {
-        Dialogs::inform(this, SheetImport::message(outcome));
-        return;
-    }
+    // Whatever a sheet does (memory included), the program goes on.
     try {
-        openImported();
-    } catch (const StoreError&) {
-        Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
-        return;
+        SheetImport import(ADOConnection1);
+        const SheetImport::Outcome outcome = import.run(Edit1->text());
+        if (outcome != SheetImport::Outcome::Imported) {
+            Dialogs::inform(this, import.report(outcome));
+            return;
+        }
+        try {
+            openImported();
+        } catch (const StoreError&) {
+            Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
+            return;
+        }
+        Dialogs::inform(this, SheetImport::message(outcome));
+        Panel1->hide();
+    } catch (const std::exception& e) {
+        ErrorReport::show(this, QString::fromUtf8(e.what()));
+    } catch (...) {
+        ErrorReport::show(this, QStringLiteral(u"未知错误"));
     }
-    Dialogs::inform(this, SheetImport::message(outcome));
-    Panel1->hide();
 }
 
 void TDrForm::Button2Click()

@@ -35,19 +35,20 @@ QByteArray readAll(const QString& path)
 
 namespace SheetFile {
 
-SheetRows read(const QString& path)
+void read(const QString& path, SheetCells& cells)
 {
-    return readBytes(readAll(path));
+    readBytes(readAll(path), cells);
 }
 
-SheetRows readBytes(const QByteArray& bytes)
+void readBytes(const QByteArray& bytes, SheetCells& cells)
 {
     if (CompoundFile::looksLike(bytes))
-        return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
-                                      sheetName);
-    if (ZipArchive::looksLike(bytes))
-        return XlsxReader::readSheet(bytes, sheetName);
-    return CsvReader::read(bytes);
+        Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
+                               sheetName, cells);
+    else if (ZipArchive::looksLike(bytes))
+        XlsxReader::readSheet(bytes, sheetName, cells);
+    else
+        CsvReader::read(bytes, cells);
 }
 
 bool isXlsxName(const QString& path)

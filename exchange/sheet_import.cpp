@@ -13,16 +13,24 @@
 SheetImport::Outcome SheetImport::run(const QString& pathText)
 {
     m_detail.clear();
+    m_reason.clear();
     m_rows = 0;
     const QString path = pathText.trimmed();
     if (path.isEmpty())
         return Outcome::NoPath;
 
-    SheetRows recipients;
+    RecipientSheet recipients;
     try {
-        recipients = RecipientSheet::recipients(SheetFile::read(path));
+        SheetFile::read(path, recipients);
+        recipients.finish();
+    } catch (const SheetTooLarge& e) {
+        m_reason = m_detail = QString::fromUtf8(e.what());
+        return Outcome::Unreadable;
     } catch (const SheetError& e) {
         m_detail = QString::fromStdString(e.what());
+        return Outcome::Unreadable;
+    } catch (const std::bad_alloc&) {
+        m_reason = m_detail = QStringLiteral(u"内存不足");
         return Outcome::Unreadable;
     }
 
@@ -39,11 +47,11 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
         m_detail = e.text();
         return Outcome::NotWritten;
     }
-    m_rows = int(recipients.size());
+    m_rows = int(recipients.rowCount());
     return Outcome::Imported;
 }
 
-void SheetImport::replaceImported(const SheetRows& recipients)
+void SheetImport::replaceImported(const RecipientSheet& recipients)
 {
     static const QString emptyText = QStringLiteral("");
     m_connection.beginTransaction();
@@ -54,10 +62,12 @@ void SheetImport::replaceImported(const SheetRows& recipients)
         QSqlQuery insert(m_connection.database());
         if (!insert.prepare(Statements::insertImported({}).text))
             throw StoreError(insert.lastError().text());
-        for (const QStringList& values : recipients) {
+        for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
             // An empty cell is stored as an empty text, not NULL.
-            for (int i = 0; i < values.size(); ++i)
-                insert.bindValue(i, values.at(i).isNull() ? emptyText : values.at(i));
+            for (int i = 0; i < RecipientSheet::columnCount; ++i) {
+                const QString value = recipients.value(row, i);
+                insert.bindValue(i, value.isNull() ? emptyText : value);
+            }
             if (!insert.exec())
                 throw StoreError(insert.lastError().text());
         }
@@ -83,4 +93,9 @@ QString SheetImport::message(Outcome outcome)
         break;
     }
     return QStringLiteral(u"批量导入EXCEL失败!");
+}
+
+QString SheetImport::report(Outcome outcome) const
+{
+    return m_reason.isEmpty() ? message(outcome) : message(outcome) + QLatin1Char('\n') + m_reason;
 }

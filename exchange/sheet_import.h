@@ -1,10 +1,9 @@
 #pragma once
 
-#include "exchange/sheet_rows.h"
-
 #include <QString>
 
 class Connection;
+class RecipientSheet;
 
 // The import of "导 入": the whole sheet is read first, then the content of
 // table excel is replaced in one transaction, so an import that fails at
@@ -19,14 +18,20 @@ public:
     // reconnects the connection and replaces the rows of excel.
     Outcome run(const QString& pathText);
 
-    static QString message(Outcome outcome);    // the window's text for it
+    static QString message(Outcome outcome); // the window's text for it
+    // The window's text with the reason, if any, on a line of its own.
+    QString report(Outcome outcome) const;
     QString detail() const { return m_detail; } // why it failed
+    // Why a sheet was refused, in words for the user: which limit it went
+    // past, or memory. Empty for a sheet that is damaged or no list.
+    QString reason() const { return m_reason; }
     int importedRows() const { return m_rows; }
 
 private:
-    void replaceImported(const SheetRows& recipients);
+    void replaceImported(const RecipientSheet& recipients);
 
     Connection& m_connection;
     QString m_detail;
+    QString m_reason;
     int m_rows = 0;
 };

@@ -19,6 +19,7 @@ class Dataset : public QAbstractTableModel {
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
 
+    Connection& connection() const { return m_connection; }
     void setStatement(const Statement& statement) { m_statement = statement; }
     const Statement& statement() const { return m_statement; }
 

@@ -5,6 +5,7 @@
 #include "store/dataset.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "support/collected_cells.h"
 #include "support/sample_sheets.h"
 #include "support/test_database.h"
 
@@ -204,7 +205,7 @@ void ExchangeImportTest::commandLine()
     r = runCli({QStringLiteral("export"), QStringLiteral("out")});
     QCOMPARE(r.status, 0);
     QVERIFY(r.err.contains(QStringLiteral(u"成功导出全部数据!")));
-    QCOMPARE(SheetFile::read(db.dir() + QStringLiteral("/out.xls")),
+    QCOMPARE(CollectedCells::inFile(db.dir() + QStringLiteral("/out.xls")),
              SheetRows({Schema::recipientColumns(),
                         {"旧公司", "旧收件人", "", "旧地址", "", "", "139"}}));
     r = runCli({QStringLiteral("export"), QStringLiteral("missing/out")});
