@@ -4,6 +4,8 @@
 
 void SharedStrings::append(const QString& text)
 {
+    if (text.size() > SheetLimits::maxCellChars)
+        SheetLimits::tooLarge(QStringLiteral(u"有单元格超过32,767个字符"));
     // What the table costs: its characters and one end offset a string.
     const qint64 bytes =
         2 * (qint64(m_text.size()) + text.size()) + qint64(sizeof(std::uint32_t)) * (size() + 1);

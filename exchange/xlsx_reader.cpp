@@ -24,13 +24,13 @@ using Token = XmlScanner::Token;
 // UTF-8 a character of UTF-16 takes at most three bytes).
 class CellBytes {
 public:
-    void append(const QByteArray& piece)
+    void append(QByteArrayView piece)
     {
         m_bytes.append(piece);
         if (m_bytes.size() > 3 * SheetLimits::maxCellChars)
             SheetLimits::tooLarge(QStringLiteral(u"有单元格超过32,767个字符"));
     }
-    void clear() { m_bytes.clear(); }
+    void clear() { m_bytes.resize(0); }
     // Escapes decoded.
     QString text() const
     {

@@ -228,7 +228,7 @@ XmlScanner::Token XmlScanner::readTag()
         ++nameEnd;
     if (nameEnd == 0)
         fail("element without a name");
-    m_name = localPart(body.first(nameEnd)).toByteArray();
+    m_name = localPart(body.first(nameEnd));
     if (closing) {
         if (--m_depth < 0)
             fail("end tag without a start");
@@ -239,7 +239,7 @@ XmlScanner::Token XmlScanner::readTag()
     m_seenRoot = true;
     if (++m_depth > maxDepth)
         fail("elements nested too deep");
-    m_tag = body.sliced(nameEnd).toByteArray();
+    m_tag = body.sliced(nameEnd);
     m_pendingEnd = selfClosing;
     return Token::Start;
 }
@@ -250,11 +250,12 @@ XmlScanner::Token XmlScanner::readText()
     const qsizetype have = m_buffer.size() - m_pos;
     const void* lt = std::memchr(start, '<', size_t(have));
     qsizetype end = lt ? static_cast<const char*>(lt) - start : have;
+    bool entities = std::memchr(start, '&', size_t(end)) != nullptr;
     if (!lt && !m_sourceDone) {
         // An entity or a line break cut by the end of the buffer waits for
         // the next piece.
         qsizetype cut = end;
-        const qsizetype amp = QByteArrayView(start, end).lastIndexOf('&');
+        const qsizetype amp = entities ? QByteArrayView(start, end).lastIndexOf('&') : -1;
         if (amp >= 0 && end - amp < maxEntity &&
             QByteArrayView(start + amp, end - amp).indexOf(';') < 0)
             cut = amp;
@@ -265,17 +266,23 @@ XmlScanner::Token XmlScanner::readText()
             return readText();
         }
         end = cut;
+        entities = entities && std::memchr(start, '&', size_t(end)) != nullptr;
     }
-    QByteArrayView raw(start, end);
-    // A line break is one line feed in XML, whatever the file used.
-    QByteArray normalized;
-    if (raw.contains('\r')) {
-        normalized = raw.toByteArray().replace("\r\n", "\n").replace('\r', '\n');
-        raw = normalized;
-    }
-    m_text.clear();
-    decodeInto(m_text, raw);
     m_pos += end;
+    QByteArrayView raw(start, end);
+    const bool breaks = std::memchr(start, '\r', size_t(end)) != nullptr;
+    if (entities || breaks) {
+        // A line break is one line feed in XML, whatever the file used.
+        QByteArray normalized;
+        if (breaks) {
+            normalized = raw.toByteArray().replace("\r\n", "\n").replace('\r', '\n');
+            raw = normalized;
+        }
+        m_decoded.resize(0);
+        decodeInto(m_decoded, raw);
+        raw = m_decoded;
+    }
+    m_text = raw;
     if (m_depth == 0)
         for (char c : m_text)
             if (!isSpace(c))
@@ -288,14 +295,14 @@ XmlScanner::Token XmlScanner::readCdata()
     const qsizetype end = findSequence("]]>", 9);
     if (end < 0)
         fail("unterminated CDATA section");
-    m_text = QByteArray(m_buffer.constData() + m_pos + 9, end - 9);
+    m_text = QByteArrayView(m_buffer.constData() + m_pos + 9, end - 9);
     m_pos += end + 3;
     return Token::Text;
 }
 
 QString XmlScanner::attribute(QByteArrayView wanted) const
 {
-    const QByteArrayView tag(m_tag);
+    const QByteArrayView tag = m_tag;
     qsizetype at = 0;
     while (at < tag.size()) {
         while (at < tag.size() && isSpace(tag[at]))

@@ -29,7 +29,8 @@ public:
     // (without prefix); null when there is none.
     QString attribute(QByteArrayView name) const;
     // Of the last Text token: a piece of character data in UTF-8.
-    const QByteArray& text() const { return m_text; }
+    QByteArrayView text() const { return m_text; }
+    // The views above last until the next call of next().
 
 private:
     bool fill(qsizetype wanted);
@@ -46,7 +47,8 @@ private:
     bool m_pendingEnd = false;
     int m_depth = 0;
     bool m_seenRoot = false;
-    QByteArray m_name;
-    QByteArray m_tag; // attribute part of the last start tag, raw
-    QByteArray m_text;
+    QByteArrayView m_name;
+    QByteArrayView m_tag; // attribute part of the last start tag, raw
+    QByteArrayView m_text;
+    QByteArray m_decoded;
 };

@@ -4,6 +4,7 @@
 #include "store/schema.h"
 #include "store/store_error.h"
 #include "support/scripted_dialogs.h"
+#include "support/sheet_bombs.h"
 #include "support/test_database.h"
 
 #include <QAction>
@@ -118,8 +119,16 @@ void ExchangeWindowTest::failedImportsKeepThePreviousRows()
         QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!"));
         QVERIFY(form.Panel1->isVisible());
     }
+    // Past a limit the box says which.
+    QFile tooLong(db.dir() + QStringLiteral("/rows.xlsx"));
+    QVERIFY(tooLong.open(QIODevice::WriteOnly));
+    tooLong.write(SheetBombs::workbook({"<worksheet><sheetData><row r=\"1048577\"><c><v>1</v></c>"
+                                        "</row></sheetData></worksheet>"}));
+    tooLong.close();
+    import(form, tooLong.fileName());
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!\n工作表超过1,048,576行"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
-    QCOMPARE(dialogs.shown.size(), 4);
+    QCOMPARE(dialogs.shown.size(), 5);
 }
 
 void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
