@@ -64,8 +64,23 @@ void write(const QString& path, const SheetRows& rows)
     }
     const QByteArray file = CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
                                                             Biff8Writer::workbookStream(rows));
+    save(path, file);
+}
+
+void save(const QString& path, const QByteArray& bytes)
+{
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw SheetError(out.errorString().toStdString());
+    // A full disk first shortens a write without a reason; the next one
+    // gives it.
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qint64 n = out.write(bytes.constData() + at, bytes.size() - at);
+        if (n <= 0)
+            throw SheetError(out.errorString().toStdString());
+        at += n;
+    }
+    if (!out.commit())
         throw SheetError(out.errorString().toStdString());
 }
 

@@ -25,4 +25,8 @@ void write(const QString& path, const SheetRows& rows);
 
 bool isXlsxName(const QString& path);
 
+// Writes a whole file or, failing, leaves an existing one as it was.
+// Throws SheetError with the system's reason.
+void save(const QString& path, const QByteArray& bytes);
+
 } // namespace SheetFile

@@ -1,11 +1,11 @@
 #include "exchange/xlsx_writer.h"
 
 #include "exchange/sheet_error.h"
+#include "exchange/sheet_file.h"
 #include "exchange/xlsx_escape.h"
 #include "maintenance/temporary_files.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <xlsxwriter.h>
 
@@ -62,9 +62,7 @@ void write(const QString& path, const SheetRows& rows)
     if (!written.open(QIODevice::ReadOnly))
         throw SheetError("xlsx: " + written.errorString().toStdString());
     const QByteArray book = written.readAll();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(book) != book.size() || !out.commit())
-        throw SheetError("xlsx: " + out.errorString().toStdString());
+    SheetFile::save(path, book);
 }
 
 } // namespace XlsxWriter
