@@ -44,11 +44,13 @@ QString scratchTemplate()
 
 void removeLeftovers(const QString& folder)
 {
-    static const QRegularExpression staged(QStringLiteral("^.+\\.sfwaybill-(\\d+)-\\w{6}\\.tmp$"));
+    // A staged database may have its journal beside it.
+    static const QRegularExpression staged(
+        QStringLiteral("^.+\\.sfwaybill-(\\d+)-\\w{6}\\.tmp(-journal|-wal|-shm)?$"));
     static const QRegularExpression scratch(QStringLiteral("^sfwaybill-(\\d+)-\\w{6}$"));
     const QDir dir(folder);
     for (const QFileInfo& file :
-         dir.entryInfoList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden)) {
+         dir.entryInfoList({QStringLiteral("*.sfwaybill-*")}, QDir::Files | QDir::Hidden)) {
         const qint64 pid = ownerOf(file.fileName(), staged);
         if (pid > 0 && !running(pid))
             QFile::remove(file.filePath());

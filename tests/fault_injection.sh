@@ -118,13 +118,15 @@ span_restore="$(span_of restore "$work/new.bak")"
 full_disk_run() { # folder, command...
   local dir="$1"
   shift
-  local bytes=$(((RANDOM % 3000 + 200) * 1024))
+  local size
+  size=$(stat -c %s "$work/fixture/data.mdb")
+  local bytes=$((size + 8192 + RANDOM % 3 * size / 2 + RANDOM * 16))
   if [[ $(id -u) -eq 0 ]] && mount -t tmpfs -o "size=$bytes" tmpfs "$dir" 2>/dev/null; then
     mounted="$dir"
-    cp "$work/fixture/data.mdb" "$dir/data.mdb" 2>/dev/null || true
+    cp "$work/fixture/data.mdb" "$dir/data.mdb"
     (cd "$dir" && "$cli" "$@" >/dev/null 2>&1) || true
   else
-    (cd "$dir" && prlimit --fsize=$((bytes / 4)) "$cli" "$@" >/dev/null 2>&1) || true
+    (cd "$dir" && prlimit --fsize=$((RANDOM * 32)) "$cli" "$@" >/dev/null 2>&1) || true
   fi
 }
 leave_full_disk() {
