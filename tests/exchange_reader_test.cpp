@@ -6,6 +6,7 @@
 #include "exchange/recipient_sheet.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
+#include "store/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,6 +138,7 @@ private slots:
     void numbersReadAsText();
     void sstStringsSwitchWidthAtContinue();
     void cellRecordsOfEveryKind();
+    void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
     void damagedCompoundFilesFail();
@@ -345,6 +347,35 @@ void ExchangeReaderTest::cellRecordsOfEveryKind()
     QCOMPARE(rows[1], QStringList({"7", "8", "TRUE", "#N/A"}));
     QCOMPARE(rows[2], QStringList({"abc", "10"}));
     QCOMPARE(rows[3], QStringList({QStringLiteral(u"张三")}));
+}
+
+void ExchangeReaderTest::xlsCellsFarRightStaySparse()
+{
+    // Every row with a cell in the last column: padded rows of 256 cells
+    // each once took hundreds of megabytes.
+    const auto label = [](int row, int col, const QString& text) {
+        QByteArray d = Biff::cell(row, col);
+        put16(d, std::uint32_t(text.size()));
+        d.append(char(1));
+        for (QChar c : text)
+            put16(d, c.unicode());
+        return std::pair<std::uint16_t, QByteArray>{0x0204, d};
+    };
+    QList<std::pair<std::uint16_t, QByteArray>> records;
+    for (int c = 0; c < Schema::recipientColumns().size(); ++c)
+        records << label(0, c, Schema::recipientColumns().at(c));
+    records << label(1, 1, QStringLiteral(u"张三"));
+    for (int row = 1; row < 65536; ++row) {
+        QByteArray rk = Biff::cell(row, 255);
+        put32(rk, (7u << 2) | 2);
+        records << std::pair<std::uint16_t, QByteArray>{0x027E, rk};
+    }
+    const QByteArray stream = workbook({}, records);
+    RecipientSheet sheet;
+    Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), sheet);
+    sheet.finish();
+    QCOMPARE(sheet.rowCount(), 1);
+    QCOMPARE(sheet.value(0, 1), QStringLiteral(u"张三"));
 }
 
 void ExchangeReaderTest::encryptedWorkbookIsRefused()
