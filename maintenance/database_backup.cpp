@@ -77,6 +77,7 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
         staged.commit();
         return;
     }
+    // Read before any lock is taken: closing this descriptor drops none.
     if (!DatabaseCopy::looksLikeDatabase(target)) {
         staged.copyPermissionsFrom(target);
         replaceNonDatabase(staged, target, live, beforeReplace);
