@@ -26,7 +26,7 @@ void provideRuntimeFolder()
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
     const QByteArray dir =
-        QDir::tempPath().toLocal8Bit() + "/sfwaybill-runtime-" + QByteArray::number(getuid());
+        QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
     mkdir(dir.constData(), 0700);
     struct stat info {};
     if (lstat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
@@ -62,6 +62,8 @@ int main(int argc, char** argv)
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';
     } catch (const std::exception& e) {
         err << QString::fromUtf8(e.what()) << '\n';
+    } catch (...) {
+        err << QStringLiteral(u"未知错误，命令未完成") << '\n';
     }
     return 1;
 }

@@ -8,8 +8,10 @@
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/database_file.h"
+#include "store/temporary_files.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTextStream>
 #include <functional>
 
@@ -282,6 +284,8 @@ int run(const QStringList& arguments, const PrinterOutput& printer)
     if (!why.isEmpty())
         return wrongArguments(why, commandUsage(*command));
     ConnectionRecipe::setDataFolder(folder);
+    // What a killed run of either program left beside the database.
+    TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
     return command->run(parser);
 }
 

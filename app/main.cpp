@@ -7,6 +7,7 @@
 #include "store/command_error.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
+#include "store/temporary_files.h"
 #include "ui/app_info.h"
 #include "ui/error_report.h"
 #include "ui/qt_texts.h"
@@ -14,6 +15,8 @@
 #include "waybill/font_substitutions.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QDir>
 #include <QTextStream>
 
 int main(int argc, char** argv)
@@ -44,6 +47,9 @@ int main(int argc, char** argv)
         }
         ConnectionRecipe::setDataFolder(dataFolder);
     }
+
+    // What a killed run of either program left beside the database.
+    TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
 
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {

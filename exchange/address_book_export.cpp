@@ -4,7 +4,31 @@
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "exchange/xlsx_writer.h"
+#include "store/connection.h"
 #include "store/dataset.h"
+#include "store/file_identity.h"
+
+namespace {
+
+// A character no workbook keeps as it is: NUL ends a cell's text in every
+// spreadsheet program, and a lone half of a surrogate pair is no character.
+int firstUnkeptCharacter(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isNull())
+            return 0;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return c.unicode();
+    }
+    return -1;
+}
+
+} // namespace
 
 namespace AddressBookExport {
 
@@ -21,6 +45,10 @@ QString run(Dataset& recipients, const QString& chosen)
     if (!recipients.isOpen())
         throw SheetError(QStringLiteral(u"收件人列表未打开，无法导出!"));
     const QString name = fileName(chosen);
+    if (FileIdentity::isPartOfDatabase(name, recipients.connection().path()))
+        throw SheetError(
+            QStringLiteral(u"%1 就是正在使用的数据库，不能导出到它上面，未导出任何数据!")
+                .arg(name));
     const int limit = SheetFile::isXlsxName(name) ? XlsxWriter::maxRows : Biff8Writer::maxRows;
     const int count = recipients.recordCount();
     if (count + 1 > limit)
@@ -38,6 +66,15 @@ QString run(Dataset& recipients, const QString& chosen)
         values.reserve(columns);
         for (int c = 0; c < columns; ++c) {
             values.append(recipients.value(r, c));
+            if (const int unkept = firstUnkeptCharacter(values.last()); unkept >= 0)
+                throw SheetError(
+                    QStringLiteral(u"第%1条收件人的“%2”含有表格文件存不下的字符 U+%3，"
+                                   u"未导出任何数据!")
+                        .arg(r + 1)
+                        .arg(recipients.columnNames().value(c))
+                        .arg(QString::number(unkept, 16)
+                                 .toUpper()
+                                 .rightJustified(4, QLatin1Char('0'))));
             if (values.last().size() > Biff8Writer::maxCellChars)
                 throw SheetError(
                     QStringLiteral(u"第%1条收件人的“%2”超过一个单元格最多能容纳的%3个字符，"

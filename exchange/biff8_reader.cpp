@@ -3,6 +3,8 @@
 #include "exchange/biff8_records.h"
 #include "exchange/cell_text.h"
 #include "exchange/little_endian.h"
+#include "exchange/shared_strings.h"
+#include "exchange/sheet_cells.h"
 #include "exchange/sheet_error.h"
 
 #include <QByteArrayView>
@@ -10,7 +12,6 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <vector>
 
 using LittleEndian::u16;
 using LittleEndian::u32;
@@ -222,7 +223,7 @@ void requireBiff8Bof(const std::optional<Record>& r)
 }
 
 struct Globals {
-    std::vector<QString> strings;
+    SharedStrings strings;
     qsizetype sheetOffset = -1;
 };
 
@@ -260,9 +261,8 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
             // outgrow the stream.
             if (qint64(unique) * 3 > stream.size())
                 fail("string table count out of range");
-            g.strings.reserve(unique);
             for (std::uint32_t i = 0; i < unique; ++i)
-                g.strings.push_back(d.unicodeString());
+                g.strings.append(d.unicodeString());
             break;
         }
         default:
@@ -272,36 +272,29 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
     fail("no EOF record");
 }
 
-class SheetCells {
+// Cells go on to the reader's caller as they are found.
+class CellOutput {
 public:
+    explicit CellOutput(SheetCells& cells) : m_cells(cells) {}
     void set(std::uint32_t row, std::uint32_t col, const QString& text)
     {
         if (col >= maxColumns)
             fail("column out of range");
-        if (text.isEmpty())
-            return;
-        if (row >= m_rows.size())
-            m_rows.resize(row + 1);
-        QStringList& cells = m_rows[row];
-        while (cells.size() <= qsizetype(col))
-            cells.append(QString());
-        cells[col] = text;
+        m_cells.cell(row, col, text);
     }
 
-    SheetRows take() { return SheetRows(m_rows.begin(), m_rows.end()); }
-
 private:
-    std::vector<QStringList> m_rows;
+    SheetCells& m_cells;
 };
 
-SheetRows readCells(const QByteArray& stream, const Globals& g)
+void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
 {
     Records records(stream, g.sheetOffset);
     const auto bof = records.next();
     requireBiff8Bof(bof);
     if (u16(bof->data.data() + 2) != Biff8Record::Worksheet)
         fail("Sheet is not a worksheet");
-    SheetCells cells;
+    CellOutput cells(out);
     int depth = 1; // embedded charts bring their own BOF..EOF
     std::optional<std::pair<std::uint32_t, std::uint32_t>> pendingString;
     while (auto r = records.next()) {
@@ -312,7 +305,7 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
         }
         if (r->type == Biff8Record::Eof) {
             if (--depth == 0)
-                return cells.take();
+                return;
             continue;
         }
         if (depth != 1)
@@ -321,9 +314,9 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
         case Biff8Record::LabelSst: {
             requireSize(*r, 10);
             const std::uint32_t index = u32(p + 6);
-            if (index >= g.strings.size())
+            if (qsizetype(index) >= g.strings.size())
                 fail("string index out of range");
-            cells.set(u16(p), u16(p + 2), g.strings[index]);
+            cells.set(u16(p), u16(p + 2), g.strings.at(index));
             break;
         }
         case Biff8Record::Label:
@@ -400,9 +393,9 @@ SheetRows readCells(const QByteArray& stream, const Globals& g)
 
 namespace Biff8Reader {
 
-SheetRows readSheet(const QByteArray& workbookStream, const QString& sheetName)
+void readSheet(const QByteArray& workbookStream, const QString& sheetName, SheetCells& cells)
 {
-    return readCells(workbookStream, readGlobals(workbookStream, sheetName));
+    readCells(workbookStream, readGlobals(workbookStream, sheetName), cells);
 }
 
 } // namespace Biff8Reader

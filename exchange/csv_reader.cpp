@@ -1,6 +1,7 @@
 #include "exchange/csv_reader.h"
 
-#include "exchange/sheet_error.h"
+#include "exchange/sheet_cells.h"
+#include "exchange/sheet_limits.h"
 
 #include <QStringDecoder>
 
@@ -8,12 +9,13 @@ namespace {
 
 QString decode(const QByteArray& file)
 {
-    if (file.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(file.constData() + 3, file.size() - 3);
+    const bool marked = file.startsWith("\xEF\xBB\xBF");
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(file);
+    QString text = utf8.decode(QByteArrayView(file).sliced(marked ? 3 : 0));
     if (!utf8.hasError())
         return text;
+    if (marked)
+        throw SheetError("csv: marked as UTF-8 but is not");
     QStringDecoder gb("GB18030");
     if (!gb.isValid())
         throw SheetError("csv: no GB18030 decoder");
@@ -27,35 +29,39 @@ QString decode(const QByteArray& file)
 
 namespace CsvReader {
 
-SheetRows read(const QByteArray& file)
+void read(const QByteArray& file, SheetCells& cells)
 {
     if (file.contains('\0'))
         throw SheetError("csv: binary data");
     const QString text = decode(file);
-    SheetRows rows;
-    QStringList row;
+    std::uint32_t row = 0, column = 0;
     QString cell;
     bool quoted = false, cellStarted = false;
     auto endCell = [&] {
-        row.append(cell);
+        cells.cell(row, column++, cell);
         cell.clear();
         cellStarted = false;
     };
+    auto add = [&](QChar c) {
+        if (cell.size() >= SheetLimits::maxCellChars)
+            SheetLimits::tooLarge(QStringLiteral(u"有单元格超过32,767个字符"));
+        cell.append(c);
+    };
     auto endRow = [&] {
         endCell();
-        rows.append(row);
-        row.clear();
+        ++row;
+        column = 0;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
             if (c == u'"') {
                 if (i + 1 < text.size() && text.at(i + 1) == u'"')
-                    cell.append(text.at(++i));
+                    add(text.at(++i));
                 else
                     quoted = false;
             } else {
-                cell.append(c);
+                add(c);
             }
         } else if (c == u'"' && !cellStarted) {
             quoted = cellStarted = true;
@@ -66,15 +72,14 @@ SheetRows read(const QByteArray& file)
                 ++i;
             endRow();
         } else {
-            cell.append(c);
+            add(c);
             cellStarted = true;
         }
     }
     if (quoted)
         throw SheetError("csv: unterminated quote");
-    if (cellStarted || !cell.isEmpty() || !row.isEmpty())
+    if (cellStarted || !cell.isEmpty() || column > 0)
         endRow();
-    return rows;
 }
 
 } // namespace CsvReader

@@ -11,7 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
-        RecipientSheet::recipients(SheetFile::readBytes(bytes));
+        RecipientSheet sheet;
+        SheetFile::readBytes(bytes, sheet);
+        sheet.finish();
     } catch (const SheetError&) {
     }
     return 0;

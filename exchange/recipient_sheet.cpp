@@ -1,6 +1,6 @@
 #include "exchange/recipient_sheet.h"
 
-#include "exchange/sheet_error.h"
+#include "exchange/sheet_limits.h"
 #include "records/address_book.h"
 #include "records/address_parser.h"
 #include "store/schema.h"
@@ -25,49 +25,18 @@ QStringList words(const char16_t* list)
     return QString::fromUtf16(list).split(u' ', Qt::SkipEmptyParts);
 }
 
-// Where each column comes from: a sheet column or -1.
-struct Sources {
-    QList<qsizetype> at = QList<qsizetype>(RecipientFields::count, -1);
-    qsizetype city = -1;     // 城市 beside 省份 completes 目的地
-    qsizetype combined = -1; // name, phone and address in one cell
-};
-
-Sources findSources(const QStringList& titles)
-{
-    const QStringList& columns = Schema::recipientColumns();
-    Sources s;
-    for (int c = 0; c < RecipientFields::count; ++c) {
-        s.at[c] = titles.indexOf(columns.at(c));
-        for (const QString& other : RecipientSheet::otherTitles().at(c)) {
-            if (s.at[c] >= 0)
-                break;
-            s.at[c] = titles.indexOf(other);
-        }
-    }
-    if (s.at[Column::Destination] >= 0 &&
-        titles.at(s.at[Column::Destination]) == QStringLiteral(u"省份"))
-        s.city = titles.indexOf(QStringLiteral(u"城市"));
-    for (const QString& title : RecipientSheet::combinedTitles())
-        if (s.combined < 0)
-            s.combined = titles.indexOf(title);
-    return s;
-}
-
 [[noreturn]] void missingColumn(int column, const QStringList& titles)
 {
-    QStringList found;
-    for (const QString& t : titles)
-        if (!t.isEmpty())
-            found << t;
     const QString text =
         QStringLiteral(u"缺少“%1”列（也可用：%2）。\n表格第一行的标题是：%3。")
             .arg(Schema::recipientColumns().at(column),
-                 RecipientSheet::otherTitles().at(column).join(u'、'), found.join(u'、'));
-    throw SheetError(text.toStdString(), SheetError::Kind::MissingColumn);
+                 RecipientSheet::otherTitles().at(column).join(u'、'), titles.join(u'、'));
+    throw SheetError(text, SheetError::Kind::MissingColumn);
 }
 
 // The combined cell fills what the sheet's own columns leave empty.
-void fillFromCombined(QStringList& values, const QString& cell)
+void fillFromCombined(std::array<QString, RecipientSheet::columnCount>& values,
+                      const QString& cell)
 {
     const ParsedRecipient r = AddressParser::parse(cell);
     const std::pair<Column, const QString*> parts[] = {
@@ -81,15 +50,13 @@ void fillFromCombined(QStringList& values, const QString& cell)
         {Column::Remarks, &r.remarks},
     };
     for (const auto& [column, text] : parts)
-        if (values.at(column).isEmpty())
-            values[column] = *text;
+        if (values[size_t(column)].isEmpty())
+            values[size_t(column)] = *text;
 }
 
 } // namespace
 
-namespace RecipientSheet {
-
-const QList<QStringList>& otherTitles()
+const QList<QStringList>& RecipientSheet::otherTitles()
 {
     static const QList<QStringList> titles{
         words(u"公司 单位 公司名称"),
@@ -106,48 +73,169 @@ const QList<QStringList>& otherTitles()
     return titles;
 }
 
-const QStringList& combinedTitles()
+const QStringList& RecipientSheet::combinedTitles()
 {
     static const QStringList titles =
         words(u"收货信息 收件信息 收货人信息 收件人信息 收货人及地址 收件人及地址");
     return titles;
 }
 
-SheetRows recipients(const SheetRows& sheet)
+SheetRows RecipientSheet::recipients(const SheetRows& sheet)
 {
-    const auto isBlank = [](const QStringList& row) {
-        return std::all_of(row.begin(), row.end(), [](const QString& c) { return c.isEmpty(); });
-    };
-    const auto titleRow = std::find_if_not(sheet.begin(), sheet.end(), isBlank);
-    if (titleRow == sheet.end())
-        throw SheetError("the sheet is empty", SheetError::Kind::Empty);
-
-    QStringList titles;
-    for (const QString& t : *titleRow)
-        titles << withoutBlanks(t);
-    const Sources sources = findSources(titles);
-    if (sources.combined < 0)
-        for (const int required : {Column::Name, Column::Address})
-            if (sources.at[required] < 0)
-                missingColumn(required, titles);
-
-    SheetRows out;
-    for (auto row = titleRow + 1; row != sheet.end(); ++row) {
+    RecipientSheet collected;
+    for (qsizetype r = 0; r < sheet.size(); ++r)
+        for (qsizetype c = 0; c < sheet.at(r).size(); ++c)
+            collected.cell(std::uint32_t(r), std::uint32_t(c), sheet.at(r).at(c));
+    collected.finish();
+    SheetRows rows;
+    for (qsizetype r = 0; r < collected.rowCount(); ++r) {
         QStringList values;
-        values.reserve(RecipientFields::count);
-        for (const qsizetype at : sources.at)
-            values.append(at < 0 ? QString() : row->value(at));
-        if (sources.city >= 0) {
-            const QString city = row->value(sources.city);
-            if (!values.at(Column::Destination).contains(city))
-                values[Column::Destination] += city;
-        }
-        if (sources.combined >= 0 && !row->value(sources.combined).isEmpty())
-            fillFromCombined(values, row->value(sources.combined));
-        if (!isBlank(values))
-            out.append(values);
+        for (int c = 0; c < columnCount; ++c)
+            values << collected.value(r, c);
+        rows << values;
     }
-    return out;
+    return rows;
 }
 
-} // namespace RecipientSheet
+void RecipientSheet::charge(qint64 bytes)
+{
+    m_keptBytes += bytes;
+    if (m_keptBytes > SheetLimits::maxKeptBytes)
+        SheetLimits::tooLarge(QStringLiteral(u"要导入的文字超过128MB"));
+}
+
+QString* RecipientSheet::slotFor(std::uint32_t column)
+{
+    const auto at = std::find(m_sourceColumns.begin(), m_sourceColumns.end(), qint64(column));
+    if (at != m_sourceColumns.end())
+        return &m_pending[size_t(at - m_sourceColumns.begin())];
+    const auto extra = std::find(m_extraColumns.begin(), m_extraColumns.end(), qint64(column));
+    if (extra != m_extraColumns.end())
+        return &m_pendingExtras[size_t(extra - m_extraColumns.begin())];
+    return nullptr;
+}
+
+void RecipientSheet::cell(std::uint32_t row, std::uint32_t column, const QString& text)
+{
+    if (++m_cells > SheetLimits::maxCells)
+        SheetLimits::tooLarge(QStringLiteral(u"工作表的单元格超过16,777,216个"));
+    if (row >= SheetLimits::maxRows)
+        SheetLimits::tooLarge(QStringLiteral(u"工作表超过1,048,576行"));
+    if (column >= SheetLimits::maxColumns)
+        SheetLimits::tooLarge(QStringLiteral(u"工作表超过16,384列"));
+    if (text.size() > SheetLimits::maxCellChars)
+        SheetLimits::tooLarge(QStringLiteral(u"有单元格超过32,767个字符"));
+    if (text.isEmpty())
+        return;
+    if (m_titleRow < 0)
+        m_titleRow = row;
+    if (row < m_titleRow || (m_columnsFound && row < m_row) ||
+        (m_columnsFound && row == m_titleRow))
+        throw SheetError("rows out of order");
+    if (row == m_titleRow) {
+        takeTitle(column, text);
+        return;
+    }
+    if (!m_columnsFound)
+        findColumns();
+    if (row != m_row) {
+        endRow();
+        m_row = row;
+    }
+    QString* slot = slotFor(column);
+    if (!slot)
+        return;
+    charge(2 * (text.size() - slot->size()));
+    *slot = text;
+}
+
+void RecipientSheet::takeTitle(std::uint32_t column, const QString& text)
+{
+    charge(2 * text.size() + 8);
+    m_titles.append({column, withoutBlanks(text)});
+}
+
+void RecipientSheet::findColumns()
+{
+    // The leftmost column wins when a title is there twice.
+    std::sort(m_titles.begin(), m_titles.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto columnTitled = [this](const QString& title) -> qint64 {
+        const auto found = std::find_if(m_titles.begin(), m_titles.end(),
+                                        [&](const auto& t) { return t.second == title; });
+        return found == m_titles.end() ? -1 : qint64(found->first);
+    };
+    const QStringList& own = Schema::recipientColumns();
+    for (int c = 0; c < columnCount; ++c) {
+        // The exact title always wins over another name.
+        qint64 source = columnTitled(own.at(c));
+        for (const QString& other : otherTitles().at(c))
+            if (source < 0)
+                source = columnTitled(other);
+        m_sourceColumns[size_t(c)] = source;
+    }
+    m_extraColumns.fill(-1);
+    const qint64 destination = m_sourceColumns[size_t(Column::Destination)];
+    if (destination >= 0 && destination == columnTitled(QStringLiteral(u"省份")))
+        m_extraColumns[City] = columnTitled(QStringLiteral(u"城市"));
+    for (const QString& title : combinedTitles())
+        if (m_extraColumns[Combined] < 0)
+            m_extraColumns[Combined] = columnTitled(title);
+    if (m_extraColumns[Combined] < 0) {
+        for (const int required : {Column::Name, Column::Address}) {
+            if (m_sourceColumns[size_t(required)] < 0) {
+                QStringList found;
+                for (const auto& t : m_titles)
+                    found << t.second;
+                missingColumn(required, found);
+            }
+        }
+    }
+    m_titles.clear();
+    m_columnsFound = true;
+}
+
+void RecipientSheet::endRow()
+{
+    const auto size = [](const auto& texts) {
+        qint64 n = 0;
+        for (const QString& t : texts)
+            n += t.size();
+        return n;
+    };
+    const qint64 before = size(m_pending) + size(m_pendingExtras);
+    const QString& city = m_pendingExtras[City];
+    QString& destination = m_pending[size_t(Column::Destination)];
+    if (!city.isEmpty() && !destination.contains(city))
+        destination += city;
+    if (!m_pendingExtras[Combined].isEmpty())
+        fillFromCombined(m_pending, m_pendingExtras[Combined]);
+    for (QString& extra : m_pendingExtras)
+        extra.clear();
+    charge(2 * (size(m_pending) - before)); // what the extras became, not themselves
+    if (std::all_of(m_pending.begin(), m_pending.end(),
+                    [](const QString& v) { return v.isEmpty(); }))
+        return;
+    charge(qint64(sizeof(std::uint32_t)) * columnCount);
+    for (QString& value : m_pending) {
+        m_text.append(value);
+        m_ends.push_back(std::uint32_t(m_text.size()));
+        value.clear();
+    }
+}
+
+void RecipientSheet::finish()
+{
+    if (m_titleRow < 0)
+        throw SheetError("the sheet is empty", SheetError::Kind::Empty);
+    if (!m_columnsFound)
+        findColumns();
+    endRow();
+}
+
+QString RecipientSheet::value(qsizetype row, int column) const
+{
+    const size_t at = size_t(row) * columnCount + size_t(column);
+    const std::uint32_t start = at == 0 ? 0 : m_ends[at - 1];
+    return m_text.mid(start, m_ends[at] - start);
+}

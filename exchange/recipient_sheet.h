@@ -1,26 +1,67 @@
 #pragma once
 
+#include "exchange/sheet_cells.h"
 #include "exchange/sheet_rows.h"
 
+#include <QList>
+#include <QString>
 #include <QStringList>
+#include <array>
+#include <utility>
+#include <vector>
 
-// The ten recipient columns in a sheet: the first row holds the titles.
-// Titles are compared without blanks (full-width ones too); a column is
-// found by its own title first, else by the names order platforms use
-// ("收货人", "手机", "收货地址"). Order and other columns do not matter.
-namespace RecipientSheet {
+// The ten recipient columns of a sheet, taken from the cells as a reader
+// finds them. The first row holding anything is the title row. Titles are
+// compared without blanks (full-width ones too); a column is found by its
+// own title first, else by the names platforms use ("收货人", "手机",
+// "收货地址"); order and other columns do not matter. Only 收件人姓名 and
+// 收件地址 must be there, unless a combined column (name, phone and address
+// in one cell) is, which is split as a pasted text is; other missing
+// columns are empty. Of the rows below, only what the ten columns need is
+// kept, and rows empty in all ten are left out (they would print blank
+// waybills). Rows must come in order. Throws SheetTooLarge beyond
+// SheetLimits, SheetError otherwise (Kind::MissingColumn with the user's
+// explanation when a column is missing).
+class RecipientSheet : public SheetCells {
+public:
+    static constexpr int columnCount = 10;
 
-// Other titles of each column, in schema order, most usual first.
-const QList<QStringList>& otherTitles();
+    // Other titles of each column, in schema order, most usual first.
+    static const QList<QStringList>& otherTitles();
+    // Titles of one cell holding name, phone and address together.
+    static const QStringList& combinedTitles();
+    // The rows of a whole sheet held in memory.
+    static SheetRows recipients(const SheetRows& sheet);
 
-// Titles of one cell holding name, phone and address together.
-const QStringList& combinedTitles();
+    void cell(std::uint32_t row, std::uint32_t column, const QString& text) override;
+    // After the last cell; throws when there is no title row or a column it
+    // needs is missing.
+    void finish();
 
-// One list of ten texts per data row, in schema order. Only 收件人姓名 and
-// 收件地址 must be there, unless a combined column is, which is split as a
-// pasted text is; other missing columns are empty. Rows empty in all ten
-// columns are left out (they would print blank waybills). Throws SheetError
-// when the sheet is empty or a column it needs is missing.
-SheetRows recipients(const SheetRows& sheet);
+    qsizetype rowCount() const { return qsizetype(m_ends.size()) / columnCount; }
+    // `column` counts in the order of Schema::recipientColumns().
+    QString value(qsizetype row, int column) const;
 
-} // namespace RecipientSheet
+private:
+    // Where each value comes from: a sheet column or -1.
+    enum Extra { City, Combined, extraCount }; // 城市 beside 省份; the combined cell
+
+    void takeTitle(std::uint32_t column, const QString& text);
+    void findColumns();
+    void endRow();
+    void charge(qint64 bytes);
+    QString* slotFor(std::uint32_t column);
+
+    qint64 m_cells = 0;
+    qint64 m_keptBytes = 0;
+    qint64 m_titleRow = -1;
+    QList<std::pair<std::uint32_t, QString>> m_titles;
+    bool m_columnsFound = false;
+    std::array<qint64, columnCount> m_sourceColumns{};
+    std::array<qint64, extraCount> m_extraColumns{};
+    qint64 m_row = -1; // the data row being collected
+    std::array<QString, columnCount> m_pending;
+    std::array<QString, extraCount> m_pendingExtras;
+    QString m_text; // every kept cell, one after the other
+    std::vector<std::uint32_t> m_ends;
+};

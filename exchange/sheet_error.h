@@ -36,3 +36,10 @@ public:
 private:
     Kind m_kind;
 };
+
+// A sheet beyond one of the limits of the import (SheetLimits). The text,
+// in UTF-8, is the reason in words for the user.
+class SheetTooLarge : public SheetError {
+public:
+    explicit SheetTooLarge(const std::string& text) : SheetError(text, Kind::TooLarge) {}
+};

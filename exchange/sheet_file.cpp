@@ -36,19 +36,20 @@ QByteArray readAll(const QString& path)
 
 namespace SheetFile {
 
-SheetRows read(const QString& path)
+void read(const QString& path, SheetCells& cells)
 {
-    return readBytes(readAll(path));
+    readBytes(readAll(path), cells);
 }
 
-SheetRows readBytes(const QByteArray& bytes)
+void readBytes(const QByteArray& bytes, SheetCells& cells)
 {
     if (CompoundFile::looksLike(bytes))
-        return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
-                                      sheetName);
-    if (ZipArchive::looksLike(bytes))
-        return XlsxReader::readSheet(bytes, sheetName);
-    return CsvReader::read(bytes);
+        Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
+                               sheetName, cells);
+    else if (ZipArchive::looksLike(bytes))
+        XlsxReader::readSheet(bytes, sheetName, cells);
+    else
+        CsvReader::read(bytes, cells);
 }
 
 bool isXlsxName(const QString& path)
@@ -64,8 +65,23 @@ void write(const QString& path, const SheetRows& rows)
     }
     const QByteArray file = CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
                                                             Biff8Writer::workbookStream(rows));
+    save(path, file);
+}
+
+void save(const QString& path, const QByteArray& bytes)
+{
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw SheetError(out.errorString().toStdString());
+    // A full disk first shortens a write without a reason; the next one
+    // gives it.
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qint64 n = out.write(bytes.constData() + at, bytes.size() - at);
+        if (n <= 0)
+            throw SheetError(out.errorString().toStdString());
+        at += n;
+    }
+    if (!out.commit())
         throw SheetError(out.errorString().toStdString());
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class SheetCells;
+
 // A sheet file of any kind the program takes: the reader is chosen by the
 // file's content (compound file, zip, else comma-separated text), the
 // writer by the name (".xlsx", else .xls).
@@ -12,13 +14,19 @@ namespace SheetFile {
 
 inline const QString sheetName = QStringLiteral("Sheet1");
 
-// Throws SheetError for a file that cannot be read or holds no such sheet.
-SheetRows read(const QString& path);
-SheetRows readBytes(const QByteArray& file);
+// Hands every cell of the sheet to `cells`. Throws SheetError for a file
+// that cannot be read or holds no such sheet, SheetTooLarge beyond
+// SheetLimits.
+void read(const QString& path, SheetCells& cells);
+void readBytes(const QByteArray& file, SheetCells& cells);
 
 // Throws SheetError; an .xls refuses more than 65,536 rows before writing.
 void write(const QString& path, const SheetRows& rows);
 
 bool isXlsxName(const QString& path);
+
+// Writes a whole file or, failing, leaves an existing one as it was.
+// Throws SheetError with the system's reason.
+void save(const QString& path, const QByteArray& bytes);
 
 } // namespace SheetFile

@@ -9,6 +9,7 @@
 #include "store/store_error.h"
 
 #include <QSet>
+#include <new>
 
 namespace {
 
@@ -38,12 +39,12 @@ QString reasonFor(const SheetError& e, const QString& path)
     return QStringLiteral(u"文件已损坏，或不是Excel工作簿（.xls、.xlsx）或CSV文件。");
 }
 
-int countRepeatedMobiles(const SheetRows& recipients, int mobileColumn)
+int countRepeatedMobiles(const RecipientSheet& recipients)
 {
     QSet<QString> seen;
     int repeated = 0;
-    for (const QStringList& row : recipients) {
-        const QString key = AddressBook::mobileKey(row.value(mobileColumn));
+    for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
+        const QString key = AddressBook::mobileKey(recipients.value(row, AddressBook::Mobile));
         if (key.isEmpty())
             continue;
         if (seen.contains(key))
@@ -65,12 +66,19 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     if (path.isEmpty())
         return Outcome::NoPath;
 
-    SheetRows recipients;
+    RecipientSheet recipients;
     try {
-        recipients = RecipientSheet::recipients(SheetFile::read(path));
+        SheetFile::read(path, recipients);
+        recipients.finish();
+    } catch (const SheetTooLarge& e) {
+        m_reason = m_detail = e.text();
+        return Outcome::Unreadable;
     } catch (const SheetError& e) {
-        m_detail = QString::fromStdString(e.what());
+        m_detail = e.text();
         m_reason = reasonFor(e, path);
+        return Outcome::Unreadable;
+    } catch (const std::bad_alloc&) {
+        m_reason = m_detail = QStringLiteral(u"内存不足");
         return Outcome::Unreadable;
     }
 
@@ -87,12 +95,12 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
         m_detail = e.text();
         return Outcome::NotWritten;
     }
-    m_rows = int(recipients.size());
-    m_repeatedMobiles = countRepeatedMobiles(recipients, AddressBook::Mobile);
+    m_rows = int(recipients.rowCount());
+    m_repeatedMobiles = countRepeatedMobiles(recipients);
     return Outcome::Imported;
 }
 
-void SheetImport::replaceImported(const SheetRows& recipients)
+void SheetImport::replaceImported(const RecipientSheet& recipients)
 {
     static const QString emptyText = QStringLiteral("");
     m_connection.beginTransaction();
@@ -102,11 +110,13 @@ void SheetImport::replaceImported(const SheetRows& recipients)
             Connection::Prepared insert =
                 m_connection.prepare(Statements::insertImported({}).text);
             QVariantList bound;
-            for (const QStringList& values : recipients) {
+            for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
                 bound.clear();
                 // An empty cell is stored as an empty text, not NULL.
-                for (const QString& v : values)
-                    bound << (v.isNull() ? emptyText : v);
+                for (int c = 0; c < RecipientSheet::columnCount; ++c) {
+                    const QString value = recipients.value(row, c);
+                    bound << (value.isNull() ? emptyText : value);
+                }
                 insert.execute(bound);
             }
         }

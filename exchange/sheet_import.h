@@ -1,10 +1,9 @@
 #pragma once
 
-#include "exchange/sheet_rows.h"
-
 #include <QString>
 
 class Connection;
+class RecipientSheet;
 
 // The import of "导 入": the whole sheet is read first, then the content of
 // table excel is replaced in one transaction, so an import that fails at
@@ -21,6 +20,9 @@ public:
 
     static QString message(Outcome outcome);    // the window's text for it
     QString detail() const { return m_detail; } // why it failed, for logs
+    // Why a sheet was refused, in words for the user; empty for a sheet
+    // that is damaged or no list.
+    QString reason() const { return m_reason; }
     int importedRows() const { return m_rows; }
     // Imported rows whose mobile number an earlier row of the list has.
     int repeatedMobiles() const { return m_repeatedMobiles; }
@@ -28,7 +30,7 @@ public:
     QString report(Outcome outcome) const;
 
 private:
-    void replaceImported(const SheetRows& recipients);
+    void replaceImported(const RecipientSheet& recipients);
 
     Connection& m_connection;
     QString m_detail;

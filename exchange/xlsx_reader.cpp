@@ -1,71 +1,93 @@
 #include "exchange/xlsx_reader.h"
 
 #include "exchange/cell_text.h"
-#include "exchange/sheet_error.h"
+#include "exchange/shared_strings.h"
+#include "exchange/sheet_cells.h"
+#include "exchange/sheet_limits.h"
+#include "exchange/xlsx_escape.h"
+#include "exchange/xml_scanner.h"
 #include "exchange/zip_archive.h"
 
-#include <QXmlStreamReader>
-#include <vector>
+#include <QHash>
+#include <QUtf8StringView>
 
 namespace {
 
-constexpr int maxColumns = 16384;
-constexpr int maxRows = 1048576;
+using Token = XmlScanner::Token;
 
 [[noreturn]] void fail(const char* what, SheetError::Kind kind = SheetError::Kind::Damaged)
 {
     throw SheetError(std::string("xlsx: ") + what, kind);
 }
 
-// Element name without its prefix: the sheet is read without namespace
-// processing, and some writers prefix every element ("x:row").
-QStringView local(const QXmlStreamReader& xml)
-{
-    const QStringView name = xml.name();
-    const qsizetype colon = name.indexOf(u':');
-    return colon < 0 ? name : name.mid(colon + 1);
-}
+// Character data of one cell or string, at most what a cell holds (in
+// UTF-8 a character of UTF-16 takes at most three bytes).
+class CellBytes {
+public:
+    void append(QByteArrayView piece)
+    {
+        m_bytes.append(piece);
+        if (m_bytes.size() > 3 * SheetLimits::maxCellChars)
+            SheetLimits::tooLarge(QStringLiteral(u"有单元格超过32,767个字符"));
+    }
+    void clear() { m_bytes.resize(0); }
+    // Escapes decoded.
+    QString text() const
+    {
+        if (!QUtf8StringView(m_bytes).isValidUtf8())
+            fail("text is not UTF-8");
+        return XlsxEscape::decode(QString::fromUtf8(m_bytes));
+    }
+    QString raw() const { return QString::fromUtf8(m_bytes); }
 
-void check(const QXmlStreamReader& xml)
-{
-    if (xml.hasError())
-        fail("malformed XML");
-}
+private:
+    QByteArray m_bytes;
+};
 
-// Text of the current element's <t> children, phonetic runs left out.
-QString stringItem(QXmlStreamReader& xml)
+// The text of the <t> elements of the current <si> or <is> element, up to
+// its end, phonetic runs left out.
+void stringItem(XmlScanner& xml, CellBytes& out)
 {
-    QString text;
-    int phonetic = 0;
-    const QString endName = local(xml).toString();
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            if (local(xml) == u"rPh")
+    int depth = 0, phonetic = 0;
+    bool inText = false;
+    for (;;) {
+        switch (xml.next()) {
+        case Token::Start:
+            ++depth;
+            if (xml.name() == "rPh")
                 ++phonetic;
-            else if (local(xml) == u"t" && phonetic == 0)
-                text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        } else if (xml.isEndElement()) {
-            if (local(xml) == u"rPh")
+            else if (xml.name() == "t" && phonetic == 0)
+                inText = true;
+            break;
+        case Token::End:
+            if (depth-- == 0)
+                return;
+            if (xml.name() == "rPh")
                 --phonetic;
-            else if (local(xml) == endName)
-                break;
+            else if (xml.name() == "t")
+                inText = false;
+            break;
+        case Token::Text:
+            if (inText)
+                out.append(xml.text());
+            break;
+        case Token::Done:
+            fail("unexpected end of a string");
         }
     }
-    check(xml);
-    return text;
 }
 
-QStringList sharedStrings(const QByteArray& data)
+SharedStrings sharedStrings(XmlScanner xml)
 {
-    QStringList strings;
-    QXmlStreamReader xml(data);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"si")
-            strings.append(stringItem(xml));
+    SharedStrings strings;
+    CellBytes text;
+    for (Token t; (t = xml.next()) != Token::Done;) {
+        if (t == Token::Start && xml.name() == "si") {
+            text.clear();
+            stringItem(xml, text);
+            strings.append(text.text());
+        }
     }
-    check(xml);
     return strings;
 }
 
@@ -77,45 +99,29 @@ QString partName(const QString& target)
     return QStringLiteral("xl/") + target;
 }
 
-QHash<QString, QString> relationships(const ZipArchive& zip)
+QHash<QString, QString> relationships(XmlScanner xml)
 {
     QHash<QString, QString> targets;
-    QXmlStreamReader xml(zip.read(QStringLiteral("xl/_rels/workbook.xml.rels")));
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"Relationship") {
-            const auto a = xml.attributes();
-            targets.insert(a.value(QLatin1StringView("Id")).toString(),
-                           partName(a.value(QLatin1StringView("Target")).toString()));
-        }
-    }
-    check(xml);
+    for (Token t; (t = xml.next()) != Token::Done;)
+        if (t == Token::Start && xml.name() == "Relationship")
+            targets.insert(xml.attribute("Id"), partName(xml.attribute("Target")));
     return targets;
 }
 
-QString sheetPart(const ZipArchive& zip, const QString& sheetName,
-                  const QHash<QString, QString>& targets)
+QString sheetPart(XmlScanner xml, const QString& sheetName, const QHash<QString, QString>& targets)
 {
-    QXmlStreamReader xml(zip.read(QStringLiteral("xl/workbook.xml")));
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"sheet") {
-            const auto a = xml.attributes();
-            if (a.value(QLatin1StringView("name")).compare(sheetName, Qt::CaseInsensitive) != 0)
-                continue;
-            for (const auto& attribute : a)
-                if (attribute.name() == u"id")
-                    return targets.value(attribute.value().toString());
-        }
+    for (Token t; (t = xml.next()) != Token::Done;) {
+        if (t == Token::Start && xml.name() == "sheet" &&
+            xml.attribute("name").compare(sheetName, Qt::CaseInsensitive) == 0)
+            return targets.value(xml.attribute("id"));
     }
-    check(xml);
     fail("no such sheet", SheetError::Kind::NoSheet);
 }
 
 // "BC12" -> column 54 (0-based); -1 when there is no letter.
-int columnOf(QStringView reference)
+qint64 columnOf(const QString& reference)
 {
-    int column = 0, letters = 0;
+    qint64 column = 0, letters = 0;
     for (QChar c : reference) {
         if (c >= u'A' && c <= u'Z')
             column = column * 26 + (c.unicode() - 'A' + 1);
@@ -127,95 +133,104 @@ int columnOf(QStringView reference)
     return letters ? column - 1 : -1;
 }
 
-QString cellText(const QString& type, const QString& value, const QStringList& strings)
+QString cellText(const QString& type, const CellBytes& value, const SharedStrings& strings)
 {
-    if (value.isEmpty())
-        return value;
     if (type == u"s") {
         bool ok = false;
-        const int index = value.toInt(&ok);
+        const QString raw = value.raw().trimmed();
+        if (raw.isEmpty())
+            return {};
+        const qsizetype index = raw.toLongLong(&ok);
         if (!ok || index < 0 || index >= strings.size())
             fail("string index out of range");
         return strings.at(index);
     }
+    if (type == u"str" || type == u"inlineStr")
+        return value.text();
+    const QString raw = value.raw();
+    if (raw.isEmpty() || type == u"e")
+        return raw;
     if (type == u"b")
-        return value == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    if (type == u"str" || type == u"e" || type == u"inlineStr")
-        return value;
+        return raw == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? CellText::fromNumber(number) : value;
+    const double number = raw.toDouble(&ok);
+    return ok ? CellText::fromNumber(number) : raw;
 }
 
-SheetRows sheetRows(const QByteArray& data, const QStringList& strings)
+void sheetCells(XmlScanner xml, const SharedStrings& strings, SheetCells& cells)
 {
-    std::vector<QStringList> rows;
-    QXmlStreamReader xml(data);
-    xml.setNamespaceProcessing(false); // a third faster on big sheets
-    int row = -1, column = -1;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
+    qint64 row = -1, column = -1;
+    CellBytes value;
+    for (Token t; (t = xml.next()) != Token::Done;) {
+        if (t != Token::Start)
             continue;
-        if (local(xml) == u"row") {
+        if (xml.name() == "row") {
             bool ok = false;
-            const int r = xml.attributes().value(QLatin1StringView("r")).toInt(&ok);
+            const qint64 r = xml.attribute("r").toLongLong(&ok);
             row = ok ? r - 1 : row + 1;
             column = -1;
-            if (row < 0 || row >= maxRows)
+            if (row < 0)
                 fail("row out of range");
-        } else if (local(xml) == u"c") {
-            const auto a = xml.attributes();
-            const int c = columnOf(a.value(QLatin1StringView("r")));
+            if (row >= SheetLimits::maxRows)
+                SheetLimits::tooLarge(QStringLiteral(u"工作表超过1,048,576行"));
+        } else if (xml.name() == "c") {
+            const qint64 c = columnOf(xml.attribute("r"));
             column = c >= 0 ? c : column + 1;
-            if (column >= maxColumns || row < 0)
-                fail("cell out of range");
-            const QString type = a.value(QLatin1StringView("t")).toString();
-            QString value;
-            while (!xml.atEnd()) {
-                xml.readNext();
-                if (xml.isEndElement() && local(xml) == u"c")
+            if (row < 0)
+                fail("cell outside a row");
+            if (column >= SheetLimits::maxColumns)
+                SheetLimits::tooLarge(QStringLiteral(u"工作表超过16,384列"));
+            const QString type = xml.attribute("t");
+            value.clear();
+            // Only <v> and <is> hold the value; a formula <f> does not.
+            int depth = 0;
+            bool inValue = false;
+            for (bool done = false; !done;) {
+                switch (xml.next()) {
+                case Token::Start:
+                    if (depth == 0 && xml.name() == "is") {
+                        stringItem(xml, value); // up to its end
+                        break;
+                    }
+                    inValue = depth++ == 0 && xml.name() == "v";
                     break;
-                if (!xml.isStartElement())
-                    continue;
-                if (local(xml) == u"v")
-                    value = xml.readElementText();
-                else if (local(xml) == u"is")
-                    value = stringItem(xml);
-                else
-                    xml.skipCurrentElement();
+                case Token::End:
+                    if (depth-- == 0)
+                        done = true;
+                    else
+                        inValue = false;
+                    break;
+                case Token::Text:
+                    if (inValue)
+                        value.append(xml.text());
+                    break;
+                case Token::Done:
+                    fail("unexpected end of a cell");
+                }
             }
-            const QString text = cellText(type, value, strings);
-            if (text.isEmpty())
-                continue;
-            if (row >= int(rows.size()))
-                rows.resize(row + 1);
-            QStringList& cells = rows[row];
-            while (cells.size() <= column)
-                cells.append(QString());
-            cells[column] = text;
+            cells.cell(std::uint32_t(row), std::uint32_t(column), cellText(type, value, strings));
         }
     }
-    check(xml);
-    return SheetRows(rows.begin(), rows.end());
 }
 
 } // namespace
 
 namespace XlsxReader {
 
-SheetRows readSheet(const QByteArray& file, const QString& sheetName)
+void readSheet(const QByteArray& file, const QString& sheetName, SheetCells& cells)
 {
-    const ZipArchive zip(file);
-    const QHash<QString, QString> targets = relationships(zip);
-    const QString part = sheetPart(zip, sheetName, targets);
+    ZipArchive zip(file);
+    const QHash<QString, QString> targets =
+        relationships(XmlScanner(zip.open(QStringLiteral("xl/_rels/workbook.xml.rels"))));
+    const QString part =
+        sheetPart(XmlScanner(zip.open(QStringLiteral("xl/workbook.xml"))), sheetName, targets);
     if (part.isEmpty() || !zip.contains(part))
         fail("sheet part missing");
-    QStringList strings;
+    SharedStrings strings;
     const QString stringsPart = QStringLiteral("xl/sharedStrings.xml");
     if (zip.contains(stringsPart))
-        strings = sharedStrings(zip.read(stringsPart));
-    return sheetRows(zip.read(part), strings);
+        strings = sharedStrings(XmlScanner(zip.open(stringsPart)));
+    sheetCells(XmlScanner(zip.open(part)), strings, cells);
 }
 
 } // namespace XlsxReader

@@ -1,10 +1,12 @@
 #include "exchange/xlsx_writer.h"
 
 #include "exchange/sheet_error.h"
+#include "exchange/sheet_file.h"
+#include "exchange/xlsx_escape.h"
+#include "store/temporary_files.h"
 
 #include <QFile>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <xlsxwriter.h>
 
 namespace {
@@ -24,7 +26,8 @@ void writeBook(const QString& path, const SheetRows& rows)
             if (rows[r][c].isEmpty())
                 continue;
             error = worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
-                                           rows[r][c].toUtf8().constData(), nullptr);
+                                           XlsxEscape::encode(rows[r][c]).toUtf8().constData(),
+                                           nullptr);
         }
     }
     const lxw_error closed = workbook_close(book);
@@ -48,18 +51,18 @@ void write(const QString& path, const SheetRows& rows)
                 throw SheetError("xlsx: a cell holds more than 32767 characters");
 
     // The library writes the workbook even when a cell failed; it goes to a
-    // scratch file so that a failure leaves an existing file as it was.
-    QTemporaryFile scratch;
-    if (!scratch.open())
+    // scratch folder of ours so that a failure leaves an existing file as it
+    // was, and a killed run leaves nothing the next start does not remove.
+    QTemporaryDir scratch(TemporaryFiles::scratchTemplate());
+    if (!scratch.isValid())
         throw SheetError("xlsx: " + scratch.errorString().toStdString());
-    scratch.close();
-    writeBook(scratch.fileName(), rows);
-    if (!scratch.open())
-        throw SheetError("xlsx: " + scratch.errorString().toStdString());
-    const QByteArray book = scratch.readAll();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(book) != book.size() || !out.commit())
-        throw SheetError("xlsx: " + out.errorString().toStdString());
+    const QString bookPath = scratch.filePath(QStringLiteral("book.xlsx"));
+    writeBook(bookPath, rows);
+    QFile written(bookPath);
+    if (!written.open(QIODevice::ReadOnly))
+        throw SheetError("xlsx: " + written.errorString().toStdString());
+    const QByteArray book = written.readAll();
+    SheetFile::save(path, book);
 }
 
 } // namespace XlsxWriter

@@ -1,8 +1,10 @@
 #include "exchange/zip_archive.h"
 
 #include "exchange/little_endian.h"
-#include "exchange/sheet_error.h"
+#include "exchange/sheet_limits.h"
 
+#include <cstring>
+#include <memory>
 #include <zlib.h>
 
 using LittleEndian::u16;
@@ -10,32 +12,64 @@ using LittleEndian::u32;
 
 namespace {
 
-// Far above any recipient list; stops a zip bomb before it eats memory.
-constexpr std::uint32_t maxMemberSize = 512u << 20;
-
 [[noreturn]] void fail(const char* what)
 {
     throw SheetError(std::string("zip: ") + what);
 }
 
-QByteArray inflateRaw(const char* data, std::uint32_t size, std::uint32_t expected)
-{
-    QByteArray out;
-    out.resize(expected);
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-        fail("inflate unavailable");
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-    z.avail_in = size;
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = expected;
-    const int rc = inflate(&z, Z_FINISH);
-    const auto produced = z.total_out;
-    inflateEnd(&z);
-    if (rc != Z_STREAM_END || produced != expected)
-        fail("damaged member");
-    return out;
-}
+// A deflated member, unpacked as it is read. It must come out at exactly
+// the size the directory gives.
+class Inflater {
+public:
+    Inflater(const char* data, std::uint32_t size, std::uint32_t expected) : m_left(expected)
+    {
+        if (inflateInit2(&m_z, -MAX_WBITS) != Z_OK)
+            fail("inflate unavailable");
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_z.avail_in = size;
+    }
+    ~Inflater() { inflateEnd(&m_z); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    qsizetype read(char* buffer, qsizetype size)
+    {
+        if (m_left == 0) {
+            // Anything more than announced is a lie about the size.
+            char extra;
+            if (!m_ended && inflateSome(&extra, 1) > 0)
+                fail("member larger than announced");
+            return 0;
+        }
+        const qsizetype want = std::min<qsizetype>(size, m_left);
+        const qsizetype got = inflateSome(buffer, want);
+        if (got == 0)
+            fail("member smaller than announced");
+        m_left -= std::uint32_t(got);
+        return got;
+    }
+
+private:
+    qsizetype inflateSome(char* buffer, qsizetype size)
+    {
+        m_z.next_out = reinterpret_cast<Bytef*>(buffer);
+        m_z.avail_out = uInt(size);
+        // A step may only read block headers; zlib reports a step without
+        // any progress as an error, so this ends.
+        while (!m_ended && m_z.avail_out == uInt(size)) {
+            const int rc = inflate(&m_z, Z_NO_FLUSH);
+            if (rc == Z_STREAM_END)
+                m_ended = true;
+            else if (rc != Z_OK)
+                fail("damaged member");
+        }
+        return size - qsizetype(m_z.avail_out);
+    }
+
+    z_stream m_z{};
+    std::uint32_t m_left;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -78,14 +112,15 @@ ZipArchive::ZipArchive(const QByteArray& file) : m_file(file)
     }
 }
 
-QByteArray ZipArchive::read(const QString& name) const
+ZipArchive::Reader ZipArchive::open(const QString& name)
 {
     const auto it = m_entries.constFind(name);
     if (it == m_entries.constEnd())
         fail("member missing");
-    const Entry& entry = *it;
-    if (entry.size > maxMemberSize)
-        fail("member too large");
+    const Entry entry = *it;
+    if (entry.size > SheetLimits::maxInflatedBytes - m_unpacked)
+        SheetLimits::tooLarge(QStringLiteral(u"解压后的数据超过1GB"));
+    m_unpacked += entry.size;
     const qint64 local = entry.localOffset;
     if (local + 30 > m_file.size() || u32(m_file.constData() + local) != 0x04034B50)
         fail("damaged local header");
@@ -97,14 +132,21 @@ QByteArray ZipArchive::read(const QString& name) const
     if (entry.method == 0) {
         if (entry.compressedSize != entry.size)
             fail("damaged stored member");
-        return QByteArray(p, entry.size);
+        auto at = std::make_shared<std::uint32_t>(0);
+        return [p, size = entry.size, at](char* buffer, qsizetype want) -> qsizetype {
+            const qsizetype n = std::min<qsizetype>(want, size - *at);
+            std::memcpy(buffer, p + *at, size_t(n));
+            *at += std::uint32_t(n);
+            return n;
+        };
     }
     if (entry.method != 8)
         fail("unsupported compression");
+    if (entry.size == 0)
+        return [](char*, qsizetype) -> qsizetype { return 0; };
     // Deflate packs at most about 1032:1; a larger claim is a lie.
     if (entry.size / 1032 > entry.compressedSize + 1)
         fail("impossible compression ratio");
-    if (entry.size == 0)
-        return {};
-    return inflateRaw(p, entry.compressedSize, entry.size);
+    auto inflater = std::make_shared<Inflater>(p, entry.compressedSize, entry.size);
+    return [inflater](char* buffer, qsizetype want) { return inflater->read(buffer, want); };
 }

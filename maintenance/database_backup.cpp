@@ -2,7 +2,8 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_copy.h"
-#include "maintenance/staged_file.h"
+#include "store/staged_file.h"
+#include "store/file_identity.h"
 
 #include <QFileInfo>
 
@@ -11,6 +12,20 @@ namespace DatabaseBackup {
 namespace {
 
 const QString backupSuffix = QStringLiteral(".bak");
+
+// A live file that is no database at all cannot be in use by one, so it
+// is simply replaced; the undo copy is then a byte copy.
+void replaceNonDatabase(StagedFile& staged, const QString& target, const QString& live,
+                        const std::function<void()>& beforeReplace)
+{
+    StagedFile kept(beforeRestorePath(live));
+    kept.copyPermissionsFrom(target);
+    DatabaseCopy::bytes(target, kept.path());
+    kept.commit();
+    if (beforeReplace)
+        beforeReplace();
+    staged.commit();
+}
 
 } // namespace
 
@@ -29,8 +44,11 @@ void backup(const QString& source, const QString& target)
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         throw BackupError(QStringLiteral("no database %1").arg(source));
-    if (sourceInfo.canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        throw BackupError(QStringLiteral("%1 cannot be its own backup").arg(source));
+    if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
+        throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
+    if (FileIdentity::isPartOfDatabase(target, source))
+        throw BackupError(
+            QStringLiteral(u"%1 就是正在使用的数据库，不能备份到它上面!").arg(target));
     StagedFile staged(target);
     staged.copyPermissionsFrom(source);
     DatabaseCopy::online(source, staged.path());
@@ -43,28 +61,29 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
         throw BackupError(QStringLiteral("no database is open"));
     if (!QFileInfo(chosen).isFile())
         throw BackupError(QStringLiteral("no file %1").arg(chosen));
-    StagedFile staged(live);
-    if (QFileInfo::exists(live))
-        staged.copyPermissionsFrom(live);
-    DatabaseCopy::online(chosen, staged.path());
-    // What is checked is the very copy that becomes the database.
+    // A data.mdb that is a link stays one: the file it points to is restored.
+    const QFileInfo liveInfo(live);
+    const QString target = liveInfo.exists() ? liveInfo.canonicalFilePath() : live;
+    StagedFile staged(target);
     try {
-        DatabaseCopy::requireWaybillTables(staged.path());
+        DatabaseCopy::requireWaybillTables(chosen);
+        DatabaseCopy::dataOnly(chosen, staged.path());
     } catch (const CommandError& e) {
         throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
     }
-
-    // A wrong choice can be undone; byte for byte, since a damaged database
-    // is just what a restore may be replacing.
-    if (QFileInfo::exists(live)) {
-        StagedFile kept(beforeRestorePath(live));
-        kept.copyPermissionsFrom(live);
-        DatabaseCopy::bytes(live, kept.path());
-        kept.commit();
+    if (!liveInfo.exists()) {
+        if (beforeReplace)
+            beforeReplace();
+        staged.commit();
+        return;
     }
-    if (beforeReplace)
-        beforeReplace();
-    staged.commit();
+    // Read before any lock is taken: closing this descriptor drops none.
+    if (!DatabaseCopy::looksLikeDatabase(target)) {
+        staged.copyPermissionsFrom(target);
+        replaceNonDatabase(staged, target, live, beforeReplace);
+        return;
+    }
+    DatabaseCopy::replaceContent(staged.path(), target, beforeRestorePath(live), beforeReplace);
 }
 
 } // namespace DatabaseBackup

@@ -2,48 +2,170 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/sqlite_file.h"
+#include "store/staged_file.h"
 #include "store/schema.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <sqlite3.h>
 
 namespace DatabaseCopy {
 
 namespace {
 
-void requireColumns(const SqliteFile& file, const QString& table, const QStringList& columns)
+QString quoted(const QString& name)
 {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+void requireTable(const SqliteFile& file, const QString& table, const QStringList& columns)
+{
+    if (file.firstColumn(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' "
+                                        "AND name = '%1' COLLATE NOCASE")
+                             .arg(table))
+            .isEmpty())
+        throw BackupError(QStringLiteral("no table %1").arg(table));
     const QStringList present =
         file.firstColumn(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
-    if (present.isEmpty())
-        throw BackupError(QStringLiteral("no table %1").arg(table));
     for (const QString& column : columns)
         if (!present.contains(column))
             throw BackupError(QStringLiteral("no column %1 in table %2").arg(column, table));
+}
+
+class Statement {
+public:
+    Statement(const SqliteFile& file, const QString& sql) : m_file(file)
+    {
+        if (sqlite3_prepare_v2(file.handle(), sql.toUtf8().constData(), -1, &m_statement,
+                               nullptr) != SQLITE_OK)
+            throw BackupError(QStringLiteral("%1: %2").arg(file.lastError(), file.path()));
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* operator*() const { return m_statement; }
+    // True while there is a row.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_statement);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            m_file.fail(rc);
+        return rc == SQLITE_ROW;
+    }
+
+private:
+    const SqliteFile& m_file;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+// Every value goes in as text (or NULL), whatever the source column's type
+// made of it.
+void copyRows(const SqliteFile& from, const SqliteFile& to, const QString& table,
+              const QStringList& columns)
+{
+    QStringList names, markers;
+    for (const QString& c : columns) {
+        names << quoted(c);
+        markers << QStringLiteral("?");
+    }
+    const QString list = names.join(QStringLiteral(", "));
+    Statement select(from, QStringLiteral("SELECT %1 FROM %2").arg(list, quoted(table)));
+    Statement insert(to, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                             .arg(quoted(table), list, markers.join(QStringLiteral(", "))));
+    while (select.step()) {
+        for (int i = 0; i < columns.size(); ++i) {
+            if (sqlite3_column_type(*select, i) == SQLITE_NULL) {
+                sqlite3_bind_null(*insert, i + 1);
+                continue;
+            }
+            const auto* text = sqlite3_column_text(*select, i);
+            sqlite3_bind_text(*insert, i + 1, reinterpret_cast<const char*>(text),
+                              sqlite3_column_bytes(*select, i), SQLITE_TRANSIENT);
+        }
+        insert.step();
+        sqlite3_reset(*insert);
+    }
+}
+
+// The online backup from one file into another, finished (and rolled back
+// when incomplete) whatever happens.
+class Backup {
+public:
+    Backup(const SqliteFile& to, const SqliteFile& from) : m_to(to)
+    {
+        m_backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+        if (!m_backup)
+            throw BackupError(QStringLiteral("%1: %2").arg(to.lastError(), to.path()));
+    }
+    ~Backup() { sqlite3_backup_finish(m_backup); }
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+
+    // Zero pages only takes the locks: a write in progress anywhere is
+    // waited for and a journal left by a crash is rolled back.
+    void lock() { require(sqlite3_backup_step(m_backup, 0), SQLITE_OK); }
+    void copyAll()
+    {
+        require(sqlite3_backup_step(m_backup, -1), SQLITE_DONE);
+        const int rc = sqlite3_backup_finish(m_backup);
+        m_backup = nullptr;
+        require(rc, SQLITE_OK);
+    }
+
+private:
+    void require(int rc, int expected) const
+    {
+        if (rc != expected)
+            m_to.fail(rc);
+    }
+
+    const SqliteFile& m_to;
+    sqlite3_backup* m_backup = nullptr;
+};
+
+void requireRollbackJournal(SqliteFile& file)
+{
+    // A copy of a WAL database would be one too, with its side files.
+    if (file.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
+        QStringList{QStringLiteral("delete")})
+        throw BackupError(QStringLiteral("cannot leave WAL mode: %1").arg(file.path()));
+}
+
+void saveThroughSqlite(const SqliteFile& live, const QString& kept)
+{
+    sqlite3_file* file = live.mainFile();
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        throw BackupError(QStringLiteral("cannot read %1").arg(live.path()));
+    StagedFile staged(kept);
+    staged.copyPermissionsFrom(live.path());
+    QFile out(staged.path());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (sqlite3_int64 at = 0; at < size; at += chunk.size()) {
+        const int n = int(std::min<sqlite3_int64>(chunk.size(), size - at));
+        if (file->pMethods->xRead(file, chunk.data(), n, at) != SQLITE_OK)
+            throw BackupError(QStringLiteral("cannot read %1").arg(live.path()));
+        if (out.write(chunk.constData(), n) != n)
+            throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+    }
+    if (!out.flush())
+        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+    out.close();
+    staged.commit();
 }
 
 } // namespace
 
 void online(const QString& from, const QString& to)
 {
-    SqliteFile source(from, SqliteFile::Mode::ReadOnly);
+    SqliteFile source(from, SqliteFile::Mode::ReadWrite);
     SqliteFile target(to, SqliteFile::Mode::ReadWrite);
-    sqlite3_backup* backup = sqlite3_backup_init(target.handle(), "main", source.handle(), "main");
-    if (!backup)
-        throw BackupError(QStringLiteral("%1: %2").arg(target.lastError(), to));
-    // One step copies every page under one read lock; a write in progress
-    // is waited for through the busy timeout.
-    const int rc = sqlite3_backup_step(backup, -1);
-    const int finished = sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE || finished != SQLITE_OK)
-        throw BackupError(
-            QStringLiteral("%1: %2 -> %3")
-                .arg(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : finished)), from,
-                     to));
-    // A copy of a WAL database would be one too, with its side files.
-    if (target.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
-        QStringList{QStringLiteral("delete")})
-        throw BackupError(QStringLiteral("cannot leave WAL mode: %1").arg(to));
+    Backup(target, source).copyAll();
+    requireRollbackJournal(target);
 }
 
 void bytes(const QString& from, const QString& to)
@@ -64,15 +186,52 @@ void bytes(const QString& from, const QString& to)
         throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
 }
 
+bool looksLikeDatabase(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 void requireWaybillTables(const QString& path)
 {
     const SqliteFile file(path, SqliteFile::Mode::ReadOnly);
     const QStringList check = file.firstColumn(QStringLiteral("PRAGMA quick_check"));
     if (check != QStringList{QStringLiteral("ok")})
         throw BackupError(QStringLiteral("damaged: %1").arg(check.join(' ')));
-    requireColumns(file, Schema::senderTable, Schema::senderColumns());
-    requireColumns(file, Schema::recipientTable, Schema::recipientColumns());
-    requireColumns(file, Schema::importedTable, Schema::recipientColumns());
+    requireTable(file, Schema::senderTable, Schema::senderColumns());
+    requireTable(file, Schema::recipientTable, Schema::recipientColumns());
+    requireTable(file, Schema::importedTable, Schema::recipientColumns());
+}
+
+void dataOnly(const QString& from, const QString& to)
+{
+    const SqliteFile source(from, SqliteFile::Mode::ReadOnly);
+    SqliteFile target(to, SqliteFile::Mode::ReadWrite);
+    requireRollbackJournal(target);
+    target.execute(QStringLiteral("BEGIN"));
+    for (const QString& create : Schema::createStatements())
+        target.execute(create);
+    copyRows(source, target, Schema::senderTable, Schema::senderColumns());
+    copyRows(source, target, Schema::recipientTable, Schema::recipientColumns());
+    copyRows(source, target, Schema::importedTable, Schema::recipientColumns());
+    // Tells connections that read rows before that their row ids are void.
+    target.execute(QStringLiteral("PRAGMA user_version = %1")
+                       .arg(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF)));
+    target.execute(QStringLiteral("COMMIT"));
+}
+
+void replaceContent(const QString& from, const QString& live, const QString& kept,
+                    const std::function<void()>& beforeReplace)
+{
+    SqliteFile target(live, SqliteFile::Mode::ReadWrite);
+    requireRollbackJournal(target);
+    const SqliteFile source(from, SqliteFile::Mode::ReadOnly);
+    Backup backup(target, source);
+    backup.lock();
+    saveThroughSqlite(target, kept);
+    if (beforeReplace)
+        beforeReplace();
+    backup.copyAll();
 }
 
 } // namespace DatabaseCopy

@@ -24,6 +24,8 @@ SqliteFile::SqliteFile(const QString& path, Mode mode) : m_path(path)
         throw BackupError(QStringLiteral("%1: %2").arg(text, path));
     }
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
 }
 
 SqliteFile::~SqliteFile()
@@ -34,6 +36,12 @@ SqliteFile::~SqliteFile()
 QString SqliteFile::lastError() const
 {
     return QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory");
+}
+
+void SqliteFile::fail(int code) const
+{
+    throw BackupError(
+        QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(code)), m_path));
 }
 
 QStringList SqliteFile::firstColumn(const QString& sql) const
@@ -48,7 +56,21 @@ QStringList SqliteFile::firstColumn(const QString& sql) const
             reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE)
-        throw BackupError(
-            QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(rc)), m_path));
+        fail(rc);
     return values;
+}
+
+void SqliteFile::execute(const QString& sql)
+{
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw BackupError(QStringLiteral("%1: %2").arg(lastError(), m_path));
+}
+
+sqlite3_file* SqliteFile::mainFile() const
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        !file || !file->pMethods)
+        throw BackupError(QStringLiteral("no file handle: %1").arg(m_path));
+    return file;
 }

@@ -4,9 +4,13 @@
 #include <QStringList>
 
 struct sqlite3;
+struct sqlite3_file;
 
 // A database file opened through the SQLite C API, for the work QtSql
-// does not offer (the online backup). Throws BackupError.
+// does not offer (the online backup, locks, row copies). A read-write open
+// rolls back a journal left by a crash; a file that cannot be written is
+// opened read-only. The file's own SQL (views, triggers) is never trusted
+// to call functions. Throws BackupError.
 class SqliteFile {
 public:
     enum class Mode { ReadOnly, ReadWrite };
@@ -22,6 +26,14 @@ public:
 
     // First column of every row a statement returns.
     QStringList firstColumn(const QString& sql) const;
+    // Runs statements that return nothing of interest.
+    void execute(const QString& sql);
+    // SQLite's own handle of the main file: reading through it keeps the
+    // locks this connection holds, which closing a descriptor of our own
+    // on the same file would drop.
+    sqlite3_file* mainFile() const;
+
+    [[noreturn]] void fail(int code) const;
 
 private:
     QString m_path;

@@ -4,13 +4,25 @@
 #include "store/store_error.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sys/stat.h>
 
 namespace {
 
 QAtomicInt nextId;
+
+bool identify(const QString& path, quint64& device, quint64& inode)
+{
+    struct stat s {};
+    if (::stat(QFile::encodeName(path).constData(), &s) != 0)
+        return false;
+    device = s.st_dev;
+    inode = s.st_ino;
+    return true;
+}
 
 QString engineText(const QSqlError& e)
 {
@@ -62,6 +74,7 @@ void Connection::openFile(const QString& path)
         db.close();
         throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
     }
+    identify(m_path, m_device, m_inode);
 }
 
 void Connection::close()
@@ -92,12 +105,31 @@ QSqlQuery Connection::run(const Statement& statement)
     QSqlQuery q(database());
     q.setForwardOnly(true);
     if (!q.prepare(statement.text))
-        throw StoreError(engineText(q.lastError()));
+        throw StoreError(failureText(engineText(q.lastError())));
     for (const QVariant& v : statement.bindings)
         q.addBindValue(v);
     if (!q.exec())
-        throw StoreError(engineText(q.lastError()));
+        throw StoreError(failureText(engineText(q.lastError())));
     return q;
+}
+
+qint64 Connection::generation()
+{
+    QSqlQuery q = run({QStringLiteral("PRAGMA user_version"), {}});
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+QString Connection::replacedText()
+{
+    return QStringLiteral(u"数据库正被其他程序替换，请重新打开!");
+}
+
+QString Connection::failureText(const QString& engineText) const
+{
+    quint64 device = 0, inode = 0;
+    if (!identify(m_path, device, inode) || device != m_device || inode != m_inode)
+        return replacedText() + QStringLiteral(" (") + engineText + QLatin1Char(')');
+    return engineText;
 }
 
 void Connection::execute(const Statement& statement)
@@ -108,13 +140,13 @@ void Connection::execute(const Statement& statement)
 void Connection::beginTransaction()
 {
     if (!isOpen() || !database().transaction())
-        throw StoreError(engineText(database().lastError()));
+        throw StoreError(failureText(engineText(database().lastError())));
 }
 
 void Connection::commit()
 {
     if (!database().commit())
-        throw StoreError(engineText(database().lastError()));
+        throw StoreError(failureText(engineText(database().lastError())));
 }
 
 void Connection::rollback()

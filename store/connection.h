@@ -57,12 +57,22 @@ public:
     // Throws StoreError when the statement does not prepare.
     Prepared prepare(const QString& text);
 
+    // Changes whenever a restore replaced the content of the file, so rows
+    // read before cannot be addressed any more.
+    qint64 generation();
+    // The error for work on a database that another program replaced.
+    static QString replacedText();
+
 signals:
     void aboutToClose();
 
 private:
     QSqlDatabase database() const;
+    // The engine's text, put in context when the file was replaced.
+    QString failureText(const QString& engineText) const;
 
     QString m_name;
     QString m_path;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };

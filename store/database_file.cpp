@@ -1,5 +1,6 @@
 #include "store/database_file.h"
 
+#include "store/staged_file.h"
 #include "store/schema.h"
 #include "store/store_error.h"
 
@@ -13,15 +14,22 @@ namespace DatabaseFile {
 
 void createEmpty(const QString& path)
 {
-    if (QFileInfo::exists(path))
-        throw StoreError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
+    // An empty file holds nothing to keep: what a failed attempt may have
+    // left before files were staged.
+    if (const QFileInfo existing(path); existing.exists() || existing.isSymLink()) {
+        if (!existing.isFile() || existing.size() > 0)
+            throw StoreError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
+    }
     // A data folder named on the command line may not exist yet.
     QDir().mkpath(QFileInfo(path).absolutePath());
+    StagedFile staged(path);
+    staged.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                          QFile::ReadOther);
     const QString name = QStringLiteral("sf-create-") + path;
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
+        db.setDatabaseName(staged.path());
         if (!db.open()) {
             error = db.lastError().text();
         } else {
@@ -40,6 +48,7 @@ void createEmpty(const QString& path)
     QSqlDatabase::removeDatabase(name);
     if (!error.isEmpty())
         throw StoreError(error);
+    staged.commit();
 }
 
 } // namespace DatabaseFile

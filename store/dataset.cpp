@@ -18,6 +18,7 @@ void Dataset::open()
     if (m_open)
         return;
     // The identity addresses the row for later edits; it is not a column.
+    const qint64 generation = m_connection.generation();
     QSqlQuery q = m_connection.run(m_query.select(m_connection.rowIdentity()));
     QStringList columns;
     const QSqlRecord rec = q.record();
@@ -38,6 +39,7 @@ void Dataset::open()
     m_columns = columns;
     m_rows = std::move(rows);
     m_open = true;
+    m_generation = generation;
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
@@ -218,6 +220,14 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
     emit currentRowChanged(m_current);
 }
 
+void Dataset::requireSameContent()
+{
+    if (m_connection.generation() != m_generation) {
+        cancel();
+        throw StoreError(Connection::replacedText());
+    }
+}
+
 void Dataset::cancel()
 {
     m_state = State::Browse;
@@ -232,6 +242,7 @@ void Dataset::deleteCurrent()
         cancel();
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    requireSameContent();
     m_connection.execute(Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
                                                m_rows.at(m_current).identity));
     const int row = m_current;

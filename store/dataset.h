@@ -21,6 +21,7 @@ class Dataset : public QObject {
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
 
+    Connection& connection() const { return m_connection; }
     void setQuery(const TableQuery& query) { m_query = query; }
     const TableQuery& query() const { return m_query; }
 
@@ -74,10 +75,13 @@ private:
     void moveTo(int row);
     void postEdit(const QStringList& columns, const QVariantList& values);
     void postInsert(const QStringList& columns, const QVariantList& values);
+    // Row identities read before a restore would address other rows after it.
+    void requireSameContent();
 
     Connection& m_connection;
     TableQuery m_query;
     bool m_open = false;
+    qint64 m_generation = 0;
     QStringList m_columns;
     QList<Row> m_rows;
     int m_current = -1;

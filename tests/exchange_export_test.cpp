@@ -7,6 +7,8 @@
 #include "store/dataset.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/store_error.h"
+#include "support/collected_cells.h"
 #include "support/test_database.h"
 
 #include <QFile>
@@ -156,7 +158,7 @@ void ExchangeExportTest::writtenXlsReadsBackEverywhere()
         QVERIFY(CompoundFile::readStream(f.readAll(), QStringLiteral("Workbook")).size() >= 4096);
 
         const SheetRows want = trimmed(rows);
-        QCOMPARE(trimmed(SheetFile::read(path)), want);
+        QCOMPARE(trimmed(CollectedCells::inFile(path)), want);
         QCOMPARE(readWithXlrd(path), want);
         if (longCell != longText)
             QCOMPARE(readWithFreeXl(path), want);
@@ -269,7 +271,7 @@ void ExchangeExportTest::exportsTheDatasetInItsOrder()
     d.close();
     d.open();
     AddressBookExport::run(d, written);
-    QCOMPARE(SheetFile::read(written), SheetRows({Schema::recipientColumns()}));
+    QCOMPARE(CollectedCells::inFile(written), SheetRows({Schema::recipientColumns()}));
     QCOMPARE(d.currentRow(), -1);
 }
 
@@ -285,7 +287,7 @@ void ExchangeExportTest::exportsOnlyWhatASearchFound()
     d.setQuery(Statements::searchRecipientsByName(QStringLiteral("a")));
     d.open();
     const QString written = AddressBookExport::run(d, db.dir() + QStringLiteral("/found.XLS"));
-    const SheetRows got = SheetFile::read(written);
+    const SheetRows got = CollectedCells::inFile(written);
     QCOMPARE(got.size(), 3);
     QCOMPARE(got[1].at(1), QStringLiteral("a1"));
     QCOMPARE(got[2].at(1), QStringLiteral("a2"));
@@ -319,7 +321,7 @@ void ExchangeExportTest::xlsxNameWritesXlsx()
     QVERIFY(f.read(4) == QByteArray("PK\x03\x04"));
     const SheetRows want =
         trimmed({Schema::recipientColumns(), recipient(rare + longText, "13800138000")});
-    QCOMPARE(trimmed(SheetFile::read(written)), want);
+    QCOMPARE(trimmed(CollectedCells::inFile(written)), want);
     QCOMPARE(readWithXlrd(written), want);
 }
 
@@ -353,7 +355,7 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
     d.open();
     const QString fits = db.dir() + QStringLiteral("/fits.xls");
     AddressBookExport::run(d, fits);
-    QCOMPARE(trimmed(SheetFile::read(fits)).at(1).at(1).size(), 32767);
+    QCOMPARE(trimmed(CollectedCells::inFile(fits)).at(1).at(1).size(), 32767);
 
     db.insert(QStringLiteral("inrxx"), recipient(QString(70000, QChar(u'长')), "2"));
     d.close();

@@ -3,6 +3,7 @@
 #include "store/store_error.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
+#include "support/sheet_bombs.h"
 #include "support/test_database.h"
 #include "ui/recipient_grid.h"
 #include "ui/widgets.h"
@@ -126,8 +127,16 @@ void ExchangeWindowTest::failedImportsKeepThePreviousRows()
         QCOMPARE(dialogs.lastText().section(u'\n', 0, 0), QStringLiteral(u"批量导入EXCEL失败!"));
         QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     }
+    // Past a limit the box says which.
+    QFile tooLong(db.dir() + QStringLiteral("/rows.xlsx"));
+    QVERIFY(tooLong.open(QIODevice::WriteOnly));
+    tooLong.write(SheetBombs::workbook({"<worksheet><sheetData><row r=\"1048577\"><c><v>1</v></c>"
+                                        "</row></sheetData></worksheet>"}));
+    tooLong.close();
+    import(form, tooLong.fileName());
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!\n工作表超过1,048,576行"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
-    QCOMPARE(dialogs.shown.size(), 4);
+    QCOMPARE(dialogs.shown.size(), 5);
 }
 
 void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()

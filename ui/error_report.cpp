@@ -41,6 +41,8 @@ bool run(QWidget* parent, const std::function<void()>& command)
         show(parent, QStringLiteral(u"内存不足，命令未完成"));
     } catch (const std::exception& e) {
         show(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        show(parent, QStringLiteral(u"未知错误，命令未完成"));
     }
     return false;
 }

@@ -186,20 +186,23 @@ void TDrForm::Image1Click()
 
 void TDrForm::Button1Click()
 {
-    SheetImport import(m_queries.connection);
-    const SheetImport::Outcome outcome = import.run(m_path->text());
-    if (outcome != SheetImport::Outcome::Imported) {
+    // Whatever a sheet does (memory included), the program goes on.
+    ErrorReport::run(this, [this] {
+        SheetImport import(m_queries.connection);
+        const SheetImport::Outcome outcome = import.run(m_path->text());
+        if (outcome != SheetImport::Outcome::Imported) {
+            Dialogs::inform(this, import.report(outcome));
+            return;
+        }
+        try {
+            m_queries.reopen();
+        } catch (const StoreError&) {
+            Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
+            return;
+        }
         Dialogs::inform(this, import.report(outcome));
-        return;
-    }
-    try {
-        m_queries.reopen();
-    } catch (const StoreError&) {
-        Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
-        return;
-    }
-    Dialogs::inform(this, import.report(outcome));
-    m_pathPanel->hide();
+        m_pathPanel->hide();
+    });
 }
 
 void TDrForm::Button2Click()

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
-// A new file written beside its target under a temporary name and renamed
-// over the target only once it is complete and on disk, so the target is
-// either the old file or the whole new one. Removed unless committed.
-// Throws BackupError.
+// A new file written beside its target under a temporary name of our own
+// pattern (see TemporaryFiles) and renamed over the target only once it is
+// complete and on disk, so the target is either the old file or the whole
+// new one. Removed unless committed. Throws StoreError.
 class StagedFile {
 public:
     explicit StagedFile(const QString& target);
@@ -17,6 +18,7 @@ public:
 
     // The staged file gets the permissions of an existing file.
     void copyPermissionsFrom(const QString& file);
+    void setPermissions(QFile::Permissions permissions);
     // Flushes the staged file to disk and renames it over the target.
     void commit();
 

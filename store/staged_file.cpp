@@ -1,6 +1,8 @@
-#include "maintenance/staged_file.h"
+#include "store/staged_file.h"
 
-#include "maintenance/backup_error.h"
+#include "store/store_error.h"
+
+#include "store/temporary_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +27,7 @@ void syncFile(const QString& path)
         const QString text = systemError();
         if (fd >= 0)
             ::close(fd);
-        throw BackupError(QStringLiteral("%1: %2").arg(text, path));
+        throw StoreError(QStringLiteral("%1: %2").arg(text, path));
     }
     ::close(fd);
 }
@@ -34,10 +36,12 @@ void syncFile(const QString& path)
 
 StagedFile::StagedFile(const QString& target) : m_target(QFileInfo(target).absoluteFilePath())
 {
-    QTemporaryFile file(m_target + QStringLiteral(".XXXXXX"));
+    // What a killed run staged here would otherwise stay for ever.
+    TemporaryFiles::removeLeftovers(QFileInfo(m_target).absolutePath());
+    QTemporaryFile file(TemporaryFiles::stagedTemplate(m_target));
     file.setAutoRemove(false);
     if (!file.open())
-        throw BackupError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
+        throw StoreError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
     m_path = file.fileName();
 }
 
@@ -49,8 +53,13 @@ StagedFile::~StagedFile()
 
 void StagedFile::copyPermissionsFrom(const QString& file)
 {
-    if (!QFile::setPermissions(m_path, QFile::permissions(file)))
-        throw BackupError(QStringLiteral("cannot set permissions: %1").arg(m_path));
+    setPermissions(QFile::permissions(file));
+}
+
+void StagedFile::setPermissions(QFile::Permissions permissions)
+{
+    if (!QFile::setPermissions(m_path, permissions))
+        throw StoreError(QStringLiteral("cannot set permissions: %1").arg(m_path));
 }
 
 void StagedFile::commit()
@@ -58,7 +67,7 @@ void StagedFile::commit()
     syncFile(m_path);
     if (std::rename(QFile::encodeName(m_path).constData(),
                     QFile::encodeName(m_target).constData()) != 0)
-        throw BackupError(QStringLiteral("%1: %2").arg(systemError(), m_target));
+        throw StoreError(QStringLiteral("%1: %2").arg(systemError(), m_target));
     m_committed = true;
     // The target is replaced by now; a folder that cannot be flushed does not
     // make that a failure.

@@ -1,0 +1,160 @@
+#include "sheet_bombs.h"
+
+#include "exchange/little_endian.h"
+#include "store/schema.h"
+
+#include <zlib.h>
+
+using LittleEndian::put16;
+using LittleEndian::put32;
+
+namespace SheetBombs {
+
+namespace {
+
+// Raw deflate of one piece, ending on a byte boundary with the state reset
+// so that its output may follow any other piece's.
+QByteArray deflatePiece(const QByteArray& data, bool last)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(data.size())) + 64), Qt::Uninitialized);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
+    out.truncate(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+struct Packed {
+    QByteArray data;
+    qint64 size = 0;
+};
+
+Packed pack(const Part& part)
+{
+    constexpr qint64 chunkBytes = 1 << 20;
+    const qint64 perChunk =
+        part.unit.isEmpty() ? 0 : std::max<qint64>(1, chunkBytes / part.unit.size());
+    Packed p;
+    p.data = deflatePiece(part.head, false);
+    if (perChunk > 0) {
+        const QByteArray chunk = deflatePiece(part.unit.repeated(perChunk), false);
+        for (qint64 i = 0; i < part.count / perChunk; ++i)
+            p.data.append(chunk);
+        p.data.append(deflatePiece(part.unit.repeated(part.count % perChunk), false));
+    }
+    p.data.append(deflatePiece(part.tail, true));
+    p.size = part.head.size() + part.unit.size() * part.count + part.tail.size();
+    return p;
+}
+
+Part whole(const QByteArray& text)
+{
+    return {text, {}, 0, {}, -1};
+}
+
+QByteArray zip(const QList<std::pair<QByteArray, Part>>& members)
+{
+    QByteArray file, directory;
+    for (const auto& [name, part] : members) {
+        const Packed packed = pack(part);
+        const auto size =
+            std::uint32_t(part.announcedSize >= 0 ? part.announcedSize
+                                                  : std::min<qint64>(packed.size, 0xFFFFFFFF));
+        const auto offset = std::uint32_t(file.size());
+        put32(file, 0x04034B50);
+        put16(file, 20);
+        put16(file, 0);
+        put16(file, 8);
+        put32(file, 0);
+        put32(file, 0); // the reader does not check the CRC
+        put32(file, std::uint32_t(packed.data.size()));
+        put32(file, size);
+        put16(file, std::uint32_t(name.size()));
+        put16(file, 0);
+        file.append(name);
+        file.append(packed.data);
+        put32(directory, 0x02014B50);
+        put16(directory, 20);
+        put16(directory, 20);
+        put16(directory, 0);
+        put16(directory, 8);
+        put32(directory, 0);
+        put32(directory, 0);
+        put32(directory, std::uint32_t(packed.data.size()));
+        put32(directory, size);
+        put16(directory, std::uint32_t(name.size()));
+        directory.append(QByteArray(12, '\0'));
+        put32(directory, offset);
+        directory.append(name);
+    }
+    const auto at = std::uint32_t(file.size());
+    file.append(directory);
+    put32(file, 0x06054B50);
+    put32(file, 0);
+    put16(file, std::uint32_t(members.size()));
+    put16(file, std::uint32_t(members.size()));
+    put32(file, std::uint32_t(directory.size()));
+    put32(file, at);
+    put16(file, 0);
+    return file;
+}
+
+const QByteArray sheetHead = "<worksheet><sheetData>";
+const QByteArray sheetTail = "</sheetData></worksheet>";
+
+} // namespace
+
+QByteArray titleRow()
+{
+    QByteArray row = "<row r=\"1\">";
+    for (const QString& title : Schema::recipientColumns())
+        row += "<c t=\"inlineStr\"><is><t>" + title.toUtf8() + "</t></is></c>";
+    return row + "</row>";
+}
+
+QByteArray workbook(const Part& sheet, const Part& sharedStrings)
+{
+    QList<std::pair<QByteArray, Part>> members{
+        {"xl/workbook.xml",
+         whole("<workbook><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets>"
+               "</workbook>")},
+        {"xl/_rels/workbook.xml.rels",
+         whole("<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>"
+               "</Relationships>")},
+        {"xl/worksheets/sheet1.xml", sheet}};
+    if (!sharedStrings.head.isEmpty())
+        members.append({"xl/sharedStrings.xml", sharedStrings});
+    return zip(members);
+}
+
+QList<Bomb> all()
+{
+    const QByteArray name = QStringLiteral(u"张三").toUtf8();
+    return {
+        {"column bomb",
+         workbook({sheetHead, "<row><c r=\"XFD1\"><v>1</v></c></row>", 1000000, sheetTail}), false},
+        {"column bomb under titles",
+         workbook({sheetHead + titleRow(),
+                   "<row><c t=\"inlineStr\"><is><t>" + name +
+                       "</t></is></c><c r=\"XFD1\"><v>1</v></c></row>",
+                   100000, sheetTail}),
+         true},
+        {"shared strings bomb",
+         workbook({sheetHead + titleRow(), {}, 0, sheetTail},
+                  {"<sst>", "<si><t>a</t></si>", 25000000, "</sst>"}),
+         false},
+        {"inflate bomb of blanks",
+         workbook({sheetHead + titleRow(), QByteArray(1 << 20, ' '), 900, sheetTail}), true},
+        {"inflate bomb past the limit",
+         workbook({sheetHead + titleRow(), QByteArray(1 << 20, ' '), 1100, sheetTail}), false},
+        {"inflate bomb that lies about its size",
+         workbook({sheetHead + titleRow(), QByteArray(1 << 20, ' '), 900, sheetTail, 4096}), false},
+    };
+}
+
+} // namespace SheetBombs
