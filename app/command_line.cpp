@@ -127,10 +127,14 @@ QList<Command> commands(const PrinterOutput& printer)
         return 0;
     };
     const auto importSheet = [](const QCommandLineParser& p) {
-        return ExchangeCommands::importSheet(p.positionalArguments().first());
+        TerminalProgress progress(QStringLiteral("rows"));
+        return ExchangeCommands::importSheet(p.positionalArguments().first(),
+                                             [&](int done, int total) { progress(done, total); });
     };
     const auto exportBook = [](const QCommandLineParser& p) {
-        ExchangeCommands::exportAddressBook(p.positionalArguments().first());
+        const QString name = p.positionalArguments().value(0);
+        ExchangeCommands::exportAddressBook(name, p.value(QStringLiteral("format")) ==
+                                                      QLatin1String("csv"));
         return 0;
     };
     const auto parseAddress = [](const QCommandLineParser& p) {
@@ -187,10 +191,12 @@ QList<Command> commands(const PrinterOutput& printer)
          1,
          importSheet},
         {QStringLiteral("export"),
-         QStringLiteral("NAME"),
-         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx)"),
-         {},
-         1,
+         QStringLiteral("[--format csv] NAME"),
+         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx); with --format csv "
+                        "to NAME.csv, or to standard output without NAME"),
+         {valued(QStringLiteral("format"), QStringLiteral("csv"),
+                 QStringLiteral("comma-separated UTF-8 text instead of a workbook"))},
+         -1,
          exportBook},
         {QStringLiteral("parse-address"),
          QStringLiteral("[TEXT]"),
@@ -225,6 +231,13 @@ QString missing(const Command& c, const QCommandLineParser& p)
         return p.positionalArguments().size() < c.operands
                    ? QStringLiteral("%1 is missing").arg(c.synopsis)
                    : QStringLiteral("unexpected '%1'").arg(p.positionalArguments().last());
+    if (c.name == QLatin1String("export")) {
+        const bool csv = p.value(QStringLiteral("format")) == QLatin1String("csv");
+        if (p.isSet(QStringLiteral("format")) && !csv)
+            return QStringLiteral("--format takes csv");
+        if (p.positionalArguments().size() > 1 || (!csv && p.positionalArguments().isEmpty()))
+            return QStringLiteral("export wants NAME (or --format csv without it)");
+    }
     if (c.name == QLatin1String("print")) {
         if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")))
             return QStringLiteral("--window NAME is missing");

@@ -15,8 +15,8 @@
 #include "waybill/font_substitutions.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 int main(int argc, char** argv)

@@ -40,6 +40,39 @@ QString fileName(const QString& chosen)
     return chosen + QStringLiteral(".xls");
 }
 
+SheetRows rows(const Dataset& recipients)
+{
+    const int count = recipients.recordCount();
+    SheetRows rows;
+    rows.reserve(count + 1);
+    rows.append(recipients.columnNames());
+    const int columns = int(recipients.columnNames().size());
+    for (int r = 0; r < count; ++r) {
+        QStringList values;
+        values.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            values.append(recipients.value(r, c));
+            if (const int unkept = firstUnkeptCharacter(values.last()); unkept >= 0)
+                throw SheetError(QStringLiteral(u"第%1条收件人的“%2”含有表格文件存不下的字符 U+%3，"
+                                                u"未导出任何数据!")
+                                     .arg(r + 1)
+                                     .arg(recipients.columnNames().value(c))
+                                     .arg(QString::number(unkept, 16)
+                                              .toUpper()
+                                              .rightJustified(4, QLatin1Char('0'))));
+            if (values.last().size() > Biff8Writer::maxCellChars)
+                throw SheetError(
+                    QStringLiteral(u"第%1条收件人的“%2”超过一个单元格最多能容纳的%3个字符，"
+                                   u"未导出任何数据!")
+                        .arg(r + 1)
+                        .arg(recipients.columnNames().value(c))
+                        .arg(Biff8Writer::maxCellChars));
+        }
+        rows.append(values);
+    }
+    return rows;
+}
+
 QString run(Dataset& recipients, const QString& chosen)
 {
     if (!recipients.isOpen())
@@ -57,34 +90,7 @@ QString run(Dataset& recipients, const QString& chosen)
                 .arg(count)
                 .arg(limit - 1));
 
-    SheetRows rows;
-    rows.reserve(count + 1);
-    rows.append(recipients.columnNames());
-    const int columns = int(recipients.columnNames().size());
-    for (int r = 0; r < count; ++r) {
-        QStringList values;
-        values.reserve(columns);
-        for (int c = 0; c < columns; ++c) {
-            values.append(recipients.value(r, c));
-            if (const int unkept = firstUnkeptCharacter(values.last()); unkept >= 0)
-                throw SheetError(
-                    QStringLiteral(u"第%1条收件人的“%2”含有表格文件存不下的字符 U+%3，"
-                                   u"未导出任何数据!")
-                        .arg(r + 1)
-                        .arg(recipients.columnNames().value(c))
-                        .arg(QString::number(unkept, 16)
-                                 .toUpper()
-                                 .rightJustified(4, QLatin1Char('0'))));
-            if (values.last().size() > Biff8Writer::maxCellChars)
-                throw SheetError(
-                    QStringLiteral(u"第%1条收件人的“%2”超过一个单元格最多能容纳的%3个字符，"
-                                   u"未导出任何数据!")
-                        .arg(r + 1)
-                        .arg(recipients.columnNames().value(c))
-                        .arg(Biff8Writer::maxCellChars));
-        }
-        rows.append(values);
-    }
+    const SheetRows rows = AddressBookExport::rows(recipients);
     try {
         SheetFile::write(name, rows);
     } catch (const SheetError& e) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/sheet_rows.h"
+
 #include <QString>
 
 class Dataset;
@@ -12,6 +14,10 @@ namespace AddressBookExport {
 // appended unless it already ends in ".xls" or ".xlsx" (any case); an
 // ".xlsx" name gets an .xlsx workbook.
 QString fileName(const QString& chosen);
+
+// The title row and every row, in the dataset's order. Throws SheetError
+// for a text a spreadsheet cell cannot hold.
+SheetRows rows(const Dataset& recipients);
 
 // Writes the file and returns its name; the dataset's cursor ends on its
 // last row. Throws SheetError, before writing anything when the rows do

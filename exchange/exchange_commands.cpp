@@ -1,20 +1,26 @@
 #include "exchange/exchange_commands.h"
 
 #include "exchange/address_book_export.h"
+#include "exchange/csv_writer.h"
+#include "exchange/sheet_error.h"
+#include "exchange/sheet_file.h"
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/file_identity.h"
 #include "store/statements.h"
 
+#include <QFile>
 #include <QTextStream>
 
 namespace ExchangeCommands {
 
-int importSheet(const QString& path)
+int importSheet(const QString& path, const std::function<void(int done, int total)>& progress)
 {
     Connection connection;
     connection.open();
     SheetImport import(connection);
+    import.setProgress(progress);
     const SheetImport::Outcome outcome = import.run(path);
     if (outcome == SheetImport::Outcome::Imported) {
         QTextStream(stdout) << import.report(outcome) << '\n';
@@ -27,15 +33,34 @@ int importSheet(const QString& path)
     return 1;
 }
 
-void exportAddressBook(const QString& name)
+void exportAddressBook(const QString& name, bool csv)
 {
     Connection connection;
     connection.open();
     Dataset recipients(connection);
     recipients.setQuery(Statements::selectRecipients());
     recipients.open();
-    const QString written = AddressBookExport::run(recipients, name);
-    QTextStream(stdout) << written << '\n';
+    if (!csv) {
+        QTextStream(stdout) << AddressBookExport::run(recipients, name) << '\n';
+        return;
+    }
+    const QByteArray text = CsvWriter::write(AddressBookExport::rows(recipients));
+    if (name.isEmpty()) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(text) != text.size())
+            throw SheetError(QStringLiteral(u"导出失败：%1").arg(out.errorString()));
+        return;
+    }
+    const QString file = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                             ? name
+                             : name + QStringLiteral(".csv");
+    if (FileIdentity::isPartOfDatabase(file, connection.path()))
+        throw SheetError(
+            QStringLiteral(u"%1 就是正在使用的数据库，不能导出到它上面，未导出任何数据!")
+                .arg(file));
+    // With a byte order mark, as spreadsheet programs expect of UTF-8.
+    SheetFile::save(file, "\xEF\xBB\xBF" + text);
+    QTextStream(stdout) << file << '\n';
 }
 
 } // namespace ExchangeCommands

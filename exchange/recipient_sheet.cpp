@@ -35,8 +35,7 @@ QStringList words(const char16_t* list)
 }
 
 // The combined cell fills what the sheet's own columns leave empty.
-void fillFromCombined(std::array<QString, RecipientSheet::columnCount>& values,
-                      const QString& cell)
+void fillFromCombined(std::array<QString, RecipientSheet::columnCount>& values, const QString& cell)
 {
     const ParsedRecipient r = AddressParser::parse(cell);
     const std::pair<Column, const QString*> parts[] = {

@@ -107,8 +107,7 @@ void SheetImport::replaceImported(const RecipientSheet& recipients)
     try {
         m_connection.execute(Statements::deleteImported());
         {
-            Connection::Prepared insert =
-                m_connection.prepare(Statements::insertImported({}).text);
+            Connection::Prepared insert = m_connection.prepare(Statements::insertImported({}).text);
             QVariantList bound;
             for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
                 bound.clear();
@@ -118,6 +117,8 @@ void SheetImport::replaceImported(const RecipientSheet& recipients)
                     bound << (value.isNull() ? emptyText : value);
                 }
                 insert.execute(bound);
+                if (m_progress && (row + 1) % 1000 == 0)
+                    m_progress(int(row + 1), int(recipients.rowCount()));
             }
         }
         m_connection.commit();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class Connection;
 class RecipientSheet;
@@ -13,6 +14,10 @@ public:
     enum class Outcome { Imported, NoPath, Unreadable, NoConnection, NotWritten };
 
     explicit SheetImport(Connection& connection) : m_connection(connection) {}
+
+    // Told of the rows written now and then while they go in.
+    using Progress = std::function<void(int done, int total)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
 
     // Reads the file named by the path box text (blanks around it ignored),
     // reconnects the connection and replaces the rows of excel.
@@ -33,6 +38,7 @@ private:
     void replaceImported(const RecipientSheet& recipients);
 
     Connection& m_connection;
+    Progress m_progress;
     QString m_detail;
     QString m_reason;
     int m_rows = 0;

@@ -45,6 +45,7 @@ private slots:
     void helpVersionAndWrongArguments();
     void plainWindowNamesPrintTheSamePages();
     void successLeavesStandardErrorEmpty();
+    void csvExportToStandardOutputImportsBack();
 };
 
 void CommandLineTest::helpVersionAndWrongArguments()
@@ -137,6 +138,26 @@ void CommandLineTest::successLeavesStandardErrorEmpty()
     QCOMPARE(p.exitCode(), 0);
     QCOMPARE(p.readAllStandardError(), QByteArray());
     QVERIFY(QFile::exists(here.filePath("desk/data.mdb")));
+}
+
+void CommandLineTest::csvExportToStandardOutputImportsBack()
+{
+    TestDatabase db;
+    const QList<QStringList> book{{"公司, 有限", QStringLiteral(u"张\"三\""), "",
+                                   QStringLiteral(u"第一行\n第二行"), "", "", "138", "", "",
+                                   QStringLiteral(u"𠀀 备注")},
+                                  {"", "plain", "", "addr", "", "", "", "", "", ""}};
+    for (const QStringList& row : book)
+        db.insert(Schema::recipientTable, row);
+    const Run exported = cli({"export", "--format", "csv"});
+    QCOMPARE(exported.status, 0);
+    QVERIFY(exported.out.startsWith(Schema::recipientColumns().join(QLatin1Char(','))));
+    QFile file(db.dir() + QStringLiteral("/book.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(exported.out.toUtf8());
+    file.close();
+    QCOMPARE(cli({"import", "book.csv"}).status, 0);
+    QCOMPARE(db.rows(Schema::importedTable), book);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -1,0 +1,25 @@
+#include "exchange/csv_writer.h"
+
+namespace CsvWriter {
+
+QByteArray write(const SheetRows& rows)
+{
+    QByteArray out;
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0)
+                out += ',';
+            QByteArray field = row.at(c).toUtf8();
+            if (field.contains(',') || field.contains('"') || field.contains('\n') ||
+                field.contains('\r')) {
+                field.replace("\"", "\"\"");
+                field = '"' + field + '"';
+            }
+            out += field;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+} // namespace CsvWriter
