@@ -30,19 +30,19 @@ struct placement {
 
 /* TPlsf1Form in drawing order. */
 static const struct placement placements[] = {
-    {RECIPIENT, "联系电话", 270, 374, 17, 0},   {RECIPIENT, "收件人姓名", 288, 294, 17, 0},
-    {SENDER, "单位名称", 104, 140, 37, 22},     {SENDER, "手机号码", 168, 221, 17, 0},
-    {SENDER, "联系电话", 264, 221, 17, 0},      {RECIPIENT, "单位名称", 104, 294, 35, 22},
-    {RECIPIENT, "手机号码", 168, 374, 17, 0},   {SENDER, "寄件人姓名", 288, 140, 17, 0},
-    {SENDER, "签名", 664, 296, 17, 0},          {RECIPIENT, "收件地址", 88, 328, 41, 30},
-    {SENDER, "寄件地址", 88, 176, 41, 30},      {RECIPIENT, "备注", 576, 476, 41, 16},
-    {RECIPIENT, "内件品名", 88, 448, 17, 0},    {RECIPIENT, "数量", 320, 445, 17, 0},
-    {SENDER, "月", 602, 348, 17, 0},            {SENDER, "日", 645, 348, 17, 0},
+    {RECIPIENT, "联系电话", 270, 374, 17, 0}, {RECIPIENT, "收件人姓名", 288, 294, 17, 0},
+    {SENDER, "单位名称", 104, 140, 37, 22},   {SENDER, "手机号码", 168, 221, 17, 0},
+    {SENDER, "联系电话", 264, 221, 17, 0},    {RECIPIENT, "单位名称", 104, 294, 35, 22},
+    {RECIPIENT, "手机号码", 168, 374, 17, 0}, {SENDER, "寄件人姓名", 288, 140, 17, 0},
+    {SENDER, "签名", 664, 296, 17, 0},        {RECIPIENT, "收件地址", 88, 328, 41, 30},
+    {SENDER, "寄件地址", 88, 176, 41, 30},    {RECIPIENT, "备注", 576, 476, 41, 16},
+    {RECIPIENT, "内件品名", 88, 448, 17, 0},  {RECIPIENT, "数量", 320, 445, 17, 0},
+    {SENDER, "月", 602, 348, 17, 0},          {SENDER, "日", 645, 348, 17, 0},
 };
 enum { PLACEMENTS = sizeof placements / sizeof placements[0] };
 
-static const double lineHeight = 16;               /* 12 pt at 96 px per inch */
-static const double tolerance = 0.1 * 96 / 25.4;   /* 0.1 mm in pixels */
+static const double lineHeight = 16;                /* 12 pt at 96 px per inch */
+static const double tolerance = 0.1 * 96 / 25.4;    /* 0.1 mm in pixels */
 static const double paperWidth = 216.0 * 72 / 25.4; /* points */
 static const double paperHeight = 140.0 * 72 / 25.4;
 
