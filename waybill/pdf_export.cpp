@@ -1,6 +1,7 @@
 #include "waybill/pdf_export.h"
 
 #include "store/store_error.h"
+#include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
@@ -79,6 +80,7 @@ void exportPdf(PageSource& pages, const QString& path)
 {
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
+        const PageBufferReuse reuse;
         QPdfWriter writer(path);
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),

@@ -1,6 +1,7 @@
 #include "waybill/printing.h"
 
 #include "store/store_error.h"
+#include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
@@ -77,6 +78,7 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
         throw CommandError(QStringLiteral("There is no default printer currently selected"));
 
+    const PageBufferReuse reuse;
     QPainter painter;
     if (!painter.begin(&printer))
         throw CommandError(
