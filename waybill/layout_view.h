@@ -1,5 +1,7 @@
 #pragma once
 
+#include "waybill/shaped_text.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -29,4 +31,5 @@ private:
     const WaybillLayout& m_layout;
     PictureWidget* m_picture;
     QList<PlacementBox*> m_boxes;
+    ShapedFonts m_fonts;
 };

@@ -1,9 +1,9 @@
 #include "waybill/page_renderer.h"
 
 #include "waybill/double_byte_wrap.h"
+#include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -15,40 +15,31 @@ namespace {
 // A line may end this far below its box and still print.
 const double lineTolerance = millimetresToPixels(Millimetres{0.1});
 
-// Auto-size: the widest line, plus the one pixel the placeholders carry.
-double autoWidth(const QFontMetricsF& metrics, const QStringList& lines)
+QRectF box(const FieldPlacement& placement, const QStringList& lines, ShapedFont& font)
 {
+    // Auto-size: the widest line, plus the one pixel the placeholders carry.
     double widest = 0;
     for (const QString& line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    return std::ceil(widest) + 1;
+        widest = std::max(widest, font.shape(line).width());
+    // A placement lower than one line is raised to one line.
+    const double height = std::max(double(placement.height().value), font.lineHeight());
+    return {double(placement.left().value), double(placement.top().value), std::ceil(widest) + 1,
+            height};
 }
 
-// The font's own ascent at the line height. Hinted metrics round it to
-// whole device pixels, which moves text on a high-resolution page.
-double designAscent(const QFont& font)
+void drawLines(QPainter& painter, const FieldPlacement& placement, const QStringList& lines,
+               ShapedFonts& fonts)
 {
-    constexpr int reference = 1024;
-    QFont large = font;
-    large.setPixelSize(reference);
-    return QFontMetricsF(large).ascent() * lineHeight(font) / reference;
-}
-
-void drawLines(QPainter& painter, const FieldPlacement& placement, const QStringList& lines)
-{
-    const QFont font = fontForDevice(placement.font(), painter.device());
-    painter.setFont(font);
-    const double ascent = designAscent(placement.font());
-    const double step = lineHeight(placement.font());
-    const QRectF box = boxFor(placement, lines, painter.device());
-    painter.fillRect(box, Qt::white);
+    ShapedFont& font = fonts.get(placement.font(), painter.font(), painter.device());
+    const QRectF area = box(placement, lines, font);
+    painter.fillRect(area, Qt::white);
     painter.setPen(Qt::black);
     for (int i = 0; i < lines.size(); ++i) {
-        const double lineTop = box.top() + i * step;
-        if (lineTop + step > box.bottom() + lineTolerance)
+        const double lineTop = area.top() + i * font.lineHeight();
+        if (lineTop + font.lineHeight() > area.bottom() + lineTolerance)
             break;
         if (!lines.at(i).isEmpty())
-            painter.drawText(QPointF(box.left(), lineTop + ascent), lines.at(i));
+            font.shape(lines.at(i)).draw(painter, QPointF(area.left(), lineTop + font.ascent()));
     }
 }
 
@@ -64,30 +55,29 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
     return printed.split(QLatin1Char('\r'));
 }
 
-void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read)
+void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
+                ShapedFonts& fonts)
 {
     for (const FieldPlacement* placement : layout.drawingOrder()) {
         const QStringList lines =
             printedLines(*placement, read(placement->role(), placement->column()));
         if (!lines.isEmpty())
-            drawLines(painter, *placement, lines);
+            drawLines(painter, *placement, lines, fonts);
     }
 }
 
-void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture)
+void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,
+                    ShapedFonts& fonts)
 {
     painter.drawImage(QRectF(layout.pictureBox()), picture);
     for (const FieldPlacement* placement : layout.drawingOrder())
-        drawLines(painter, *placement, {placement->column()});
+        drawLines(painter, *placement, {placement->column()}, fonts);
 }
 
-QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, QPaintDevice* device)
+QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, const QPaintDevice* device,
+              const QFont& deviceFont, ShapedFonts& fonts)
 {
-    const QFontMetricsF metrics(fontForDevice(placement.font(), device), device);
-    // A placement lower than one line is raised to one line.
-    const double height = std::max(double(placement.height().value), lineHeight(placement.font()));
-    return {double(placement.left().value), double(placement.top().value),
-            autoWidth(metrics, lines), height};
+    return box(placement, lines, fonts.get(placement.font(), deviceFont, device));
 }
 
 QFont fontForDevice(const QFont& font, const QPaintDevice* device)
