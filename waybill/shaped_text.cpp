@@ -32,6 +32,7 @@ ShapedLine::ShapedLine(const QString& line, const QFont& font)
     // A text layout starts a new line at a line or paragraph separator,
     // where drawText() goes on with an invisible character of no width; so
     // its lines go one after the other on the one baseline.
+    m_layout->setCacheEnabled(true); // keep the glyphs for drawing
     m_layout->beginLayout();
     for (QTextLine piece = m_layout->createLine(); piece.isValid();
          piece = m_layout->createLine()) {
