@@ -1,3 +1,4 @@
+#include "print_page_texts.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/schema.h"
@@ -166,6 +167,8 @@ private slots:
     void batchPrintsOnePagePerRow();
     void singlePrintIsAlwaysOnePage();
     void printCommand();
+    void pagesDrawTheSameWhateverWasDrawnBefore();
+    void separatorKeepsTheLineTogether();
 };
 
 void WaybillPdfTest::textsLandOnTheCatalogue_data()
@@ -448,6 +451,59 @@ void WaybillPdfTest::printCommand()
         run(cli, bad, &exitCode);
         QVERIFY2(exitCode != 0, qPrintable(bad.join(' ')));
     }
+}
+
+void WaybillPdfTest::pagesDrawTheSameWhateverWasDrawnBefore()
+{
+    // Pages of one run share the fonts and lines learnt on earlier pages
+    // (the sender repeats on every page); each page must still come out as
+    // if it were the first, also after a new font and a shift.
+    TestDatabase db;
+    db.insert(Schema::senderTable,
+              row(Schema::senderColumns(),
+                  {{u"寄件人姓名"_qs, u"张三"_qs},
+                   {u"寄件地址"_qs, u"广东省深圳市南山区科技园南区高新南一道"_qs}}));
+    QStringList manyLines; // more distinct lines than a font keeps
+    for (int i = 0; i < 1100; ++i)
+        manyLines << QStringLiteral("g%1").arg(i);
+    for (const QMap<QString, QString>& values :
+         {QMap<QString, QString>{{u"收件人姓名"_qs, u"甲一"_qs}, {u"数量"_qs, u"1"_qs}},
+          {{u"收件人姓名"_qs, u"乙二二"_qs}, {u"内件品名"_qs, manyLines.join('\r')}},
+          {{u"收件人姓名"_qs, u"甲一"_qs}, {u"备注"_qs, u"易碎物品小心轻放"_qs}}})
+        db.insert(Schema::recipientTable, row(Schema::recipientColumns(), values));
+    Source source(WaybillVariant::AddressBookBatch);
+    WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages reused(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+    const auto firstDrawn = [&](int page) {
+        WaybillPages fresh(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+        return renderPage(fresh, page);
+    };
+    for (int page : {0, 1, 2, 1, 0})
+        QCOMPARE(renderPage(reused, page), firstDrawn(page));
+    QCOMPARE(pageStrings(reused, 1).last(), QStringLiteral("g0"));
+    QFont big(QStringLiteral(u"宋体"));
+    big.setPointSize(16);
+    layout.setFont(big);
+    layout.shiftLeft(7);
+    for (int page : {2, 0})
+        QCOMPARE(renderPage(reused, page), firstDrawn(page));
+}
+
+void WaybillPdfTest::separatorKeepsTheLineTogether()
+{
+    // QPainter::drawText() takes a line or paragraph separator as an
+    // invisible character of no width: the text goes on where it stands.
+    TestDatabase db;
+    for (const QString& name : {u"左右"_qs, u"左\u2028右"_qs, u"左\u2029右"_qs})
+        db.insert(Schema::recipientTable,
+                  row(Schema::recipientColumns(), {{u"收件人姓名"_qs, name}}));
+    Source source(WaybillVariant::AddressBookBatch);
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages pages(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+    const QImage plain = renderPage(pages, 0);
+    QVERIFY(darkPixels(plain, QRect(288 + 16, 294, 16, 16)) > 20);
+    QCOMPARE(renderPage(pages, 1), plain);
+    QCOMPARE(renderPage(pages, 2), plain);
 }
 
 QTEST_MAIN(WaybillPdfTest)
