@@ -8,6 +8,7 @@
 #   REPS=5             runs per program and N (3 at 100,000 pages unless set)
 #   GLABELS=0          leave gLabels out; otherwise it is installed from Debian
 #                      when missing (root and apt only), for this benchmark alone
+#   BEFORE=CLI         also time another sfwaybill-cli (an older build), as "before"
 #
 # Columns: wall-clock seconds, CPU seconds (user + system) and peak resident
 # memory; the ratio lines divide ours by the floor.
@@ -112,7 +113,7 @@ printf '%-8s %-8s %9s %9s %9s\n' pages program seconds cpu_s peak_MiB
 for n in "${counts[@]}"; do
   fill "$n"
   reps="${REPS:-$((n >= 100000 ? 3 : 5))}"
-  rm -f ours.t floor.t glabels.t
+  rm -f ours.t floor.t glabels.t before.t
   use_glabels=""
   if [[ -n "$glabels" && "$n" -le 1000 ]]; then
     "$floor" data.mdb lines.csv --lines
@@ -121,12 +122,13 @@ for n in "${counts[@]}"; do
   fi
   for ((r = 0; r < reps; r++)); do
     timed ours.t "$cli" print --window TPlsf1Form --pdf ours.pdf
+    [[ -n "${BEFORE:-}" ]] && timed before.t "$BEFORE" print --window TPlsf1Form --pdf before.pdf
     timed floor.t "$floor" data.mdb floor.pdf
     [[ -n "$use_glabels" ]] && timed glabels.t "$glabels" -o glabels.pdf waybill.glabels
   done
   [[ "$(pages ours.pdf)" == "$n" && "$(pages floor.pdf)" == "$n" ]] || { echo "page counts differ" >&2; exit 1; }
   same_words ours.pdf floor.pdf || { echo "ours and the floor print different pages" >&2; exit 1; }
-  for p in ours floor ${use_glabels:+glabels}; do
+  for p in ${BEFORE:+before} ours floor ${use_glabels:+glabels}; do
     printf '%-8s %-8s %9.2f %9.2f %9.1f\n' "$n" "$p" "$(median $p.t 1)" "$(median $p.t 2)" \
       "$(awk -v k="$(median $p.t 3)" 'BEGIN { print k / 1024 }')"
   done

@@ -69,9 +69,8 @@ QString WrapDoubleByteText(const QString& text, int width)
 
 namespace Gb18030 {
 
-// Building a converter looks the encoding up by name each time; one of each
-// serves every text.
-
+// Building a converter looks the encoding up by name each time, so one of
+// each serves every text.
 QByteArray encode(const QString& text)
 {
     thread_local QStringEncoder encoder("GB18030");
