@@ -6,12 +6,15 @@
 #include "support/test_database.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
+#include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -169,6 +172,7 @@ private slots:
     void printCommand();
     void pagesDrawTheSameWhateverWasDrawnBefore();
     void separatorKeepsTheLineTogether();
+    void shapedLineMeasuresAsTheFontMetrics();
 };
 
 void WaybillPdfTest::textsLandOnTheCatalogue_data()
@@ -504,6 +508,26 @@ void WaybillPdfTest::separatorKeepsTheLineTogether()
     QVERIFY(darkPixels(plain, QRect(288 + 16, 294, 16, 16)) > 20);
     QCOMPARE(renderPage(pages, 1), plain);
     QCOMPARE(renderPage(pages, 2), plain);
+}
+
+void WaybillPdfTest::shapedLineMeasuresAsTheFontMetrics()
+{
+    // The white box takes the width, and boxes are filled before earlier
+    // texts only where no glyph outline reaches (hinted to within a pixel).
+    for (const auto& [family, points] :
+         {std::pair{u"宋体"_qs, 12}, std::pair{u"Arial"_qs, 20}, std::pair{u"宋体"_qs, 36}}) {
+        QFont font(family);
+        font.setPointSize(points);
+        for (const QString& text : {u"gjpqy W"_qs, u"北京市 Text 中文"_qs, u"𠀀字 fi ffi"_qs,
+                                    u"a\tb  "_qs, u"左\u2028右"_qs}) {
+            const ShapedLine line(text, font);
+            QCOMPARE(line.width(), QFontMetricsF(font).horizontalAdvance(text));
+            QPainterPath outlines;
+            outlines.addText(0, 0, font, QString(text).replace(QChar::LineSeparator, QString()));
+            QVERIFY2(line.ink().adjusted(-1, -1, 1, 1).contains(outlines.boundingRect()),
+                     qPrintable(text + QStringLiteral(" %1").arg(points)));
+        }
+    }
 }
 
 QTEST_MAIN(WaybillPdfTest)

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace PageRenderer {
 
@@ -27,20 +29,74 @@ QRectF box(const FieldPlacement& placement, const QStringList& lines, ShapedFont
             height};
 }
 
-void drawLines(QPainter& painter, const FieldPlacement& placement, const QStringList& lines,
-               ShapedFonts& fonts)
+// A placement ready to draw: its white box, the lines that fit with the left
+// ends of their baselines, and where their glyphs reach.
+struct PreparedText {
+    QRectF box;
+    QList<std::pair<ShapedLine, QPointF>> lines;
+    QRectF ink;
+};
+
+PreparedText prepare(const FieldPlacement& placement, const QStringList& lines, ShapedFont& font)
 {
-    ShapedFont& font = fonts.get(placement.font(), painter.font(), painter.device());
-    const QRectF area = box(placement, lines, font);
-    painter.fillRect(area, Qt::white);
-    painter.setPen(Qt::black);
+    PreparedText text{box(placement, lines, font), {}, {}};
     for (int i = 0; i < lines.size(); ++i) {
-        const double lineTop = area.top() + i * font.lineHeight();
-        if (lineTop + font.lineHeight() > area.bottom() + lineTolerance)
+        const double lineTop = text.box.top() + i * font.lineHeight();
+        if (lineTop + font.lineHeight() > text.box.bottom() + lineTolerance)
             break;
-        if (!lines.at(i).isEmpty())
-            font.shape(lines.at(i)).draw(painter, QPointF(area.left(), lineTop + font.ascent()));
+        if (lines.at(i).isEmpty())
+            continue;
+        const ShapedLine line = font.shape(lines.at(i));
+        const QPointF baseline(text.box.left(), lineTop + font.ascent());
+        text.lines.append({line, baseline});
+        text.ink |= line.ink().translated(baseline);
     }
+    return text;
+}
+
+// The boxes first, then the texts.
+void draw(QPainter& painter, const QList<PreparedText>& texts)
+{
+    const QBrush brush = painter.brush();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    for (const PreparedText& text : texts)
+        painter.drawRect(text.box);
+    painter.setBrush(brush);
+    painter.setPen(Qt::black);
+    for (const PreparedText& text : texts)
+        for (const auto& [line, baseline] : text.lines)
+            line.draw(painter, baseline);
+}
+
+using PlacementLines = QList<std::pair<const FieldPlacement*, QStringList>>;
+
+// Each placement's box covers what earlier placements printed where they
+// meet. Boxes and texts that do not meet can be drawn in any order, so
+// the boxes of a stretch of placements are filled before its texts until a
+// box would reach a text of the stretch: a pen and brush change (and its
+// writing in a PDF) per stretch instead of per placement, and the same
+// pixels.
+void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedFonts& fonts)
+{
+    // Further apart than this, two things share no pixel on the painter's
+    // device, nor on a PDF page shown at 48 per inch or more.
+    const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const double apart = std::max(2.0, 2.0 / scale);
+    QList<PreparedText> stretch;
+    for (const auto& [placement, lines] : placements) {
+        PreparedText text = prepare(*placement, lines,
+                                    fonts.get(placement->font(), painter.font(), painter.device()));
+        const QRectF reach = text.box.adjusted(-apart, -apart, apart, apart);
+        if (std::any_of(stretch.cbegin(), stretch.cend(), [&](const PreparedText& earlier) {
+                return reach.intersects(earlier.ink);
+            })) {
+            draw(painter, stretch);
+            stretch.clear();
+        }
+        stretch.append(std::move(text));
+    }
+    draw(painter, stretch);
 }
 
 } // namespace
@@ -58,20 +114,23 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
 void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
                 ShapedFonts& fonts)
 {
+    PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder()) {
-        const QStringList lines =
-            printedLines(*placement, read(placement->role(), placement->column()));
+        QStringList lines = printedLines(*placement, read(placement->role(), placement->column()));
         if (!lines.isEmpty())
-            drawLines(painter, *placement, lines, fonts);
+            placements.append({placement, std::move(lines)});
     }
+    drawPlacements(painter, placements, fonts);
 }
 
 void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,
                     ShapedFonts& fonts)
 {
     painter.drawImage(QRectF(layout.pictureBox()), picture);
+    PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder())
-        drawLines(painter, *placement, {placement->column()}, fonts);
+        placements.append({placement, {placement->column()}});
+    drawPlacements(painter, placements, fonts);
 }
 
 QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, const QPaintDevice* device,

@@ -3,7 +3,9 @@
 #include "waybill/page_renderer.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPaintDevice>
+#include <QRawFont>
 #include <QTextLayout>
 #include <limits>
 
@@ -41,6 +43,17 @@ ShapedLine::ShapedLine(const QString& line, const QFont& font)
         m_width += piece.horizontalAdvance();
     }
     m_layout->endLayout();
+    for (int i = 0; i < m_layout->lineCount(); ++i) {
+        const QTextLine piece = m_layout->lineAt(i);
+        for (const QGlyphRun& run : piece.glyphRuns()) {
+            const QRawFont font = run.rawFont();
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype g = 0; g < glyphs.size(); ++g)
+                m_ink |= font.boundingRect(glyphs.at(g))
+                             .translated(positions.at(g) - QPointF(0, piece.ascent()));
+        }
+    }
 }
 
 void ShapedLine::draw(QPainter& painter, QPointF baseline) const

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHash>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -19,12 +20,15 @@ public:
 
     // The advance, the width QFontMetricsF gives for the line.
     double width() const { return m_width; }
+    // Where the glyphs' outlines reach, from the left end of the baseline.
+    QRectF ink() const { return m_ink; }
     // With the left end of the baseline at `baseline`.
     void draw(QPainter& painter, QPointF baseline) const;
 
 private:
     std::shared_ptr<QTextLayout> m_layout;
     double m_width = 0;
+    QRectF m_ink;
 };
 
 // A placement's font made ready for one device: the font resolved once, its
