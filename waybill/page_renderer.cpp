@@ -80,7 +80,8 @@ using PlacementLines = QList<std::pair<const FieldPlacement*, QStringList>>;
 void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedFonts& fonts)
 {
     // Further apart than this, two things share no pixel on the painter's
-    // device, nor on a PDF page shown at 48 per inch or more.
+    // device, glyph hinting included, nor on a PDF page shown at 96 per inch
+    // or more.
     const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
     const double apart = std::max(2.0, 2.0 / scale);
     QList<PreparedText> stretch;
