@@ -16,6 +16,7 @@ class QTextLayout;
 // line) draws it, without shaping it again.
 class ShapedLine {
 public:
+    // `font` bound to the device it is drawn on, as QFont(font, device).
     ShapedLine(const QString& line, const QFont& font);
 
     // The advance, the width QFontMetricsF gives for the line.
