@@ -1,3 +1,4 @@
+#include "print_page_texts.h"
 #include "store/connection.h"
 #include "store/dataset.h"
 #include "store/schema.h"
@@ -5,12 +6,15 @@
 #include "support/test_database.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
+#include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,6 +170,9 @@ private slots:
     void batchPrintsOnePagePerRow();
     void singlePrintIsAlwaysOnePage();
     void printCommand();
+    void pagesDrawTheSameWhateverWasDrawnBefore();
+    void separatorKeepsTheLineTogether();
+    void shapedLineMeasuresAsTheFontMetrics();
 };
 
 void WaybillPdfTest::textsLandOnTheCatalogue_data()
@@ -447,6 +454,79 @@ void WaybillPdfTest::printCommand()
           QStringList{"print", "--window", "TSf1Form", "--pdf", pdf, "--font", "宋体"}}) {
         run(cli, bad, &exitCode);
         QVERIFY2(exitCode != 0, qPrintable(bad.join(' ')));
+    }
+}
+
+void WaybillPdfTest::pagesDrawTheSameWhateverWasDrawnBefore()
+{
+    // Pages of one run share the fonts and lines learnt on earlier pages
+    // (the sender repeats on every page); each page must still come out as
+    // if it were the first, also after a new font and a shift.
+    TestDatabase db;
+    db.insert(Schema::senderTable,
+              row(Schema::senderColumns(),
+                  {{u"寄件人姓名"_qs, u"张三"_qs},
+                   {u"寄件地址"_qs, u"广东省深圳市南山区科技园南区高新南一道"_qs}}));
+    QStringList manyLines; // more distinct lines than a font keeps
+    for (int i = 0; i < 1100; ++i)
+        manyLines << QStringLiteral("g%1").arg(i);
+    for (const QMap<QString, QString>& values :
+         {QMap<QString, QString>{{u"收件人姓名"_qs, u"甲一"_qs}, {u"数量"_qs, u"1"_qs}},
+          {{u"收件人姓名"_qs, u"乙二二"_qs}, {u"内件品名"_qs, manyLines.join('\r')}},
+          {{u"收件人姓名"_qs, u"甲一"_qs}, {u"备注"_qs, u"易碎物品小心轻放"_qs}}})
+        db.insert(Schema::recipientTable, row(Schema::recipientColumns(), values));
+    Source source(WaybillVariant::AddressBookBatch);
+    WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages reused(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+    const auto firstDrawn = [&](int page) {
+        WaybillPages fresh(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+        return renderPage(fresh, page);
+    };
+    for (int page : {0, 1, 2, 1, 0})
+        QCOMPARE(renderPage(reused, page), firstDrawn(page));
+    QCOMPARE(pageStrings(reused, 1).last(), QStringLiteral("g0"));
+    QFont big(QStringLiteral(u"宋体"));
+    big.setPointSize(16);
+    layout.setFont(big);
+    layout.shiftLeft(7);
+    for (int page : {2, 0})
+        QCOMPARE(renderPage(reused, page), firstDrawn(page));
+}
+
+void WaybillPdfTest::separatorKeepsTheLineTogether()
+{
+    // QPainter::drawText() takes a line or paragraph separator as an
+    // invisible character of no width: the text goes on where it stands.
+    TestDatabase db;
+    for (const QString& name : {u"左右"_qs, u"左\u2028右"_qs, u"左\u2029右"_qs})
+        db.insert(Schema::recipientTable,
+                  row(Schema::recipientColumns(), {{u"收件人姓名"_qs, name}}));
+    Source source(WaybillVariant::AddressBookBatch);
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages pages(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+    const QImage plain = renderPage(pages, 0);
+    QVERIFY(darkPixels(plain, QRect(288 + 16, 294, 16, 16)) > 20);
+    QCOMPARE(renderPage(pages, 1), plain);
+    QCOMPARE(renderPage(pages, 2), plain);
+}
+
+void WaybillPdfTest::shapedLineMeasuresAsTheFontMetrics()
+{
+    // The white box takes the width, and boxes are filled before earlier
+    // texts only where no glyph outline reaches (hinted to within a pixel).
+    for (const auto& [family, points] :
+         {std::pair{u"宋体"_qs, 12}, std::pair{u"Arial"_qs, 20}, std::pair{u"宋体"_qs, 36}}) {
+        QFont font(family);
+        font.setPointSize(points);
+        for (const QString& text : {u"gjpqy W"_qs, u"北京市 Text 中文"_qs, u"𠀀字 fi ffi"_qs,
+                                    u"a\tb  "_qs, u"左\u2028右"_qs}) {
+            const ShapedLine line(text, font);
+            QCOMPARE(line.width(), QFontMetricsF(font).horizontalAdvance(text));
+            QPainterPath outlines;
+            outlines.addText(0, 0, font, QString(text).replace(QChar::LineSeparator, QString()));
+            QVERIFY2(line.ink().adjusted(-1, -1, 1, 1).contains(outlines.boundingRect()),
+                     qPrintable(text + QStringLiteral(" %1").arg(points)));
+        }
     }
 }
 

@@ -69,15 +69,19 @@ QString WrapDoubleByteText(const QString& text, int width)
 
 namespace Gb18030 {
 
+// Building a converter looks the encoding up by name each time, so one of
+// each serves every text.
 QByteArray encode(const QString& text)
 {
-    QStringEncoder encoder("GB18030");
+    thread_local QStringEncoder encoder("GB18030");
+    encoder.resetState();
     return encoder.encode(text);
 }
 
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder decoder("GB18030");
+    thread_local QStringDecoder decoder("GB18030");
+    decoder.resetState();
     return decoder.decode(bytes);
 }
 

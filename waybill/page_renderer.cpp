@@ -1,12 +1,14 @@
 #include "waybill/page_renderer.h"
 
 #include "waybill/double_byte_wrap.h"
+#include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace PageRenderer {
 
@@ -15,41 +17,87 @@ namespace {
 // A line may end this far below its box and still print.
 const double lineTolerance = millimetresToPixels(Millimetres{0.1});
 
-// Auto-size: the widest line, plus the one pixel the placeholders carry.
-double autoWidth(const QFontMetricsF& metrics, const QStringList& lines)
+QRectF box(const FieldPlacement& placement, const QStringList& lines, ShapedFont& font)
 {
+    // Auto-size: the widest line, plus the one pixel the placeholders carry.
     double widest = 0;
     for (const QString& line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    return std::ceil(widest) + 1;
+        widest = std::max(widest, font.shape(line).width());
+    // A placement lower than one line is raised to one line.
+    const double height = std::max(double(placement.height().value), font.lineHeight());
+    return {double(placement.left().value), double(placement.top().value), std::ceil(widest) + 1,
+            height};
 }
 
-// The font's own ascent at the line height. Hinted metrics round it to
-// whole device pixels, which moves text on a high-resolution page.
-double designAscent(const QFont& font)
-{
-    constexpr int reference = 1024;
-    QFont large = font;
-    large.setPixelSize(reference);
-    return QFontMetricsF(large).ascent() * lineHeight(font) / reference;
-}
+// A placement ready to draw: its white box, the lines that fit with the left
+// ends of their baselines, and where their glyphs reach.
+struct PreparedText {
+    QRectF box;
+    QList<std::pair<ShapedLine, QPointF>> lines;
+    QRectF ink;
+};
 
-void drawLines(QPainter& painter, const FieldPlacement& placement, const QStringList& lines)
+PreparedText prepare(const FieldPlacement& placement, const QStringList& lines, ShapedFont& font)
 {
-    const QFont font = fontForDevice(placement.font(), painter.device());
-    painter.setFont(font);
-    const double ascent = designAscent(placement.font());
-    const double step = lineHeight(placement.font());
-    const QRectF box = boxFor(placement, lines, painter.device());
-    painter.fillRect(box, Qt::white);
-    painter.setPen(Qt::black);
+    PreparedText text{box(placement, lines, font), {}, {}};
     for (int i = 0; i < lines.size(); ++i) {
-        const double lineTop = box.top() + i * step;
-        if (lineTop + step > box.bottom() + lineTolerance)
+        const double lineTop = text.box.top() + i * font.lineHeight();
+        if (lineTop + font.lineHeight() > text.box.bottom() + lineTolerance)
             break;
-        if (!lines.at(i).isEmpty())
-            painter.drawText(QPointF(box.left(), lineTop + ascent), lines.at(i));
+        if (lines.at(i).isEmpty())
+            continue;
+        const ShapedLine line = font.shape(lines.at(i));
+        const QPointF baseline(text.box.left(), lineTop + font.ascent());
+        text.lines.append({line, baseline});
+        text.ink |= line.ink().translated(baseline);
     }
+    return text;
+}
+
+// The boxes first, then the texts.
+void draw(QPainter& painter, const QList<PreparedText>& texts)
+{
+    const QBrush brush = painter.brush();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    for (const PreparedText& text : texts)
+        painter.drawRect(text.box);
+    painter.setBrush(brush);
+    painter.setPen(Qt::black);
+    for (const PreparedText& text : texts)
+        for (const auto& [line, baseline] : text.lines)
+            line.draw(painter, baseline);
+}
+
+using PlacementLines = QList<std::pair<const FieldPlacement*, QStringList>>;
+
+// Each placement's box covers what earlier placements printed where they
+// meet. Boxes and texts that do not meet can be drawn in any order, so
+// the boxes of a stretch of placements are filled before its texts until a
+// box would reach a text of the stretch: a pen and brush change (and its
+// writing in a PDF) per stretch instead of per placement, and the same
+// pixels.
+void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedFonts& fonts)
+{
+    // Further apart than this, two things share no pixel on the painter's
+    // device, glyph hinting included, nor on a PDF page shown at 96 per inch
+    // or more.
+    const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
+    const double apart = std::max(2.0, 2.0 / scale);
+    QList<PreparedText> stretch;
+    for (const auto& [placement, lines] : placements) {
+        PreparedText text = prepare(*placement, lines,
+                                    fonts.get(placement->font(), painter.font(), painter.device()));
+        const QRectF reach = text.box.adjusted(-apart, -apart, apart, apart);
+        if (std::any_of(stretch.cbegin(), stretch.cend(), [&](const PreparedText& earlier) {
+                return reach.intersects(earlier.ink);
+            })) {
+            draw(painter, stretch);
+            stretch.clear();
+        }
+        stretch.append(std::move(text));
+    }
+    draw(painter, stretch);
 }
 
 } // namespace
@@ -64,30 +112,32 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
     return printed.split(QLatin1Char('\r'));
 }
 
-void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read)
+void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
+                ShapedFonts& fonts)
 {
+    PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder()) {
-        const QStringList lines =
-            printedLines(*placement, read(placement->role(), placement->column()));
+        QStringList lines = printedLines(*placement, read(placement->role(), placement->column()));
         if (!lines.isEmpty())
-            drawLines(painter, *placement, lines);
+            placements.append({placement, std::move(lines)});
     }
+    drawPlacements(painter, placements, fonts);
 }
 
-void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture)
+void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,
+                    ShapedFonts& fonts)
 {
     painter.drawImage(QRectF(layout.pictureBox()), picture);
+    PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder())
-        drawLines(painter, *placement, {placement->column()});
+        placements.append({placement, {placement->column()}});
+    drawPlacements(painter, placements, fonts);
 }
 
-QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, QPaintDevice* device)
+QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, const QPaintDevice* device,
+              const QFont& deviceFont, ShapedFonts& fonts)
 {
-    const QFontMetricsF metrics(fontForDevice(placement.font(), device), device);
-    // A placement lower than one line is raised to one line.
-    const double height = std::max(double(placement.height().value), lineHeight(placement.font()));
-    return {double(placement.left().value), double(placement.top().value),
-            autoWidth(metrics, lines), height};
+    return box(placement, lines, fonts.get(placement.font(), deviceFont, device));
 }
 
 QFont fontForDevice(const QFont& font, const QPaintDevice* device)

@@ -9,6 +9,7 @@
 class QImage;
 class QPaintDevice;
 class QPainter;
+class ShapedFonts;
 class WaybillLayout;
 
 // The text of a column in a role's row; "" when there is none.
@@ -16,22 +17,27 @@ using FieldReader = std::function<QString(RecordRole role, const QString& column
 
 // Draws a layout. The painter's unit is one layout pixel from the detail
 // area's top-left corner; fonts are sized for that, whatever the device.
+// `fonts` keeps what drawing learns about the fonts and lines between calls;
+// any ShapedFonts gives the same drawing.
 namespace PageRenderer {
 
 // One record as it goes to paper: texts only, never the picture.
-void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read);
+void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
+                ShapedFonts& fonts);
 
 // What the print windows show: the picture stretched into its box and each
 // placement's white box with its column name.
-void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture);
+void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,
+                    ShapedFonts& fonts);
 
 // The lines a placement prints for `text`: wrapped if the placement wraps,
 // LF deleted, split at CR. Empty text gives no lines.
 QStringList printedLines(const FieldPlacement& placement, const QString& text);
 
 // Where a placement's white box lies for these lines, auto-sized, on
-// `device`.
-QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, QPaintDevice* device);
+// `device`, whose painters start with `deviceFont`.
+QRectF boxFor(const FieldPlacement& placement, const QStringList& lines, const QPaintDevice* device,
+              const QFont& deviceFont, ShapedFonts& fonts);
 
 // The placement's font resized so that its pixel size holds in painter
 // units of one layout pixel on `device`.

@@ -1,5 +1,6 @@
 #include "waybill/pdf_export.h"
 
+#include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/print_error.h"
 #include "waybill/units.h"
@@ -79,6 +80,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
 {
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
+        const PageBufferReuse reuse;
         QPdfWriter writer(path);
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),

@@ -28,5 +28,5 @@ void WaybillPages::drawPage(QPainter& painter, int index)
         return m_mode == RecordMode::CurrentRow ? m_recipients->field(column)
                                                 : m_recipients->value(index, column);
     };
-    PageRenderer::drawRecord(painter, m_layout, read);
+    PageRenderer::drawRecord(painter, m_layout, read, m_fonts);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "waybill/page_source.h"
+#include "waybill/shaped_text.h"
 
 class Dataset;
 class WaybillLayout;
@@ -30,4 +31,5 @@ private:
     const Dataset* m_sender;
     const Dataset* m_recipients;
     RecordMode m_mode;
+    ShapedFonts m_fonts;
 };

@@ -1,5 +1,6 @@
 #include "waybill/printing/printing.h"
 
+#include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/print_error.h"
 #include "waybill/units.h"
@@ -77,6 +78,7 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
         throw PrintError(QStringLiteral("There is no default printer currently selected"));
 
+    const PageBufferReuse reuse;
     QPainter painter;
     if (!painter.begin(&printer))
         throw PrintError(

@@ -69,7 +69,8 @@ void LayoutView::refresh()
     const QList<const FieldPlacement*> order = m_layout.drawingOrder();
     for (int i = 0; i < order.size(); ++i) {
         const FieldPlacement& p = *order.at(i);
-        m_boxes.at(i)->setGeometry(screenRect(PageRenderer::boxFor(p, {p.column()}, this)));
+        m_boxes.at(i)->setGeometry(
+            screenRect(PageRenderer::boxFor(p, {p.column()}, this, font(), m_fonts)));
         m_boxes.at(i)->raise();
     }
     update();
@@ -86,5 +87,5 @@ void LayoutView::paintEvent(QPaintEvent*)
         m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
     }
     QPainter painter(this);
-    PageRenderer::drawLayoutView(painter, m_layout, m_scaledPicture);
+    PageRenderer::drawLayoutView(painter, m_layout, m_scaledPicture, m_fonts);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "waybill/shaped_text.h"
+
 #include <QImage>
 #include <QList>
 #include <QWidget>
@@ -31,4 +33,5 @@ private:
     PictureWidget* m_picture;
     QList<PlacementBox*> m_boxes;
     QImage m_scaledPicture; // the picture at the size of its box on screen
+    ShapedFonts m_fonts;
 };
