@@ -249,9 +249,7 @@ QString missing(const Command& c, const QCommandLineParser& p)
     return {};
 }
 
-} // namespace
-
-int run(const QStringList& arguments, const PrinterOutput& printer)
+int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 {
     const QList<Command> all = commands(printer);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -300,6 +298,15 @@ int run(const QStringList& arguments, const PrinterOutput& printer)
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
     return command->run(parser);
+}
+
+} // namespace
+
+int run(const QStringList& arguments, const PrinterOutput& printer)
+{
+    const int status = dispatch(arguments, printer);
+    out().flush();
+    return status;
 }
 
 } // namespace CommandLine
