@@ -76,6 +76,10 @@ void CommandLineTest::helpVersionAndWrongArguments()
         {"print", "--window"},
         {"print", "--window", "batch"},
         {"print", "--window", "batch", "--pdf", "a.pdf", "--printer", "p"},
+        {"print", "--window", "bogus", "--pdf", "a.pdf"},
+        {"print", "--window", "batch", "--row", "1", "--pdf", "a.pdf"},
+        {"print", "--window", "single", "--dx", "1.5", "--pdf", "a.pdf"},
+        {"print", "--window", "single", "--font", "Arial", "--pdf", "a.pdf"},
         {"--data-dir", "a", "--user-data", "init"},
     };
     QList<QStringList> cases = wrong;
