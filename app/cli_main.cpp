@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QTextStream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,7 +53,16 @@ int main(int argc, char** argv)
 #endif
     QTextStream err(stderr);
     try {
-        return CommandLine::run(app.arguments().mid(1), printer);
+        const int status = CommandLine::run(app.arguments().mid(1), printer);
+        // A full disk or a closed pipe behind standard output fails the
+        // command too; a script must not take a cut-off export for done.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            err << QStringLiteral("cannot write to standard output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)))
+                << '\n';
+            return 1;
+        }
+        return status;
     } catch (const StoreError& e) {
         err << e.text() << '\n';
         const QString advice = DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());

@@ -89,6 +89,22 @@ QCommandLineOption valued(const QString& name, const QString& valueName, const Q
     return QCommandLineOption(name, text, valueName);
 }
 
+PrintRequest printRequest(const QCommandLineParser& p)
+{
+    const auto value = [&p](const char* name) {
+        const QString option = QString::fromLatin1(name);
+        return p.isSet(option) ? p.value(option) : QString();
+    };
+    const bool calibration = p.isSet(QStringLiteral("calibration"));
+    // The calibration page is the same for every window's catalogue
+    // unless one is named.
+    QString window = value("window");
+    if (calibration && window.isEmpty())
+        window = QStringLiteral("TSf1Form");
+    return {window,      value("pdf"), value("printer"), value("row"),
+            value("dx"), value("dy"),  value("font"),    calibration};
+}
+
 QList<Command> commands(const PrinterOutput& printer)
 {
     const auto init = [](const QCommandLineParser&) {
@@ -106,18 +122,7 @@ QList<Command> commands(const PrinterOutput& printer)
         return 0;
     };
     const auto print = [printer](const QCommandLineParser& p) {
-        const auto value = [&p](const char* name) {
-            const QString option = QString::fromLatin1(name);
-            return p.isSet(option) ? p.value(option) : QString();
-        };
-        const bool calibration = p.isSet(QStringLiteral("calibration"));
-        // The calibration page is the same for every window's catalogue
-        // unless one is named.
-        QString window = value("window");
-        if (calibration && window.isEmpty())
-            window = QStringLiteral("TSf1Form");
-        const PrintRequest request{window,      value("pdf"), value("printer"), value("row"),
-                                   value("dx"), value("dy"),  value("font"),    calibration};
+        const PrintRequest request = printRequest(p);
         TerminalProgress progress(QStringLiteral("pages"));
         const int written = PrintCommand::run(request, printer, std::ref(progress));
         if (written < 0)
@@ -245,13 +250,12 @@ QString missing(const Command& c, const QCommandLineParser& p)
             return QStringLiteral("give either --pdf OUT.pdf or --printer NAME");
         if (p.isSet(QStringLiteral("pdf")) && p.value(QStringLiteral("pdf")).isEmpty())
             return QStringLiteral("--pdf OUT.pdf is missing");
+        return PrintCommand::argumentError(printRequest(p));
     }
     return {};
 }
 
-} // namespace
-
-int run(const QStringList& arguments, const PrinterOutput& printer)
+int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 {
     const QList<Command> all = commands(printer);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -300,6 +304,15 @@ int run(const QStringList& arguments, const PrinterOutput& printer)
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
     return command->run(parser);
+}
+
+} // namespace
+
+int run(const QStringList& arguments, const PrinterOutput& printer)
+{
+    const int status = dispatch(arguments, printer);
+    out().flush();
+    return status;
 }
 
 } // namespace CommandLine

@@ -11,7 +11,7 @@ TerminalProgress::TerminalProgress(QString unit)
 
 TerminalProgress::~TerminalProgress()
 {
-    if (m_shown)
+    if (m_lineOpen)
         QTextStream(stderr) << '\n';
 }
 
@@ -23,9 +23,12 @@ bool TerminalProgress::operator()(int done, int total)
     if (elapsed < 1000 || (elapsed - m_lastShown < 100 && done < total))
         return true;
     m_lastShown = elapsed;
-    m_shown = true;
     const qint64 rate = qint64(done) * 1000 / elapsed;
     QTextStream(stderr)
         << QStringLiteral("\r%1 %2/%3, %4 %1/s ").arg(m_unit).arg(done).arg(total).arg(rate);
+    // Ended at once, so that the command's report starts a line of its own.
+    m_lineOpen = done < total;
+    if (!m_lineOpen)
+        QTextStream(stderr) << '\n';
     return true;
 }

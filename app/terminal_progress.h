@@ -20,7 +20,7 @@ public:
 private:
     QString m_unit;
     bool m_terminal;
-    bool m_shown = false;
+    bool m_lineOpen = false;
     QElapsedTimer m_clock;
     qint64 m_lastShown = 0;
 };

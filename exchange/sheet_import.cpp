@@ -117,7 +117,7 @@ void SheetImport::replaceImported(const RecipientSheet& recipients)
                     bound << (value.isNull() ? emptyText : value);
                 }
                 insert.execute(bound);
-                if (m_progress && (row + 1) % 1000 == 0)
+                if (m_progress && ((row + 1) % 1000 == 0 || row + 1 == recipients.rowCount()))
                     m_progress(int(row + 1), int(recipients.rowCount()));
             }
         }

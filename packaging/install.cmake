@@ -60,10 +60,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lufan-waybill.example.cn/)
 # Libraries come from dpkg-shlibdeps; these are loaded at run time: the
-# SQLite driver and the faces that stand in for the form's fonts.
+# SQLite driver, the faces that stand in for the form's fonts and those of
+# rare characters (Hanazono).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, fonts-arphic-uming, fonts-liberation, fonts-dejavu-core")
+    "libqt6sql6-sqlite, fonts-arphic-uming, fonts-hanazono, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, cups")
 include(CPack)
 

@@ -14,9 +14,11 @@ struct Run {
     QString err;
 };
 
-Run cli(const QStringList& args)
+Run cli(const QStringList& args, const QString& standardOutput = {})
 {
     QProcess p;
+    if (!standardOutput.isEmpty())
+        p.setStandardOutputFile(standardOutput);
     p.start(qEnvironmentVariable("SF_CLI"), args);
     Run r;
     if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
@@ -46,6 +48,7 @@ private slots:
     void plainWindowNamesPrintTheSamePages();
     void successLeavesStandardErrorEmpty();
     void csvExportToStandardOutputImportsBack();
+    void writesThatFailAreNotReportedAsDone();
 };
 
 void CommandLineTest::helpVersionAndWrongArguments()
@@ -73,6 +76,10 @@ void CommandLineTest::helpVersionAndWrongArguments()
         {"print", "--window"},
         {"print", "--window", "batch"},
         {"print", "--window", "batch", "--pdf", "a.pdf", "--printer", "p"},
+        {"print", "--window", "bogus", "--pdf", "a.pdf"},
+        {"print", "--window", "batch", "--row", "1", "--pdf", "a.pdf"},
+        {"print", "--window", "single", "--dx", "1.5", "--pdf", "a.pdf"},
+        {"print", "--window", "single", "--font", "Arial", "--pdf", "a.pdf"},
         {"--data-dir", "a", "--user-data", "init"},
     };
     QList<QStringList> cases = wrong;
@@ -158,6 +165,25 @@ void CommandLineTest::csvExportToStandardOutputImportsBack()
     file.close();
     QCOMPARE(cli({"import", "book.csv"}).status, 0);
     QCOMPARE(db.rows(Schema::importedTable), book);
+}
+
+void CommandLineTest::writesThatFailAreNotReportedAsDone()
+{
+    // /dev/full refuses every write, as a full disk does.
+    TestDatabase db;
+    db.insert(Schema::recipientTable,
+              {"", QStringLiteral(u"张三"), "", "addr", "", "", "138", "", "", ""});
+    const QString full = QStringLiteral("/dev/full");
+    const QList<std::pair<QStringList, QString>> cases{
+        {{"print", "--window", "batch", "--pdf", full}, {}},
+        {{"export", "--format", "csv"}, full},
+        {{"print", "--window", "batch", "--pdf", "out.pdf"}, full},
+    };
+    for (const auto& [args, standardOutput] : cases) {
+        const Run r = cli(args, standardOutput);
+        QVERIFY2(r.status == 1, qPrintable(args.join(' ') + QStringLiteral(": ") + r.out));
+        QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
+    }
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -10,6 +10,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +36,26 @@ QByteArray exactBox(const QByteArray& qtBox, QSizeF exactPoints)
     return {};
 }
 
+// Qt's PDF writer drops what the disk refuses without a word, leaving a
+// short or empty file. A whole one ends with the offset of its
+// cross-reference table, and that offset holds the table.
+bool isWholePdf(QFile& file)
+{
+    const qint64 size = file.size();
+    constexpr qint64 tailSize = 64;
+    if (!file.seek(std::max<qint64>(0, size - tailSize)))
+        return false;
+    const QByteArray tail = file.read(tailSize);
+    static const QByteArray key("startxref");
+    const qsizetype at = tail.lastIndexOf(key);
+    if (at < 0 || !tail.trimmed().endsWith("%%EOF"))
+        return false;
+    const qsizetype end = tail.indexOf("%%EOF", at);
+    bool ok = false;
+    const qint64 table = tail.mid(at + key.size(), end - at - key.size()).trimmed().toLongLong(&ok);
+    return ok && table >= 0 && table < size && file.seek(table) && file.read(4) == "xref";
+}
+
 // Qt 6.4 writes the page box in whole points (612 x 397 for 216 x 140 mm),
 // which adds up on continuous forms. Rewrites every page box in place;
 // nothing in the file moves, so its cross-reference table stays valid.
@@ -43,6 +64,10 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+    if (!isWholePdf(file))
+        throw PrintError(
+            QStringLiteral("Cannot write %1: the file is incomplete (disk full?)").arg(path));
+    file.seek(0);
     static const QByteArray key("/MediaBox [");
     constexpr qint64 chunk = 1 << 20;
     constexpr qsizetype overlap = 64;

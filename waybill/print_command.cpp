@@ -7,6 +7,7 @@
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
 #include "waybill/print_window_adjustments.h"
+#include "waybill/shift_value.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
@@ -39,8 +40,6 @@ public:
         const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
-            if (!row.isNull())
-                throw PrintError(QStringLiteral("print: --row is for the single-print windows"));
             m_batch = std::make_unique<PrintingQueries>(query);
             return;
         }
@@ -77,11 +76,29 @@ private:
 
 } // namespace
 
-int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress)
+QString argumentError(const PrintRequest& request)
 {
     const std::optional<WaybillVariant> variant = variantForWindow(request.window);
     if (!variant)
-        throw PrintError(QStringLiteral("print: no print window '%1'").arg(request.window));
+        return QStringLiteral("print: no print window '%1'").arg(request.window);
+    if (isBatch(*variant) && !request.row.isNull() && !request.calibration)
+        return QStringLiteral("print: --row is for the single-print windows");
+    try {
+        ShiftValue::parse(request.dx);
+        ShiftValue::parse(request.dy);
+        if (!request.font.isNull())
+            parseFont(request.font);
+    } catch (const PrintError& e) {
+        return e.text();
+    }
+    return {};
+}
+
+int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress)
+{
+    if (const QString wrong = argumentError(request); !wrong.isEmpty())
+        throw PrintError(wrong);
+    const std::optional<WaybillVariant> variant = variantForWindow(request.window);
     if (request.pdf.isEmpty() == request.printer.isEmpty())
         throw PrintError(QStringLiteral("print: give either --pdf OUT.pdf or --printer NAME"));
     if (!request.printer.isEmpty() && !printer)

@@ -31,8 +31,14 @@ using PrinterOutput = std::function<int(PageSource& pages, const QString& printe
 
 namespace PrintCommand {
 
+// Why the request is wrong whatever the data (a window that does not exist,
+// a row for a batch window, a shift or font that does not read); empty
+// when it is not.
+QString argumentError(const PrintRequest& request);
+
 // Gives the pages written (-1 when the printer job was cancelled), telling
-// `progress` of each. Throws PrintError or StoreError.
+// `progress` of each. Throws PrintError (argumentError() included) or
+// StoreError.
 int run(const PrintRequest& request, const PrinterOutput& printer,
         const PageProgress& progress = {});
 
