@@ -42,19 +42,6 @@ QTextStream& err()
     return stream;
 }
 
-QString commandUsage(const Command& c)
-{
-    QString text =
-        QStringLiteral("usage: %1 %2 %3\n  %4\n").arg(program, c.name, c.synopsis, c.summary);
-    for (const QCommandLineOption& o : c.options) {
-        QString name = QStringLiteral("--") + o.names().constFirst();
-        if (!o.valueName().isEmpty())
-            name += QLatin1Char(' ') + o.valueName();
-        text += QStringLiteral("    %1%2\n").arg(name, -22).arg(o.description());
-    }
-    return text;
-}
-
 // Where data.mdb is; taken before the command or among its options.
 const QCommandLineOption
     dataDir(QStringLiteral("data-dir"),
@@ -62,6 +49,24 @@ const QCommandLineOption
             QStringLiteral("DIR"));
 const QCommandLineOption userData(QStringLiteral("user-data"),
                                   QStringLiteral("use the data folder of the menu entry"));
+
+QList<QCommandLineOption> dataFolderOptions()
+{
+    return {dataDir, userData};
+}
+
+QString commandUsage(const Command& c)
+{
+    QString text = QStringLiteral("usage: %1 %2 %3").arg(program, c.name, c.synopsis).trimmed();
+    text += QStringLiteral("\n  %1\n").arg(c.summary);
+    for (const QCommandLineOption& o : c.options + dataFolderOptions()) {
+        QString name = QStringLiteral("--") + o.names().constFirst();
+        if (!o.valueName().isEmpty())
+            name += QLatin1Char(' ') + o.valueName();
+        text += QStringLiteral("    %1%2\n").arg(name, -22).arg(o.description());
+    }
+    return text;
+}
 
 QString usage(const QList<Command>& commands)
 {
@@ -71,7 +76,8 @@ QString usage(const QList<Command>& commands)
                        "on data.mdb in the current directory unless a data folder is named\n")
             .arg(program);
     for (const Command& c : commands)
-        text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.synopsis, c.summary);
+        text += QStringLiteral("  %1\n      %2\n")
+                    .arg(QStringLiteral("%1 %2").arg(c.name, c.synopsis).trimmed(), c.summary);
     return text;
 }
 

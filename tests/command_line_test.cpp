@@ -58,11 +58,16 @@ void CommandLineTest::helpVersionAndWrongArguments()
         const Run all = cli({help});
         QCOMPARE(all.status, 0);
         for (const QString& c : commands)
-            QVERIFY2(all.out.contains(QStringLiteral("  ") + c + QLatin1Char(' ')), qPrintable(c));
+            QVERIFY2(all.out.contains(QRegularExpression(QStringLiteral("\\n  %1[ \\n]").arg(c))),
+                     qPrintable(c));
         for (const QString& c : commands) {
             const Run one = cli({c, help});
             QCOMPARE(one.status, 0);
             QVERIFY2(one.out.startsWith(QStringLiteral("usage: sfwaybill-cli ") + c),
+                     qPrintable(one.out));
+            // Every command takes the data folder, and says so.
+            QVERIFY2(one.out.contains(QStringLiteral("--data-dir DIR")) &&
+                         !one.out.contains(QStringLiteral(" \n")),
                      qPrintable(one.out));
         }
     }
