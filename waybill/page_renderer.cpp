@@ -183,7 +183,7 @@ void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReade
 PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read, ShapedFonts& fonts)
 {
     static const MeasuringDevice device;
-    static const QFont deviceFont;
+    const QFont deviceFont; // a painter's first font where no widget gives one
     PageMeasures measured;
     for (const auto& [placement, lines] : recordLines(layout, read))
         measured.append(

@@ -5,6 +5,7 @@
 #include "waybill/waybill_layout.h"
 
 #include <QStringList>
+#include <vector>
 
 QString FieldWarning::text() const
 {
@@ -26,17 +27,27 @@ namespace PageWarnings {
 
 namespace {
 
-bool isEmpty(const FieldWarning& w)
-{
-    return w.charactersLost == 0 && w.covers.isEmpty() && w.coveredBy.isEmpty() && !w.offPaper &&
-           w.withoutGlyph.isEmpty();
-}
-
 QRectF paper()
 {
     const QSizeF mm = WaybillLayout::paperSizeMm();
     return {0, 0, millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
 }
+
+// What is wrong with one placement, by index into the page's measures;
+// named only when something is, since most pages print whole.
+struct Problems {
+    qsizetype charactersLost = 0;
+    qsizetype covers = -1;
+    qsizetype coveredBy = -1;
+    bool offPaper = false;
+    QString withoutGlyph;
+
+    bool any() const
+    {
+        return charactersLost > 0 || covers >= 0 || coveredBy >= 0 || offPaper ||
+               !withoutGlyph.isEmpty();
+    }
+};
 
 } // namespace
 
@@ -52,32 +63,46 @@ QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 
 QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeasure>& measured)
 {
-    QList<FieldWarning> warnings;
-    for (const PlacementMeasure& m : measured)
-        warnings.append(
-            {m.placement->controlName(), fieldTitle(layout, *m.placement), m.charactersLost});
-    const QRectF sheet = paper();
-    for (qsizetype i = 0; i < measured.size(); ++i) {
+    static const QRectF sheet = paper();
+    const qsizetype count = measured.size();
+    std::vector<Problems> found(count);
+    bool any = false;
+    for (qsizetype i = 0; i < count; ++i) {
         const PlacementMeasure& earlier = measured.at(i);
+        found[i].charactersLost = earlier.charactersLost;
         if (earlier.text.isEmpty())
             continue;
-        warnings[i].offPaper = !sheet.contains(earlier.text);
+        found[i].offPaper = !sheet.contains(earlier.text);
         if (!earlier.linesWithoutGlyph.isEmpty())
-            warnings[i].withoutGlyph =
+            found[i].withoutGlyph =
                 charactersWithoutGlyph(earlier.placement->font(), earlier.linesWithoutGlyph);
         // A later white box over this text hides what it meets. The one
         // further left grew into the other's room, and is the one too long.
-        for (qsizetype j = i + 1; j < measured.size(); ++j) {
+        for (qsizetype j = i + 1; j < count; ++j) {
             const PlacementMeasure& later = measured.at(j);
             if (!later.box.intersects(earlier.text))
                 continue;
             if (later.box.left() < earlier.box.left())
-                warnings[j].covers = warnings.at(i).title;
+                found[j].covers = i;
             else
-                warnings[i].coveredBy = warnings.at(j).title;
+                found[i].coveredBy = j;
         }
     }
-    warnings.removeIf(isEmpty);
+    for (const Problems& p : found)
+        any |= p.any();
+    if (!any)
+        return {};
+    const auto title = [&](qsizetype i) { return fieldTitle(layout, *measured.at(i).placement); };
+    QList<FieldWarning> warnings;
+    for (qsizetype i = 0; i < count; ++i) {
+        const Problems& p = found[i];
+        if (!p.any())
+            continue;
+        warnings.append({measured.at(i).placement->controlName(), title(i), p.charactersLost,
+                         p.covers >= 0 ? title(p.covers) : QString(),
+                         p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper,
+                         p.withoutGlyph});
+    }
     return warnings;
 }
 
