@@ -130,12 +130,25 @@ QList<Command> commands(const PrinterOutput& printer)
     const auto print = [printer](const QCommandLineParser& p) {
         const PrintRequest request = printRequest(p);
         TerminalProgress progress(QStringLiteral("pages"));
-        const int written = PrintCommand::run(request, printer, std::ref(progress));
+        int warned = 0;
+        const auto warn = [&](int index, const QList<FieldWarning>& warnings) {
+            progress.endLine();
+            for (const FieldWarning& w : warnings)
+                err() << QStringLiteral("page %1: ").arg(index + 1) << w.text() << '\n';
+            err().flush();
+            ++warned;
+        };
+        const int written = PrintCommand::run(request, printer, std::ref(progress), warn);
         if (written < 0)
             return 1;
         // For scripts: the pages written and where they went.
         out() << written << '\t' << (request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
-        return 0;
+        if (warned > 0) {
+            err() << QStringLiteral("%1 of %2 pages do not print whole").arg(warned).arg(written)
+                  << '\n';
+            err().flush();
+        }
+        return warned > 0 && p.isSet(QStringLiteral("strict")) ? 3 : 0;
     };
     const auto importSheet = [](const QCommandLineParser& p) {
         TerminalProgress progress(QStringLiteral("rows"));
@@ -172,10 +185,11 @@ QList<Command> commands(const PrinterOutput& printer)
          restore},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
-                        "[--dy N] [--font FAMILY,POINTS] [--calibration]"),
+                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--strict]"),
          QStringLiteral("the pages of print window NAME (single, imported-single, batch, "
                         "imported-batch, or TSf1Form, TEsf1Form, TPlsf1Form, TEPlsf1Form) as "
-                        "a PDF or on a printer; prints the pages written and where"),
+                        "a PDF or on a printer; prints the pages written and where, and on "
+                        "standard error each text that does not print whole"),
          {valued(QStringLiteral("window"), QStringLiteral("NAME"),
                  QStringLiteral("the print window whose pages are printed")),
           valued(QStringLiteral("pdf"), QStringLiteral("OUT.pdf"),
@@ -192,7 +206,10 @@ QList<Command> commands(const PrinterOutput& printer)
                  QStringLiteral("one font for every text")),
           QCommandLineOption(QStringLiteral("calibration"),
                              QStringLiteral("print the window's calibration page (rulers in mm, "
-                                            "a cross at each text; TSf1Form by default)"))},
+                                            "a cross at each text; TSf1Form by default)")),
+          QCommandLineOption(QStringLiteral("strict"),
+                             QStringLiteral("exit 3 when a text does not print whole (the pages "
+                                            "are written all the same)"))},
          0,
          print},
         {QStringLiteral("import"),

@@ -2,6 +2,7 @@
 
 #include <QTextStream>
 #include <unistd.h>
+#include <utility>
 
 TerminalProgress::TerminalProgress(QString unit)
     : m_unit(std::move(unit)), m_terminal(isatty(STDERR_FILENO) == 1)
@@ -11,7 +12,12 @@ TerminalProgress::TerminalProgress(QString unit)
 
 TerminalProgress::~TerminalProgress()
 {
-    if (m_lineOpen)
+    endLine();
+}
+
+void TerminalProgress::endLine()
+{
+    if (std::exchange(m_lineOpen, false))
         QTextStream(stderr) << '\n';
 }
 

@@ -16,6 +16,9 @@ public:
 
     // Always true: the command line does not cancel.
     bool operator()(int done, int total);
+    // Ends a line it has open, so that other text on standard error starts
+    // a line of its own; the next update starts a new one.
+    void endLine();
 
 private:
     QString m_unit;

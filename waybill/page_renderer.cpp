@@ -30,27 +30,43 @@ QRectF box(const FieldPlacement& placement, const QStringList& lines, ShapedFont
 }
 
 // A placement ready to draw: its white box, the lines that fit with the left
-// ends of their baselines, and where their glyphs reach.
+// ends of their baselines, and where their glyphs reach; and what that
+// measured.
 struct PreparedText {
     QRectF box;
     QList<std::pair<ShapedLine, QPointF>> lines;
     QRectF ink;
+    PlacementMeasure measure;
 };
 
 PreparedText prepare(const FieldPlacement& placement, const QStringList& lines, ShapedFont& font)
 {
-    PreparedText text{box(placement, lines, font), {}, {}};
+    PreparedText text{box(placement, lines, font), {}, {}, {}};
+    PlacementMeasure& measure = text.measure;
+    measure.placement = &placement;
+    measure.box = text.box;
+    double widestKept = 0;
+    int kept = 0;
     for (int i = 0; i < lines.size(); ++i) {
         const double lineTop = text.box.top() + i * font.lineHeight();
-        if (lineTop + font.lineHeight() > text.box.bottom() + lineTolerance)
+        if (lineTop + font.lineHeight() > text.box.bottom() + lineTolerance) {
+            measure.linesLost = int(lines.size() - i);
+            for (int j = i; j < lines.size(); ++j)
+                measure.charactersLost += lines.at(j).toUcs4().size();
             break;
+        }
+        kept = i + 1;
         if (lines.at(i).isEmpty())
             continue;
         const ShapedLine line = font.shape(lines.at(i));
         const QPointF baseline(text.box.left(), lineTop + font.ascent());
         text.lines.append({line, baseline});
         text.ink |= line.ink().translated(baseline);
+        widestKept = std::max(widestKept, line.width());
+        if (line.lacksGlyph())
+            measure.linesWithoutGlyph += lines.at(i);
     }
+    measure.text = QRectF(text.box.topLeft(), QSizeF(widestKept, kept * font.lineHeight()));
     return text;
 }
 
@@ -77,7 +93,8 @@ using PlacementLines = QList<std::pair<const FieldPlacement*, QStringList>>;
 // box would reach a text of the stretch: a pen and brush change (and its
 // writing in a PDF) per stretch instead of per placement, and the same
 // pixels.
-void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedFonts& fonts)
+void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedFonts& fonts,
+                    PageMeasures* measured = nullptr)
 {
     // Further apart than this, two things share no pixel on the painter's
     // device, glyph hinting included, nor on a PDF page shown at 96 per inch
@@ -88,6 +105,8 @@ void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedF
     for (const auto& [placement, lines] : placements) {
         PreparedText text = prepare(*placement, lines,
                                     fonts.get(placement->font(), painter.font(), painter.device()));
+        if (measured)
+            measured->append(text.measure);
         const QRectF reach = text.box.adjusted(-apart, -apart, apart, apart);
         if (std::any_of(stretch.cbegin(), stretch.cend(), [&](const PreparedText& earlier) {
                 return reach.intersects(earlier.ink);
@@ -112,8 +131,9 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
     return printed.split(QLatin1Char('\r'));
 }
 
-void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
-                ShapedFonts& fonts)
+namespace {
+
+PlacementLines recordLines(const WaybillLayout& layout, const FieldReader& read)
 {
     PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder()) {
@@ -121,7 +141,54 @@ void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReade
         if (!lines.isEmpty())
             placements.append({placement, std::move(lines)});
     }
-    drawPlacements(painter, placements, fonts);
+    return placements;
+}
+
+// Only asked for its resolution: fonts are sized for it, never painted on.
+class MeasuringDevice : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 1200;
+        case PdmWidth:
+        case PdmHeight:
+        case PdmWidthMM:
+        case PdmHeightMM:
+        case PdmNumColors:
+            return 0;
+        case PdmDepth:
+            return 32;
+        default:
+            return 1;
+        }
+    }
+};
+
+} // namespace
+
+void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
+                ShapedFonts& fonts, PageMeasures* measured)
+{
+    drawPlacements(painter, recordLines(layout, read), fonts, measured);
+}
+
+PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read, ShapedFonts& fonts)
+{
+    static const MeasuringDevice device;
+    const QFont deviceFont; // a painter's first font where no widget gives one
+    PageMeasures measured;
+    for (const auto& [placement, lines] : recordLines(layout, read))
+        measured.append(
+            prepare(*placement, lines, fonts.get(placement->font(), deviceFont, &device)).measure);
+    return measured;
 }
 
 void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,

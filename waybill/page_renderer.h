@@ -15,15 +15,34 @@ class WaybillLayout;
 // The text of a column in a role's row; "" when there is none.
 using FieldReader = std::function<QString(RecordRole role, const QString& column)>;
 
+// What the renderer measured of one placement that prints on a page, in
+// layout pixels.
+struct PlacementMeasure {
+    const FieldPlacement* placement = nullptr;
+    QRectF box;  // the white box, auto-sized
+    QRectF text; // the lines kept: the box's top-left, the widest of them
+    int linesLost = 0;
+    qsizetype charactersLost = 0; // in the lines lost, as characters
+    QString linesWithoutGlyph;    // the kept lines that print an empty box
+};
+// In drawing order.
+using PageMeasures = QList<PlacementMeasure>;
+
 // Draws a layout. The painter's unit is one layout pixel from the detail
 // area's top-left corner; fonts are sized for that, whatever the device.
 // `fonts` keeps what drawing learns about the fonts and lines between calls;
 // any ShapedFonts gives the same drawing.
 namespace PageRenderer {
 
-// One record as it goes to paper: texts only, never the picture.
+// One record as it goes to paper: texts only, never the picture. With
+// `measured`, what was drawn goes there as well; the drawing is the same.
 void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReader& read,
-                ShapedFonts& fonts);
+                ShapedFonts& fonts, PageMeasures* measured = nullptr);
+
+// What drawRecord() would measure, without drawing: on the resolution of
+// the PDFs and printers, where a line measures what it does on any device.
+PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read,
+                           ShapedFonts& fonts);
 
 // What the print windows show: the picture stretched into its box and each
 // placement's white box with its column name.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "waybill/page_warnings.h"
+
 #include <functional>
 
 class QPainter;
@@ -19,4 +21,11 @@ public:
     // Draws page `index` (from 0). The caller has scaled `painter` so that one
     // unit is one layout pixel (1/96 inch) from the paper's top-left corner.
     virtual void drawPage(QPainter& painter, int index) = 0;
+    // What of page `index` would not reach paper whole; measures, draws
+    // nothing. Pages without data to lose have none.
+    virtual QList<FieldWarning> warnings(int index)
+    {
+        Q_UNUSED(index);
+        return {};
+    }
 };

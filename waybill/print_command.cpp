@@ -94,7 +94,8 @@ QString argumentError(const PrintRequest& request)
     return {};
 }
 
-int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress)
+int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
+        const WaybillPages::WarningSink& warnings)
 {
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
         throw PrintError(wrong);
@@ -119,6 +120,7 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
                           rows ? rows->recipients() : nullptr,
                           rows ? rows->mode() : RecordMode::CurrentRow);
+    waybills.setWarningSink(warnings);
     PageSource& pages = request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf, progress);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "waybill/page_source.h"
+#include "waybill/waybill_pages.h"
 
 #include <QString>
 
@@ -37,9 +38,9 @@ namespace PrintCommand {
 QString argumentError(const PrintRequest& request);
 
 // Gives the pages written (-1 when the printer job was cancelled), telling
-// `progress` of each. Throws PrintError (argumentError() included) or
-// StoreError.
+// `progress` of each and `warnings` of what on a page does not reach paper
+// whole. Throws PrintError (argumentError() included) or StoreError.
 int run(const PrintRequest& request, const PrinterOutput& printer,
-        const PageProgress& progress = {});
+        const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {});
 
 } // namespace PrintCommand

@@ -49,9 +49,12 @@ ShapedLine::ShapedLine(const QString& line, const QFont& font)
             const QRawFont font = run.rawFont();
             const QList<quint32> glyphs = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
-            for (qsizetype g = 0; g < glyphs.size(); ++g)
+            for (qsizetype g = 0; g < glyphs.size(); ++g) {
                 m_ink |= font.boundingRect(glyphs.at(g))
                              .translated(positions.at(g) - QPointF(0, piece.ascent()));
+                // Glyph 0 is the font's empty box, taken when no face has one.
+                m_lacksGlyph |= glyphs.at(g) == 0;
+            }
         }
     }
 }

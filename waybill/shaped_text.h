@@ -23,6 +23,8 @@ public:
     double width() const { return m_width; }
     // Where the glyphs' outlines reach, from the left end of the baseline.
     QRectF ink() const { return m_ink; }
+    // Some character found no glyph in any face and prints as an empty box.
+    bool lacksGlyph() const { return m_lacksGlyph; }
     // With the left end of the baseline at `baseline`.
     void draw(QPainter& painter, QPointF baseline) const;
 
@@ -30,6 +32,7 @@ private:
     std::shared_ptr<QTextLayout> m_layout;
     double m_width = 0;
     QRectF m_ink;
+    bool m_lacksGlyph = false;
 };
 
 // A placement's font made ready for one device: the font resolved once, its

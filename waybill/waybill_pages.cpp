@@ -18,9 +18,9 @@ int WaybillPages::pageCount()
     return std::max(1, m_recipients->recordCount());
 }
 
-void WaybillPages::drawPage(QPainter& painter, int index)
+FieldReader WaybillPages::reader(int index) const
 {
-    const auto read = [this, index](RecordRole role, const QString& column) -> QString {
+    return [this, index](RecordRole role, const QString& column) -> QString {
         if (role == RecordRole::Sender)
             return m_sender ? m_sender->field(column) : QString();
         if (!m_recipients)
@@ -28,5 +28,22 @@ void WaybillPages::drawPage(QPainter& painter, int index)
         return m_mode == RecordMode::CurrentRow ? m_recipients->field(column)
                                                 : m_recipients->value(index, column);
     };
-    PageRenderer::drawRecord(painter, m_layout, read, m_fonts);
+}
+
+void WaybillPages::drawPage(QPainter& painter, int index)
+{
+    if (!m_sink) {
+        PageRenderer::drawRecord(painter, m_layout, reader(index), m_fonts);
+        return;
+    }
+    PageMeasures measured;
+    PageRenderer::drawRecord(painter, m_layout, reader(index), m_fonts, &measured);
+    if (const QList<FieldWarning> found = PageWarnings::check(m_layout, measured); !found.isEmpty())
+        m_sink(index, found);
+}
+
+QList<FieldWarning> WaybillPages::warnings(int index)
+{
+    return PageWarnings::check(m_layout,
+                               PageRenderer::measureRecord(m_layout, reader(index), m_fonts));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "waybill/page_renderer.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
 
@@ -25,11 +26,20 @@ public:
 
     int pageCount() override;
     void drawPage(QPainter& painter, int index) override;
+    QList<FieldWarning> warnings(int index) override;
+
+    // Hears the warnings of each page as it is drawn, from what drawing
+    // measured; pages without any are not told.
+    using WarningSink = std::function<void(int index, const QList<FieldWarning>& warnings)>;
+    void setWarningSink(WarningSink sink) { m_sink = std::move(sink); }
 
 private:
+    FieldReader reader(int index) const;
+
     const WaybillLayout& m_layout;
     const Dataset* m_sender;
     const Dataset* m_recipients;
     RecordMode m_mode;
     ShapedFonts m_fonts;
+    WarningSink m_sink;
 };

@@ -88,4 +88,23 @@ void LayoutView::paintEvent(QPaintEvent*)
     }
     QPainter painter(this);
     PageRenderer::drawLayoutView(painter, m_layout, m_scaledPicture, m_fonts);
+    // Around the box, so that the column name stays readable.
+    painter.setPen(QPen(Qt::red, 2));
+    painter.setBrush(Qt::NoBrush);
+    for (const FieldWarning& warning : m_warnings)
+        if (const QWidget* box = findChild<QWidget*>(warning.controlName))
+            painter.drawRect(QRectF(box->geometry()).adjusted(-1, -1, 1, 1));
+}
+
+void LayoutView::setWarnings(const QList<FieldWarning>& warnings)
+{
+    if (warnings == m_warnings)
+        return;
+    m_warnings = warnings;
+    for (PlacementBox* box : m_boxes)
+        box->setToolTip(QString());
+    for (const FieldWarning& warning : m_warnings)
+        if (QWidget* box = findChild<QWidget*>(warning.controlName))
+            box->setToolTip(warning.text());
+    update();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "waybill/page_warnings.h"
 #include "waybill/shaped_text.h"
 
 #include <QImage>
@@ -21,6 +22,9 @@ public:
 
     // Call after shifting the layout or changing its font.
     void refresh();
+    // Placements whose text in the current record would not print whole:
+    // outlined in red, the warning as their tooltip.
+    void setWarnings(const QList<FieldWarning>& warnings);
 
 signals:
     void pictureClicked();
@@ -34,4 +38,5 @@ private:
     QList<PlacementBox*> m_boxes;
     QImage m_scaledPicture; // the picture at the size of its box on screen
     ShapedFonts m_fonts;
+    QList<FieldWarning> m_warnings;
 };

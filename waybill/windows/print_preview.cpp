@@ -2,8 +2,8 @@
 
 #include "ui/error_report.h"
 #include "waybill/page_source.h"
-#include "waybill/printing/printing_job.h"
 #include "waybill/printing/printer_choice.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/windows/print_preview_page.h"
@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListView>
 #include <QPrintDialog>
@@ -26,6 +27,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -131,7 +133,21 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     m_title->setObjectName(QStringLiteral("reportTitle"));
     status->addWidget(m_building);
     status->addWidget(m_indicator);
-    status->addWidget(m_title, 1);
+    status->addWidget(m_title);
+    // Before paper: what of the page shown, and how many pages of all, will
+    // not print whole.
+    m_pageWarnings = new QLabel;
+    m_pageWarnings->setObjectName(QStringLiteral("pageWarnings"));
+    m_batchWarnings = new QLabel;
+    m_batchWarnings->setObjectName(QStringLiteral("batchWarnings"));
+    for (QLabel* label : {m_pageWarnings, m_batchWarnings}) {
+        label->setStyleSheet(QStringLiteral("color: #c00000"));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    // A long list must not widen the window; all of it is in the tooltip.
+    m_pageWarnings->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(m_pageWarnings, 1);
+    status->addWidget(m_batchWarnings);
     m_destination = new QLabel;
     m_destination->setObjectName(QStringLiteral("destination"));
     m_offerSettings = new QPushButton(settings->text());
@@ -152,8 +168,12 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
+    m_checking = new QTimer(this);
+    connect(m_checking, &QTimer::timeout, this, &PrintPreview::checkSomePages);
     showPage(0);
     showDestination();
+    if (m_pageCount > 1)
+        m_checking->start(0);
 }
 
 QAction* PrintPreview::addCommand(const QString& caption, const QString& name)
@@ -233,9 +253,8 @@ void PrintPreview::print()
 {
     showDestination();
     ErrorReport::run(this, [this] {
-        const bool printed =
-            PrintProgress::run(this, m_job, m_pages,
-                                [this](int percent) { showBuilding(percent); });
+        const bool printed = PrintProgress::run(this, m_job, m_pages,
+                                                [this](int percent) { showBuilding(percent); });
         const QPrinter& printer = m_job.printer();
         QString done = QStringLiteral(u"打印已取消");
         if (printed && printer.outputFormat() == QPrinter::PdfFormat)
@@ -275,4 +294,24 @@ void PrintPreview::showDestination()
 void PrintPreview::updateIndicator()
 {
     m_indicator->setText(QStringLiteral(u"第 %1/%2 页").arg(currentPage() + 1).arg(m_pageCount));
+    const QString warnings = PageWarnings::pageText(m_pages.warnings(currentPage()));
+    m_pageWarnings->setText(warnings);
+    m_pageWarnings->setToolTip(warnings);
+}
+
+void PrintPreview::checkSomePages()
+{
+    // A slice short enough that paging and the buttons stay quick.
+    QElapsedTimer slice;
+    slice.start();
+    while (m_checked < m_pageCount && slice.elapsed() < 20)
+        m_warned += !m_pages.warnings(m_checked++).isEmpty();
+    if (m_checked < m_pageCount) {
+        m_batchWarnings->setText(
+            QStringLiteral(u"检查中 %1/%2 页").arg(m_checked).arg(m_pageCount));
+        return;
+    }
+    m_checking->stop();
+    m_batchWarnings->setText(m_warned > 0 ? QStringLiteral(u"共 %1 页有警告").arg(m_warned)
+                                          : QString());
 }

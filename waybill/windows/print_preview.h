@@ -11,6 +11,7 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QToolBar;
 
 // "打印预览", shared by every print window: one page at a time, a side tab
@@ -44,6 +45,9 @@ private:
     // Names where "打 印" sends the pages, or says there is nowhere.
     void showDestination();
     void updateIndicator();
+    // Checks a slice of the pages each time the program is idle and counts
+    // those with warnings.
+    void checkSomePages();
 
     PageSource& m_pages;
     PrintJob& m_job;
@@ -58,5 +62,10 @@ private:
     QLabel* m_indicator;
     QLabel* m_title;
     QLabel* m_destination;
+    QLabel* m_pageWarnings;  // of the page shown
+    QLabel* m_batchWarnings; // pages with warnings, of all
+    QTimer* m_checking;
+    int m_checked = 0;
+    int m_warned = 0;
     QPushButton* m_offerSettings;
 };

@@ -101,6 +101,12 @@ void PrintWindow::N1Click()
         PrintJob job;
         Dialogs::current().preview(this, *source, job);
     });
+    refreshWarnings();
+}
+
+void PrintWindow::refreshWarnings()
+{
+    m_view->setWarnings(pages()->warnings(0));
 }
 
 void PrintWindow::runCommand(const std::function<void()>& command)
@@ -125,6 +131,7 @@ void PrintWindow::showEvent(QShowEvent* event)
 {
     takeStoredCalibration();
     QDialog::showEvent(event);
+    refreshWarnings();
     if (const QScreen* s = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(s->availableGeometry().center());
@@ -148,6 +155,7 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
 void BatchPrintWindow::FormActivate()
 {
     runCommand([this] { m_queries.reopen(); });
+    refreshWarnings();
 }
 
 std::unique_ptr<PageSource> BatchPrintWindow::pages()

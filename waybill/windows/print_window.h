@@ -58,6 +58,9 @@ protected:
     bool takeReturnFromBox();
 
     void showEvent(QShowEvent* event) override;
+    // Outlines what of the record the window would print first does not
+    // reach paper whole.
+    void refreshWarnings();
 
 private:
     void noteBoxClosed();

@@ -6,9 +6,9 @@
 #include "ui/ui_fonts.h"
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
-#include "waybill/windows/layout_view.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/windows/layout_view.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -64,6 +64,9 @@ void PrintWindow::addCalibrationCommands(QWidget* panel)
 void PrintWindow::layoutChanged()
 {
     m_view->refresh();
+    // Not while the window is being made: its rows are not there yet.
+    if (isVisible())
+        refreshWarnings();
     const Calibration now = m_adjustments.calibration();
     m_offset->setText(QStringLiteral(u"总偏移：左右 %1 mm，上下 %2 mm")
                           .arg(millimetres(now.right), millimetres(now.down)));

@@ -1,0 +1,250 @@
+#include "store/query_sets.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+#include "waybill/font_substitutions.h"
+#include "waybill/pdf_export.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/waybill_pages.h"
+#include "waybill/windows/layout_view.h"
+#include "waybill/windows/print_preview.h"
+#include "waybill/windows/sf1_form.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+const QStringList senderRow{QStringLiteral(u"顺丰寄件公司"),
+                            QStringLiteral(u"张三"),
+                            QStringLiteral(u"深圳"),
+                            QStringLiteral(u"深圳南山路1号"),
+                            QStringLiteral("518000"),
+                            QStringLiteral("0755-1234"),
+                            QStringLiteral("13800000001"),
+                            QStringLiteral(u"张"),
+                            QStringLiteral("2026"),
+                            QStringLiteral("12"),
+                            QStringLiteral("8")};
+
+// Every text as long as it may be and still print whole at 12 points.
+QHash<QString, QString> fittingRecipient()
+{
+    return {
+        {QStringLiteral(u"单位名称"), QStringLiteral(u"北京某某贸易有限公司第一分部")},
+        {QStringLiteral(u"收件人姓名"), QStringLiteral(u"李四")},
+        {QStringLiteral(u"收件地址"), QStringLiteral(u"北京市朝阳区建国路八十八号现代城写字楼")},
+        {QStringLiteral(u"联系电话"), QStringLiteral("010-87650001")},
+        {QStringLiteral(u"手机号码"), QStringLiteral("13910000001")},
+        {QStringLiteral(u"内件品名"), QStringLiteral(u"文件")},
+        {QStringLiteral(u"数量"), QStringLiteral("1")},
+        {QStringLiteral(u"备注"), QStringLiteral(u"易碎物品小心轻放")}};
+}
+
+// Extension G: no installed face has it.
+const QString noGlyph = QString::fromUcs4(U"\U00030000");
+
+struct CliRun {
+    int status = -1;
+    QString errors;
+};
+
+CliRun runCli(const QStringList& args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("SF_CLI"), args);
+    CliRun run;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        run.status = p.exitCode();
+    run.errors = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+// The file without its creation time, the one thing two runs may differ in.
+QByteArray pdfWithoutDate(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no %s", qPrintable(path));
+    static const QRegularExpression date(QStringLiteral("/CreationDate \\(D:[0-9Z+'-]*\\)"));
+    return QString::fromLatin1(file.readAll()).replace(date, QString()).toLatin1();
+}
+
+} // namespace
+
+class PrintWarningsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void init();
+    void cleanup();
+
+    void sameWarningsInWindowPreviewAndCommandLine_data();
+    void sameWarningsInWindowPreviewAndCommandLine();
+    void theCheckLeavesThePdfAsItWas();
+    void previewCountsThePagesWithWarnings();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+};
+
+void PrintWarningsTest::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_db->insert(Schema::senderTable, senderRow);
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+}
+
+void PrintWarningsTest::cleanup()
+{
+    m_dialogs.reset();
+    m_db.reset();
+}
+
+void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<QStringList>("warnings"); // in drawing order
+
+    QTest::newRow("fits") << QString() << QString() << 12 << QStringList();
+    QTest::newRow("59-character address")
+        << QStringLiteral(u"收件地址") << QStringLiteral(u"北京市朝阳区建国路").repeated(7).left(59)
+        << 12 << QStringList{QStringLiteral(u"收件地址 超出，31 字未打印")};
+    QTest::newRow("300-character remark")
+        << QStringLiteral(u"备注") << QStringLiteral(u"易碎").repeated(150) << 12
+        << QStringList{QStringLiteral(u"备注 超出，286 字未打印")};
+    QTest::newRow("13-digit mobile")
+        << QStringLiteral(u"手机号码") << QStringLiteral("1391000000123") << 12
+        << QStringList{QStringLiteral(u"收件人手机号码 过长，盖住了收件人联系电话")};
+    QTest::newRow("16 points")
+        << QString() << QString() << 16
+        << QStringList{QStringLiteral(u"寄件人手机号码 过长，被寄件人联系电话盖住一部分"),
+                       QStringLiteral(u"收件人单位名称 超出，4 字未打印，过长，盖住了收件人姓名"),
+                       QStringLiteral(u"收件人手机号码 过长，盖住了收件人联系电话"),
+                       QStringLiteral(u"备注 超出，1 字未打印")};
+    QTest::newRow("a character no font has")
+        << QStringLiteral(u"收件人姓名") << (u"张"_qs + noGlyph + u"三"_qs + noGlyph) << 12
+        << QStringList{u"收件人姓名 缺字“"_qs + noGlyph + u"”，印出空框"_qs};
+}
+
+void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(int, points);
+    QFETCH(QStringList, warnings);
+    QHash<QString, QString> recipient = fittingRecipient();
+    if (!column.isEmpty())
+        recipient[column] = value;
+    QStringList row;
+    for (const QString& c : Schema::recipientColumns())
+        row << recipient.value(c);
+    m_db->insert(Schema::recipientTable, row);
+    QFont font(QStringLiteral(u"宋体"));
+    font.setPointSize(points);
+
+    // The window: the placement outlined in red, the warning its tooltip.
+    MainQueries main;
+    main.reopen();
+    TSf1Form window(main.sender, main.recipients);
+    window.show();
+    if (points != 12) {
+        m_dialogs->fonts.enqueue(font);
+        window.Image1Click();
+    }
+    QStringList tooltips;
+    const QImage view = window.view().grab().toImage();
+    for (const FieldPlacement* p : window.layout().drawingOrder()) {
+        const QWidget* box = window.view().findChild<QWidget*>(p->controlName());
+        if (box->toolTip().isEmpty())
+            continue;
+        tooltips << box->toolTip();
+        const QColor outline = view.pixelColor(box->x() - 1, box->geometry().center().y());
+        QVERIFY2(outline.red() > 200 && outline.green() < 80 && outline.blue() < 80,
+                 qPrintable(p->controlName()));
+    }
+    QCOMPARE(tooltips, warnings);
+
+    // The preview's status bar, for the page shown.
+    WaybillPages pages(window.layout(), &main.sender, &main.recipients, RecordMode::CurrentRow);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("pageWarnings"))->text(),
+             warnings.join(u"；"_qs));
+
+    // The command line: a line per field on standard error, the status
+    // changed by --strict only.
+    QStringList args{QStringLiteral("print"), QStringLiteral("--window"), QStringLiteral("single"),
+                     QStringLiteral("--pdf"), m_db->dir() + QStringLiteral("/out.pdf")};
+    if (points != 12)
+        args << QStringLiteral("--font") << QStringLiteral(u"宋体,%1").arg(points);
+    QString expected;
+    for (const QString& w : warnings)
+        expected += QStringLiteral("page 1: ") + w + QLatin1Char('\n');
+    if (!warnings.isEmpty())
+        expected += QStringLiteral("1 of 1 pages do not print whole\n");
+    const CliRun plain = runCli(args);
+    QCOMPARE(plain.errors, expected);
+    QCOMPARE(plain.status, 0);
+    const CliRun strict = runCli(args << QStringLiteral("--strict"));
+    QCOMPARE(strict.errors, expected);
+    QCOMPARE(strict.status, warnings.isEmpty() ? 0 : 3);
+}
+
+void PrintWarningsTest::theCheckLeavesThePdfAsItWas()
+{
+    QHash<QString, QString> recipient = fittingRecipient();
+    recipient[QStringLiteral(u"收件地址")] = QStringLiteral(u"北京市朝阳区建国路").repeated(7);
+    recipient[QStringLiteral(u"手机号码")] = QStringLiteral("1391000000123");
+    QStringList row;
+    for (const QString& c : Schema::recipientColumns())
+        row << recipient.value(c);
+    for (int i = 0; i < 3; ++i)
+        m_db->insert(Schema::recipientTable, row);
+    PrintingQueries queries(Statements::selectRecipients());
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages plain(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
+    WaybillPages checked(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
+    QList<int> warned;
+    checked.setWarningSink([&](int index, const QList<FieldWarning>&) { warned << index; });
+    const QString without = m_db->dir() + QStringLiteral("/without.pdf");
+    const QString with = m_db->dir() + QStringLiteral("/with.pdf");
+    exportPdf(plain, without);
+    exportPdf(checked, with);
+    QCOMPARE(warned, (QList<int>{0, 1, 2}));
+    QCOMPARE(pdfWithoutDate(with), pdfWithoutDate(without));
+}
+
+void PrintWarningsTest::previewCountsThePagesWithWarnings()
+{
+    QHash<QString, QString> recipient = fittingRecipient();
+    for (const QString& remark :
+         {u"轻放"_qs, u"易碎"_qs.repeated(20), u"轻放"_qs, u"易碎"_qs.repeated(9)}) {
+        recipient[QStringLiteral(u"备注")] = remark;
+        QStringList row;
+        for (const QString& c : Schema::recipientColumns())
+            row << recipient.value(c);
+        m_db->insert(Schema::recipientTable, row);
+    }
+    PrintingQueries queries(Statements::selectRecipients());
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages pages(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
+    PrintJob job;
+    PrintPreview preview(pages, job);
+    auto* shown = preview.findChild<QLabel*>(QStringLiteral("pageWarnings"));
+    QCOMPARE(shown->text(), QString());
+    QTRY_COMPARE(preview.findChild<QLabel*>(QStringLiteral("batchWarnings"))->text(),
+                 QStringLiteral(u"共 2 页有警告"));
+    preview.showPage(3);
+    QCOMPARE(shown->text(), QStringLiteral(u"备注 超出，4 字未打印"));
+}
+
+QTEST_MAIN(PrintWarningsTest)
+#include "print_warnings_test.moc"

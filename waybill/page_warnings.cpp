@@ -1,0 +1,117 @@
+#include "waybill/page_warnings.h"
+
+#include "waybill/glyph_coverage.h"
+#include "waybill/page_renderer.h"
+#include "waybill/waybill_layout.h"
+
+#include <QStringList>
+#include <vector>
+
+QString FieldWarning::text() const
+{
+    QStringList parts;
+    if (charactersLost > 0)
+        parts << QStringLiteral(u"超出，%1 字未打印").arg(charactersLost);
+    if (!covers.isEmpty())
+        parts << QStringLiteral(u"过长，盖住了%1").arg(covers);
+    if (!coveredBy.isEmpty())
+        parts << QStringLiteral(u"过长，被%1盖住一部分").arg(coveredBy);
+    if (offPaper)
+        parts << QStringLiteral(u"超出纸边");
+    if (!withoutGlyph.isEmpty())
+        parts << QStringLiteral(u"缺字“%1”，印出空框").arg(withoutGlyph);
+    return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
+}
+
+namespace PageWarnings {
+
+namespace {
+
+QRectF paper()
+{
+    const QSizeF mm = WaybillLayout::paperSizeMm();
+    return {0, 0, millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
+}
+
+// What is wrong with one placement, by index into the page's measures;
+// named only when something is, since most pages print whole.
+struct Problems {
+    qsizetype charactersLost = 0;
+    qsizetype covers = -1;
+    qsizetype coveredBy = -1;
+    bool offPaper = false;
+    QString withoutGlyph;
+
+    bool any() const
+    {
+        return charactersLost > 0 || covers >= 0 || coveredBy >= 0 || offPaper ||
+               !withoutGlyph.isEmpty();
+    }
+};
+
+} // namespace
+
+QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
+{
+    for (const FieldPlacement& other : layout.placements())
+        if (other.column() == placement.column() && other.role() != placement.role())
+            return (placement.role() == RecordRole::Sender ? QStringLiteral(u"寄件人")
+                                                           : QStringLiteral(u"收件人")) +
+                   placement.column();
+    return placement.column();
+}
+
+QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeasure>& measured)
+{
+    static const QRectF sheet = paper();
+    const qsizetype count = measured.size();
+    std::vector<Problems> found(count);
+    bool any = false;
+    for (qsizetype i = 0; i < count; ++i) {
+        const PlacementMeasure& earlier = measured.at(i);
+        found[i].charactersLost = earlier.charactersLost;
+        if (earlier.text.isEmpty())
+            continue;
+        found[i].offPaper = !sheet.contains(earlier.text);
+        if (!earlier.linesWithoutGlyph.isEmpty())
+            found[i].withoutGlyph =
+                charactersWithoutGlyph(earlier.placement->font(), earlier.linesWithoutGlyph);
+        // A later white box over this text hides what it meets. The one
+        // further left grew into the other's room, and is the one too long.
+        for (qsizetype j = i + 1; j < count; ++j) {
+            const PlacementMeasure& later = measured.at(j);
+            if (!later.box.intersects(earlier.text))
+                continue;
+            if (later.box.left() < earlier.box.left())
+                found[j].covers = i;
+            else
+                found[i].coveredBy = j;
+        }
+    }
+    for (const Problems& p : found)
+        any |= p.any();
+    if (!any)
+        return {};
+    const auto title = [&](qsizetype i) { return fieldTitle(layout, *measured.at(i).placement); };
+    QList<FieldWarning> warnings;
+    for (qsizetype i = 0; i < count; ++i) {
+        const Problems& p = found[i];
+        if (!p.any())
+            continue;
+        warnings.append({measured.at(i).placement->controlName(), title(i), p.charactersLost,
+                         p.covers >= 0 ? title(p.covers) : QString(),
+                         p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper,
+                         p.withoutGlyph});
+    }
+    return warnings;
+}
+
+QString pageText(const QList<FieldWarning>& warnings)
+{
+    QStringList texts;
+    for (const FieldWarning& w : warnings)
+        texts << w.text();
+    return texts.join(QStringLiteral(u"；"));
+}
+
+} // namespace PageWarnings
