@@ -52,6 +52,9 @@ public:
     void post();
     void cancel();
     void deleteCurrent(); // the next row, else the previous one, becomes current
+    // Deletes every row the dataset holds, and only those, in one
+    // transaction: a failure on the way deletes none of them.
+    void deleteAll();
 
 signals:
     void currentRowChanged(int row);

@@ -19,6 +19,7 @@ private slots:
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
+    void deleteAllTakesTheListedRowsOrNone();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -195,6 +196,41 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     d.setField(QStringLiteral(u"单位名称"), QStringLiteral("B"));
     d.post();
     QCOMPARE(db.rows("inrxx").at(0).at(0), QStringLiteral("B"));
+}
+
+void StoreTest::deleteAllTakesTheListedRowsOrNone()
+{
+    TestDatabase db;
+    // More rows than one statement deletes, so the failure comes halfway.
+    db.exec(
+        QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                       u"where k < 1200) insert into inrxx (收件人姓名) select '王' || k from i"));
+    db.insert("inrxx", {"", QStringLiteral(u"李二"), "", "", "", "", "", "", "", ""});
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::searchRecipientsByName(QStringLiteral(u"王")));
+    d.open();
+    QCOMPARE(d.recordCount(), 1200);
+    // Saved elsewhere after the snapshot: matches the search but is not listed.
+    db.insert("inrxx", {"", QStringLiteral(u"王后来"), "", "", "", "", "", "", "", ""});
+    db.exec(QStringLiteral(u"create trigger refuse before delete on inrxx when "
+                           u"old.收件人姓名 = '王1100' begin select raise(abort, 'refused'); end"));
+    d.setCurrentRow(7);
+
+    QVERIFY_THROWS_EXCEPTION(StoreError, d.deleteAll());
+    QCOMPARE(db.rows("inrxx").size(), 1202);
+    QCOMPARE(d.recordCount(), 1200);
+    QCOMPARE(d.currentRow(), 7);
+
+    db.exec(QStringLiteral("drop trigger refuse"));
+    d.deleteAll();
+    QCOMPARE(d.recordCount(), 0);
+    QCOMPARE(d.currentRow(), -1);
+    const QList<QStringList> left = db.rows("inrxx");
+    QCOMPARE(left.size(), 2);
+    QCOMPARE(left.at(0).at(1), QStringLiteral(u"李二"));
+    QCOMPARE(left.at(1).at(1), QStringLiteral(u"王后来"));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
