@@ -6,6 +6,14 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cstring>
+
+namespace {
+
+// Ends every value in the snapshot's buffer; never part of UTF-8.
+constexpr char separator = '\xff';
+
+} // namespace
 
 Dataset::Dataset(Connection& connection, QObject* parent)
     : QObject(parent), m_connection(connection)
@@ -25,19 +33,20 @@ void Dataset::open()
     for (int i = 1; i < rec.count(); ++i)
         columns << rec.fieldName(i);
     QList<Row> rows;
+    QByteArray text;
     while (q.next()) {
-        Row r;
-        r.identity = q.value(0);
-        r.values.reserve(columns.size());
+        rows.append({q.value(0), text.size()});
         for (int i = 1; i <= columns.size(); ++i) {
             const QVariant v = q.value(i);
-            r.values << (v.isNull() ? QString() : v.toString());
+            if (!v.isNull())
+                text += v.toString().toUtf8();
+            text += separator;
         }
-        rows << std::move(r);
     }
     emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);
+    m_text = std::move(text);
     m_open = true;
     m_generation = generation;
     m_state = State::Browse;
@@ -54,6 +63,7 @@ void Dataset::close()
     emit aboutToReset();
     m_open = false;
     m_rows.clear();
+    m_text.clear();
     m_columns.clear();
     m_current = -1;
     m_atEnd = true;
@@ -101,6 +111,35 @@ void Dataset::next()
         m_atEnd = true;
 }
 
+qsizetype Dataset::appendText(const QStringList& values)
+{
+    const qsizetype start = m_text.size();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        m_text += values.value(c).toUtf8();
+        m_text += separator;
+    }
+    return start;
+}
+
+QString Dataset::cell(int row, int column) const
+{
+    const char* p = m_text.constData() + m_rows.at(row).start;
+    for (int c = 0; c < column; ++c)
+        p = static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p))) + 1;
+    const char* end =
+        static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p)));
+    return QString::fromUtf8(p, end - p);
+}
+
+QStringList Dataset::rowValues(int row) const
+{
+    QStringList values;
+    values.reserve(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c)
+        values << cell(row, c);
+    return values;
+}
+
 int Dataset::columnIndex(const QString& column) const
 {
     return int(m_columns.indexOf(column));
@@ -115,7 +154,7 @@ QString Dataset::field(const QString& column) const
         return m_buffer.value(c);
     if (m_current < 0)
         return {};
-    return m_rows.at(m_current).values.value(c);
+    return cell(m_current, c);
 }
 
 QString Dataset::value(int row, const QString& column) const
@@ -125,9 +164,9 @@ QString Dataset::value(int row, const QString& column) const
 
 QString Dataset::value(int row, int column) const
 {
-    if (column < 0 || row < 0 || row >= m_rows.size())
+    if (column < 0 || column >= m_columns.size() || row < 0 || row >= m_rows.size())
         return {};
-    return m_rows.at(row).values.value(column);
+    return cell(row, column);
 }
 
 void Dataset::edit()
@@ -138,7 +177,7 @@ void Dataset::edit()
         return;
     }
     m_state = State::Edit;
-    m_buffer = m_rows.at(m_current).values;
+    m_buffer = rowValues(m_current);
     m_changed.clear();
 }
 
@@ -196,8 +235,12 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
                                             "may have been changed since it was last read."));
         }
     }
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        m_rows[m_current].values[columnIndex(columns.at(i))] = values.at(i).toString();
+    if (!columns.isEmpty()) {
+        QStringList now = rowValues(m_current);
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            now[columnIndex(columns.at(i))] = values.at(i).toString();
+        m_rows[m_current].start = appendText(now);
+    }
     m_state = State::Browse;
     emit rowChanged(m_current);
 }
@@ -205,14 +248,11 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
 {
     QSqlQuery q = m_connection.run(Statements::insertRow(m_query.table, columns, values));
-    Row r;
-    r.identity = q.lastInsertId();
-    for (int c = 0; c < m_columns.size(); ++c)
-        r.values << QString();
+    QStringList inserted(m_columns.size());
     for (qsizetype i = 0; i < columns.size(); ++i)
-        r.values[columnIndex(columns.at(i))] = values.at(i).toString();
+        inserted[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
-    m_rows << r;
+    m_rows.append({q.lastInsertId(), appendText(inserted)});
     emit rowAppended(row);
     m_state = State::Browse;
     m_current = row;
@@ -283,6 +323,7 @@ void Dataset::deleteAll()
     }
     emit aboutToReset();
     m_rows.clear();
+    m_text.clear();
     m_current = -1;
     m_atEnd = true;
     emit reset();
