@@ -1,6 +1,7 @@
 #include "store/dataset.h"
 
 #include "store/connection.h"
+#include "store/sqlite_snapshot.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
@@ -10,8 +11,26 @@
 
 namespace {
 
-// Ends every value in the snapshot's buffer; never part of UTF-8.
-constexpr char separator = '\xff';
+using SqliteSnapshot::separator;
+
+SqliteSnapshot::Rows readThroughDriver(QSqlQuery q)
+{
+    SqliteSnapshot::Rows rows;
+    const QSqlRecord rec = q.record();
+    for (int i = 1; i < rec.count(); ++i)
+        rows.columns << rec.fieldName(i);
+    while (q.next()) {
+        rows.identities << q.value(0);
+        rows.starts << rows.text.size();
+        for (int i = 1; i <= rows.columns.size(); ++i) {
+            const QVariant v = q.value(i);
+            if (!v.isNull())
+                rows.text += v.toString().toUtf8();
+            rows.text += separator;
+        }
+    }
+    return rows;
+}
 
 } // namespace
 
@@ -27,22 +46,16 @@ void Dataset::open()
         return;
     // The identity addresses the row for later edits; it is not a column.
     const qint64 generation = m_connection.generation();
-    QSqlQuery q = m_connection.run(m_query.select(m_connection.rowIdentity()));
-    QStringList columns;
-    const QSqlRecord rec = q.record();
-    for (int i = 1; i < rec.count(); ++i)
-        columns << rec.fieldName(i);
+    const Statement select = m_query.select(m_connection.rowIdentity());
+    SqliteSnapshot::Rows read;
+    if (!SqliteSnapshot::read(m_connection.driver(), select, read))
+        read = readThroughDriver(m_connection.run(select));
     QList<Row> rows;
-    QByteArray text;
-    while (q.next()) {
-        rows.append({q.value(0), text.size()});
-        for (int i = 1; i <= columns.size(); ++i) {
-            const QVariant v = q.value(i);
-            if (!v.isNull())
-                text += v.toString().toUtf8();
-            text += separator;
-        }
-    }
+    rows.reserve(read.identities.size());
+    for (qsizetype i = 0; i < read.identities.size(); ++i)
+        rows.append({read.identities.at(i), read.starts.at(i)});
+    QStringList columns = std::move(read.columns);
+    QByteArray text = std::move(read.text);
     emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);

@@ -20,6 +20,7 @@ private slots:
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
     void deleteAllTakesTheListedRowsOrNone();
+    void snapshotReadsEveryKindOfStoredValueAsText();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -231,6 +232,40 @@ void StoreTest::deleteAllTakesTheListedRowsOrNone()
     QCOMPARE(left.size(), 2);
     QCOMPARE(left.at(0).at(1), QStringLiteral(u"李二"));
     QCOMPARE(left.at(1).at(1), QStringLiteral(u"王后来"));
+}
+
+void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
+{
+    TestDatabase db;
+    // NULL, empty, a number, bytes that are no UTF-8, a separator-like byte.
+    db.exec(QStringLiteral(u"insert into inrxx values (NULL, '', 42, 1.5, cast(x'41ff42' as "
+                           u"text), '收件人', 'a\tb', '', '', '𠮷')"));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    const QStringList expected{"",
+                               "",
+                               "42",
+                               "1.5",
+                               QStringLiteral(u"A\uFFFDB"),
+                               QStringLiteral(u"收件人"),
+                               "a\tb",
+                               "",
+                               "",
+                               QStringLiteral(u"𠮷")};
+    for (int column = 0; column < 10; ++column)
+        QCOMPARE(d.value(0, column), expected.at(column));
+    QCOMPARE(d.value(0, 10), QString());
+
+    // An edit keeps the other values as they read.
+    d.edit();
+    d.setField(QStringLiteral(u"目的地"), QStringLiteral(u"北京"));
+    d.post();
+    QCOMPARE(d.value(0, 2), QStringLiteral(u"北京"));
+    QCOMPARE(d.value(0, 4), QStringLiteral(u"A\uFFFDB"));
+    QCOMPARE(d.value(0, 9), QStringLiteral(u"𠮷"));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
