@@ -98,9 +98,7 @@ void AddressBook::deleteCurrent()
 
 void AddressBook::deleteAll()
 {
-    Dataset& d = m_queries.recipients;
-    while (d.currentRow() >= 0)
-        d.deleteCurrent();
+    m_queries.recipients.deleteAll();
 }
 
 void AddressBook::search(const QString& name, const QString& mobile)

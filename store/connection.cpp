@@ -154,6 +154,11 @@ void Connection::rollback()
     database().rollback();
 }
 
+QSqlDriver* Connection::driver() const
+{
+    return isOpen() ? database().driver() : nullptr;
+}
+
 Connection::Prepared Connection::prepare(const QString& text)
 {
     if (!isOpen())

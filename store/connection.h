@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class QSqlDriver;
 class QSqlQuery;
 
 // One connection to data.mdb. Several live at once (main window, import
@@ -35,6 +36,8 @@ public:
     void beginTransaction();
     void commit();
     void rollback();
+    // The engine's own driver, for reading large results its own way.
+    QSqlDriver* driver() const;
 
     // The column that addresses a row for later edits; not a column of
     // the tables themselves.

@@ -1,11 +1,38 @@
 #include "store/dataset.h"
 
 #include "store/connection.h"
+#include "store/sqlite_snapshot.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cstring>
+
+namespace {
+
+using SqliteSnapshot::separator;
+
+SqliteSnapshot::Rows readThroughDriver(QSqlQuery q)
+{
+    SqliteSnapshot::Rows rows;
+    const QSqlRecord rec = q.record();
+    for (int i = 1; i < rec.count(); ++i)
+        rows.columns << rec.fieldName(i);
+    while (q.next()) {
+        rows.identities << q.value(0);
+        rows.starts << rows.text.size();
+        for (int i = 1; i <= rows.columns.size(); ++i) {
+            const QVariant v = q.value(i);
+            if (!v.isNull())
+                rows.text += v.toString().toUtf8();
+            rows.text += separator;
+        }
+    }
+    return rows;
+}
+
+} // namespace
 
 Dataset::Dataset(Connection& connection, QObject* parent)
     : QObject(parent), m_connection(connection)
@@ -19,25 +46,20 @@ void Dataset::open()
         return;
     // The identity addresses the row for later edits; it is not a column.
     const qint64 generation = m_connection.generation();
-    QSqlQuery q = m_connection.run(m_query.select(m_connection.rowIdentity()));
-    QStringList columns;
-    const QSqlRecord rec = q.record();
-    for (int i = 1; i < rec.count(); ++i)
-        columns << rec.fieldName(i);
+    const Statement select = m_query.select(m_connection.rowIdentity());
+    SqliteSnapshot::Rows read;
+    if (!SqliteSnapshot::read(m_connection.driver(), select, read))
+        read = readThroughDriver(m_connection.run(select));
     QList<Row> rows;
-    while (q.next()) {
-        Row r;
-        r.identity = q.value(0);
-        r.values.reserve(columns.size());
-        for (int i = 1; i <= columns.size(); ++i) {
-            const QVariant v = q.value(i);
-            r.values << (v.isNull() ? QString() : v.toString());
-        }
-        rows << std::move(r);
-    }
+    rows.reserve(read.identities.size());
+    for (qsizetype i = 0; i < read.identities.size(); ++i)
+        rows.append({read.identities.at(i), read.starts.at(i)});
+    QStringList columns = std::move(read.columns);
+    QByteArray text = std::move(read.text);
     emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);
+    m_text = std::move(text);
     m_open = true;
     m_generation = generation;
     m_state = State::Browse;
@@ -54,6 +76,7 @@ void Dataset::close()
     emit aboutToReset();
     m_open = false;
     m_rows.clear();
+    m_text.clear();
     m_columns.clear();
     m_current = -1;
     m_atEnd = true;
@@ -101,6 +124,35 @@ void Dataset::next()
         m_atEnd = true;
 }
 
+qsizetype Dataset::appendText(const QStringList& values)
+{
+    const qsizetype start = m_text.size();
+    for (int c = 0; c < m_columns.size(); ++c) {
+        m_text += values.value(c).toUtf8();
+        m_text += separator;
+    }
+    return start;
+}
+
+QString Dataset::cell(int row, int column) const
+{
+    const char* p = m_text.constData() + m_rows.at(row).start;
+    for (int c = 0; c < column; ++c)
+        p = static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p))) + 1;
+    const char* end =
+        static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p)));
+    return QString::fromUtf8(p, end - p);
+}
+
+QStringList Dataset::rowValues(int row) const
+{
+    QStringList values;
+    values.reserve(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c)
+        values << cell(row, c);
+    return values;
+}
+
 int Dataset::columnIndex(const QString& column) const
 {
     return int(m_columns.indexOf(column));
@@ -115,7 +167,7 @@ QString Dataset::field(const QString& column) const
         return m_buffer.value(c);
     if (m_current < 0)
         return {};
-    return m_rows.at(m_current).values.value(c);
+    return cell(m_current, c);
 }
 
 QString Dataset::value(int row, const QString& column) const
@@ -125,9 +177,9 @@ QString Dataset::value(int row, const QString& column) const
 
 QString Dataset::value(int row, int column) const
 {
-    if (column < 0 || row < 0 || row >= m_rows.size())
+    if (column < 0 || column >= m_columns.size() || row < 0 || row >= m_rows.size())
         return {};
-    return m_rows.at(row).values.value(column);
+    return cell(row, column);
 }
 
 void Dataset::edit()
@@ -138,7 +190,7 @@ void Dataset::edit()
         return;
     }
     m_state = State::Edit;
-    m_buffer = m_rows.at(m_current).values;
+    m_buffer = rowValues(m_current);
     m_changed.clear();
 }
 
@@ -196,8 +248,12 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
                                             "may have been changed since it was last read."));
         }
     }
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        m_rows[m_current].values[columnIndex(columns.at(i))] = values.at(i).toString();
+    if (!columns.isEmpty()) {
+        QStringList now = rowValues(m_current);
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            now[columnIndex(columns.at(i))] = values.at(i).toString();
+        m_rows[m_current].start = appendText(now);
+    }
     m_state = State::Browse;
     emit rowChanged(m_current);
 }
@@ -205,14 +261,11 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
 {
     QSqlQuery q = m_connection.run(Statements::insertRow(m_query.table, columns, values));
-    Row r;
-    r.identity = q.lastInsertId();
-    for (int c = 0; c < m_columns.size(); ++c)
-        r.values << QString();
+    QStringList inserted(m_columns.size());
     for (qsizetype i = 0; i < columns.size(); ++i)
-        r.values[columnIndex(columns.at(i))] = values.at(i).toString();
+        inserted[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
-    m_rows << r;
+    m_rows.append({q.lastInsertId(), appendText(inserted)});
     emit rowAppended(row);
     m_state = State::Browse;
     m_current = row;
@@ -252,4 +305,40 @@ void Dataset::deleteCurrent()
     m_current = m_rows.isEmpty() ? -1 : std::min(row, int(m_rows.size()) - 1);
     m_atEnd = m_rows.isEmpty();
     emit currentRowChanged(m_current);
+}
+
+void Dataset::deleteAll()
+{
+    requireOpen();
+    if (m_state != State::Browse)
+        cancel();
+    if (m_rows.isEmpty())
+        return;
+    requireSameContent();
+    // A row at a time, each synced to disk, takes a millisecond a row; a
+    // few hundred identities per statement in one transaction take one sync.
+    constexpr qsizetype perStatement = 500;
+    m_connection.beginTransaction();
+    try {
+        QVariantList identities;
+        for (qsizetype i = 0; i < m_rows.size(); ++i) {
+            identities << m_rows.at(i).identity;
+            if (identities.size() == perStatement || i + 1 == m_rows.size()) {
+                m_connection.execute(
+                    Statements::deleteRows(m_query.table, m_connection.rowIdentity(), identities));
+                identities.clear();
+            }
+        }
+        m_connection.commit();
+    } catch (...) {
+        m_connection.rollback();
+        throw;
+    }
+    emit aboutToReset();
+    m_rows.clear();
+    m_text.clear();
+    m_current = -1;
+    m_atEnd = true;
+    emit reset();
+    emit currentRowChanged(-1);
 }

@@ -16,12 +16,15 @@ void MainQueries::reopen()
     recipients.open();
 }
 
-PrintingQueries::PrintingQueries(const TableQuery& recipientQuery)
+PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
     : recipients(connection), sender(connection)
 {
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
-    reopen();
+    if (rows == Rows::ReadNow)
+        reopen();
+    else
+        connection.open();
 }
 
 void PrintingQueries::reopen()
@@ -37,11 +40,18 @@ void PrintingQueries::reopen()
 ImportQueries::ImportQueries() : imported(connection)
 {
     connection.open();
-    reopen();
+    imported.setQuery(Statements::selectImported());
+}
+
+void ImportQueries::list()
+{
+    if (!m_listed)
+        reopen();
 }
 
 void ImportQueries::reopen()
 {
+    m_listed = true;
     imported.close();
     imported.setQuery(Statements::selectImported());
     imported.open();
@@ -49,6 +59,7 @@ void ImportQueries::reopen()
 
 void ImportQueries::search(const QString& name, const QString& mobile)
 {
+    m_listed = m_listed || !name.isEmpty() || !mobile.isEmpty();
     if (!name.isEmpty()) {
         imported.close();
         imported.setQuery(Statements::searchImportedByName(name));

@@ -26,8 +26,11 @@ public:
 // A batch print window's: every row of a recipient table and the sender.
 class PrintingQueries {
 public:
-    // Opens both at once; throws StoreError.
-    explicit PrintingQueries(const TableQuery& recipientQuery);
+    enum class Rows { ReadNow, ReadOnReopen };
+    // Connects at once (throws StoreError). A window that reopens on every
+    // activation leaves the queries closed until then: its copy of the
+    // tables would be read again before anyone sees it.
+    explicit PrintingQueries(const TableQuery& recipientQuery, Rows rows = Rows::ReadNow);
 
     // Closes, reconnects to data.mdb of the current directory and opens the
     // recipients, then the sender. Throws StoreError; what was not opened
@@ -42,9 +45,12 @@ public:
 // The import window's: the imported rows of table excel.
 class ImportQueries {
 public:
-    // Opens both at once; throws StoreError.
+    // Connects at once; throws StoreError. The rows are read by list().
     ImportQueries();
 
+    // Every imported row, unless reopen() or search() chose the rows
+    // already: the window lists them when it is first shown, not at start.
+    void list();
     // Every imported row, undoing a search; throws StoreError.
     void reopen();
     // The rows whose column contains the text (mobile wins over name, as
@@ -53,4 +59,7 @@ public:
 
     Connection connection; // ADOConnection1
     Dataset imported;      // ADOQuery1
+
+private:
+    bool m_listed = false;
 };

@@ -110,4 +110,11 @@ Statement deleteRow(const QString& table, const QString& identity, const QVarian
     return {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, identity), {row}};
 }
 
+Statement deleteRows(const QString& table, const QString& identity, const QVariantList& rows)
+{
+    return {QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                .arg(table, identity, markers(rows.size())),
+            rows};
+}
+
 } // namespace Statements

@@ -30,5 +30,6 @@ Statement insertRow(const QString& table, const QStringList& columns, const QVar
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);
+Statement deleteRows(const QString& table, const QString& identity, const QVariantList& rows);
 
 } // namespace Statements

@@ -19,6 +19,8 @@ private slots:
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
+    void deleteAllTakesTheListedRowsOrNone();
+    void snapshotReadsEveryKindOfStoredValueAsText();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -195,6 +197,75 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     d.setField(QStringLiteral(u"单位名称"), QStringLiteral("B"));
     d.post();
     QCOMPARE(db.rows("inrxx").at(0).at(0), QStringLiteral("B"));
+}
+
+void StoreTest::deleteAllTakesTheListedRowsOrNone()
+{
+    TestDatabase db;
+    // More rows than one statement deletes, so the failure comes halfway.
+    db.exec(
+        QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                       u"where k < 1200) insert into inrxx (收件人姓名) select '王' || k from i"));
+    db.insert("inrxx", {"", QStringLiteral(u"李二"), "", "", "", "", "", "", "", ""});
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::searchRecipientsByName(QStringLiteral(u"王")));
+    d.open();
+    QCOMPARE(d.recordCount(), 1200);
+    // Saved elsewhere after the snapshot: matches the search but is not listed.
+    db.insert("inrxx", {"", QStringLiteral(u"王后来"), "", "", "", "", "", "", "", ""});
+    db.exec(QStringLiteral(u"create trigger refuse before delete on inrxx when "
+                           u"old.收件人姓名 = '王1100' begin select raise(abort, 'refused'); end"));
+    d.setCurrentRow(7);
+
+    QVERIFY_THROWS_EXCEPTION(StoreError, d.deleteAll());
+    QCOMPARE(db.rows("inrxx").size(), 1202);
+    QCOMPARE(d.recordCount(), 1200);
+    QCOMPARE(d.currentRow(), 7);
+
+    db.exec(QStringLiteral("drop trigger refuse"));
+    d.deleteAll();
+    QCOMPARE(d.recordCount(), 0);
+    QCOMPARE(d.currentRow(), -1);
+    const QList<QStringList> left = db.rows("inrxx");
+    QCOMPARE(left.size(), 2);
+    QCOMPARE(left.at(0).at(1), QStringLiteral(u"李二"));
+    QCOMPARE(left.at(1).at(1), QStringLiteral(u"王后来"));
+}
+
+void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
+{
+    TestDatabase db;
+    // NULL, empty, a number, bytes that are no UTF-8, a separator-like byte.
+    db.exec(QStringLiteral(u"insert into inrxx values (NULL, '', 42, 1.5, cast(x'41ff42' as "
+                           u"text), '收件人', 'a\tb', '', '', '𠮷')"));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    const QStringList expected{"",
+                               "",
+                               "42",
+                               "1.5",
+                               QStringLiteral(u"A\uFFFDB"),
+                               QStringLiteral(u"收件人"),
+                               "a\tb",
+                               "",
+                               "",
+                               QStringLiteral(u"𠮷")};
+    for (int column = 0; column < 10; ++column)
+        QCOMPARE(d.value(0, column), expected.at(column));
+    QCOMPARE(d.value(0, 10), QString());
+
+    // An edit keeps the other values as they read.
+    d.edit();
+    d.setField(QStringLiteral(u"目的地"), QStringLiteral(u"北京"));
+    d.post();
+    QCOMPARE(d.value(0, 2), QStringLiteral(u"北京"));
+    QCOMPARE(d.value(0, 4), QStringLiteral(u"A\uFFFDB"));
+    QCOMPARE(d.value(0, 9), QStringLiteral(u"𠮷"));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

@@ -71,29 +71,38 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
     static const QByteArray key("/MediaBox [");
     constexpr qint64 chunk = 1 << 20;
     constexpr qsizetype overlap = 64;
+    // Each chunk's boxes are rewritten before the next chunk is read: a list
+    // of every box would grow with the pages.
     QList<QPair<qint64, QByteArray>> boxes; // file position of '[', its text
-    qint64 chunkStart = 0;                  // file position of data[0]
+    qint64 lastBox = -1;
+    qint64 chunkStart = 0; // file position of data[0]
     QByteArray data;
     while (!file.atEnd()) {
         const QByteArray tail = data.right(overlap);
         chunkStart += data.size() - tail.size();
         data = tail + file.read(chunk);
+        const qint64 readTo = file.pos();
+        boxes.clear();
         for (qsizetype at = data.indexOf(key); at >= 0; at = data.indexOf(key, at + 1)) {
             const qsizetype open = at + key.size() - 1;
             const qsizetype close = data.indexOf(']', open);
             if (close < 0)
                 break;
             const qint64 position = chunkStart + open;
-            if (boxes.isEmpty() || boxes.last().first < position)
+            if (lastBox < position) {
                 boxes.append({position, data.mid(open, close + 1 - open)});
+                lastBox = position;
+            }
         }
-    }
-    for (const auto& [position, qtBox] : boxes) {
-        const QByteArray exact = exactBox(qtBox, exactPoints);
-        if (exact.isEmpty())
-            continue;
-        file.seek(position);
-        file.write(exact);
+        for (const auto& [position, qtBox] : boxes) {
+            const QByteArray exact = exactBox(qtBox, exactPoints);
+            if (exact.isEmpty())
+                continue;
+            file.seek(position);
+            file.write(exact);
+        }
+        if (!boxes.isEmpty())
+            file.seek(readTo);
     }
     if (!file.flush())
         throw PrintError(QStringLiteral("Cannot write %1").arg(path));

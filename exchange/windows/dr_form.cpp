@@ -60,6 +60,12 @@ TDrForm::TDrForm(QWidget* parent) : QDialog(parent)
     Widgets::centreOnScreen(this);
 }
 
+void TDrForm::showEvent(QShowEvent* event)
+{
+    ErrorReport::run(this, [this] { m_queries.list(); });
+    QDialog::showEvent(event);
+}
+
 void TDrForm::buildSearchBar(QWidget* client)
 {
     QFrame* bar = Widgets::sunkenPanel(client, QStringLiteral("Panel2"));

@@ -19,7 +19,8 @@ class RecipientGrid;
 class TDrForm : public QDialog {
     Q_OBJECT
 public:
-    // Opens the connection and "select * from excel"; throws StoreError.
+    // Opens the connection; throws StoreError. "select * from excel" is
+    // read when the window is first shown.
     explicit TDrForm(QWidget* parent = nullptr);
     ~TDrForm() override;
 
@@ -45,6 +46,9 @@ public slots:
     void Button1Click(); // 导 入
     void Button2Click(); // 查 询
     void Button3Click(); // 刷 新
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildSearchBar(QWidget* client);

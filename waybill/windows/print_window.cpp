@@ -141,7 +141,8 @@ void PrintWindow::showEvent(QShowEvent* event)
 
 BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
                                    const TableQuery& recipientQuery, QWidget* parent)
-    : PrintWindow(variant, design, parent), m_queries(recipientQuery)
+    : PrintWindow(variant, design, parent),
+      m_queries(recipientQuery, PrintingQueries::Rows::ReadOnReopen)
 {
     // The system may leave no window active for a moment while focus moves
     // between our own windows; another of them taking focus means the next

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The main window on 100,000 recipients and 65,535 imported rows: start-up to
+# the shown window, "查 询" (a broad match of 20,000 rows and a no-match) and
+# "全部删除". Programs take turns; each figure is the median of REPS runs,
+# wall-clock and CPU time as the bench reports them (CPU time tells more on a
+# machine busy with other work), peak resident memory by /usr/bin/time.
+#
+# usage: bench/address_book.sh BUILD_DIR [BEFORE_BUILD_DIR]
+#   REPS=5           runs per program and measurement
+#   ROWS=100000      recipients; IMPORTED=65535 rows of excel
+#   SMALL=2000       "全部删除" also on this many rows (an older build deletes
+#                    a row at a time and would take minutes on all of them)
+set -euo pipefail
+builds=("$(realpath "$1")")
+names=(ours)
+if (($# > 1)); then
+  builds+=("$(realpath "$2")")
+  names+=(before)
+fi
+reps=${REPS:-5}
+rows=${ROWS:-100000}
+imported=${IMPORTED:-65535}
+small=${SMALL:-2000}
+for b in "${builds[@]}"; do
+  [[ -x "$b/bench/address-book-bench" && -x "$b/app/sfwaybill-cli" ]] ||
+    { echo "build address-book-bench and sfwaybill-cli in $b first" >&2; exit 2; }
+done
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+fill() { # FILE RECIPIENTS IMPORTED; every fifth name holds 甲
+  (cd "$(dirname "$1")" && rm -f data.mdb && "${builds[0]}/app/sfwaybill-cli" init >/dev/null)
+  sqlite3 "$1" <<SQL
+begin;
+insert into outrxx values ('深圳市顺达电子科技有限公司','张三','深圳',
+  '广东省深圳市南山区科技园南区高新南一道八号创维大厦十二楼','518000',
+  '0755-12345678','13800138000','张三','2026','12','8');
+with recursive i(k) as (select 1 union all select k + 1 from i where k < $2)
+insert into inrxx select '北京某某贸易有限公司第' || k || '分部',
+  '收件人' || k || (case when k % 5 = 0 then '甲' else '乙' end), '北京',
+  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
+  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
+with recursive i(k) as (select 1 union all select k + 1 from i where k < $3)
+insert into excel select * from inrxx where rowid <= $3;
+commit;
+SQL
+}
+mkdir big small run
+fill big/data.mdb "$rows" "$imported"
+fill small/data.mdb "$small" 0
+
+# measure NAME BUILD SOURCE ARGS...: one run on a fresh copy of SOURCE's
+# data.mdb; appends "label ms peak_kib cpu_ms" lines to NAME.txt
+measure() {
+  local name=$1 build=$2 source=$3
+  shift 3
+  cp "$source/data.mdb" run/data.mdb
+  (cd run && /usr/bin/time -f '%M' -o ../kib.txt "$build/bench/address-book-bench" "$@" >../out.txt)
+  local kib
+  kib=$(tail -1 kib.txt)
+  awk -v k="$kib" -v n="$name" '{
+      for (i = 1; i <= NF; ++i) { if ($i == "ms") ms = $(i + 1); if ($i == "cpu") cpu = $(i + 1) }
+      label = $1; if ($1 == "search") label = "search-" $2
+      if ($1 == "delete-all") label = "delete-all-" $3
+      print label, ms, k, cpu >> (n ".txt") }' out.txt
+}
+
+for ((r = 0; r < reps; ++r)); do
+  for i in "${!builds[@]}"; do
+    b=${builds[$i]} n=${names[$i]}
+    measure "$n" "$b" big startup
+    measure "$n" "$b" big search 甲 丙
+    measure "$n" "$b" small delete-all
+    [[ $n == ours ]] && measure "$n" "$b" big delete-all
+  done
+done
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+printf '%-8s %-22s %10s %10s %10s\n' program measurement ms cpu_ms peak_MiB
+for n in "${names[@]}"; do
+  for label in $(cut -d' ' -f1 "$n.txt" | sort -u); do
+    ms=$(awk -v l="$label" '$1 == l { print $2 }' "$n.txt" | median)
+    kib=$(awk -v l="$label" '$1 == l { print $3 }' "$n.txt" | median)
+    cpu=$(awk -v l="$label" '$1 == l { print $4 }' "$n.txt" | median)
+    printf '%-8s %-22s %10d %10d %10.1f\n' "$n" "$label" "$ms" "$cpu" "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')"
+  done
+done
+echo "rows: $rows recipients (20% match 甲, none 丙), $imported imported; delete-all-$small and delete-all-$rows are the listed rows"

@@ -1,0 +1,122 @@
+// The main window on a large data.mdb in the current directory (filled by
+// bench/address_book.sh):
+//   address-book-bench startup          ms from process start to the main
+//                                       window shown with every window made
+//   address-book-bench search TEXT ...  ms per "查 询" on the name box to the
+//                                       grid repainted, "刷 新" between them
+//   address-book-bench delete-all       ms for "全部删除" of the listed rows
+//   address-book-bench delete-each N    ms for N rows deleted one at a time,
+//                                       as "全部删除" used to
+// Peak memory is measured outside, by /usr/bin/time.
+#include "app/program_windows.h"
+#include "app/qt_dialogs.h"
+#include "records/windows/main_window.h"
+#include "store/dataset.h"
+#include "store/query_sets.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTextStream>
+#include <QWindow>
+#include <ctime>
+
+namespace {
+
+class YesDialogs : public QtDialogs {
+public:
+    bool ask(QWidget*, const QString&, const QString&, Default) override { return true; }
+    void message(QWidget*, const QString&, const QString&, Icon) override {}
+};
+
+// CPU time of the process: the other figure beside wall-clock time on a
+// machine that is busy with other work.
+qint64 cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+void settle(QWidget& window)
+{
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    window.repaint();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString mode = args.value(1);
+    QTextStream out(stdout);
+    YesDialogs dialogs;
+    Dialogs::install(&dialogs);
+
+    if (mode == QLatin1String("startup")) {
+        ProgramWindows windows;
+        if (!windows.startupError().isEmpty())
+            return 1;
+        windows.form1().show();
+        settle(windows.form1());
+        out << "startup ms " << sinceStart.elapsed() << " cpu " << cpuMs() << " rows "
+            << windows.form1().queries().recipients.recordCount() << '\n';
+        return 0;
+    }
+
+    TForm1 window;
+    window.show();
+    settle(window);
+    Dataset& listed = window.queries().recipients;
+    QElapsedTimer clock;
+    qint64 cpu = 0;
+    if (mode == QLatin1String("search")) {
+        auto* name = window.findChild<QLineEdit*>(QStringLiteral("Edit15"));
+        auto* grid = window.findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+        for (const QString& text : args.mid(2)) {
+            name->setText(text);
+            clock.start();
+            cpu = cpuMs();
+            window.Button9Click();
+            grid->repaint();
+            QCoreApplication::processEvents();
+            out << "search " << text << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu
+                << " rows " << listed.recordCount() << '\n';
+            window.Button10Click();
+            settle(window);
+        }
+    } else if (mode == QLatin1String("delete-all")) {
+        const int rows = listed.recordCount();
+        clock.start();
+        cpu = cpuMs();
+        window.N15Click();
+        window.repaint();
+        QCoreApplication::processEvents();
+        out << "delete-all rows " << rows << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu
+            << " left " << listed.recordCount() << '\n';
+    } else if (mode == QLatin1String("delete-each")) {
+        const int rows = std::min(args.value(2).toInt(), listed.recordCount());
+        clock.start();
+        cpu = cpuMs();
+        for (int i = 0; i < rows; ++i)
+            listed.deleteCurrent();
+        window.repaint();
+        QCoreApplication::processEvents();
+        out << "delete-each rows " << rows << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu
+            << '\n';
+    } else {
+        QTextStream(stderr) << "usage: address-book-bench startup | search TEXT... | delete-all "
+                               "| delete-each N\n";
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,113 @@
+#include "store/sqlite_snapshot.h"
+
+#include <QSqlDriver>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace SqliteSnapshot {
+
+namespace {
+
+bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, text.constData(), int(text.size()),
+                                 SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    }
+}
+
+// Appends to a buffer that grows by doubling and is cut to size at the
+// end: QByteArray::append's checks per value cost more than the copying.
+class Writer {
+public:
+    explicit Writer(QByteArray& text) : m_text(text) {}
+    ~Writer()
+    {
+        m_text.resize(m_used);
+        m_text.squeeze();
+    }
+    qsizetype size() const { return m_used; }
+
+    void value(const char* value, qsizetype size)
+    {
+        // A stored byte of the separator reads as U+FFFD, three bytes.
+        if (size && std::memchr(value, separator, size_t(size))) {
+            for (qsizetype i = 0; i < size; ++i) {
+                if (value[i] == separator)
+                    put("\xef\xbf\xbd", 3);
+                else
+                    put(value + i, 1);
+            }
+        } else {
+            put(value, size);
+        }
+        put(&separator, 1);
+    }
+
+private:
+    void put(const char* bytes, qsizetype size)
+    {
+        if (m_used + size > m_text.size())
+            m_text.resize(std::max<qsizetype>(2 * m_text.size(), m_used + size + 65536));
+        std::memcpy(m_text.data() + m_used, bytes, size_t(size));
+        m_used += size;
+    }
+
+    QByteArray& m_text;
+    qsizetype m_used = 0;
+};
+
+} // namespace
+
+bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
+{
+    if (!driver || driver->dbmsType() != QSqlDriver::SQLite)
+        return false;
+    const QVariant handle = driver->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+    if (!db)
+        return false;
+    sqlite3_stmt* s = nullptr;
+    const QByteArray sql = statement.text.toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return false;
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(s, sqlite3_finalize);
+    for (qsizetype i = 0; i < statement.bindings.size(); ++i)
+        if (!bind(s, int(i + 1), statement.bindings.at(i)))
+            return false;
+    const int count = sqlite3_column_count(s);
+    Rows result;
+    for (int c = 1; c < count; ++c)
+        result.columns << QString::fromUtf8(sqlite3_column_name(s, c));
+    int step;
+    {
+        Writer text(result.text);
+        while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+            result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
+            result.starts.append(text.size());
+            for (int c = 1; c < count; ++c) {
+                const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+                text.value(value, value ? sqlite3_column_bytes(s, c) : 0);
+            }
+        }
+    }
+    if (step != SQLITE_DONE)
+        return false;
+    rows = std::move(result);
+    return true;
+}
+
+} // namespace SqliteSnapshot
