@@ -177,9 +177,12 @@ void RecipientSheet::findColumns()
     const qint64 destination = m_sourceColumns[size_t(Column::Destination)];
     if (destination >= 0 && destination == columnTitled(QStringLiteral(u"省份")))
         m_extraColumns[City] = columnTitled(QStringLiteral(u"城市"));
-    for (const QString& title : combinedTitles())
-        if (m_extraColumns[Combined] < 0)
-            m_extraColumns[Combined] = columnTitled(title);
+    // A sheet with its own name and address columns imports as it always
+    // did; a combined column beside them is just another column.
+    if (m_sourceColumns[size_t(Column::Name)] < 0 || m_sourceColumns[size_t(Column::Address)] < 0)
+        for (const QString& title : combinedTitles())
+            if (m_extraColumns[Combined] < 0)
+                m_extraColumns[Combined] = columnTitled(title);
     if (m_extraColumns[Combined] < 0) {
         for (const int required : {Column::Name, Column::Address}) {
             if (m_sourceColumns[size_t(required)] < 0) {
