@@ -151,7 +151,7 @@ void RecipientSheet::cell(std::uint32_t row, std::uint32_t column, const QString
 void RecipientSheet::takeTitle(std::uint32_t column, const QString& text)
 {
     charge(2 * text.size() + 8);
-    m_titles.append({column, withoutBlanks(text)});
+    m_titles.append({column, text});
 }
 
 void RecipientSheet::findColumns()
@@ -159,10 +159,17 @@ void RecipientSheet::findColumns()
     // The leftmost column wins when a title is there twice.
     std::sort(m_titles.begin(), m_titles.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    const auto columnTitled = [this](const QString& title) -> qint64 {
-        const auto found = std::find_if(m_titles.begin(), m_titles.end(),
-                                        [&](const auto& t) { return t.second == title; });
-        return found == m_titles.end() ? -1 : qint64(found->first);
+    QStringList blankless;
+    for (const auto& t : m_titles)
+        blankless << withoutBlanks(t.second);
+    // A title written exactly so wins over one that only matches without
+    // its blanks, as it did before blanks were overlooked.
+    const auto columnTitled = [&](const QString& title) -> qint64 {
+        for (const auto& t : m_titles)
+            if (t.second == title)
+                return t.first;
+        const qsizetype at = blankless.indexOf(title);
+        return at < 0 ? -1 : qint64(m_titles.at(at).first);
     };
     const QStringList& own = Schema::recipientColumns();
     for (int c = 0; c < columnCount; ++c) {
@@ -186,10 +193,7 @@ void RecipientSheet::findColumns()
     if (m_extraColumns[Combined] < 0) {
         for (const int required : {Column::Name, Column::Address}) {
             if (m_sourceColumns[size_t(required)] < 0) {
-                QStringList found;
-                for (const auto& t : m_titles)
-                    found << t.second;
-                missingColumn(required, found);
+                missingColumn(required, blankless);
             }
         }
     }

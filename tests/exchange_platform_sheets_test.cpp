@@ -18,7 +18,7 @@ private slots:
     void platformSheetsImport();
     void failureSaysWhy_data();
     void failureSaysWhy();
-    void combinedColumnOnlyStandsInForAMissingOne();
+    void titlesAsTheyImportedBefore();
 };
 
 void ExchangePlatformSheetsTest::platformSheetsImport_data()
@@ -108,7 +108,7 @@ void ExchangePlatformSheetsTest::failureSaysWhy()
     QCOMPARE(import.report(outcome), QStringLiteral(u"批量导入EXCEL失败!\n") + reason);
 }
 
-void ExchangePlatformSheetsTest::combinedColumnOnlyStandsInForAMissingOne()
+void ExchangePlatformSheetsTest::titlesAsTheyImportedBefore()
 {
     const QString combined = QStringLiteral(u"张三 13800138000 广东省深圳市南山区科技园1号");
     // The ten titles imported before the combined column was known: its
@@ -125,6 +125,15 @@ void ExchangePlatformSheetsTest::combinedColumnOnlyStandsInForAMissingOne()
              (SheetRows{{"", QStringLiteral(u"张三"), QStringLiteral(u"广东省深圳市"),
                          QStringLiteral(u"广东省深圳市南山区科技园1号"), "", "", "13800138000", "",
                          "", ""}}));
+    // The title written exactly wins over the same title with a blank in
+    // it, wherever the two stand.
+    QCOMPARE(
+        RecipientSheet::recipients({{QStringLiteral(u"收件人 姓名"), QStringLiteral(u"收件人姓名"),
+                                     QStringLiteral(u"收件地址")},
+                                    {"x", "y", "z"}})
+            .value(0)
+            .mid(1, 3),
+        (QStringList{"y", "", "z"}));
 }
 
 QTEST_GUILESS_MAIN(ExchangePlatformSheetsTest)
