@@ -214,8 +214,14 @@ void RecipientSheet::endRow()
     QString& destination = m_pending[size_t(Column::Destination)];
     if (!city.isEmpty() && !destination.contains(city))
         destination += city;
-    if (!m_pendingExtras[Combined].isEmpty())
-        fillFromCombined(m_pending, m_pendingExtras[Combined]);
+    if (const QString& combined = m_pendingExtras[Combined]; !combined.isEmpty()) {
+        if (combined.size() > SheetLimits::maxCombinedCellChars)
+            SheetLimits::tooLarge(QStringLiteral(u"有合并的收件人信息单元格超过1,000个字符"));
+        m_combinedChars += combined.size();
+        if (m_combinedChars > SheetLimits::maxCombinedChars)
+            SheetLimits::tooLarge(QStringLiteral(u"合并的收件人信息共超过16,777,216个字符"));
+        fillFromCombined(m_pending, combined);
+    }
     for (QString& extra : m_pendingExtras)
         extra.clear();
     charge(2 * (size(m_pending) - before)); // what the extras became, not themselves

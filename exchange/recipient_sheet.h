@@ -54,6 +54,7 @@ private:
 
     qint64 m_cells = 0;
     qint64 m_keptBytes = 0;
+    qint64 m_combinedChars = 0;
     qint64 m_titleRow = -1;
     QList<std::pair<std::uint32_t, QString>> m_titles;
     bool m_columnsFound = false;
