@@ -46,9 +46,12 @@ std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title
     dialog.setLabelText(label);
     dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
     dialog.setTextValue(initial);
-    // Room for an address of a few lines, wrapped as it is read.
-    if (auto* box = dialog.findChild<QPlainTextEdit*>())
+    // Room for an address of a few lines, wrapped as it is read. Tab goes
+    // on to "确定" so the keyboard alone gets there; a pasted tab stays.
+    if (auto* box = dialog.findChild<QPlainTextEdit*>()) {
         box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        box->setTabChangesFocus(true);
+    }
     dialog.resize(480, 240);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The hostile sheets of the import (a column bomb, 25 million shared
-# strings, unpacking bombs): wall time, peak memory and outcome of each
-# import. Target: each done within 5 s and under 300 MB.
+# strings, unpacking bombs, a million cells to split as pasted texts): wall
+# time, peak memory and outcome of each import. Target: each done within
+# 5 s and under 300 MB.
 # usage: bench/sheet_bombs.sh path/to/sfwaybill-cli path/to/write-sheet-bombs
 set -euo pipefail
 cli="$(realpath "$1")"

@@ -27,8 +27,10 @@ int importSheet(const QString& path, const std::function<void(int done, int tota
         return 0;
     }
     QTextStream err(stderr);
-    err << import.report(outcome) << '\n';
-    if (!import.detail().isEmpty())
+    const QString report = import.report(outcome);
+    err << report << '\n';
+    // The reason for logs, unless the report already gave it.
+    if (!import.detail().isEmpty() && !report.contains(import.detail()))
         err << import.detail() << '\n';
     return 1;
 }

@@ -151,7 +151,7 @@ void RecipientSheet::cell(std::uint32_t row, std::uint32_t column, const QString
 void RecipientSheet::takeTitle(std::uint32_t column, const QString& text)
 {
     charge(2 * text.size() + 8);
-    m_titles.append({column, withoutBlanks(text)});
+    m_titles.append({column, text});
 }
 
 void RecipientSheet::findColumns()
@@ -159,10 +159,17 @@ void RecipientSheet::findColumns()
     // The leftmost column wins when a title is there twice.
     std::sort(m_titles.begin(), m_titles.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    const auto columnTitled = [this](const QString& title) -> qint64 {
-        const auto found = std::find_if(m_titles.begin(), m_titles.end(),
-                                        [&](const auto& t) { return t.second == title; });
-        return found == m_titles.end() ? -1 : qint64(found->first);
+    QStringList blankless;
+    for (const auto& t : m_titles)
+        blankless << withoutBlanks(t.second);
+    // A title written exactly so wins over one that only matches without
+    // its blanks, as it did before blanks were overlooked.
+    const auto columnTitled = [&](const QString& title) -> qint64 {
+        for (const auto& t : m_titles)
+            if (t.second == title)
+                return t.first;
+        const qsizetype at = blankless.indexOf(title);
+        return at < 0 ? -1 : qint64(m_titles.at(at).first);
     };
     const QStringList& own = Schema::recipientColumns();
     for (int c = 0; c < columnCount; ++c) {
@@ -177,16 +184,16 @@ void RecipientSheet::findColumns()
     const qint64 destination = m_sourceColumns[size_t(Column::Destination)];
     if (destination >= 0 && destination == columnTitled(QStringLiteral(u"省份")))
         m_extraColumns[City] = columnTitled(QStringLiteral(u"城市"));
-    for (const QString& title : combinedTitles())
-        if (m_extraColumns[Combined] < 0)
-            m_extraColumns[Combined] = columnTitled(title);
+    // A sheet with its own name and address columns imports as it always
+    // did; a combined column beside them is just another column.
+    if (m_sourceColumns[size_t(Column::Name)] < 0 || m_sourceColumns[size_t(Column::Address)] < 0)
+        for (const QString& title : combinedTitles())
+            if (m_extraColumns[Combined] < 0)
+                m_extraColumns[Combined] = columnTitled(title);
     if (m_extraColumns[Combined] < 0) {
         for (const int required : {Column::Name, Column::Address}) {
             if (m_sourceColumns[size_t(required)] < 0) {
-                QStringList found;
-                for (const auto& t : m_titles)
-                    found << t.second;
-                missingColumn(required, found);
+                missingColumn(required, blankless);
             }
         }
     }
@@ -207,8 +214,14 @@ void RecipientSheet::endRow()
     QString& destination = m_pending[size_t(Column::Destination)];
     if (!city.isEmpty() && !destination.contains(city))
         destination += city;
-    if (!m_pendingExtras[Combined].isEmpty())
-        fillFromCombined(m_pending, m_pendingExtras[Combined]);
+    if (const QString& combined = m_pendingExtras[Combined]; !combined.isEmpty()) {
+        if (combined.size() > SheetLimits::maxCombinedCellChars)
+            SheetLimits::tooLarge(QStringLiteral(u"有合并的收件人信息单元格超过1,000个字符"));
+        m_combinedChars += combined.size();
+        if (m_combinedChars > SheetLimits::maxCombinedChars)
+            SheetLimits::tooLarge(QStringLiteral(u"合并的收件人信息共超过16,777,216个字符"));
+        fillFromCombined(m_pending, combined);
+    }
     for (QString& extra : m_pendingExtras)
         extra.clear();
     charge(2 * (size(m_pending) - before)); // what the extras became, not themselves

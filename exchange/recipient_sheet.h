@@ -16,8 +16,8 @@
 // own title first, else by the names platforms use ("收货人", "手机",
 // "收货地址"); order and other columns do not matter. Only 收件人姓名 and
 // 收件地址 must be there, unless a combined column (name, phone and address
-// in one cell) is, which is split as a pasted text is; other missing
-// columns are empty. Of the rows below, only what the ten columns need is
+// in one cell) stands in for a missing one, which is split as a pasted
+// text is; other missing columns are empty. Of the rows below, only what the ten columns need is
 // kept, and rows empty in all ten are left out (they would print blank
 // waybills). Rows must come in order. Throws SheetTooLarge beyond
 // SheetLimits, SheetError otherwise (Kind::MissingColumn with the user's
@@ -54,6 +54,7 @@ private:
 
     qint64 m_cells = 0;
     qint64 m_keptBytes = 0;
+    qint64 m_combinedChars = 0;
     qint64 m_titleRow = -1;
     QList<std::pair<std::uint32_t, QString>> m_titles;
     bool m_columnsFound = false;

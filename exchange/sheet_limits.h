@@ -18,6 +18,11 @@ constexpr int maxCellChars = 32767;                 // a spreadsheet cell's limi
 constexpr qint64 maxSharedStringBytes = 64ll << 20; // the table of shared strings
 constexpr qint64 maxKeptBytes = 128ll << 20;        // the text of the rows imported
 constexpr qint64 maxInflatedBytes = 1ll << 30;      // everything unpacked from an .xlsx
+// Cells that hold name, phones and address together are split as a pasted
+// text is, which costs far more than reading them: one recipient's text,
+// and all of them together, are kept to what real lists hold.
+constexpr int maxCombinedCellChars = 1000;
+constexpr qint64 maxCombinedChars = 16777216;
 
 [[noreturn]] inline void tooLarge(const QString& reason)
 {

@@ -221,6 +221,33 @@ Parse::Parse(const QString& raw)
     for (const char16_t dot : {u'\u2022', u'\u30fb', u'\uff65', u'\u2027'})
         text.replace(dot, u'\u00b7');
     QList<Piece> pieces = piecesOf(text);
+    // A company or a note is one line, and an address goes on only over the
+    // lines that read as one: the other lines are the name and numbers of a
+    // text that labels only some of its lines.
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const std::optional<Label> label = pieces[i].label;
+        if (label != Label::Company && label != Label::Remarks && label != Label::Address)
+            continue;
+        QString& t = pieces[i].text;
+        qsizetype start = 0;
+        while (start < t.size() && t.at(start).isSpace())
+            ++start;
+        const qsizetype end = t.indexOf(u'\n', start);
+        if (end < 0)
+            continue;
+        const QStringList lines = t.mid(end + 1).split(u'\n');
+        t.truncate(end);
+        for (const QString& line : lines) {
+            const QList<QStringList> segments = segmentsOf(line);
+            const bool address =
+                label == Label::Address &&
+                std::any_of(segments.begin(), segments.end(), [](const QStringList& words) {
+                    return std::any_of(words.begin(), words.end(),
+                                       [](const QString& w) { return addressLike(w); });
+                });
+            pieces.insert(++i, {address ? label : std::nullopt, u'\n' + line});
+        }
+    }
     for (Piece& p : pieces)
         p.text.remove(otherTitle);
 

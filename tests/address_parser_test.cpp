@@ -131,6 +131,23 @@ void AddressParserTest::labelledCompanyAndRemarks()
     QCOMPARE(r.remarks, QStringLiteral(u"工作日送达"));
     QCOMPARE(r.name, QStringLiteral(u"赵敏"));
     QCOMPARE(r.address, QStringLiteral(u"广东省深圳市福田区福华一路1号"));
+
+    // Each is one line; the lines after them are not theirs.
+    ParsedRecipient expected;
+    expected.name = QStringLiteral(u"张三");
+    expected.mobile = QStringLiteral("13800138000");
+    expected.address = QStringLiteral(u"广东省深圳市南山区科技园1号");
+    expected.destination = QStringLiteral(u"广东省深圳市");
+    expected.company = QStringLiteral(u"深圳市某某科技有限公司");
+    expected.remarks = QStringLiteral(u"放门卫");
+    QCOMPARE(AddressParser::parse(QStringLiteral(u"公司：深圳市某某科技有限公司\n备注：放门卫\n"
+                                                 u"张三 13800138000\n广东省深圳市南山区科技园1号")),
+             expected);
+    // An address goes on over the lines that read as one.
+    expected.company = expected.remarks = QString();
+    QCOMPARE(AddressParser::parse(QStringLiteral(u"地址：广东省深圳市\n南山区科技园1号\n"
+                                                 u"张三 13800138000")),
+             expected);
 }
 
 void AddressParserTest::commandLinePrintsJson()

@@ -170,6 +170,14 @@ void CommandLineTest::csvExportToStandardOutputImportsBack()
     file.close();
     QCOMPARE(cli({"import", "book.csv"}).status, 0);
     QCOMPARE(db.rows(Schema::importedTable), book);
+
+    // A refusal says why once.
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(16384, ','));
+    file.close();
+    const Run refused = cli({"import", "book.csv"});
+    QCOMPARE(refused.status, 1);
+    QCOMPARE(refused.err, QStringLiteral(u"批量导入EXCEL失败!\n工作表超过16,384列\n"));
 }
 
 void CommandLineTest::writesThatFailAreNotReportedAsDone()

@@ -117,6 +117,14 @@ void ExchangeLimitsTest::eachLimitGivesItsReason_data()
                                  "</sheetData></worksheet>"},
                                 {"<sst><si><t>", QByteArray(30000, 'b'), 1, "</t></si></sst>"})
         << QStringLiteral(u"要导入的文字超过128MB");
+    // Split as a pasted text: little to read or keep, much to work on (all
+    // such cells together: the combined cells bomb).
+    QTest::newRow("combined cell")
+        << SheetBombs::workbook(
+               {"<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>收货信息</t></is></c></row>"
+                "<row><c t=\"s\"><v>0</v></c></row></sheetData></worksheet>"},
+               {"<sst><si><t>", QByteArray("13800138000 ").repeated(84), 1, "</t></si></sst>"})
+        << QStringLiteral(u"有合并的收件人信息单元格超过1,000个字符");
 }
 
 void ExchangeLimitsTest::eachLimitGivesItsReason()

@@ -1,5 +1,7 @@
+#include "exchange/recipient_sheet.h"
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
+#include "store/schema.h"
 #include "support/sample_sheets.h"
 #include "support/test_database.h"
 
@@ -16,6 +18,7 @@ private slots:
     void platformSheetsImport();
     void failureSaysWhy_data();
     void failureSaysWhy();
+    void titlesAsTheyImportedBefore();
 };
 
 void ExchangePlatformSheetsTest::platformSheetsImport_data()
@@ -103,6 +106,34 @@ void ExchangePlatformSheetsTest::failureSaysWhy()
     const Outcome outcome = import.run(path);
     QCOMPARE(outcome, Outcome::Unreadable);
     QCOMPARE(import.report(outcome), QStringLiteral(u"批量导入EXCEL失败!\n") + reason);
+}
+
+void ExchangePlatformSheetsTest::titlesAsTheyImportedBefore()
+{
+    const QString combined = QStringLiteral(u"张三 13800138000 广东省深圳市南山区科技园1号");
+    // The ten titles imported before the combined column was known: its
+    // cell does not fill the row's empty ones.
+    const QStringList row{
+        "", QStringLiteral(u"李四"), "", QStringLiteral(u"北京市海淀区1号"), "", "", "", "", "",
+        ""};
+    QCOMPARE(RecipientSheet::recipients(
+                 {Schema::recipientColumns() + QStringList{QStringLiteral(u"收货信息")},
+                  row + QStringList{combined}}),
+             SheetRows{row});
+    QCOMPARE(RecipientSheet::recipients(
+                 {{QStringLiteral(u"手机号码"), QStringLiteral(u"收货信息")}, {"", combined}}),
+             (SheetRows{{"", QStringLiteral(u"张三"), QStringLiteral(u"广东省深圳市"),
+                         QStringLiteral(u"广东省深圳市南山区科技园1号"), "", "", "13800138000", "",
+                         "", ""}}));
+    // The title written exactly wins over the same title with a blank in
+    // it, wherever the two stand.
+    QCOMPARE(
+        RecipientSheet::recipients({{QStringLiteral(u"收件人 姓名"), QStringLiteral(u"收件人姓名"),
+                                     QStringLiteral(u"收件地址")},
+                                    {"x", "y", "z"}})
+            .value(0)
+            .mid(1, 3),
+        (QStringList{"y", "", "z"}));
 }
 
 QTEST_GUILESS_MAIN(ExchangePlatformSheetsTest)

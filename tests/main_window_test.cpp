@@ -1,13 +1,11 @@
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
 #include "store/data_folder.h"
-#include "ui/app_info.h"
-#include "ui/error_report.h"
-#include "ui/qt_texts.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "ui/app_info.h"
+#include "ui/error_report.h"
 #include "ui/qt_texts.h"
 
 #include <QDir>
@@ -30,6 +28,7 @@ private slots:
     void clockShowsAfterTheFirstSecond();
     void missingDatabaseIsReportedAndNotCreated();
     void questionButtonsSpeakChinese();
+    void pastedTextIsConfirmedByKeyboard();
 };
 
 static QStringList captions(const QList<QAction*>& actions)
@@ -159,6 +158,21 @@ void MainWindowTest::questionButtonsSpeakChinese()
                        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
     QVERIFY(
         dialogs.ask(nullptr, QStringLiteral(u"提示"), QStringLiteral(u"确定要删除选中的记录？")));
+}
+
+void MainWindowTest::pastedTextIsConfirmedByKeyboard()
+{
+    const QString pasted = QStringLiteral(u"张三\t13800138000");
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        if (auto* stuck = qobject_cast<QDialog*>(dialog); stuck && stuck->isVisible())
+            stuck->reject();
+    });
+    QtDialogs dialogs;
+    QCOMPARE(dialogs.editText(nullptr, QStringLiteral(u"智能识别"), QString(), pasted), pasted);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -154,6 +154,13 @@ QList<Bomb> all()
          workbook({sheetHead + titleRow(), QByteArray(1 << 20, ' '), 1100, sheetTail}), false},
         {"inflate bomb that lies about its size",
          workbook({sheetHead + titleRow(), QByteArray(1 << 20, ' '), 900, sheetTail, 4096}), false},
+        // Name, phones and address in one cell, each split as a pasted text.
+        {"combined cells bomb",
+         workbook({sheetHead + "<row><c t=\"inlineStr\"><is><t>" +
+                       QStringLiteral(u"收货信息").toUtf8() + "</t></is></c></row>",
+                   "<row><c t=\"s\"><v>0</v></c></row>", 1000000, sheetTail},
+                  {"<sst><si><t>", QByteArray("13800138000 ").repeated(83), 1, "</t></si></sst>"}),
+         false},
     };
 }
 
