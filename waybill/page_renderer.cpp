@@ -102,6 +102,8 @@ void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedF
     const double scale = std::sqrt(std::abs(painter.deviceTransform().determinant()));
     const double apart = std::max(2.0, 2.0 / scale);
     QList<PreparedText> stretch;
+    if (measured)
+        measured->reserve(measured->size() + placements.size());
     for (const auto& [placement, lines] : placements) {
         PreparedText text = prepare(*placement, lines,
                                     fonts.get(placement->font(), painter.font(), painter.device()));
