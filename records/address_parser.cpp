@@ -353,32 +353,28 @@ void Parse::takePostcode(Piece& piece, bool standaloneOnly)
 
 void Parse::chooseName(QList<QStringList>& segments)
 {
-    // A word on its own line or between separators first; then the first or
-    // last word of a group, one that starts with a common surname first.
-    const auto take = [&segments](QStringList& words, qsizetype i) {
-        const QString name = words.takeAt(i);
-        segments.removeIf([](const QStringList& w) { return w.isEmpty(); });
-        return name;
-    };
-    for (QStringList& words : segments)
-        if (words.size() == 1 && nameLike(words.first(), false)) {
-            result.name = take(words, 0);
-            return;
-        }
+    // A word on its own line or between separators before the first or last
+    // word of a group, and one that starts with a common surname before any
+    // other: a note or a greeting may stand on a line of its own too.
     QStringList* best = nullptr;
     qsizetype bestAt = 0;
+    int bestRank = -1;
     for (QStringList& words : segments)
         for (const qsizetype i : {qsizetype(0), words.size() - 1}) {
-            if (!nameLike(words.at(i), true))
+            const bool alone = words.size() == 1;
+            if (!nameLike(words.at(i), !alone))
                 continue;
-            const bool surname = surnames.contains(words.at(i).front());
-            if (!best || (surname && !surnames.contains(best->at(bestAt).front()))) {
+            const int rank = (surnames.contains(words.at(i).front()) ? 2 : 0) + (alone ? 1 : 0);
+            if (rank > bestRank) {
                 best = &words;
                 bestAt = i;
+                bestRank = rank;
             }
         }
-    if (best)
-        result.name = take(*best, bestAt);
+    if (!best)
+        return;
+    result.name = best->takeAt(bestAt);
+    segments.removeIf([](const QStringList& w) { return w.isEmpty(); });
 }
 
 void Parse::splitGluedName(QList<QStringList>& segments)
