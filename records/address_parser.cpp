@@ -59,6 +59,10 @@ const QRegularExpression mobilePattern(QStringLiteral(
 // Area codes: 010 and 02x have three digits, all others four.
 const QRegularExpression landlinePattern(QStringLiteral(
     R"((?<!\d)\(?(010|02\d|0[3-9]\d\d)\)?[- ]?(\d{3,4})[- ]?(\d{4})(?:(?:-|转|分机)(\d{1,5}))?(?!\d))"));
+// Hong Kong, Macao and Taiwan only with their country code: "+852 9123 4567",
+// "+886 912 345 678".
+const QRegularExpression outsidePattern(QStringLiteral(
+    R"((?<![\d+])(?:\+|00)(?:(852|853)[- ]?(\d{4})[- ]?(\d{4})|(886)[- ]?0?(9\d\d)[- ]?(\d{3})[- ]?(\d{3}))(?!\d))"));
 const QRegularExpression localNumberPattern(QStringLiteral(R"(^\D{0,3}(\d{7,8})(?!\d))"));
 const QRegularExpression postcodePattern(QStringLiteral(R"((?<![\d\w])([0-8]\d{5})(?![\d\w]))"));
 const QRegularExpression edgeSeparators(QStringLiteral(R"(^[\s,;|/、。]+|[\s,;|/、。]+$)"));
@@ -319,10 +323,16 @@ Parse::Parse(const QString& raw)
 
 void Parse::takePhones(Piece& piece)
 {
-    for (const auto* pattern : {&mobilePattern, &landlinePattern}) {
+    for (const auto* pattern : {&outsidePattern, &mobilePattern, &landlinePattern}) {
         QRegularExpressionMatch m;
         while ((m = pattern->match(piece.text)).hasMatch()) {
-            if (pattern == &mobilePattern) {
+            if (pattern == &outsidePattern) {
+                QStringList parts;
+                for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+                    if (m.capturedLength(i))
+                        parts << m.captured(i);
+                m_landlines << u'+' + parts.join(u' ');
+            } else if (pattern == &mobilePattern) {
                 m_mobiles << m.captured(1) + m.captured(2) + m.captured(3);
             } else {
                 QString number = m.captured(1) + u'-' + m.captured(2) + m.captured(3);
@@ -353,32 +363,28 @@ void Parse::takePostcode(Piece& piece, bool standaloneOnly)
 
 void Parse::chooseName(QList<QStringList>& segments)
 {
-    // A word on its own line or between separators first; then the first or
-    // last word of a group, one that starts with a common surname first.
-    const auto take = [&segments](QStringList& words, qsizetype i) {
-        const QString name = words.takeAt(i);
-        segments.removeIf([](const QStringList& w) { return w.isEmpty(); });
-        return name;
-    };
-    for (QStringList& words : segments)
-        if (words.size() == 1 && nameLike(words.first(), false)) {
-            result.name = take(words, 0);
-            return;
-        }
+    // A word on its own line or between separators before the first or last
+    // word of a group, and one that starts with a common surname before any
+    // other: a note or a greeting may stand on a line of its own too.
     QStringList* best = nullptr;
     qsizetype bestAt = 0;
+    int bestRank = -1;
     for (QStringList& words : segments)
         for (const qsizetype i : {qsizetype(0), words.size() - 1}) {
-            if (!nameLike(words.at(i), true))
+            const bool alone = words.size() == 1;
+            if (!nameLike(words.at(i), !alone))
                 continue;
-            const bool surname = surnames.contains(words.at(i).front());
-            if (!best || (surname && !surnames.contains(best->at(bestAt).front()))) {
+            const int rank = (surnames.contains(words.at(i).front()) ? 2 : 0) + (alone ? 1 : 0);
+            if (rank > bestRank) {
                 best = &words;
                 bestAt = i;
+                bestRank = rank;
             }
         }
-    if (best)
-        result.name = take(*best, bestAt);
+    if (!best)
+        return;
+    result.name = best->takeAt(bestAt);
+    segments.removeIf([](const QStringList& w) { return w.isEmpty(); });
 }
 
 void Parse::splitGluedName(QList<QStringList>& segments)

@@ -55,6 +55,7 @@ DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
             d.level = Level::City;
             d.parent = province;
             city = index;
+            m_provincesWithCities.insert(province);
             if (d.name == m_divisions.at(province).name)
                 m_municipalCity.insert(province, index);
         } else {
@@ -136,7 +137,14 @@ bool DivisionTable::plausible(QStringView text, const Reading& r) const
         return false;
     if (r.names > 1 || !r.lastShort)
         return true;
-    return r.end >= text.size() || !isHan(text.at(r.end));
+    if (r.end >= text.size() || !isHan(text.at(r.end)))
+        return true;
+    // A region the table gives no cities ("香港九龙", "澳门氹仔") is written
+    // short before its own places; a street named after it goes on with 路
+    // or a side ("香港中路").
+    static const QString street = QStringLiteral(u"路街道巷中东西南北大");
+    return r.city < 0 && !m_provincesWithCities.contains(r.province) &&
+           !street.contains(text.at(r.end));
 }
 
 DivisionTable::Location DivisionTable::locate(QStringView address) const

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -69,5 +70,6 @@ private:
     QList<Division> m_divisions;
     QHash<QStringView, QList<NameRef>> m_byName;
     QHash<int, int> m_municipalCity; // province → its one city
+    QSet<int> m_provincesWithCities;
     qsizetype m_longestName = 0;
 };

@@ -50,7 +50,7 @@ void ExchangePlatformSheetsTest::platformSheetsImport_data()
     QTest::newRow("combined column")
         << "platform_combined.xls"
         << Rows{{"", "张三", "广东省深圳市", "广东省深圳市南山区科技园南区1栋101室", "", "",
-                 "13800138000", "", "2", ""},
+                 "13800138000", QStringLiteral(u"茶叶"), "2", ""},
                 {"", "李四", "广东省深圳市", "广东省深圳市南山区蛇口工业七路6号", "",
                  "0755-86001234", "", "", "1", ""}}
         << QStringLiteral(u"批量导入EXCEL成功!\n共导入2条收件人信息。");
@@ -82,8 +82,9 @@ void ExchangePlatformSheetsTest::failureSaysWhy_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("no address column")
         << SampleSheets::path(QStringLiteral("platform_no_address.xls"))
-        << QStringLiteral(u"缺少“收件地址”列（也可用：收货地址、详细地址、地址）。\n"
-                          u"表格第一行的标题是：订单号、收货人、手机。");
+        << QStringLiteral(
+               u"缺少“收件地址”列（也可用：收货地址、收件人地址、收货人地址、详细地址、地址）。\n"
+               u"表格第一行的标题是：订单号、收货人、手机。");
     QTest::newRow("no Sheet1") << SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls"))
                                << QStringLiteral(u"工作簿中没有名为“Sheet1”的工作表。");
     QTest::newRow("no such file") << QStringLiteral("/nonexistent/list.xls")
