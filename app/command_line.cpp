@@ -173,7 +173,7 @@ QList<Command> commands(const PrinterOutput& printer)
          init},
         {QStringLiteral("backup"),
          QStringLiteral("NAME"),
-         QStringLiteral("copy data.mdb to NAME.bak (NAME if it ends in .bak)"),
+         QStringLiteral("copy data.mdb to NAME.bak (.bak always appended)"),
          {},
          1,
          backup},

@@ -2,8 +2,8 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_copy.h"
-#include "store/staged_file.h"
 #include "store/file_identity.h"
+#include "store/staged_file.h"
 
 #include <QFileInfo>
 
@@ -31,7 +31,9 @@ void replaceNonDatabase(StagedFile& staged, const QString& target, const QString
 
 QString backupFileName(const QString& chosen)
 {
-    return chosen.endsWith(backupSuffix, Qt::CaseInsensitive) ? chosen : chosen + backupSuffix;
+    // Always appended, also to a name that ends in .bak: a shop's backups
+    // are found by that rule.
+    return chosen + backupSuffix;
 }
 
 QString beforeRestorePath(const QString& live)

@@ -40,7 +40,7 @@ fill "$work/fixture/data.mdb" excel 500 oldsheet
 (cd "$work/new" && "$cli" init 2>/dev/null)
 fill "$work/new/data.mdb" inrxx 3000 new
 fill "$work/new/data.mdb" excel 300 newsheet
-(cd "$work/new" && "$cli" backup "$work/new.bak" >/dev/null 2>&1)
+(cd "$work/new" && "$cli" backup "$work/new" >/dev/null 2>&1)
 sql -csv -header :memory: "with recursive i(k) as (select 1 union all select k + 1 from i
   where k < 4000) select '公司' as 单位名称, 'imp' || k as 收件人姓名, '上海' as 目的地,
   '地址' || k as 收件地址, '200000' as 邮政编码, '' as 联系电话, '138' || k as 手机号码,
@@ -81,7 +81,7 @@ check_live() { # folder, allowed "in|ex" pairs...
 }
 check_leftovers() {
   local dir="$1"
-  (cd "$dir" && "$cli" backup "$work/next-start.bak" >/dev/null 2>&1) || fail "next start failed"
+  (cd "$dir" && "$cli" backup "$work/next-start" >/dev/null 2>&1) || fail "next start failed"
   rm -f "$work/next-start.bak"
   local left
   left="$(find "$dir" "$TMPDIR" -mindepth 1 -name '*sfwaybill-*' | head -n 3)"
@@ -110,7 +110,7 @@ span_of() { # how long a command takes, in ms, to spread the kills over
 }
 span_import="$(span_of import "$work/new.csv")"
 span_export="$(span_of export book.xlsx)"
-span_backup="$(span_of backup "$work/span.bak")"
+span_backup="$(span_of backup "$work/span")"
 span_restore="$(span_of restore "$work/new.bak")"
 
 # A disk that fills up: a small tmpfs when we may mount one, else a limit
