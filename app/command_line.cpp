@@ -5,9 +5,12 @@
 #include "maintenance/database_backup.h"
 #include "records/address_parse_command.h"
 #include "store/command_error.h"
+#include "store/connection.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/database_file.h"
+#include "store/store_choice.h"
+#include "store/store_tables.h"
 #include "store/temporary_files.h"
 
 #include <QCommandLineParser>
@@ -62,13 +65,20 @@ const QCommandLineOption
             QStringLiteral("DIR"));
 const QCommandLineOption userData(QStringLiteral("user-data"),
                                   QStringLiteral("use the data folder of the menu entry"));
+// A PostgreSQL server instead of data.mdb, shared by several desks.
+const QCommandLineOption database(QStringLiteral("database"),
+                                  QStringLiteral("use the PostgreSQL database at URL "
+                                                 "(postgresql://user@host:port/dbname)"),
+                                  QStringLiteral("URL"));
 
 QString usage(const QList<Command>& commands)
 {
     QString text =
-        QStringLiteral("usage: %1 [--data-dir DIR | --user-data] COMMAND [ARGS]   (COMMAND --help "
-                       "for its options; --version)\n"
-                       "on data.mdb in the current directory unless a data folder is named\n")
+        QStringLiteral("usage: %1 [--data-dir DIR | --user-data | --database URL] COMMAND [ARGS]   "
+                       "(COMMAND --help for its options; --version)\n"
+                       "on data.mdb in the current directory unless a data folder or a "
+                       "PostgreSQL database (postgresql://user@host:port/dbname; also the line "
+                       "database=URL of ~/.config/sfwaybill/sfwaybill.conf) is named\n")
             .arg(program);
     for (const Command& c : commands)
         text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.synopsis, c.summary);
@@ -108,7 +118,13 @@ PrintRequest printRequest(const QCommandLineParser& p)
 QList<Command> commands(const PrinterOutput& printer)
 {
     const auto init = [](const QCommandLineParser&) {
-        DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+        if (!StoreChoice::server()) {
+            DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+            return 0;
+        }
+        Connection connection;
+        connection.open();
+        StoreTables::create(connection);
         return 0;
     };
     const auto backup = [](const QCommandLineParser& p) {
@@ -148,7 +164,8 @@ QList<Command> commands(const PrinterOutput& printer)
     return {
         {QStringLiteral("init"),
          QString(),
-         QStringLiteral("create an empty data.mdb here"),
+         QStringLiteral("create an empty data.mdb here (with --database: the tables on an "
+                        "empty PostgreSQL database)"),
          {},
          0,
          init},
@@ -265,7 +282,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser global;
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    global.addOptions({dataDir, userData, help, version});
+    global.addOptions({dataDir, userData, database, help, version});
     if (!global.parse(QStringList{program} + arguments))
         return wrongArguments(global.errorText(), usage(all));
     if (global.isSet(help)) {
@@ -287,7 +304,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(command->options);
-    parser.addOptions({dataDir, userData, help});
+    parser.addOptions({dataDir, userData, database, help});
     if (!parser.parse(QStringList{program} + rest.mid(1)))
         return wrongArguments(parser.errorText(), commandUsage(*command));
     if (parser.isSet(help)) {
@@ -300,6 +317,13 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     const QString why = missing(*command, parser);
     if (!why.isEmpty())
         return wrongArguments(why, commandUsage(*command));
+    const QStringList urls = global.values(database) + parser.values(database);
+    if (urls.size() > 1)
+        return wrongArguments(QStringLiteral("name one database"), commandUsage(*command));
+    if (QString bad; !StoreChoice::choose(urls.value(0), &bad)) {
+        err() << program << ": " << bad << '\n';
+        return urls.isEmpty() ? 1 : 2;
+    }
     ConnectionRecipe::setDataFolder(folder);
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
