@@ -188,6 +188,9 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     // The snapshot keeps its text and is browsing again; nothing reached the file.
     QCOMPARE(d.field(QStringLiteral(u"单位名称")), QStringLiteral("a"));
     QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"b", "n2", "", "", "", "", "", "", "", ""}}));
+    // Nor is its deletion reported as done.
+    QVERIFY_THROWS_EXCEPTION(StoreError, d.deleteCurrent());
+    QCOMPARE(db.rows("inrxx").size(), 1);
 
     // An edit that changes nothing writes nothing and so cannot fail.
     d.edit();

@@ -156,6 +156,11 @@ void TestDatabase::makeReachable() const
     StoreChoice::setServer(serverDatabase());
 }
 
+QString TestDatabase::storeArgument() const
+{
+    return onServer() ? serverDatabase().display() : dir();
+}
+
 QString TestDatabase::createTable(const QString& table, const QString& constraint)
 {
     const SqlDialect dialect(onServer() ? SqlDialect::Kind::Server : SqlDialect::Kind::File);

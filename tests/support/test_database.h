@@ -41,6 +41,10 @@ public:
 
     // "CREATE TABLE" for a table of the program's, on the store in use,
     // with a constraint of the test's own added.
+    // What names this store to another program: the data folder, or the
+    // server database's URL.
+    QString storeArgument() const;
+
     static QString createTable(const QString& table, const QString& constraint);
 
     // Rows of a table as text, in insertion order; NULL reads as "<null>".
