@@ -3,6 +3,7 @@
 #include "app/terminal_progress.h"
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
+#include "maintenance/store_copy.h"
 #include "records/address_parse_command.h"
 #include "store/command_error.h"
 #include "store/connection.h"
@@ -129,12 +130,18 @@ QList<Command> commands(const PrinterOutput& printer)
     };
     const auto backup = [](const QCommandLineParser& p) {
         const QString target = DatabaseBackup::backupFileName(p.positionalArguments().first());
-        DatabaseBackup::backup(ConnectionRecipe::databasePath(), target);
+        DatabaseBackup::backup(StoreChoice::storeName(), target);
         out() << target << '\n';
         return 0;
     };
     const auto restore = [](const QCommandLineParser& p) {
-        DatabaseBackup::restore(p.positionalArguments().first(), ConnectionRecipe::databasePath());
+        DatabaseBackup::restore(p.positionalArguments().first(), StoreChoice::storeName());
+        return 0;
+    };
+    const auto copy = [](const QCommandLineParser& p) {
+        const int rows =
+            StoreCopy::copy(p.value(QStringLiteral("from")), p.value(QStringLiteral("to")));
+        out() << rows << '\n';
         return 0;
     };
     const auto print = [printer](const QCommandLineParser& p) {
@@ -181,6 +188,16 @@ QList<Command> commands(const PrinterOutput& printer)
          {},
          1,
          restore},
+        {QStringLiteral("copy"),
+         QStringLiteral("--from STORE --to STORE"),
+         QStringLiteral("copy every row from one store to another that holds none; a store is "
+                        "a data.mdb path or postgresql://user@host:port/dbname (tables made "
+                        "where missing); prints the rows copied"),
+         {valued(QStringLiteral("from"), QStringLiteral("STORE"), QStringLiteral("the store read")),
+          valued(QStringLiteral("to"), QStringLiteral("STORE"),
+                 QStringLiteral("the store written, without rows"))},
+         0,
+         copy},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
                         "[--dy N] [--font FAMILY,POINTS] [--calibration]"),
@@ -260,6 +277,9 @@ QString missing(const Command& c, const QCommandLineParser& p)
         if (p.positionalArguments().size() > 1 || (!csv && p.positionalArguments().isEmpty()))
             return QStringLiteral("export wants NAME (or --format csv without it)");
     }
+    if (c.name == QLatin1String("copy") &&
+        (p.value(QStringLiteral("from")).isEmpty() || p.value(QStringLiteral("to")).isEmpty()))
+        return QStringLiteral("copy wants --from STORE and --to STORE");
     if (c.name == QLatin1String("print")) {
         if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")))
             return QStringLiteral("--window NAME is missing");

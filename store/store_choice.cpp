@@ -1,5 +1,7 @@
 #include "store/store_choice.h"
 
+#include "store/connection_recipe.h"
+
 #include <QFile>
 #include <QStandardPaths>
 
@@ -25,6 +27,11 @@ std::optional<ServerAddress> server()
 void setServer(const std::optional<ServerAddress>& address)
 {
     chosen() = address;
+}
+
+QString storeName()
+{
+    return chosen() ? chosen()->display() : ConnectionRecipe::databasePath();
 }
 
 QString configFile()

@@ -15,6 +15,10 @@ namespace StoreChoice {
 std::optional<ServerAddress> server();
 void setServer(const std::optional<ServerAddress>& address);
 
+// The store in force as backups and copies name it: the server's URL, else
+// the path of data.mdb.
+QString storeName();
+
 // $XDG_CONFIG_HOME/sfwaybill/sfwaybill.conf, by default
 // ~/.config/sfwaybill/sfwaybill.conf.
 QString configFile();

@@ -1,5 +1,6 @@
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/server_address.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "support/test_database.h"
@@ -19,6 +20,8 @@ private slots:
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
+    void serverAddresses_data();
+    void serverAddresses();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -200,6 +203,43 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     d.setField(QStringLiteral(u"单位名称"), QStringLiteral("B"));
     d.post();
     QCOMPARE(db.rows("inrxx").at(0).at(0), QStringLiteral("B"));
+}
+
+void StoreTest::serverAddresses_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("parts"); // host|port|user|database, or "refused"
+    QTest::newRow("full") << "postgresql://desk@db.shop:5433/waybills"
+                          << "db.shop|5433|desk|waybills";
+    QTest::newRow("defaults") << "postgres:///waybills"
+                              << "|0||waybills";
+    QTest::newRow("socket") << "postgresql://desk@/w?host=/run/postgresql"
+                            << "/run/postgresql|0|desk|w";
+    QTest::newRow("password") << "postgresql://desk:secret@db/w"
+                              << "refused";
+    QTest::newRow("password parameter") << "postgresql://db/w?password=x"
+                                        << "refused";
+    QTest::newRow("no database") << "postgresql://db:5432"
+                                 << "refused";
+    QTest::newRow("a file") << "data.mdb"
+                            << "refused";
+}
+
+void StoreTest::serverAddresses()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, parts);
+    QString why;
+    const std::optional<ServerAddress> a = ServerAddress::parse(url, &why);
+    if (parts == QLatin1String("refused")) {
+        QVERIFY(!a);
+        QVERIFY(!why.isEmpty());
+        return;
+    }
+    QVERIFY2(a, qPrintable(why));
+    QCOMPARE(QStringList({a->host, QString::number(a->port), a->user, a->database}).join('|'),
+             parts);
+    QCOMPARE(ServerAddress::parse(a->display()), a);
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
