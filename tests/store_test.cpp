@@ -171,6 +171,12 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName("%")), 3);
     QCOMPARE(count(Statements::searchRecipientsByMobile("13")), 2);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"王"))), 1);
+    // The same on both stores: _ matches one character, a backslash is
+    // literal, ASCII letters ignore case.
+    db.insert("inrxx", {"", "a\\b", "", "", "", "", "", "", "", ""});
+    QCOMPARE(count(Statements::searchRecipientsByName("\\")), 1);
+    QCOMPARE(count(Statements::searchRecipientsByName("a_b")), 2);
+    QCOMPARE(count(Statements::searchRecipientsByName("IT'S")), 1);
 }
 
 void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()

@@ -156,6 +156,12 @@ void TestDatabase::makeReachable() const
     StoreChoice::setServer(serverDatabase());
 }
 
+void TestDatabase::dropOtherConnections() const
+{
+    exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = "
+                        "current_database() and pid <> pg_backend_pid()"));
+}
+
 QString TestDatabase::storeArgument() const
 {
     return onServer() ? serverDatabase().display() : dir();

@@ -41,6 +41,10 @@ public:
 
     // "CREATE TABLE" for a table of the program's, on the store in use,
     // with a constraint of the test's own added.
+    // Server only: ends every other connection to the database, as a
+    // server that went away and came back does.
+    void dropOtherConnections() const;
+
     // What names this store to another program: the data folder, or the
     // server database's URL.
     QString storeArgument() const;
