@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
+#include "store/store_choice.h"
 #include "store/store_error.h"
 
 #ifdef SF_CLI_PRINTER
@@ -65,7 +66,10 @@ int main(int argc, char** argv)
         return status;
     } catch (const StoreError& e) {
         err << e.text() << '\n';
-        const QString advice = DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        const QString advice =
+            StoreChoice::server()
+                ? QString()
+                : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
         if (!advice.isEmpty())
             err << advice << '\n';
     } catch (const CommandError& e) {

@@ -3,11 +3,15 @@
 #include "app/terminal_progress.h"
 #include "exchange/exchange_commands.h"
 #include "maintenance/database_backup.h"
+#include "maintenance/store_copy.h"
 #include "records/address_parse_command.h"
 #include "store/command_error.h"
+#include "store/connection.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/database_file.h"
+#include "store/store_choice.h"
+#include "store/store_tables.h"
 #include "store/temporary_files.h"
 
 #include <QCommandLineParser>
@@ -49,6 +53,11 @@ const QCommandLineOption
             QStringLiteral("DIR"));
 const QCommandLineOption userData(QStringLiteral("user-data"),
                                   QStringLiteral("use the data folder of the menu entry"));
+// A PostgreSQL server instead of data.mdb, shared by several desks.
+const QCommandLineOption database(QStringLiteral("database"),
+                                  QStringLiteral("use the PostgreSQL database at URL "
+                                                 "(postgresql://user@host:port/dbname)"),
+                                  QStringLiteral("URL"));
 
 QList<QCommandLineOption> dataFolderOptions()
 {
@@ -71,9 +80,11 @@ QString commandUsage(const Command& c)
 QString usage(const QList<Command>& commands)
 {
     QString text =
-        QStringLiteral("usage: %1 [--data-dir DIR | --user-data] COMMAND [ARGS]   (COMMAND --help "
-                       "for its options; --version)\n"
-                       "on data.mdb in the current directory unless a data folder is named\n")
+        QStringLiteral("usage: %1 [--data-dir DIR | --user-data | --database URL] COMMAND [ARGS]   "
+                       "(COMMAND --help for its options; --version)\n"
+                       "on data.mdb in the current directory unless a data folder or a "
+                       "PostgreSQL database (postgresql://user@host:port/dbname; also the line "
+                       "database=URL of ~/.config/sfwaybill/sfwaybill.conf) is named\n")
             .arg(program);
     for (const Command& c : commands)
         text += QStringLiteral("  %1\n      %2\n")
@@ -114,17 +125,29 @@ PrintRequest printRequest(const QCommandLineParser& p)
 QList<Command> commands(const PrinterOutput& printer)
 {
     const auto init = [](const QCommandLineParser&) {
-        DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+        if (!StoreChoice::server()) {
+            DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+            return 0;
+        }
+        Connection connection;
+        connection.open();
+        StoreTables::create(connection);
         return 0;
     };
     const auto backup = [](const QCommandLineParser& p) {
         const QString target = DatabaseBackup::backupFileName(p.positionalArguments().first());
-        DatabaseBackup::backup(ConnectionRecipe::databasePath(), target);
+        DatabaseBackup::backup(StoreChoice::storeName(), target);
         out() << target << '\n';
         return 0;
     };
     const auto restore = [](const QCommandLineParser& p) {
-        DatabaseBackup::restore(p.positionalArguments().first(), ConnectionRecipe::databasePath());
+        DatabaseBackup::restore(p.positionalArguments().first(), StoreChoice::storeName());
+        return 0;
+    };
+    const auto copy = [](const QCommandLineParser& p) {
+        const int rows =
+            StoreCopy::copy(p.value(QStringLiteral("from")), p.value(QStringLiteral("to")));
+        out() << rows << '\n';
         return 0;
     };
     const auto print = [printer](const QCommandLineParser& p) {
@@ -167,7 +190,8 @@ QList<Command> commands(const PrinterOutput& printer)
     return {
         {QStringLiteral("init"),
          QString(),
-         QStringLiteral("create an empty data.mdb here"),
+         QStringLiteral("create an empty data.mdb here (with --database: the tables on an "
+                        "empty PostgreSQL database)"),
          {},
          0,
          init},
@@ -183,6 +207,16 @@ QList<Command> commands(const PrinterOutput& printer)
          {},
          1,
          restore},
+        {QStringLiteral("copy"),
+         QStringLiteral("--from STORE --to STORE"),
+         QStringLiteral("copy every row from one store to another that holds none; a store is "
+                        "a data.mdb path or postgresql://user@host:port/dbname (tables made "
+                        "where missing); prints the rows copied"),
+         {valued(QStringLiteral("from"), QStringLiteral("STORE"), QStringLiteral("the store read")),
+          valued(QStringLiteral("to"), QStringLiteral("STORE"),
+                 QStringLiteral("the store written, without rows"))},
+         0,
+         copy},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
                         "[--dy N] [--font FAMILY,POINTS] [--calibration] [--strict]"),
@@ -266,6 +300,9 @@ QString missing(const Command& c, const QCommandLineParser& p)
         if (p.positionalArguments().size() > 1 || (!csv && p.positionalArguments().isEmpty()))
             return QStringLiteral("export wants NAME (or --format csv without it)");
     }
+    if (c.name == QLatin1String("copy") &&
+        (p.value(QStringLiteral("from")).isEmpty() || p.value(QStringLiteral("to")).isEmpty()))
+        return QStringLiteral("copy wants --from STORE and --to STORE");
     if (c.name == QLatin1String("print")) {
         if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")))
             return QStringLiteral("--window NAME is missing");
@@ -288,7 +325,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser global;
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    global.addOptions({dataDir, userData, help, version});
+    global.addOptions({dataDir, userData, database, help, version});
     if (!global.parse(QStringList{program} + arguments))
         return wrongArguments(global.errorText(), usage(all));
     if (global.isSet(help)) {
@@ -310,7 +347,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(command->options);
-    parser.addOptions({dataDir, userData, help});
+    parser.addOptions({dataDir, userData, database, help});
     if (!parser.parse(QStringList{program} + rest.mid(1)))
         return wrongArguments(parser.errorText(), commandUsage(*command));
     if (parser.isSet(help)) {
@@ -323,6 +360,13 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     const QString why = missing(*command, parser);
     if (!why.isEmpty())
         return wrongArguments(why, commandUsage(*command));
+    const QStringList urls = global.values(database) + parser.values(database);
+    if (urls.size() > 1)
+        return wrongArguments(QStringLiteral("name one database"), commandUsage(*command));
+    if (QString bad; !StoreChoice::choose(urls.value(0), &bad)) {
+        err() << program << ": " << bad << '\n';
+        return urls.isEmpty() ? 1 : 2;
+    }
     ConnectionRecipe::setDataFolder(folder);
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());

@@ -7,6 +7,7 @@
 #include "store/command_error.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
+#include "store/store_choice.h"
 #include "store/temporary_files.h"
 #include "ui/app_info.h"
 #include "ui/error_report.h"
@@ -33,8 +34,14 @@ int main(int argc, char** argv)
 
     QStringList args = app.arguments().mid(1);
     QString dataFolder;
-    if (!DataFolder::takeOption(args, &dataFolder)) {
-        err << "usage: sfwaybill [--data-dir DIR | --user-data]\n";
+    QString databaseUrl;
+    if (!DataFolder::takeOption(args, &dataFolder) ||
+        !StoreChoice::takeOption(args, &databaseUrl)) {
+        err << "usage: sfwaybill [--data-dir DIR | --user-data] [--database URL]\n";
+        return 2;
+    }
+    if (QString why; !StoreChoice::choose(databaseUrl, &why)) {
+        err << "sfwaybill: " << why << '\n';
         return 2;
     }
     if (!dataFolder.isEmpty()) {
@@ -54,7 +61,10 @@ int main(int argc, char** argv)
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {
         err << windows.startupError() << '\n';
-        const QString advice = DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        const QString advice =
+            StoreChoice::server()
+                ? QString()
+                : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
         if (!advice.isEmpty())
             err << advice << '\n';
         return 1;

@@ -5,6 +5,7 @@
 #include "exchange/sheet_file.h"
 #include "records/address_book.h"
 #include "store/connection.h"
+#include "store/schema.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
@@ -105,9 +106,13 @@ void SheetImport::replaceImported(const RecipientSheet& recipients)
     static const QString emptyText = QStringLiteral("");
     m_connection.beginTransaction();
     try {
+        const SqlDialect& dialect = m_connection.dialect();
+        if (const QString lock = dialect.lockForReplace(Schema::importedTable); !lock.isEmpty())
+            m_connection.execute({lock, {}});
         m_connection.execute(Statements::deleteImported());
         {
-            Connection::Prepared insert = m_connection.prepare(Statements::insertImported({}).text);
+            Connection::Prepared insert =
+                m_connection.prepare(Statements::insertImported(dialect, {}).text);
             QVariantList bound;
             for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
                 bound.clear();

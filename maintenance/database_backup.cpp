@@ -2,7 +2,9 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_copy.h"
+#include "maintenance/store_copy.h"
 #include "store/file_identity.h"
+#include "store/server_address.h"
 #include "store/staged_file.h"
 
 #include <QFileInfo>
@@ -43,6 +45,12 @@ QString beforeRestorePath(const QString& live)
 
 void backup(const QString& source, const QString& target)
 {
+    if (ServerAddress::looksLikeUrl(source)) {
+        if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
+            throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
+        StoreCopy::backupServer(source, target);
+        return;
+    }
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         throw BackupError(QStringLiteral("no database %1").arg(source));
@@ -61,6 +69,10 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
 {
     if (live.isEmpty())
         throw BackupError(QStringLiteral("no database is open"));
+    if (ServerAddress::looksLikeUrl(live)) {
+        StoreCopy::restoreServer(chosen, live, beforeReplace);
+        return;
+    }
     if (!QFileInfo(chosen).isFile())
         throw BackupError(QStringLiteral("no file %1").arg(chosen));
     // A data.mdb that is a link stays one: the file it points to is restored.

@@ -4,6 +4,8 @@
 #include <functional>
 
 // Backup of data.mdb to a file of the user's choosing and restore from one.
+// A store named by a postgresql:// URL instead of a path is a server: its
+// backup is the same kind of file, its restore replaces the rows.
 // Both leave their target either as it was or wholly replaced. Throw
 // BackupError with the reason.
 namespace DatabaseBackup {

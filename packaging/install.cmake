@@ -65,7 +65,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://lufan-waybill.example.cn/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6sql6-sqlite, fonts-arphic-uming, fonts-hanazono, fonts-liberation, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, cups")
+# The PostgreSQL driver only for desks that share a server store.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, cups, libqt6sql6-psql")
 include(CPack)
 
 if(SF_BUILD_TESTS)

@@ -1,6 +1,8 @@
 #include "store/connection.h"
 
 #include "store/connection_recipe.h"
+#include "store/server_address.h"
+#include "store/store_choice.h"
 #include "store/store_error.h"
 
 #include <QAtomicInt>
@@ -48,16 +50,49 @@ Connection::~Connection()
 
 void Connection::open()
 {
-    openFile(ConnectionRecipe::databasePath());
+    if (const std::optional<ServerAddress> server = StoreChoice::server())
+        openServer(*server);
+    else
+        openFile(ConnectionRecipe::databasePath());
+}
+
+QSqlDatabase Connection::handleFor(const QString& driver)
+{
+    if (QSqlDatabase::contains(m_name)) {
+        if (QSqlDatabase::database(m_name, false).driverName() == driver)
+            return QSqlDatabase::database(m_name, false);
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    return QSqlDatabase::addDatabase(driver, m_name);
+}
+
+void Connection::openServer(const ServerAddress& address)
+{
+    close();
+    m_path = address.display();
+    m_dialect = SqlDialect(SqlDialect::Kind::Server);
+    QSqlDatabase db = handleFor(QStringLiteral("QPSQL"));
+    if (!db.isValid())
+        throw StoreError(QStringLiteral("no PostgreSQL driver (libqt6sql6-psql): %1").arg(m_path));
+    db.setHostName(address.host);
+    db.setPort(address.port ? address.port : -1);
+    db.setUserName(address.user);
+    db.setPassword(QString());
+    db.setDatabaseName(address.database);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    if (!db.open()) {
+        const QString text = engineText(db.lastError());
+        db.close();
+        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+    }
 }
 
 void Connection::openFile(const QString& path)
 {
     close();
     m_path = QFileInfo(path).absoluteFilePath();
-    QSqlDatabase db = QSqlDatabase::contains(m_name)
-                          ? QSqlDatabase::database(m_name, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_dialect = SqlDialect(SqlDialect::Kind::File);
+    QSqlDatabase db = handleFor(QStringLiteral("QSQLITE"));
     db.setDatabaseName(ConnectionRecipe::uriFor(m_path));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db.open()) {
@@ -104,6 +139,12 @@ QSqlQuery Connection::run(const Statement& statement)
         throw StoreError(QStringLiteral("Connection is closed"));
     QSqlQuery q(database());
     q.setForwardOnly(true);
+    // The server prepares only queries and row changes, not DDL or locks.
+    if (m_dialect.isServer() && statement.bindings.isEmpty()) {
+        if (!q.exec(statement.text))
+            throw StoreError(failureText(engineText(q.lastError())));
+        return q;
+    }
     if (!q.prepare(statement.text))
         throw StoreError(failureText(engineText(q.lastError())));
     for (const QVariant& v : statement.bindings)
@@ -115,6 +156,10 @@ QSqlQuery Connection::run(const Statement& statement)
 
 qint64 Connection::generation()
 {
+    // A restore on the server gives every row a new identity, and
+    // identities are never used again, so a stale row cannot be hit.
+    if (m_dialect.isServer())
+        return 0;
     QSqlQuery q = run({QStringLiteral("PRAGMA user_version"), {}});
     return q.next() ? q.value(0).toLongLong() : 0;
 }
@@ -126,6 +171,8 @@ QString Connection::replacedText()
 
 QString Connection::failureText(const QString& engineText) const
 {
+    if (m_dialect.isServer())
+        return engineText;
     quint64 device = 0, inode = 0;
     if (!identify(m_path, device, inode) || device != m_device || inode != m_inode)
         return replacedText() + QStringLiteral(" (") + engineText + QLatin1Char(')');
@@ -166,7 +213,7 @@ Connection::Prepared Connection::prepare(const QString& text)
     auto q = std::make_unique<QSqlQuery>(database());
     q->setForwardOnly(true);
     if (!q->prepare(text))
-        throw StoreError(engineText(q->lastError()));
+        throw StoreError(failureText(engineText(q->lastError())));
     return Prepared(std::move(q));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/sql_dialect.h"
 #include "store/statement.h"
 
 #include <QObject>
@@ -10,23 +11,30 @@
 class QSqlDriver;
 class QSqlQuery;
 
-// One connection to data.mdb. Several live at once (main window, import
-// window, the two batch windows), so each has its own name, a busy timeout
-// and a rollback journal that keeps backups a single file.
+struct ServerAddress;
+
+// One connection to data.mdb, or to the PostgreSQL server the store choice
+// names. Several live at once (main window, import window, the two batch
+// windows), so each has its own name; on the file a busy timeout and a
+// rollback journal that keeps backups a single file.
 class Connection : public QObject {
     Q_OBJECT
 public:
     explicit Connection(QObject* parent = nullptr);
     ~Connection() override;
 
-    // Opens data.mdb of the current directory; throws StoreError. A file
-    // that is missing is not created.
+    // Opens the chosen server, else data.mdb of the current directory;
+    // throws StoreError. A file that is missing is not created.
     void open();
     // Opens an explicit database file, same rules.
     void openFile(const QString& path);
+    // Opens a PostgreSQL database; its password comes from ~/.pgpass.
+    void openServer(const ServerAddress& address);
     void close();
     bool isOpen() const;
+    // The file, or the server's URL.
     QString path() const { return m_path; }
+    const SqlDialect& dialect() const { return m_dialect; }
 
     // Runs a statement that returns no rows; throws StoreError.
     void execute(const Statement& statement);
@@ -41,7 +49,7 @@ public:
 
     // The column that addresses a row for later edits; not a column of
     // the tables themselves.
-    QString rowIdentity() const { return QStringLiteral("rowid"); }
+    QString rowIdentity() const { return m_dialect.rowIdentity(); }
 
     // One statement prepared once and run for many rows (an import of tens
     // of thousands of rows goes in well under a second this way).
@@ -71,11 +79,13 @@ signals:
 
 private:
     QSqlDatabase database() const;
+    QSqlDatabase handleFor(const QString& driver);
     // The engine's text, put in context when the file was replaced.
     QString failureText(const QString& engineText) const;
 
     QString m_name;
     QString m_path;
+    SqlDialect m_dialect;
     quint64 m_device = 0;
     quint64 m_inode = 0;
 };

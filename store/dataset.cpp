@@ -34,6 +34,18 @@ SqliteSnapshot::Rows readThroughDriver(QSqlQuery q)
 
 } // namespace
 
+namespace {
+
+// Another connection may have deleted the row since the snapshot; saying
+// nothing would report a lost change as saved.
+StoreError rowGone()
+{
+    return StoreError(QStringLiteral("Row cannot be located for updating. Some values may have "
+                                     "been changed since it was last read."));
+}
+
+} // namespace
+
 Dataset::Dataset(Connection& connection, QObject* parent)
     : QObject(parent), m_connection(connection)
 {
@@ -46,7 +58,7 @@ void Dataset::open()
         return;
     // The identity addresses the row for later edits; it is not a column.
     const qint64 generation = m_connection.generation();
-    const Statement select = m_query.select(m_connection.rowIdentity());
+    const Statement select = m_query.select(m_connection.dialect());
     SqliteSnapshot::Rows read;
     if (!SqliteSnapshot::read(m_connection.driver(), select, read))
         read = readThroughDriver(m_connection.run(select));
@@ -228,10 +240,17 @@ void Dataset::post()
         // An empty text is stored as a text, not as NULL.
         values << QVariant(m_buffer.at(c).isNull() ? QStringLiteral("") : m_buffer.at(c));
     }
-    if (m_state == State::Edit)
-        postEdit(columns, values);
-    else
-        postInsert(columns, values);
+    // A save that failed leaves nothing half-edited behind: the row reads
+    // as it was read, and the next edit starts afresh.
+    try {
+        if (m_state == State::Edit)
+            postEdit(columns, values);
+        else
+            postInsert(columns, values);
+    } catch (...) {
+        cancel();
+        throw;
+    }
 }
 
 void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
@@ -240,13 +259,8 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
         const Statement s =
             Statements::updateRow(m_query.table, columns, values, m_connection.rowIdentity(),
                                   m_rows.at(m_current).identity);
-        // Another connection may have deleted the row since the snapshot;
-        // saying nothing would report a lost change as saved.
-        if (m_connection.run(s).numRowsAffected() == 0) {
-            cancel();
-            throw StoreError(QStringLiteral("Row cannot be located for updating. Some values "
-                                            "may have been changed since it was last read."));
-        }
+        if (m_connection.run(s).numRowsAffected() == 0)
+            throw rowGone();
     }
     if (!columns.isEmpty()) {
         QStringList now = rowValues(m_current);
@@ -260,12 +274,15 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 
 void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
 {
-    QSqlQuery q = m_connection.run(Statements::insertRow(m_query.table, columns, values));
+    QSqlQuery q = m_connection.run(
+        Statements::insertRow(m_connection.dialect(), m_query.table, columns, values));
+    const QVariant identity =
+        m_connection.dialect().isServer() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
     QStringList inserted(m_columns.size());
     for (qsizetype i = 0; i < columns.size(); ++i)
         inserted[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
-    m_rows.append({q.lastInsertId(), appendText(inserted)});
+    m_rows.append({identity, appendText(inserted)});
     emit rowAppended(row);
     m_state = State::Browse;
     m_current = row;
@@ -296,8 +313,11 @@ void Dataset::deleteCurrent()
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     requireSameContent();
-    m_connection.execute(Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
-                                               m_rows.at(m_current).identity));
+    if (m_connection
+            .run(Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
+                                       m_rows.at(m_current).identity))
+            .numRowsAffected() == 0)
+        throw rowGone();
     const int row = m_current;
     emit rowAboutToBeRemoved(row);
     m_rows.removeAt(row);

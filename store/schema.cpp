@@ -22,19 +22,28 @@ const QStringList& recipientColumns()
     return columns;
 }
 
-static QString createTable(const QString& table, const QStringList& columns)
+const QList<Table>& tables()
 {
-    QStringList defs;
-    for (const QString& c : columns)
-        defs << QStringLiteral("\"%1\" TEXT").arg(c);
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
+    static const QList<Table> all{{senderTable, senderColumns()},
+                                  {recipientTable, recipientColumns()},
+                                  {importedTable, recipientColumns()}};
+    return all;
 }
 
-QStringList createStatements()
+QStringList columnsOf(const QString& table)
 {
-    return {createTable(senderTable, senderColumns()),
-            createTable(recipientTable, recipientColumns()),
-            createTable(importedTable, recipientColumns())};
+    for (const Table& t : tables())
+        if (t.name == table)
+            return t.columns;
+    return {};
+}
+
+QStringList createStatements(const SqlDialect& dialect)
+{
+    QStringList statements;
+    for (const Table& t : tables())
+        statements << dialect.createTable(t.name, t.columns);
+    return statements;
 }
 
 } // namespace Schema

@@ -11,19 +11,9 @@ QString quoted(const QString& column)
     return QLatin1Char('"') + column + QLatin1Char('"');
 }
 
-QString markers(qsizetype count)
-{
-    QStringList list;
-    for (qsizetype i = 0; i < count; ++i)
-        list << QStringLiteral("?");
-    return list.join(QStringLiteral(", "));
-}
-
 TableQuery search(const QString& table, const QString& column, const QString& text)
 {
-    return {table,
-            column + QStringLiteral(" like ?"),
-            {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
+    return {table, column, {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
 }
 
 } // namespace
@@ -71,25 +61,19 @@ Statement deleteImported()
     return {QStringLiteral("Delete From excel"), {}};
 }
 
-Statement insertImported(const QStringList& values)
+Statement insertImported(const SqlDialect& dialect, const QStringList& values)
 {
     const QStringList& columns = Schema::recipientColumns();
     QVariantList bound;
     for (qsizetype i = 0; i < columns.size(); ++i)
         bound << (i < values.size() ? values.at(i) : QString());
-    return insertRow(Schema::importedTable, columns, bound);
+    return insertRow(dialect, Schema::importedTable, columns, bound);
 }
 
-Statement insertRow(const QString& table, const QStringList& columns, const QVariantList& values)
+Statement insertRow(const SqlDialect& dialect, const QString& table, const QStringList& columns,
+                    const QVariantList& values)
 {
-    if (columns.isEmpty())
-        return {QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table), {}};
-    QStringList names;
-    for (const QString& c : columns)
-        names << quoted(c);
-    return {QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table, names.join(QStringLiteral(", ")), markers(columns.size())),
-            values};
+    return {dialect.insertRow(table, columns), values};
 }
 
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,

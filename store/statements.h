@@ -23,10 +23,11 @@ TableQuery searchImportedByMobile(const QString& text);
 Statement deleteImported(); // Delete From excel
 
 // One row into excel; the ten recipient columns bound in schema order.
-Statement insertImported(const QStringList& values);
+Statement insertImported(const SqlDialect& dialect, const QStringList& values);
 
 // A dataset's row edits, the row addressed by the store's row identity.
-Statement insertRow(const QString& table, const QStringList& columns, const QVariantList& values);
+Statement insertRow(const SqlDialect& dialect, const QString& table, const QStringList& columns,
+                    const QVariantList& values);
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);

@@ -1,18 +1,19 @@
 #pragma once
 
+#include "store/sql_dialect.h"
 #include "store/statement.h"
 
 // What a dataset reads: every column of one table in the table's order,
-// optionally narrowed by a condition on bound values. The dataset writes
-// its edits back to that table.
+// optionally only the rows whose column contains a bound text. The dataset
+// writes its edits back to that table.
 struct TableQuery {
     QString table;
-    QString condition; // with "?" markers; empty for every row
-    QVariantList bindings;
+    QString containsColumn; // empty for every row
+    QVariantList bindings;  // the pattern for containsColumn
 
-    // "select * from <table> [where <condition>]", with `identity` (the
-    // store's row identity) as an extra first column when it is given.
-    Statement select(const QString& identity = {}) const;
+    // "select * from <table> [where <column> like ?]", with the store's row
+    // identity as an extra first column.
+    Statement select(const SqlDialect& dialect) const;
 
     bool operator==(const TableQuery&) const = default;
 };

@@ -136,11 +136,8 @@ void ExchangeImportTest::failedWriteIsRolledBack()
     // A table that refuses the last row of the sheet, after the delete and
     // the first rows went through.
     db.exec(QStringLiteral("DROP TABLE excel"));
-    QStringList columns;
-    for (const QString& c : Schema::recipientColumns())
-        columns << QStringLiteral("\"%1\" TEXT").arg(c);
-    db.exec(QStringLiteral("CREATE TABLE excel (%1, CHECK (\"备注\" IS NOT '只有备注'))")
-                .arg(columns.join(QStringLiteral(", "))));
+    db.exec(TestDatabase::createTable(QStringLiteral("excel"),
+                                      QStringLiteral("CHECK (\"备注\" <> '只有备注')")));
     db.insert(QStringLiteral("excel"), previous);
     Connection c;
     c.open();
@@ -157,12 +154,12 @@ void ExchangeImportTest::missingDatabaseReportsTheConnection()
     db.insert(QStringLiteral("excel"), previous);
     Connection c;
     c.open();
-    QVERIFY(QFile::rename(db.path(), db.path() + QStringLiteral(".away")));
+    db.makeUnreachable();
     SheetImport import(c);
     const Outcome outcome = import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls")));
     QCOMPARE(outcome, Outcome::NoConnection);
     QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"连接ACCESS失败!"));
-    QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
+    db.makeReachable();
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 }
 

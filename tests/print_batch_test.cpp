@@ -211,8 +211,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
     TPlsf1Form w;
-    QTemporaryDir elsewhere;
-    QDir::setCurrent(elsewhere.path());
+    m_db->makeUnreachable();
     activate(w);
     QCOMPARE(m_dialogs->shown.size(), 1);
     QCOMPARE(m_dialogs->shown.at(0).icon, Dialogs::Icon::Error);
@@ -224,7 +223,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
     QCOMPARE(pages.size(), 1);
     QVERIFY(pages.at(0).isEmpty());
 
-    QDir::setCurrent(m_db->dir());
+    m_db->makeReachable();
     w.FormActivate();
     QCOMPARE(m_dialogs->shown.size(), 2); // the preview, no new error
     QCOMPARE(previewPages(*m_dialogs, w).size(), 1);
@@ -233,10 +232,9 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 
 void PrintBatchTest::missingDatabaseFailsConstruction()
 {
-    QTemporaryDir elsewhere;
-    QDir::setCurrent(elsewhere.path());
+    m_db->makeUnreachable();
     QVERIFY_THROWS_EXCEPTION(StoreError, TEPlsf1Form());
-    QDir::setCurrent(m_db->dir());
+    m_db->makeReachable();
 }
 
 void PrintBatchTest::importedBatchReadsExcel()

@@ -43,6 +43,7 @@ private slots:
     void deleteAndDeleteAllWorkOnTheListedRows();
     void searchByNameOrMobileAndRefresh();
     void enterMovesAlongTheChains();
+    void lostServerIsReportedAndRefreshReconnects();
 };
 
 void RecordsTest::senderSaveChecksInOrderThenWritesEveryColumn()
@@ -332,6 +333,32 @@ void RecordsTest::enterMovesAlongTheChains()
     mobile->setFocus();
     QTest::keyClick(mobile, Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget(), remarks);
+}
+
+void RecordsTest::lostServerIsReportedAndRefreshReconnects()
+{
+    if (!TestDatabase::onServer())
+        QSKIP("concerns a server store only");
+    TestDatabase db;
+    db.insert("inrxx", recipient("A", QStringLiteral(u"王一"), "13100"));
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    Dataset& d = w.queries().recipients;
+    db.dropOtherConnections();
+
+    type(&w, "Edit15", QStringLiteral(u"王"));
+    click(&w, "Button9");
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
+    QVERIFY(!dialogs.lastText().isEmpty());
+    QCOMPARE(d.recordCount(), 0);
+
+    click(&w, "Button10");
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(d.recordCount(), 1);
+    type(&w, "Edit15", QStringLiteral(u"王"));
+    click(&w, "Button9");
+    QCOMPARE(d.recordCount(), 1);
 }
 
 QTEST_MAIN(RecordsTest)

@@ -1,5 +1,6 @@
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/server_address.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "support/test_database.h"
@@ -21,10 +22,13 @@ private slots:
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
     void deleteAllTakesTheListedRowsOrNone();
     void snapshotReadsEveryKindOfStoredValueAsText();
+    void serverAddresses_data();
+    void serverAddresses();
 };
 
 void StoreTest::missingFileIsNotCreated()
 {
+    SKIP_ON_SERVER();
     TestFolder dir;
     Connection c;
     QVERIFY_THROWS_EXCEPTION(StoreError, c.open());
@@ -33,6 +37,7 @@ void StoreTest::missingFileIsNotCreated()
 
 void StoreTest::foreignFileIsLeftAlone()
 {
+    SKIP_ON_SERVER();
     TestFolder dir;
     QByteArray junk;
     for (int i = 0; i < 5000; ++i)
@@ -168,6 +173,12 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName("%")), 3);
     QCOMPARE(count(Statements::searchRecipientsByMobile("13")), 2);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"王"))), 1);
+    // The same on both stores: _ matches one character, a backslash is
+    // literal, ASCII letters ignore case.
+    db.insert("inrxx", {"", "a\\b", "", "", "", "", "", "", "", ""});
+    QCOMPARE(count(Statements::searchRecipientsByName("\\")), 1);
+    QCOMPARE(count(Statements::searchRecipientsByName("a_b")), 2);
+    QCOMPARE(count(Statements::searchRecipientsByName("IT'S")), 1);
 }
 
 void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
@@ -188,6 +199,9 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     // The snapshot keeps its text and is browsing again; nothing reached the file.
     QCOMPARE(d.field(QStringLiteral(u"单位名称")), QStringLiteral("a"));
     QCOMPARE(db.rows("inrxx"), (QList<QStringList>{{"b", "n2", "", "", "", "", "", "", "", ""}}));
+    // Nor is its deletion reported as done.
+    QVERIFY_THROWS_EXCEPTION(StoreError, d.deleteCurrent());
+    QCOMPARE(db.rows("inrxx").size(), 1);
 
     // An edit that changes nothing writes nothing and so cannot fail.
     d.edit();
@@ -266,6 +280,43 @@ void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
     QCOMPARE(d.value(0, 2), QStringLiteral(u"北京"));
     QCOMPARE(d.value(0, 4), QStringLiteral(u"A\uFFFDB"));
     QCOMPARE(d.value(0, 9), QStringLiteral(u"𠮷"));
+}
+
+void StoreTest::serverAddresses_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("parts"); // host|port|user|database, or "refused"
+    QTest::newRow("full") << "postgresql://desk@db.shop:5433/waybills"
+                          << "db.shop|5433|desk|waybills";
+    QTest::newRow("defaults") << "postgres:///waybills"
+                              << "|0||waybills";
+    QTest::newRow("socket") << "postgresql://desk@/w?host=/run/postgresql"
+                            << "/run/postgresql|0|desk|w";
+    QTest::newRow("password") << "postgresql://desk:secret@db/w"
+                              << "refused";
+    QTest::newRow("password parameter") << "postgresql://db/w?password=x"
+                                        << "refused";
+    QTest::newRow("no database") << "postgresql://db:5432"
+                                 << "refused";
+    QTest::newRow("a file") << "data.mdb"
+                            << "refused";
+}
+
+void StoreTest::serverAddresses()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, parts);
+    QString why;
+    const std::optional<ServerAddress> a = ServerAddress::parse(url, &why);
+    if (parts == QLatin1String("refused")) {
+        QVERIFY(!a);
+        QVERIFY(!why.isEmpty());
+        return;
+    }
+    QVERIFY2(a, qPrintable(why));
+    QCOMPARE(QStringList({a->host, QString::number(a->port), a->user, a->database}).join('|'),
+             parts);
+    QCOMPARE(ServerAddress::parse(a->display()), a);
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

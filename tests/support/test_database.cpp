@@ -1,9 +1,15 @@
 #include "test_database.h"
 
+#include "store/connection.h"
 #include "store/database_file.h"
 #include "store/schema.h"
+#include "store/server_address.h"
+#include "store/store_choice.h"
+#include "store/store_tables.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,18 +18,68 @@
 
 namespace {
 
+QSqlDatabase openServer(const ServerAddress& a, const QString& name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(a.host);
+    db.setPort(a.port ? a.port : -1);
+    db.setUserName(a.user);
+    db.setDatabaseName(a.database);
+    if (!db.open())
+        qFatal("cannot open %s: %s", qPrintable(a.display()), qPrintable(db.lastError().text()));
+    QSqlQuery(db).exec(QStringLiteral("set client_min_messages = warning"));
+    return db;
+}
+
+// One database per test program, so that programs run at once stay apart.
+ServerAddress serverDatabase()
+{
+    static const ServerAddress address = [] {
+        const QString url = qEnvironmentVariable("SF_TEST_POSTGRESQL");
+        QString why;
+        const std::optional<ServerAddress> admin = ServerAddress::parse(url, &why);
+        if (!admin)
+            qFatal("SF_TEST_POSTGRESQL: %s", qPrintable(why));
+        ServerAddress own = *admin;
+        own.database = QStringLiteral("sft_%1").arg(QCoreApplication::applicationPid());
+        {
+            QSqlDatabase db = openServer(*admin, QStringLiteral("test-admin"));
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("drop database if exists ") + own.database);
+            if (!q.exec(QStringLiteral("create database ") + own.database))
+                qFatal("%s", qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("test-admin"));
+        return own;
+    }();
+    return address;
+}
+
 template <typename F> void withDatabase(const QString& path, F f)
 {
     const QString name = QStringLiteral("test-reader");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(path));
+        QSqlDatabase db;
+        if (TestDatabase::onServer()) {
+            db = openServer(serverDatabase(), name);
+        } else {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            if (!db.open())
+                qFatal("cannot open %s", qPrintable(path));
+        }
         f(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+QString columnList(const QString& table)
+{
+    QStringList names;
+    for (const QString& c : Schema::columnsOf(table))
+        names << SqlDialect::quoted(c);
+    return names.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -38,9 +94,39 @@ TestFolder::~TestFolder()
     QDir::setCurrent(m_previous);
 }
 
+bool TestDatabase::onServer()
+{
+    return qEnvironmentVariable("SF_TEST_STORE") == QLatin1String("postgresql");
+}
+
 TestDatabase::TestDatabase()
 {
-    DatabaseFile::createEmpty(path());
+    if (!onServer()) {
+        DatabaseFile::createEmpty(path());
+        return;
+    }
+    const ServerAddress address = serverDatabase();
+    exec(QStringLiteral("drop table if exists ") + [] {
+        QStringList names;
+        for (const Schema::Table& t : Schema::tables())
+            names << t.name;
+        return names.join(QLatin1Char(','));
+    }());
+    // The configuration file names the server, as a desk's would.
+    const QString config = m_folder.filePath(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    QDir().mkpath(config + QStringLiteral("/sfwaybill"));
+    QFile file(StoreChoice::configFile());
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    file.write("# written by the tests\ndatabase=" + address.display().toUtf8() + '\n');
+    file.close();
+    QString why;
+    if (!StoreChoice::choose(QString(), &why))
+        qFatal("%s", qPrintable(why));
+    Connection c;
+    c.open();
+    StoreTables::create(c);
 }
 
 QString TestDatabase::path() const
@@ -48,12 +134,55 @@ QString TestDatabase::path() const
     return m_folder.filePath(QStringLiteral("data.mdb"));
 }
 
+void TestDatabase::makeUnreachable() const
+{
+    if (!onServer()) {
+        if (!QFile::rename(path(), path() + QStringLiteral(".away")))
+            qFatal("cannot move %s", qPrintable(path()));
+        return;
+    }
+    ServerAddress gone = serverDatabase();
+    gone.database += QStringLiteral("_gone");
+    StoreChoice::setServer(gone);
+}
+
+void TestDatabase::makeReachable() const
+{
+    if (!onServer()) {
+        if (!QFile::rename(path() + QStringLiteral(".away"), path()))
+            qFatal("cannot move %s back", qPrintable(path()));
+        return;
+    }
+    StoreChoice::setServer(serverDatabase());
+}
+
+void TestDatabase::dropOtherConnections() const
+{
+    exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = "
+                        "current_database() and pid <> pg_backend_pid()"));
+}
+
+QString TestDatabase::storeArgument() const
+{
+    return onServer() ? serverDatabase().display() : dir();
+}
+
+QString TestDatabase::createTable(const QString& table, const QString& constraint)
+{
+    const SqlDialect dialect(onServer() ? SqlDialect::Kind::Server : SqlDialect::Kind::File);
+    QString text = dialect.createTable(table, Schema::columnsOf(table));
+    text.chop(1);
+    return text + QStringLiteral(", ") + constraint + QLatin1Char(')');
+}
+
 QList<QStringList> TestDatabase::rows(const QString& table) const
 {
     QList<QStringList> result;
     withDatabase(path(), [&](QSqlDatabase& db) {
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("select * from %1 order by rowid").arg(table)))
+        const QString order = onServer() ? QStringLiteral("id") : QStringLiteral("rowid");
+        if (!q.exec(QStringLiteral("select %1 from %2 order by %3")
+                        .arg(columnList(table), table, order)))
             qFatal("%s", qPrintable(q.lastError().text()));
         while (q.next()) {
             QStringList row;
@@ -72,7 +201,12 @@ void TestDatabase::insert(const QString& table, const QStringList& values) const
         QStringList markers;
         for (int i = 0; i < values.size(); ++i)
             markers << QStringLiteral("?");
-        q.prepare(QStringLiteral("insert into %1 values (%2)").arg(table, markers.join(',')));
+        const QStringList columns = Schema::columnsOf(table).mid(0, values.size());
+        QStringList names;
+        for (const QString& c : columns)
+            names << SqlDialect::quoted(c);
+        q.prepare(QStringLiteral("insert into %1 (%2) values (%3)")
+                      .arg(table, names.join(','), markers.join(',')));
         for (const QString& v : values)
             q.addBindValue(v);
         if (!q.exec())

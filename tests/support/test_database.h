@@ -19,15 +19,39 @@ private:
 };
 
 // A fresh data.mdb in a TestFolder; rows are read back through a
-// connection of its own, as another program would.
+// connection of its own, as another program would. With SF_TEST_STORE=
+// postgresql the store is instead a fresh set of tables in a database of
+// its own on the server SF_TEST_POSTGRESQL names, chosen through the
+// configuration file so that sfwaybill-cli run by a test uses it too.
 class TestDatabase {
 public:
     TestDatabase();
 
+    // Whether the tests run against the PostgreSQL server.
+    static bool onServer();
+
     QString dir() const { return m_folder.path(); }
     QString path() const;
 
-    // Rows of a table as text, in rowid order; NULL reads as "<null>".
+    // The store cannot be reached by a connection opened meanwhile: the
+    // file is moved away, or the server's database is another that does
+    // not exist. makeReachable() brings it back.
+    void makeUnreachable() const;
+    void makeReachable() const;
+
+    // "CREATE TABLE" for a table of the program's, on the store in use,
+    // with a constraint of the test's own added.
+    // Server only: ends every other connection to the database, as a
+    // server that went away and came back does.
+    void dropOtherConnections() const;
+
+    // What names this store to another program: the data folder, or the
+    // server database's URL.
+    QString storeArgument() const;
+
+    static QString createTable(const QString& table, const QString& constraint);
+
+    // Rows of a table as text, in insertion order; NULL reads as "<null>".
     QList<QStringList> rows(const QString& table) const;
     void insert(const QString& table, const QStringList& values) const;
     void exec(const QString& sql) const;
@@ -35,3 +59,10 @@ public:
 private:
     TestFolder m_folder;
 };
+
+// For a test of data.mdb itself (a missing or foreign file).
+#define SKIP_ON_SERVER()                                                                           \
+    do {                                                                                           \
+        if (TestDatabase::onServer())                                                              \
+            QSKIP("concerns the data.mdb file only");                                              \
+    } while (false)

@@ -1,0 +1,56 @@
+// The store's own costs on data.mdb or a server, for bench/stores.sh:
+// the main window's reopen (connection, sender, whole address book: what
+// start-up waits for), a name search, and an import of a sheet.
+// usage: store-bench STORE(DIR|URL) SHEET
+#include "exchange/sheet_import.h"
+#include "store/connection_recipe.h"
+#include "store/query_sets.h"
+#include "store/server_address.h"
+#include "store/statements.h"
+#include "store/store_choice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        QTextStream(stderr) << "usage: store-bench STORE(DIR|URL) SHEET\n";
+        return 2;
+    }
+    if (ServerAddress::looksLikeUrl(args.at(1)))
+        StoreChoice::setServer(ServerAddress::parse(args.at(1)));
+    else
+        ConnectionRecipe::setDataFolder(args.at(1));
+    QTextStream out(stdout);
+    QElapsedTimer t;
+
+    MainQueries main;
+    t.start();
+    main.reopen();
+    out << "reopen_ms " << t.nsecsElapsed() / 1e6 << " rows " << main.recipients.recordCount()
+        << '\n';
+
+    const int searches = 20;
+    int found = 0;
+    t.restart();
+    for (int i = 0; i < searches; ++i) {
+        main.recipients.close();
+        main.recipients.setQuery(
+            Statements::searchRecipientsByName(QStringLiteral(u"收件人%1").arg(i * 97 + 5)));
+        main.recipients.open();
+        found += main.recipients.recordCount();
+    }
+    out << "search_ms " << t.nsecsElapsed() / 1e6 / searches << " found " << found << '\n';
+
+    Connection connection;
+    SheetImport import(connection);
+    t.restart();
+    const auto outcome = import.run(args.at(2));
+    out << "import_ms " << t.nsecsElapsed() / 1e6 << " rows " << import.importedRows()
+        << (outcome == SheetImport::Outcome::Imported ? "" : " FAILED") << '\n';
+    return outcome == SheetImport::Outcome::Imported ? 0 : 1;
+}

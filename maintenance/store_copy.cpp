@@ -1,0 +1,176 @@
+#include "maintenance/store_copy.h"
+
+#include "maintenance/backup_error.h"
+#include "maintenance/database_copy.h"
+#include "store/connection.h"
+#include "store/database_file.h"
+#include "store/schema.h"
+#include "store/server_address.h"
+#include "store/staged_file.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+#include "store/store_tables.h"
+#include "store/temporary_files.h"
+
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace StoreCopy {
+
+namespace {
+
+// Reads see one moment of the source, however long the copy takes.
+void beginSnapshot(Connection& c)
+{
+    c.beginTransaction();
+    if (c.dialect().isServer())
+        c.execute(
+            {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"), {}});
+}
+
+int rowCount(Connection& c)
+{
+    int rows = 0;
+    for (const Schema::Table& t : Schema::tables()) {
+        QSqlQuery q = c.run({QStringLiteral("select count(*) from %1").arg(t.name), {}});
+        rows += q.next() ? q.value(0).toInt() : 0;
+    }
+    return rows;
+}
+
+// Every row of every table, in insertion order, values as they are (NULL
+// stays NULL). Runs inside the callers' transactions.
+int copyRows(Connection& from, Connection& to)
+{
+    int copied = 0;
+    for (const Schema::Table& t : Schema::tables()) {
+        QSqlQuery rows = from.run({from.dialect().selectRows(t.name), {}});
+        // Without RETURNING: nothing needs the new identities.
+        Connection::Prepared insert =
+            to.prepare(Statements::insertRow(SqlDialect(), t.name, t.columns, {}).text);
+        QVariantList values;
+        while (rows.next()) {
+            values.clear();
+            for (int i = 0; i < t.columns.size(); ++i)
+                values << rows.value(i);
+            insert.execute(values);
+            ++copied;
+        }
+    }
+    return copied;
+}
+
+} // namespace
+
+void open(Connection& connection, const QString& store)
+{
+    if (ServerAddress::looksLikeUrl(store)) {
+        QString why;
+        const std::optional<ServerAddress> address = ServerAddress::parse(store, &why);
+        if (!address)
+            throw StoreError(why);
+        connection.openServer(*address);
+        return;
+    }
+    if (!QFileInfo(store).isFile())
+        throw StoreError(QStringLiteral("no database %1").arg(store));
+    connection.openFile(store);
+}
+
+int copy(const QString& from, const QString& to)
+{
+    Connection source;
+    open(source, from);
+    const bool toServer = ServerAddress::looksLikeUrl(to);
+    if (!toServer && !QFileInfo::exists(to))
+        DatabaseFile::createEmpty(to);
+    Connection target;
+    open(target, to);
+    if (!toServer && !source.dialect().isServer() && QFileInfo(from) == QFileInfo(to))
+        throw StoreError(QStringLiteral("%1 is the source itself").arg(to));
+    if (toServer && StoreTables::present(target).isEmpty())
+        StoreTables::create(target);
+    beginSnapshot(source);
+    target.beginTransaction();
+    try {
+        for (const Schema::Table& t : Schema::tables())
+            if (const QString lock = target.dialect().lockForReplace(t.name); !lock.isEmpty())
+                target.execute({lock, {}});
+        if (const int there = rowCount(target); there > 0)
+            throw StoreError(
+                QStringLiteral("%1 already holds %2 rows; nothing was copied").arg(to).arg(there));
+        const int copied = copyRows(source, target);
+        target.commit();
+        source.rollback();
+        return copied;
+    } catch (...) {
+        target.rollback();
+        source.rollback();
+        throw;
+    }
+}
+
+void backupServer(const QString& url, const QString& target)
+{
+    Connection server;
+    open(server, url);
+    StagedFile staged(target);
+    // The staged file is there, empty; the database is made in it.
+    DatabaseFile::createEmpty(staged.path());
+    {
+        Connection file;
+        file.openFile(staged.path());
+        beginSnapshot(server);
+        file.beginTransaction();
+        try {
+            copyRows(server, file);
+            file.commit();
+            server.rollback();
+        } catch (...) {
+            file.rollback();
+            server.rollback();
+            throw;
+        }
+    }
+    staged.commit();
+}
+
+void restoreServer(const QString& chosen, const QString& url,
+                   const std::function<void()>& beforeReplace)
+{
+    if (!QFileInfo(chosen).isFile())
+        throw BackupError(QStringLiteral("no file %1").arg(chosen));
+    Connection server;
+    open(server, url);
+    // The same checks as a restore of data.mdb, and only the tables' rows
+    // of the backup are read, from a copy of its own.
+    QTemporaryDir scratch(TemporaryFiles::scratchTemplate());
+    const QString checked = scratch.filePath(QStringLiteral("restore.mdb"));
+    try {
+        DatabaseCopy::requireWaybillTables(chosen);
+        if (!scratch.isValid() || !QFile(checked).open(QIODevice::WriteOnly))
+            throw BackupError(QStringLiteral("no room for a scratch copy: %1").arg(checked));
+        DatabaseCopy::dataOnly(chosen, checked);
+    } catch (const CommandError& e) {
+        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
+    }
+    Connection backup;
+    backup.openFile(checked);
+    server.beginTransaction();
+    try {
+        for (const Schema::Table& t : Schema::tables()) {
+            server.execute({server.dialect().lockForReplace(t.name), {}});
+            server.execute({QStringLiteral("delete from %1").arg(t.name), {}});
+        }
+        copyRows(backup, server);
+        if (beforeReplace)
+            beforeReplace();
+        server.commit();
+    } catch (...) {
+        server.rollback();
+        throw;
+    }
+}
+
+} // namespace StoreCopy

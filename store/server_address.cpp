@@ -1,0 +1,68 @@
+#include "store/server_address.h"
+
+#include <QUrl>
+#include <QUrlQuery>
+
+bool ServerAddress::looksLikeUrl(const QString& text)
+{
+    return text.startsWith(QLatin1String("postgresql://")) ||
+           text.startsWith(QLatin1String("postgres://"));
+}
+
+std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* error)
+{
+    const auto fail = [error](const QString& why) -> std::optional<ServerAddress> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (!looksLikeUrl(url))
+        return fail(QStringLiteral("a database URL starts with postgresql://"));
+    const QUrl u(url, QUrl::StrictMode);
+    if (!u.isValid())
+        return fail(QStringLiteral("not a database URL: %1").arg(u.errorString()));
+    // Command lines and logs are readable by others.
+    if (u.userInfo(QUrl::FullyEncoded).contains(QLatin1Char(':')))
+        return fail(QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+    ServerAddress a;
+    a.user = u.userName();
+    a.host = u.host();
+    a.port = u.port(0);
+    a.database = u.path().mid(1);
+    if (a.database.isEmpty() || a.database.contains(QLatin1Char('/')))
+        return fail(
+            QStringLiteral("the URL names no database: postgresql://user@host:port/dbname"));
+    const QUrlQuery query(u);
+    for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (key == QLatin1String("host") && a.host.isEmpty())
+            a.host = value;
+        else if (key == QLatin1String("port") && a.port == 0)
+            a.port = value.toInt();
+        else if (key == QLatin1String("user") && a.user.isEmpty())
+            a.user = value;
+        else if (key == QLatin1String("password"))
+            return fail(
+                QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+        else
+            return fail(QStringLiteral("unknown URL parameter '%1'").arg(key));
+    }
+    if (a.port < 0 || a.port > 65535)
+        return fail(QStringLiteral("no port %1").arg(a.port));
+    return a;
+}
+
+QString ServerAddress::display() const
+{
+    const bool socket = host.startsWith(QLatin1Char('/'));
+    QString text = QStringLiteral("postgresql://");
+    if (!user.isEmpty())
+        text += user + QLatin1Char('@');
+    if (!socket)
+        text += host;
+    if (port)
+        text += QLatin1Char(':') + QString::number(port);
+    text += QLatin1Char('/') + database;
+    if (socket)
+        text += QStringLiteral("?host=") + host;
+    return text;
+}

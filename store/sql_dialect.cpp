@@ -1,0 +1,78 @@
+#include "store/sql_dialect.h"
+
+#include "store/schema.h"
+
+QString SqlDialect::quoted(const QString& name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+QString SqlDialect::rowIdentity() const
+{
+    return isServer() ? QStringLiteral("id") : QStringLiteral("rowid");
+}
+
+static QString columnList(const QString& table)
+{
+    QStringList names;
+    for (const QString& c : Schema::columnsOf(table))
+        names << SqlDialect::quoted(c);
+    return names.join(QStringLiteral(", "));
+}
+
+QString SqlDialect::selectWithIdentity(const QString& table, const QString& condition) const
+{
+    const QString where = condition.isEmpty() ? QString() : QStringLiteral(" where ") + condition;
+    if (!isServer())
+        return QStringLiteral("select rowid, * from %1%2").arg(table, where);
+    return QStringLiteral("select id, %1 from %2%3 order by id")
+        .arg(columnList(table), table, where);
+}
+
+QString SqlDialect::selectRows(const QString& table) const
+{
+    if (!isServer())
+        return QStringLiteral("select %1 from %2 order by rowid").arg(columnList(table), table);
+    return QStringLiteral("select %1 from %2 order by id").arg(columnList(table), table);
+}
+
+QString SqlDialect::contains(const QString& column) const
+{
+    // SQLite's LIKE has no escape character unless one is named and folds
+    // ASCII case; ILIKE with an empty escape means the same on the server.
+    return isServer() ? column + QStringLiteral(" ilike ? escape ''")
+                      : column + QStringLiteral(" like ?");
+}
+
+QString SqlDialect::insertRow(const QString& table, const QStringList& columns) const
+{
+    QString text;
+    if (columns.isEmpty()) {
+        text = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+    } else {
+        QStringList names, markers;
+        for (const QString& c : columns) {
+            names << quoted(c);
+            markers << QStringLiteral("?");
+        }
+        text =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(table, names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+    }
+    return isServer() ? text + QStringLiteral(" RETURNING id") : text;
+}
+
+QString SqlDialect::createTable(const QString& table, const QStringList& columns) const
+{
+    QStringList defs;
+    for (const QString& c : columns)
+        defs << quoted(c) + QStringLiteral(" TEXT");
+    if (isServer())
+        defs << QStringLiteral("id bigint generated always as identity primary key");
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
+}
+
+QString SqlDialect::lockForReplace(const QString& table) const
+{
+    return isServer() ? QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table) : QString();
+}

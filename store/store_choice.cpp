@@ -1,0 +1,107 @@
+#include "store/store_choice.h"
+
+#include "store/connection_recipe.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+namespace StoreChoice {
+
+namespace {
+
+std::optional<ServerAddress>& chosen()
+{
+    static std::optional<ServerAddress> address;
+    return address;
+}
+
+const QString option = QStringLiteral("--database");
+
+} // namespace
+
+std::optional<ServerAddress> server()
+{
+    return chosen();
+}
+
+void setServer(const std::optional<ServerAddress>& address)
+{
+    chosen() = address;
+}
+
+QString storeName()
+{
+    return chosen() ? chosen()->display() : ConnectionRecipe::databasePath();
+}
+
+QString configFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/sfwaybill/sfwaybill.conf");
+}
+
+bool configuredUrl(QString* url, QString* error)
+{
+    url->clear();
+    QFile file(configFile());
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed() == QLatin1String("database"))
+            *url = line.mid(eq + 1).trimmed();
+    }
+    return true;
+}
+
+bool choose(const QString& optionUrl, QString* error)
+{
+    QString url = optionUrl;
+    if (url.isEmpty() && !configuredUrl(&url, error))
+        return false;
+    if (url.isEmpty()) {
+        setServer(std::nullopt);
+        return true;
+    }
+    const std::optional<ServerAddress> address = ServerAddress::parse(url, error);
+    if (!address)
+        return false;
+    setServer(address);
+    return true;
+}
+
+bool takeOption(QStringList& args, QString* url)
+{
+    url->clear();
+    bool given = false;
+    for (qsizetype i = 0; i < args.size();) {
+        const QString arg = args.at(i);
+        QString value;
+        if (arg == option) {
+            if (i + 1 >= args.size())
+                return false;
+            value = args.at(i + 1);
+            args.remove(i, 2);
+        } else if (arg.startsWith(option + QLatin1Char('='))) {
+            value = arg.mid(option.size() + 1);
+            args.removeAt(i);
+        } else {
+            ++i;
+            continue;
+        }
+        if (value.isEmpty() || given)
+            return false;
+        given = true;
+        *url = value;
+    }
+    return true;
+}
+
+} // namespace StoreChoice
