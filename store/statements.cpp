@@ -11,6 +11,14 @@ QString quoted(const QString& column)
     return QLatin1Char('"') + column + QLatin1Char('"');
 }
 
+QString markers(qsizetype count)
+{
+    QStringList list;
+    for (qsizetype i = 0; i < count; ++i)
+        list << QStringLiteral("?");
+    return list.join(QStringLiteral(", "));
+}
+
 TableQuery search(const QString& table, const QString& column, const QString& text)
 {
     return {table, column, {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};

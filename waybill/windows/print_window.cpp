@@ -172,6 +172,11 @@ bool BatchPrintWindow::event(QEvent* event)
         // Each opening activates afresh, whatever happened before the close.
         takeReturnFromBox();
         m_leftTheProgram = false;
+        // A window manager may show the window without activating it; its
+        // rows are still there to print.
+        m_readOnShow = !m_queries.recipients.isOpen();
+        if (m_readOnShow)
+            runCommand([this] { m_queries.reopen(); });
         break;
     case QEvent::WindowDeactivate:
         // No window of the program active now: the user went to another
@@ -181,7 +186,7 @@ bool BatchPrintWindow::event(QEvent* event)
     case QEvent::WindowActivate: {
         const bool fromBox = takeReturnFromBox();
         const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
-        if (!fromBox && !fromOtherProgram)
+        if (!fromBox && !fromOtherProgram && !std::exchange(m_readOnShow, false))
             FormActivate();
         break;
     }

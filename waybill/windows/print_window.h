@@ -101,4 +101,7 @@ protected:
 private:
     PrintingQueries m_queries;
     bool m_leftTheProgram = false;
+    // Rows first read when shown: the activation that follows reads no
+    // second copy.
+    bool m_readOnShow = false;
 };
