@@ -364,8 +364,11 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     if (urls.size() > 1)
         return wrongArguments(QStringLiteral("name one database"), commandUsage(*command));
     if (QString bad; !StoreChoice::choose(urls.value(0), &bad)) {
-        err() << program << ": " << bad << '\n';
-        return urls.isEmpty() ? 1 : 2;
+        if (!urls.isEmpty())
+            return wrongArguments(bad, commandUsage(*command));
+        // The configuration file's line: no argument of this call was wrong.
+        err() << program << ": " << StoreChoice::configFile() << ": " << bad << '\n';
+        return 1;
     }
     ConnectionRecipe::setDataFolder(folder);
     // What a killed run of either program left beside the database.

@@ -41,8 +41,12 @@ int main(int argc, char** argv)
         return 2;
     }
     if (QString why; !StoreChoice::choose(databaseUrl, &why)) {
+        // Started from the menu, a wrong configuration line shows nowhere else.
+        if (databaseUrl.isEmpty())
+            why = StoreChoice::configFile() + QStringLiteral(": ") + why;
+        ErrorReport::show(nullptr, why);
         err << "sfwaybill: " << why << '\n';
-        return 2;
+        return databaseUrl.isEmpty() ? 1 : 2;
     }
     if (!dataFolder.isEmpty()) {
         try {

@@ -36,8 +36,8 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-const QStringList commands{"init",   "backup", "restore",      "print",
-                           "import", "export", "parse-address"};
+const QStringList commands{"init",  "backup", "restore", "copy",
+                           "print", "import", "export",  "parse-address"};
 
 } // namespace
 
@@ -86,6 +86,10 @@ void CommandLineTest::helpVersionAndWrongArguments()
         {"print", "--window", "single", "--dx", "1.5", "--pdf", "a.pdf"},
         {"print", "--window", "single", "--font", "Arial", "--pdf", "a.pdf"},
         {"--data-dir", "a", "--user-data", "init"},
+        {"copy", "--from", "data.mdb"},
+        {"--database", "postgresql://desk:secret@db/w", "init"},
+        {"--database", "data.mdb", "init"},
+        {"--database", "postgresql://db/a", "init", "--database", "postgresql://db/b"},
     };
     QList<QStringList> cases = wrong;
     for (const QString& c : commands)

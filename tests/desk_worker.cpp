@@ -74,6 +74,8 @@ int main(int argc, char** argv)
     while (clock.elapsed() < until) {
         const int op = int(random.bounded(10));
         QString what;
+        QElapsedTimer opClock;
+        opClock.start();
         try {
             if (!main.connection.isOpen() || op == 0) {
                 what = QStringLiteral("reopen");
@@ -136,7 +138,10 @@ int main(int argc, char** argv)
                     note(QStringLiteral("failed %1: %2").arg(what, import.detail()));
             }
         } catch (const StoreError& e) {
-            note(QStringLiteral("failed %1: %2").arg(what, e.text()));
+            note(QStringLiteral("failed %1 after %2 ms: %3")
+                     .arg(what)
+                     .arg(opClock.elapsed())
+                     .arg(e.text()));
         }
     }
     return 0;

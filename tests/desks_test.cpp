@@ -54,8 +54,10 @@ void DesksTest::fourDesksAtOnce()
                 expectedNote[w.at(1)] = w.at(2);
             else if (w.at(0) == QLatin1String("imported"))
                 imports.insert(w.at(1), w.at(2).toInt());
-            else
+            else {
                 ++failures;
+                qInfo("%s", qPrintable(line));
+            }
         }
     }
     qInfo("%lld rows added, %lld imports, %d failures reported in %d s",

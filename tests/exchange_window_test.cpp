@@ -148,8 +148,8 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     TDrForm form;
     form.show();
 
-    // data.mdb gone: the connection cannot be made again.
-    QVERIFY(QFile::rename(db.path(), db.path() + QStringLiteral(".away")));
+    // The store gone: the connection cannot be made again.
+    db.makeUnreachable();
     import(form, dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"连接ACCESS失败!"));
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Information);
@@ -159,17 +159,14 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     Drive::click(&form, QStringLiteral("Button2")); // needs the connection
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
     QVERIFY(!form.query().isOpen());
-    QVERIFY(QFile::rename(db.path() + QStringLiteral(".away"), db.path()));
+    db.makeReachable();
     Drive::click(&form, QStringLiteral("Button3"));
     QCOMPARE(form.query().recordCount(), 1);
 
     // A row the table refuses: nothing of the sheet stays.
-    QStringList columns;
-    for (const QString& c : Schema::recipientColumns())
-        columns << QStringLiteral("\"%1\" TEXT").arg(c);
     db.exec(QStringLiteral("DROP TABLE excel"));
-    db.exec(QStringLiteral("CREATE TABLE excel (%1, CHECK (\"备注\" IS NOT '只有备注'))")
-                .arg(columns.join(QStringLiteral(", "))));
+    db.exec(TestDatabase::createTable(QStringLiteral("excel"),
+                                      QStringLiteral("CHECK (\"备注\" <> '只有备注')")));
     db.insert(QStringLiteral("excel"), previous);
     const qsizetype shown = dialogs.shown.size();
     import(form, dataFile("xlwt_recipients.xls"));
@@ -299,18 +296,17 @@ void ExchangeWindowTest::printCommandsAndClose()
 
 void ExchangeWindowTest::missingDatabaseThrows()
 {
-    QTemporaryDir empty;
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(empty.path());
+    TestDatabase db;
+    db.makeUnreachable();
     bool threw = false;
     try {
         TDrForm form;
     } catch (const StoreError&) {
         threw = true;
     }
-    QDir::setCurrent(before);
     QVERIFY(threw);
-    QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("data.mdb"))));
+    QVERIFY(!QFile::exists(db.path()));
+    db.makeReachable();
 }
 
 QTEST_MAIN(ExchangeWindowTest)
