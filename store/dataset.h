@@ -3,7 +3,6 @@
 #include "store/row_text.h"
 #include "store/table_query.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -28,7 +27,7 @@ public:
     const TableQuery& query() const { return m_query; }
 
     void open(); // no-op when already open; stays closed on failure
-    // Rows read from now on are kept compressed: a fifth of the memory for
+    // Rows read from now on are kept compressed: a tenth of the memory for
     // a copy walked once from start to end.
     void setCompressed(bool compressed) { m_compressed = compressed; }
     void close();

@@ -6,7 +6,7 @@
 
 // The values of a snapshot's rows, as UTF-8, each value followed by
 // `separator`, rows one after another; a row is addressed by where it
-// starts. Optionally held as zlib blocks of whole rows, a fifth of the
+// starts. Optionally held as zlib blocks of whole rows, a tenth of the
 // size, for a copy read from start to end once, as a batch to PDF does.
 class RowText {
 public:
