@@ -148,11 +148,16 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
 
 void BatchPrintWindow::FormActivate()
 {
+    m_read = true;
     runCommand([this] { m_queries.reopen(); });
 }
 
 std::unique_ptr<PageSource> BatchPrintWindow::pages()
 {
+    // Printed before the first activation (by a script, say): the rows it
+    // would have read at creation are read now.
+    if (!std::exchange(m_read, true))
+        m_queries.reopen();
     return std::make_unique<WaybillPages>(layout(), &m_queries.sender, &m_queries.recipients,
                                           RecordMode::EveryRow);
 }

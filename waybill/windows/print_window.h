@@ -97,5 +97,6 @@ protected:
 
 private:
     PrintingQueries m_queries;
+    bool m_read = false; // the tables were read, or tried, since creation
     bool m_leftTheProgram = false;
 };
