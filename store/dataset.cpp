@@ -11,25 +11,22 @@
 
 namespace {
 
-using SqliteSnapshot::separator;
-
-SqliteSnapshot::Rows readThroughDriver(QSqlQuery q)
+void readThroughDriver(QSqlQuery q, SqliteSnapshot::Rows& rows)
 {
-    SqliteSnapshot::Rows rows;
+    rows.text = RowText(rows.text.compressed());
     const QSqlRecord rec = q.record();
     for (int i = 1; i < rec.count(); ++i)
         rows.columns << rec.fieldName(i);
     while (q.next()) {
         rows.identities << q.value(0);
-        rows.starts << rows.text.size();
+        rows.starts << rows.text.beginRow();
         for (int i = 1; i <= rows.columns.size(); ++i) {
             const QVariant v = q.value(i);
-            if (!v.isNull())
-                rows.text += v.toString().toUtf8();
-            rows.text += separator;
+            const QByteArray text = v.isNull() ? QByteArray() : v.toString().toUtf8();
+            rows.text.value(text.constData(), text.size());
         }
     }
-    return rows;
+    rows.text.finish();
 }
 
 } // namespace
@@ -60,14 +57,15 @@ void Dataset::open()
     const qint64 generation = m_connection.generation();
     const Statement select = m_query.select(m_connection.dialect());
     SqliteSnapshot::Rows read;
+    read.text = RowText(m_compressed);
     if (!SqliteSnapshot::read(m_connection.driver(), select, read))
-        read = readThroughDriver(m_connection.run(select));
+        readThroughDriver(m_connection.run(select), read);
     QList<Row> rows;
     rows.reserve(read.identities.size());
     for (qsizetype i = 0; i < read.identities.size(); ++i)
         rows.append({read.identities.at(i), read.starts.at(i)});
     QStringList columns = std::move(read.columns);
-    QByteArray text = std::move(read.text);
+    RowText text = std::move(read.text);
     emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);
@@ -138,22 +136,22 @@ void Dataset::next()
 
 qsizetype Dataset::appendText(const QStringList& values)
 {
-    const qsizetype start = m_text.size();
+    const qsizetype start = m_text.beginRow();
     for (int c = 0; c < m_columns.size(); ++c) {
-        m_text += values.value(c).toUtf8();
-        m_text += separator;
+        const QByteArray value = values.value(c).toUtf8();
+        m_text.value(value.constData(), value.size());
     }
     return start;
 }
 
 QString Dataset::cell(int row, int column) const
 {
-    const char* p = m_text.constData() + m_rows.at(row).start;
+    auto [p, end] = m_text.row(m_rows.at(row).start);
     for (int c = 0; c < column; ++c)
-        p = static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p))) + 1;
-    const char* end =
-        static_cast<const char*>(std::memchr(p, separator, size_t(m_text.constEnd() - p)));
-    return QString::fromUtf8(p, end - p);
+        p = static_cast<const char*>(std::memchr(p, RowText::separator, size_t(end - p))) + 1;
+    const char* last =
+        static_cast<const char*>(std::memchr(p, RowText::separator, size_t(end - p)));
+    return QString::fromUtf8(p, last - p);
 }
 
 QStringList Dataset::rowValues(int row) const

@@ -1,7 +1,6 @@
 #include "store/sqlite_snapshot.h"
 
 #include <QSqlDriver>
-#include <cstring>
 #include <sqlite3.h>
 
 namespace SqliteSnapshot {
@@ -24,47 +23,6 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
     }
     }
 }
-
-// Appends to a buffer that grows by doubling and is cut to size at the
-// end: QByteArray::append's checks per value cost more than the copying.
-class Writer {
-public:
-    explicit Writer(QByteArray& text) : m_text(text) {}
-    ~Writer()
-    {
-        m_text.resize(m_used);
-        m_text.squeeze();
-    }
-    qsizetype size() const { return m_used; }
-
-    void value(const char* value, qsizetype size)
-    {
-        // A stored byte of the separator reads as U+FFFD, three bytes.
-        if (size && std::memchr(value, separator, size_t(size))) {
-            for (qsizetype i = 0; i < size; ++i) {
-                if (value[i] == separator)
-                    put("\xef\xbf\xbd", 3);
-                else
-                    put(value + i, 1);
-            }
-        } else {
-            put(value, size);
-        }
-        put(&separator, 1);
-    }
-
-private:
-    void put(const char* bytes, qsizetype size)
-    {
-        if (m_used + size > m_text.size())
-            m_text.resize(std::max<qsizetype>(2 * m_text.size(), m_used + size + 65536));
-        std::memcpy(m_text.data() + m_used, bytes, size_t(size));
-        m_used += size;
-    }
-
-    QByteArray& m_text;
-    qsizetype m_used = 0;
-};
 
 } // namespace
 
@@ -90,20 +48,19 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
             return false;
     const int count = sqlite3_column_count(s);
     Rows result;
+    result.text = RowText(rows.text.compressed());
     for (int c = 1; c < count; ++c)
         result.columns << QString::fromUtf8(sqlite3_column_name(s, c));
     int step;
-    {
-        Writer text(result.text);
-        while ((step = sqlite3_step(s)) == SQLITE_ROW) {
-            result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
-            result.starts.append(text.size());
-            for (int c = 1; c < count; ++c) {
-                const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-                text.value(value, value ? sqlite3_column_bytes(s, c) : 0);
-            }
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+        result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
+        result.starts.append(result.text.beginRow());
+        for (int c = 1; c < count; ++c) {
+            const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            result.text.value(value, value ? sqlite3_column_bytes(s, c) : 0);
         }
     }
+    result.text.finish();
     if (step != SQLITE_DONE)
         return false;
     rows = std::move(result);

@@ -24,6 +24,7 @@ private slots:
     void snapshotReadsEveryKindOfStoredValueAsText();
     void serverAddresses_data();
     void serverAddresses();
+    void compressedSnapshotReadsAsThePlainOne();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -328,6 +329,43 @@ void StoreTest::serverAddresses()
     QCOMPARE(QStringList({a->host, QString::number(a->port), a->user, a->database}).join('|'),
              parts);
     QCOMPARE(ServerAddress::parse(a->display()), a);
+}
+
+void StoreTest::compressedSnapshotReadsAsThePlainOne()
+{
+    TestDatabase db;
+    // Enough rows for many compressed blocks.
+    db.exec(QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                           u"where k < 3000) insert into inrxx select '公司' || k, '王' || k, "
+                           u"'', '地址' || (k * 7919 % 1000), k, '', '139' || k, '', k % 10, "
+                           u"case when k % 2 = 1 then null else '备注' end from i"));
+    Connection c;
+    c.open();
+    Dataset plain(c), compressed(c);
+    plain.setQuery(Statements::selectRecipients());
+    compressed.setQuery(Statements::selectRecipients());
+    compressed.setCompressed(true);
+    plain.open();
+    compressed.open();
+    QCOMPARE(compressed.recordCount(), 3000);
+    // Backwards, so every block is unpacked again and again.
+    for (int row = 2999; row >= 0; --row)
+        for (int column = 0; column < 10; ++column)
+            QCOMPARE(compressed.value(row, column), plain.value(row, column));
+
+    compressed.setCurrentRow(1500);
+    compressed.edit();
+    compressed.setField(QStringLiteral(u"备注"), QStringLiteral(u"改过"));
+    compressed.post();
+    compressed.deleteCurrent();
+    QCOMPARE(compressed.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"王1502"));
+    compressed.setCurrentRow(1499);
+    QCOMPARE(compressed.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"王1500"));
+    compressed.append();
+    compressed.setField(QStringLiteral(u"收件人姓名"), QStringLiteral(u"新的"));
+    compressed.post();
+    QCOMPARE(compressed.value(2999, 1), QStringLiteral(u"新的"));
+    QCOMPARE(compressed.value(0, 0), QStringLiteral(u"公司1"));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

@@ -9,6 +9,9 @@ namespace {
 
 // glibc's starting values.
 constexpr int defaultThreshold = 128 * 1024;
+// A trim takes about as long as a page; memory grows by some 0.3 KB a page
+// between two.
+constexpr int pagesPerTrim = 1000;
 
 } // namespace
 
@@ -27,9 +30,16 @@ PageBufferReuse::~PageBufferReuse()
     malloc_trim(0);
 }
 
+void PageBufferReuse::pageDone()
+{
+    if (++m_pages % pagesPerTrim == 0)
+        malloc_trim(0);
+}
+
 #else
 
 PageBufferReuse::PageBufferReuse() = default;
 PageBufferReuse::~PageBufferReuse() = default;
+void PageBufferReuse::pageDone() {}
 
 #endif

@@ -10,6 +10,13 @@ class PageBufferReuse {
 public:
     PageBufferReuse();
     ~PageBufferReuse();
+    // Call after each page: now and then gives back the pages of the heap
+    // that nothing holds. Small allocations land all over the buffers'
+    // freed space, so without it a long batch ends up holding all of it.
+    void pageDone();
     PageBufferReuse(const PageBufferReuse&) = delete;
     PageBufferReuse& operator=(const PageBufferReuse&) = delete;
+
+private:
+    int m_pages = 0;
 };

@@ -114,7 +114,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
 {
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
-        const PageBufferReuse reuse;
+        PageBufferReuse reuse;
         QPdfWriter writer(path);
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),
@@ -132,6 +132,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
             painter.scale(scale, scale);
             pages.drawPage(painter, i);
             painter.restore();
+            reuse.pageDone();
             if (progress)
                 progress(i + 1, count);
         }

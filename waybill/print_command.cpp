@@ -40,7 +40,10 @@ public:
         const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
-            m_batch = std::make_unique<PrintingQueries>(query);
+            // The pages walk the rows once, from the first to the last.
+            m_batch = std::make_unique<PrintingQueries>(query, PrintingQueries::Rows::ReadOnReopen);
+            m_batch->recipients.setCompressed(true);
+            m_batch->reopen();
             return;
         }
         m_main = std::make_unique<MainQueries>();

@@ -78,7 +78,7 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
         throw PrintError(QStringLiteral("There is no default printer currently selected"));
 
-    const PageBufferReuse reuse;
+    PageBufferReuse reuse;
     QPainter painter;
     if (!painter.begin(&printer))
         throw PrintError(
@@ -92,6 +92,7 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
         painter.scale(scale, scale);
         pages.drawPage(painter, numbers.at(i) - 1);
         painter.restore();
+        reuse.pageDone();
         if (progress && !progress(int(i + 1), int(numbers.size()))) {
             printer.abort();
             painter.end();

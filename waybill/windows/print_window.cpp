@@ -155,12 +155,17 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
 
 void BatchPrintWindow::FormActivate()
 {
+    m_read = true;
     runCommand([this] { m_queries.reopen(); });
     refreshWarnings();
 }
 
 std::unique_ptr<PageSource> BatchPrintWindow::pages()
 {
+    // Printed before the first activation (by a script, say): the rows it
+    // would have read at creation are read now.
+    if (!std::exchange(m_read, true))
+        m_queries.reopen();
     return std::make_unique<WaybillPages>(layout(), &m_queries.sender, &m_queries.recipients,
                                           RecordMode::EveryRow);
 }
@@ -174,7 +179,7 @@ bool BatchPrintWindow::event(QEvent* event)
         m_leftTheProgram = false;
         // A window manager may show the window without activating it; its
         // rows are still there to print.
-        m_readOnShow = !m_queries.recipients.isOpen();
+        m_readOnShow = !std::exchange(m_read, true);
         if (m_readOnShow)
             runCommand([this] { m_queries.reopen(); });
         break;

@@ -100,6 +100,7 @@ protected:
 
 private:
     PrintingQueries m_queries;
+    bool m_read = false; // the tables were read, or tried, since creation
     bool m_leftTheProgram = false;
     // Rows first read when shown: the activation that follows reads no
     // second copy.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <utility>
+
+// The values of a snapshot's rows, as UTF-8, each value followed by
+// `separator`, rows one after another; a row is addressed by where it
+// starts. Optionally held as zlib blocks of whole rows, a tenth of the
+// size, for a copy read from start to end once, as a batch to PDF does.
+class RowText {
+public:
+    // Never part of UTF-8.
+    static constexpr char separator = '\xff';
+
+    explicit RowText(bool compressed = false) : m_compressed(compressed) {}
+
+    bool compressed() const { return m_compressed; }
+    // Starts a row; returns where it starts.
+    qsizetype beginRow();
+    // One value and its separator; a stored separator byte reads as U+FFFD.
+    void value(const char* bytes, qsizetype size);
+    // Gives back what the growing buffer holds beyond its end.
+    void finish();
+    void clear();
+
+    // The row starting at `start`, to the end of the bytes around it.
+    std::pair<const char*, const char*> row(qsizetype start) const;
+
+private:
+    void put(const char* bytes, qsizetype size);
+    void compressTail();
+
+    bool m_compressed;
+    QList<QByteArray> m_blocks;
+    QList<qsizetype> m_blockStarts; // where each block's first row starts
+    QByteArray m_tail;              // the rows after the blocks; grows by doubling
+    qsizetype m_tailStart = 0;
+    qsizetype m_tailUsed = 0;
+    mutable qsizetype m_cachedBlock = -1;
+    mutable QByteArray m_cache;
+};
