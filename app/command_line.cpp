@@ -5,12 +5,15 @@
 #include "maintenance/database_backup.h"
 #include "records/address_parse_command.h"
 #include "store/command_error.h"
+#include "store/connection.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/database_file.h"
 #include "store/temporary_files.h"
+#include "waybill/print_log.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QFileInfo>
 #include <QTextStream>
 #include <functional>
@@ -124,9 +127,15 @@ QList<Command> commands(const PrinterOutput& printer)
     const auto print = [printer](const QCommandLineParser& p) {
         const PrintRequest request = printRequest(p);
         TerminalProgress progress(QStringLiteral("pages"));
-        const int written = PrintCommand::run(request, printer, std::ref(progress));
+        QString logFailure;
+        const int written = PrintCommand::run(request, printer, std::ref(progress), &logFailure);
         if (written < 0)
             return 1;
+        // Printed all the same: a failing status would invite printing again.
+        if (!logFailure.isEmpty())
+            err() << program << ": printed, but the print log could not be written: " << logFailure
+                  << '\n';
+        err().flush();
         // For scripts: the pages written and where they went.
         out() << written << '\t' << (request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
         return 0;
@@ -144,6 +153,23 @@ QList<Command> commands(const PrinterOutput& printer)
     };
     const auto parseAddress = [](const QCommandLineParser& p) {
         return AddressParseCommand::run(p.positionalArguments());
+    };
+    const auto log = [](const QCommandLineParser& p) {
+        Connection connection;
+        connection.open();
+        // One page a line, whatever the texts hold.
+        const auto field = [](QString text) {
+            for (QChar& c : text)
+                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                    c = QLatin1Char(' ');
+            return text;
+        };
+        const QString since = p.value(QStringLiteral("since"));
+        for (const PrintLogEntry& e : PrintLog::find(connection, {}, {}, {}, since))
+            out() << e.number << '\t' << e.printedAt << '\t' << e.window << '\t'
+                  << field(e.destination) << '\t' << field(e.name) << '\t' << field(e.mobile)
+                  << '\t' << field(e.address) << '\n';
+        return 0;
     };
     return {
         {QStringLiteral("init"),
@@ -209,6 +235,14 @@ QList<Command> commands(const PrinterOutput& printer)
          {},
          -1,
          parseAddress},
+        {QStringLiteral("log"),
+         QStringLiteral("[--since DATE]"),
+         QStringLiteral("the pages printed, newest first: number, time, window, printer or file, "
+                        "recipient's name, mobile and address, tab-separated"),
+         {valued(QStringLiteral("since"), QStringLiteral("DATE"),
+                 QStringLiteral("only pages printed on DATE (YYYY-MM-DD) or later"))},
+         0,
+         log},
     };
 }
 
@@ -252,6 +286,9 @@ QString missing(const Command& c, const QCommandLineParser& p)
             return QStringLiteral("--pdf OUT.pdf is missing");
         return PrintCommand::argumentError(printRequest(p));
     }
+    if (c.name == QLatin1String("log") && p.isSet(QStringLiteral("since")) &&
+        !QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate).isValid())
+        return QStringLiteral("--since wants a date as YYYY-MM-DD");
     return {};
 }
 

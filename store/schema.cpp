@@ -22,6 +22,24 @@ const QStringList& recipientColumns()
     return columns;
 }
 
+QString printLogSenderColumn(const QString& senderColumn)
+{
+    return QStringLiteral(u"寄_") + senderColumn;
+}
+
+const QStringList& printLogColumns()
+{
+    static const QStringList columns = [] {
+        QStringList c{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
+                      QStringLiteral(u"打印到"),   QStringLiteral(u"左右移动"),
+                      QStringLiteral(u"上下移动"), QStringLiteral(u"字体")};
+        for (const QString& s : senderColumns())
+            c << printLogSenderColumn(s);
+        return c + recipientColumns();
+    }();
+    return columns;
+}
+
 static QString createTable(const QString& table, const QStringList& columns)
 {
     QStringList defs;
@@ -30,11 +48,26 @@ static QString createTable(const QString& table, const QStringList& columns)
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
 }
 
+QString createPrintLog()
+{
+    QStringList defs;
+    const QStringList& columns = printLogColumns();
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        // The two shifts are whole pixels; everything else is text.
+        const bool number = i == 3 || i == 4;
+        defs << QStringLiteral("\"%1\" %2")
+                    .arg(columns.at(i),
+                         number ? QStringLiteral("INTEGER") : QStringLiteral("TEXT"));
+    }
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+        .arg(printLogTable, defs.join(QStringLiteral(", ")));
+}
+
 QStringList createStatements()
 {
     return {createTable(senderTable, senderColumns()),
             createTable(recipientTable, recipientColumns()),
-            createTable(importedTable, recipientColumns())};
+            createTable(importedTable, recipientColumns()), createPrintLog()};
 }
 
 } // namespace Schema

@@ -3,18 +3,32 @@
 #include <QString>
 #include <QStringList>
 
-// The three tables of data.mdb. Every column is text; the order is the order
-// "select *" returns, which the export and the import rely on.
+// The tables of data.mdb: the three the waybills read, every column text,
+// in the order "select *" returns (the export and the import rely on it),
+// and the print log.
 namespace Schema {
 
 inline const QString senderTable = QStringLiteral("outrxx");
 inline const QString recipientTable = QStringLiteral("inrxx");
 inline const QString importedTable = QStringLiteral("excel");
+// One row per page sent to a printer or a PDF, holding what the page
+// printed, so that it prints again the same after the rows changed.
+inline const QString printLogTable = QStringLiteral("printlog");
 
 const QStringList& senderColumns();    // eleven columns of outrxx
 const QStringList& recipientColumns(); // ten columns of inrxx and excel
 
-// Creates the three empty tables on an open connection.
+// When, which window, where to, the shifts and font (integers and text),
+// then the sender's columns under printLogSenderColumn() names and the
+// recipient's under their own.
+const QStringList& printLogColumns();
+QString printLogSenderColumn(const QString& senderColumn); // "寄_" + name
+inline constexpr int printLogMetaColumns = 6;
+
+// Creates the empty tables on an open connection.
 QStringList createStatements();
+// The print log alone, when it is not there yet: a database from before
+// the log gets it on opening.
+QString createPrintLog();
 
 } // namespace Schema

@@ -36,8 +36,8 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-const QStringList commands{"init",   "backup", "restore",      "print",
-                           "import", "export", "parse-address"};
+const QStringList commands{"init",   "backup", "restore",       "print",
+                           "import", "export", "parse-address", "log"};
 
 } // namespace
 
@@ -81,6 +81,7 @@ void CommandLineTest::helpVersionAndWrongArguments()
         {"print", "--window", "single", "--dx", "1.5", "--pdf", "a.pdf"},
         {"print", "--window", "single", "--font", "Arial", "--pdf", "a.pdf"},
         {"--data-dir", "a", "--user-data", "init"},
+        {"log", "--since", "yesterday"},
     };
     QList<QStringList> cases = wrong;
     for (const QString& c : commands)

@@ -3,6 +3,7 @@
 #include <functional>
 
 class QPainter;
+struct LoggedPage;
 
 // Told after each page of a run with pages done and pages in all; false
 // cancels the run.
@@ -19,4 +20,12 @@ public:
     // Draws page `index` (from 0). The caller has scaled `painter` so that one
     // unit is one layout pixel (1/96 inch) from the paper's top-left corner.
     virtual void drawPage(QPainter& painter, int index) = 0;
+    // What page `index` prints, for the print log; false for pages that
+    // are no waybill (the calibration page, tests' made-up pages).
+    virtual bool describePage(int index, LoggedPage& page)
+    {
+        (void)index;
+        (void)page;
+        return false;
+    }
 };

@@ -38,8 +38,9 @@ QString argumentError(const PrintRequest& request);
 
 // Gives the pages written (-1 when the printer job was cancelled), telling
 // `progress` of each. Throws PrintError (argumentError() included) or
-// StoreError.
+// StoreError. The waybill pages written go to the print log; when that
+// fails the pages still count as printed and `logFailure` says why.
 int run(const PrintRequest& request, const PrinterOutput& printer,
-        const PageProgress& progress = {});
+        const PageProgress& progress = {}, QString* logFailure = nullptr);
 
 } // namespace PrintCommand

@@ -2,9 +2,9 @@
 
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
+#include "waybill/waybill_layout.h"
 
 class Dataset;
-class WaybillLayout;
 
 // Which recipient rows a run prints.
 enum class RecordMode {
@@ -25,9 +25,15 @@ public:
 
     int pageCount() override;
     void drawPage(QPainter& painter, int index) override;
+    // The rows' texts as drawPage() reads them now, and the layout's
+    // shifts and font.
+    bool describePage(int index, LoggedPage& page) override;
 
 private:
+    QString read(int index, RecordRole role, const QString& column) const;
+
     const WaybillLayout& m_layout;
+    const WaybillLayout m_catalogue;
     const Dataset* m_sender;
     const Dataset* m_recipients;
     RecordMode m_mode;

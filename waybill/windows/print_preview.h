@@ -43,6 +43,8 @@ private:
     void showBuilding(int percent);
     // Names where "打 印" sends the pages, or says there is nowhere.
     void showDestination();
+    // How many of the pages print a recipient printed today already.
+    void showPrintedToday();
     void updateIndicator();
 
     PageSource& m_pages;
@@ -57,6 +59,7 @@ private:
     QLabel* m_building;
     QLabel* m_indicator;
     QLabel* m_title;
+    QLabel* m_printedToday;
     QLabel* m_destination;
     QPushButton* m_offerSettings;
 };

@@ -1,0 +1,129 @@
+#include "waybill/windows/dyjl_form.h"
+
+#include "store/connection.h"
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/ui_fonts.h"
+#include "ui/widgets.h"
+#include "waybill/print_log.h"
+#include "waybill/printing/printing_job.h"
+
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <algorithm>
+
+namespace {
+
+constexpr int numberRole = Qt::UserRole;
+
+} // namespace
+
+TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TDyjlForm"));
+    setWindowTitle(QStringLiteral(u"打印记录"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(UiFonts::songti(14));
+    resize(1017, 560);
+
+    auto* bar = new QHBoxLayout;
+    const auto box = [this, bar](const QString& caption, const QString& name, int width) {
+        bar->addWidget(new QLabel(caption, this));
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setFixedWidth(width);
+        bar->addWidget(edit);
+        connect(edit, &QLineEdit::returnPressed, this, &TDyjlForm::Button1Click);
+        return edit;
+    };
+    m_name = box(QStringLiteral(u"姓  名"), QStringLiteral("Edit1"), 100);
+    m_mobile = box(QStringLiteral(u"手机号码"), QStringLiteral("Edit2"), 130);
+    m_date = box(QStringLiteral(u"打印日期"), QStringLiteral("Edit3"), 110);
+    m_date->setPlaceholderText(QStringLiteral("2026-12-09"));
+    auto* search = new QPushButton(QStringLiteral(u"查 询"), this);
+    search->setObjectName(QStringLiteral("Button1"));
+    auto* reprint = new QPushButton(QStringLiteral(u"重新打印"), this);
+    reprint->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton* b : {search, reprint}) {
+        b->setAutoDefault(false);
+        bar->addWidget(b);
+    }
+    bar->addStretch(1);
+    connect(search, &QPushButton::clicked, this, &TDyjlForm::Button1Click);
+    connect(reprint, &QPushButton::clicked, this, &TDyjlForm::Button2Click);
+
+    m_list = new QTableWidget(0, 6, this);
+    m_list->setObjectName(QStringLiteral("DBGridEh1"));
+    m_list->setHorizontalHeaderLabels({QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
+                                       QStringLiteral(u"打印到"), QStringLiteral(u"收件人姓名"),
+                                       QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址")});
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setToolTip(QStringLiteral(u"选中要重新打印的页，可按住 Ctrl 或 Shift 多选"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_list, 1);
+}
+
+QList<qlonglong> TDyjlForm::listedNumbers() const
+{
+    QList<qlonglong> numbers;
+    for (int row = 0; row < m_list->rowCount(); ++row)
+        numbers << m_list->item(row, 0)->data(numberRole).toLongLong();
+    return numbers;
+}
+
+void TDyjlForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Widgets::centreOnScreen(this);
+    Button1Click();
+}
+
+void TDyjlForm::Button1Click()
+{
+    ErrorReport::run(this, [this] {
+        Connection connection;
+        connection.open();
+        const QList<PrintLogEntry> entries =
+            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed());
+        m_list->clearContents();
+        m_list->setRowCount(int(entries.size()));
+        for (int row = 0; row < entries.size(); ++row) {
+            const PrintLogEntry& e = entries.at(row);
+            const QStringList texts{e.printedAt, e.window, e.destination,
+                                    e.name,      e.mobile, e.address};
+            for (int column = 0; column < texts.size(); ++column)
+                m_list->setItem(row, column, new QTableWidgetItem(texts.at(column)));
+            m_list->item(row, 0)->setData(numberRole, e.number);
+        }
+    });
+}
+
+void TDyjlForm::Button2Click()
+{
+    QList<qlonglong> numbers;
+    for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
+        numbers << m_list->item(row.row(), 0)->data(numberRole).toLongLong();
+    if (numbers.isEmpty()) {
+        Dialogs::notice(this, QStringLiteral(u"请先选择要重新打印的记录！"));
+        return;
+    }
+    // In the order they were printed first.
+    std::sort(numbers.begin(), numbers.end());
+    ErrorReport::run(this, [&] {
+        Connection connection;
+        connection.open();
+        LoggedPages pages(PrintLog::pages(connection, numbers));
+        connection.close();
+        PrintJob job;
+        Dialogs::current().preview(this, pages, job);
+    });
+    Button1Click();
+}
