@@ -22,21 +22,13 @@ const QStringList& recipientColumns()
     return columns;
 }
 
-QString printLogSenderColumn(const QString& senderColumn)
-{
-    return QStringLiteral(u"寄_") + senderColumn;
-}
-
 const QStringList& printLogColumns()
 {
-    static const QStringList columns = [] {
-        QStringList c{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
-                      QStringLiteral(u"打印到"),   QStringLiteral(u"左右移动"),
-                      QStringLiteral(u"上下移动"), QStringLiteral(u"字体")};
-        for (const QString& s : senderColumns())
-            c << printLogSenderColumn(s);
-        return c + recipientColumns();
-    }();
+    static const QStringList columns{
+        QStringLiteral(u"打印时间"),   QStringLiteral(u"打印窗口"), QStringLiteral(u"打印到"),
+        QStringLiteral(u"左右移动"),   QStringLiteral(u"上下移动"), QStringLiteral(u"字体"),
+        QStringLiteral(u"收件人姓名"), QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
+        QStringLiteral(u"寄件人"),     QStringLiteral(u"收件人")};
     return columns;
 }
 

@@ -18,11 +18,12 @@ inline const QString printLogTable = QStringLiteral("printlog");
 const QStringList& senderColumns();    // eleven columns of outrxx
 const QStringList& recipientColumns(); // ten columns of inrxx and excel
 
-// When, which window, where to, the shifts and font (integers and text),
-// then the sender's columns under printLogSenderColumn() names and the
-// recipient's under their own.
+// When, which window, where to, the shifts (integers) and the font; the
+// recipient's name, mobile and address to find a page by; then all columns
+// of the sender and of the recipient, each set in one text, tab-separated
+// ("\t" and "\\" stand for a tab and a backslash in a value), which keeps
+// the values written per page few.
 const QStringList& printLogColumns();
-QString printLogSenderColumn(const QString& senderColumn); // "寄_" + name
 inline constexpr int printLogMetaColumns = 6;
 
 // Creates the empty tables on an open connection.

@@ -80,14 +80,16 @@ Statement insertImported(const QStringList& values)
     return insertRow(Schema::importedTable, columns, bound);
 }
 
-QString insertPrintLog()
+QString insertPrintLog(int rows)
 {
     QStringList names;
     for (const QString& c : Schema::printLogColumns())
         names << quoted(c);
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    const QString row =
+        QLatin1Char('(') + markers(Schema::printLogColumns().size()) + QLatin1Char(')');
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
         .arg(Schema::printLogTable, names.join(QStringLiteral(", ")),
-             markers(Schema::printLogColumns().size()));
+             QStringList(rows, row).join(QStringLiteral(", ")));
 }
 
 Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,

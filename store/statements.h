@@ -27,7 +27,8 @@ Statement insertImported(const QStringList& values);
 
 // The print log. Rows are listed newest first, `identity` (the store's row
 // identity) leading as the entry's number.
-QString insertPrintLog(); // every column of the log, bound in order
+// `rows` rows of every column of the log, bound row after row.
+QString insertPrintLog(int rows = 1);
 // Number, time, window, destination, name, mobile and address of each page
 // whose name and mobile contain the texts and whose time starts with
 // `date`; empty texts match everything. From `since` (a time or a date) on.

@@ -39,10 +39,11 @@ QStringList senderRow()
             "9"};
 }
 
-QStringList recipient(const QString& name, const QString& mobile)
+QStringList recipient(const QString& name, const QString& mobile,
+                      const QString& remarks = u"轻放"_qs)
 {
-    return {u"收件公司"_qs, name,       u"北京"_qs, u"北京长安街2号"_qs, "100000", "010-5678",
-            mobile,         u"文件"_qs, "1",        u"轻放"_qs};
+    return {u"收件公司"_qs, name, u"北京"_qs, u"北京长安街2号"_qs, "100000", "010-5678", mobile,
+            u"文件"_qs,     "1",  remarks};
 }
 
 // Each word of a PDF with where it starts, page by page.
@@ -126,7 +127,8 @@ void PrintLogTest::init()
     m_db = std::make_unique<TestDatabase>();
     m_db->insert(Schema::senderTable, senderRow());
     m_db->insert(Schema::recipientTable, recipient(u"甲一"_qs, "13900000001"));
-    m_db->insert(Schema::recipientTable, recipient(u"乙二"_qs, "13900000002"));
+    // The log keeps a tab and a backslash of a value as they are.
+    m_db->insert(Schema::recipientTable, recipient(u"乙二"_qs, "13900000002", u"轻\\放\t易碎"_qs));
     m_dialogs = std::make_unique<ScriptedDialogs>();
 }
 
@@ -155,7 +157,8 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     const QStringList first = log.first();
     QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "0"}));
     QVERIFY(first.at(5).startsWith(u"宋体"_qs));
-    QCOMPARE(first.mid(Schema::printLogMetaColumns + 11), recipient(u"甲一"_qs, "13900000001"));
+    QCOMPARE(first.mid(6, 3), (QStringList{u"甲一"_qs, "13900000001", u"北京长安街2号"_qs}));
+    QCOMPARE(first.at(10), recipient(u"甲一"_qs, "13900000001").join(QLatin1Char('\t')));
 
     // The address book changes; the log keeps what was printed.
     m_db->exec(u"UPDATE inrxx SET 收件人姓名 = '丙三', 收件地址 = '上海某路'"_qs);

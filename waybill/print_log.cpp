@@ -16,6 +16,52 @@ void ensureTable(Connection& connection)
     connection.execute({Schema::createPrintLog(), {}});
 }
 
+const QChar separator = QLatin1Char('\t');
+const QChar escape = QLatin1Char('\\');
+
+// The values in one text, tab-separated.
+QString packed(const QStringList& values, qsizetype count)
+{
+    QString text;
+    text.reserve(count * 16);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            text += separator;
+        const QString value = values.value(i);
+        if (!value.contains(separator) && !value.contains(escape)) {
+            text += value;
+            continue;
+        }
+        for (const QChar c : value) {
+            if (c == separator)
+                text += QStringLiteral("\\t");
+            else if (c == escape)
+                text += QStringLiteral("\\\\");
+            else
+                text += c;
+        }
+    }
+    return text;
+}
+
+QStringList unpacked(const QString& text, qsizetype count)
+{
+    QStringList values{QString()};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == separator) {
+            values << QString();
+        } else if (c == escape && i + 1 < text.size()) {
+            ++i;
+            values.last() += text.at(i) == QLatin1Char('t') ? separator : text.at(i);
+        } else {
+            values.last() += c;
+        }
+    }
+    values.resize(count);
+    return values;
+}
+
 } // namespace
 
 QString LoggedPage::field(RecordRole role, const QString& column) const
@@ -44,22 +90,42 @@ void write(Connection& connection, const QList<LoggedPage>& pages, const QString
     const qsizetype recipients = Schema::recipientColumns().size();
     connection.beginTransaction();
     try {
-        {
-            Connection::Prepared insert = connection.prepare(Statements::insertPrintLog());
-            QVariantList values;
-            values.reserve(Schema::printLogColumns().size());
-            for (const LoggedPage& page : pages) {
-                values.clear();
+        // Many rows a statement: the engine's work per statement, not per
+        // row, is what a batch would otherwise pay ten thousand times.
+        constexpr int rowsPerStatement = 30;
+        const qsizetype perRow = Schema::printLogColumns().size();
+        std::optional<Connection::Prepared> full;
+        QVariantList values;
+        values.reserve(rowsPerStatement * perRow);
+        // A batch's pages share the sender and the layout: made into text once.
+        const LoggedPage* previous = nullptr;
+        QString font, sender;
+        for (qsizetype from = 0; from < pages.size(); from += rowsPerStatement) {
+            const qsizetype rows = std::min<qsizetype>(rowsPerStatement, pages.size() - from);
+            values.clear();
+            for (qsizetype r = from; r < from + rows; ++r) {
+                const LoggedPage& page = pages.at(r);
                 const Calibration& c = page.calibration;
+                if (!previous || !(previous->calibration == c))
+                    font = c.font ? c.font->toString() : QString();
+                if (!previous || previous->sender != page.sender)
+                    sender = packed(page.sender, senders);
+                previous = &page;
                 values << time << windowClassName(page.window) << destination << c.right.value
-                       << c.down.value << (c.font ? c.font->toString() : QString());
-                for (qsizetype i = 0; i < senders; ++i)
-                    values << page.sender.value(i);
-                for (qsizetype i = 0; i < recipients; ++i)
-                    values << page.recipient.value(i);
-                insert.execute(values);
+                       << c.down.value << font << page.recipient.value(AddressBook::Name)
+                       << page.recipient.value(AddressBook::Mobile)
+                       << page.recipient.value(AddressBook::Address) << sender
+                       << packed(page.recipient, recipients);
+            }
+            if (rows == rowsPerStatement) {
+                if (!full)
+                    full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
+                full->execute(values);
+            } else {
+                connection.prepare(Statements::insertPrintLog(int(rows))).execute(values);
             }
         }
+        full.reset();
         connection.commit();
     } catch (...) {
         connection.rollback();
@@ -115,10 +181,8 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
                 if (f.fromString(font))
                     page.calibration.font = f;
             }
-            for (int i = 0; i < senders; ++i)
-                page.sender << q.value(firstText + i).toString();
-            for (int i = 0; i < recipients; ++i)
-                page.recipient << q.value(firstText + senders + i).toString();
+            page.sender = unpacked(q.value(firstText + 3).toString(), senders);
+            page.recipient = unpacked(q.value(firstText + 4).toString(), recipients);
             found.insert(q.value(0).toLongLong(), page);
         }
     }
@@ -184,12 +248,27 @@ std::optional<int> countPrintedToday(PageSource& pages)
 void RecordedPages::drawPage(QPainter& painter, int index)
 {
     m_pages.drawPage(painter, index);
-    if (m_seen.contains(index))
+    if (m_seen.empty()) {
+        // Room for every page before the first is drawn.
+        m_seen.resize(std::max(1, m_pages.pageCount()));
+        m_order.reserve(m_pages.pageCount());
+    }
+    if (index < 0 || size_t(index) >= m_seen.size() || m_seen[size_t(index)])
         return;
-    m_seen.insert(index);
-    LoggedPage page;
-    if (m_pages.describePage(index, page))
-        m_drawn << std::move(page);
+    m_seen[size_t(index)] = true;
+    m_order << index;
+}
+
+QList<LoggedPage> RecordedPages::drawn()
+{
+    QList<LoggedPage> pages;
+    pages.reserve(m_order.size());
+    for (const int index : m_order) {
+        LoggedPage page;
+        if (m_pages.describePage(index, page))
+            pages << std::move(page);
+    }
+    return pages;
 }
 
 void LoggedPages::drawPage(QPainter& painter, int index)

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 class Connection;
 
@@ -84,8 +85,13 @@ std::optional<int> countPrintedToday(PageSource& pages);
 
 } // namespace PrintLog
 
-// Notes what each page drawn through it printed, once per page however
-// many copies are drawn: what a print run hands to the log when it is done.
+// Notes which pages were drawn through it, once each however many copies
+// are drawn, and tells what they printed: what a print run hands to the
+// log when it is done. The pages are described when asked, after the run:
+// small allocations between pages would split the freed page buffers that
+// PageBufferReuse keeps for the next page and make the heap grow again.
+// Nothing changes the rows meanwhile: a run holds the program (its
+// progress window is modal) and the command line does nothing else.
 class RecordedPages : public PageSource {
 public:
     explicit RecordedPages(PageSource& pages) : m_pages(pages) {}
@@ -97,12 +103,13 @@ public:
         return m_pages.describePage(index, page);
     }
 
-    const QList<LoggedPage>& drawn() const { return m_drawn; }
+    // The waybill pages drawn, in the order first drawn.
+    QList<LoggedPage> drawn();
 
 private:
     PageSource& m_pages;
-    QSet<int> m_seen;
-    QList<LoggedPage> m_drawn;
+    std::vector<bool> m_seen;
+    QList<int> m_order;
 };
 
 // Pages of the log, drawn by the one renderer on the layout of the window
