@@ -4,6 +4,7 @@
 #include "store/connection.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/store_error.h"
 #include "waybill/page_renderer.h"
 #include "waybill/print_window_adjustments.h"
 
@@ -14,6 +15,18 @@ namespace {
 void ensureTable(Connection& connection)
 {
     connection.execute({Schema::createPrintLog(), {}});
+}
+
+// False when a database from before the log cannot take the table (a file
+// opened read-only): it has no pages logged.
+bool tableForReading(Connection& connection)
+{
+    try {
+        ensureTable(connection);
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
 }
 
 const QChar separator = QLatin1Char('\t');
@@ -145,7 +158,8 @@ void write(const QList<LoggedPage>& pages, const QString& destination)
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
                           const QString& date, const QString& since)
 {
-    ensureTable(connection);
+    if (!tableForReading(connection))
+        return {};
     QSqlQuery q = connection.run(
         Statements::selectPrintLog(connection.rowIdentity(), name, mobile, date, since));
     QList<PrintLogEntry> entries;
@@ -159,7 +173,8 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
 
 QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
 {
-    ensureTable(connection);
+    if (!tableForReading(connection))
+        return {};
     const int senders = int(Schema::senderColumns().size());
     const int recipients = int(Schema::recipientColumns().size());
     const int firstText = 1 + Schema::printLogMetaColumns;
@@ -195,8 +210,9 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
 
 PrintedRecipients PrintedRecipients::on(Connection& connection, QDate day)
 {
-    ensureTable(connection);
     PrintedRecipients printed;
+    if (!tableForReading(connection))
+        return printed;
     QSqlQuery q = connection.run(
         Statements::selectPrintedRecipients(day.toString(QStringLiteral("yyyy-MM-dd"))));
     while (q.next()) {

@@ -40,7 +40,8 @@ struct PrintLogEntry {
 };
 
 // The table of every page sent to a printer or a PDF. Each function
-// creates the table first when the database has none. Throw StoreError.
+// creates the table first when the database has none; a database that
+// cannot take it reads as an empty log. Throw StoreError.
 namespace PrintLog {
 
 // "yyyy-MM-dd HH:mm:ss" in local time, which sorts as it reads.
