@@ -9,6 +9,7 @@
 #include "waybill/print_window_adjustments.h"
 
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace {
 
@@ -41,7 +42,8 @@ QString packed(const QStringList& values, qsizetype count)
         if (i > 0)
             text += separator;
         const QString value = values.value(i);
-        if (!value.contains(separator) && !value.contains(escape)) {
+        if (std::none_of(value.cbegin(), value.cend(),
+                         [](QChar c) { return c == separator || c == escape; })) {
             text += value;
             continue;
         }
@@ -289,6 +291,8 @@ QList<LoggedPage> RecordedPages::drawn()
 
 void LoggedPages::drawPage(QPainter& painter, int index)
 {
+    if (index < 0 || index >= m_pages.size())
+        return;
     const LoggedPage& page = m_pages.at(index);
     if (!m_layout || m_layout->variant() != page.window ||
         !(m_layoutCalibration == page.calibration)) {

@@ -40,15 +40,44 @@ void WaybillPages::drawPage(QPainter& painter, int index)
         m_fonts);
 }
 
+const Calibration& WaybillPages::calibration()
+{
+    const QList<FieldPlacement>& placements = m_layout.placements();
+    const QPoint at(placements.first().left().value, placements.first().top().value);
+    bool same = m_calibration && at == m_calibratedAt;
+    for (qsizetype i = 0; same && i < placements.size(); ++i)
+        same = placements.at(i).font() == m_calibratedFonts.at(i);
+    if (!same) {
+        m_calibration = calibrationOf(m_layout, m_catalogue);
+        m_calibratedAt = at;
+        m_calibratedFonts.clear();
+        for (const FieldPlacement& p : placements)
+            m_calibratedFonts << p.font();
+    }
+    return *m_calibration;
+}
+
 bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
-    page.calibration = calibrationOf(m_layout, m_catalogue);
+    page.calibration = calibration();
     page.sender.clear();
     page.recipient.clear();
     for (const QString& column : Schema::senderColumns())
         page.sender << read(index, RecordRole::Sender, column);
-    for (const QString& column : Schema::recipientColumns())
-        page.recipient << read(index, RecordRole::Recipient, column);
+    if (m_mode != RecordMode::EveryRow || !m_recipients) {
+        for (const QString& column : Schema::recipientColumns())
+            page.recipient << read(index, RecordRole::Recipient, column);
+        return true;
+    }
+    // As read() reads them, without looking each column up on every page.
+    if (const QStringList names = m_recipients->columnNames(); names != m_recipientNames) {
+        m_recipientNames = names;
+        m_recipientIndexes.clear();
+        for (const QString& column : Schema::recipientColumns())
+            m_recipientIndexes << int(names.indexOf(column));
+    }
+    for (const int column : m_recipientIndexes)
+        page.recipient << m_recipients->value(index, column);
     return true;
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "waybill/calibration_store.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
+
+#include <QList>
+#include <QPoint>
+#include <optional>
 
 class Dataset;
 
@@ -32,8 +37,20 @@ public:
 private:
     QString read(int index, RecordRole role, const QString& column) const;
 
+    // The layout's calibration as last worked out, kept while its
+    // placements stand where they stood, in the same fonts (a font copied
+    // compares at once; one against the catalogue's compares field by field).
+    const Calibration& calibration();
+
     const WaybillLayout& m_layout;
     const WaybillLayout m_catalogue;
+    std::optional<Calibration> m_calibration;
+    QPoint m_calibratedAt;
+    QList<QFont> m_calibratedFonts;
+    // Where the recipient columns are among the dataset's columns, for the
+    // column list they were looked up in.
+    QStringList m_recipientNames;
+    QList<int> m_recipientIndexes;
     const Dataset* m_sender;
     const Dataset* m_recipients;
     RecordMode m_mode;

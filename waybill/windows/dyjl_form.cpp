@@ -120,8 +120,14 @@ void TDyjlForm::Button2Click()
     ErrorReport::run(this, [&] {
         Connection connection;
         connection.open();
-        LoggedPages pages(PrintLog::pages(connection, numbers));
+        QList<LoggedPage> logged = PrintLog::pages(connection, numbers);
         connection.close();
+        // Another program may have restored an older log meanwhile.
+        if (logged.isEmpty()) {
+            Dialogs::notice(this, QStringLiteral(u"所选记录已不在打印记录中！"));
+            return;
+        }
+        LoggedPages pages(std::move(logged));
         PrintJob job;
         Dialogs::current().preview(this, pages, job);
     });
