@@ -19,6 +19,7 @@ private slots:
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
+    void preparedRowsKeepWhatEachRowBound();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -195,6 +196,25 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     d.setField(QStringLiteral(u"单位名称"), QStringLiteral("B"));
     d.post();
     QCOMPARE(db.rows("inrxx").at(0).at(0), QStringLiteral("B"));
+}
+
+void StoreTest::preparedRowsKeepWhatEachRowBound()
+{
+    // Values left bound from the row before must read as given: an empty
+    // text is no NULL.
+    TestDatabase db;
+    Connection c;
+    c.open();
+    Connection::Prepared insert =
+        c.prepare(QStringLiteral("INSERT INTO excel (单位名称, 收件人姓名) VALUES (?, ?)"));
+    const QList<QVariantList> rows{{"", "a"}, {QString(), "a"}, {"", "b"}, {7, "b"}, {"", "b"}};
+    for (const QVariantList& row : rows)
+        insert.execute(row);
+    QCOMPARE(db.rows("excel").size(), 5);
+    QStringList first;
+    for (const QStringList& row : db.rows("excel"))
+        first << row.at(0) + QLatin1Char('|') + row.at(1);
+    QCOMPARE(first, (QStringList{"|a", "<null>|a", "|b", "7|b", "|b"}));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)
