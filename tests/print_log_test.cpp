@@ -317,6 +317,10 @@ void PrintLogTest::commandLineLogsAndLists()
     QCOMPARE(cli({"log", "--since", today}).out, all.out);
     QCOMPARE(cli({"log", "--since", QDate::currentDate().addDays(1).toString(Qt::ISODate)}).out,
              QString());
+    // A page without recipient (the address book empty) is listed as well.
+    m_db->exec(QStringLiteral("DELETE FROM inrxx"));
+    QCOMPARE(cli({"print", "--window", "batch", "--pdf", "empty.pdf"}).status, 0);
+    QVERIFY(cli({"log"}).out.startsWith(QStringLiteral("3\t")));
 }
 
 QTEST_MAIN(PrintLogTest)

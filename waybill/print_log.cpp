@@ -30,6 +30,13 @@ bool tableForReading(Connection& connection)
     }
 }
 
+// Never NULL, which no search would find: a page without recipient is
+// listed too.
+QString text(const QString& value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 const QChar separator = QLatin1Char('\t');
 const QChar escape = QLatin1Char('\\');
 
@@ -122,14 +129,14 @@ void write(Connection& connection, const QList<LoggedPage>& pages, const QString
                 const LoggedPage& page = pages.at(r);
                 const Calibration& c = page.calibration;
                 if (!previous || !(previous->calibration == c))
-                    font = c.font ? c.font->toString() : QString();
+                    font = c.font ? c.font->toString() : QStringLiteral("");
                 if (!previous || previous->sender != page.sender)
                     sender = packed(page.sender, senders);
                 previous = &page;
                 values << time << windowClassName(page.window) << destination << c.right.value
-                       << c.down.value << font << page.recipient.value(AddressBook::Name)
-                       << page.recipient.value(AddressBook::Mobile)
-                       << page.recipient.value(AddressBook::Address) << sender
+                       << c.down.value << font << text(page.recipient.value(AddressBook::Name))
+                       << text(page.recipient.value(AddressBook::Mobile))
+                       << text(page.recipient.value(AddressBook::Address)) << sender
                        << packed(page.recipient, recipients);
             }
             if (rows == rowsPerStatement) {
