@@ -18,7 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -175,7 +175,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->lastText(), u"请先选择要重新打印的记录！"_qs);
-    window.findChild<QTableWidget*>(QStringLiteral("DBGridEh1"))->selectAll();
+    window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
     printNextPreviewTo(*m_dialogs, reprinted);
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2}));

@@ -8,16 +8,56 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
 
+#include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QHeaderView>
-#include <QTableWidget>
+#include <QTableView>
 #include <algorithm>
 
-namespace {
+// The entries found, as the list shows them; a log of any length is only
+// its lines' texts in memory.
+class PrintLogModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
 
-constexpr int numberRole = Qt::UserRole;
+    void setEntries(QList<PrintLogEntry> entries)
+    {
+        beginResetModel();
+        m_entries = std::move(entries);
+        endResetModel();
+    }
+    const QList<PrintLogEntry>& entries() const { return m_entries; }
 
-} // namespace
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_entries.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 6;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const PrintLogEntry& e = m_entries.at(index.row());
+        const QString* texts[] = {&e.printedAt, &e.window, &e.destination,
+                                  &e.name,      &e.mobile, &e.address};
+        return *texts[index.column()];
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
+                                        QStringLiteral(u"打印到"),   QStringLiteral(u"收件人姓名"),
+                                        QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址")};
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+            return titles.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    QList<PrintLogEntry> m_entries;
+};
 
 TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
 {
@@ -54,11 +94,10 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     connect(search, &QPushButton::clicked, this, &TDyjlForm::Button1Click);
     connect(reprint, &QPushButton::clicked, this, &TDyjlForm::Button2Click);
 
-    m_list = new QTableWidget(0, 6, this);
+    m_model = new PrintLogModel(this);
+    m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("DBGridEh1"));
-    m_list->setHorizontalHeaderLabels({QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
-                                       QStringLiteral(u"打印到"), QStringLiteral(u"收件人姓名"),
-                                       QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址")});
+    m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -74,8 +113,8 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
 QList<qlonglong> TDyjlForm::listedNumbers() const
 {
     QList<qlonglong> numbers;
-    for (int row = 0; row < m_list->rowCount(); ++row)
-        numbers << m_list->item(row, 0)->data(numberRole).toLongLong();
+    for (const PrintLogEntry& e : m_model->entries())
+        numbers << e.number;
     return numbers;
 }
 
@@ -91,18 +130,8 @@ void TDyjlForm::Button1Click()
     ErrorReport::run(this, [this] {
         Connection connection;
         connection.open();
-        const QList<PrintLogEntry> entries =
-            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed());
-        m_list->clearContents();
-        m_list->setRowCount(int(entries.size()));
-        for (int row = 0; row < entries.size(); ++row) {
-            const PrintLogEntry& e = entries.at(row);
-            const QStringList texts{e.printedAt, e.window, e.destination,
-                                    e.name,      e.mobile, e.address};
-            for (int column = 0; column < texts.size(); ++column)
-                m_list->setItem(row, column, new QTableWidgetItem(texts.at(column)));
-            m_list->item(row, 0)->setData(numberRole, e.number);
-        }
+        m_model->setEntries(
+            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed()));
     });
 }
 
@@ -110,7 +139,7 @@ void TDyjlForm::Button2Click()
 {
     QList<qlonglong> numbers;
     for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
-        numbers << m_list->item(row.row(), 0)->data(numberRole).toLongLong();
+        numbers << m_model->entries().at(row.row()).number;
     if (numbers.isEmpty()) {
         Dialogs::notice(this, QStringLiteral(u"请先选择要重新打印的记录！"));
         return;

@@ -2,8 +2,9 @@
 
 #include <QDialog>
 
+class PrintLogModel;
 class QLineEdit;
-class QTableWidget;
+class QTableView;
 
 // "打印记录": every page sent to a printer or a PDF, newest first, found by
 // the recipient's name or mobile and the day printed; the chosen pages
@@ -28,5 +29,6 @@ private:
     QLineEdit* m_name;   // Edit1
     QLineEdit* m_mobile; // Edit2
     QLineEdit* m_date;   // Edit3
-    QTableWidget* m_list;
+    QTableView* m_list;  // DBGridEh1
+    PrintLogModel* m_model;
 };
