@@ -13,8 +13,10 @@
 #include "store/store_choice.h"
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
+#include "waybill/print_log.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QFileInfo>
 #include <QTextStream>
 #include <functional>
@@ -161,9 +163,16 @@ QList<Command> commands(const PrinterOutput& printer)
             err().flush();
             ++warned;
         };
-        const int written = PrintCommand::run(request, printer, std::ref(progress), warn);
+        QString logFailure;
+        const int written =
+            PrintCommand::run(request, printer, std::ref(progress), warn, &logFailure);
         if (written < 0)
             return 1;
+        // Printed all the same: a failing status would invite printing again.
+        if (!logFailure.isEmpty())
+            err() << program << ": printed, but the print log could not be written: " << logFailure
+                  << '\n';
+        err().flush();
         // For scripts: the pages written and where they went.
         out() << written << '\t' << (request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
         if (warned > 0) {
@@ -186,6 +195,23 @@ QList<Command> commands(const PrinterOutput& printer)
     };
     const auto parseAddress = [](const QCommandLineParser& p) {
         return AddressParseCommand::run(p.positionalArguments());
+    };
+    const auto log = [](const QCommandLineParser& p) {
+        Connection connection;
+        connection.open();
+        // One page a line, whatever the texts hold.
+        const auto field = [](QString text) {
+            for (QChar& c : text)
+                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                    c = QLatin1Char(' ');
+            return text;
+        };
+        const QString since = p.value(QStringLiteral("since"));
+        for (const PrintLogEntry& e : PrintLog::find(connection, {}, {}, {}, since))
+            out() << e.number << '\t' << e.printedAt << '\t' << e.window << '\t'
+                  << field(e.destination) << '\t' << field(e.name) << '\t' << field(e.mobile)
+                  << '\t' << field(e.address) << '\n';
+        return 0;
     };
     return {
         {QStringLiteral("init"),
@@ -266,6 +292,14 @@ QList<Command> commands(const PrinterOutput& printer)
          {},
          -1,
          parseAddress},
+        {QStringLiteral("log"),
+         QStringLiteral("[--since DATE]"),
+         QStringLiteral("the pages printed, newest first: number, time, window, printer or file, "
+                        "recipient's name, mobile and address, tab-separated"),
+         {valued(QStringLiteral("since"), QStringLiteral("DATE"),
+                 QStringLiteral("only pages printed on DATE (YYYY-MM-DD) or later"))},
+         0,
+         log},
     };
 }
 
@@ -312,6 +346,9 @@ QString missing(const Command& c, const QCommandLineParser& p)
             return QStringLiteral("--pdf OUT.pdf is missing");
         return PrintCommand::argumentError(printRequest(p));
     }
+    if (c.name == QLatin1String("log") && p.isSet(QStringLiteral("since")) &&
+        !QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate).isValid())
+        return QStringLiteral("--since wants a date as YYYY-MM-DD");
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include "maintenance/windows/sjbf_form.h"
 #include "records/windows/main_window.h"
 #include "ui/error_report.h"
+#include "waybill/windows/dyjl_form.h"
 #include "waybill/windows/eplsf1_form.h"
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/plsf1_form.h"
@@ -43,11 +44,13 @@ void ProgramWindows::create()
     m_plsf1 = std::make_unique<TPlsf1Form>(owner);
     m_esf1 = std::make_unique<TEsf1Form>(main.sender, m_dr->query(), owner);
     m_eplsf1 = std::make_unique<TEPlsf1Form>(owner);
+    // Reads the log only when opened.
+    m_dyjl = std::make_unique<TDyjlForm>(owner);
 }
 
 void ProgramWindows::wire()
 {
-    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get()});
+    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get(), m_dyjl.get()});
     QObject::connect(m_dr.get(), &TDrForm::singlePrintRequested, m_form1.get(),
                      [this] { m_form1->openPrintWindow(m_esf1.get()); });
     QObject::connect(m_dr.get(), &TDrForm::batchPrintRequested, m_form1.get(),

@@ -10,6 +10,7 @@ class TSjbfForm;
 class TSf1Form;
 class TPlsf1Form;
 class TEPlsf1Form;
+class TDyjlForm;
 
 // Every window of the program, created once in a fixed order and living
 // for the whole run; the main window comes first and opens the database.
@@ -29,6 +30,7 @@ public:
     TPlsf1Form& plsf1Form() { return *m_plsf1; }
     TEsf1Form& esf1Form() { return *m_esf1; }
     TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
+    TDyjlForm& dyjlForm() { return *m_dyjl; }
 
 private:
     void create();
@@ -42,4 +44,5 @@ private:
     std::unique_ptr<TPlsf1Form> m_plsf1;
     std::unique_ptr<TEsf1Form> m_esf1;
     std::unique_ptr<TEPlsf1Form> m_eplsf1;
+    std::unique_ptr<TDyjlForm> m_dyjl;
 };

@@ -2,8 +2,8 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/sqlite_file.h"
-#include "store/staged_file.h"
 #include "store/schema.h"
+#include "store/staged_file.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -214,6 +214,16 @@ void dataOnly(const QString& from, const QString& to)
     copyRows(source, target, Schema::senderTable, Schema::senderColumns());
     copyRows(source, target, Schema::recipientTable, Schema::recipientColumns());
     copyRows(source, target, Schema::importedTable, Schema::recipientColumns());
+    // A backup from before the print log has none; one with the log keeps
+    // the columns we know of it.
+    const QStringList logColumns = source.firstColumn(
+        QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(Schema::printLogTable));
+    QStringList known;
+    for (const QString& c : Schema::printLogColumns())
+        if (logColumns.contains(c))
+            known << c;
+    if (!known.isEmpty())
+        copyRows(source, target, Schema::printLogTable, known);
     // Tells connections that read rows before that their row ids are void.
     target.execute(QStringLiteral("PRAGMA user_version = %1")
                        .arg(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF)));

@@ -23,7 +23,8 @@ bool looksLikeDatabase(const QString& path);
 void requireWaybillTables(const QString& path);
 
 // Fills the empty file `to` with the program's own tables, all columns
-// text, and the rows of those tables in `from`: nothing else of `from`
+// text but the print log's shifts, and the rows of those tables in `from`
+// (of the print log when it has one, in the columns we know): nothing else of `from`
 // (triggers, views, indexes, other tables, column types) comes along. The
 // copy gets a new generation (Connection::generation).
 void dataOnly(const QString& from, const QString& to);

@@ -32,7 +32,10 @@ void beginSnapshot(Connection& c)
 int rowCount(Connection& c)
 {
     int rows = 0;
+    const QStringList there = StoreTables::present(c);
     for (const Schema::Table& t : Schema::tables()) {
+        if (!there.contains(t.name))
+            continue;
         QSqlQuery q = c.run({QStringLiteral("select count(*) from %1").arg(t.name), {}});
         rows += q.next() ? q.value(0).toInt() : 0;
     }
@@ -44,7 +47,11 @@ int rowCount(Connection& c)
 int copyRows(Connection& from, Connection& to)
 {
     int copied = 0;
+    // A database from before the print log has none to copy.
+    const QStringList there = StoreTables::present(from);
     for (const Schema::Table& t : Schema::tables()) {
+        if (!there.contains(t.name))
+            continue;
         QSqlQuery rows = from.run({from.dialect().selectRows(t.name), {}});
         // Without RETURNING: nothing needs the new identities.
         Connection::Prepared insert =

@@ -225,10 +225,30 @@ Connection::Prepared::~Prepared()
         m_query->finish();
 }
 
+namespace {
+
+// Bound alike: a null text binds NULL, an empty one '', though they compare equal.
+bool sameBinding(const QVariant& a, const QVariant& b)
+{
+    if (!a.isValid() || a.metaType() != b.metaType() || a != b)
+        return false;
+    return a.metaType() != QMetaType::fromType<QString>() ||
+           static_cast<const QString*>(a.constData())->isNull() ==
+               static_cast<const QString*>(b.constData())->isNull();
+}
+
+} // namespace
+
 void Connection::Prepared::execute(const QVariantList& values)
 {
-    for (qsizetype i = 0; i < values.size(); ++i)
+    if (m_bound.size() < values.size())
+        m_bound.resize(values.size());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (sameBinding(m_bound.at(i), values.at(i)))
+            continue;
         m_query->bindValue(int(i), values.at(i));
+        m_bound[i] = values.at(i);
+    }
     if (!m_query->exec())
         throw StoreError(engineText(m_query->lastError()));
 }

@@ -64,6 +64,11 @@ public:
         friend class Connection;
         explicit Prepared(std::unique_ptr<QSqlQuery> query);
         std::unique_ptr<QSqlQuery> m_query;
+        // What each marker holds: a value the last run bound stays bound,
+        // since Qt formats a name for every value bound, which is most of
+        // the cost of a row that repeats most of its values (the print
+        // log's pages of a batch).
+        QVariantList m_bound;
     };
     // Throws StoreError when the statement does not prepare.
     Prepared prepare(const QString& text);

@@ -1,7 +1,7 @@
 #include "store/database_file.h"
 
-#include "store/staged_file.h"
 #include "store/schema.h"
+#include "store/staged_file.h"
 #include "store/store_error.h"
 
 #include <QDir>

@@ -22,11 +22,22 @@ const QStringList& recipientColumns()
     return columns;
 }
 
+const QStringList& printLogColumns()
+{
+    static const QStringList columns{
+        QStringLiteral(u"打印时间"),   QStringLiteral(u"打印窗口"), QStringLiteral(u"打印到"),
+        QStringLiteral(u"左右移动"),   QStringLiteral(u"上下移动"), QStringLiteral(u"字体"),
+        QStringLiteral(u"收件人姓名"), QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
+        QStringLiteral(u"寄件人"),     QStringLiteral(u"收件人")};
+    return columns;
+}
+
 const QList<Table>& tables()
 {
     static const QList<Table> all{{senderTable, senderColumns()},
                                   {recipientTable, recipientColumns()},
-                                  {importedTable, recipientColumns()}};
+                                  {importedTable, recipientColumns()},
+                                  {printLogTable, printLogColumns()}};
     return all;
 }
 
@@ -44,6 +55,11 @@ QStringList createStatements(const SqlDialect& dialect)
     for (const Table& t : tables())
         statements << dialect.createTable(t.name, t.columns);
     return statements;
+}
+
+QString createPrintLog(const SqlDialect& dialect)
+{
+    return dialect.createTable(printLogTable, printLogColumns(), SqlDialect::IfThere::Keep);
 }
 
 } // namespace Schema

@@ -62,14 +62,17 @@ QString SqlDialect::insertRow(const QString& table, const QStringList& columns) 
     return isServer() ? text + QStringLiteral(" RETURNING id") : text;
 }
 
-QString SqlDialect::createTable(const QString& table, const QStringList& columns) const
+QString SqlDialect::createTable(const QString& table, const QStringList& columns,
+                                IfThere there) const
 {
     QStringList defs;
     for (const QString& c : columns)
         defs << quoted(c) + QStringLiteral(" TEXT");
     if (isServer())
         defs << QStringLiteral("id bigint generated always as identity primary key");
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE %1%2 (%3)")
+        .arg(there == IfThere::Keep ? QStringLiteral("IF NOT EXISTS ") : QString(), table,
+             defs.join(QStringLiteral(", ")));
 }
 
 QString SqlDialect::lockForReplace(const QString& table) const

@@ -27,7 +27,10 @@ public:
     QString contains(const QString& column) const;
     // Appends a row; on the server it returns the new identity.
     QString insertRow(const QString& table, const QStringList& columns) const;
-    QString createTable(const QString& table, const QStringList& columns) const;
+    enum class IfThere { Fail, Keep };
+    // Keep: a table that is there already is left as it is.
+    QString createTable(const QString& table, const QStringList& columns,
+                        IfThere there = IfThere::Fail) const;
     // Run first inside a transaction that empties and refills a table, so
     // two desks doing it at once leave one complete list, never a mix.
     // Empty where the engine's write lock already does it.

@@ -78,6 +78,56 @@ Statement insertImported(const SqlDialect& dialect, const QStringList& values)
     return insertRow(dialect, Schema::importedTable, columns, bound);
 }
 
+QString insertPrintLog(int rows)
+{
+    QStringList names;
+    for (const QString& c : Schema::printLogColumns())
+        names << quoted(c);
+    const QString row =
+        QLatin1Char('(') + markers(Schema::printLogColumns().size()) + QLatin1Char(')');
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        .arg(Schema::printLogTable, names.join(QStringLiteral(", ")),
+             QStringList(rows, row).join(QStringLiteral(", ")));
+}
+
+Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,
+                         const QString& date, const QString& since)
+{
+    const auto contains = [](const QString& text) {
+        return QVariant(QLatin1Char('%') + text + QLatin1Char('%'));
+    };
+    Statement s{QStringLiteral(u"SELECT %1, 打印时间, 打印窗口, 打印到, 收件人姓名, 手机号码, "
+                               u"收件地址 FROM %2 WHERE 收件人姓名 LIKE ? AND 手机号码 LIKE ? "
+                               u"AND 打印时间 LIKE ? AND 打印时间 >= ? "
+                               u"ORDER BY 打印时间 DESC, %1 DESC")
+                    .arg(identity, Schema::printLogTable),
+                // A null text would bind as NULL, which nothing is >= to.
+                {contains(name), contains(mobile), QVariant(date + QLatin1Char('%')),
+                 QVariant(since.isNull() ? QStringLiteral("") : since)}};
+    return s;
+}
+
+Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers)
+{
+    QVariantList bound;
+    for (qlonglong n : numbers)
+        bound << n;
+    QStringList names;
+    for (const QString& c : Schema::printLogColumns())
+        names << quoted(c);
+    return {QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                .arg(identity, names.join(QStringLiteral(", ")), Schema::printLogTable,
+                     markers(numbers.size())),
+            bound};
+}
+
+Statement selectPrintedRecipients(const QString& since)
+{
+    return {QStringLiteral(u"SELECT 收件人姓名, 收件地址, 手机号码 FROM %1 WHERE 打印时间 >= ?")
+                .arg(Schema::printLogTable),
+            {since}};
+}
+
 Statement insertRow(const SqlDialect& dialect, const QString& table, const QStringList& columns,
                     const QVariantList& values)
 {

@@ -25,6 +25,20 @@ Statement deleteImported(); // Delete From excel
 // One row into excel; the ten recipient columns bound in schema order.
 Statement insertImported(const SqlDialect& dialect, const QStringList& values);
 
+// The print log. Rows are listed newest first, `identity` (the store's row
+// identity) leading as the entry's number.
+// `rows` rows of every column of the log, bound row after row.
+QString insertPrintLog(int rows = 1);
+// Number, time, window, destination, name, mobile and address of each page
+// whose name and mobile contain the texts and whose time starts with
+// `date`; empty texts match everything. From `since` (a time or a date) on.
+Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,
+                         const QString& date, const QString& since = {});
+// Whole rows, number first, of the given numbers.
+Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers);
+// Name, address and mobile of the pages printed from `since` on.
+Statement selectPrintedRecipients(const QString& since);
+
 // A dataset's row edits, the row addressed by the store's row identity.
 Statement insertRow(const SqlDialect& dialect, const QString& table, const QStringList& columns,
                     const QVariantList& values);

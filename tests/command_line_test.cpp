@@ -36,8 +36,8 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-const QStringList commands{"init",  "backup", "restore", "copy",
-                           "print", "import", "export",  "parse-address"};
+const QStringList commands{"init",   "backup", "restore",       "copy", "print",
+                           "import", "export", "parse-address", "log"};
 
 } // namespace
 
@@ -90,6 +90,7 @@ void CommandLineTest::helpVersionAndWrongArguments()
         {"--database", "postgresql://desk:secret@db/w", "init"},
         {"--database", "data.mdb", "init"},
         {"--database", "postgresql://db/a", "init", "--database", "postgresql://db/b"},
+        {"log", "--since", "yesterday"},
     };
     QList<QStringList> cases = wrong;
     for (const QString& c : commands)

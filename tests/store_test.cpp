@@ -25,6 +25,7 @@ private slots:
     void serverAddresses_data();
     void serverAddresses();
     void compressedSnapshotReadsAsThePlainOne();
+    void preparedRowsKeepWhatEachRowBound();
 };
 
 void StoreTest::missingFileIsNotCreated()
@@ -366,6 +367,25 @@ void StoreTest::compressedSnapshotReadsAsThePlainOne()
     compressed.post();
     QCOMPARE(compressed.value(2999, 1), QStringLiteral(u"新的"));
     QCOMPARE(compressed.value(0, 0), QStringLiteral(u"公司1"));
+}
+
+void StoreTest::preparedRowsKeepWhatEachRowBound()
+{
+    // Values left bound from the row before must read as given: an empty
+    // text is no NULL.
+    TestDatabase db;
+    Connection c;
+    c.open();
+    Connection::Prepared insert =
+        c.prepare(QStringLiteral("INSERT INTO excel (单位名称, 收件人姓名) VALUES (?, ?)"));
+    const QList<QVariantList> rows{{"", "a"}, {QString(), "a"}, {"", "b"}, {7, "b"}, {"", "b"}};
+    for (const QVariantList& row : rows)
+        insert.execute(row);
+    QCOMPARE(db.rows("excel").size(), 5);
+    QStringList first;
+    for (const QStringList& row : db.rows("excel"))
+        first << row.at(0) + QLatin1Char('|') + row.at(1);
+    QCOMPARE(first, (QStringList{"|a", "<null>|a", "|b", "7|b", "|b"}));
 }
 
 QTEST_GUILESS_MAIN(StoreTest)

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QPainter;
+struct LoggedPage;
 
 // Told after each page of a run with pages done and pages in all; false
 // cancels the run.
@@ -27,5 +28,14 @@ public:
     {
         Q_UNUSED(index);
         return {};
+    }
+
+    // What page `index` prints, for the print log; false for pages that
+    // are no waybill (the calibration page, tests' made-up pages).
+    virtual bool describePage(int index, LoggedPage& page)
+    {
+        (void)index;
+        (void)page;
+        return false;
     }
 };

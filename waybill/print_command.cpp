@@ -6,11 +6,13 @@
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
+#include "waybill/print_log.h"
 #include "waybill/print_window_adjustments.h"
 #include "waybill/shift_value.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
+#include <QFileInfo>
 #include <memory>
 
 namespace PrintCommand {
@@ -98,7 +100,7 @@ QString argumentError(const PrintRequest& request)
 }
 
 int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
-        const WaybillPages::WarningSink& warnings)
+        const WaybillPages::WarningSink& warnings, QString* logFailure)
 {
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
         throw PrintError(wrong);
@@ -124,13 +126,26 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
                           rows ? rows->recipients() : nullptr,
                           rows ? rows->mode() : RecordMode::CurrentRow);
     waybills.setWarningSink(warnings);
-    PageSource& pages = request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills;
+    RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills);
+    int written = 0;
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf, progress);
-        return pages.pageCount();
+        written = pages.pageCount();
+    } else {
+        // The window's name is the job's title in the queue.
+        written = printer(pages, request.printer, windowClassName(*variant), progress);
     }
-    // The window's name is the job's title in the queue.
-    return printer(pages, request.printer, windowClassName(*variant), progress);
+    if (written >= 0) {
+        try {
+            PrintLog::write(pages.drawn(), request.pdf.isEmpty()
+                                               ? request.printer
+                                               : QFileInfo(request.pdf).absoluteFilePath());
+        } catch (const CommandError& e) {
+            if (logFailure)
+                *logFailure = e.text();
+        }
+    }
+    return written;
 }
 
 } // namespace PrintCommand

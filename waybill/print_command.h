@@ -39,8 +39,11 @@ QString argumentError(const PrintRequest& request);
 
 // Gives the pages written (-1 when the printer job was cancelled), telling
 // `progress` of each and `warnings` of what on a page does not reach paper
-// whole. Throws PrintError (argumentError() included) or StoreError.
+// whole. Throws PrintError (argumentError() included) or StoreError. The
+// waybill pages written go to the print log; when that fails the pages
+// still count as printed and `logFailure` says why.
 int run(const PrintRequest& request, const PrinterOutput& printer,
-        const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {});
+        const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {},
+        QString* logFailure = nullptr);
 
 } // namespace PrintCommand

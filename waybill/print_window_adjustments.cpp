@@ -25,6 +25,21 @@ Pixels distance(Pixels from, Pixels to)
 
 } // namespace
 
+Calibration calibrationOf(const WaybillLayout& layout, const WaybillLayout& catalogue)
+{
+    // Every shift moves all placements alike, and a chosen font goes on
+    // all of them, so the first placement tells both.
+    const FieldPlacement& now = layout.placements().first();
+    const FieldPlacement& factory = catalogue.placements().first();
+    Calibration c{distance(factory.left(), now.left()), distance(factory.top(), now.top()), {}};
+    for (qsizetype i = 0; i < layout.placements().size(); ++i)
+        if (!(layout.placements().at(i).font() == catalogue.placements().at(i).font())) {
+            c.font = now.font();
+            break;
+        }
+    return c;
+}
+
 LayoutAdjustments::LayoutAdjustments(WaybillLayout& layout)
     : m_layout(layout), m_chooserFont(firstChooserFont())
 {

@@ -3,12 +3,17 @@
 #include <QFont>
 #include <QString>
 
-struct Calibration;
+#include "waybill/calibration_store.h"
 class WaybillLayout;
 
 // What a print window changes on its own layout: the shifts typed into its
 // two boxes and one font for every placement, with the font chooser's
 // memory of the last font chosen in that window.
+// How far `layout` stands from `catalogue`, its window's layout at rest, and
+// the one font on it when that is not the catalogue's: what the shifts and
+// the font chooser made of it, read from the layout alone.
+Calibration calibrationOf(const WaybillLayout& layout, const WaybillLayout& catalogue);
+
 class LayoutAdjustments {
 public:
     explicit LayoutAdjustments(WaybillLayout& layout);

@@ -1,12 +1,16 @@
 #include "waybill/waybill_pages.h"
 
 #include "store/dataset.h"
+#include "store/schema.h"
 #include "waybill/page_renderer.h"
+#include "waybill/print_log.h"
+#include "waybill/print_window_adjustments.h"
 #include "waybill/waybill_layout.h"
 
 WaybillPages::WaybillPages(const WaybillLayout& layout, const Dataset* sender,
                            const Dataset* recipients, RecordMode mode)
-    : m_layout(layout), m_sender(sender), m_recipients(recipients), m_mode(mode)
+    : m_layout(layout), m_catalogue(WaybillLayout::forWindow(layout.variant())), m_sender(sender),
+      m_recipients(recipients), m_mode(mode)
 {
 }
 
@@ -18,16 +22,20 @@ int WaybillPages::pageCount()
     return std::max(1, m_recipients->recordCount());
 }
 
+QString WaybillPages::read(int index, RecordRole role, const QString& column) const
+{
+    if (role == RecordRole::Sender)
+        return m_sender ? m_sender->field(column) : QString();
+    if (!m_recipients)
+        return {};
+    return m_mode == RecordMode::CurrentRow ? m_recipients->field(column)
+                                            : m_recipients->value(index, column);
+}
+
 FieldReader WaybillPages::reader(int index) const
 {
-    return [this, index](RecordRole role, const QString& column) -> QString {
-        if (role == RecordRole::Sender)
-            return m_sender ? m_sender->field(column) : QString();
-        if (!m_recipients)
-            return {};
-        return m_mode == RecordMode::CurrentRow ? m_recipients->field(column)
-                                                : m_recipients->value(index, column);
-    };
+    return
+        [this, index](RecordRole role, const QString& column) { return read(index, role, column); };
 }
 
 void WaybillPages::drawPage(QPainter& painter, int index)
@@ -46,4 +54,46 @@ QList<FieldWarning> WaybillPages::warnings(int index)
 {
     return PageWarnings::check(m_layout,
                                PageRenderer::measureRecord(m_layout, reader(index), m_fonts));
+}
+
+const Calibration& WaybillPages::calibration()
+{
+    const QList<FieldPlacement>& placements = m_layout.placements();
+    const QPoint at(placements.first().left().value, placements.first().top().value);
+    bool same = m_calibration && at == m_calibratedAt;
+    for (qsizetype i = 0; same && i < placements.size(); ++i)
+        same = placements.at(i).font() == m_calibratedFonts.at(i);
+    if (!same) {
+        m_calibration = calibrationOf(m_layout, m_catalogue);
+        m_calibratedAt = at;
+        m_calibratedFonts.clear();
+        for (const FieldPlacement& p : placements)
+            m_calibratedFonts << p.font();
+    }
+    return *m_calibration;
+}
+
+bool WaybillPages::describePage(int index, LoggedPage& page)
+{
+    page.window = m_layout.variant();
+    page.calibration = calibration();
+    page.sender.clear();
+    page.recipient.clear();
+    for (const QString& column : Schema::senderColumns())
+        page.sender << read(index, RecordRole::Sender, column);
+    if (m_mode != RecordMode::EveryRow || !m_recipients) {
+        for (const QString& column : Schema::recipientColumns())
+            page.recipient << read(index, RecordRole::Recipient, column);
+        return true;
+    }
+    // As read() reads them, without looking each column up on every page.
+    if (const QStringList names = m_recipients->columnNames(); names != m_recipientNames) {
+        m_recipientNames = names;
+        m_recipientIndexes.clear();
+        for (const QString& column : Schema::recipientColumns())
+            m_recipientIndexes << int(names.indexOf(column));
+    }
+    for (const int column : m_recipientIndexes)
+        page.recipient << m_recipients->value(index, column);
+    return true;
 }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "waybill/calibration_store.h"
 #include "waybill/page_renderer.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
+#include "waybill/waybill_layout.h"
+
+#include <QList>
+#include <QPoint>
+#include <optional>
 
 class Dataset;
-class WaybillLayout;
 
 // Which recipient rows a run prints.
 enum class RecordMode {
@@ -27,6 +32,9 @@ public:
     int pageCount() override;
     void drawPage(QPainter& painter, int index) override;
     QList<FieldWarning> warnings(int index) override;
+    // The rows' texts as drawPage() reads them now, and the layout's
+    // shifts and font.
+    bool describePage(int index, LoggedPage& page) override;
 
     // Hears the warnings of each page as it is drawn, from what drawing
     // measured; pages without any are not told.
@@ -34,9 +42,23 @@ public:
     void setWarningSink(WarningSink sink) { m_sink = std::move(sink); }
 
 private:
+    QString read(int index, RecordRole role, const QString& column) const;
     FieldReader reader(int index) const;
 
+    // The layout's calibration as last worked out, kept while its
+    // placements stand where they stood, in the same fonts (a font copied
+    // compares at once; one against the catalogue's compares field by field).
+    const Calibration& calibration();
+
     const WaybillLayout& m_layout;
+    const WaybillLayout m_catalogue;
+    std::optional<Calibration> m_calibration;
+    QPoint m_calibratedAt;
+    QList<QFont> m_calibratedFonts;
+    // Where the recipient columns are among the dataset's columns, for the
+    // column list they were looked up in.
+    QStringList m_recipientNames;
+    QList<int> m_recipientIndexes;
     const Dataset* m_sender;
     const Dataset* m_recipients;
     RecordMode m_mode;

@@ -3,15 +3,15 @@
 #include "records/sender_details.h"
 #include "records/windows/recipient_editor.h"
 #include "records/windows/sender_panel.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
+#include "store/program_files.h"
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/recipient_grid.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
-#include "store/connection_recipe.h"
-#include "store/data_folder.h"
-#include "store/program_files.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -155,6 +155,7 @@ void TForm1::buildMenus()
     item(help, "N24", u"技术支持", &TForm1::N24Click);
     item(help, "N25", u"软件首页", &TForm1::N25Click);
     item(bar, "N4", u"退出软件", &TForm1::N4Click);
+    item(bar, "N40", u"打印记录", &TForm1::N40Click);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -281,6 +282,12 @@ void TForm1::N20Click()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
+}
+
+void TForm1::N40Click()
+{
+    if (m_windows.printLog)
+        m_windows.printLog->exec();
 }
 
 void TForm1::setExporter(std::function<void(Dataset&, const QString&)> exporter)

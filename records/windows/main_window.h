@@ -39,6 +39,7 @@ public:
         QDialog* backup = nullptr;      // TSjbfForm
         QDialog* singlePrint = nullptr; // TSf1Form
         QDialog* batchPrint = nullptr;  // TPlsf1Form
+        QDialog* printLog = nullptr;    // TDyjlForm
     };
     void setWindows(const Windows& windows) { m_windows = windows; }
     // The export of the address book to a file the user named.
@@ -70,6 +71,7 @@ public slots:
     void N23Click();      // 常见问题
     void N24Click();      // 技术支持
     void N25Click();      // 软件首页
+    void N40Click();      // 打印记录
     void N31Click();      // 数据导入 (pop-up)
     void N32Click();      // 数据导出 (pop-up)
     void Button6Click();  // 新 增

@@ -2,6 +2,7 @@
 
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
+#include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
 
@@ -40,21 +41,40 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     Printing::setUpPaper(*m_printer);
     Printing::requestExactCupsPageSize(*m_printer);
     m_pagesSent = 0;
-    const bool printed = Printing::printPages(pages, *m_printer, [&](int done, int total) {
-        m_pagesSent = done;
-        return !progress || progress(done, total);
-    });
+    m_logFailure.clear();
+    RecordedPages recorded(pages);
+    const bool printed =
+        Printing::printPages(m_logging ? static_cast<PageSource&>(recorded) : pages, *m_printer,
+                             [&](int done, int total) {
+                                 m_pagesSent = done;
+                                 return !progress || progress(done, total);
+                             });
     // A printer that writes a file is Qt's PDF writer: give it the exact paper too.
     if (printed && m_printer->outputFormat() == QPrinter::PdfFormat &&
         !m_printer->outputFileName().isEmpty())
         makeWaybillPageBoxesExact(m_printer->outputFileName());
+    // The pages are out whatever the log does; the caller tells the user.
+    if (printed && m_logging) {
+        try {
+            PrintLog::write(recorded.drawn(), destination());
+        } catch (const CommandError& e) {
+            m_logFailure = e.text();
+        }
+    }
     return printed;
+}
+
+QString PrintJob::destination() const
+{
+    return m_printer->outputFormat() == QPrinter::PdfFormat ? m_printer->outputFileName()
+                                                            : m_printer->printerName();
 }
 
 int printOnPrinter(PageSource& pages, const QString& printer, const QString& title,
                    const Printing::Progress& progress)
 {
     PrintJob job;
+    job.setLogging(false); // the print command logs what it prints
     job.setPrinterName(printer);
     job.printer().setDocName(title);
     return job.run(pages, progress) ? job.pagesSent() : -1;

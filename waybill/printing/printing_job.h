@@ -28,14 +28,25 @@ public:
 
     // Streams the pages to the printer, telling `progress` after each page;
     // its false aborts the job and gives false. Throws PrintError when the
-    // printer cannot start.
+    // printer cannot start. A finished run writes its waybill pages to the
+    // print log.
     bool run(PageSource& pages, const Printing::Progress& progress = {});
     // Pages the last run put out, copies made by the page loop included.
     int pagesSent() const { return m_pagesSent; }
+    // Why the last run's pages are not in the print log although they were
+    // printed; empty when they are.
+    QString logFailure() const { return m_logFailure; }
+    // For a caller that logs the pages itself.
+    void setLogging(bool on) { m_logging = on; }
+
+    // The printer's name, or the file it writes.
+    QString destination() const;
 
 private:
     std::unique_ptr<QPrinter> m_printer;
     int m_pagesSent = 0;
+    bool m_logging = true;
+    QString m_logFailure;
 };
 
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what

@@ -1,7 +1,11 @@
 #include "waybill/windows/print_preview.h"
 
+#include "store/command_error.h"
+#include "ui/app_info.h"
+#include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "waybill/page_source.h"
+#include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/units.h"
@@ -148,6 +152,9 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     m_pageWarnings->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status->addWidget(m_pageWarnings, 1);
     status->addWidget(m_batchWarnings);
+    m_printedToday = new QLabel;
+    m_printedToday->setObjectName(QStringLiteral("printedToday"));
+    status->addWidget(m_printedToday);
     m_destination = new QLabel;
     m_destination->setObjectName(QStringLiteral("destination"));
     m_offerSettings = new QPushButton(settings->text());
@@ -174,6 +181,8 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     showDestination();
     if (m_pageCount > 1)
         m_checking->start(0);
+    // After the first page is up: a batch is read through once for this.
+    QTimer::singleShot(0, this, &PrintPreview::showPrintedToday);
 }
 
 QAction* PrintPreview::addCommand(const QString& caption, const QString& name)
@@ -267,8 +276,29 @@ void PrintPreview::print()
                        .arg(printer.printerName());
         if (printed && printer.copyCount() > 1 && printer.supportsMultipleCopies())
             done += QStringLiteral(u"，每页 %1 份").arg(printer.copyCount());
+        if (printed && !m_job.logFailure().isEmpty()) {
+            done += QStringLiteral(u"（未写入打印记录）");
+            Dialogs::current().message(
+                this, AppInfo::title,
+                QStringLiteral(u"已打印，但打印记录未能写入！\n%1").arg(m_job.logFailure()),
+                Dialogs::Icon::Warning);
+        }
         m_destination->setText(done);
     });
+    showPrintedToday();
+}
+
+void PrintPreview::showPrintedToday()
+{
+    std::optional<int> count;
+    try {
+        count = PrintLog::countPrintedToday(m_pages);
+    } catch (const CommandError&) {
+        // A log that cannot be read only leaves this empty; printing says
+        // when it cannot be written.
+    }
+    m_printedToday->setText(count ? QStringLiteral(u"其中 %1 页今天已打印过").arg(*count)
+                                  : QString());
 }
 
 void PrintPreview::showBuilding(int percent)

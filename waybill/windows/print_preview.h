@@ -44,6 +44,8 @@ private:
     void showBuilding(int percent);
     // Names where "打 印" sends the pages, or says there is nowhere.
     void showDestination();
+    // How many of the pages print a recipient printed today already.
+    void showPrintedToday();
     void updateIndicator();
     // Checks a slice of the pages each time the program is idle and counts
     // those with warnings.
@@ -61,6 +63,7 @@ private:
     QLabel* m_building;
     QLabel* m_indicator;
     QLabel* m_title;
+    QLabel* m_printedToday;
     QLabel* m_destination;
     QLabel* m_pageWarnings;  // of the page shown
     QLabel* m_batchWarnings; // pages with warnings, of all

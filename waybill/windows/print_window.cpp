@@ -1,9 +1,11 @@
 #include "waybill/windows/print_window.h"
 
+#include "store/command_error.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
+#include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_pages.h"
 #include "waybill/windows/layout_view.h"
@@ -94,10 +96,28 @@ void PrintWindow::Image1Click()
     layoutChanged();
 }
 
+bool PrintWindow::printedTodayAnswered(PageSource& pages)
+{
+    LoggedPage page;
+    if (isBatch(m_layout.variant()) || !pages.describePage(0, page))
+        return true;
+    bool printed = false;
+    try {
+        printed = PrintLog::PrintedRecipients::today().contains(page.recipient);
+    } catch (const CommandError&) {
+        // Unreadable log: nothing to warn of; the print says if it cannot log.
+    }
+    return !printed ||
+           Dialogs::confirm(this, QStringLiteral(u"该收件人今天已经打印过，确定要再打印吗？"),
+                            Dialogs::Default::No);
+}
+
 void PrintWindow::N1Click()
 {
     runCommand([this] {
         const std::unique_ptr<PageSource> source = pages();
+        if (!printedTodayAnswered(*source))
+            return;
         PrintJob job;
         Dialogs::current().preview(this, *source, job);
     });

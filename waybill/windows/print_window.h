@@ -64,6 +64,9 @@ protected:
 
 private:
     void noteBoxClosed();
+    // A single print of a recipient printed today goes on only when the
+    // user says so; false when not.
+    bool printedTodayAnswered(PageSource& pages);
     void addCalibrationCommands(QWidget* panel);
     // The calibration stored for the printer in use, unless one was
     // already looked up for that printer; without one nothing changes.

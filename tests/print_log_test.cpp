@@ -1,0 +1,327 @@
+// The print log: what reaches it from the print windows and the command
+// line, reprints from it, the questions it raises, backup and restore.
+#include "maintenance/database_backup.h"
+#include "store/connection.h"
+#include "store/query_sets.h"
+#include "store/schema.h"
+#include "support/main_window_driver.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_database.h"
+#include "waybill/print_log.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/windows/dyjl_form.h"
+#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/print_preview.h"
+#include "waybill/windows/sf1_form.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTableView>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+QStringList senderRow()
+{
+    return {u"寄件公司"_qs,
+            u"张三"_qs,
+            u"深圳"_qs,
+            u"深圳南山路1号"_qs,
+            "518000",
+            "0755-1234",
+            "13800000001",
+            u"签"_qs,
+            "2026",
+            "12",
+            "9"};
+}
+
+QStringList recipient(const QString& name, const QString& mobile,
+                      const QString& remarks = u"轻放"_qs)
+{
+    return {u"收件公司"_qs, name, u"北京"_qs, u"北京长安街2号"_qs, "100000", "010-5678", mobile,
+            u"文件"_qs,     "1",  remarks};
+}
+
+// Each word of a PDF with where it starts, page by page.
+QStringList pdfWords(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000))
+        qFatal("pdftotext did not finish");
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    QStringList words;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            if (xml.name() == QLatin1String("page"))
+                words << QStringLiteral("-- page");
+            if (xml.name() == QLatin1String("word")) {
+                const auto a = xml.attributes();
+                const QString at =
+                    a.value("xMin").toString() + QLatin1Char(',') + a.value("yMin").toString();
+                words << xml.readElementText() + QLatin1Char('@') + at;
+            }
+        }
+    return words;
+}
+
+// The next preview prints its pages to `pdf`.
+void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf)
+{
+    dialogs.previewActions.enqueue([pdf](QWidget*, PageSource& pages, PrintJob& job) {
+        job.setOutputFile(pdf);
+        QVERIFY(job.run(pages));
+        QCOMPARE(job.logFailure(), QString());
+    });
+}
+
+void trigger(QWidget& window)
+{
+    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+}
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("SF_CLI"), args);
+    Run r;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        r.status = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class PrintLogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void reprintIsThePagePrintedWhateverTheRowsBecame();
+    void recipientPrintedTodayIsAskedForOrCounted();
+    void logSurvivesBackupAndRestore_data();
+    void logSurvivesBackupAndRestore();
+    void printWhoseLogFailsIsPrintedAndSaysSo();
+    void commandLineLogsAndLists();
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+};
+
+void PrintLogTest::init()
+{
+    m_db = std::make_unique<TestDatabase>();
+    m_db->insert(Schema::senderTable, senderRow());
+    m_db->insert(Schema::recipientTable, recipient(u"甲一"_qs, "13900000001"));
+    // The log keeps a tab and a backslash of a value as they are.
+    m_db->insert(Schema::recipientTable, recipient(u"乙二"_qs, "13900000002", u"轻\\放\t易碎"_qs));
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+}
+
+void PrintLogTest::cleanup()
+{
+    m_dialogs.reset();
+    m_db.reset();
+}
+
+void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
+{
+    const QString printed = m_db->dir() + QStringLiteral("/printed.pdf");
+    const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
+    TPlsf1Form batch;
+    batch.show();
+    batch.FormActivate();
+    Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
+    Drive::click(&batch, QStringLiteral("Button2"));
+    m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
+    batch.Image1Click();
+    printNextPreviewTo(*m_dialogs, printed);
+    trigger(batch);
+
+    const QList<QStringList> log = m_db->rows(Schema::printLogTable);
+    QCOMPARE(log.size(), 2);
+    const QStringList first = log.first();
+    QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "0"}));
+    QVERIFY(first.at(5).startsWith(u"宋体"_qs));
+    QCOMPARE(first.mid(6, 3), (QStringList{u"甲一"_qs, "13900000001", u"北京长安街2号"_qs}));
+    QCOMPARE(first.at(10), recipient(u"甲一"_qs, "13900000001").join(QLatin1Char('\t')));
+
+    // The address book changes; the log keeps what was printed.
+    m_db->exec(u"UPDATE inrxx SET 收件人姓名 = '丙三', 收件地址 = '上海某路'"_qs);
+    TDyjlForm window;
+    window.show();
+    QCOMPARE(window.listedNumbers(), (QList<qlonglong>{2, 1}));
+    Drive::type(&window, QStringLiteral("Edit1"), u"甲"_qs);
+    Drive::click(&window, QStringLiteral("Button1"));
+    QCOMPARE(window.listedNumbers(), QList<qlonglong>{1});
+    Drive::type(&window, QStringLiteral("Edit1"), QString());
+    Drive::type(&window, QStringLiteral("Edit3"), QDate::currentDate().toString(Qt::ISODate));
+    Drive::click(&window, QStringLiteral("Button1"));
+    QCOMPARE(window.listedNumbers(), (QList<qlonglong>{2, 1}));
+
+    Drive::click(&window, QStringLiteral("Button2"));
+    QCOMPARE(m_dialogs->lastText(), u"请先选择要重新打印的记录！"_qs);
+    window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
+    printNextPreviewTo(*m_dialogs, reprinted);
+    Drive::click(&window, QStringLiteral("Button2"));
+    QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2}));
+
+    const QStringList words = pdfWords(printed);
+    QVERIFY(words.contains(QStringLiteral("-- page")));
+    QVERIFY(std::any_of(words.begin(), words.end(),
+                        [](const QString& w) { return w.startsWith(u"甲一@"_qs); }));
+    QCOMPARE(pdfWords(reprinted), words);
+    // A reprint is a print: logged again, as the same window's pages.
+    const QList<QStringList> after = m_db->rows(Schema::printLogTable);
+    QCOMPARE(after.size(), 4);
+    QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "0"}));
+    QCOMPARE(after.at(2).mid(5), first.mid(5));
+    QCOMPARE(window.listedNumbers(), (QList<qlonglong>{4, 3, 2, 1}));
+}
+
+void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
+{
+    MainQueries main;
+    main.reopen();
+    TSf1Form single(main.sender, main.recipients);
+    printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/one.pdf"));
+    trigger(single);
+    QVERIFY(m_dialogs->messageTexts().isEmpty());
+
+    // Again today: asked, No by default; No opens no preview, Yes does.
+    for (const bool yes : {false, true}) {
+        m_dialogs->answers.enqueue(yes);
+        trigger(single);
+        QCOMPARE(m_dialogs->shown.last().kind == QLatin1String("preview"), yes);
+    }
+    QCOMPARE(m_dialogs->messageTexts(),
+             QStringList(2, u"该收件人今天已经打印过，确定要再打印吗？"_qs));
+    for (const ScriptedDialogs::Shown& s : m_dialogs->shown)
+        if (s.kind == QLatin1String("ask"))
+            QCOMPARE(s.preset, Dialogs::Default::No);
+
+    // The other recipient was not printed: no question.
+    main.recipients.setCurrentRow(1);
+    m_dialogs->clear();
+    trigger(single);
+    QVERIFY(m_dialogs->messageTexts().isEmpty());
+
+    TPlsf1Form batch;
+    batch.show();
+    batch.FormActivate();
+    QString status;
+    m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        PrintPreview preview(pages, job, parent);
+        auto* label = preview.findChild<QLabel*>(QStringLiteral("printedToday"));
+        QTRY_VERIFY(!label->text().isEmpty());
+        status = label->text();
+    });
+    trigger(batch);
+    QCOMPARE(status, u"其中 1 页今天已打印过"_qs);
+}
+
+void PrintLogTest::logSurvivesBackupAndRestore_data()
+{
+    QTest::addColumn<bool>("withLog");
+    QTest::newRow("backup with the log") << true;
+    QTest::newRow("backup from before the log") << false;
+}
+
+void PrintLogTest::logSurvivesBackupAndRestore()
+{
+    QFETCH(bool, withLog);
+    if (withLog) {
+        Connection c;
+        c.open();
+        LoggedPage page;
+        page.calibration = {{-3}, {5}, QFont(u"宋体"_qs, 10)};
+        page.sender = senderRow();
+        page.recipient = recipient(u"甲一"_qs, "13900000001");
+        PrintLog::write(c, {page, page}, u"打印机一"_qs, QDateTime::currentDateTime());
+    } else {
+        m_db->exec(QStringLiteral("DROP TABLE printlog"));
+    }
+    const QList<QStringList> logged =
+        withLog ? m_db->rows(Schema::printLogTable) : QList<QStringList>{};
+    const QString bak = m_db->dir() + QStringLiteral("/kept.bak");
+    DatabaseBackup::backup(m_db->path(), bak);
+
+    TestDatabase other;
+    DatabaseBackup::restore(bak, other.path());
+    QCOMPARE(other.rows(Schema::printLogTable), logged);
+    QCOMPARE(other.rows(Schema::recipientTable).size(), 2);
+
+    if (!withLog) {
+        // The database itself gets the table once the program opens it.
+        QFile::remove(other.path());
+        QVERIFY(QFile::copy(bak, other.path()));
+        MainQueries main;
+        main.reopen();
+        QCOMPARE(other.rows(Schema::printLogTable), QList<QStringList>{});
+    }
+}
+
+void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
+{
+    m_db->exec(QStringLiteral("DROP TABLE printlog"));
+    m_db->exec(QStringLiteral("CREATE TABLE printlog (other)"));
+    const QString pdf = m_db->dir() + QStringLiteral("/unlogged.pdf");
+    TPlsf1Form batch;
+    batch.show();
+    batch.FormActivate();
+    QString done;
+    m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+        job.setOutputFile(pdf);
+        PrintPreview preview(pages, job, parent);
+        preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+        done = preview.findChild<QLabel*>(QStringLiteral("destination"))->text();
+    });
+    trigger(batch);
+    QCOMPARE(done, u"已将 2 页保存到 %1（未写入打印记录）"_qs.arg(pdf));
+    QCOMPARE(pdfWords(pdf).count(QStringLiteral("-- page")), 2);
+    const ScriptedDialogs::Shown& told = m_dialogs->shown.last();
+    QCOMPARE(told.icon, Dialogs::Icon::Warning);
+    QVERIFY2(told.text.startsWith(u"已打印，但打印记录未能写入！"_qs), qPrintable(told.text));
+}
+
+void PrintLogTest::commandLineLogsAndLists()
+{
+    const QString pdf = m_db->dir() + QStringLiteral("/cli.pdf");
+    const Run print = cli({"print", "--window", "batch", "--pdf", "cli.pdf", "--dx", "-4"});
+    QCOMPARE(print.status, 0);
+    QCOMPARE(print.err, QString());
+    const Run all = cli({"log"});
+    QCOMPARE(all.status, 0);
+    const QStringList lines = all.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    QCOMPARE(lines.first().split(QLatin1Char('\t')).size(), 7);
+    QVERIFY(lines.first().startsWith(QStringLiteral("2\t") + today));
+    QVERIFY(lines.first().endsWith(
+        QStringLiteral(u"\tTPlsf1Form\t%1\t乙二\t13900000002\t北京长安街2号").arg(pdf)));
+    QCOMPARE(m_db->rows(Schema::printLogTable).first().at(3), QStringLiteral("-4"));
+    QCOMPARE(cli({"log", "--since", today}).out, all.out);
+    QCOMPARE(cli({"log", "--since", QDate::currentDate().addDays(1).toString(Qt::ISODate)}).out,
+             QString());
+    // A page without recipient (the address book empty) is listed as well.
+    m_db->exec(QStringLiteral("DELETE FROM inrxx"));
+    QCOMPARE(cli({"print", "--window", "batch", "--pdf", "empty.pdf"}).status, 0);
+    QVERIFY(cli({"log"}).out.startsWith(QStringLiteral("3\t")));
+}
+
+QTEST_MAIN(PrintLogTest)
+#include "print_log_test.moc"

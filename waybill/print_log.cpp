@@ -1,0 +1,322 @@
+#include "waybill/print_log.h"
+
+#include "records/address_book.h"
+#include "store/connection.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+#include "waybill/page_renderer.h"
+#include "waybill/print_window_adjustments.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace {
+
+void ensureTable(Connection& connection)
+{
+    connection.execute({Schema::createPrintLog(connection.dialect()), {}});
+}
+
+// False when a database from before the log cannot take the table (a file
+// opened read-only): it has no pages logged.
+bool tableForReading(Connection& connection)
+{
+    try {
+        ensureTable(connection);
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+// Never NULL, which no search would find: a page without recipient is
+// listed too.
+QString text(const QString& value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+const QChar separator = QLatin1Char('\t');
+const QChar escape = QLatin1Char('\\');
+
+// The values in one text, tab-separated.
+QString packed(const QStringList& values, qsizetype count)
+{
+    QString text;
+    text.reserve(count * 16);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            text += separator;
+        const QString value = values.value(i);
+        if (std::none_of(value.cbegin(), value.cend(),
+                         [](QChar c) { return c == separator || c == escape; })) {
+            text += value;
+            continue;
+        }
+        for (const QChar c : value) {
+            if (c == separator)
+                text += QStringLiteral("\\t");
+            else if (c == escape)
+                text += QStringLiteral("\\\\");
+            else
+                text += c;
+        }
+    }
+    return text;
+}
+
+QStringList unpacked(const QString& text, qsizetype count)
+{
+    QStringList values{QString()};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == separator) {
+            values << QString();
+        } else if (c == escape && i + 1 < text.size()) {
+            ++i;
+            values.last() += text.at(i) == QLatin1Char('t') ? separator : text.at(i);
+        } else {
+            values.last() += c;
+        }
+    }
+    values.resize(count);
+    return values;
+}
+
+} // namespace
+
+QString LoggedPage::field(RecordRole role, const QString& column) const
+{
+    const bool sent = role == RecordRole::Sender;
+    const qsizetype at =
+        (sent ? Schema::senderColumns() : Schema::recipientColumns()).indexOf(column);
+    return (sent ? sender : recipient).value(at);
+}
+
+namespace PrintLog {
+
+QString timeText(const QDateTime& at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
+           const QDateTime& at)
+{
+    if (pages.isEmpty())
+        return;
+    ensureTable(connection);
+    const QString time = timeText(at);
+    const qsizetype senders = Schema::senderColumns().size();
+    const qsizetype recipients = Schema::recipientColumns().size();
+    connection.beginTransaction();
+    try {
+        // Many rows a statement: the engine's work per statement, not per
+        // row, is what a batch would otherwise pay ten thousand times.
+        constexpr int rowsPerStatement = 30;
+        const qsizetype perRow = Schema::printLogColumns().size();
+        std::optional<Connection::Prepared> full;
+        QVariantList values;
+        values.reserve(rowsPerStatement * perRow);
+        // A batch's pages share the sender and the layout: made into text once.
+        const LoggedPage* previous = nullptr;
+        QString font, sender;
+        for (qsizetype from = 0; from < pages.size(); from += rowsPerStatement) {
+            const qsizetype rows = std::min<qsizetype>(rowsPerStatement, pages.size() - from);
+            values.clear();
+            for (qsizetype r = from; r < from + rows; ++r) {
+                const LoggedPage& page = pages.at(r);
+                const Calibration& c = page.calibration;
+                if (!previous || !(previous->calibration == c))
+                    font = c.font ? c.font->toString() : QStringLiteral("");
+                if (!previous || previous->sender != page.sender)
+                    sender = packed(page.sender, senders);
+                previous = &page;
+                values << time << windowClassName(page.window) << destination << c.right.value
+                       << c.down.value << font << text(page.recipient.value(AddressBook::Name))
+                       << text(page.recipient.value(AddressBook::Mobile))
+                       << text(page.recipient.value(AddressBook::Address)) << sender
+                       << packed(page.recipient, recipients);
+            }
+            if (rows == rowsPerStatement) {
+                if (!full)
+                    full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
+                full->execute(values);
+            } else {
+                connection.prepare(Statements::insertPrintLog(int(rows))).execute(values);
+            }
+        }
+        full.reset();
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
+void write(const QList<LoggedPage>& pages, const QString& destination)
+{
+    if (pages.isEmpty())
+        return;
+    Connection connection;
+    connection.open();
+    write(connection, pages, destination, QDateTime::currentDateTime());
+}
+
+QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
+                          const QString& date, const QString& since)
+{
+    if (!tableForReading(connection))
+        return {};
+    QSqlQuery q = connection.run(
+        Statements::selectPrintLog(connection.rowIdentity(), name, mobile, date, since));
+    QList<PrintLogEntry> entries;
+    while (q.next())
+        entries << PrintLogEntry{q.value(0).toLongLong(), q.value(1).toString(),
+                                 q.value(2).toString(),   q.value(3).toString(),
+                                 q.value(4).toString(),   q.value(5).toString(),
+                                 q.value(6).toString()};
+    return entries;
+}
+
+QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
+{
+    if (!tableForReading(connection))
+        return {};
+    const int senders = int(Schema::senderColumns().size());
+    const int recipients = int(Schema::recipientColumns().size());
+    const int firstText = 1 + Schema::printLogMetaColumns;
+    QHash<qlonglong, LoggedPage> found;
+    // Bounded lists of markers, however many pages were chosen.
+    for (qsizetype from = 0; from < numbers.size(); from += 500) {
+        QSqlQuery q = connection.run(
+            Statements::selectPrintLogPages(connection.rowIdentity(), numbers.mid(from, 500)));
+        while (q.next()) {
+            const std::optional<WaybillVariant> window = variantForWindow(q.value(2).toString());
+            if (!window)
+                continue;
+            LoggedPage page;
+            page.window = *window;
+            page.calibration.right = {q.value(4).toInt()};
+            page.calibration.down = {q.value(5).toInt()};
+            if (const QString font = q.value(6).toString(); !font.isEmpty()) {
+                QFont f;
+                if (f.fromString(font))
+                    page.calibration.font = f;
+            }
+            page.sender = unpacked(q.value(firstText + 3).toString(), senders);
+            page.recipient = unpacked(q.value(firstText + 4).toString(), recipients);
+            found.insert(q.value(0).toLongLong(), page);
+        }
+    }
+    QList<LoggedPage> ordered;
+    for (qlonglong n : numbers)
+        if (const auto it = found.constFind(n); it != found.constEnd())
+            ordered << *it;
+    return ordered;
+}
+
+PrintedRecipients PrintedRecipients::on(Connection& connection, QDate day)
+{
+    PrintedRecipients printed;
+    if (!tableForReading(connection))
+        return printed;
+    QSqlQuery q = connection.run(
+        Statements::selectPrintedRecipients(day.toString(QStringLiteral("yyyy-MM-dd"))));
+    while (q.next()) {
+        const QString mobile = AddressBook::mobileKey(q.value(2).toString());
+        if (!mobile.isEmpty())
+            printed.m_mobiles.insert(mobile);
+        else
+            printed.m_namesAndAddresses.insert(
+                {q.value(0).toString().trimmed(), q.value(1).toString().trimmed()});
+    }
+    return printed;
+}
+
+PrintedRecipients PrintedRecipients::today()
+{
+    Connection connection;
+    connection.open();
+    return on(connection, QDate::currentDate());
+}
+
+bool PrintedRecipients::contains(const QStringList& recipient) const
+{
+    const QString mobile = AddressBook::mobileKey(recipient.value(AddressBook::Mobile));
+    if (!mobile.isEmpty())
+        return m_mobiles.contains(mobile);
+    const QString name = recipient.value(AddressBook::Name).trimmed();
+    const QString address = recipient.value(AddressBook::Address).trimmed();
+    if (name.isEmpty() && address.isEmpty())
+        return false;
+    return m_namesAndAddresses.contains({name, address});
+}
+
+std::optional<int> countPrintedToday(PageSource& pages)
+{
+    LoggedPage page;
+    const int count = pages.pageCount();
+    if (count < 1 || !pages.describePage(0, page))
+        return std::nullopt;
+    const PrintedRecipients printed = PrintedRecipients::today();
+    int already = 0;
+    for (int i = 0; i < count; ++i)
+        if (pages.describePage(i, page) && printed.contains(page.recipient))
+            ++already;
+    return already;
+}
+
+} // namespace PrintLog
+
+void RecordedPages::drawPage(QPainter& painter, int index)
+{
+    m_pages.drawPage(painter, index);
+    if (m_seen.empty()) {
+        // Room for every page before the first is drawn.
+        m_seen.resize(std::max(1, m_pages.pageCount()));
+        m_order.reserve(m_pages.pageCount());
+    }
+    if (index < 0 || size_t(index) >= m_seen.size() || m_seen[size_t(index)])
+        return;
+    m_seen[size_t(index)] = true;
+    m_order << index;
+}
+
+QList<LoggedPage> RecordedPages::drawn()
+{
+    QList<LoggedPage> pages;
+    pages.reserve(m_order.size());
+    for (const int index : m_order) {
+        LoggedPage page;
+        if (m_pages.describePage(index, page))
+            pages << std::move(page);
+    }
+    return pages;
+}
+
+void LoggedPages::drawPage(QPainter& painter, int index)
+{
+    if (index < 0 || index >= m_pages.size())
+        return;
+    const LoggedPage& page = m_pages.at(index);
+    if (!m_layout || m_layout->variant() != page.window ||
+        !(m_layoutCalibration == page.calibration)) {
+        m_layout = WaybillLayout::forWindow(page.window);
+        LayoutAdjustments(*m_layout).apply(page.calibration);
+        m_layoutCalibration = page.calibration;
+    }
+    PageRenderer::drawRecord(
+        painter, *m_layout,
+        [&page](RecordRole role, const QString& column) { return page.field(role, column); },
+        m_fonts);
+}
+
+bool LoggedPages::describePage(int index, LoggedPage& page)
+{
+    if (index < 0 || index >= m_pages.size())
+        return false;
+    page = m_pages.at(index);
+    return true;
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "waybill/calibration_store.h"
+#include "waybill/page_source.h"
+#include "waybill/shaped_text.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QSet>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class Connection;
+
+// One page as the print log keeps it: the window whose layout drew it, how
+// far that layout stood from the catalogue and the font chosen, and the two
+// rows it read. Drawn again from this, it is the same page whatever became
+// of the rows since.
+struct LoggedPage {
+    WaybillVariant window = WaybillVariant::AddressBookSingle;
+    Calibration calibration;
+    QStringList sender;    // Schema::senderColumns() order
+    QStringList recipient; // Schema::recipientColumns() order
+
+    QString field(RecordRole role, const QString& column) const;
+};
+
+// One line of the log as the log window and `sfwaybill-cli log` list it.
+struct PrintLogEntry {
+    qlonglong number = 0;
+    QString printedAt;
+    QString window;
+    QString destination;
+    QString name;
+    QString mobile;
+    QString address;
+};
+
+// The table of every page sent to a printer or a PDF. Each function
+// creates the table first when the database has none; a database that
+// cannot take it reads as an empty log. Throw StoreError.
+namespace PrintLog {
+
+// "yyyy-MM-dd HH:mm:ss" in local time, which sorts as it reads.
+QString timeText(const QDateTime& at);
+
+// The pages printed at `at` to `destination` (a printer or a file), in one
+// transaction.
+void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
+           const QDateTime& at);
+// The same now, through a connection of its own to data.mdb.
+void write(const QList<LoggedPage>& pages, const QString& destination);
+
+// Newest first: the pages whose recipient name and mobile contain `name`
+// and `mobile` and whose time starts with `date` ("2026-12", "2026-12-09"),
+// from `since` on; empty texts match every page.
+QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
+                          const QString& date, const QString& since = {});
+// The pages with these numbers, in the order given; numbers not in the log
+// are left out.
+QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers);
+
+// The recipients of the pages printed on one day, known as the address
+// book knows a recipient: by the digits of the mobile, or without one by
+// name and address.
+class PrintedRecipients {
+public:
+    static PrintedRecipients on(Connection& connection, QDate day);
+    // Today's, through a connection of its own to data.mdb.
+    static PrintedRecipients today();
+
+    // False for a page without recipient.
+    bool contains(const QStringList& recipient) const;
+
+private:
+    QSet<QString> m_mobiles;
+    QSet<QPair<QString, QString>> m_namesAndAddresses;
+};
+
+// How many of `pages` print a recipient that was printed today; nullopt
+// when the pages are no waybills.
+std::optional<int> countPrintedToday(PageSource& pages);
+
+} // namespace PrintLog
+
+// Notes which pages were drawn through it, once each however many copies
+// are drawn, and tells what they printed: what a print run hands to the
+// log when it is done. The pages are described when asked, after the run:
+// small allocations between pages would split the freed page buffers that
+// PageBufferReuse keeps for the next page and make the heap grow again.
+// Nothing changes the rows meanwhile: a run holds the program (its
+// progress window is modal) and the command line does nothing else.
+class RecordedPages : public PageSource {
+public:
+    explicit RecordedPages(PageSource& pages) : m_pages(pages) {}
+
+    int pageCount() override { return m_pages.pageCount(); }
+    void drawPage(QPainter& painter, int index) override;
+    bool describePage(int index, LoggedPage& page) override
+    {
+        return m_pages.describePage(index, page);
+    }
+
+    // The waybill pages drawn, in the order first drawn.
+    QList<LoggedPage> drawn();
+
+private:
+    PageSource& m_pages;
+    std::vector<bool> m_seen;
+    QList<int> m_order;
+};
+
+// Pages of the log, drawn by the one renderer on the layout of the window
+// that printed them, shifted and in the font they had.
+class LoggedPages : public PageSource {
+public:
+    explicit LoggedPages(QList<LoggedPage> pages) : m_pages(std::move(pages)) {}
+
+    int pageCount() override { return int(m_pages.size()); }
+    void drawPage(QPainter& painter, int index) override;
+    bool describePage(int index, LoggedPage& page) override;
+
+private:
+    QList<LoggedPage> m_pages;
+    // The layout of the page drawn last, kept while the next one shares it.
+    std::optional<WaybillLayout> m_layout;
+    Calibration m_layoutCalibration;
+    ShapedFonts m_fonts;
+};

@@ -1,0 +1,164 @@
+#include "waybill/windows/dyjl_form.h"
+
+#include "store/connection.h"
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+#include "ui/ui_fonts.h"
+#include "ui/widgets.h"
+#include "waybill/print_log.h"
+#include "waybill/printing/printing_job.h"
+
+#include <QAbstractTableModel>
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QTableView>
+#include <algorithm>
+
+// The entries found, as the list shows them; a log of any length is only
+// its lines' texts in memory.
+class PrintLogModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setEntries(QList<PrintLogEntry> entries)
+    {
+        beginResetModel();
+        m_entries = std::move(entries);
+        endResetModel();
+    }
+    const QList<PrintLogEntry>& entries() const { return m_entries; }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_entries.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 6;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const PrintLogEntry& e = m_entries.at(index.row());
+        const QString* texts[] = {&e.printedAt, &e.window, &e.destination,
+                                  &e.name,      &e.mobile, &e.address};
+        return *texts[index.column()];
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
+                                        QStringLiteral(u"打印到"),   QStringLiteral(u"收件人姓名"),
+                                        QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址")};
+        if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+            return titles.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+private:
+    QList<PrintLogEntry> m_entries;
+};
+
+TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TDyjlForm"));
+    setWindowTitle(QStringLiteral(u"打印记录"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(UiFonts::songti(14));
+    resize(1017, 560);
+
+    auto* bar = new QHBoxLayout;
+    const auto box = [this, bar](const QString& caption, const QString& name, int width) {
+        bar->addWidget(new QLabel(caption, this));
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setFixedWidth(width);
+        bar->addWidget(edit);
+        connect(edit, &QLineEdit::returnPressed, this, &TDyjlForm::Button1Click);
+        return edit;
+    };
+    m_name = box(QStringLiteral(u"姓  名"), QStringLiteral("Edit1"), 100);
+    m_mobile = box(QStringLiteral(u"手机号码"), QStringLiteral("Edit2"), 130);
+    m_date = box(QStringLiteral(u"打印日期"), QStringLiteral("Edit3"), 110);
+    m_date->setPlaceholderText(QStringLiteral("2026-12-09"));
+    auto* search = new QPushButton(QStringLiteral(u"查 询"), this);
+    search->setObjectName(QStringLiteral("Button1"));
+    auto* reprint = new QPushButton(QStringLiteral(u"重新打印"), this);
+    reprint->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton* b : {search, reprint}) {
+        b->setAutoDefault(false);
+        bar->addWidget(b);
+    }
+    bar->addStretch(1);
+    connect(search, &QPushButton::clicked, this, &TDyjlForm::Button1Click);
+    connect(reprint, &QPushButton::clicked, this, &TDyjlForm::Button2Click);
+
+    m_model = new PrintLogModel(this);
+    m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("DBGridEh1"));
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setToolTip(QStringLiteral(u"选中要重新打印的页，可按住 Ctrl 或 Shift 多选"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_list, 1);
+}
+
+QList<qlonglong> TDyjlForm::listedNumbers() const
+{
+    QList<qlonglong> numbers;
+    for (const PrintLogEntry& e : m_model->entries())
+        numbers << e.number;
+    return numbers;
+}
+
+void TDyjlForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Widgets::centreOnScreen(this);
+    Button1Click();
+}
+
+void TDyjlForm::Button1Click()
+{
+    ErrorReport::run(this, [this] {
+        Connection connection;
+        connection.open();
+        m_model->setEntries(
+            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed()));
+    });
+}
+
+void TDyjlForm::Button2Click()
+{
+    QList<qlonglong> numbers;
+    for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
+        numbers << m_model->entries().at(row.row()).number;
+    if (numbers.isEmpty()) {
+        Dialogs::notice(this, QStringLiteral(u"请先选择要重新打印的记录！"));
+        return;
+    }
+    // In the order they were printed first.
+    std::sort(numbers.begin(), numbers.end());
+    ErrorReport::run(this, [&] {
+        Connection connection;
+        connection.open();
+        QList<LoggedPage> logged = PrintLog::pages(connection, numbers);
+        connection.close();
+        // Another program may have restored an older log meanwhile.
+        if (logged.isEmpty()) {
+            Dialogs::notice(this, QStringLiteral(u"所选记录已不在打印记录中！"));
+            return;
+        }
+        LoggedPages pages(std::move(logged));
+        PrintJob job;
+        Dialogs::current().preview(this, pages, job);
+    });
+    Button1Click();
+}
