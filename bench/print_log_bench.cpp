@@ -29,7 +29,7 @@ void fill(const QString& path, int rows)
 {
     Connection c;
     c.openFile(path);
-    c.execute(Statements::insertRow(Schema::senderTable,
+    c.execute(Statements::insertRow(c.dialect(), Schema::senderTable,
                                     {u"单位名称"_qs, u"寄件人姓名"_qs, u"寄件地址"_qs,
                                      u"手机号码"_qs, u"签名"_qs, u"月"_qs, u"日"_qs},
                                     {u"深圳市顺达电子科技有限公司"_qs, u"张三"_qs,
@@ -37,8 +37,10 @@ void fill(const QString& path, int rows)
                                      "13800138000", u"张三"_qs, "12", "8"}));
     c.beginTransaction();
     {
-        Connection::Prepared insert = c.prepare(
-            Statements::insertRow(Schema::recipientTable, Schema::recipientColumns(), {}).text);
+        Connection::Prepared insert =
+            c.prepare(Statements::insertRow(c.dialect(), Schema::recipientTable,
+                                            Schema::recipientColumns(), {})
+                          .text);
         for (int k = 1; k <= rows; ++k) {
             const QString n = QString::number(k);
             insert.execute({u"北京某某贸易有限公司第%1分部"_qs.arg(n), u"收件人"_qs + n, u"北京"_qs,
