@@ -1,6 +1,7 @@
 // sfwaybill-cli as a script uses it: help and version, exit statuses, the
 // plain window names, quiet standard error on success.
 #include "store/schema.h"
+#include "support/command_line_run.h"
 #include "support/test_database.h"
 
 #include <QProcess>
@@ -8,24 +9,11 @@
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = CommandLineRun;
 
 Run cli(const QStringList& args, const QString& standardOutput = {})
 {
-    QProcess p;
-    if (!standardOutput.isEmpty())
-        p.setStandardOutputFile(standardOutput);
-    p.start(qEnvironmentVariable("SF_CLI"), args);
-    Run r;
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runCommandLine(args, standardOutput);
 }
 
 QString pdfText(const QString& pdf)

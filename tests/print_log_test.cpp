@@ -4,6 +4,7 @@
 #include "store/connection.h"
 #include "store/query_sets.h"
 #include "store/schema.h"
+#include "support/command_line_run.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
@@ -84,22 +85,11 @@ void trigger(QWidget& window)
     window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
 }
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = CommandLineRun;
 
 Run cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(qEnvironmentVariable("SF_CLI"), args);
-    Run r;
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runCommandLine(args);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "store/query_sets.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "support/command_line_run.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/font_substitutions.h"
@@ -47,22 +48,6 @@ QHash<QString, QString> fittingRecipient()
 
 // Extension G: no installed face has it.
 const QString noGlyph = QString::fromUcs4(U"\U00030000");
-
-struct CliRun {
-    int status = -1;
-    QString errors;
-};
-
-CliRun runCli(const QStringList& args)
-{
-    QProcess p;
-    p.start(qEnvironmentVariable("SF_CLI"), args);
-    CliRun run;
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        run.status = p.exitCode();
-    run.errors = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
 
 // The file without its creation time, the one thing two runs may differ in.
 QByteArray pdfWithoutDate(const QString& path)
@@ -190,11 +175,11 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
         expected += QStringLiteral("page 1: ") + w + QLatin1Char('\n');
     if (!warnings.isEmpty())
         expected += QStringLiteral("1 of 1 pages do not print whole\n");
-    const CliRun plain = runCli(args);
-    QCOMPARE(plain.errors, expected);
+    const CommandLineRun plain = runCommandLine(args);
+    QCOMPARE(plain.err, expected);
     QCOMPARE(plain.status, 0);
-    const CliRun strict = runCli(args << QStringLiteral("--strict"));
-    QCOMPARE(strict.errors, expected);
+    const CommandLineRun strict = runCommandLine(args << QStringLiteral("--strict"));
+    QCOMPARE(strict.err, expected);
     QCOMPARE(strict.status, warnings.isEmpty() ? 0 : 3);
 }
 
