@@ -50,8 +50,7 @@ QString printRecipient(const TestDatabase& db, WaybillVariant variant, const QSt
     Dataset sender(connection);
     Dataset recipients(connection);
     sender.setQuery(Statements::selectSender());
-    recipients.setQuery(imported ? Statements::selectImported()
-                                     : Statements::selectRecipients());
+    recipients.setQuery(imported ? Statements::selectImported() : Statements::selectRecipients());
     sender.open();
     recipients.open();
     const WaybillLayout layout = WaybillLayout::forWindow(variant);
@@ -175,6 +174,10 @@ void WaybillGlyphsTest::charactersWithoutGlyph_data()
             << family << QStringLiteral("\t \r\n\u200b") << QString();
         QTest::newRow(f + "none, once")
             << family << (u"甲"_qs + noGlyph + u"乙"_qs + noGlyph) << noGlyph;
+        // Control characters the box stands for, unlike the invisible ones.
+        QTest::newRow(f + "controls")
+            << family << QStringLiteral(u"甲\u0001\u000b\u007f\u200b\u00ad乙")
+            << QStringLiteral(u"\u0001\u000b\u007f");
     }
 }
 
