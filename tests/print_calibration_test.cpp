@@ -171,7 +171,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         QCOMPARE(QFile::exists(settingsFile), save);
     }
     const QString printer = PrinterChoice::inUse();
-    QCOMPARE(m_dialogs->lastText(), QStringLiteral(u"已保存为打印机 %1 的默认位置。")
+    QCOMPARE(m_dialogs->lastText(), QStringLiteral(u"已保存为打印机 %1 的默认位置！")
                                         .arg(printer.isEmpty() ? u"（无打印机）"_qs : printer));
     {
         // The next start: shifted, in the chosen font; the other windows not.

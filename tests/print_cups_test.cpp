@@ -119,6 +119,9 @@ void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
     ScriptedDialogs dialogs;
     TPlsf1Form window;
     window.show();
+    // The window reads its rows when it becomes the active window.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 
     const QString title =
         QStringLiteral("sfwaybill-cups-%1").arg(QCoreApplication::applicationPid());

@@ -117,6 +117,9 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine_data()
     QTest::newRow("a character no font has")
         << QStringLiteral(u"收件人姓名") << (u"张"_qs + noGlyph + u"三"_qs + noGlyph) << 12
         << QStringList{u"收件人姓名 缺字“"_qs + noGlyph + u"”，印出空框"_qs};
+    QTest::newRow("a control character")
+        << QStringLiteral(u"收件人姓名") << QStringLiteral(u"张\u0001三") << 12
+        << QStringList{QStringLiteral(u"收件人姓名 缺字“U+0001”，印出空框")};
 }
 
 void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()

@@ -20,6 +20,8 @@ namespace {
 // CJK Extensions B, A, B, B and B again (U+2A6D5, only in HanaMinB): none
 // of them is in AR PL UMing CN.
 const QString rare = QStringLiteral(u"𠮷㐀𪚥𠀀\U0002A6D5");
+// The first character of each of CJK Extensions C, D, E and F.
+const QString extensionsCtoF = QStringLiteral(u"\U0002A700\U0002B740\U0002B820\U0002CEB0");
 // Extension G: no installed face has it.
 const QString noGlyph = QString::fromUcs4(U"\U00030000");
 
@@ -50,8 +52,7 @@ QString printRecipient(const TestDatabase& db, WaybillVariant variant, const QSt
     Dataset sender(connection);
     Dataset recipients(connection);
     sender.setQuery(Statements::selectSender());
-    recipients.setQuery(imported ? Statements::selectImported()
-                                     : Statements::selectRecipients());
+    recipients.setQuery(imported ? Statements::selectImported() : Statements::selectRecipients());
     sender.open();
     recipients.open();
     const WaybillLayout layout = WaybillLayout::forWindow(variant);
@@ -170,11 +171,16 @@ void WaybillGlyphsTest::charactersWithoutGlyph_data()
     for (const QString& family : {QStringLiteral(u"宋体"), QStringLiteral("Arial")}) {
         const QByteArray f = family.toUtf8() + ' ';
         QTest::newRow(f + "rare") << family << rare << QString();
+        QTest::newRow(f + "Extensions C to F") << family << extensionsCtoF << QString();
         QTest::newRow(f + "common") << family << QStringLiteral(u"张三 Room 5, 深圳") << QString();
         QTest::newRow(f + "blanks and breaks")
             << family << QStringLiteral("\t \r\n\u200b") << QString();
         QTest::newRow(f + "none, once")
             << family << (u"甲"_qs + noGlyph + u"乙"_qs + noGlyph) << noGlyph;
+        // Control characters the box stands for, unlike the invisible ones.
+        QTest::newRow(f + "controls")
+            << family << QStringLiteral(u"甲\u0001\u000b\u007f\u200b\u00ad乙")
+            << QStringLiteral(u"\u0001\u000b\u007f");
     }
 }
 

@@ -1,20 +1,18 @@
 #include "waybill/glyph_coverage.h"
 
+#include "waybill/shaped_text.h"
+
 #include <QFont>
-#include <QFontMetricsF>
-#include <QList>
 
 QString charactersWithoutGlyph(const QFont& font, const QString& text)
 {
-    const QFontMetricsF metrics(font);
+    // Shaped alone as the renderer shapes a line: a character category
+    // cannot tell, since a control character such as U+0001 or U+000B
+    // prints as the box while a zero-width space prints nothing.
     QString missing;
     for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (QChar::isSpace(c) || category == QChar::Other_Control ||
-            category == QChar::Other_Format)
-            continue;
         const QString character = QString::fromUcs4(&c, 1);
-        if (!metrics.inFontUcs4(c) && !missing.contains(character))
+        if (!missing.contains(character) && ShapedLine(character, font).lacksGlyph())
             missing += character;
     }
     return missing;

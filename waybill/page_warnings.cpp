@@ -7,6 +7,21 @@
 #include <QStringList>
 #include <vector>
 
+namespace {
+
+// A control character would print nothing readable in the warning itself.
+QString readable(const QString& characters)
+{
+    QString shown;
+    for (const char32_t c : characters.toUcs4())
+        shown += QChar::isPrint(c)
+                     ? QString::fromUcs4(&c, 1)
+                     : QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    return shown;
+}
+
+} // namespace
+
 QString FieldWarning::text() const
 {
     QStringList parts;
@@ -19,7 +34,7 @@ QString FieldWarning::text() const
     if (offPaper)
         parts << QStringLiteral(u"超出纸边");
     if (!withoutGlyph.isEmpty())
-        parts << QStringLiteral(u"缺字“%1”，印出空框").arg(withoutGlyph);
+        parts << QStringLiteral(u"缺字“%1”，印出空框").arg(readable(withoutGlyph));
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
 }
 

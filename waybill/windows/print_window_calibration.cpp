@@ -95,7 +95,7 @@ void PrintWindow::saveCalibration()
         CalibrationStore().save(printer, m_layout.variant(), m_adjustments.calibration());
         m_calibratedFor = printer;
         Dialogs::inform(
-            this, QStringLiteral(u"已保存为打印机 %1 的默认位置。").arg(printerCaption(printer)));
+            this, QStringLiteral(u"已保存为打印机 %1 的默认位置！").arg(printerCaption(printer)));
     });
     noteBoxClosed();
 }
