@@ -1,5 +1,6 @@
 #include "store/server_address.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -18,12 +19,22 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     };
     if (!looksLikeUrl(url))
         return fail(QStringLiteral("a database URL starts with postgresql://"));
+    const QString noPassword =
+        QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE");
+    // Command lines and logs are readable by others. Looked for in the text
+    // itself, so that a URL that does not read is refused for it too.
+    QString authority = url.section(QStringLiteral("://"), 1);
+    authority.truncate(authority.indexOf(QRegularExpression(QStringLiteral("[/?#]"))));
+    if (authority.contains(QLatin1Char('@')) &&
+        authority.section(QLatin1Char('@'), 0, -2).contains(QLatin1Char(':')))
+        return fail(noPassword);
     const QUrl u(url, QUrl::StrictMode);
+    // QUrl's reason quotes the whole text; only the reason itself is told.
     if (!u.isValid())
-        return fail(QStringLiteral("not a database URL: %1").arg(u.errorString()));
-    // Command lines and logs are readable by others.
+        return fail(QStringLiteral("not a database URL: %1")
+                        .arg(u.errorString().section(QStringLiteral("; source was"), 0, 0)));
     if (u.userInfo(QUrl::FullyEncoded).contains(QLatin1Char(':')))
-        return fail(QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+        return fail(noPassword);
     ServerAddress a;
     a.user = u.userName();
     a.host = u.host();
@@ -41,8 +52,7 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
         else if (key == QLatin1String("user") && a.user.isEmpty())
             a.user = value;
         else if (key == QLatin1String("password"))
-            return fail(
-                QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+            return fail(noPassword);
         else
             return fail(QStringLiteral("unknown URL parameter '%1'").arg(key));
     }

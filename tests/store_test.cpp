@@ -225,6 +225,10 @@ void StoreTest::serverAddresses_data()
                               << "refused";
     QTest::newRow("password parameter") << "postgresql://db/w?password=x"
                                         << "refused";
+    QTest::newRow("password, URL unreadable") << "postgresql://desk:secret@db:99999/w"
+                                              << "refused";
+    QTest::newRow("password, no path") << "postgresql://desk:secret@[::1?x=1"
+                                       << "refused";
     QTest::newRow("no database") << "postgresql://db:5432"
                                  << "refused";
     QTest::newRow("a file") << "data.mdb"
@@ -240,6 +244,7 @@ void StoreTest::serverAddresses()
     if (parts == QLatin1String("refused")) {
         QVERIFY(!a);
         QVERIFY(!why.isEmpty());
+        QVERIFY2(!why.contains(QLatin1String("secret")), qPrintable(why));
         return;
     }
     QVERIFY2(a, qPrintable(why));
