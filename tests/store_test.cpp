@@ -177,6 +177,12 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName("\\")), 1);
     QCOMPARE(count(Statements::searchRecipientsByName("a_b")), 2);
     QCOMPARE(count(Statements::searchRecipientsByName("IT'S")), 1);
+    // Letters beyond ASCII keep their case, whatever the server's locale.
+    db.insert("inrxx", {"", QStringLiteral(u"Ａ张É𠮷"), "", "", "", "", "", "", "", ""});
+    QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"ａ"))), 0);
+    QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"é"))), 0);
+    QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"张É𠮷"))), 1);
+    QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"_𠮷"))), 1);
 }
 
 void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
