@@ -36,10 +36,11 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     if (u.userInfo(QUrl::FullyEncoded).contains(QLatin1Char(':')))
         return fail(noPassword);
     ServerAddress a;
-    a.user = u.userName();
-    a.host = u.host();
+    // Decoded whole: libpq wants the names themselves, not their escapes.
+    a.user = u.userName(QUrl::FullyDecoded);
+    a.host = u.host(QUrl::FullyDecoded);
     a.port = u.port(0);
-    a.database = u.path().mid(1);
+    a.database = u.path(QUrl::FullyDecoded).mid(1);
     if (a.database.isEmpty() || a.database.contains(QLatin1Char('/')))
         return fail(
             QStringLiteral("the URL names no database: postgresql://user@host:port/dbname"));
@@ -61,18 +62,38 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     return a;
 }
 
+namespace {
+
+// The characters that would end or change a part of the URL are escaped,
+// so that the text reads back as the same address; the rest stays
+// readable in messages.
+QString escaped(const QString& part, const QString& delimiters)
+{
+    QString text;
+    for (const QChar c : part) {
+        if (c == QLatin1Char('%') || c.unicode() <= 0x20 || delimiters.contains(c))
+            text += QString::fromLatin1(QUrl::toPercentEncoding(QString(c)));
+        else
+            text += c;
+    }
+    return text;
+}
+
+} // namespace
+
 QString ServerAddress::display() const
 {
+    const QString delimiters = QStringLiteral(":/?#[]@&=+");
     const bool socket = host.startsWith(QLatin1Char('/'));
     QString text = QStringLiteral("postgresql://");
     if (!user.isEmpty())
-        text += user + QLatin1Char('@');
+        text += escaped(user, delimiters) + QLatin1Char('@');
     if (!socket)
-        text += host;
+        text += host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     if (port)
         text += QLatin1Char(':') + QString::number(port);
-    text += QLatin1Char('/') + database;
+    text += QLatin1Char('/') + escaped(database, delimiters);
     if (socket)
-        text += QStringLiteral("?host=") + host;
+        text += QStringLiteral("?host=") + escaped(host, QStringLiteral("?#[]&=+"));
     return text;
 }

@@ -227,6 +227,8 @@ void StoreTest::serverAddresses_data()
                               << "|0||waybills";
     QTest::newRow("socket") << "postgresql://desk@/w?host=/run/postgresql"
                             << "/run/postgresql|0|desk|w";
+    QTest::newRow("escaped names") << "postgresql://d%40sk@[::1]:5432/%E5%BA%97%20%231%25"
+                                   << QString::fromUtf8("::1|5432|d@sk|店 #1%");
     QTest::newRow("password") << "postgresql://desk:secret@db/w"
                               << "refused";
     QTest::newRow("password parameter") << "postgresql://db/w?password=x"
