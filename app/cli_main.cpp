@@ -1,8 +1,6 @@
 // sfwaybill-cli: the program's commands without its windows, on the core
 // alone, working on data.mdb in the current directory or a named data folder.
 #include "app/command_line.h"
-#include "store/connection_recipe.h"
-#include "store/data_folder.h"
 #include "store/store_choice.h"
 #include "store/store_error.h"
 
@@ -66,10 +64,7 @@ int main(int argc, char** argv)
         return status;
     } catch (const StoreError& e) {
         err << e.text() << '\n';
-        const QString advice =
-            StoreChoice::server()
-                ? QString()
-                : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        const QString advice = StoreChoice::missingDatabaseAdvice();
         if (!advice.isEmpty())
             err << advice << '\n';
     } catch (const CommandError& e) {

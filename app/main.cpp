@@ -65,10 +65,7 @@ int main(int argc, char** argv)
     ProgramWindows windows;
     if (!windows.startupError().isEmpty()) {
         err << windows.startupError() << '\n';
-        const QString advice =
-            StoreChoice::server()
-                ? QString()
-                : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
+        const QString advice = StoreChoice::missingDatabaseAdvice();
         if (!advice.isEmpty())
             err << advice << '\n';
         return 1;

@@ -28,7 +28,11 @@ bool identify(const QString& path, quint64& device, quint64& inode)
 
 QString engineText(const QSqlError& e)
 {
-    QString text = e.databaseText();
+    QString text = e.databaseText().trimmed();
+    // The PostgreSQL driver appends the SQLSTATE in brackets, empty ones
+    // too when the connection itself broke.
+    if (text.endsWith(QLatin1String("()")))
+        text = text.chopped(2).trimmed();
     if (text.isEmpty())
         text = e.text();
     return text.trimmed();

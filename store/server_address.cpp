@@ -1,5 +1,6 @@
 #include "store/server_address.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -18,17 +19,28 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     };
     if (!looksLikeUrl(url))
         return fail(QStringLiteral("a database URL starts with postgresql://"));
+    const QString noPassword =
+        QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE");
+    // Command lines and logs are readable by others. Looked for in the text
+    // itself, so that a URL that does not read is refused for it too.
+    QString authority = url.section(QStringLiteral("://"), 1);
+    authority.truncate(authority.indexOf(QRegularExpression(QStringLiteral("[/?#]"))));
+    if (authority.contains(QLatin1Char('@')) &&
+        authority.section(QLatin1Char('@'), 0, -2).contains(QLatin1Char(':')))
+        return fail(noPassword);
     const QUrl u(url, QUrl::StrictMode);
+    // QUrl's reason quotes the whole text; only the reason itself is told.
     if (!u.isValid())
-        return fail(QStringLiteral("not a database URL: %1").arg(u.errorString()));
-    // Command lines and logs are readable by others.
+        return fail(QStringLiteral("not a database URL: %1")
+                        .arg(u.errorString().section(QStringLiteral("; source was"), 0, 0)));
     if (u.userInfo(QUrl::FullyEncoded).contains(QLatin1Char(':')))
-        return fail(QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+        return fail(noPassword);
     ServerAddress a;
-    a.user = u.userName();
-    a.host = u.host();
+    // Decoded whole: libpq wants the names themselves, not their escapes.
+    a.user = u.userName(QUrl::FullyDecoded);
+    a.host = u.host(QUrl::FullyDecoded);
     a.port = u.port(0);
-    a.database = u.path().mid(1);
+    a.database = u.path(QUrl::FullyDecoded).mid(1);
     if (a.database.isEmpty() || a.database.contains(QLatin1Char('/')))
         return fail(
             QStringLiteral("the URL names no database: postgresql://user@host:port/dbname"));
@@ -41,8 +53,7 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
         else if (key == QLatin1String("user") && a.user.isEmpty())
             a.user = value;
         else if (key == QLatin1String("password"))
-            return fail(
-                QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE"));
+            return fail(noPassword);
         else
             return fail(QStringLiteral("unknown URL parameter '%1'").arg(key));
     }
@@ -51,18 +62,38 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     return a;
 }
 
+namespace {
+
+// The characters that would end or change a part of the URL are escaped,
+// so that the text reads back as the same address; the rest stays
+// readable in messages.
+QString escaped(const QString& part, const QString& delimiters)
+{
+    QString text;
+    for (const QChar c : part) {
+        if (c == QLatin1Char('%') || c.unicode() <= 0x20 || delimiters.contains(c))
+            text += QString::fromLatin1(QUrl::toPercentEncoding(QString(c)));
+        else
+            text += c;
+    }
+    return text;
+}
+
+} // namespace
+
 QString ServerAddress::display() const
 {
+    const QString delimiters = QStringLiteral(":/?#[]@&=+");
     const bool socket = host.startsWith(QLatin1Char('/'));
     QString text = QStringLiteral("postgresql://");
     if (!user.isEmpty())
-        text += user + QLatin1Char('@');
+        text += escaped(user, delimiters) + QLatin1Char('@');
     if (!socket)
-        text += host;
+        text += host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     if (port)
         text += QLatin1Char(':') + QString::number(port);
-    text += QLatin1Char('/') + database;
+    text += QLatin1Char('/') + escaped(database, delimiters);
     if (socket)
-        text += QStringLiteral("?host=") + host;
+        text += QStringLiteral("?host=") + escaped(host, QStringLiteral("?#[]&=+"));
     return text;
 }

@@ -39,8 +39,9 @@ QString SqlDialect::selectRows(const QString& table) const
 QString SqlDialect::contains(const QString& column) const
 {
     // SQLite's LIKE has no escape character unless one is named and folds
-    // ASCII case; ILIKE with an empty escape means the same on the server.
-    return isServer() ? column + QStringLiteral(" ilike ? escape ''")
+    // ASCII case only; ILIKE with an empty escape under the C collation
+    // means the same on the server, whatever the database's locale folds.
+    return isServer() ? column + QStringLiteral(" collate \"C\" ilike ? escape ''")
                       : column + QStringLiteral(" like ?");
 }
 

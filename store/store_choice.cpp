@@ -1,6 +1,7 @@
 #include "store/store_choice.h"
 
 #include "store/connection_recipe.h"
+#include "store/data_folder.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -32,6 +33,12 @@ void setServer(const std::optional<ServerAddress>& address)
 QString storeName()
 {
     return chosen() ? chosen()->display() : ConnectionRecipe::databasePath();
+}
+
+QString missingDatabaseAdvice()
+{
+    return chosen() ? QString()
+                    : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
 }
 
 QString configFile()

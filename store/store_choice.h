@@ -19,6 +19,10 @@ void setServer(const std::optional<ServerAddress>& address);
 // the path of data.mdb.
 QString storeName();
 
+// How to make the missing data.mdb; empty when it is there or the store
+// is a server, where that advice would send the user the wrong way.
+QString missingDatabaseAdvice();
+
 // $XDG_CONFIG_HOME/sfwaybill/sfwaybill.conf, by default
 // ~/.config/sfwaybill/sfwaybill.conf.
 QString configFile();

@@ -3,9 +3,8 @@
 #include "records/sender_details.h"
 #include "records/windows/recipient_editor.h"
 #include "records/windows/sender_panel.h"
-#include "store/connection_recipe.h"
-#include "store/data_folder.h"
 #include "store/program_files.h"
+#include "store/store_choice.h"
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -95,8 +94,7 @@ void TForm1::FormCreate()
         m_queries.reopen();
     } catch (const std::exception& e) {
         m_openError = QString::fromUtf8(e.what());
-        ErrorReport::show(this, m_openError,
-                          DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath()));
+        ErrorReport::show(this, m_openError, StoreChoice::missingDatabaseAdvice());
         return;
     }
     m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
