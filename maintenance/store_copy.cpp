@@ -12,6 +12,7 @@
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -89,9 +90,26 @@ int copy(const QString& from, const QString& to)
 {
     Connection source;
     open(source, from);
+    // A file's columns are checked as a restore checks them: a column
+    // missing from it would otherwise read as its name in every row.
+    if (!source.dialect().isServer())
+        DatabaseCopy::requireWaybillTables(from);
     const bool toServer = ServerAddress::looksLikeUrl(to);
-    if (!toServer && !QFileInfo::exists(to))
+    // A file made for the copy goes again when the copy fails: an empty
+    // data.mdb would pass for a shop's data.
+    struct MadeFile {
+        QString path;
+        bool kept = false;
+        ~MadeFile()
+        {
+            if (!path.isEmpty() && !kept)
+                QFile::remove(path);
+        }
+    } made;
+    if (!toServer && !QFileInfo::exists(to)) {
         DatabaseFile::createEmpty(to);
+        made.path = to;
+    }
     Connection target;
     open(target, to);
     if (!toServer && !source.dialect().isServer() && QFileInfo(from) == QFileInfo(to))
@@ -110,6 +128,7 @@ int copy(const QString& from, const QString& to)
         const int copied = copyRows(source, target);
         target.commit();
         source.rollback();
+        made.kept = true;
         return copied;
     } catch (...) {
         target.rollback();

@@ -9,6 +9,7 @@
 #include "support/database_files.h"
 #include "support/test_database.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +80,12 @@ void StoreCopyTest::copyRefusesATargetWithRows()
     QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(file, StoreChoice::storeName()));
     QCOMPARE(db.rows(Schema::recipientTable).size(), 1);
     QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(file, file));
+
+    // A copy that fails leaves no file it made.
+    db.exec(QStringLiteral(u"alter table inrxx rename column 备注 to gone"));
+    const QString made = elsewhere.filePath("made.mdb");
+    QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(StoreChoice::storeName(), made));
+    QVERIFY(!QFileInfo::exists(made));
 }
 
 QTEST_GUILESS_MAIN(StoreCopyTest)
