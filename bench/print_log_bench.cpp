@@ -112,7 +112,7 @@ int main(int argc, char** argv)
         RecordedPages recorded(source);
         exportPdf(recorded, pdf);
         const Stopwatch logWatch;
-        PrintLog::write(recorded.drawn(), pdf);
+        PrintLog::write(recorded, pdf);
         logOnly << logWatch.wallSeconds();
         logOnlyCpu << logWatch.processorSecondsSince();
         with << watch.wallSeconds();
@@ -140,7 +140,11 @@ int main(int argc, char** argv)
     }
     const double noting = clock.nsecsElapsed() / 1e9;
     clock.restart();
-    PrintLog::write(noted, pdf);
+    {
+        Connection connection;
+        connection.open();
+        PrintLog::write(connection, noted, pdf, QDateTime::currentDateTime());
+    }
     const double writing = clock.nsecsElapsed() / 1e9;
     QTextStream out(stdout);
     if (runs == 0) { // the log alone, e.g. under a profiler

@@ -79,6 +79,13 @@ void Dataset::open()
     emit currentRowChanged(m_current);
 }
 
+void Dataset::probe()
+{
+    Statement select = m_query.select(m_connection.dialect());
+    select.text += QStringLiteral(" limit 0");
+    m_connection.run(select);
+}
+
 void Dataset::close()
 {
     if (!m_open)

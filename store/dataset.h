@@ -27,6 +27,9 @@ public:
     const TableQuery& query() const { return m_query; }
 
     void open(); // no-op when already open; stays closed on failure
+    // Runs the query for no rows: fails as open() would on a table that is
+    // missing or unreadable, and reads nothing.
+    void probe();
     // Rows read from now on are kept compressed: a tenth of the memory for
     // a copy walked once from start to end.
     void setCompressed(bool compressed) { m_compressed = compressed; }

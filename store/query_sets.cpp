@@ -29,10 +29,15 @@ PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
 {
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
-    if (rows == Rows::ReadNow)
+    if (rows == Rows::ReadNow) {
         reopen();
-    else
-        connection.open();
+        return;
+    }
+    // A table the window could never read stops the start as reading it
+    // there did.
+    connection.open();
+    recipients.probe();
+    sender.probe();
 }
 
 void PrintingQueries::reopen()
@@ -49,6 +54,7 @@ ImportQueries::ImportQueries() : imported(connection)
 {
     connection.open();
     imported.setQuery(Statements::selectImported());
+    imported.probe();
 }
 
 void ImportQueries::list()

@@ -28,8 +28,8 @@ class PrintingQueries {
 public:
     enum class Rows { ReadNow, ReadOnReopen };
     // Connects at once (throws StoreError). A window that reopens on every
-    // activation leaves the queries closed until then: its copy of the
-    // tables would be read again before anyone sees it.
+    // activation leaves the queries closed until then, its tables only
+    // tried: its copy of them would be read again before anyone sees it.
     explicit PrintingQueries(const TableQuery& recipientQuery, Rows rows = Rows::ReadNow);
 
     // Closes, reconnects to data.mdb of the current directory and opens the
@@ -45,7 +45,8 @@ public:
 // The import window's: the imported rows of table excel.
 class ImportQueries {
 public:
-    // Connects at once; throws StoreError. The rows are read by list().
+    // Connects at once and tries the table; throws StoreError. The rows
+    // are read by list().
     ImportQueries();
 
     // Every imported row, unless reopen() or search() chose the rows

@@ -1,6 +1,8 @@
 #include "store/sqlite_snapshot.h"
 
+#include <QByteArrayView>
 #include <QSqlDriver>
+#include <QString>
 #include <sqlite3.h>
 
 namespace SqliteSnapshot {
@@ -56,8 +58,23 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
         result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
         result.starts.append(result.text.beginRow());
         for (int c = 1; c < count; ++c) {
+            // Asked first: reading a value as text may change its type.
+            const bool blob = sqlite3_column_type(s, c) == SQLITE_BLOB;
             const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-            result.text.value(value, value ? sqlite3_column_bytes(s, c) : 0);
+            const int size = value ? sqlite3_column_bytes(s, c) : 0;
+            if (QByteArrayView(value, size).isValidUtf8()) {
+                result.text.value(value, size);
+                continue;
+            }
+            // Bytes that are no UTF-8 read as the driver reads them: text
+            // through SQLite's own UTF-16, which keeps a stray byte as a
+            // character of its own, and a blob through Qt's.
+            const QString decoded =
+                blob ? QString::fromUtf8(value, size)
+                     : QString(static_cast<const QChar*>(sqlite3_column_text16(s, c)),
+                               sqlite3_column_bytes16(s, c) / int(sizeof(QChar)));
+            const QByteArray text = decoded.toUtf8();
+            result.text.value(text.constData(), text.size());
         }
     }
     result.text.finish();

@@ -310,6 +310,9 @@ void PrintLogTest::commandLineLogsAndLists()
         QStringLiteral(u"\tTPlsf1Form\t%1\t乙二\t13900000002\t北京长安街2号").arg(pdf)));
     QCOMPARE(m_db->rows(Schema::printLogTable).first().at(3), QStringLiteral("-4"));
     QCOMPARE(cli({"log", "--since", today}).out, all.out);
+    // The calibration page is no waybill: not logged.
+    QCOMPARE(cli({"print", "--window", "batch", "--pdf", "rulers.pdf", "--calibration"}).status, 0);
+    QCOMPARE(cli({"log"}).out, all.out);
     QCOMPARE(cli({"log", "--since", QDate::currentDate().addDays(1).toString(Qt::ISODate)}).out,
              QString());
     // A page without recipient (the address book empty) is listed as well.

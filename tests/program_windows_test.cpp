@@ -24,6 +24,7 @@ private slots:
     void everyWindowIsCreatedHidden();
     void printCommandsStampThenPreviewTheirRows();
     void startupWithoutDatabaseStopsAfterOneReport();
+    void startupWithoutImportTableStopsWithTheEnginesText();
     void exportFromBothMenusEndsWithItsOwnMessage();
     void importWindowPrintsTheRowItFound();
 };
@@ -90,6 +91,17 @@ void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
     }
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+void ProgramWindowsTest::startupWithoutImportTableStopsWithTheEnginesText()
+{
+    TestDatabase db;
+    db.exec(QStringLiteral("DROP TABLE excel"));
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    QVERIFY2(windows.startupError().contains(QStringLiteral("excel")),
+             qPrintable(windows.startupError()));
+    QCOMPARE(dialogs.shown.size(), 1);
 }
 
 void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -299,6 +300,19 @@ void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
     QCOMPARE(d.value(0, 2), QStringLiteral(u"北京"));
     QCOMPARE(d.value(0, 4), QStringLiteral(u"A\uFFFDB"));
     QCOMPARE(d.value(0, 9), QStringLiteral(u"𠮷"));
+
+    // Bytes that are no UTF-8 read as the driver reads them: a stray byte,
+    // a cut character, an overlong one, a surrogate, the same as a blob.
+    db.exec(QStringLiteral("insert into inrxx values (cast(x'418042' as text), cast(x'e5bc' as "
+                           "text), cast(x'e5bc41' as text), cast(x'c080' as text), cast(x'eda080' "
+                           "as text), x'418042', x'e5bc', '', '', '')"));
+    d.close();
+    d.open();
+    QSqlQuery q = c.run(Statements::selectRecipients().select(c.dialect()));
+    QVERIFY(q.next() && q.next());
+    for (int column = 0; column < 10; ++column)
+        QCOMPARE(d.value(1, column), q.value(column + 1).toString());
+    QCOMPARE(d.value(1, 0), QStringLiteral(u"A\u0080B"));
 }
 
 void StoreTest::serverAddresses_data()

@@ -137,9 +137,9 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     }
     if (written >= 0) {
         try {
-            PrintLog::write(pages.drawn(), request.pdf.isEmpty()
-                                               ? request.printer
-                                               : QFileInfo(request.pdf).absoluteFilePath());
+            PrintLog::write(pages, request.pdf.isEmpty()
+                                       ? request.printer
+                                       : QFileInfo(request.pdf).absoluteFilePath());
         } catch (const CommandError& e) {
             if (logFailure)
                 *logFailure = e.text();

@@ -101,67 +101,99 @@ QString timeText(const QDateTime& at)
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
-           const QDateTime& at)
+void write(Connection& connection, qsizetype count, const DescribePage& describe,
+           const QString& destination, const QDateTime& at)
 {
-    if (pages.isEmpty())
-        return;
-    ensureTable(connection);
     const QString time = timeText(at);
     const qsizetype senders = Schema::senderColumns().size();
     const qsizetype recipients = Schema::recipientColumns().size();
-    connection.beginTransaction();
-    try {
-        // Many rows a statement: the engine's work per statement, not per
-        // row, is what a batch would otherwise pay ten thousand times.
-        constexpr int rowsPerStatement = 30;
-        const qsizetype perRow = Schema::printLogColumns().size();
-        std::optional<Connection::Prepared> full;
-        QVariantList values;
-        values.reserve(rowsPerStatement * perRow);
-        // A batch's pages share the sender and the layout: made into text once.
-        const LoggedPage* previous = nullptr;
-        QString font, sender;
-        for (qsizetype from = 0; from < pages.size(); from += rowsPerStatement) {
-            const qsizetype rows = std::min<qsizetype>(rowsPerStatement, pages.size() - from);
-            values.clear();
-            for (qsizetype r = from; r < from + rows; ++r) {
-                const LoggedPage& page = pages.at(r);
-                const Calibration& c = page.calibration;
-                if (!previous || !(previous->calibration == c))
-                    font = c.font ? c.font->toString() : QStringLiteral("");
-                if (!previous || previous->sender != page.sender)
-                    sender = packed(page.sender, senders);
-                previous = &page;
-                values << time << windowClassName(page.window) << destination << c.right.value
-                       << c.down.value << font << text(page.recipient.value(AddressBook::Name))
-                       << text(page.recipient.value(AddressBook::Mobile))
-                       << text(page.recipient.value(AddressBook::Address)) << sender
-                       << packed(page.recipient, recipients);
-            }
-            if (rows == rowsPerStatement) {
-                if (!full)
-                    full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
-                full->execute(values);
-            } else {
-                connection.prepare(Statements::insertPrintLog(int(rows))).execute(values);
-            }
+    // Many rows a statement: the engine's work per statement, not per
+    // row, is what a batch would otherwise pay ten thousand times.
+    constexpr int rowsPerStatement = 30;
+    const qsizetype perRow = Schema::printLogColumns().size();
+    std::optional<Connection::Prepared> full;
+    QVariantList values;
+    values.reserve(rowsPerStatement * perRow);
+    int rows = 0;
+    const auto insert = [&] {
+        if (rows == rowsPerStatement) {
+            if (!full)
+                full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
+            full->execute(values);
+        } else {
+            connection.prepare(Statements::insertPrintLog(rows)).execute(values);
         }
+        values.clear();
+        rows = 0;
+    };
+    // A batch's pages share the sender and the layout: made into text once.
+    std::optional<Calibration> lastCalibration;
+    std::optional<QStringList> lastSender;
+    QString font, sender;
+    bool begun = false;
+    try {
+        for (qsizetype i = 0; i < count; ++i) {
+            LoggedPage page;
+            if (!describe(i, page))
+                continue;
+            if (!begun) {
+                ensureTable(connection);
+                connection.beginTransaction();
+                begun = true;
+            }
+            const Calibration& c = page.calibration;
+            if (!lastCalibration || !(*lastCalibration == c)) {
+                font = c.font ? c.font->toString() : QStringLiteral("");
+                lastCalibration = c;
+            }
+            if (!lastSender || *lastSender != page.sender) {
+                sender = packed(page.sender, senders);
+                lastSender = page.sender;
+            }
+            values << time << windowClassName(page.window) << destination << c.right.value
+                   << c.down.value << font << text(page.recipient.value(AddressBook::Name))
+                   << text(page.recipient.value(AddressBook::Mobile))
+                   << text(page.recipient.value(AddressBook::Address)) << sender
+                   << packed(page.recipient, recipients);
+            if (++rows == rowsPerStatement)
+                insert();
+        }
+        if (rows > 0)
+            insert();
         full.reset();
-        connection.commit();
+        if (begun)
+            connection.commit();
     } catch (...) {
-        connection.rollback();
+        full.reset();
+        if (begun)
+            connection.rollback();
         throw;
     }
 }
 
-void write(const QList<LoggedPage>& pages, const QString& destination)
+void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
+           const QDateTime& at)
 {
-    if (pages.isEmpty())
+    write(
+        connection, pages.size(),
+        [&pages](qsizetype index, LoggedPage& page) {
+            page = pages.at(index);
+            return true;
+        },
+        destination, at);
+}
+
+void write(RecordedPages& pages, const QString& destination)
+{
+    LoggedPage first;
+    if (pages.drawnCount() == 0 || !pages.describeDrawn(0, first))
         return;
     Connection connection;
     connection.open();
-    write(connection, pages, destination, QDateTime::currentDateTime());
+    write(
+        connection, pages.drawnCount(),
+        [&pages](qsizetype index, LoggedPage& page) { return pages.describeDrawn(index, page); },
+        destination, QDateTime::currentDateTime());
 }
 
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
@@ -284,16 +316,9 @@ void RecordedPages::drawPage(QPainter& painter, int index)
     m_order << index;
 }
 
-QList<LoggedPage> RecordedPages::drawn()
+bool RecordedPages::describeDrawn(qsizetype at, LoggedPage& page)
 {
-    QList<LoggedPage> pages;
-    pages.reserve(m_order.size());
-    for (const int index : m_order) {
-        LoggedPage page;
-        if (m_pages.describePage(index, page))
-            pages << std::move(page);
-    }
-    return pages;
+    return at >= 0 && at < m_order.size() && m_pages.describePage(m_order.at(at), page);
 }
 
 void LoggedPages::drawPage(QPainter& painter, int index)

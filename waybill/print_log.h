@@ -10,10 +10,12 @@
 #include <QPair>
 #include <QSet>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
 class Connection;
+class RecordedPages;
 
 // One page as the print log keeps it: the window whose layout drew it, how
 // far that layout stood from the catalogue and the font chosen, and the two
@@ -48,11 +50,17 @@ namespace PrintLog {
 QString timeText(const QDateTime& at);
 
 // The pages printed at `at` to `destination` (a printer or a file), in one
-// transaction.
+// transaction. `count` pages, each told by `describe` (false: no waybill,
+// not logged) a few at a time as they are written, so that the log of a
+// batch of any length holds no more than those few in memory.
+using DescribePage = std::function<bool(qsizetype index, LoggedPage& page)>;
+void write(Connection& connection, qsizetype count, const DescribePage& describe,
+           const QString& destination, const QDateTime& at);
 void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
            const QDateTime& at);
-// The same now, through a connection of its own to data.mdb.
-void write(const QList<LoggedPage>& pages, const QString& destination);
+// The pages drawn through `pages`, now, through a connection of its own to
+// data.mdb; none opened when they are no waybills.
+void write(RecordedPages& pages, const QString& destination);
 
 // Newest first: the pages whose recipient name and mobile contain `name`
 // and `mobile` and whose time starts with `date` ("2026-12", "2026-12-09"),
@@ -104,8 +112,10 @@ public:
         return m_pages.describePage(index, page);
     }
 
-    // The waybill pages drawn, in the order first drawn.
-    QList<LoggedPage> drawn();
+    // The pages drawn, in the order first drawn: how many, and the one at
+    // `at` of them, false when it is no waybill.
+    qsizetype drawnCount() const { return m_order.size(); }
+    bool describeDrawn(qsizetype at, LoggedPage& page);
 
 private:
     PageSource& m_pages;

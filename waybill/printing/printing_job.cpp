@@ -56,7 +56,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // The pages are out whatever the log does; the caller tells the user.
     if (printed && m_logging) {
         try {
-            PrintLog::write(recorded.drawn(), destination());
+            PrintLog::write(recorded, destination());
         } catch (const CommandError& e) {
             m_logFailure = e.text();
         }
