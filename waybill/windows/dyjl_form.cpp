@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
+#include <QDate>
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
@@ -81,7 +82,8 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     m_name = box(QStringLiteral(u"姓  名"), QStringLiteral("Edit1"), 100);
     m_mobile = box(QStringLiteral(u"手机号码"), QStringLiteral("Edit2"), 130);
     m_date = box(QStringLiteral(u"打印日期"), QStringLiteral("Edit3"), 110);
-    m_date->setPlaceholderText(QStringLiteral("2026-12-09"));
+    // The form a date is searched by, shown as today's.
+    m_date->setPlaceholderText(QDate::currentDate().toString(Qt::ISODate));
     auto* search = new QPushButton(QStringLiteral(u"查 询"), this);
     search->setObjectName(QStringLiteral("Button1"));
     auto* reprint = new QPushButton(QStringLiteral(u"重新打印"), this);
