@@ -23,11 +23,15 @@ public:
     // Gives back what the growing buffer holds beyond its end.
     void finish();
     void clear();
+    // Empty again, keeping the memory the rows took: refilling it costs no
+    // fresh pages from the system.
+    void restart();
 
     // The row starting at `start`, to the end of the bytes around it.
     std::pair<const char*, const char*> row(qsizetype start) const;
 
 private:
+    char* room(qsizetype size); // where `size` more bytes go
     void put(const char* bytes, qsizetype size);
     void compressTail();
 

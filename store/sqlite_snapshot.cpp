@@ -48,7 +48,8 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
             return false;
     const int count = sqlite3_column_count(s);
     Rows result;
-    result.text = RowText(rows.text.compressed());
+    result.text = std::exchange(rows.text, RowText(rows.text.compressed()));
+    result.text.restart();
     for (int c = 1; c < count; ++c)
         result.columns << QString::fromUtf8(sqlite3_column_name(s, c));
     int step;
