@@ -57,8 +57,12 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
         result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
         result.starts.append(result.text.beginRow());
         for (int c = 1; c < count; ++c) {
-            const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-            result.text.value(value, value ? sqlite3_column_bytes(s, c) : 0);
+            // One look-up of the column for its text and its size: each
+            // sqlite3_column_* call locks the connection anew, which costs
+            // as much as the copy.
+            sqlite3_value* cell = sqlite3_column_value(s, c);
+            const char* value = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            result.text.value(value, value ? sqlite3_value_bytes(cell) : 0);
         }
     }
     result.text.finish();
