@@ -37,12 +37,9 @@ void RowText::value(const char* bytes, qsizetype size)
     m_tailUsed += size + 1;
 }
 
-char* RowText::room(qsizetype size)
+void RowText::grow(qsizetype size)
 {
-    // QByteArray::append's checks per value cost more than the copying.
-    if (m_tailUsed + size > m_tail.size())
-        m_tail.resize(std::max<qsizetype>(2 * m_tail.size(), m_tailUsed + size + 4096));
-    return m_tail.data() + m_tailUsed;
+    m_tail.resize(std::max<qsizetype>(2 * m_tail.size(), m_tailUsed + size + 4096));
 }
 
 void RowText::put(const char* bytes, qsizetype size)

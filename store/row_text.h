@@ -31,7 +31,15 @@ public:
     std::pair<const char*, const char*> row(qsizetype start) const;
 
 private:
-    char* room(qsizetype size); // where `size` more bytes go
+    // Where `size` more bytes go. Inline, as QByteArray::append's checks
+    // per value cost more than the copying.
+    char* room(qsizetype size)
+    {
+        if (m_tailUsed + size > m_tail.size())
+            grow(size);
+        return m_tail.data() + m_tailUsed;
+    }
+    void grow(qsizetype size);
     void put(const char* bytes, qsizetype size);
     void compressTail();
 
