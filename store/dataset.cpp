@@ -73,7 +73,9 @@ void Dataset::openInto(RowText spare)
     read.text = std::move(spare);
     if (!SqliteSnapshot::read(m_connection.driver(), select, read))
         readThroughDriver(m_connection.run(select), read);
+    // A closed dataset's list is empty but keeps its memory: use it again.
     QList<Row> rows;
+    rows.swap(m_rows);
     rows.reserve(read.identities.size());
     for (qsizetype i = 0; i < read.identities.size(); ++i)
         rows.append({read.identities.at(i), read.starts.at(i)});
