@@ -104,14 +104,8 @@ void AddressBook::deleteAll()
 void AddressBook::search(const QString& name, const QString& mobile)
 {
     Dataset& d = m_queries.recipients;
-    if (!name.isEmpty()) {
-        d.close();
-        d.setQuery(Statements::searchRecipientsByName(name));
-        d.open();
-    }
-    if (!mobile.isEmpty()) {
-        d.close();
-        d.setQuery(Statements::searchRecipientsByMobile(mobile));
-        d.open();
-    }
+    if (!name.isEmpty())
+        d.reopen(Statements::searchRecipientsByName(name));
+    if (!mobile.isEmpty())
+        d.reopen(Statements::searchRecipientsByMobile(mobile));
 }

@@ -51,16 +51,31 @@ Dataset::Dataset(Connection& connection, QObject* parent)
 
 void Dataset::open()
 {
+    openInto(RowText(m_compressed));
+}
+
+void Dataset::reopen(const TableQuery& query)
+{
+    RowText spare(m_compressed);
+    release(&spare);
+    m_query = query;
+    openInto(std::move(spare));
+}
+
+void Dataset::openInto(RowText spare)
+{
     if (m_open)
         return;
     // The identity addresses the row for later edits; it is not a column.
     const qint64 generation = m_connection.generation();
     const Statement select = m_query.select(m_connection.dialect());
     SqliteSnapshot::Rows read;
-    read.text = RowText(m_compressed);
+    read.text = std::move(spare);
     if (!SqliteSnapshot::read(m_connection.driver(), select, read))
         readThroughDriver(m_connection.run(select), read);
+    // A closed dataset's list is empty but keeps its memory: use it again.
     QList<Row> rows;
+    rows.swap(m_rows);
     rows.reserve(read.identities.size());
     for (qsizetype i = 0; i < read.identities.size(); ++i)
         rows.append({read.identities.at(i), read.starts.at(i)});
@@ -88,11 +103,18 @@ void Dataset::probe()
 
 void Dataset::close()
 {
+    release(nullptr);
+}
+
+void Dataset::release(RowText* spare)
+{
     if (!m_open)
         return;
     emit aboutToReset();
     m_open = false;
     m_rows.clear();
+    if (spare && spare->compressed() == m_text.compressed())
+        std::swap(*spare, m_text);
     m_text.clear();
     m_columns.clear();
     m_current = -1;

@@ -34,6 +34,9 @@ public:
     // a copy walked once from start to end.
     void setCompressed(bool compressed) { m_compressed = compressed; }
     void close();
+    // close(), the new query, open(): the rows read take the memory of the
+    // rows they replace instead of fresh pages from the system.
+    void reopen(const TableQuery& query);
     bool isOpen() const { return m_open; }
 
     // Cursor
@@ -84,6 +87,8 @@ private:
         qsizetype start;
     };
 
+    void openInto(RowText spare); // `spare`'s memory holds the rows read
+    void release(RowText* spare); // close(), giving the rows' memory to `spare`
     void requireOpen() const;
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;

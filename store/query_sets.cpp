@@ -74,14 +74,8 @@ void ImportQueries::reopen()
 void ImportQueries::search(const QString& name, const QString& mobile)
 {
     m_listed = m_listed || !name.isEmpty() || !mobile.isEmpty();
-    if (!name.isEmpty()) {
-        imported.close();
-        imported.setQuery(Statements::searchImportedByName(name));
-        imported.open();
-    }
-    if (!mobile.isEmpty()) {
-        imported.close();
-        imported.setQuery(Statements::searchImportedByMobile(mobile));
-        imported.open();
-    }
+    if (!name.isEmpty())
+        imported.reopen(Statements::searchImportedByName(name));
+    if (!mobile.isEmpty())
+        imported.reopen(Statements::searchImportedByMobile(mobile));
 }

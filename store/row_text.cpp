@@ -27,18 +27,24 @@ void RowText::value(const char* bytes, qsizetype size)
             else
                 put(bytes + i, 1);
         }
-    } else {
-        put(bytes, size);
+        put(&separator, 1);
+        return;
     }
-    put(&separator, 1);
+    // Most values take this way: one room check and one copy each.
+    char* at = room(size + 1);
+    std::memcpy(at, bytes, size_t(size));
+    at[size] = separator;
+    m_tailUsed += size + 1;
+}
+
+void RowText::grow(qsizetype size)
+{
+    m_tail.resize(std::max<qsizetype>(2 * m_tail.size(), m_tailUsed + size + 4096));
 }
 
 void RowText::put(const char* bytes, qsizetype size)
 {
-    // QByteArray::append's checks per value cost more than the copying.
-    if (m_tailUsed + size > m_tail.size())
-        m_tail.resize(std::max<qsizetype>(2 * m_tail.size(), m_tailUsed + size + 4096));
-    std::memcpy(m_tail.data() + m_tailUsed, bytes, size_t(size));
+    std::memcpy(room(size), bytes, size_t(size));
     m_tailUsed += size;
 }
 
@@ -57,6 +63,17 @@ void RowText::finish()
 {
     m_tail.resize(m_tailUsed);
     m_tail.squeeze();
+}
+
+void RowText::restart()
+{
+    m_blocks.clear();
+    m_blockStarts.clear();
+    m_tailStart = 0;
+    m_tailUsed = 0;
+    m_cachedBlock = -1;
+    m_cache = QByteArray();
+    m_tail.resize(m_tail.capacity());
 }
 
 void RowText::clear()

@@ -23,11 +23,23 @@ public:
     // Gives back what the growing buffer holds beyond its end.
     void finish();
     void clear();
+    // Empty again, keeping the memory the rows took: refilling it costs no
+    // fresh pages from the system.
+    void restart();
 
     // The row starting at `start`, to the end of the bytes around it.
     std::pair<const char*, const char*> row(qsizetype start) const;
 
 private:
+    // Where `size` more bytes go. Inline, as QByteArray::append's checks
+    // per value cost more than the copying.
+    char* room(qsizetype size)
+    {
+        if (m_tailUsed + size > m_tail.size())
+            grow(size);
+        return m_tail.data() + m_tailUsed;
+    }
+    void grow(qsizetype size);
     void put(const char* bytes, qsizetype size);
     void compressTail();
 

@@ -50,7 +50,8 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
             return false;
     const int count = sqlite3_column_count(s);
     Rows result;
-    result.text = RowText(rows.text.compressed());
+    result.text = std::exchange(rows.text, RowText(rows.text.compressed()));
+    result.text.restart();
     for (int c = 1; c < count; ++c)
         result.columns << QString::fromUtf8(sqlite3_column_name(s, c));
     int step;
@@ -58,10 +59,15 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
         result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
         result.starts.append(result.text.beginRow());
         for (int c = 1; c < count; ++c) {
+            // One look-up of the column for its text and its size: each
+            // sqlite3_column_* call locks the connection anew, which costs
+            // as much as the copy. The value is unprotected, which is sound
+            // here: no other thread ever uses a connection of ours.
+            sqlite3_value* cell = sqlite3_column_value(s, c);
             // Asked first: reading a value as text may change its type.
-            const bool blob = sqlite3_column_type(s, c) == SQLITE_BLOB;
-            const char* value = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-            const int size = value ? sqlite3_column_bytes(s, c) : 0;
+            const bool blob = sqlite3_value_type(cell) == SQLITE_BLOB;
+            const char* value = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            const int size = value ? sqlite3_value_bytes(cell) : 0;
             if (QByteArrayView(value, size).isValidUtf8()) {
                 result.text.value(value, size);
                 continue;
@@ -71,8 +77,8 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
             // character of its own, and a blob through Qt's.
             const QString decoded =
                 blob ? QString::fromUtf8(value, size)
-                     : QString(static_cast<const QChar*>(sqlite3_column_text16(s, c)),
-                               sqlite3_column_bytes16(s, c) / int(sizeof(QChar)));
+                     : QString(static_cast<const QChar*>(sqlite3_value_text16(cell)),
+                               sqlite3_value_bytes16(cell) / int(sizeof(QChar)));
             const QByteArray text = decoded.toUtf8();
             result.text.value(text.constData(), text.size());
         }

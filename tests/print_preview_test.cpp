@@ -1,12 +1,12 @@
 #include "store/command_error.h"
 #include "support/scripted_dialogs.h"
 #include "waybill/page_source.h"
+#include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/windows/print_preview.h"
 #include "waybill/windows/print_preview_thumbnails.h"
 #include "waybill/windows/print_progress.h"
-#include "waybill/printing/printer_choice.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,8 +45,22 @@ public:
         }
         painter.drawText(QPointF(100, 100), QStringLiteral("page %1").arg(index + 1));
     }
+    // The whole-batch work: the warnings of every page, the printed-today count.
+    QList<FieldWarning> warnings(int index) override
+    {
+        if (index > 0)
+            ++(draws.isEmpty() ? batchReadsBeforeDraw : batchReads);
+        return {};
+    }
+    bool describePage(int, LoggedPage&) override
+    {
+        ++(draws.isEmpty() ? batchReadsBeforeDraw : batchReads);
+        return false;
+    }
 
     QHash<int, int> draws;
+    int batchReadsBeforeDraw = 0;
+    int batchReads = 0;
     QHash<int, int> printed; // drawn onto a printer
     std::function<void(int)> onPrinted;
 
@@ -169,6 +183,9 @@ void PrintPreviewTest::opensLazilyOnTenThousandPages()
     QCOMPARE(indicator(preview), QStringLiteral(u"第 1/10000 页"));
     QVERIFY(pages.draws.value(0) >= 1);
     QVERIFY2(pages.draws.size() < 50, qPrintable(QString::number(pages.draws.size())));
+    // The batch is read through only once a page is up.
+    QTRY_COMPARE(pages.batchReads, 9999 + 1);
+    QCOMPARE(pages.batchReadsBeforeDraw, 0);
     auto* thumbnails = qobject_cast<PreviewThumbnails*>(
         preview.findChild<QListView*>(QStringLiteral("thumbnails"))->model());
     QVERIFY(thumbnails->drawnCount() < 50);

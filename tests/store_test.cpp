@@ -166,9 +166,7 @@ void StoreTest::searchesBindTheirText()
     c.open();
     Dataset d(c);
     const auto count = [&](const TableQuery& s) {
-        d.close();
-        d.setQuery(s);
-        d.open();
+        d.reopen(s);
         return d.recordCount();
     };
     QCOMPARE(count(Statements::searchRecipientsByName("a\"b")), 1);
@@ -176,6 +174,9 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName("%")), 3);
     QCOMPARE(count(Statements::searchRecipientsByMobile("13")), 2);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"王"))), 1);
+    // Read into the memory of the rows found before.
+    QCOMPARE(d.value(0, 1), QString::fromUtf8("王a\"b"));
+    QCOMPARE(d.value(0, 6), QStringLiteral("138"));
     // The same on both stores: _ matches one character, a backslash is
     // literal, ASCII letters ignore case.
     db.insert("inrxx", {"", "a\\b", "", "", "", "", "", "", "", ""});

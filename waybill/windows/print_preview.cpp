@@ -33,6 +33,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 namespace {
 
@@ -179,9 +180,22 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     connect(m_checking, &QTimer::timeout, this, &PrintPreview::checkSomePages);
     showPage(0);
     showDestination();
+    // Each reads a batch through: not before the first page is up. A
+    // preview never shown starts them as soon as the program is idle.
+    connect(m_page, &PreviewPage::drawn, this, &PrintPreview::startBatchWork,
+            Qt::SingleShotConnection);
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            startBatchWork();
+    });
+}
+
+void PrintPreview::startBatchWork()
+{
+    if (std::exchange(m_batchWorkStarted, true))
+        return;
     if (m_pageCount > 1)
         m_checking->start(0);
-    // After the first page is up: a batch is read through once for this.
     QTimer::singleShot(0, this, &PrintPreview::showPrintedToday);
 }
 

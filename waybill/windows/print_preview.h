@@ -50,6 +50,8 @@ private:
     // Checks a slice of the pages each time the program is idle and counts
     // those with warnings.
     void checkSomePages();
+    // The whole-batch work above, once, after the first page is drawn.
+    void startBatchWork();
 
     PageSource& m_pages;
     PrintJob& m_job;
@@ -70,5 +72,6 @@ private:
     QTimer* m_checking;
     int m_checked = 0;
     int m_warned = 0;
+    bool m_batchWorkStarted = false;
     QPushButton* m_offerSettings;
 };

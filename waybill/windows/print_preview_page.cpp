@@ -36,4 +36,5 @@ void PreviewPage::paintEvent(QPaintEvent*)
     painter.restore();
     painter.setPen(Qt::darkGray);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    emit drawn();
 }

@@ -19,6 +19,9 @@ public:
     void setZoom(double zoom);
     QSizeF pageSize() const { return m_pageSize; }
 
+signals:
+    void drawn();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
