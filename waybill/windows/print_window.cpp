@@ -159,6 +159,18 @@ void PrintWindow::showEvent(QShowEvent* event)
     }
 }
 
+SinglePrintWindow::SinglePrintWindow(WaybillVariant variant, const Design& design,
+                                     Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
+    : PrintWindow(variant, design, parent), m_sender(senderQuery), m_recipients(recipientQuery)
+{
+}
+
+std::unique_ptr<PageSource> SinglePrintWindow::pages()
+{
+    return std::make_unique<WaybillPages>(layout(), &m_sender, &m_recipients,
+                                          RecordMode::CurrentRow);
+}
+
 BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
                                    const TableQuery& recipientQuery, QWidget* parent)
     : PrintWindow(variant, design, parent),

@@ -83,6 +83,21 @@ private:
     bool m_returnFromBox = false;
 };
 
+// A print window that prints one page from the current rows of another
+// window's queries.
+class SinglePrintWindow : public PrintWindow {
+    Q_OBJECT
+protected:
+    SinglePrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
+                      Dataset& recipientQuery, QWidget* parent);
+
+    std::unique_ptr<PageSource> pages() override;
+
+private:
+    Dataset& m_sender;
+    Dataset& m_recipients;
+};
+
 // A print window with its own connection and queries, reopened every time
 // it becomes the active window, that prints one page per recipient row.
 class BatchPrintWindow : public PrintWindow {

@@ -2,19 +2,10 @@
 
 #include "waybill/windows/print_window.h"
 
-class Dataset;
-
 // "单张打印顺丰快递单" for the address book: one page from the current rows
 // of the main window's sender and recipient queries.
-class TSf1Form : public PrintWindow {
+class TSf1Form : public SinglePrintWindow {
     Q_OBJECT
 public:
     TSf1Form(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent = nullptr);
-
-protected:
-    std::unique_ptr<PageSource> pages() override;
-
-private:
-    Dataset& m_sender;
-    Dataset& m_recipients;
 };
