@@ -283,13 +283,13 @@ void Dataset::post()
 void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 {
     if (!columns.isEmpty()) {
+        // After a restore in place the same identity may name another row.
+        requireSameContent();
         const Statement s =
             Statements::updateRow(m_query.table, columns, values, m_connection.rowIdentity(),
                                   m_rows.at(m_current).identity);
         if (m_connection.run(s).numRowsAffected() == 0)
             throw rowGone();
-    }
-    if (!columns.isEmpty()) {
         QStringList now = rowValues(m_current);
         for (qsizetype i = 0; i < columns.size(); ++i)
             now[columnIndex(columns.at(i))] = values.at(i).toString();

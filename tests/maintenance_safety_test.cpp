@@ -318,6 +318,13 @@ void MaintenanceSafetyTest::anotherProgramsRestoreIsReportedAndRefreshRecovers()
     program.recipients.edit();
     program.recipients.setField(QStringLiteral(u"收件人姓名"), "changed");
     QVERIFY_THROWS_EXCEPTION(StoreError, program.recipients.post());
+    // A row whose identity the restored content uses again is not written.
+    const QList<QStringList> restored = db.rows("inrxx");
+    program.recipients.first();
+    program.recipients.edit();
+    program.recipients.setField(QStringLiteral(u"收件人姓名"), "changed");
+    QVERIFY_THROWS_EXCEPTION(StoreError, program.recipients.post());
+    QCOMPARE(db.rows("inrxx"), restored);
     try {
         program.recipients.deleteCurrent();
         QFAIL("a row of the replaced content was deleted");
