@@ -67,8 +67,6 @@ int main(int argc, char** argv)
         const QString advice = StoreChoice::missingDatabaseAdvice();
         if (!advice.isEmpty())
             err << advice << '\n';
-    } catch (const CommandError& e) {
-        err << e.text() << '\n';
     } catch (const std::bad_alloc&) {
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';
     } catch (const std::exception& e) {

@@ -61,16 +61,17 @@ const QCommandLineOption database(QStringLiteral("database"),
                                                  "(postgresql://user@host:port/dbname)"),
                                   QStringLiteral("URL"));
 
-QList<QCommandLineOption> dataFolderOptions()
+// Every command takes them, before its name or among its options.
+QList<QCommandLineOption> storeOptions()
 {
-    return {dataDir, userData};
+    return {dataDir, userData, database};
 }
 
 QString commandUsage(const Command& c)
 {
     QString text = QStringLiteral("usage: %1 %2 %3").arg(program, c.name, c.synopsis).trimmed();
     text += QStringLiteral("\n  %1\n").arg(c.summary);
-    for (const QCommandLineOption& o : c.options + dataFolderOptions()) {
+    for (const QCommandLineOption& o : c.options + storeOptions()) {
         QString name = QStringLiteral("--") + o.names().constFirst();
         if (!o.valueName().isEmpty())
             name += QLatin1Char(' ') + o.valueName();
@@ -362,7 +363,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser global;
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    global.addOptions({dataDir, userData, database, help, version});
+    global.addOptions(storeOptions() + QList<QCommandLineOption>{help, version});
     if (!global.parse(QStringList{program} + arguments))
         return wrongArguments(global.errorText(), usage(all));
     if (global.isSet(help)) {
@@ -383,8 +384,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(command->options);
-    parser.addOptions({dataDir, userData, database, help});
+    parser.addOptions(command->options + storeOptions() + QList<QCommandLineOption>{help});
     if (!parser.parse(QStringList{program} + rest.mid(1)))
         return wrongArguments(parser.errorText(), commandUsage(*command));
     if (parser.isSet(help)) {

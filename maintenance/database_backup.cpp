@@ -45,17 +45,15 @@ QString beforeRestorePath(const QString& live)
 
 void backup(const QString& source, const QString& target)
 {
+    if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
+        throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
     if (ServerAddress::looksLikeUrl(source)) {
-        if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
-            throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
         StoreCopy::backupServer(source, target);
         return;
     }
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         throw BackupError(QStringLiteral("no database %1").arg(source));
-    if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
-        throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
     if (FileIdentity::isPartOfDatabase(target, source))
         throw BackupError(
             QStringLiteral(u"%1 就是正在使用的数据库，不能备份到它上面!").arg(target));

@@ -66,9 +66,7 @@ void ImportQueries::list()
 void ImportQueries::reopen()
 {
     m_listed = true;
-    imported.close();
-    imported.setQuery(Statements::selectImported());
-    imported.open();
+    imported.reopen(Statements::selectImported());
 }
 
 void ImportQueries::search(const QString& name, const QString& mobile)

@@ -31,9 +31,8 @@ QString SqlDialect::selectWithIdentity(const QString& table, const QString& cond
 
 QString SqlDialect::selectRows(const QString& table) const
 {
-    if (!isServer())
-        return QStringLiteral("select %1 from %2 order by rowid").arg(columnList(table), table);
-    return QStringLiteral("select %1 from %2 order by id").arg(columnList(table), table);
+    return QStringLiteral("select %1 from %2 order by %3")
+        .arg(columnList(table), table, rowIdentity());
 }
 
 QString SqlDialect::contains(const QString& column) const

@@ -3,7 +3,6 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
-#include "store/command_error.h"
 
 #include <exception>
 #include <new>
@@ -35,8 +34,6 @@ bool run(QWidget* parent, const std::function<void()>& command)
     try {
         command();
         return true;
-    } catch (const CommandError& e) {
-        show(parent, e.text());
     } catch (const std::bad_alloc&) {
         show(parent, QStringLiteral(u"内存不足，命令未完成"));
     } catch (const std::exception& e) {

@@ -81,7 +81,6 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
     static const QRectF sheet = paper();
     const qsizetype count = measured.size();
     std::vector<Problems> found(count);
-    bool any = false;
     for (qsizetype i = 0; i < count; ++i) {
         const PlacementMeasure& earlier = measured.at(i);
         found[i].charactersLost = earlier.charactersLost;
@@ -103,10 +102,6 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
                 found[i].coveredBy = j;
         }
     }
-    for (const Problems& p : found)
-        any |= p.any();
-    if (!any)
-        return {};
     const auto title = [&](qsizetype i) { return fieldTitle(layout, *measured.at(i).placement); };
     QList<FieldWarning> warnings;
     for (qsizetype i = 0; i < count; ++i) {

@@ -280,14 +280,12 @@ void PrintPreview::print()
                                                 [this](int percent) { showBuilding(percent); });
         const QPrinter& printer = m_job.printer();
         QString done = QStringLiteral(u"打印已取消");
-        if (printed && printer.outputFormat() == QPrinter::PdfFormat)
-            done = QStringLiteral(u"已将 %1 页保存到 %2")
+        if (printed)
+            done = (printer.outputFormat() == QPrinter::PdfFormat
+                        ? QStringLiteral(u"已将 %1 页保存到 %2")
+                        : QStringLiteral(u"已将 %1 页送往打印机 %2"))
                        .arg(m_job.pagesSent())
-                       .arg(printer.outputFileName());
-        else if (printed)
-            done = QStringLiteral(u"已将 %1 页送往打印机 %2")
-                       .arg(m_job.pagesSent())
-                       .arg(printer.printerName());
+                       .arg(m_job.destination());
         if (printed && printer.copyCount() > 1 && printer.supportsMultipleCopies())
             done += QStringLiteral(u"，每页 %1 份").arg(printer.copyCount());
         if (printed && !m_job.logFailure().isEmpty()) {
@@ -322,9 +320,8 @@ void PrintPreview::showBuilding(int percent)
 
 void PrintPreview::showDestination()
 {
-    const QPrinter& printer = m_job.printer();
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    const QString where = toFile ? printer.outputFileName() : printer.printerName();
+    const bool toFile = m_job.printer().outputFormat() == QPrinter::PdfFormat;
+    const QString where = m_job.destination();
     if (where.isEmpty())
         m_destination->setText(
             QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件"));

@@ -149,9 +149,9 @@ bool PrintWindow::takeReturnFromBox()
 
 void PrintWindow::showEvent(QShowEvent* event)
 {
+    // Outlines the warnings too: the window is visible by now.
     takeStoredCalibration();
     QDialog::showEvent(event);
-    refreshWarnings();
     if (const QScreen* s = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(s->availableGeometry().center());
