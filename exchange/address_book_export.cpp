@@ -1,6 +1,7 @@
 #include "exchange/address_book_export.h"
 
 #include "exchange/biff8_writer.h"
+#include "exchange/csv_writer.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "exchange/xlsx_writer.h"
@@ -73,15 +74,34 @@ SheetRows rows(const Dataset& recipients)
     return rows;
 }
 
-QString run(Dataset& recipients, const QString& chosen)
+namespace {
+
+void requireTarget(const Dataset& recipients, const QString& name)
 {
     if (!recipients.isOpen())
         throw SheetError(QStringLiteral(u"收件人列表未打开，无法导出!"));
-    const QString name = fileName(chosen);
     if (FileIdentity::isPartOfDatabase(name, recipients.connection().path()))
         throw SheetError(
             QStringLiteral(u"%1 就是正在使用的数据库，不能导出到它上面，未导出任何数据!")
                 .arg(name));
+}
+
+// A write that failed, said as an export that failed.
+template <typename Write> void writeOrSay(const Write& write)
+{
+    try {
+        write();
+    } catch (const SheetError& e) {
+        throw SheetError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
+    }
+}
+
+} // namespace
+
+QString run(Dataset& recipients, const QString& chosen)
+{
+    const QString name = fileName(chosen);
+    requireTarget(recipients, name);
     const int limit = SheetFile::isXlsxName(name) ? XlsxWriter::maxRows : Biff8Writer::maxRows;
     const int count = recipients.recordCount();
     if (count + 1 > limit)
@@ -91,12 +111,20 @@ QString run(Dataset& recipients, const QString& chosen)
                 .arg(limit - 1));
 
     const SheetRows rows = AddressBookExport::rows(recipients);
-    try {
-        SheetFile::write(name, rows);
-    } catch (const SheetError& e) {
-        throw SheetError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
-    }
+    writeOrSay([&] { SheetFile::write(name, rows); });
     recipients.last();
+    return name;
+}
+
+QString runCsv(Dataset& recipients, const QString& chosen)
+{
+    const QString name = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                             ? chosen
+                             : chosen + QStringLiteral(".csv");
+    requireTarget(recipients, name);
+    const QByteArray text = CsvWriter::write(rows(recipients));
+    // With a byte order mark, as spreadsheet programs expect of UTF-8.
+    writeOrSay([&] { SheetFile::save(name, "\xEF\xBB\xBF" + text); });
     return name;
 }
 

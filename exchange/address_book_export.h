@@ -24,4 +24,8 @@ SheetRows rows(const Dataset& recipients);
 // not fit the sheet.
 QString run(Dataset& recipients, const QString& chosen);
 
+// The same rows as comma-separated UTF-8 with a byte order mark, into NAME
+// (".csv" appended unless it ends so); the same refusals. Returns the file.
+QString runCsv(Dataset& recipients, const QString& chosen);
+
 } // namespace AddressBookExport

@@ -7,7 +7,6 @@
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
 #include "store/dataset.h"
-#include "store/file_identity.h"
 #include "store/statements.h"
 
 #include <QFile>
@@ -46,23 +45,14 @@ void exportAddressBook(const QString& name, bool csv)
         QTextStream(stdout) << AddressBookExport::run(recipients, name) << '\n';
         return;
     }
-    const QByteArray text = CsvWriter::write(AddressBookExport::rows(recipients));
-    if (name.isEmpty()) {
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(text) != text.size())
-            throw SheetError(QStringLiteral(u"导出失败：%1").arg(out.errorString()));
+    if (!name.isEmpty()) {
+        QTextStream(stdout) << AddressBookExport::runCsv(recipients, name) << '\n';
         return;
     }
-    const QString file = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-                             ? name
-                             : name + QStringLiteral(".csv");
-    if (FileIdentity::isPartOfDatabase(file, connection.path()))
-        throw SheetError(
-            QStringLiteral(u"%1 就是正在使用的数据库，不能导出到它上面，未导出任何数据!")
-                .arg(file));
-    // With a byte order mark, as spreadsheet programs expect of UTF-8.
-    SheetFile::save(file, "\xEF\xBB\xBF" + text);
-    QTextStream(stdout) << file << '\n';
+    const QByteArray text = CsvWriter::write(AddressBookExport::rows(recipients));
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly) || out.write(text) != text.size())
+        throw SheetError(QStringLiteral(u"导出失败：%1").arg(out.errorString()));
 }
 
 } // namespace ExchangeCommands

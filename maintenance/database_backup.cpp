@@ -77,12 +77,7 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
     const QFileInfo liveInfo(live);
     const QString target = liveInfo.exists() ? liveInfo.canonicalFilePath() : live;
     StagedFile staged(target);
-    try {
-        DatabaseCopy::requireWaybillTables(chosen);
-        DatabaseCopy::dataOnly(chosen, staged.path());
-    } catch (const CommandError& e) {
-        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
-    }
+    DatabaseCopy::checkedDataOnly(chosen, staged.path());
     if (!liveInfo.exists()) {
         if (beforeReplace)
             beforeReplace();

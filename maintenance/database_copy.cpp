@@ -244,4 +244,14 @@ void replaceContent(const QString& from, const QString& live, const QString& kep
     backup.copyAll();
 }
 
+void checkedDataOnly(const QString& chosen, const QString& to)
+{
+    try {
+        requireWaybillTables(chosen);
+        dataOnly(chosen, to);
+    } catch (const CommandError& e) {
+        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
+    }
+}
+
 } // namespace DatabaseCopy

@@ -28,6 +28,9 @@ void requireWaybillTables(const QString& path);
 // (triggers, views, indexes, other tables, column types) comes along. The
 // copy gets a new generation (Connection::generation).
 void dataOnly(const QString& from, const QString& to);
+// A backup chosen for a restore: requireWaybillTables(), then dataOnly();
+// throws BackupError naming the file.
+void checkedDataOnly(const QString& chosen, const QString& to);
 
 // Replaces the content of the database `live` by that of `from` inside one
 // SQLite write transaction, so a crash at any point leaves the old or the

@@ -173,14 +173,9 @@ void restoreServer(const QString& chosen, const QString& url,
     // of the backup are read, from a copy of its own.
     QTemporaryDir scratch(TemporaryFiles::scratchTemplate());
     const QString checked = scratch.filePath(QStringLiteral("restore.mdb"));
-    try {
-        DatabaseCopy::requireWaybillTables(chosen);
-        if (!scratch.isValid() || !QFile(checked).open(QIODevice::WriteOnly))
-            throw BackupError(QStringLiteral("no room for a scratch copy: %1").arg(checked));
-        DatabaseCopy::dataOnly(chosen, checked);
-    } catch (const CommandError& e) {
-        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
-    }
+    if (!scratch.isValid() || !QFile(checked).open(QIODevice::WriteOnly))
+        throw BackupError(QStringLiteral("no room for a scratch copy: %1").arg(checked));
+    DatabaseCopy::checkedDataOnly(chosen, checked);
     Connection backup;
     backup.openFile(checked);
     server.beginTransaction();

@@ -12,12 +12,22 @@ QString SqlDialect::rowIdentity() const
     return isServer() ? QStringLiteral("id") : QStringLiteral("rowid");
 }
 
+QString SqlDialect::quotedList(const QStringList& names)
+{
+    QStringList quotedNames;
+    for (const QString& n : names)
+        quotedNames << quoted(n);
+    return quotedNames.join(QStringLiteral(", "));
+}
+
+QString SqlDialect::markers(qsizetype count)
+{
+    return QStringList(count, QStringLiteral("?")).join(QStringLiteral(", "));
+}
+
 static QString columnList(const QString& table)
 {
-    QStringList names;
-    for (const QString& c : Schema::columnsOf(table))
-        names << SqlDialect::quoted(c);
-    return names.join(QStringLiteral(", "));
+    return SqlDialect::quotedList(Schema::columnsOf(table));
 }
 
 QString SqlDialect::selectWithIdentity(const QString& table, const QString& condition) const
@@ -50,14 +60,8 @@ QString SqlDialect::insertRow(const QString& table, const QStringList& columns) 
     if (columns.isEmpty()) {
         text = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
     } else {
-        QStringList names, markers;
-        for (const QString& c : columns) {
-            names << quoted(c);
-            markers << QStringLiteral("?");
-        }
-        text =
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table, names.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+        text = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                   .arg(table, quotedList(columns), markers(columns.size()));
     }
     return isServer() ? text + QStringLiteral(" RETURNING id") : text;
 }

@@ -37,6 +37,10 @@ public:
     QString lockForReplace(const QString& table) const;
 
     static QString quoted(const QString& name);
+    // The names quoted, comma-separated.
+    static QString quotedList(const QStringList& names);
+    // `count` bound-value markers, comma-separated.
+    static QString markers(qsizetype count);
 
 private:
     Kind m_kind;

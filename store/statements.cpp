@@ -6,19 +6,6 @@ namespace Statements {
 
 namespace {
 
-QString quoted(const QString& column)
-{
-    return QLatin1Char('"') + column + QLatin1Char('"');
-}
-
-QString markers(qsizetype count)
-{
-    QStringList list;
-    for (qsizetype i = 0; i < count; ++i)
-        list << QStringLiteral("?");
-    return list.join(QStringLiteral(", "));
-}
-
 TableQuery search(const QString& table, const QString& column, const QString& text)
 {
     return {table, column, {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
@@ -80,13 +67,10 @@ Statement insertImported(const SqlDialect& dialect, const QStringList& values)
 
 QString insertPrintLog(int rows)
 {
-    QStringList names;
-    for (const QString& c : Schema::printLogColumns())
-        names << quoted(c);
     const QString row =
-        QLatin1Char('(') + markers(Schema::printLogColumns().size()) + QLatin1Char(')');
+        QLatin1Char('(') + SqlDialect::markers(Schema::printLogColumns().size()) + QLatin1Char(')');
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(Schema::printLogTable, names.join(QStringLiteral(", ")),
+        .arg(Schema::printLogTable, SqlDialect::quotedList(Schema::printLogColumns()),
              QStringList(rows, row).join(QStringLiteral(", ")));
 }
 
@@ -112,12 +96,9 @@ Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& n
     QVariantList bound;
     for (qlonglong n : numbers)
         bound << n;
-    QStringList names;
-    for (const QString& c : Schema::printLogColumns())
-        names << quoted(c);
     return {QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
-                .arg(identity, names.join(QStringLiteral(", ")), Schema::printLogTable,
-                     markers(numbers.size())),
+                .arg(identity, SqlDialect::quotedList(Schema::printLogColumns()),
+                     Schema::printLogTable, SqlDialect::markers(numbers.size())),
             bound};
 }
 
@@ -139,7 +120,7 @@ Statement updateRow(const QString& table, const QStringList& columns, const QVar
 {
     QStringList sets;
     for (const QString& c : columns)
-        sets << quoted(c) + QStringLiteral(" = ?");
+        sets << SqlDialect::quoted(c) + QStringLiteral(" = ?");
     Statement s{QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                     .arg(table, sets.join(QStringLiteral(", ")), identity),
                 values};
@@ -155,7 +136,7 @@ Statement deleteRow(const QString& table, const QString& identity, const QVarian
 Statement deleteRows(const QString& table, const QString& identity, const QVariantList& rows)
 {
     return {QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                .arg(table, identity, markers(rows.size())),
+                .arg(table, identity, SqlDialect::markers(rows.size())),
             rows};
 }
 
