@@ -1,6 +1,5 @@
 #include "app/program_windows.h"
 
-#include "exchange/address_book_export.h"
 #include "exchange/windows/dr_form.h"
 #include "maintenance/windows/sjbf_form.h"
 #include "records/windows/main_window.h"
@@ -55,9 +54,6 @@ void ProgramWindows::wire()
                      [this] { m_form1->openPrintWindow(m_esf1.get()); });
     QObject::connect(m_dr.get(), &TDrForm::batchPrintRequested, m_form1.get(),
                      [this] { m_form1->openPrintWindow(m_eplsf1.get()); });
-    m_form1->setExporter([](Dataset& recipients, const QString& chosen) {
-        AddressBookExport::run(recipients, chosen);
-    });
     QObject::connect(m_sjbf.get(), &TSjbfForm::restoreSucceeded, m_form1.get(), [this] {
         // The restored file is used from the next start.
         m_sjbf->hide();

@@ -63,10 +63,12 @@ QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }
 
-QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter)
+QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& filter,
+                            QString* chosenType)
 {
-    // No overwrite question: the file is replaced as the user named it.
-    return QFileDialog::getSaveFileName(parent, title, QString(), filter, nullptr,
+    // No overwrite question here: the name typed is not always the file
+    // written, so whoever writes asks (or, for a backup, does not).
+    return QFileDialog::getSaveFileName(parent, title, QString(), filter, chosenType,
                                         QFileDialog::DontConfirmOverwrite);
 }
 

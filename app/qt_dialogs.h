@@ -11,7 +11,8 @@ public:
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
-    QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& filter,
+                     QString* chosenType = nullptr) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     void preview(QWidget* parent, PageSource& pages, PrintJob& job) override;
 };

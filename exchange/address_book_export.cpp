@@ -33,12 +33,33 @@ int firstUnkeptCharacter(const QString& text)
 
 namespace AddressBookExport {
 
-QString fileName(const QString& chosen)
+namespace {
+
+const QString xls = QStringLiteral(".xls");
+const QString csv = QStringLiteral(".csv");
+
+bool isCsvName(const QString& name)
 {
-    if (chosen.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive) ||
-        SheetFile::isXlsxName(chosen))
+    return name.endsWith(csv, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString fileTypes()
+{
+    return QStringLiteral(u"Excel 97-2003 工作簿 (*.xls);;Excel 工作簿 (*.xlsx);;"
+                          u"CSV 逗号分隔 (*.csv)");
+}
+
+QString fileName(const QString& chosen, const QString& type)
+{
+    if (chosen.endsWith(xls, Qt::CaseInsensitive) || SheetFile::isXlsxName(chosen) ||
+        isCsvName(chosen))
         return chosen;
-    return chosen + QStringLiteral(".xls");
+    for (const QString& extension : {QStringLiteral(".xlsx"), csv})
+        if (type.contains(QLatin1Char('*') + extension + QLatin1Char(')')))
+            return chosen + extension;
+    return chosen + xls;
 }
 
 SheetRows rows(const Dataset& recipients)
@@ -98,9 +119,14 @@ template <typename Write> void writeOrSay(const Write& write)
 
 } // namespace
 
-QString run(Dataset& recipients, const QString& chosen)
+QString run(Dataset& recipients, const QString& chosen, const QString& type)
 {
-    const QString name = fileName(chosen);
+    const QString name = fileName(chosen, type);
+    if (isCsvName(name)) {
+        runCsv(recipients, name);
+        recipients.last();
+        return name;
+    }
     requireTarget(recipients, name);
     const int limit = SheetFile::isXlsxName(name) ? XlsxWriter::maxRows : Biff8Writer::maxRows;
     const int count = recipients.recordCount();
@@ -118,9 +144,7 @@ QString run(Dataset& recipients, const QString& chosen)
 
 QString runCsv(Dataset& recipients, const QString& chosen)
 {
-    const QString name = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-                             ? chosen
-                             : chosen + QStringLiteral(".csv");
+    const QString name = isCsvName(chosen) ? chosen : chosen + csv;
     requireTarget(recipients, name);
     const QByteArray text = CsvWriter::write(rows(recipients));
     // With a byte order mark, as spreadsheet programs expect of UTF-8.

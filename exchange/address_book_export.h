@@ -10,19 +10,23 @@ class Dataset;
 // its rows in its own order, into a new workbook's sheet "Sheet1".
 namespace AddressBookExport {
 
-// The name written for the name chosen in the save dialog: ".xls" is
-// appended unless it already ends in ".xls" or ".xlsx" (any case); an
-// ".xlsx" name gets an .xlsx workbook.
-QString fileName(const QString& chosen);
+// The save dialog's types, .xls first: "Name (*.xls);;...;;Name (*.csv)".
+QString fileTypes();
+
+// The name written for the name chosen in the save dialog: a name that
+// ends in ".xls", ".xlsx" or ".csv" (any case) is written so, whatever the
+// type; any other gets the extension of `type` (one of fileTypes(); .xls
+// when none). The extension decides the file's format.
+QString fileName(const QString& chosen, const QString& type = {});
 
 // The title row and every row, in the dataset's order. Throws SheetError
 // for a text a spreadsheet cell cannot hold.
 SheetRows rows(const Dataset& recipients);
 
-// Writes the file and returns its name; the dataset's cursor ends on its
-// last row. Throws SheetError, before writing anything when the rows do
-// not fit the sheet.
-QString run(Dataset& recipients, const QString& chosen);
+// Writes the file, in the format its name gives, and returns its name; the
+// dataset's cursor ends on its last row. Throws SheetError, before writing
+// anything when the rows do not fit the sheet.
+QString run(Dataset& recipients, const QString& chosen, const QString& type = {});
 
 // The same rows as comma-separated UTF-8 with a byte order mark, into NAME
 // (".csv" appended unless it ends so); the same refusals. Returns the file.

@@ -304,6 +304,14 @@ void ExchangeExportTest::fileNameRule()
              QStringLiteral("/t/book.xlsx"));
     QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book.xls.bak")),
              QStringLiteral("/t/book.xls.bak.xls"));
+    // The type chosen in the save box gives the extension a name lacks.
+    const QStringList types = AddressBookExport::fileTypes().split(QStringLiteral(";;"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book"), types.at(1)),
+             QStringLiteral("/t/book.xlsx"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/book"), types.at(2)),
+             QStringLiteral("/t/book.csv"));
+    QCOMPARE(AddressBookExport::fileName(QStringLiteral("/t/Book.CSV"), types.at(0)),
+             QStringLiteral("/t/Book.CSV"));
 }
 
 void ExchangeExportTest::xlsxNameWritesXlsx()

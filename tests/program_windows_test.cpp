@@ -112,27 +112,66 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     ScriptedDialogs dialogs;
     ProgramWindows windows;
     TForm1& main = windows.form1();
+    const QDir dir(db.dir());
+    const auto bytes = [&](const char* name) {
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
 
     dialogs.files << QString(); // cancelled: nothing written, nothing said
     main.N19Click();
     QCOMPARE(dialogs.messageTexts(), QStringList());
+    QCOMPARE(dialogs.filters.last().split(QStringLiteral(";;")).size(), 3); // .xls .xlsx .csv
 
-    dialogs.files << QDir(db.dir()).filePath("book.xls");
+    dialogs.files << dir.filePath("book.xls");
     main.N19Click();
     QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"提示"));
-    QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据!"));
-    QVERIFY(QFile::exists(QDir(db.dir()).filePath("book.xls")));
-    QVERIFY(!QFile::exists(QDir(db.dir()).filePath("book.xls.xls")));
+    QCOMPARE(dialogs.lastText(),
+             QStringLiteral(u"成功导出全部数据!\n已写入文件：") + dir.filePath("book.xls"));
+    QVERIFY(QFile::exists(dir.filePath("book.xls")));
+    QVERIFY(!QFile::exists(dir.filePath("book.xls.xls")));
     QCOMPARE(main.queries().recipients.currentRow(), 1); // the grid ends on the last row
 
-    dialogs.files << QDir(db.dir()).filePath("book2");
-    main.N32Click();
-    QCOMPARE(dialogs.shown.last().title, AppInfo::title);
-    QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据！"));
-    QVERIFY(QFile::exists(QDir(db.dir()).filePath("book2.xls")));
+    // The type chosen gives the extension; one typed wins, .csv writes CSV.
+    struct Case {
+        const char* typed;
+        int type;
+        const char* written;
+    };
+    for (const Case& c : {Case{"book2", 1, "book2.xlsx"}, Case{"book3", 2, "book3.csv"},
+                          Case{"通讯录3.csv", 0, "通讯录3.csv"}}) {
+        dialogs.files << dir.filePath(QString::fromUtf8(c.typed));
+        dialogs.fileTypes << c.type;
+        main.N32Click();
+        QCOMPARE(dialogs.shown.last().title, AppInfo::title);
+        QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据！\n已写入文件：") +
+                                         dir.filePath(QString::fromUtf8(c.written)));
+        QVERIFY(QFile::exists(dir.filePath(QString::fromUtf8(c.written))));
+    }
+    QVERIFY(bytes("通讯录3.csv").startsWith("\xEF\xBB\xBF" + QStringLiteral(u"单位名称").toUtf8()));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral(u"通讯录3.csv.xls"))));
+
+    // A file that is there is replaced only when the user says so; Enter says No.
+    const QByteArray before = bytes("book.xls");
+    db.insert("inrxx", {"", "c", "", "", "", "", "", "", "", ""});
+    main.Button10Click();
+    dialogs.clear();
+    dialogs.files << dir.filePath("book");
+    dialogs.answers << false;
+    main.N19Click();
+    QCOMPARE(dialogs.shown.size(), 2);
+    QCOMPARE(dialogs.shown.last().text,
+             QStringLiteral(u"文件“%1”已存在，要替换它吗？").arg(dir.filePath("book.xls")));
+    QCOMPARE(dialogs.shown.last().preset, Dialogs::Default::No);
+    QCOMPARE(bytes("book.xls"), before);
+    dialogs.files << dir.filePath("book.xls");
+    dialogs.answers << true;
+    main.N19Click();
+    QVERIFY(bytes("book.xls") != before);
+    QVERIFY(dialogs.lastText().startsWith(QStringLiteral(u"成功导出全部数据!")));
 
     // A folder that cannot be written goes to the error report, no closing message.
-    dialogs.files << QDir(db.dir()).filePath("missing/book");
+    dialogs.files << dir.filePath("missing/book");
     main.N32Click();
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
 }

@@ -26,9 +26,12 @@ public:
     // nullopt when cancelled.
     virtual std::optional<QString> editText(QWidget* parent, const QString& title,
                                             const QString& label, const QString& initial) = 0;
-    // File choosers; an empty string when cancelled.
+    // File choosers; an empty string when cancelled. `filter` lists the
+    // types as "Name (*.a *.b);;Other (*.c)"; `chosenType`, when given,
+    // receives the type the user left chosen.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& filter) = 0;
-    virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter,
+                             QString* chosenType = nullptr) = 0;
     // Font chooser preselected with `initial`; nullopt when cancelled.
     virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
     // Print preview of `pages`; returns when it is closed. Its "打 印"
@@ -40,8 +43,8 @@ public:
     static void install(Dialogs* dialogs);
 
     // Shorthands used by the windows.
-    static void inform(QWidget* parent, const QString& text);  // program title, information
-    static void notice(QWidget* parent, const QString& text);  // "提示", information
-    static bool confirm(QWidget* parent, const QString& text,  // "提示", Yes/No
+    static void inform(QWidget* parent, const QString& text); // program title, information
+    static void notice(QWidget* parent, const QString& text); // "提示", information
+    static bool confirm(QWidget* parent, const QString& text, // "提示", Yes/No
                         Default preset = Default::Yes);
 };

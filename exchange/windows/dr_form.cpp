@@ -24,8 +24,10 @@ constexpr int searchBarHeight = 38;
 constexpr int statusBarHeight = 26;
 
 const QString dialogTitle = QStringLiteral(u"请选择相应的Excel文件");
-// .xls first, as the window always offered; the other kinds it also reads.
-const QString fileFilter = QStringLiteral(u"Excel(*.xls);;Excel 2007(*.xlsx);;CSV(*.csv)");
+// Every kind it reads at once, so none looks missing; then each, .xls
+// first as the window always offered.
+const QString fileFilter = QStringLiteral(
+    u"所有支持的表格(*.xls *.xlsx *.csv);;Excel(*.xls);;Excel 2007(*.xlsx);;CSV(*.csv)");
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "records/windows/main_window.h"
 
+#include "exchange/address_book_export.h"
 #include "records/sender_details.h"
 #include "records/windows/recipient_editor.h"
 #include "records/windows/sender_panel.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -288,33 +290,39 @@ void TForm1::N40Click()
         m_windows.printLog->exec();
 }
 
-void TForm1::setExporter(std::function<void(Dataset&, const QString&)> exporter)
-{
-    m_exporter = std::move(exporter);
-}
-
 bool TForm1::exportBook(QString* fileName)
 {
-    if (!m_exporter)
+    QString type;
+    const QString chosen =
+        Dialogs::current().saveFile(this, QString(), AddressBookExport::fileTypes(), &type);
+    if (chosen.isEmpty())
         return false;
-    *fileName = Dialogs::current().saveFile(this, QString(), QString());
-    if (fileName->isEmpty())
+    *fileName = AddressBookExport::fileName(chosen, type);
+    // Another list under the same name is easily lost: the user says so first.
+    if (QFileInfo::exists(*fileName) &&
+        !Dialogs::confirm(this, QStringLiteral(u"文件“%1”已存在，要替换它吗？").arg(*fileName),
+                          Dialogs::Default::No))
         return false;
-    return ErrorReport::run(this, [&] { m_exporter(m_queries.recipients, *fileName); });
+    return ErrorReport::run(this, [&] { AddressBookExport::run(m_queries.recipients, *fileName); });
+}
+
+QString TForm1::exportedText(const QString& fileName)
+{
+    return QStringLiteral(u"\n已写入文件：%1").arg(fileName);
 }
 
 void TForm1::N19Click()
 {
     QString name;
     if (exportBook(&name))
-        Dialogs::notice(this, QStringLiteral(u"成功导出全部数据!"));
+        Dialogs::notice(this, QStringLiteral(u"成功导出全部数据!") + exportedText(name));
 }
 
 void TForm1::N32Click()
 {
     QString name;
     if (exportBook(&name))
-        Dialogs::inform(this, QStringLiteral(u"成功导出全部数据！"));
+        Dialogs::inform(this, QStringLiteral(u"成功导出全部数据！") + exportedText(name));
 }
 
 void TForm1::N23Click()

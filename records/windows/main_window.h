@@ -42,8 +42,6 @@ public:
         QDialog* printLog = nullptr;    // TDyjlForm
     };
     void setWindows(const Windows& windows) { m_windows = windows; }
-    // The export of the address book to a file the user named.
-    void setExporter(std::function<void(Dataset&, const QString&)> exporter);
 
     // Writes the three date boxes into the sender row; false (error shown)
     // when it failed, and the caller must not open its window.
@@ -90,6 +88,7 @@ private:
     void buildStatusBar();
     void showCommandBar();
     bool exportBook(QString* fileName);
+    static QString exportedText(const QString& fileName); // appended to the closing message
 
     MainQueries m_queries;
     AddressBook m_book{m_queries};
@@ -107,6 +106,5 @@ private:
     QTimer* m_timer = nullptr;
 
     Windows m_windows;
-    std::function<void(Dataset&, const QString&)> m_exporter;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
 };

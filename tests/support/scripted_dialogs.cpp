@@ -44,10 +44,14 @@ QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString&
     return files.isEmpty() ? QString() : files.dequeue();
 }
 
-QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString& filter)
+QString ScriptedDialogs::saveFile(QWidget*, const QString& title, const QString& filter,
+                                  QString* chosenType)
 {
     shown << Shown{QStringLiteral("save"), title, QString(), Icon::Question};
     filters << filter;
+    const int type = fileTypes.isEmpty() ? 0 : fileTypes.dequeue();
+    if (chosenType)
+        *chosenType = filter.split(QStringLiteral(";;")).value(type);
     return files.isEmpty() ? QString() : files.dequeue();
 }
 

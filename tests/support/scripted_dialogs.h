@@ -28,13 +28,15 @@ public:
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
-    QString saveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& filter,
+                     QString* chosenType = nullptr) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     void preview(QWidget* parent, PageSource& pages, PrintJob& job) override;
 
-    QQueue<bool> answers;               // for ask()
-    QQueue<QString> files;              // for openFile()/saveFile(); "" cancels
-    QQueue<std::optional<QFont>> fonts; // for chooseFont()
+    QQueue<bool> answers;                 // for ask()
+    QQueue<QString> files;                // for openFile()/saveFile(); "" cancels
+    QQueue<int> fileTypes;                // type chosen in saveFile() by its place; none: the first
+    QQueue<std::optional<QFont>> fonts;   // for chooseFont()
     QQueue<std::optional<QString>> texts; // for editText(); empty cancels
     // What the user does in each preview before closing it, e.g. point the
     // job at a PDF and press "打 印"; an empty queue just closes it.
