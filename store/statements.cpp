@@ -11,6 +11,14 @@ TableQuery search(const QString& table, const QString& column, const QString& te
     return {table, column, {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
 }
 
+// "138-1111 2222" is found by "13811112222" and the other way round.
+TableQuery searchMobile(const QString& table, const QString& text)
+{
+    QString digits = text;
+    digits.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
+    return search(table, QStringLiteral(u"replace(replace(手机号码, ' ', ''), '-', '')"), digits);
+}
+
 } // namespace
 
 Statement selectRecipientKeys()
@@ -38,7 +46,7 @@ TableQuery searchRecipientsByName(const QString& text)
 
 TableQuery searchRecipientsByMobile(const QString& text)
 {
-    return search(Schema::recipientTable, QStringLiteral(u"手机号码"), text);
+    return searchMobile(Schema::recipientTable, text);
 }
 
 TableQuery searchImportedByName(const QString& text)
@@ -48,7 +56,7 @@ TableQuery searchImportedByName(const QString& text)
 
 TableQuery searchImportedByMobile(const QString& text)
 {
-    return search(Schema::importedTable, QStringLiteral(u"手机号码"), text);
+    return searchMobile(Schema::importedTable, text);
 }
 
 Statement deleteImported()

@@ -8,7 +8,7 @@
 // writes its edits back to that table.
 struct TableQuery {
     QString table;
-    QString containsColumn; // empty for every row
+    QString containsColumn; // a column or an expression on one; empty for every row
     QVariantList bindings;  // the pattern for containsColumn
 
     // "select * from <table> [where <column> like ?]", with the store's row

@@ -191,8 +191,10 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     TestDatabase db;
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
     db.insert("inrxx", {"", "李四", "", "北京", "", "", "139", "", "", ""});
+    db.insert("inrxx", {"", "钱七", "", "南京", "", "", "135-0000 1111", "", "", ""});
     db.insert("excel", {"", "王五", "", "上海", "", "", "137", "", "", ""});
     db.insert("excel", {"", "赵六", "", "广州", "", "", "136", "", "", ""});
+    db.insert("excel", {"", "孙八", "", "杭州", "", "", "1340000 2222", "", "", ""});
     ScriptedDialogs dialogs;
     TForm1 w;
     w.show();
@@ -202,6 +204,14 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     type(&w, "Edit25", QStringLiteral("138"));
     QTest::keyClick(find(&w, "Edit25"), Qt::Key_Enter);
     QCOMPARE(w.queries().recipients.field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"张三"));
+    // A mobile is found however its blanks and dashes stand.
+    for (const char* written : {"13500001111", "135 0000-1111", "0000 11"}) {
+        type(&w, "Edit25", QString::fromLatin1(written));
+        QTest::keyClick(find(&w, "Edit25"), Qt::Key_Return);
+        QCOMPARE(w.queries().recipients.recordCount(), 1);
+        QCOMPARE(w.queries().recipients.field(QStringLiteral(u"收件人姓名")),
+                 QStringLiteral(u"钱七"));
+    }
 
     TDrForm import;
     import.show();
@@ -209,6 +219,10 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     QTest::keyClick(find(&import, "Edit3"), Qt::Key_Return);
     QCOMPARE(import.query().recordCount(), 1);
     QCOMPARE(import.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"赵六"));
+    type(&import, "Edit3", QStringLiteral("134-0000-2222"));
+    QTest::keyClick(find(&import, "Edit3"), Qt::Key_Return);
+    QCOMPARE(import.query().recordCount(), 1);
+    QCOMPARE(import.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"孙八"));
     QVERIFY(dialogs.shown.isEmpty());
 }
 
