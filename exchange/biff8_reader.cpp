@@ -225,18 +225,26 @@ void requireBiff8Bof(const std::optional<Record>& r)
 struct Globals {
     SharedStrings strings;
     qsizetype sheetOffset = -1;
+    QString sheet; // the name of the sheet at sheetOffset
 };
 
 Globals readGlobals(const QByteArray& stream, const QString& sheetName)
 {
     Globals g;
+    // Without the sheet named so, the first visible worksheet.
+    qsizetype firstOffset = -1;
+    QString firstName;
     Records records(stream, 0);
     requireBiff8Bof(records.next());
     while (auto r = records.next()) {
         switch (r->type) {
         case Biff8Record::Eof:
-            if (g.sheetOffset < 0)
-                fail("no such sheet", SheetError::Kind::NoSheet);
+            if (g.sheetOffset < 0) {
+                if (firstOffset < 0)
+                    fail("no worksheet", SheetError::Kind::NoSheet);
+                g.sheetOffset = firstOffset;
+                g.sheet = firstName;
+            }
             return g;
         case Biff8Record::Filepass:
             fail("the workbook is encrypted", SheetError::Kind::Encrypted);
@@ -247,8 +255,17 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
             const bool wide = d.byte() & 1;
             const QString name = d.chars(count, wide);
             const std::uint8_t kind = std::uint8_t(r->data[5]);
-            if (g.sheetOffset < 0 && kind == 0 && name.compare(sheetName, Qt::CaseInsensitive) == 0)
+            const bool visible = (std::uint8_t(r->data[4]) & 3) == 0;
+            if (kind != 0)
+                break;
+            if (g.sheetOffset < 0 && name.compare(sheetName, Qt::CaseInsensitive) == 0) {
                 g.sheetOffset = u32(r->data.data());
+                g.sheet = name;
+            }
+            if (firstOffset < 0 && visible) {
+                firstOffset = u32(r->data.data());
+                firstName = name;
+            }
             break;
         }
         case Biff8Record::Sst: {
@@ -393,9 +410,11 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
 
 namespace Biff8Reader {
 
-void readSheet(const QByteArray& workbookStream, const QString& sheetName, SheetCells& cells)
+QString readSheet(const QByteArray& workbookStream, const QString& sheetName, SheetCells& cells)
 {
-    readCells(workbookStream, readGlobals(workbookStream, sheetName), cells);
+    const Globals globals = readGlobals(workbookStream, sheetName);
+    readCells(workbookStream, globals, cells);
+    return globals.sheet;
 }
 
 } // namespace Biff8Reader

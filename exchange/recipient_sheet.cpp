@@ -3,6 +3,7 @@
 #include "exchange/sheet_limits.h"
 #include "records/address_book.h"
 #include "records/address_parser.h"
+#include "records/division_table.h"
 #include "store/schema.h"
 
 #include <algorithm>
@@ -66,7 +67,7 @@ const QList<QStringList>& RecipientSheet::otherTitles()
         words(u"电话 固话 收件人电话 收货人电话"),
         words(u"手机 收货人手机 联系手机 手机号 收件人手机 收件人手机号 收货人手机号"),
         words(u"商品名称 物品名称 品名 商品"),
-        words(u"件数"),
+        words(u"件数 宝贝总数量 购买数量 商品数量"),
         words(u"买家留言 留言"),
     };
     return titles;
@@ -222,6 +223,13 @@ void RecipientSheet::endRow()
             SheetLimits::tooLarge(QStringLiteral(u"合并的收件人信息共超过16,777,216个字符"));
         fillFromCombined(m_pending, combined);
     }
+    // As a pasted text gives them: the destination the address names, and
+    // numbers the form has room for.
+    const QString& address = m_pending[size_t(Column::Address)];
+    if (destination.isEmpty() && !address.isEmpty())
+        destination = DivisionTable::national().locate(address).destination();
+    for (const Column c : {Column::Mobile, Column::Phone})
+        m_pending[size_t(c)] = AddressParser::tidyPhone(m_pending[size_t(c)]);
     for (QString& extra : m_pendingExtras)
         extra.clear();
     charge(2 * (size(m_pending) - before)); // what the extras became, not themselves

@@ -19,7 +19,9 @@
 // in one cell) stands in for a missing one, which is split as a pasted
 // text is; other missing columns are empty. Of the rows below, only what the ten columns need is
 // kept, and rows empty in all ten are left out (they would print blank
-// waybills). Rows must come in order. Throws SheetTooLarge beyond
+// waybills). An empty 目的地 is taken from the address's province and
+// city, and phone numbers are tidied (AddressParser::tidyPhone), as a
+// pasted text is split. Rows must come in order. Throws SheetTooLarge beyond
 // SheetLimits, SheetError otherwise (Kind::MissingColumn with the user's
 // explanation when a column is missing).
 class RecipientSheet : public SheetCells {

@@ -36,20 +36,20 @@ QByteArray readAll(const QString& path)
 
 namespace SheetFile {
 
-void read(const QString& path, SheetCells& cells)
+QString read(const QString& path, SheetCells& cells)
 {
-    readBytes(readAll(path), cells);
+    return readBytes(readAll(path), cells);
 }
 
-void readBytes(const QByteArray& bytes, SheetCells& cells)
+QString readBytes(const QByteArray& bytes, SheetCells& cells)
 {
     if (CompoundFile::looksLike(bytes))
-        Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
-                               sheetName, cells);
-    else if (ZipArchive::looksLike(bytes))
-        XlsxReader::readSheet(bytes, sheetName, cells);
-    else
-        CsvReader::read(bytes, cells);
+        return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
+                                      sheetName, cells);
+    if (ZipArchive::looksLike(bytes))
+        return XlsxReader::readSheet(bytes, sheetName, cells);
+    CsvReader::read(bytes, cells);
+    return {};
 }
 
 bool isXlsxName(const QString& path)

@@ -14,11 +14,13 @@ namespace SheetFile {
 
 inline const QString sheetName = QStringLiteral("Sheet1");
 
-// Hands every cell of the sheet to `cells`. Throws SheetError for a file
-// that cannot be read or holds no such sheet, SheetTooLarge beyond
+// Hands every cell of the sheet to `cells`: of a workbook the sheet named
+// sheetName, else its first visible worksheet. Returns the name of the
+// sheet read; empty for comma-separated text. Throws SheetError for a file
+// that cannot be read or holds no worksheet, SheetTooLarge beyond
 // SheetLimits.
-void read(const QString& path, SheetCells& cells);
-void readBytes(const QByteArray& file, SheetCells& cells);
+QString read(const QString& path, SheetCells& cells);
+QString readBytes(const QByteArray& file, SheetCells& cells);
 
 // Throws SheetError; an .xls refuses more than 65,536 rows before writing.
 void write(const QString& path, const SheetRows& rows);

@@ -10,6 +10,7 @@
 #include "store/store_error.h"
 
 #include <QSet>
+#include <QSqlQuery>
 #include <new>
 
 namespace {
@@ -27,7 +28,7 @@ QString reasonFor(const SheetError& e, const QString& path)
     case Kind::TooLarge:
         return QStringLiteral(u"文件太大，不是收件人表格。");
     case Kind::NoSheet:
-        return QStringLiteral(u"工作簿中没有名为“Sheet1”的工作表。");
+        return QStringLiteral(u"工作簿中没有工作表。");
     case Kind::Encrypted:
         return QStringLiteral(u"工作簿设有密码，请在Excel中取消密码后再导入。");
     case Kind::Empty:
@@ -55,12 +56,61 @@ int countRepeatedMobiles(const RecipientSheet& recipients)
     return repeated;
 }
 
+// Empties excel and writes `count` rows of `value(row, column)` in one
+// transaction; with `previous`, what it held goes there first.
+template <typename Value>
+void replaceImported(Connection& connection, qsizetype count, const Value& value,
+                     const SheetImport::Progress& progress, SheetRows* previous)
+{
+    static const QString emptyText = QStringLiteral("");
+    connection.beginTransaction();
+    try {
+        const SqlDialect& dialect = connection.dialect();
+        if (const QString lock = dialect.lockForReplace(Schema::importedTable); !lock.isEmpty())
+            connection.execute({lock, {}});
+        SheetRows held;
+        if (previous) {
+            QSqlQuery rows = connection.run({dialect.selectRows(Schema::importedTable), {}});
+            while (rows.next()) {
+                QStringList texts;
+                for (int c = 0; c < RecipientSheet::columnCount; ++c)
+                    texts << rows.value(c).toString();
+                held << texts;
+            }
+        }
+        connection.execute(Statements::deleteImported());
+        {
+            Connection::Prepared insert =
+                connection.prepare(Statements::insertImported(dialect, {}).text);
+            QVariantList bound;
+            for (qsizetype row = 0; row < count; ++row) {
+                bound.clear();
+                // An empty cell is stored as an empty text, not NULL.
+                for (int c = 0; c < RecipientSheet::columnCount; ++c) {
+                    const QString text = value(row, c);
+                    bound << (text.isNull() ? emptyText : text);
+                }
+                insert.execute(bound);
+                if (progress && ((row + 1) % 1000 == 0 || row + 1 == count))
+                    progress(int(row + 1), int(count));
+            }
+        }
+        connection.commit();
+        if (previous)
+            *previous = std::move(held);
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
 } // namespace
 
 SheetImport::Outcome SheetImport::run(const QString& pathText)
 {
     m_detail.clear();
     m_reason.clear();
+    m_sheet.clear();
     m_rows = 0;
     m_repeatedMobiles = 0;
     const QString path = pathText.trimmed();
@@ -69,7 +119,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
 
     RecipientSheet recipients;
     try {
-        SheetFile::read(path, recipients);
+        m_sheet = SheetFile::read(path, recipients);
         recipients.finish();
     } catch (const SheetTooLarge& e) {
         m_reason = m_detail = e.text();
@@ -91,7 +141,10 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     }
 
     try {
-        replaceImported(recipients);
+        replaceImported(
+            m_connection, recipients.rowCount(),
+            [&](qsizetype row, int column) { return recipients.value(row, column); }, m_progress,
+            m_previous);
     } catch (const StoreError& e) {
         m_detail = e.text();
         return Outcome::NotWritten;
@@ -101,36 +154,11 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     return Outcome::Imported;
 }
 
-void SheetImport::replaceImported(const RecipientSheet& recipients)
+void SheetImport::restore(Connection& connection, const SheetRows& rows)
 {
-    static const QString emptyText = QStringLiteral("");
-    m_connection.beginTransaction();
-    try {
-        const SqlDialect& dialect = m_connection.dialect();
-        if (const QString lock = dialect.lockForReplace(Schema::importedTable); !lock.isEmpty())
-            m_connection.execute({lock, {}});
-        m_connection.execute(Statements::deleteImported());
-        {
-            Connection::Prepared insert =
-                m_connection.prepare(Statements::insertImported(dialect, {}).text);
-            QVariantList bound;
-            for (qsizetype row = 0; row < recipients.rowCount(); ++row) {
-                bound.clear();
-                // An empty cell is stored as an empty text, not NULL.
-                for (int c = 0; c < RecipientSheet::columnCount; ++c) {
-                    const QString value = recipients.value(row, c);
-                    bound << (value.isNull() ? emptyText : value);
-                }
-                insert.execute(bound);
-                if (m_progress && ((row + 1) % 1000 == 0 || row + 1 == recipients.rowCount()))
-                    m_progress(int(row + 1), int(recipients.rowCount()));
-            }
-        }
-        m_connection.commit();
-    } catch (...) {
-        m_connection.rollback();
-        throw;
-    }
+    replaceImported(
+        connection, rows.size(),
+        [&](qsizetype row, int column) { return rows.at(row).value(column); }, {}, nullptr);
 }
 
 QString SheetImport::message(Outcome outcome)
@@ -155,6 +183,9 @@ QString SheetImport::report(Outcome outcome) const
     switch (outcome) {
     case Outcome::Imported:
         text += QStringLiteral(u"\n共导入%1条收件人信息。").arg(m_rows);
+        if (!m_sheet.isEmpty() && m_sheet.compare(SheetFile::sheetName, Qt::CaseInsensitive) != 0)
+            text +=
+                QStringLiteral(u"\n工作簿中没有Sheet1，读取的是第一个工作表“%1”。").arg(m_sheet);
         if (m_repeatedMobiles > 0)
             text += QStringLiteral(u"\n其中%1条的手机号码与前面的行相同，请检查是否重复。")
                         .arg(m_repeatedMobiles);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/sheet_rows.h"
+
 #include <QString>
 #include <functional>
 
@@ -19,9 +21,19 @@ public:
     using Progress = std::function<void(int done, int total)>;
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
+    // Where a successful run() puts the rows excel held before it, for
+    // "撤销导入"; left alone when the import fails.
+    void keepPrevious(SheetRows* previous) { m_previous = previous; }
+
     // Reads the file named by the path box text (blanks around it ignored),
     // reconnects the connection and replaces the rows of excel.
     Outcome run(const QString& pathText);
+    // Puts `rows` back as the whole content of excel, in one transaction
+    // like an import; throws StoreError.
+    static void restore(Connection& connection, const SheetRows& rows);
+
+    // The workbook's sheet that was read; empty for comma-separated text.
+    QString sheet() const { return m_sheet; }
 
     static QString message(Outcome outcome);    // the window's text for it
     QString detail() const { return m_detail; } // why it failed, for logs
@@ -35,10 +47,10 @@ public:
     QString report(Outcome outcome) const;
 
 private:
-    void replaceImported(const RecipientSheet& recipients);
-
     Connection& m_connection;
+    SheetRows* m_previous = nullptr;
     Progress m_progress;
+    QString m_sheet;
     QString m_detail;
     QString m_reason;
     int m_rows = 0;

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QUtf8StringView>
+#include <optional>
 
 namespace {
 
@@ -108,14 +109,30 @@ QHash<QString, QString> relationships(XmlScanner xml)
     return targets;
 }
 
-QString sheetPart(XmlScanner xml, const QString& sheetName, const QHash<QString, QString>& targets)
+struct SheetPart {
+    QString part;
+    QString name;
+};
+
+// The sheet named so, else the first visible worksheet (not a chart).
+SheetPart sheetPart(XmlScanner xml, const QString& sheetName,
+                    const QHash<QString, QString>& targets)
 {
+    std::optional<SheetPart> first;
     for (Token t; (t = xml.next()) != Token::Done;) {
-        if (t == Token::Start && xml.name() == "sheet" &&
-            xml.attribute("name").compare(sheetName, Qt::CaseInsensitive) == 0)
-            return targets.value(xml.attribute("id"));
+        if (t != Token::Start || xml.name() != "sheet")
+            continue;
+        const SheetPart sheet{targets.value(xml.attribute("id")), xml.attribute("name")};
+        if (sheet.name.compare(sheetName, Qt::CaseInsensitive) == 0)
+            return sheet;
+        const QString state = xml.attribute("state");
+        if (!first && sheet.part.startsWith(QStringLiteral("xl/worksheets/")) &&
+            (state.isEmpty() || state == QStringLiteral("visible")))
+            first = sheet;
     }
-    fail("no such sheet", SheetError::Kind::NoSheet);
+    if (!first)
+        fail("no worksheet", SheetError::Kind::NoSheet);
+    return *first;
 }
 
 // "BC12" -> column 54 (0-based); -1 when there is no letter.
@@ -217,13 +234,14 @@ void sheetCells(XmlScanner xml, const SharedStrings& strings, SheetCells& cells)
 
 namespace XlsxReader {
 
-void readSheet(const QByteArray& file, const QString& sheetName, SheetCells& cells)
+QString readSheet(const QByteArray& file, const QString& sheetName, SheetCells& cells)
 {
     ZipArchive zip(file);
     const QHash<QString, QString> targets =
         relationships(XmlScanner(zip.open(QStringLiteral("xl/_rels/workbook.xml.rels"))));
-    const QString part =
+    const SheetPart sheet =
         sheetPart(XmlScanner(zip.open(QStringLiteral("xl/workbook.xml"))), sheetName, targets);
+    const QString& part = sheet.part;
     if (part.isEmpty() || !zip.contains(part))
         fail("sheet part missing");
     SharedStrings strings;
@@ -231,6 +249,7 @@ void readSheet(const QByteArray& file, const QString& sheetName, SheetCells& cel
     if (zip.contains(stringsPart))
         strings = sharedStrings(XmlScanner(zip.open(stringsPart)));
     sheetCells(XmlScanner(zip.open(part)), strings, cells);
+    return sheet.name;
 }
 
 } // namespace XlsxReader

@@ -439,4 +439,14 @@ ParsedRecipient parse(const QString& text)
     return Parse(text).result;
 }
 
+QString tidyPhone(const QString& number)
+{
+    const QString trimmed = number.trimmed();
+    const QString written = trimmed.startsWith(u'\'') ? trimmed.mid(1) : number;
+    static const QRegularExpression mobile(QStringLiteral(
+        R"(^\s*(?:(?:\+|00)86|\(\+?86\)|86(?=[-\s]*1[3-9]))?[-\s]*(1[3-9]\d)[-\s]*(\d{4})[-\s]*(\d{4})\s*$)"));
+    const QRegularExpressionMatch m = mobile.match(written);
+    return m.hasMatch() ? m.captured(1) + m.captured(2) + m.captured(3) : written;
+}
+
 } // namespace AddressParser

@@ -24,4 +24,10 @@ namespace AddressParser {
 
 ParsedRecipient parse(const QString& text);
 
+// A number as the form needs it: a mainland mobile as its eleven digits
+// ("'13811112222", "+86 134-6562-3510" → "13465623510"); any other number,
+// a landline with its area code and dash included, as written less a
+// leading apostrophe (a spreadsheet's text mark).
+QString tidyPhone(const QString& number);
+
 } // namespace AddressParser

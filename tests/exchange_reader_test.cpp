@@ -133,7 +133,7 @@ private slots:
     void sheetsOfOtherPrograms_data();
     void sheetsOfOtherPrograms();
     void titlesInAnyOrderWithExtraColumns();
-    void noSheet1OrMissingTitleFails();
+    void missingTitleFails();
     void xlsxWithPrefixedElements();
     void numbersReadAsText();
     void sstStringsSwitchWidthAtContinue();
@@ -179,10 +179,9 @@ void ExchangeReaderTest::titlesInAnyOrderWithExtraColumns()
     QCOMPARE(got, SampleSheets::expectedRecipients());
 }
 
-void ExchangeReaderTest::noSheet1OrMissingTitleFails()
+void ExchangeReaderTest::missingTitleFails()
 {
-    for (const QString& path : {SampleSheets::path(QStringLiteral("xlwt_no_sheet1.xls")),
-                                SampleSheets::path(QStringLiteral("platform_no_address.xls")),
+    for (const QString& path : {SampleSheets::path(QStringLiteral("platform_no_address.xls")),
                                 QStringLiteral("/nonexistent/x.xls")})
         QVERIFY_THROWS_EXCEPTION(SheetError, CollectedCells::recipientsInFile(path));
     QVERIFY(!CollectedCells::inFile(SampleSheets::path(QStringLiteral("platform_no_address.xls")))
@@ -214,19 +213,31 @@ void ExchangeReaderTest::xlsxWithPrefixedElements()
 </x:worksheet>)";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("prefixed.bin"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(storedZip({{"xl/workbook.xml", workbook},
-                       {"xl/_rels/workbook.xml.rels", rels},
-                       {"xl/sharedStrings.xml", strings},
-                       {"xl/worksheets/a.xml", "<worksheet/>"},
-                       {"xl/worksheets/b.xml", sheet}}));
-    f.close();
+    const auto write = [&](const QByteArray& book) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(storedZip({{"xl/workbook.xml", book},
+                           {"xl/_rels/workbook.xml.rels", rels},
+                           {"xl/sharedStrings.xml", strings},
+                           {"xl/worksheets/a.xml", "<worksheet/>"},
+                           {"xl/worksheets/b.xml", sheet}}));
+    };
+    write(workbook);
     const SheetRows rows = CollectedCells::inFile(path);
     QCOMPARE(rows.size(), 2);
     QVERIFY(rows[0].isEmpty());
     QCOMPARE(rows[1], QStringList({"", QStringLiteral(u"张三"), "", QStringLiteral(u"内联"),
                                    QStringLiteral(u"公式"), "13800138000", "TRUE"}));
+
+    // Without a Sheet1 the first visible worksheet is read, and named.
+    QByteArray platform = workbook;
+    platform.replace("name=\"Other\"", "name=\"Other\" state=\"hidden\"")
+        .replace("Sheet1", QStringLiteral(u"订单列表").toUtf8());
+    write(platform);
+    QString read;
+    QCOMPARE(CollectedCells::of([&](SheetCells& cells) { read = SheetFile::read(path, cells); }),
+             rows);
+    QCOMPARE(read, QStringLiteral(u"订单列表"));
 }
 
 void ExchangeReaderTest::numbersReadAsText()
@@ -388,10 +399,6 @@ void ExchangeReaderTest::encryptedWorkbookIsRefused()
     const QByteArray stream = workbook({}, {}, b.bytes);
     QVERIFY_THROWS_EXCEPTION(SheetError, CollectedCells::of([&](SheetCells& cells) {
                                  Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
-                             }));
-    QVERIFY_THROWS_EXCEPTION(SheetError, CollectedCells::of([&](SheetCells& cells) {
-                                 Biff8Reader::readSheet(workbook({}, {}), QStringLiteral("Sheet2"),
-                                                        cells);
                              }));
 }
 

@@ -126,6 +126,9 @@ QMenuBar* TDrForm::buildMenus()
     item(bar, "N2", u"单张打印", &TDrForm::N2Click);
     item(bar, "N3", u"批量打印", &TDrForm::N3Click);
     item(bar, "N49", u"关闭窗口", &TDrForm::N49Click);
+    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &TDrForm::N60Click);
+    m_undo->setEnabled(false);
+    m_undo->setToolTip(QStringLiteral(u"恢复上次导入之前的收件人列表"));
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
     item(m_popup, "N4", u"选择路径", &TDrForm::N4Click);
@@ -197,11 +200,15 @@ void TDrForm::Button1Click()
     // Whatever a sheet does (memory included), the program goes on.
     ErrorReport::run(this, [this] {
         SheetImport import(m_queries.connection);
+        SheetRows previous;
+        import.keepPrevious(&previous);
         const SheetImport::Outcome outcome = import.run(m_path->text());
         if (outcome != SheetImport::Outcome::Imported) {
             Dialogs::inform(this, import.report(outcome));
             return;
         }
+        m_previous = std::move(previous);
+        m_undo->setEnabled(true);
         try {
             m_queries.reopen();
         } catch (const StoreError&) {
@@ -228,5 +235,20 @@ void TDrForm::Button3Click()
         m_queries.connection.close();
         m_queries.connection.open();
         m_queries.reopen();
+    });
+}
+
+void TDrForm::N60Click()
+{
+    if (!m_previous)
+        return;
+    ErrorReport::run(this, [this] {
+        SheetImport::restore(m_queries.connection, *m_previous);
+        const qsizetype rows = m_previous->size();
+        m_previous.reset();
+        m_undo->setEnabled(false);
+        m_queries.reopen();
+        Dialogs::inform(this,
+                        QStringLiteral(u"已撤销导入，恢复了导入前的%1条收件人信息。").arg(rows));
     });
 }

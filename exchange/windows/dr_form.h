@@ -1,11 +1,14 @@
 #pragma once
 
+#include "exchange/sheet_rows.h"
 #include "store/query_sets.h"
 
 #include <QDialog>
+#include <optional>
 
 class ClosePicture;
 class MovablePanel;
+class QAction;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
@@ -46,6 +49,7 @@ public slots:
     void Button1Click(); // 导 入
     void Button2Click(); // 查 询
     void Button3Click(); // 刷 新
+    void N60Click();     // 撤销导入: the list before the last import, back
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,4 +71,7 @@ private:
     ClosePicture* m_close = nullptr;     // Image1
     RecipientGrid* m_grid = nullptr;     // DBGridEh1
     QMenu* m_popup = nullptr;            // PopupMenu1
+    QAction* m_undo = nullptr;           // N60
+    // What excel held before the last import of this run.
+    std::optional<SheetRows> m_previous;
 };
