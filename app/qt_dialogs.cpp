@@ -6,8 +6,43 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+
+namespace {
+
+// The pasted text is not selected when the box opens, so a key typed
+// adds to it instead of replacing it; Enter makes a new line in the box,
+// Ctrl+Enter confirms.
+class TextBoxDialog : public QInputDialog {
+public:
+    using QInputDialog::QInputDialog;
+    void setVisible(bool visible) override
+    {
+        QInputDialog::setVisible(visible);
+        if (auto* box = findChild<QPlainTextEdit*>(); visible && box) {
+            box->moveCursor(QTextCursor::End);
+            box->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                key->modifiers().testFlag(Qt::ControlModifier)) {
+                accept();
+                return true;
+            }
+        }
+        return QInputDialog::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
 {
@@ -41,7 +76,7 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, 
 std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title,
                                            const QString& label, const QString& initial)
 {
-    QInputDialog dialog(parent);
+    TextBoxDialog dialog(parent);
     dialog.setWindowTitle(title);
     dialog.setLabelText(label);
     dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);

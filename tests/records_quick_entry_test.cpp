@@ -1,10 +1,11 @@
-#include "records/windows/main_window.h"
 #include "exchange/windows/dr_form.h"
+#include "records/windows/main_window.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
 #include <QClipboard>
+#include <QTableView>
 
 using namespace Drive;
 
@@ -184,6 +185,20 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     for (const auto& question : dialogs.shown)
         QCOMPARE(question.preset, Dialogs::Default::No);
     QCOMPARE(db.rows("inrxx").size(), 2);
+
+    // Enter on a row of the grid opens it as "修 改" does; Esc closes the
+    // editor as "关 闭" does, leaving the row as it was.
+    auto* grid = find<QTableView>(&w, "DBGridEh1");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(find(&w, "Panel2")->isVisible());
+    QVERIFY(find(&w, "Button5")->isVisible() && !find(&w, "Button3")->isVisible());
+    QCOMPARE(text(&w, "Edit9"), QStringLiteral(u"李四"));
+    QCOMPARE(focused(), find(&w, "Edit8"));
+    QTest::keyClick(focused(), Qt::Key_Escape);
+    QVERIFY(find(&w, "Panel2")->isHidden());
+    QCOMPARE(db.rows("inrxx").at(1).at(1), QStringLiteral(u"李四"));
 }
 
 void RecordsQuickEntryTest::enterInASearchBoxSearches()

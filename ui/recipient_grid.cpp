@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -123,4 +124,16 @@ void RecipientGrid::mouseDoubleClickEvent(QMouseEvent* event)
     QTableView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         emit doubleClickedAnywhere();
+}
+
+void RecipientGrid::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        m_dataset.currentRow() >= 0) {
+        event->accept();
+        emit enterPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

@@ -16,9 +16,12 @@ public:
 signals:
     // A left double click on a row or on the grid's empty part.
     void doubleClickedAnywhere();
+    // Enter or Return with a row current.
+    void enterPressed();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void followDataset(int row);

@@ -63,6 +63,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
     connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &TForm1::DBGridEh1DblClick);
+    connect(m_grid, &RecipientGrid::enterPressed, this, &TForm1::Button7Click);
 
     m_senderPanel = new SenderPanel(m_queries, area);
     m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);

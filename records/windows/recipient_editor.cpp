@@ -1,13 +1,14 @@
 #include "records/windows/recipient_editor.h"
 
+#include "records/address_parser.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
-#include "records/address_parser.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QShortcut>
 
 using namespace Widgets;
 
@@ -63,6 +64,10 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
     connect(m_modify, &QPushButton::clicked, this, &RecipientEditor::Button5Click);
     connect(picture, &ClosePicture::clicked, this, &RecipientEditor::Image1Click);
     connect(m_paste, &QPushButton::clicked, this, &RecipientEditor::pasteAndSplit);
+    // Esc anywhere in the editor closes it as "关 闭" does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &RecipientEditor::Button4Click);
 
     QWidget* order[] = {m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4],
                         m_boxes[5], m_boxes[6], m_boxes[7], m_boxes[8], m_boxes[9],
@@ -116,6 +121,7 @@ void RecipientEditor::openOnCurrent()
     show();
     raise();
     showFields(m_book.current());
+    m_boxes.first()->setFocus();
 }
 
 void RecipientEditor::Button3Click()
