@@ -29,6 +29,7 @@ private slots:
     void missingDatabaseIsReportedAndNotCreated();
     void questionButtonsSpeakChinese();
     void pastedTextIsConfirmedByKeyboard();
+    void errorBoxesEndChineseTheChineseWay();
 };
 
 static QStringList captions(const QList<QAction*>& actions)
@@ -185,6 +186,25 @@ void MainWindowTest::pastedTextIsConfirmedByKeyboard()
     });
     QCOMPARE(dialogs.editText(nullptr, QStringLiteral(u"智能识别"), QString(), pasted),
              pasted + QStringLiteral("x"));
+}
+
+void MainWindowTest::errorBoxesEndChineseTheChineseWay()
+{
+    // The engine's own texts keep their full stop.
+    const QStringList texts[] = {
+        {QStringLiteral("no such table: excel"), QStringLiteral("no such table: excel.")},
+        {QStringLiteral(u"内存不足，命令未完成"), QStringLiteral(u"内存不足，命令未完成。")},
+        {QStringLiteral(u"无法写入 /tmp/x"), QStringLiteral(u"无法写入 /tmp/x.")},
+        {QStringLiteral(u"数据库正被其他程序替换，请重新打开!"),
+         QStringLiteral(u"数据库正被其他程序替换，请重新打开!")},
+        {QStringLiteral(u"缺少“收件地址”列。"), QStringLiteral(u"缺少“收件地址”列。")},
+        {QStringLiteral(u"请检查！"), QStringLiteral(u"请检查！")},
+    };
+    for (const QStringList& t : texts)
+        QCOMPARE(ErrorReport::boxText(t.at(0)), t.at(1));
+    ScriptedDialogs dialogs;
+    ErrorReport::run(nullptr, [] { throw std::bad_alloc(); });
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"内存不足，命令未完成。"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -3,7 +3,6 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
-
 #include <exception>
 #include <new>
 
@@ -11,8 +10,16 @@ namespace ErrorReport {
 
 QString boxText(const QString& errorText)
 {
-    if (errorText.endsWith(QLatin1Char('.')) || errorText.endsWith(QLatin1Char('!')))
+    if (errorText.isEmpty())
+        return QStringLiteral(".");
+    const QChar last = errorText.back();
+    if (last == QLatin1Char('.') || last == QLatin1Char('!'))
         return errorText;
+    // A Chinese sentence ends in its own marks, never in an ASCII point.
+    if (QStringLiteral(u"。！？；：”）」』…").contains(last))
+        return errorText;
+    if (last.script() == QChar::Script_Han)
+        return errorText + QStringLiteral(u"。");
     return errorText + QLatin1Char('.');
 }
 

@@ -10,7 +10,9 @@ class QWidget;
 // and the program goes on. Whatever was posted before stays posted.
 namespace ErrorReport {
 
-QString boxText(const QString& errorText); // full stop unless it ends in "." or "!"
+// A full stop unless it ends in "." or "!": "。" after Chinese, none after
+// a Chinese sentence's own end mark.
+QString boxText(const QString& errorText);
 void show(QWidget* parent, const QString& errorText);
 // The same box with advice of the program's own below the error's text.
 void show(QWidget* parent, const QString& errorText, const QString& advice);
