@@ -72,7 +72,7 @@ void restore(const QString& chosen, const QString& live, const std::function<voi
         return;
     }
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen));
+        throw BackupError(QStringLiteral("no file %1").arg(chosen), BackupError::Kind::NoFile);
     // A data.mdb that is a link stays one: the file it points to is restored.
     const QFileInfo liveInfo(live);
     const QString target = liveInfo.exists() ? liveInfo.canonicalFilePath() : live;

@@ -250,7 +250,8 @@ void checkedDataOnly(const QString& chosen, const QString& to)
         requireWaybillTables(chosen);
         dataOnly(chosen, to);
     } catch (const CommandError& e) {
-        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()));
+        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()),
+                          BackupError::Kind::NotADatabase);
     }
 }
 

@@ -166,7 +166,7 @@ void restoreServer(const QString& chosen, const QString& url,
                    const std::function<void()>& beforeReplace)
 {
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen));
+        throw BackupError(QStringLiteral("no file %1").arg(chosen), BackupError::Kind::NoFile);
     Connection server;
     open(server, url);
     // The same checks as a restore of data.mdb, and only the tables' rows

@@ -134,7 +134,13 @@ void MaintenanceWindowTest::backupThatFailsSaysSo()
     Running r;
     r.dialogs.files << r.db.dir() + "/no such folder/monday";
     Drive::click(&r.form, QStringLiteral("Button1"));
-    QCOMPARE(r.dialogs.messageTexts(), QStringList{backupFailed});
+    QCOMPARE(r.dialogs.messageTexts().size(), 1);
+    // The given text first, then why.
+    const QStringList lines = r.dialogs.lastText().split(u'\n');
+    QCOMPARE(lines.first(), backupFailed);
+    QVERIFY2(lines.value(1).startsWith(QStringLiteral(u"原因：")) &&
+                 lines.value(1).contains(QStringLiteral("no such folder")),
+             qPrintable(lines.value(1)));
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QVERIFY(r.program.connection.isOpen());
     QVERIFY(r.form.isVisible());
@@ -163,7 +169,9 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
     QCOMPARE(r.dialogs.shown.at(0).kind, "open");
     QCOMPARE(r.dialogs.shown.at(0).title, QString());
     QCOMPARE(r.dialogs.filters.at(0), QString());
-    QCOMPARE(r.dialogs.messageTexts(), QStringList{restoreOk});
+    QCOMPARE(r.dialogs.messageTexts(),
+             QStringList{restoreOk + QStringLiteral(u"\n点“确定”后程序将关闭：恢复的数据在下次"
+                                                    u"启动时使用，请重新打开本程序。")});
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(messagesWhenEnded, 1); // the program ends after the box
     QVERIFY(!r.program.connection.isOpen());
@@ -210,7 +218,16 @@ void MaintenanceWindowTest::restoreOfNoDatabaseKeepsTheProgramWorking()
 
     r.dialogs.files << path;
     Drive::click(&r.form, QStringLiteral("Button2"));
-    QCOMPARE(r.dialogs.messageTexts(), QStringList{restoreFailed});
+    QCOMPARE(r.dialogs.messageTexts().size(), 1);
+    // The given text, then that the file is no backup and what to choose,
+    // then the engine's detail.
+    const QStringList lines = r.dialogs.lastText().split(u'\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), restoreFailed);
+    QCOMPARE(lines.at(1), QStringLiteral(u"所选文件不是本程序的数据库备份，原数据库没有改动。"
+                                         u"请选择用“数据库备份”做的备份文件（.bak）。"));
+    QVERIFY2(lines.at(2).startsWith(QStringLiteral(u"（")) && lines.at(2).contains(path),
+             qPrintable(lines.at(2)));
     QCOMPARE(r.dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(ended.count(), 0);
     QCOMPARE(contents(r.db.path()), live);

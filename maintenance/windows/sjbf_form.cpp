@@ -1,5 +1,6 @@
 #include "maintenance/windows/sjbf_form.h"
 
+#include "maintenance/backup_error.h"
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
 #include "ui/dialogs.h"
@@ -7,6 +8,28 @@
 #include "ui/widgets.h"
 
 #include <QScreen>
+
+namespace {
+
+// What went wrong and what to do, then the engine's detail.
+QString restoreFailure(const std::exception& e, bool connectionClosed)
+{
+    QString advice = QStringLiteral(u"原数据库没有改动。");
+    if (const auto* backup = dynamic_cast<const BackupError*>(&e)) {
+        if (backup->kind() == BackupError::Kind::NotADatabase)
+            advice = QStringLiteral(u"所选文件不是本程序的数据库备份，原数据库没有改动。"
+                                    u"请选择用“数据库备份”做的备份文件（.bak）。");
+        else if (backup->kind() == BackupError::Kind::NoFile)
+            advice = QStringLiteral(u"找不到所选的文件，原数据库没有改动。");
+    }
+    // Closed for a replacement that then failed: only a new start opens
+    // the database again.
+    if (connectionClosed)
+        advice += QStringLiteral(u"请关闭并重新打开本程序后再使用。");
+    return advice + QStringLiteral(u"\n（%1）").arg(QString::fromUtf8(e.what()));
+}
+
+} // namespace
 
 TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
     : QDialog(parent), m_connection(mainConnection)
@@ -46,8 +69,9 @@ void TSjbfForm::Button1Click()
         return;
     try {
         DatabaseBackup::backup(m_connection.path(), DatabaseBackup::backupFileName(chosen));
-    } catch (const std::exception&) {
-        Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！"));
+    } catch (const std::exception& e) {
+        Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！\n") +
+                                  QStringLiteral(u"原因：%1").arg(QString::fromUtf8(e.what())));
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
@@ -61,10 +85,13 @@ void TSjbfForm::Button2Click()
     try {
         // The connection stays open until the checked copy is ready.
         DatabaseBackup::restore(chosen, m_connection.path(), [this] { m_connection.close(); });
-    } catch (const std::exception&) {
-        Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！"));
+    } catch (const std::exception& e) {
+        Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！\n") +
+                                  restoreFailure(e, !m_connection.isOpen()));
         return;
     }
-    Dialogs::notice(this, QStringLiteral(u"数据恢复成功！"));
+    Dialogs::notice(this, QStringLiteral(u"数据恢复成功！\n"
+                                         u"点“确定”后程序将关闭：恢复的数据在下次启动时使用，"
+                                         u"请重新打开本程序。"));
     emit restoreSucceeded();
 }
