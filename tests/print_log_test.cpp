@@ -162,6 +162,11 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::type(&window, QStringLiteral("Edit3"), QDate::currentDate().toString(Qt::ISODate));
     Drive::click(&window, QStringLiteral("Button1"));
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{2, 1}));
+    // The window as its menus name it; the log keeps the class name.
+    const QAbstractItemModel* listed =
+        window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->model();
+    QCOMPARE(listed->headerData(1, Qt::Horizontal).toString(), u"打印窗口"_qs);
+    QCOMPARE(listed->index(0, 1).data().toString(), u"批量打印"_qs);
 
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->lastText(), u"请先选择要重新打印的记录！"_qs);

@@ -113,6 +113,21 @@ QString windowClassName(WaybillVariant variant)
     return {};
 }
 
+QString windowShownName(WaybillVariant variant)
+{
+    switch (variant) {
+    case WaybillVariant::AddressBookSingle:
+        return QStringLiteral(u"单张打印");
+    case WaybillVariant::ImportedSingle:
+        return QStringLiteral(u"单张打印（Excel导入）");
+    case WaybillVariant::AddressBookBatch:
+        return QStringLiteral(u"批量打印");
+    case WaybillVariant::ImportedBatch:
+        return QStringLiteral(u"批量打印（Excel导入）");
+    }
+    return {};
+}
+
 QString windowAlias(WaybillVariant variant)
 {
     switch (variant) {

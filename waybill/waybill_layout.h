@@ -17,6 +17,9 @@ enum class WaybillVariant {
 };
 
 QString windowClassName(WaybillVariant variant); // "TSf1Form", ...
+// The name a shipper knows it by, from the menus that open it: "单张打印",
+// "批量打印", "单张打印（Excel导入）", "批量打印（Excel导入）".
+QString windowShownName(WaybillVariant variant);
 // The plain name scripts may use instead: "single", "imported-single",
 // "batch", "imported-batch".
 QString windowAlias(WaybillVariant variant);

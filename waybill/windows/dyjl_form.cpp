@@ -7,6 +7,7 @@
 #include "ui/widgets.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/waybill_layout.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -42,6 +43,11 @@ public:
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
         const PrintLogEntry& e = m_entries.at(index.row());
+        if (index.column() == 1) {
+            // The log keeps the class name; the list shows the window's.
+            const std::optional<WaybillVariant> window = variantForWindow(e.window);
+            return window ? windowShownName(*window) : e.window;
+        }
         const QString* texts[] = {&e.printedAt, &e.window, &e.destination,
                                   &e.name,      &e.mobile, &e.address};
         return *texts[index.column()];
