@@ -50,7 +50,7 @@ QString AddressBook::mobileKey(const QString& mobile)
     return digits;
 }
 
-bool AddressBook::alreadyHas(const RecipientFields& fields) const
+std::optional<AddressBook::Match> AddressBook::alreadyHas(const RecipientFields& fields) const
 {
     const QString mobile = mobileKey(fields[Mobile]);
     const QString name = fields[Name].trimmed();
@@ -60,9 +60,9 @@ bool AddressBook::alreadyHas(const RecipientFields& fields) const
         if (!mobile.isEmpty() ? mobileKey(q.value(2).toString()) == mobile
                               : q.value(0).toString().trimmed() == name &&
                                     q.value(1).toString().trimmed() == address)
-            return true;
+            return Match{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
     }
-    return false;
+    return std::nullopt;
 }
 
 void AddressBook::add(const RecipientFields& fields)

@@ -41,9 +41,13 @@ public:
     static std::optional<Column> missingColumn(const RecipientFields& fields);
     static std::optional<QString> missingField(const RecipientFields& fields);
 
-    // The whole address book, whatever a search lists, holds this mobile
-    // number, or without one the same name and address.
-    bool alreadyHas(const RecipientFields& fields) const;
+    // The first recipient of the whole address book, whatever a search
+    // lists, with this mobile number, or without one the same name and
+    // address: its name, address and mobile as stored.
+    struct Match {
+        QString name, address, mobile;
+    };
+    std::optional<Match> alreadyHas(const RecipientFields& fields) const;
     // The digits that identify a mobile: "+86 138-0013-8000" → "13800138000".
     static QString mobileKey(const QString& mobile);
 

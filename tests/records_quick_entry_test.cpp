@@ -112,30 +112,33 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
         const char16_t* name;
         const char16_t* address;
         const char* mobile;
-        bool asked;
+        const char16_t* question; // naming the one there; none when not asked
     };
     const Case cases[] = {
-        {u"张三", u"别处", "+86 138-0013-8000", true}, // the same mobile, written otherwise
-        {u"李四", u"北京", " ", true},                 // no mobile: name and address
-        {u"李四", u"上海", " ", false},
-        {u"王五", u"深圳", "13900000000", false},
+        // The same mobile, written otherwise.
+        {u"张三", u"别处", "+86 138-0013-8000",
+         u"该收件人已存在（张三，13800138000，深圳），仍要新增吗？"},
+        // No mobile: name and address.
+        {u"李四", u"北京", " ", u"该收件人已存在（李四，北京），仍要新增吗？"},
+        {u"李四", u"上海", " ", nullptr},
+        {u"王五", u"深圳", "13900000000", nullptr},
     };
     for (const Case& c : cases) {
+        const bool asked = c.question != nullptr;
         for (const bool yes : {false, true}) {
-            if (!c.asked && !yes)
+            if (!asked && !yes)
                 continue;
             const qsizetype before = db.rows("inrxx").size();
             type(&w, "Edit9", QString::fromUtf16(c.name));
             type(&w, "Edit10", QString::fromUtf16(c.address));
             type(&w, "Edit13", QString::fromLatin1(c.mobile));
             dialogs.clear();
-            if (c.asked)
+            if (asked)
                 dialogs.answers.enqueue(yes);
             click(&w, "Button3");
-            QCOMPARE(dialogs.shown.first().kind == QStringLiteral("ask"), c.asked);
-            if (c.asked) {
-                QCOMPARE(dialogs.shown.first().text,
-                         QStringLiteral(u"该收件人已存在，仍要新增吗？"));
+            QCOMPARE(dialogs.shown.first().kind == QStringLiteral("ask"), asked);
+            if (asked) {
+                QCOMPARE(dialogs.shown.first().text, QString::fromUtf16(c.question));
                 QCOMPARE(dialogs.shown.first().title, QStringLiteral(u"提示"));
                 QCOMPARE(dialogs.shown.first().preset, Dialogs::Default::No);
             }

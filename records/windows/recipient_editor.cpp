@@ -133,10 +133,17 @@ void RecipientEditor::Button3Click()
             m_boxes.at(*missing)->setFocus();
             return;
         }
-        if (m_book.alreadyHas(f) &&
-            !Dialogs::confirm(this, QStringLiteral(u"该收件人已存在，仍要新增吗？"),
-                              Dialogs::Default::No))
-            return;
+        if (const auto same = m_book.alreadyHas(f)) {
+            QStringList known;
+            for (const QString& part : {same->name, same->mobile, same->address})
+                if (!part.trimmed().isEmpty())
+                    known << part.trimmed();
+            if (!Dialogs::confirm(this,
+                                  QStringLiteral(u"该收件人已存在（%1），仍要新增吗？")
+                                      .arg(known.join(QStringLiteral(u"，"))),
+                                  Dialogs::Default::No))
+                return;
+        }
         m_book.add(f);
         clearPersonBoxes();
         Dialogs::inform(this, QStringLiteral(u"新增记录成功！"));
