@@ -156,6 +156,8 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
 
 void SheetImport::restore(Connection& connection, const SheetRows& rows)
 {
+    // As an import does: a failed one may have left it closed.
+    connection.open();
     replaceImported(
         connection, rows.size(),
         [&](qsizetype row, int column) { return rows.at(row).value(column); }, {}, nullptr);

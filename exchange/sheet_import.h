@@ -28,8 +28,8 @@ public:
     // Reads the file named by the path box text (blanks around it ignored),
     // reconnects the connection and replaces the rows of excel.
     Outcome run(const QString& pathText);
-    // Puts `rows` back as the whole content of excel, in one transaction
-    // like an import; throws StoreError.
+    // Reconnects and puts `rows` back as the whole content of excel, in one
+    // transaction like an import; throws StoreError.
     static void restore(Connection& connection, const SheetRows& rows);
 
     // The workbook's sheet that was read; empty for comma-separated text.
