@@ -106,8 +106,12 @@ void AddressParserTest::unclearTextLeavesFieldsEmpty_data()
     const auto row = [](const char* tag, const char16_t* text, QStringList fields) {
         QTest::newRow(tag) << QString::fromUtf16(text) << fields;
     };
-    // Twelve digits, a number glued to a house number, a too-short landline.
+    // Ten and twelve digits (a mobile has eleven), a number glued to a
+    // house number, a too-short landline.
+    row("ten digits", u"订单 1380013800 张三", {"张三", "", "", "", "", ""});
+    row("ten digits in groups", u"张三 138-0013-800", {"张三", "", "", "", "", ""});
     row("long number", u"订单 138001380001 张三", {"张三", "", "", "", "", ""});
+    row("twelve digits in groups", u"张三 138 0013 80001", {"张三", "", "", "", "", ""});
     row("86 after a street", u"解放路86 13800138000", {"", "13800138000", "", "解放路86", "", ""});
     row("no area code", u"李四 86001234 上海市静安区南京西路1号",
         {"李四", "", "", "上海市静安区南京西路1号", "上海市", ""});
