@@ -30,6 +30,8 @@ private slots:
     void unclearTextLeavesFieldsEmpty_data();
     void unclearTextLeavesFieldsEmpty();
     void labelledCompanyAndRemarks();
+    void everyLabelWord_data();
+    void everyLabelWord();
     void commandLinePrintsJson();
 };
 
@@ -152,6 +154,46 @@ void AddressParserTest::labelledCompanyAndRemarks()
     QCOMPARE(AddressParser::parse(QStringLiteral(u"地址：广东省深圳市\n南山区科技园1号\n"
                                                  u"张三 13800138000")),
              expected);
+}
+
+// Each word labels what follows it, written without a colon: with one the
+// shorter word at its end ("地址：") would stand in for it.
+void AddressParserTest::everyLabelWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    // Values read only by their label: a latin name or address, a number
+    // without area code, a postcode starting with 9.
+    const QList<std::tuple<int, const char16_t*, QString>> kinds{
+        {0,
+         u"收件人姓名 收货人姓名 收件人名字 收货人名字 收件人 收货人 联系人 姓名 名字 客户姓名 "
+         u"买家姓名 name",
+         "Tom"},
+        {1,
+         u"收件人手机号码 收件人手机号 收件人手机 收货人手机号码 收货人手机号 收货人手机 "
+         u"收件人电话 "
+         u"收货人电话 联系手机 联系电话 联系方式 手机号码 手机号 电话号码 手机 电话 固话 座机 tel "
+         u"mobile phone",
+         "86001234"},
+        {2, u"收件人地址 收货人地址 收件地址 收货地址 详细地址 所在地区 地址 address addr",
+         "Baker Street"},
+        {3, u"邮政编码 邮编", "900001"},
+        {4, u"单位名称 公司名称 公司 单位", u"鹿帆科技"_qs},
+        {5, u"备注 留言 买家留言", u"放门卫"_qs},
+    };
+    for (const auto& [field, words, value] : kinds)
+        for (const QString& word : QString::fromUtf16(words).split(u' '))
+            QTest::newRow(word.toUtf8()) << word + u' ' + value << field << value;
+}
+
+void AddressParserTest::everyLabelWord()
+{
+    QFETCH(QString, text);
+    QFETCH(int, field);
+    const ParsedRecipient r = AddressParser::parse(text);
+    const QStringList fields{r.name, r.phone, r.address, r.postcode, r.company, r.remarks};
+    QTEST(fields.at(field), "value");
 }
 
 void AddressParserTest::commandLinePrintsJson()
