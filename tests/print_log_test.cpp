@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
 #include <QTableView>
 #include <QTest>
@@ -70,11 +71,12 @@ QStringList pdfWords(const QString& pdf)
     return words;
 }
 
-// The next preview prints its pages to `pdf`.
-void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf)
+// The next preview prints its pages to `pdf`, each `copies` times.
+void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf, int copies = 1)
 {
-    dialogs.previewActions.enqueue([pdf](QWidget*, PageSource& pages, PrintJob& job) {
+    dialogs.previewActions.enqueue([pdf, copies](QWidget*, PageSource& pages, PrintJob& job) {
         job.setOutputFile(pdf);
+        job.printer().setCopyCount(copies);
         QVERIFY(job.run(pages));
         QCOMPARE(job.logFailure(), QString());
     });
@@ -139,11 +141,13 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::click(&batch, QStringLiteral("Button2"));
     m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
     batch.Image1Click();
-    printNextPreviewTo(*m_dialogs, printed);
+    // Two copies: each page drawn twice, logged once.
+    printNextPreviewTo(*m_dialogs, printed, 2);
     trigger(batch);
 
     const QList<QStringList> log = m_db->rows(Schema::printLogTable);
     QCOMPARE(log.size(), 2);
+    QCOMPARE(log.at(1).at(6), u"乙二"_qs);
     const QStringList first = log.first();
     QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "0"}));
     QVERIFY(first.at(5).startsWith(u"宋体"_qs));
@@ -166,12 +170,12 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->lastText(), u"请先选择要重新打印的记录！"_qs);
     window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
-    printNextPreviewTo(*m_dialogs, reprinted);
+    printNextPreviewTo(*m_dialogs, reprinted, 2);
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2}));
 
     const QStringList words = pdfWords(printed);
-    QVERIFY(words.contains(QStringLiteral("-- page")));
+    QCOMPARE(words.count(QStringLiteral("-- page")), 4);
     QVERIFY(std::any_of(words.begin(), words.end(),
                         [](const QString& w) { return w.startsWith(u"甲一@"_qs); }));
     QCOMPARE(pdfWords(reprinted), words);
