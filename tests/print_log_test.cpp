@@ -139,6 +139,8 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     batch.FormActivate();
     Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
     Drive::click(&batch, QStringLiteral("Button2"));
+    Drive::type(&batch, QStringLiteral("Edit2"), QStringLiteral("-5"));
+    Drive::click(&batch, QStringLiteral("Button3"));
     m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
     batch.Image1Click();
     // Two copies: each page drawn twice, logged once.
@@ -149,7 +151,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     QCOMPARE(log.size(), 2);
     QCOMPARE(log.at(1).at(6), u"乙二"_qs);
     const QStringList first = log.first();
-    QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "0"}));
+    QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "-5"}));
     QVERIFY(first.at(5).startsWith(u"宋体"_qs));
     QCOMPARE(first.mid(6, 3), (QStringList{u"甲一"_qs, "13900000001", u"北京长安街2号"_qs}));
     QCOMPARE(first.at(10), recipient(u"甲一"_qs, "13900000001").join(QLatin1Char('\t')));
@@ -174,6 +176,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2}));
 
+    // The reprint: every word where the print had it, shifted as it was.
     const QStringList words = pdfWords(printed);
     QCOMPARE(words.count(QStringLiteral("-- page")), 4);
     QVERIFY(std::any_of(words.begin(), words.end(),
@@ -182,7 +185,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     // A reprint is a print: logged again, as the same window's pages.
     const QList<QStringList> after = m_db->rows(Schema::printLogTable);
     QCOMPARE(after.size(), 4);
-    QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "0"}));
+    QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "-5"}));
     QCOMPARE(after.at(2).mid(5), first.mid(5));
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{4, 3, 2, 1}));
 }
