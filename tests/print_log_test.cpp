@@ -297,6 +297,16 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     const ScriptedDialogs::Shown& told = m_dialogs->shown.last();
     QCOMPARE(told.icon, Dialogs::Icon::Warning);
     QVERIFY2(told.text.startsWith(u"已打印，但打印记录未能写入！"_qs), qPrintable(told.text));
+
+    // The command line says so too, and --strict still tells of a text
+    // that does not print whole.
+    m_db->exec(u"UPDATE inrxx SET 备注 = '%1'"_qs.arg(u"易碎"_qs.repeated(150)));
+    const Run strict = cli({"print", "--window", "batch", "--pdf", "strict.pdf", "--strict"});
+    QCOMPARE(strict.status, 3);
+    QVERIFY2(strict.err.contains(u"page 2: 备注 超出，286 字未打印\n"_qs), qPrintable(strict.err));
+    QVERIFY2(strict.err.contains(QStringLiteral("printed, but the print log could not be written")),
+             qPrintable(strict.err));
+    QCOMPARE(strict.out, QStringLiteral("2\tstrict.pdf\n"));
 }
 
 void PrintLogTest::commandLineLogsAndLists()
