@@ -4,9 +4,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/calibration_store.h"
+#include "waybill/printing/printer_choice.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/printing/printer_choice.h"
+#include "waybill/windows/print_preview.h"
 #include "waybill/windows/sf1_form.h"
 
 #include <QAction>
@@ -65,6 +67,13 @@ QPoint firstPlacement(PrintWindow& w)
 }
 
 const QPoint factory(288, 137); // QRDBText1 of TSf1Form
+
+// Empty for a file that is not there.
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -169,6 +178,20 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         if (save)
             w.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();
         QCOMPARE(QFile::exists(settingsFile), save);
+
+        // Shifted once more and printed: an ordinary print keeps nothing.
+        const QByteArray kept = readAll(settingsFile);
+        const QString pdf = m_db->dir() + QStringLiteral("/printed%1.pdf").arg(save);
+        Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("-3"));
+        Drive::click(&w, QStringLiteral("Button2"));
+        m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+            job.setOutputFile(pdf);
+            PrintPreview preview(pages, job, parent);
+            preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+        });
+        w.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+        QVERIFY(QFile::exists(pdf));
+        QCOMPARE(readAll(settingsFile), kept);
     }
     const QString printer = PrinterChoice::inUse();
     QCOMPARE(m_dialogs->lastText(), QStringLiteral(u"已保存为打印机 %1 的默认位置！")
