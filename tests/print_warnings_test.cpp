@@ -117,6 +117,12 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine_data()
     QTest::newRow("a character no font has")
         << QStringLiteral(u"收件人姓名") << (u"张"_qs + noGlyph + u"三"_qs + noGlyph) << 12
         << QStringList{u"收件人姓名 缺字“"_qs + noGlyph + u"”，印出空框"_qs};
+    // Wrapped over two lines: each line's own, the rare ones printed.
+    const QString otherNoGlyph = QString::fromUcs4(U"\U00030001");
+    QTest::newRow("characters no font has on two lines")
+        << QStringLiteral(u"收件地址")
+        << (u"𠮷"_qs + noGlyph + u"㐀𪚥朝阳区建国路八十八号现代城写字楼"_qs + otherNoGlyph) << 12
+        << QStringList{u"收件地址 缺字“"_qs + noGlyph + otherNoGlyph + u"”，印出空框"_qs};
     QTest::newRow("a control character")
         << QStringLiteral(u"收件人姓名") << QStringLiteral(u"张\u0001三") << 12
         << QStringList{QStringLiteral(u"收件人姓名 缺字“U+0001”，印出空框")};
