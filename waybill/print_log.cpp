@@ -96,6 +96,8 @@ QString LoggedPage::field(RecordRole role, const QString& column) const
 
 namespace PrintLog {
 
+std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
 QString timeText(const QDateTime& at)
 {
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -193,7 +195,7 @@ void write(RecordedPages& pages, const QString& destination)
     write(
         connection, pages.drawnCount(),
         [&pages](qsizetype index, LoggedPage& page) { return pages.describeDrawn(index, page); },
-        destination, QDateTime::currentDateTime());
+        destination, now());
 }
 
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
@@ -271,7 +273,7 @@ PrintedRecipients PrintedRecipients::today()
 {
     Connection connection;
     connection.open();
-    return on(connection, QDate::currentDate());
+    return on(connection, now().date());
 }
 
 bool PrintedRecipients::contains(const QStringList& recipient) const

@@ -46,6 +46,10 @@ struct PrintLogEntry {
 // cannot take it reads as an empty log. Throw StoreError.
 namespace PrintLog {
 
+// Now, in local time: when pages printed now are logged and the day that
+// is "today". Tests fix it.
+extern std::function<QDateTime()> now;
+
 // "yyyy-MM-dd HH:mm:ss" in local time, which sorts as it reads.
 QString timeText(const QDateTime& at);
 
