@@ -20,9 +20,11 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <ctime>
 
 namespace {
 
@@ -104,6 +106,7 @@ private slots:
 
     void reprintIsThePagePrintedWhateverTheRowsBecame();
     void recipientPrintedTodayIsAskedForOrCounted();
+    void todayIsTheLocalDay();
     void logSurvivesBackupAndRestore_data();
     void logSurvivesBackupAndRestore();
     void printWhoseLogFailsIsPrintedAndSaysSo();
@@ -229,6 +232,42 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     });
     trigger(batch);
     QCOMPARE(status, u"其中 1 页今天已打印过"_qs);
+}
+
+void PrintLogTest::todayIsTheLocalDay()
+{
+    // China at 00:30 on New Year's Day, when UTC is still in 2024.
+    const QByteArray zone = qgetenv("TZ");
+    const auto realClock = PrintLog::now;
+    const auto restore = qScopeGuard([&] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+        PrintLog::now = realClock;
+    });
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+    PrintLog::now = [] { return QDateTime(QDate(2025, 1, 1), QTime(0, 30)); };
+    {
+        Connection c;
+        c.open();
+        LoggedPage page;
+        page.sender = senderRow();
+        page.recipient = recipient(u"甲一"_qs, "13900000001");
+        PrintLog::write(c, {page}, u"打印机一"_qs, QDateTime(QDate(2024, 12, 31), QTime(20, 0)));
+    }
+    MainQueries main;
+    main.reopen();
+    TSf1Form single(main.sender, main.recipients);
+    // Printed yesterday evening: not asked; printed now: asked next time.
+    printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/morning.pdf"));
+    trigger(single);
+    QVERIFY(m_dialogs->messageTexts().isEmpty());
+    QCOMPARE(m_db->rows(Schema::printLogTable).last().first(),
+             QStringLiteral("2025-01-01 00:30:00"));
+    m_dialogs->answers.enqueue(false);
+    trigger(single);
+    QCOMPARE(m_dialogs->messageTexts(),
+             QStringList{u"该收件人今天已经打印过，确定要再打印吗？"_qs});
 }
 
 void PrintLogTest::logSurvivesBackupAndRestore_data()
