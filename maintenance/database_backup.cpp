@@ -47,6 +47,9 @@ void backup(const QString& source, const QString& target)
 {
     if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
         throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
+    if (const QString refused = FileIdentity::refusal(target, source, QStringLiteral(u"备份"));
+        !refused.isEmpty())
+        throw BackupError(refused + QLatin1Char('!'));
     if (ServerAddress::looksLikeUrl(source)) {
         StoreCopy::backupServer(source, target);
         return;
@@ -54,9 +57,6 @@ void backup(const QString& source, const QString& target)
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         throw BackupError(QStringLiteral("no database %1").arg(source));
-    if (FileIdentity::isPartOfDatabase(target, source))
-        throw BackupError(
-            QStringLiteral(u"%1 就是正在使用的数据库，不能备份到它上面!").arg(target));
     StagedFile staged(target);
     staged.copyPermissionsFrom(source);
     DatabaseCopy::online(source, staged.path());

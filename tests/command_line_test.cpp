@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,6 +38,8 @@ private slots:
     void successLeavesStandardErrorEmpty();
     void csvExportToStandardOutputImportsBack();
     void writesThatFailAreNotReportedAsDone();
+    void noOutputReplacesTheDatabaseOrANonFile_data();
+    void noOutputReplacesTheDatabaseOrANonFile();
 };
 
 void CommandLineTest::helpVersionAndWrongArguments()
@@ -189,6 +192,70 @@ void CommandLineTest::writesThatFailAreNotReportedAsDone()
         const Run r = cli(args, standardOutput);
         QVERIFY2(r.status == 1, qPrintable(args.join(' ') + QStringLiteral(": ") + r.out));
         QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
+    }
+}
+
+void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("written"); // the name the command writes
+    QTest::addColumn<QString>("kind");
+    const QList<std::pair<QStringList, QString>> commands{
+        {{"print", "--window", "batch", "--pdf", "out.pdf"}, "out.pdf"},
+        {{"export", "out.xls"}, "out.xls"},
+        {{"export", "--format", "csv", "out"}, "out.csv"},
+        {{"backup", "out"}, "out.bak"},
+    };
+    for (const auto& [args, written] : commands)
+        for (const char* kind : {"link to data.mdb", "link to its journal", "fifo", "staged"})
+            QTest::addRow("%s %s, %s", qPrintable(args.first()), qPrintable(written), kind)
+                << args << written << QString::fromLatin1(kind);
+    QTest::addRow("print onto data.mdb itself")
+        << QStringList{"print", "--window", "batch", "--pdf", "data.mdb"} << "data.mdb"
+        << "itself";
+}
+
+void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QStringList, args);
+    QFETCH(QString, written);
+    QFETCH(QString, kind);
+    TestDatabase db;
+    db.insert(Schema::recipientTable,
+              {"", QStringLiteral(u"张三"), "", "addr", "", "", "138", "", "", ""});
+    const QString stagedName = "data.mdb.sfwaybill-1-abcdef.tmp";
+    if (kind == "staged") {
+        // A staged file another run is writing, named through a link.
+        QFile staged(stagedName);
+        QVERIFY(staged.open(QIODevice::WriteOnly));
+        staged.write("being written");
+        staged.close();
+        QVERIFY(QFile::link(stagedName, written));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(written).constData(), 0600), 0);
+    } else if (kind != "itself") {
+        QVERIFY(QFile::link(kind == "link to data.mdb" ? "data.mdb" : "data.mdb-journal", written));
+    }
+    QFile database(db.path());
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    const QByteArray content = database.readAll();
+    database.close();
+    const Run r = cli(args);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QStringLiteral(u"不能")), qPrintable(r.err));
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    QCOMPARE(database.readAll(), content);
+    QVERIFY(!QFile::exists("data.mdb-journal"));
+    QFileInfo after(written);
+    if (kind == "fifo")
+        QVERIFY(!after.isFile() && after.exists());
+    else if (kind != "itself")
+        QVERIFY(after.isSymLink());
+    if (kind == "staged") {
+        QFile staged(stagedName);
+        QVERIFY(staged.open(QIODevice::ReadOnly));
+        QCOMPARE(staged.readAll(), QByteArray("being written"));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "store/command_error.h"
+#include "support/database_files.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_database.h"
 #include "waybill/page_source.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
@@ -126,6 +128,7 @@ private slots:
     void cancelInTheProgressWindow();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
+    void printToFileNeverReplacesTheDatabase();
 };
 
 void PrintPreviewTest::toolbarAndStatusBar()
@@ -430,6 +433,23 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
         command(preview, "print")->trigger();
         QCOMPARE(destination->text(), QStringLiteral(u"已将 %1 页保存到 %2").arg(count).arg(pdf));
     }
+}
+
+void PrintPreviewTest::printToFileNeverReplacesTheDatabase()
+{
+    TestDatabase db;
+    const QString link = db.dir() + QStringLiteral("/out.pdf");
+    QVERIFY(QFile::link(QStringLiteral("data.mdb"), link));
+    const QByteArray before = DatabaseFiles::contents(db.path());
+    ScriptedDialogs dialogs;
+    CountingPages pages(1);
+    PrintJob job;
+    job.setOutputFile(link);
+    PrintPreview preview(pages, job);
+    command(preview, "print")->trigger();
+    QCOMPARE(dialogs.lastText(),
+             link + QStringLiteral(u" 就是正在使用的数据库，不能打印到它上面，未打印任何页!"));
+    QCOMPARE(DatabaseFiles::contents(db.path()), before);
 }
 
 QTEST_MAIN(PrintPreviewTest)

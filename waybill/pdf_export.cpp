@@ -1,5 +1,7 @@
 #include "waybill/pdf_export.h"
 
+#include "store/file_identity.h"
+#include "store/store_choice.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/print_error.h"
@@ -110,8 +112,17 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
 
 } // namespace
 
+void requirePdfTarget(const QString& path)
+{
+    if (const QString refused =
+            FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
+        !refused.isEmpty())
+        throw PrintError(refused + QStringLiteral(u"，未打印任何页!"));
+}
+
 void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
 {
+    requirePdfTarget(path);
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
         PageBufferReuse reuse;

@@ -12,4 +12,8 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
 
 // Qt writes the page box in whole points (612 x 397 for 216 x 140 mm); this
 // makes every page box of a PDF Qt wrote on the waybill paper exact.
+// Throws PrintError when no PDF may be written to `path`: the database in
+// use, a file being staged, a device or anything else that is no regular file.
+void requirePdfTarget(const QString& path);
+
 void makeWaybillPageBoxesExact(const QString& path);

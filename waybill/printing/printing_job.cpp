@@ -40,6 +40,8 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer);
     Printing::requestExactCupsPageSize(*m_printer);
+    if (m_printer->outputFormat() == QPrinter::PdfFormat && !m_printer->outputFileName().isEmpty())
+        requirePdfTarget(m_printer->outputFileName());
     m_pagesSent = 0;
     m_logFailure.clear();
     RecordedPages recorded(pages);
