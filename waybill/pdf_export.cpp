@@ -1,6 +1,7 @@
 #include "waybill/pdf_export.h"
 
 #include "store/file_identity.h"
+#include "store/staged_file.h"
 #include "store/store_choice.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
@@ -9,6 +10,7 @@
 #include "waybill/waybill_layout.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -112,21 +114,36 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
 
 } // namespace
 
-void requirePdfTarget(const QString& path)
+PdfTarget::PdfTarget(const QString& path)
 {
     if (const QString refused =
             FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
         !refused.isEmpty())
         throw PrintError(refused + QStringLiteral(u"，未打印任何页!"));
+    const QFileInfo info(path);
+    m_staged = std::make_unique<StagedFile>(info.exists() ? info.canonicalFilePath() : path);
+}
+
+PdfTarget::~PdfTarget() = default;
+
+QString PdfTarget::writePath() const
+{
+    return m_staged->path();
+}
+
+void PdfTarget::commit()
+{
+    makeWaybillPageBoxesExact(m_staged->path());
+    m_staged->commit();
 }
 
 void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
 {
-    requirePdfTarget(path);
+    PdfTarget target(path);
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
         PageBufferReuse reuse;
-        QPdfWriter writer(path);
+        QPdfWriter writer(target.writePath());
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),
                                          QPageLayout::Portrait, QMarginsF()));
@@ -150,7 +167,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
         if (!painter.end())
             throw PrintError(QStringLiteral("Cannot write %1").arg(path));
     }
-    makeWaybillPageBoxesExact(path);
+    target.commit();
 }
 
 void makeWaybillPageBoxesExact(const QString& path)
