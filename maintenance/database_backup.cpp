@@ -21,7 +21,6 @@ void replaceNonDatabase(StagedFile& staged, const QString& target, const QString
                         const std::function<void()>& beforeReplace)
 {
     StagedFile kept(beforeRestorePath(live));
-    kept.copyPermissionsFrom(target);
     DatabaseCopy::bytes(target, kept.path());
     kept.commit();
     if (beforeReplace)
@@ -57,8 +56,8 @@ void backup(const QString& source, const QString& target)
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         throw BackupError(QStringLiteral("no database %1").arg(source));
+    // The owner's only, as staged files are, whatever data.mdb allows.
     StagedFile staged(target);
-    staged.copyPermissionsFrom(source);
     DatabaseCopy::online(source, staged.path());
     staged.commit();
 }

@@ -139,8 +139,8 @@ void saveThroughSqlite(const SqliteFile& live, const QString& kept)
     sqlite3_int64 size = 0;
     if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         throw BackupError(QStringLiteral("cannot read %1").arg(live.path()));
+    // Staged files are the owner's only, whatever data.mdb allows.
     StagedFile staged(kept);
-    staged.copyPermissionsFrom(live.path());
     QFile out(staged.path());
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));

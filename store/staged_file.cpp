@@ -53,12 +53,7 @@ StagedFile::~StagedFile()
 
 void StagedFile::copyPermissionsFrom(const QString& file)
 {
-    setPermissions(QFile::permissions(file));
-}
-
-void StagedFile::setPermissions(QFile::Permissions permissions)
-{
-    if (!QFile::setPermissions(m_path, permissions))
+    if (!QFile::setPermissions(m_path, QFile::permissions(file)))
         throw StoreError(QStringLiteral("cannot set permissions: %1").arg(m_path));
 }
 

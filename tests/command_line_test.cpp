@@ -38,6 +38,7 @@ private slots:
     void successLeavesStandardErrorEmpty();
     void csvExportToStandardOutputImportsBack();
     void writesThatFailAreNotReportedAsDone();
+    void customersDataIsReadableByItsOwnerOnly();
     void noOutputReplacesTheDatabaseOrANonFile_data();
     void noOutputReplacesTheDatabaseOrANonFile();
 };
@@ -193,6 +194,34 @@ void CommandLineTest::writesThatFailAreNotReportedAsDone()
         QVERIFY2(r.status == 1, qPrintable(args.join(' ') + QStringLiteral(": ") + r.out));
         QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
     }
+}
+
+void CommandLineTest::customersDataIsReadableByItsOwnerOnly()
+{
+    TestFolder here;
+    const mode_t umask = ::umask(0);
+    const auto mode = [](const QString& file) {
+        struct stat s {};
+        return ::stat(QFile::encodeName(file).constData(), &s) == 0 ? int(s.st_mode & 0777) : -1;
+    };
+    for (const QStringList& args :
+         QList<QStringList>{{"init"},
+                            {"export", "book"},
+                            {"export", "book.xlsx"},
+                            {"export", "--format", "csv", "book"},
+                            {"print", "--window", "batch", "--pdf", "a.pdf"},
+                            {"backup", "monday"},
+                            {"copy", "--from", "data.mdb", "--to", "c.mdb"},
+                            {"restore", "monday.bak"}})
+        QCOMPARE(cli(args).status, 0);
+    for (const char* file : {"data.mdb", "book.xls", "book.xlsx", "book.csv", "a.pdf", "monday.bak",
+                             "c.mdb", "data.mdb.before-restore"})
+        QVERIFY2(mode(file) == 0600, file);
+    // A data.mdb keeps the mode its owner gave it.
+    QVERIFY(::chmod("data.mdb", 0640) == 0);
+    QCOMPARE(cli({"restore", "monday.bak"}).status, 0);
+    QCOMPARE(mode("data.mdb"), 0640);
+    ::umask(umask);
 }
 
 void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
