@@ -1,5 +1,6 @@
 #include "exchange/csv_reader.h"
 
+#include "exchange/csv_writer.h"
 #include "exchange/sheet_cells.h"
 #include "exchange/sheet_limits.h"
 
@@ -38,6 +39,10 @@ void read(const QByteArray& file, SheetCells& cells)
     QString cell;
     bool quoted = false, cellStarted = false;
     auto endCell = [&] {
+        // What CsvWriter put before a text a spreadsheet would take as a
+        // formula.
+        if (cell.startsWith(u'\'') && CsvWriter::looksLikeFormula(QStringView(cell).sliced(1)))
+            cell.remove(0, 1);
         cells.cell(row, column++, cell);
         cell.clear();
         cellStarted = false;

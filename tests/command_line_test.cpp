@@ -155,12 +155,17 @@ void CommandLineTest::csvExportToStandardOutputImportsBack()
     const QList<QStringList> book{{"公司, 有限", QStringLiteral(u"张\"三\""), "",
                                    QStringLiteral(u"第一行\n第二行"), "", "", "138", "", "",
                                    QStringLiteral(u"𠀀 备注")},
-                                  {"", "plain", "", "addr", "", "", "", "", "", ""}};
+                                  {"", "plain", "", "addr", "", "", "", "", "", ""},
+                                  {"=1+1", "+86 138", "-", "@SUM(A1)", "\tx", "'=kept", "''+two",
+                                   "'plain", "a=b", "=HYPERLINK(\"http://x\",\"y\")"}};
     for (const QStringList& row : book)
         db.insert(Schema::recipientTable, row);
     const Run exported = cli({"export", "--format", "csv"});
     QCOMPARE(exported.status, 0);
     QVERIFY(exported.out.startsWith(Schema::recipientColumns().join(QLatin1Char(','))));
+    // Nothing a spreadsheet program would run as a formula.
+    QVERIFY(exported.out.contains(
+        "\r\n'=1+1,'+86 138,'-,'@SUM(A1),'\tx,''=kept,'''+two,'plain,a=b,\"'=HYPERLINK("));
     QFile file(db.dir() + QStringLiteral("/book.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(exported.out.toUtf8());
