@@ -140,4 +140,21 @@ Statement deleteRows(const QString& table, const QString& identity, const QVaria
             rows};
 }
 
+Statement selectRowForChange(const SqlDialect& dialect, const QString& table,
+                             const QStringList& columns, const QVariant& row)
+{
+    return {QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?%4")
+                .arg(SqlDialect::quotedList(columns), table, dialect.rowIdentity(),
+                     dialect.isServer() ? QStringLiteral(" FOR UPDATE") : QString()),
+            {row}};
+}
+
+Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
+                              const QStringList& columns)
+{
+    return {QStringLiteral("SELECT %1, %2 FROM %3")
+                .arg(dialect.rowIdentity(), SqlDialect::quotedList(columns), table),
+            {}};
+}
+
 } // namespace Statements

@@ -46,5 +46,12 @@ Statement updateRow(const QString& table, const QStringList& columns, const QVar
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);
 Statement deleteRows(const QString& table, const QString& identity, const QVariantList& rows);
+// The row under `row` as it is stored now, columns in the order given,
+// locked on the server until the transaction ends.
+Statement selectRowForChange(const SqlDialect& dialect, const QString& table,
+                             const QStringList& columns, const QVariant& row);
+// Every row with its identity first, columns in the order given.
+Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
+                              const QStringList& columns);
 
 } // namespace Statements
