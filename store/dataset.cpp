@@ -286,9 +286,14 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
     if (!columns.isEmpty()) {
         // After a restore in place the same identity may name another row.
         requireSameContent();
-        changeRowAsRead(m_current, Statements::updateRow(m_query.table, columns, values,
-                                                         m_connection.rowIdentity(),
-                                                         m_rows.at(m_current).identity));
+        // As the engine's update criteria go: the columns written must
+        // still hold what was read (another desk's change to other columns
+        // stays), which a row put anew under a reused identity fails.
+        changeRowAsRead(m_current,
+                        Statements::updateRow(m_query.table, columns, values,
+                                              m_connection.rowIdentity(),
+                                              m_rows.at(m_current).identity),
+                        columns);
         QStringList now = rowValues(m_current);
         for (qsizetype i = 0; i < columns.size(); ++i)
             now[columnIndex(columns.at(i))] = values.at(i).toString();
@@ -316,21 +321,21 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
     emit currentRowChanged(m_current);
 }
 
-bool Dataset::storedAsRead(int row, const QSqlQuery& stored) const
+bool Dataset::storedAsRead(int row, const QSqlQuery& stored, const QStringList& columns) const
 {
-    for (int c = 0; c < m_columns.size(); ++c)
-        if (stored.value(c).toString() != cell(row, c))
+    for (int c = 0; c < columns.size(); ++c)
+        if (stored.value(c).toString() != cell(row, columnIndex(columns.at(c))))
             return false;
     return true;
 }
 
-void Dataset::changeRowAsRead(int row, const Statement& change)
+void Dataset::changeRowAsRead(int row, const Statement& change, const QStringList& compared)
 {
     m_connection.beginWriting();
     try {
         QSqlQuery stored = m_connection.run(Statements::selectRowForChange(
-            m_connection.dialect(), m_query.table, m_columns, m_rows.at(row).identity));
-        if (!stored.next() || !storedAsRead(row, stored) ||
+            m_connection.dialect(), m_query.table, compared, m_rows.at(row).identity));
+        if (!stored.next() || !storedAsRead(row, stored, compared) ||
             m_connection.run(change).numRowsAffected() == 0)
             throw rowGone();
         m_connection.commit();
@@ -392,8 +397,10 @@ void Dataset::deleteCurrent()
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     requireSameContent();
-    changeRowAsRead(m_current, Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
-                                                     m_rows.at(m_current).identity));
+    changeRowAsRead(m_current,
+                    Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
+                                          m_rows.at(m_current).identity),
+                    m_columns);
     const int row = m_current;
     emit rowAboutToBeRemoved(row);
     m_rows.removeAt(row);

@@ -95,14 +95,14 @@ private:
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
-    // Whether `stored`, a row read in the order of m_columns, is row `row`
-    // as the snapshot read it.
-    bool storedAsRead(int row, const QSqlQuery& stored) const;
+    // Whether `stored`, the values of `columns` in that order, are those of
+    // row `row` as the snapshot read them.
+    bool storedAsRead(int row, const QSqlQuery& stored, const QStringList& columns) const;
     // Runs `change`, a change of row `row` by its identity, only while the
-    // store holds that row as the snapshot read it: a row that another desk
-    // deleted, changed or (on the file, where identities are reused) put
-    // there anew is refused.
-    void changeRowAsRead(int row, const Statement& change);
+    // store holds the `compared` columns of that row as the snapshot read
+    // them: a row that another desk deleted or changed there, or (on the
+    // file, where identities are reused) put anew, is refused.
+    void changeRowAsRead(int row, const Statement& change, const QStringList& compared);
     // The identities of the listed rows that the store holds as read.
     QVariantList identitiesAsRead() const;
     int columnIndex(const QString& column) const;

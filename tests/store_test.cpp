@@ -295,7 +295,7 @@ void StoreTest::anotherDesksRowUnderAFreedIdentityIsLeftAlone()
     d.setCurrentRow(1);
     QVERIFY(refused([&] {
         d.edit();
-        d.setField(QStringLiteral(u"备注"), QStringLiteral("mine"));
+        d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral("mine"));
         d.post();
     }));
     QVERIFY(refused([&] { d.deleteCurrent(); }));
