@@ -366,6 +366,8 @@ void StoreTest::serverAddresses_data()
                                    << QString::fromUtf8("::1|5432|d@sk|店 #1%");
     QTest::newRow("password") << "postgresql://desk:secret@db/w"
                               << "refused";
+    QTest::newRow("password with a slash") << "postgresql://alice:1234/secret@db.example"
+                                           << "refused";
     QTest::newRow("password parameter") << "postgresql://db/w?password=x"
                                         << "refused";
     QTest::newRow("password, URL unreadable") << "postgresql://desk:secret@db:99999/w"
