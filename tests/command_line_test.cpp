@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTest>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -241,7 +242,8 @@ void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
         {{"backup", "out"}, "out.bak"},
     };
     for (const auto& [args, written] : commands)
-        for (const char* kind : {"link to data.mdb", "link to its journal", "fifo", "staged"})
+        for (const char* kind :
+             {"link to data.mdb", "link to its journal", "fifo", "staged", "link to a device"})
             QTest::addRow("%s %s, %s", qPrintable(args.first()), qPrintable(written), kind)
                 << args << written << QString::fromLatin1(kind);
     QTest::addRow("print onto data.mdb itself")
@@ -266,6 +268,11 @@ void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile()
         staged.write("being written");
         staged.close();
         QVERIFY(QFile::link(stagedName, written));
+    } else if (kind == "link to a device") {
+        // A null device of our own: one that is replaced is only ours.
+        if (::mknod("null", S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("no device node can be made here");
+        QVERIFY(QFile::link("null", written));
     } else if (kind == "fifo") {
         QCOMPARE(::mkfifo(QFile::encodeName(written).constData(), 0600), 0);
     } else if (kind != "itself") {
@@ -286,6 +293,8 @@ void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile()
         QVERIFY(!after.isFile() && after.exists());
     else if (kind != "itself")
         QVERIFY(after.isSymLink());
+    if (kind == "link to a device")
+        QVERIFY(!QFileInfo(QStringLiteral("null")).isFile() && QFileInfo::exists("null"));
     if (kind == "staged") {
         QFile staged(stagedName);
         QVERIFY(staged.open(QIODevice::ReadOnly));
