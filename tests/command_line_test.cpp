@@ -40,6 +40,7 @@ private slots:
     void csvExportToStandardOutputImportsBack();
     void writesThatFailAreNotReportedAsDone();
     void customersDataIsReadableByItsOwnerOnly();
+    void textsFromDataReachTheTerminalAsOneLine();
     void noOutputReplacesTheDatabaseOrANonFile_data();
     void noOutputReplacesTheDatabaseOrANonFile();
 };
@@ -228,6 +229,22 @@ void CommandLineTest::customersDataIsReadableByItsOwnerOnly()
     QCOMPARE(cli({"restore", "monday.bak"}).status, 0);
     QCOMPARE(mode("data.mdb"), 0640);
     ::umask(umask);
+}
+
+void CommandLineTest::textsFromDataReachTheTerminalAsOneLine()
+{
+    TestDatabase db;
+    db.insert(Schema::recipientTable, {"", QStringLiteral(u"张\x1b[2J三\0\u2028x"), "", "addr\r\n",
+                                       "", "", "138", "", "", ""});
+    const Run printed = cli({"print", "--window", "single", "--pdf", "a\x1b\nb.pdf"});
+    QCOMPARE(printed.status, 0);
+    QCOMPARE(printed.out, QStringLiteral("1\ta  b.pdf\n"));
+    const Run log = cli({"log"});
+    QCOMPARE(log.status, 0);
+    const QStringList fields = log.out.split('\t');
+    QCOMPARE(fields.size(), 7);
+    QCOMPARE(fields.at(4), QStringLiteral(u"张 [2J三  x"));
+    QCOMPARE(fields.at(6), QStringLiteral("addr  \n"));
 }
 
 void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
