@@ -55,7 +55,7 @@ void backup(const QString& source, const QString& target)
     }
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
-        throw BackupError(QStringLiteral("no database %1").arg(source));
+        throw BackupError(QStringLiteral(u"找不到数据库 %1").arg(source));
     // The owner's only, as staged files are, whatever data.mdb allows.
     StagedFile staged(target);
     DatabaseCopy::online(source, staged.path());
@@ -65,13 +65,13 @@ void backup(const QString& source, const QString& target)
 void restore(const QString& chosen, const QString& live, const std::function<void()>& beforeReplace)
 {
     if (live.isEmpty())
-        throw BackupError(QStringLiteral("no database is open"));
+        throw BackupError(QStringLiteral(u"没有打开的数据库"));
     if (ServerAddress::looksLikeUrl(live)) {
         StoreCopy::restoreServer(chosen, live, beforeReplace);
         return;
     }
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen));
+        throw BackupError(QStringLiteral(u"%1 不是可读取的文件").arg(chosen));
     // A data.mdb that is a link stays one: the file it points to is restored.
     const QFileInfo liveInfo(live);
     const QString target = liveInfo.exists() ? liveInfo.canonicalFilePath() : live;

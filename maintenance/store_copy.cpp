@@ -165,7 +165,7 @@ void restoreServer(const QString& chosen, const QString& url,
                    const std::function<void()>& beforeReplace)
 {
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen));
+        throw BackupError(QStringLiteral(u"%1 不是可读取的文件").arg(chosen));
     Connection server;
     open(server, url);
     // The same checks as a restore of data.mdb, and only the tables' rows
