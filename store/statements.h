@@ -32,7 +32,7 @@ QString insertPrintLog(int rows = 1);
 // Number, time, window, destination, name, mobile and address of each page
 // whose name and mobile contain the texts and whose time starts with
 // `date`; empty texts match everything. From `since` (a time or a date) on.
-Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,
+Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
                          const QString& date, const QString& since = {});
 // Whole rows, number first, of the given numbers.
 Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers);

@@ -201,8 +201,8 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
 {
     if (!tableForReading(connection))
         return {};
-    QSqlQuery q = connection.run(
-        Statements::selectPrintLog(connection.rowIdentity(), name, mobile, date, since));
+    QSqlQuery q =
+        connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
     QList<PrintLogEntry> entries;
     while (q.next())
         entries << PrintLogEntry{q.value(0).toLongLong(), q.value(1).toString(),
