@@ -245,6 +245,15 @@ void CommandLineTest::textsFromDataReachTheTerminalAsOneLine()
     QCOMPARE(fields.size(), 7);
     QCOMPARE(fields.at(4), QStringLiteral(u"张 [2J三  x"));
     QCOMPARE(fields.at(6), QStringLiteral("addr  \n"));
+
+    // A log that cannot be read is no empty log.
+    SKIP_ON_SERVER();
+    db.exec(QStringLiteral("drop table printlog"));
+    db.exec(QStringLiteral(u"create index printlog on inrxx (备注)"));
+    const Run unreadable = cli({"log"});
+    QCOMPARE(unreadable.status, 1);
+    QVERIFY2(unreadable.err.contains(QStringLiteral(u"没有打印记录表，也无法建立")),
+             qPrintable(unreadable.err));
 }
 
 void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
