@@ -17,6 +17,9 @@ QString decode(const QByteArray& file)
         return text;
     if (marked)
         throw SheetError("csv: marked as UTF-8 but is not");
+    // The text that is no UTF-8 goes before the other reading is made:
+    // never two of a large file at once.
+    text = QString();
     QStringDecoder gb("GB18030");
     if (!gb.isValid())
         throw SheetError("csv: no GB18030 decoder");
