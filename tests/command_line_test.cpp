@@ -201,6 +201,10 @@ void CommandLineTest::writesThatFailAreNotReportedAsDone()
         QVERIFY2(r.status == 1, qPrintable(args.join(' ') + QStringLiteral(": ") + r.out));
         QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
     }
+    // The reason in Chinese, the system's detail after it.
+    const Run nowhere = cli({"print", "--window", "batch", "--pdf", "no such folder/out.pdf"});
+    QCOMPARE(nowhere.status, 1);
+    QVERIFY2(nowhere.err.contains(QStringLiteral(u"无法写入 ")), qPrintable(nowhere.err));
 }
 
 void CommandLineTest::customersDataIsReadableByItsOwnerOnly()

@@ -63,14 +63,14 @@ bool isWholePdf(QFile& file)
 // Qt 6.4 writes the page box in whole points (612 x 397 for 216 x 140 mm),
 // which adds up on continuous forms. Rewrites every page box in place;
 // nothing in the file moves, so its cross-reference table stays valid.
-void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
+// `shown` is the name the user gave the file.
+void writeExactPageBoxes(const QString& path, QSizeF exactPoints, const QString& shown)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
     if (!isWholePdf(file))
-        throw PrintError(
-            QStringLiteral("Cannot write %1: the file is incomplete (disk full?)").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1：文件不完整（磁盘已满？）").arg(shown));
     file.seek(0);
     static const QByteArray key("/MediaBox [");
     constexpr qint64 chunk = 1 << 20;
@@ -109,12 +109,12 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
             file.seek(readTo);
     }
     if (!file.flush())
-        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
 }
 
 } // namespace
 
-PdfTarget::PdfTarget(const QString& path)
+PdfTarget::PdfTarget(const QString& path) : m_target(path)
 {
     if (const QString refused =
             FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
@@ -133,7 +133,8 @@ QString PdfTarget::writePath() const
 
 void PdfTarget::commit()
 {
-    makeWaybillPageBoxesExact(m_staged->path());
+    writeExactPageBoxes(m_staged->path(), WaybillLayout::paperSizeMm() * pointsPerMillimetre,
+                        m_target);
     m_staged->commit();
 }
 
@@ -150,7 +151,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
         writer.setCreator(QStringLiteral("sfwaybill"));
         QPainter painter;
         if (!painter.begin(&writer))
-            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
         const double scale = writer.resolution() / Pixels::perInch;
         const int count = pages.pageCount();
         for (int i = 0; i < count; ++i) {
@@ -165,12 +166,12 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
                 progress(i + 1, count);
         }
         if (!painter.end())
-            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
     }
     target.commit();
 }
 
 void makeWaybillPageBoxesExact(const QString& path)
 {
-    writeExactPageBoxes(path, WaybillLayout::paperSizeMm() * pointsPerMillimetre);
+    writeExactPageBoxes(path, WaybillLayout::paperSizeMm() * pointsPerMillimetre, path);
 }

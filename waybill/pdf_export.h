@@ -30,6 +30,7 @@ public:
     void commit();
 
 private:
+    QString m_target;
     std::unique_ptr<StagedFile> m_staged;
 };
 
