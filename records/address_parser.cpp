@@ -323,9 +323,23 @@ Parse::Parse(const QString& raw)
 
 void Parse::takePhones(Piece& piece)
 {
+    // Each number found becomes a line break and the search goes on after
+    // it, so the work grows with the text, not with the text times its
+    // numbers. The patterns look back one character only: the one before
+    // where the search goes on is made that line break too.
+    QString& text = piece.text;
+    // Checked once here, not by every search of the whole text again.
+    const QRegularExpression::MatchOptions checked =
+        QStringView(text).isValidUtf16() ? QRegularExpression::DontCheckSubjectStringMatchOption
+                                         : QRegularExpression::NoMatchOption;
     for (const auto* pattern : {&outsidePattern, &mobilePattern, &landlinePattern}) {
-        QRegularExpressionMatch m;
-        while ((m = pattern->match(piece.text)).hasMatch()) {
+        QString taken;
+        qsizetype copied = 0;
+        for (;;) {
+            const QRegularExpressionMatch m =
+                pattern->match(QStringView(text), copied, QRegularExpression::NormalMatch, checked);
+            if (!m.hasMatch())
+                break;
             if (pattern == &outsidePattern) {
                 QStringList parts;
                 for (int i = 1; i <= m.lastCapturedIndex(); ++i)
@@ -340,7 +354,14 @@ void Parse::takePhones(Piece& piece)
                     number += u'-' + m.captured(4);
                 m_landlines << number;
             }
-            piece.text.replace(m.capturedStart(), m.capturedLength(), u'\n');
+            taken += QStringView(text).sliced(copied, m.capturedStart() - copied);
+            taken += u'\n';
+            copied = m.capturedEnd();
+            text[copied - 1] = u'\n';
+        }
+        if (copied > 0) {
+            taken.append(QStringView(text).sliced(copied));
+            text = taken;
         }
     }
 }

@@ -167,6 +167,10 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::type(&window, QStringLiteral("Edit1"), u"甲"_qs);
     Drive::click(&window, QStringLiteral("Button1"));
     QCOMPARE(window.listedNumbers(), QList<qlonglong>{1});
+    // A backslash is a character like any other, on either store.
+    Drive::type(&window, QStringLiteral("Edit1"), u"\\一"_qs);
+    Drive::click(&window, QStringLiteral("Button1"));
+    QCOMPARE(window.listedNumbers(), QList<qlonglong>{});
     Drive::type(&window, QStringLiteral("Edit1"), QString());
     Drive::type(&window, QStringLiteral("Edit3"), QDate::currentDate().toString(Qt::ISODate));
     Drive::click(&window, QStringLiteral("Button1"));

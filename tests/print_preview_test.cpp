@@ -1,6 +1,10 @@
 #include "store/command_error.h"
+#include "support/database_files.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_database.h"
 #include "waybill/page_source.h"
+#include "waybill/pdf_export.h"
+#include "waybill/print_error.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
 #include "waybill/printing/printing_job.h"
@@ -11,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QListView>
@@ -126,6 +131,8 @@ private slots:
     void cancelInTheProgressWindow();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
+    void printToFileNeverReplacesTheDatabase();
+    void aPrintThatFailsLeavesThePreviousFileWhole();
 };
 
 void PrintPreviewTest::toolbarAndStatusBar()
@@ -430,6 +437,56 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
         command(preview, "print")->trigger();
         QCOMPARE(destination->text(), QStringLiteral(u"已将 %1 页保存到 %2").arg(count).arg(pdf));
     }
+}
+
+void PrintPreviewTest::printToFileNeverReplacesTheDatabase()
+{
+    TestDatabase db;
+    const QString link = db.dir() + QStringLiteral("/out.pdf");
+    QVERIFY(QFile::link(QStringLiteral("data.mdb"), link));
+    const QByteArray before = DatabaseFiles::contents(db.path());
+    ScriptedDialogs dialogs;
+    CountingPages pages(1);
+    PrintJob job;
+    job.setOutputFile(link);
+    PrintPreview preview(pages, job);
+    command(preview, "print")->trigger();
+    QCOMPARE(dialogs.lastText(),
+             link + QStringLiteral(u" 就是正在使用的数据库，不能打印到它上面，未打印任何页!"));
+    QCOMPARE(DatabaseFiles::contents(db.path()), before);
+}
+
+void PrintPreviewTest::aPrintThatFailsLeavesThePreviousFileWhole()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("kept.pdf"));
+    QFile previous(pdf);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("the previous print");
+    previous.close();
+    const auto kept = [&] {
+        QFile file(pdf);
+        return file.open(QIODevice::ReadOnly) && file.readAll() == "the previous print" &&
+               QDir(dir.path()).entryList(QDir::Files) == QStringList{QStringLiteral("kept.pdf")};
+    };
+    CountingPages pages(3);
+    PrintJob job;
+    job.setOutputFile(pdf);
+    QVERIFY(!job.run(pages, [](int done, int) { return done < 2; }));
+    QVERIFY(kept());
+    QCOMPARE(job.destination(), pdf);
+    pages.onPrinted = {};
+    struct Failing : CountingPages {
+        using CountingPages::CountingPages;
+        void drawPage(QPainter& painter, int index) override
+        {
+            if (index == 1)
+                throw PrintError(QStringLiteral("no room"));
+            CountingPages::drawPage(painter, index);
+        }
+    } failing(3);
+    QVERIFY_THROWS_EXCEPTION(CommandError, exportPdf(failing, pdf));
+    QVERIFY(kept());
 }
 
 QTEST_MAIN(PrintPreviewTest)

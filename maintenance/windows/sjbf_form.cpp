@@ -46,8 +46,9 @@ void TSjbfForm::Button1Click()
         return;
     try {
         DatabaseBackup::backup(m_connection.path(), DatabaseBackup::backupFileName(chosen));
-    } catch (const std::exception&) {
-        Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！"));
+    } catch (const std::exception& e) {
+        Dialogs::notice(this,
+                        QStringLiteral(u"数据备份失败，请重试！\n") + QString::fromUtf8(e.what()));
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
@@ -61,8 +62,9 @@ void TSjbfForm::Button2Click()
     try {
         // The connection stays open until the checked copy is ready.
         DatabaseBackup::restore(chosen, m_connection.path(), [this] { m_connection.close(); });
-    } catch (const std::exception&) {
-        Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！"));
+    } catch (const std::exception& e) {
+        Dialogs::notice(this,
+                        QStringLiteral(u"数据恢复失败，请重试！\n") + QString::fromUtf8(e.what()));
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据恢复成功！"));
