@@ -40,6 +40,9 @@ public:
     // Finds the province and city at the start of `address`; what follows
     // the city is kept as written.
     Location locate(QStringView address) const;
+    // A word that is the short name of one county only ("恭城"); locate()
+    // does not take a short county name alone, which may start a street.
+    Location locateCounty(QStringView word) const;
 
 private:
     struct NameRef {

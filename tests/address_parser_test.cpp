@@ -101,6 +101,11 @@ void AddressParserTest::placesFromTheDivisionTable_data()
     row(u"江西路8号", u"", u"江西路8号");
     // "河北" would be a province, but "河北区" is one county of the nation.
     row(u"河北区五马路1号", u"天津市", u"天津市河北区五马路1号");
+    // A short name with the last character of its full name.
+    row(u"重庆石柱县南宾街道1号", u"重庆市", u"重庆市石柱县南宾街道1号");
+    // A county's full name alone, where the city's short name would not stand.
+    row(u"苏州工业园区星湖街1号", u"江苏省苏州市", u"江苏省苏州市苏州工业园区星湖街1号");
+    row(u"高雄市前镇区中华五路1号", u"台湾省", u"台湾省高雄市前镇区中华五路1号");
 }
 
 void AddressParserTest::placesFromTheDivisionTable()
