@@ -242,10 +242,12 @@ QStringList wordsOf(const QString& segment)
     QStringList words;
     for (QString w : segment.split(blanks, Qt::SkipEmptyParts)) {
         w.remove(edges);
-        // "(张先生)浙江省…": a remark in brackets before the address.
-        if ((w.startsWith(u'(') || w.startsWith(u'[')) && w.size() > 2) {
-            const qsizetype close = w.indexOf(w.front() == u'(' ? u')' : u']');
-            if (close > 1 && close + 1 < w.size()) {
+        // "(张先生)浙江省…", "【王芳】": a word in brackets before the address.
+        static const QString opening = QStringLiteral(u"([【〔「『<《");
+        static const QString closing = QStringLiteral(u")]】〕」』>》");
+        if (const qsizetype kind = opening.indexOf(w.front()); kind >= 0 && w.size() > 2) {
+            const qsizetype close = w.indexOf(closing.at(kind));
+            if (close > 1) {
                 words << w.mid(1, close - 1);
                 w.remove(0, close + 1);
             }
@@ -692,11 +694,11 @@ void Parse::takeNumberOfThePlace(int province)
     const QRegularExpressionMatch m = pattern->match(m_text);
     if (!m.hasMatch())
         return;
-    QStringList parts{QString::fromUtf16(code)};
-    for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-        parts << m.captured(i);
-    result.phone = parts.join(u' ');
-    result.address.remove(m.captured(0));
+    // Read again with the code in front, as if it had been written.
+    QString text = m_text;
+    text.replace(m.capturedStart(), m.capturedLength(),
+                 QStringLiteral(" %1 %2 ").arg(QString::fromUtf16(code), m.captured(0)));
+    result = Parse(text).result;
 }
 
 } // namespace
