@@ -134,6 +134,14 @@ bool markedAddress(QStringView w);
 bool chatty(QStringView w)
 {
     static const QString particles = QStringLiteral(u"哈吗呢啊呀哦啦嘛");
+    static const QString firsts = [] {
+        QString f;
+        for (const QString& p : chatParts)
+            f += p.front();
+        return f;
+    }();
+    if (std::none_of(w.begin(), w.end(), [](QChar c) { return firsts.contains(c); }))
+        return w.size() > 1 && particles.contains(w.back());
     return std::any_of(chatParts.begin(), chatParts.end(),
                        [&](const QString& p) { return w.contains(p); }) ||
            (w.size() > 1 && particles.contains(w.back()));
@@ -194,15 +202,16 @@ bool nameLike(QStringView w, bool strict)
     return !hasPlace(w);
 }
 
-// A place, a mark of an address or a house number.
+// A place, a mark of an address or a house number; the place, which takes
+// longest to find, last.
 bool markedAddress(QStringView w)
 {
-    if (hasPlace(w) || DivisionTable::national().locateCounty(w).province >= 0)
-        return true;
     if (std::any_of(w.begin(), w.end(), [](QChar c) { return addressMarks.contains(c); }))
         return true;
     const bool digit = std::any_of(w.begin(), w.end(), [](QChar c) { return c.isDigit(); });
-    return digit && std::any_of(w.begin(), w.end(), isHan);
+    if (digit && std::any_of(w.begin(), w.end(), isHan))
+        return true;
+    return DivisionTable::national().locateCounty(w).province >= 0 || hasPlace(w);
 }
 
 bool addressLike(QStringView w)
@@ -223,13 +232,14 @@ void appendWord(QString& text, QStringView word)
 void dropChatInFront(QString& w)
 {
     static const QString leadIns = QStringLiteral(u"是到往至给");
-    if (w.size() < 4 || hasPlace(w))
+    if (w.size() < 4)
         return;
     for (qsizetype k = 2; k + 2 <= w.size() && k <= 10; ++k) {
         const QStringView head = QStringView(w).left(k);
-        if ((chatty(head) || leadIns.contains(head.back())) && !markedAddress(head) &&
+        if ((leadIns.contains(head.back()) || chatty(head)) && !markedAddress(head) &&
             hasPlace(QStringView(w).mid(k))) {
-            w.remove(0, k);
+            if (!hasPlace(w))
+                w.remove(0, k);
             return;
         }
     }
@@ -238,10 +248,17 @@ void dropChatInFront(QString& w)
 // The words of one piece of text as people separate them.
 QStringList wordsOf(const QString& segment)
 {
-    static const QRegularExpression edges(QStringLiteral(R"(^[.\-_~*#=]+|[.\-_~*#=]+$)"));
+    static const QString edges = QStringLiteral(".-_~*#=");
     QStringList words;
     for (QString w : segment.split(blanks, Qt::SkipEmptyParts)) {
-        w.remove(edges);
+        while (!w.isEmpty() && edges.contains(w.back()))
+            w.chop(1);
+        qsizetype lead = 0;
+        while (lead < w.size() && edges.contains(w.at(lead)))
+            ++lead;
+        w.remove(0, lead);
+        if (w.isEmpty())
+            continue;
         // "(张先生)浙江省…", "【王芳】": a word in brackets before the address.
         static const QString opening = QStringLiteral(u"([【〔「『<《");
         static const QString closing = QStringLiteral(u")]】〕」』>》");
@@ -664,8 +681,10 @@ QString Parse::joinAddress(const QList<QStringList>& segments, bool all, QString
         const QStringList& words = segments.at(s);
         // Words before the place on its line are chat: "好的 我的地址是 北京市…".
         qsizetype start = 0;
-        const auto place =
-            std::find_if(words.begin(), words.end(), [](const QString& w) { return hasPlace(w); });
+        const auto place = addressLike(words.first())
+                               ? words.end()
+                               : std::find_if(words.begin(), words.end(),
+                                              [](const QString& w) { return hasPlace(w); });
         while (place != words.end() && start < place - words.begin() &&
                !addressLike(words.at(start)))
             ++start;
