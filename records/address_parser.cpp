@@ -11,7 +11,8 @@
 
 namespace {
 
-enum class Label { Name, Phone, Address, Postcode, Company, Remarks };
+// Sender: the sender's details on their line, none of the recipient's.
+enum class Label { Name, Phone, Address, Postcode, Company, Remarks, Sender };
 
 const QHash<QString, Label>& labelWords()
 {
@@ -27,10 +28,12 @@ const QHash<QString, Label>& labelWords()
                           u"收货人手机 收件人电话 收货人电话 联系手机 联系电话 联系方式 手机号码 "
                           u"手机号 电话号码 手机 电话 固话 座机 tel mobile phone");
         add(Label::Address, u"收件人地址 收货人地址 收件地址 收货地址 详细地址 所在地区 地址 "
-                            u"address addr");
+                            u"省份 城市 区县 所在城市 省市区 address addr");
         add(Label::Postcode, u"邮政编码 邮编");
         add(Label::Company, u"单位名称 公司名称 公司 单位");
         add(Label::Remarks, u"备注 留言 买家留言");
+        add(Label::Sender, u"寄件人 发件人 寄件人姓名 发件人姓名 寄件人电话 发件人电话 寄件人手机 "
+                           u"发件人手机 寄件人地址 发件人地址 寄件信息 发件信息");
         return w;
     }();
     return words;
@@ -160,16 +163,34 @@ bool latinName(QStringView w)
            });
 }
 
+// "订单号2023120912345678", "身份证号41132419990506123X": a number under a
+// title of its own.
+bool titledNumber(QStringView w)
+{
+    qsizetype digits = w.size();
+    if (digits > 0 && (w.back() == u'X' || w.back() == u'x'))
+        --digits;
+    while (digits > 0 && w.at(digits - 1).isDigit())
+        --digits;
+    const qsizetype count = w.size() - digits;
+    QStringView title = w.left(digits);
+    if (title.endsWith(u'号') || title.endsWith(u'码'))
+        title.chop(1);
+    return count >= 7 && !title.isEmpty() && title.size() <= 5 && allHan(title) &&
+           std::none_of(title.begin(), title.end(),
+                        [](QChar c) { return addressMarks.contains(c); });
+}
+
 // Also a long number that is no phone: an order number, a phone we could
 // not read; it is no part of an address. Chat that is no address either.
 bool isJunk(QStringView w)
 {
     const auto digit = [](QChar c) { return c.isDigit(); };
     return std::none_of(w.begin(), w.end(), [](QChar c) { return c.isLetterOrNumber(); }) ||
-           (w.size() >= 7 && std::all_of(w.begin(), w.end(), digit)) ||
+           (w.size() >= 7 && std::all_of(w.begin(), w.end() - 1, digit) &&
+            (w.back().isDigit() || w.back() == u'X' || w.back() == u'x')) ||
            labelWords().contains(w.toString().toLower()) || chatWords.contains(w) ||
-           w.startsWith(u"订单") || w.startsWith(u"单号") || w.startsWith(u"运单") ||
-           (chatty(w) && !markedAddress(w));
+           titledNumber(w) || (chatty(w) && !markedAddress(w));
 }
 
 bool hasPlace(QStringView w)
@@ -231,7 +252,7 @@ void appendWord(QString& text, QStringView word)
 // "我要寄到湖南省…": chat glued in front of a province or city.
 void dropChatInFront(QString& w)
 {
-    static const QString leadIns = QStringLiteral(u"是到往至给");
+    static const QString leadIns = QStringLiteral(u"是到往至给在寄发");
     if (w.size() < 4)
         return;
     for (qsizetype k = 2; k + 2 <= w.size() && k <= 10; ++k) {
@@ -251,7 +272,11 @@ QStringList wordsOf(const QString& segment)
     static const QString edges = QStringLiteral(".-_~*#=");
     QStringList words;
     for (QString w : segment.split(blanks, Qt::SkipEmptyParts)) {
-        while (!w.isEmpty() && edges.contains(w.back()))
+        // "Mr." keeps its full stop.
+        const bool latin = std::all_of(w.begin(), w.end(), [](QChar c) {
+            return c.unicode() < 128 && (c.isLetter() || c == u'.');
+        });
+        while (!w.isEmpty() && edges.contains(w.back()) && !(latin && w.back() == u'.'))
             w.chop(1);
         qsizetype lead = 0;
         while (lead < w.size() && edges.contains(w.at(lead)))
@@ -386,7 +411,7 @@ void joinAddressBeforeLabels(QList<Piece>& pieces)
     for (qsizetype i = 1; i < pieces.size(); ++i) {
         const std::optional<Label> before = pieces[i - 1].label;
         if (pieces[i].label != Label::Address || before == Label::Address ||
-            before == Label::Company || before == Label::Remarks)
+            before == Label::Company || before == Label::Remarks || before == Label::Sender)
             continue;
         QString& previous = pieces[i - 1].text;
         const qsizetype lineStart = previous.lastIndexOf(u'\n') + 1;
@@ -394,7 +419,8 @@ void joinAddressBeforeLabels(QList<Piece>& pieces)
         QRegularExpressionMatchIterator it = word.globalMatch(previous, lineStart);
         while (it.hasNext()) {
             const QRegularExpressionMatch m = it.next();
-            if (!addressLike(m.capturedView()))
+            if (!addressLike(m.capturedView()) &&
+                !DivisionTable::national().isAnyName(m.capturedView()))
                 from = -1;
             else if (from < 0)
                 from = m.capturedStart();
@@ -419,7 +445,8 @@ Parse::Parse(const QString& raw)
     // text that labels only some of its lines.
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         const std::optional<Label> label = pieces[i].label;
-        if (label != Label::Company && label != Label::Remarks && label != Label::Address)
+        if (label != Label::Company && label != Label::Remarks && label != Label::Address &&
+            label != Label::Sender)
             continue;
         QString& t = pieces[i].text;
         qsizetype start = 0;
@@ -448,6 +475,8 @@ Parse::Parse(const QString& raw)
     QString unlabelled;
     QString labelledAddress;
     for (Piece& p : pieces) {
+        if (p.label == Label::Sender)
+            continue;
         if (p.label == Label::Remarks || p.label == Label::Company) {
             (p.label == Label::Remarks ? result.remarks : result.company) =
                 QString(p.text).remove(edgeSeparators);
