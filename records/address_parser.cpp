@@ -214,8 +214,10 @@ bool nameLike(QStringView w, bool strict)
     if (!allHan(w) || w.size() < 2 || w.size() > 5)
         return false;
     const QString& excluded = strict ? addressMarks : nonNameCharacters;
-    // A surname that marks addresses too ("楼小琴") in a name of three.
-    const qsizetype from = w.size() >= 3 && surnames.contains(w.front()) ? 1 : 0;
+    // A surname that marks addresses too ("楼小琴", "路明"), not a side ("楼下").
+    static const QString sides = QStringLiteral(u"上下前后左右里外边口头东西南北中");
+    const qsizetype from =
+        surnames.contains(w.front()) && (w.size() >= 3 || !sides.contains(w.back())) ? 1 : 0;
     if (std::any_of(w.begin() + from, w.end(), [&](QChar c) { return excluded.contains(c); }))
         return false;
     if (w.size() == 5 && !(w.endsWith(u"先生") || w.endsWith(u"女士") || w.endsWith(u"小姐")))
@@ -270,8 +272,14 @@ void dropChatInFront(QString& w)
 QStringList wordsOf(const QString& segment)
 {
     static const QString edges = QStringLiteral(".-_~*#=");
+    // "…(邢台学院东门)刘洋": what follows a bracket is a word of its own.
+    static const QRegularExpression afterBracket(QStringLiteral(u"([)\\]】〕」』》])(?=\\S)"));
+    QString text = segment;
+    static const QString closers = QStringLiteral(u")]】〕」』》");
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return closers.contains(c); }))
+        text.replace(afterBracket, QStringLiteral("\\1 "));
     QStringList words;
-    for (QString w : segment.split(blanks, Qt::SkipEmptyParts)) {
+    for (QString w : text.split(blanks, Qt::SkipEmptyParts)) {
         // "Mr." keeps its full stop.
         const bool latin = std::all_of(w.begin(), w.end(), [](QChar c) {
             return c.unicode() < 128 && (c.isLetter() || c == u'.');
@@ -306,6 +314,17 @@ QStringList wordsOf(const QString& segment)
             words << w;
     }
     words.removeIf([](const QString& w) { return isJunk(w); });
+    // "刘 洋", "陆 先生": a name written apart.
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        const QString& next = words.at(i + 1);
+        if (words.at(i).size() == 1 && surnames.contains(words.at(i).front()) && next.size() <= 2 &&
+            allHan(next) && std::none_of(next.begin(), next.end(), [](QChar c) {
+                return addressMarks.contains(c);
+            })) {
+            words[i] += next;
+            words.removeAt(i + 1);
+        }
+    }
     return words;
 }
 
