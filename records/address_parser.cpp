@@ -111,7 +111,8 @@ const QStringList latinPlaceWords =
     QString::fromUtf16(
         u"Road Rd Street St Avenue Ave Lane Building Bldg Room Rm Floor Fl Unit Block "
         u"Tower Park Plaza Center Centre Garden Gardens Estate House Court China "
-        u"Dear Please Sir Madam")
+        u"Store Shop Mall Hotel Apartment Office School University College Hospital Station "
+        u"Square City Town Village District Province Dear Please Sir Madam")
         .split(u' ');
 // Common surnames, to find a name glued to an address ("张三广东省…").
 const QString surnames = QStringLiteral(
@@ -155,6 +156,8 @@ bool latinName(QStringView w)
 {
     const auto parts = w.split(u' ');
     return parts.size() <= 3 && std::all_of(parts.begin(), parts.end(), [](QStringView p) {
+               if (p.size() > 2 && p.endsWith(u'.')) // "Mr."
+                   p.chop(1);
                return p.size() >= 2 && p.size() <= 15 && p.front().isUpper() &&
                       p.front().unicode() < 128 &&
                       std::all_of(p.begin() + 1, p.end(),
