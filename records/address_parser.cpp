@@ -85,11 +85,10 @@ const QRegularExpression
 const QRegularExpression edgeSeparators(QStringLiteral(R"(^[\s,;|/、。]+|[\s,;|/、。]+$)"));
 const QRegularExpression separator(QStringLiteral(R"([\s,;|/、。])"));
 const QRegularExpression sixDigits(QStringLiteral(R"((\d{6}))"));
-const QRegularExpression separators(QStringLiteral(R"([\n\r\t,;:|/、。]+)"));
+const QString separators = QStringLiteral(u"\n\r\t,;:|/、。");
 // A title we do not know ("订单号：", "收货信息：") is not part of a value.
 const QRegularExpression
     otherTitle(QStringLiteral(R"((?<![\p{Han}A-Za-z])[\p{Han}A-Za-z]{2,8}\s*:)"));
-const QRegularExpression blanks(QStringLiteral(R"(\s+)"));
 
 // Marks of an address in a word that names no province or city.
 const QString addressMarks =
@@ -245,6 +244,21 @@ bool addressLike(QStringView w)
     return markedAddress(w) || (allHan(w) && w.size() >= 8);
 }
 
+// The parts of `text` between characters `cut` tells, without empty ones;
+// a regular expression takes longer.
+template <typename Cut> QStringList partsOf(const QString& text, Cut cut)
+{
+    QStringList parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i)
+        if (i == text.size() || cut(text.at(i))) {
+            if (i > start)
+                parts << text.mid(start, i - start);
+            start = i + 1;
+        }
+    return parts;
+}
+
 // Pieces of text join without a blank, except between two latin words.
 void appendWord(QString& text, QStringView word)
 {
@@ -258,7 +272,10 @@ void appendWord(QString& text, QStringView word)
 void dropChatInFront(QString& w)
 {
     static const QString leadIns = QStringLiteral(u"是到往至给在寄发");
-    if (w.size() < 4)
+    const QStringView front = QStringView(w).left(10);
+    if (w.size() < 4 || (!chatty(front) && std::none_of(front.begin(), front.end(), [](QChar c) {
+            return leadIns.contains(c);
+        })))
         return;
     for (qsizetype k = 2; k + 2 <= w.size() && k <= 10; ++k) {
         const QStringView head = QStringView(w).left(k);
@@ -282,7 +299,7 @@ QStringList wordsOf(const QString& segment)
     if (std::any_of(text.begin(), text.end(), [](QChar c) { return closers.contains(c); }))
         text.replace(afterBracket, QStringLiteral("\\1 "));
     QStringList words;
-    for (QString w : text.split(blanks, Qt::SkipEmptyParts)) {
+    for (QString w : partsOf(text, [](QChar c) { return c.isSpace(); })) {
         // "Mr." keeps its full stop.
         const bool latin = std::all_of(w.begin(), w.end(), [](QChar c) {
             return c.unicode() < 128 && (c.isLetter() || c == u'.');
@@ -334,7 +351,7 @@ QStringList wordsOf(const QString& segment)
 QList<QStringList> segmentsOf(const QString& text)
 {
     QList<QStringList> out;
-    for (const QString& segment : text.split(separators, Qt::SkipEmptyParts))
+    for (const QString& segment : partsOf(text, [](QChar c) { return separators.contains(c); }))
         if (const QStringList words = wordsOf(segment); !words.isEmpty())
             out << words;
     return out;
