@@ -291,7 +291,7 @@ void dropChatInFront(QString& w)
 // The words of one piece of text as people separate them.
 QStringList wordsOf(const QString& segment)
 {
-    static const QString edges = QStringLiteral(".-_~*#=");
+    static const QString edges = QStringLiteral(".-_~*#=@");
     // "…(邢台学院东门)刘洋": what follows a bracket is a word of its own.
     static const QRegularExpression afterBracket(QStringLiteral(u"([)\\]】〕」』》])(?=\\S)"));
     QString text = segment;
@@ -661,6 +661,14 @@ bool cityNamedAfterAddress(const QStringList& words, qsizetype i)
            std::any_of(address.begin(), address.end(), [](QChar c) { return c.isDigit(); });
 }
 
+// "…宝龙城市广场 陈 138…": a surname alone after the address.
+bool surnameAfterAddress(const QStringList& words, qsizetype i)
+{
+    return i > 0 && i + 1 == words.size() && words.at(i).size() == 1 &&
+           surnames.contains(words.at(i).front()) && !addressMarks.contains(words.at(i).front()) &&
+           addressLike(words.at(i - 1));
+}
+
 void Parse::chooseName(QList<QStringList>& segments)
 {
     // A word on its own line or between separators before the first or last
@@ -676,10 +684,11 @@ void Parse::chooseName(QList<QStringList>& segments)
             const bool alone = words.size() == 1;
             int rank = (surnames.contains(w.front()) ? 2 : 0) + (alone ? 1 : 0);
             if (nameLike(w, !alone)) {
-                // A county's short name is seldom a name ("和林格尔 盛乐镇…").
+                // A county's short name is seldom a name ("和林格尔 盛乐镇…"),
+                // more often where it stands alone ("…1号,乌兰,138…").
                 if (table.locateCounty(w).province >= 0)
-                    rank -= 2;
-            } else if (cityNamedAfterAddress(words, i)) {
+                    rank -= alone ? 1 : 2;
+            } else if (cityNamedAfterAddress(words, i) || surnameAfterAddress(words, i)) {
                 rank = 0;
             } else {
                 continue;
