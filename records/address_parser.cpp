@@ -56,9 +56,10 @@ const QRegularExpression& labelPattern()
 }
 
 // 86 in front only as +86, 0086, (86) or a word of its own, never the end
-// of a house number ("解放路86 138…").
+// of a house number ("解放路86 138…"). An extension ("138…-1234",
+// "138… [1234]") is that of a private number shops give.
 const QRegularExpression mobilePattern(QStringLiteral(
-    R"((?<!\d)(?:(?:\+|00)86[- ]?|(?<![\dA-Za-z\p{Han}])86[- ]?|\(\+?86\) ?)?(1[3-9]\d)[-. ]?(\d{4})[-. ]?(\d{4})(?!\d))"));
+    R"((?<!\d)(?:(?:\+|00)86[- ]?|(?<![\dA-Za-z\p{Han}])86[- ]?|\(\+?86\) ?)?(1[3-9]\d)[-. ]?(\d{4})[-. ]?(\d{4})(?:[ \t]*(?:-|转|分机)[ \t]*(\d{1,5})|[ \t]*\[(\d{1,5})\])?(?!\d))"));
 // Area codes: 010 and 02x have three digits, all others four; from abroad
 // without their 0 ("+86 755 8888 1234"). An extension may stand apart
 // ("020-38881234 分机 266").
@@ -71,7 +72,9 @@ const QRegularExpression landlinePattern(
 const QRegularExpression outsidePattern(QStringLiteral(
     R"((?<![\d+])(?:\+|00)(?:(852|853)[- ]?(\d{4})[- ]?(\d{4})|(886)[- ]?0?(9\d\d)[- ]?(\d{3})[- ]?(\d{3}))(?!\d))"));
 const QRegularExpression localNumberPattern(QStringLiteral(R"(^\D{0,3}(\d{7,8})(?!\d))"));
-const QRegularExpression postcodePattern(QStringLiteral(R"((?<![\d\w])([0-8]\d{5})(?![\d\w]))"));
+// "000000" is what shops write for no postcode.
+const QRegularExpression
+    postcodePattern(QStringLiteral(R"((?<![\d\w])(?!000000)([0-8]\d{5})(?![\d\w]))"));
 // A postcode written straight after the address ("解放路138号310002").
 const QRegularExpression gluedPostcode(QStringLiteral(R"((?<=\p{Han})([0-8]\d{5})$)"));
 // Numbers of Hong Kong, Macao and Taiwan written without their country
@@ -192,7 +195,7 @@ bool isJunk(QStringView w)
            (w.size() >= 7 && std::all_of(w.begin(), w.end() - 1, digit) &&
             (w.back().isDigit() || w.back() == u'X' || w.back() == u'x')) ||
            labelWords().contains(w.toString().toLower()) || chatWords.contains(w) ||
-           titledNumber(w) || (chatty(w) && !markedAddress(w));
+           titledNumber(w) || w == u"000000" || (chatty(w) && !markedAddress(w));
 }
 
 bool hasPlace(QStringView w)
@@ -621,6 +624,9 @@ void Parse::takePhones(Piece& piece)
                 m_landlines << u'+' + parts.join(u' ');
             } else if (pattern == &mobilePattern) {
                 m_mobiles << m.captured(1) + m.captured(2) + m.captured(3);
+                // The extension with it as 联系电话, for it is no mobile's.
+                if (const QString extension = m.captured(4) + m.captured(5); !extension.isEmpty())
+                    m_landlines << m_mobiles.last() + u'-' + extension;
             } else {
                 QString number = u'0' + m.captured(1) + u'-' + m.captured(2) + m.captured(3);
                 if (m.capturedLength(4))
