@@ -108,6 +108,10 @@ const QStringList chatParts = QString::fromUtf16(u"谢谢 麻烦 辛苦 你好 �
                                                  u"顺丰 快递 发货 地址 电话 订单 付款 下单 收到 "
                                                  u"寄到 寄给 发给 发到 发这 发你 这里 这边 亲爱")
                                   .split(u' ');
+// Where a parcel is left, never a name ("…A栋 前台").
+const QStringList deliverySpots = QString::fromUtf16(u"前台 门卫 物业 门口 楼下 家里 大堂 保安 "
+                                                     u"驿站 快递柜 丰巢 收发室 传达室 公司 单位")
+                                      .split(u' ');
 // Latin words of addresses, never a name.
 const QStringList latinPlaceWords =
     QString::fromUtf16(
@@ -207,7 +211,8 @@ bool hasPlace(QStringView w)
 // address ("万科城", "科技园").
 bool nameLike(QStringView w, bool strict)
 {
-    if (chatWords.contains(w) || DivisionTable::national().isPlaceName(w))
+    if (chatWords.contains(w) || deliverySpots.contains(w) ||
+        DivisionTable::national().isPlaceName(w))
         return false;
     if (latinName(w))
         return true;
