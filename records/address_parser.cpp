@@ -40,7 +40,8 @@ const QHash<QString, Label>& labelWords()
 }
 
 // "姓名：", "电话:" anywhere; a label without a colon only where it starts a
-// word and is followed by a blank or the number ("电话 0755…", "手机138…").
+// word and is followed by a blank or the number ("电话 0755…", "手机138…"),
+// or the name ("联系人张敏，").
 const QRegularExpression& labelPattern()
 {
     static const QRegularExpression pattern = [] {
@@ -48,8 +49,14 @@ const QRegularExpression& labelPattern()
         std::sort(words.begin(), words.end(),
                   [](const QString& a, const QString& b) { return a.size() > b.size(); });
         const QString any = words.join(u'|');
+        QStringList names = labelWords().keys(Label::Name);
+        std::sort(names.begin(), names.end(),
+                  [](const QString& a, const QString& b) { return a.size() > b.size(); });
+        // "联系人张敏，": a name label straight before a name of its own.
         return QRegularExpression(
-            QStringLiteral(R"((?:(%1)\s*:|(?<![\p{Han}A-Za-z])(%1)(?=\s|\d|\+|\()))").arg(any),
+            QStringLiteral(R"((?:(%1)\s*:|(?<![\p{Han}A-Za-z])(%1)(?=\s|\d|\+|\()|)"
+                           R"((?<![\p{Han}A-Za-z])(%2)(?=\p{Han}{2,4}(?:[\s,;|/、。]|$))))")
+                .arg(any, names.join(u'|')),
             QRegularExpression::CaseInsensitiveOption);
     }();
     return pattern;
@@ -379,7 +386,7 @@ QList<Piece> piecesOf(const QString& text)
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         pieces.append({label, text.mid(at, m.capturedStart() - at)});
-        const QString word = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+        const QString word = m.captured(1) + m.captured(2) + m.captured(3);
         label = labelWords().value(word.toLower());
         at = m.capturedEnd();
     }
