@@ -414,7 +414,8 @@ QString firstWord(QString& text)
 
 class Parse {
 public:
-    explicit Parse(const QString& text);
+    // `again`: a second reading, which reads no third time.
+    explicit Parse(const QString& text, bool again = false);
     ParsedRecipient result;
 
 private:
@@ -426,6 +427,7 @@ private:
     void takeNumberOfThePlace(int province);
 
     QString m_text;
+    bool m_again;
 
     QStringList m_mobiles;
     QStringList m_landlines;
@@ -486,7 +488,7 @@ void joinAddressBeforeLabels(QList<Piece>& pieces)
     }
 }
 
-Parse::Parse(const QString& raw)
+Parse::Parse(const QString& raw, bool again) : m_again(again)
 {
     QString text = plainText(raw).normalized(QString::NormalizationForm_KC);
     text.replace(u'\u2014', u'-').replace(u'\u2013', u'-');
@@ -794,7 +796,7 @@ QString Parse::joinAddress(const QList<QStringList>& segments, bool all, QString
 
 void Parse::takeNumberOfThePlace(int province)
 {
-    if (province < 0 || !result.mobile.isEmpty() || !result.phone.isEmpty())
+    if (m_again || province < 0 || !result.mobile.isEmpty() || !result.phone.isEmpty())
         return;
     const QStringView place = DivisionTable::national().at(province).name;
     const auto [pattern, code] =
@@ -812,7 +814,7 @@ void Parse::takeNumberOfThePlace(int province)
     QString text = m_text;
     text.replace(m.capturedStart(), m.capturedLength(),
                  QStringLiteral(" %1 %2 ").arg(QString::fromUtf16(code), m.captured(0)));
-    result = Parse(text).result;
+    result = Parse(text, true).result;
 }
 
 } // namespace
