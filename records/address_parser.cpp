@@ -535,7 +535,7 @@ Parse::Parse(const QString& raw, bool again) : m_again(again)
             continue;
         if (p.label == Label::Remarks || p.label == Label::Company) {
             (p.label == Label::Remarks ? result.remarks : result.company) =
-                QString(p.text).remove(edgeSeparators);
+                QString(p.text).remove(edgeSeparators).replace(u'\t', u' ');
             continue;
         }
         const qsizetype numbersBefore = m_mobiles.size() + m_landlines.size();
