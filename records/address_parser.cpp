@@ -235,7 +235,8 @@ bool nameLike(QStringView w, bool strict)
     static const QString sides = QStringLiteral(u"上下前后左右里外边口头东西南北中");
     const qsizetype from =
         surnames.contains(w.front()) && (w.size() >= 3 || !sides.contains(w.back())) ? 1 : 0;
-    if (std::any_of(w.begin() + from, w.end(), [&](QChar c) { return excluded.contains(c); }))
+    if (std::any_of(w.begin() + from, w.end(), [&](QChar c) { return excluded.contains(c); }) ||
+        (w.size() > 2 && addressMarks.contains(w.back()))) // "金融城"
         return false;
     if (w.size() == 5 && !(w.endsWith(u"先生") || w.endsWith(u"女士") || w.endsWith(u"小姐")))
         return false;
