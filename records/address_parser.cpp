@@ -338,6 +338,13 @@ QStringList wordsOf(const QString& segment)
                 w.remove(0, close + 1);
             }
         }
+        // "李强(到了打电话)": a note in brackets after the name.
+        if (const qsizetype open = w.indexOf(u'('); open >= 2 && open <= 4 && w.endsWith(u')') &&
+                                                    surnames.contains(w.front()) &&
+                                                    nameLike(QStringView(w).left(open), true)) {
+            words << w.left(open);
+            w = w.mid(open + 1, w.size() - open - 2);
+        }
         // "张三收": for 张三.
         if (w.endsWith(u'收') && (w.size() == 3 || w.size() == 4) && surnames.contains(w.front()))
             w.chop(1);
