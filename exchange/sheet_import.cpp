@@ -63,6 +63,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     m_reason.clear();
     m_rows = 0;
     m_repeatedMobiles = 0;
+    m_skippedLines = 0;
     const QString path = pathText.trimmed();
     if (path.isEmpty())
         return Outcome::NoPath;
@@ -98,6 +99,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     }
     m_rows = int(recipients.rowCount());
     m_repeatedMobiles = countRepeatedMobiles(recipients);
+    m_skippedLines = recipients.skippedLines();
     return Outcome::Imported;
 }
 
@@ -155,6 +157,8 @@ QString SheetImport::report(Outcome outcome) const
     switch (outcome) {
     case Outcome::Imported:
         text += QStringLiteral(u"\n共导入%1条收件人信息。").arg(m_rows);
+        if (m_skippedLines > 0)
+            text += QStringLiteral(u"\n列标题上方的%1行不是收件人，未导入。").arg(m_skippedLines);
         if (m_repeatedMobiles > 0)
             text += QStringLiteral(u"\n其中%1条的手机号码与前面的行相同，请检查是否重复。")
                         .arg(m_repeatedMobiles);

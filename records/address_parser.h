@@ -24,4 +24,9 @@ namespace AddressParser {
 
 ParsedRecipient parse(const QString& text);
 
+// The text without NUL, terminal escape sequences ("\x1b[31m") and the
+// other control characters nobody types (DEL, C1); C0 controls such as a
+// tab or a line end stay.
+QString withoutUnsafeControls(const QString& text);
+
 } // namespace AddressParser

@@ -35,16 +35,20 @@ private slots:
     void commandLinePrintsJson();
 };
 
-// At least 95% of the texts give every field exactly; a miss leaves a
-// field empty and never yields a wrong number.
+// At least 95% of the texts give every field exactly and at most 0.5% of
+// the fields are filled wrongly; a miss leaves a field empty and never
+// yields a wrong number or place. With ADDRESS_TEXTS_MEASURE set it only
+// reports the figures, to compare one build of the parser with another.
 void AddressParserTest::tableOfRealTexts()
 {
     QFile file(SampleSheets::path(QStringLiteral("address_texts.json")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonArray cases = QJsonDocument::fromJson(file.readAll()).array();
     QVERIFY(cases.size() >= 60);
+    const bool measure = qEnvironmentVariableIsSet("ADDRESS_TEXTS_MEASURE");
 
     int exact = 0;
+    int wrong = 0;
     for (const QJsonValue& value : cases) {
         const QJsonObject c = value.toObject();
         const QString text = c.value(QStringLiteral("text")).toString();
@@ -60,13 +64,21 @@ void AddressParserTest::tableOfRealTexts()
         for (int i = 0; i < fieldKeys.size(); ++i) {
             if (got.at(i).isEmpty() || got.at(i) == expected.at(i))
                 continue;
-            // Only the address may differ in how much of it was recognised.
-            QVERIFY2(fieldKeys.at(i) == QStringLiteral("收件地址"),
-                     qPrintable(QStringLiteral("wrong %1 for %2").arg(fieldKeys.at(i), text)));
+            ++wrong;
+            // Only the name and the address may be wrong, now and then.
+            if (!measure)
+                QVERIFY2(i == 0 || fieldKeys.at(i) == QStringLiteral("收件地址"),
+                         qPrintable(QStringLiteral("wrong %1 for %2").arg(fieldKeys.at(i), text)));
         }
     }
-    qInfo("%d of %lld exact", exact, qlonglong(cases.size()));
+    const qsizetype fields = cases.size() * fieldKeys.size();
+    qInfo("%d of %lld exact (%.1f%%), %d of %lld fields wrong (%.2f%%)", exact,
+          qlonglong(cases.size()), 100.0 * exact / cases.size(), wrong, qlonglong(fields),
+          100.0 * wrong / fields);
+    if (measure)
+        return;
     QVERIFY(exact * 100 >= cases.size() * 95);
+    QVERIFY(wrong * 1000 <= fields * 5);
 }
 
 void AddressParserTest::placesFromTheDivisionTable_data()
@@ -91,6 +103,11 @@ void AddressParserTest::placesFromTheDivisionTable_data()
     row(u"江西路8号", u"", u"江西路8号");
     // "河北" would be a province, but "河北区" is one county of the nation.
     row(u"河北区五马路1号", u"天津市", u"天津市河北区五马路1号");
+    // A short name with the last character of its full name.
+    row(u"重庆石柱县南宾街道1号", u"重庆市", u"重庆市石柱县南宾街道1号");
+    // A county's full name alone, where the city's short name would not stand.
+    row(u"苏州工业园区星湖街1号", u"江苏省苏州市", u"江苏省苏州市苏州工业园区星湖街1号");
+    row(u"高雄市前镇区中华五路1号", u"台湾省", u"台湾省高雄市前镇区中华五路1号");
 }
 
 void AddressParserTest::placesFromTheDivisionTable()
