@@ -38,6 +38,11 @@ QString FieldWarning::text() const
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
 }
 
+bool FieldWarning::shrinkable() const
+{
+    return charactersLost > 0 || !covers.isEmpty() || !coveredBy.isEmpty() || offPaper;
+}
+
 namespace PageWarnings {
 
 namespace {

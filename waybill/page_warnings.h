@@ -21,6 +21,8 @@ struct FieldWarning {
 
     // "收件地址 超出，31 字未打印", each problem after the title.
     QString text() const;
+    // A smaller font may cure it: all but the missing glyphs.
+    bool shrinkable() const;
     bool operator==(const FieldWarning&) const = default;
 };
 

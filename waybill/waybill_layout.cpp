@@ -235,6 +235,13 @@ void WaybillLayout::setFont(const QFont& font)
         p.setFont(font);
 }
 
+void WaybillLayout::setFont(const QString& controlName, const QFont& font)
+{
+    for (FieldPlacement& p : m_placements)
+        if (p.controlName() == controlName)
+            p.setFont(font);
+}
+
 FieldPlacement& WaybillLayout::find(RecordRole role, const QString& column)
 {
     for (FieldPlacement& p : m_placements) {
