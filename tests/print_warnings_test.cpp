@@ -327,6 +327,14 @@ void PrintWarningsTest::shrinkingPrintsOrdinaryAddressesWhole()
         runCommandLine({"print", "--window", "batch", "--pdf", m_db->dir() + "/plain.pdf"}).status,
         0);
     QCOMPARE(whole(m_db->dir() + "/plain.pdf"), 10 - cut);
+
+    // "总是缩小放不下的文字", from the window's menu: no question.
+    QAction* always = batch.findChild<QAction*>(QStringLiteral("alwaysShrink"));
+    always->trigger();
+    QVERIFY(always->isChecked());
+    questions.clear();
+    QCOMPARE(whole(print(QString())), 10);
+    QCOMPARE(questions, QStringList());
 }
 
 QTEST_MAIN(PrintWarningsTest)

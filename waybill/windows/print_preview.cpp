@@ -423,8 +423,9 @@ bool PrintPreview::choosePrintingOfWarnedPages()
     if (m_warned.isEmpty())
         return true;
     const CalibrationStore store;
+    // A file takes the choice of the printer the windows print to.
     const bool toPrinter = m_job.printer().outputFormat() == QPrinter::NativeFormat;
-    bool shrink = toPrinter && store.alwaysShrinks(m_job.destination());
+    bool shrink = store.alwaysShrinks(toPrinter ? m_job.destination() : PrinterChoice::inUse());
     if (!shrink) {
         // The pages and fields, as many as a box can show.
         const int listed = 12;
