@@ -21,6 +21,7 @@
 #include <QBoxLayout>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPrintDialog>
@@ -29,11 +30,13 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 #include <utility>
 
@@ -88,10 +91,24 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
 
     QAction* settings = addCommand(QStringLiteral(u"设 置"), QStringLiteral("settings"));
     connect(settings, &QAction::triggered, this, &PrintPreview::settings);
-    connect(addCommand(QStringLiteral(u"打 印"), QStringLiteral("print")), &QAction::triggered,
-            this, &PrintPreview::print);
+    QAction* print = addCommand(QStringLiteral(u"打 印"), QStringLiteral("print"));
+    connect(print, &QAction::triggered, this, &PrintPreview::print);
     connect(addCommand(QStringLiteral(u"关 闭"), QStringLiteral("close")), &QAction::triggered,
             this, &QDialog::reject);
+    // From the keyboard: the captions stay as they are, so the Alt keys are
+    // shortcuts of their own.
+    print->setShortcut(QKeySequence::Print);
+    for (const auto& [key, action] :
+         {std::pair{Qt::ALT | Qt::Key_P, print}, std::pair{Qt::ALT | Qt::Key_S, settings}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
+    // Tab reaches every command; Enter and Space press the one with focus.
+    for (QAction* action : m_toolBar->actions())
+        if (QWidget* button = m_toolBar->widgetForAction(action)) {
+            button->setFocusPolicy(Qt::StrongFocus);
+            button->installEventFilter(this);
+        }
 
     m_page = new PreviewPage(m_pages, pageSizeInPixels());
     m_scroll = new QScrollArea;
@@ -239,6 +256,14 @@ bool PrintPreview::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_scroll && event->type() == QEvent::Resize)
         applyZoom();
+    if (event->type() == QEvent::KeyPress)
+        if (auto* button = qobject_cast<QToolButton*>(watched)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                button->click();
+                return true;
+            }
+        }
     return QDialog::eventFilter(watched, event);
 }
 
