@@ -118,11 +118,11 @@ void PrintWindow::takeStoredCalibration()
     const QString printer = PrinterChoice::inUse();
     const std::optional<Calibration> stored = store.load(printer);
     // Another printer never inherits the positions of the one before.
-    if (std::exchange(m_printerChanged, false) || m_calibratedFor != printer ||
-        stored != m_storedApplied) {
+    const bool chosen = std::exchange(m_printerChanged, false);
+    if (chosen || m_calibratedFor != printer || stored != m_storedApplied) {
         if (stored)
             m_adjustments.apply(*stored);
-        else if (m_calibratedFor || m_storedApplied)
+        else if (chosen || m_calibratedFor || m_storedApplied)
             m_adjustments.restoreFactory();
         m_calibratedFor = printer;
         m_storedApplied = stored;
