@@ -122,8 +122,9 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    return {window,      value("pdf"), value("printer"), value("row"),
-            value("dx"), value("dy"),  value("font"),    calibration};
+    return {window,        value("pdf"), value("printer"),
+            value("row"),  value("dx"),  value("dy"),
+            value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
 }
 
 QList<Command> commands(const PrinterOutput& printer)
@@ -243,7 +244,7 @@ QList<Command> commands(const PrinterOutput& printer)
          copy},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
-                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--strict]"),
+                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--fit] [--strict]"),
          QStringLiteral("the pages of print window NAME (single, imported-single, batch, "
                         "imported-batch, or TSf1Form, TEsf1Form, TPlsf1Form, TEPlsf1Form) as "
                         "a PDF or on a printer; prints the pages written and where, and on "
@@ -265,6 +266,10 @@ QList<Command> commands(const PrinterOutput& printer)
           QCommandLineOption(QStringLiteral("calibration"),
                              QStringLiteral("print the window's calibration page (rulers in mm, "
                                             "a cross at each text; TSf1Form by default)")),
+          QCommandLineOption(QStringLiteral("fit"),
+                             QStringLiteral("shrink each text that does not print whole, page by "
+                                            "page, in 0.5 pt steps down to the minimum size set "
+                                            "in the print windows (8 pt unless set)")),
           QCommandLineOption(QStringLiteral("strict"),
                              QStringLiteral("exit 3 when a text does not print whole (the pages "
                                             "are written all the same)"))},

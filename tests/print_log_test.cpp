@@ -328,6 +328,7 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     batch.show();
     batch.FormActivate();
     QString done;
+    m_dialogs->choices.enqueue(u"仍然打印"_qs);
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
         job.setOutputFile(pdf);
         PrintPreview preview(pages, job, parent);

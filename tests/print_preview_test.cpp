@@ -122,6 +122,7 @@ private slots:
     void coversTheWorkAreaWithItsFrame();
     void opensLazilyOnTenThousandPages();
     void keysAndCommandsPage();
+    void keyboardPrintsAndOpensTheSettings();
     void thumbnailsAreNumberedAndChooseThePage();
     void zoomCommands();
     void settingsOnlyKeepTheChoice();
@@ -239,6 +240,53 @@ void PrintPreviewTest::keysAndCommandsPage()
 
     command(preview, "close")->trigger();
     QVERIFY(!preview.isVisible());
+}
+
+void PrintPreviewTest::keyboardPrintsAndOpensTheSettings()
+{
+    QTemporaryDir dir;
+    CountingPages pages(2);
+    PrintJob job;
+    job.setOutputFile(dir.filePath(QStringLiteral("keys.pdf")));
+    PrintPreview preview(pages, job);
+    preview.show();
+    // The progress window of a print leaves no window active offscreen,
+    // where a desktop gives the preview its activation back.
+    const auto activate = [&] {
+        preview.activateWindow();
+        return QTest::qWaitForWindowActive(&preview);
+    };
+    QVERIFY(activate());
+    QTest::keyClick(&preview, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(pages.printed.value(0), 1);
+    QVERIFY(activate());
+    QTest::keyClick(&preview, Qt::Key_P, Qt::AltModifier);
+    QCOMPARE(pages.printed.value(0), 2);
+    QVERIFY(activate());
+    QString title;
+    QTimer::singleShot(0, &preview, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    QTest::keyClick(&preview, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(title, QStringLiteral(u"打印设置"));
+    QVERIFY(activate());
+
+    // Tab reaches "打 印"; Enter and Space press it.
+    QWidget* print = preview.findChild<QToolBar*>()->widgetForAction(command(preview, "print"));
+    for (int i = 0; i < 30 && QApplication::focusWidget() != print; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &preview,
+                        Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), print);
+    QTest::keyClick(print, Qt::Key_Return);
+    QCOMPARE(pages.printed.value(0), 3);
+    QVERIFY(activate());
+    QTest::keyClick(print, Qt::Key_Space);
+    QCOMPARE(pages.printed.value(0), 4);
+    QCOMPARE(command(preview, "print")->text(), QStringLiteral(u"打 印"));
+    QCOMPARE(command(preview, "settings")->text(), QStringLiteral(u"设 置"));
 }
 
 void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
