@@ -10,6 +10,7 @@
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/database_file.h"
+#include "store/plain_text.h"
 #include "store/store_choice.h"
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
@@ -121,8 +122,9 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    return {window,      value("pdf"), value("printer"), value("row"),
-            value("dx"), value("dy"),  value("font"),    calibration};
+    return {window,        value("pdf"), value("printer"),
+            value("row"),  value("dx"),  value("dy"),
+            value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
 }
 
 QList<Command> commands(const PrinterOutput& printer)
@@ -140,7 +142,7 @@ QList<Command> commands(const PrinterOutput& printer)
     const auto backup = [](const QCommandLineParser& p) {
         const QString target = DatabaseBackup::backupFileName(p.positionalArguments().first());
         DatabaseBackup::backup(StoreChoice::storeName(), target);
-        out() << target << '\n';
+        out() << PlainText::oneLine(target) << '\n';
         return 0;
     };
     const auto restore = [](const QCommandLineParser& p) {
@@ -175,7 +177,8 @@ QList<Command> commands(const PrinterOutput& printer)
                   << '\n';
         err().flush();
         // For scripts: the pages written and where they went.
-        out() << written << '\t' << (request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
+        out() << written << '\t'
+              << PlainText::oneLine(request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
         if (warned > 0) {
             err() << QStringLiteral("%1 of %2 pages do not print whole").arg(warned).arg(written)
                   << '\n';
@@ -201,15 +204,10 @@ QList<Command> commands(const PrinterOutput& printer)
         Connection connection;
         connection.open();
         // One page a line, whatever the texts hold.
-        const auto field = [](QString text) {
-            for (QChar& c : text)
-                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-                    c = QLatin1Char(' ');
-            return text;
-        };
+        const auto field = PlainText::oneLine;
         const QString since = p.value(QStringLiteral("since"));
         for (const PrintLogEntry& e : PrintLog::find(connection, {}, {}, {}, since))
-            out() << e.number << '\t' << e.printedAt << '\t' << e.window << '\t'
+            out() << e.number << '\t' << field(e.printedAt) << '\t' << field(e.window) << '\t'
                   << field(e.destination) << '\t' << field(e.name) << '\t' << field(e.mobile)
                   << '\t' << field(e.address) << '\n';
         return 0;
@@ -246,7 +244,7 @@ QList<Command> commands(const PrinterOutput& printer)
          copy},
         {QStringLiteral("print"),
          QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
-                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--strict]"),
+                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--fit] [--strict]"),
          QStringLiteral("the pages of print window NAME (single, imported-single, batch, "
                         "imported-batch, or TSf1Form, TEsf1Form, TPlsf1Form, TEPlsf1Form) as "
                         "a PDF or on a printer; prints the pages written and where, and on "
@@ -268,6 +266,10 @@ QList<Command> commands(const PrinterOutput& printer)
           QCommandLineOption(QStringLiteral("calibration"),
                              QStringLiteral("print the window's calibration page (rulers in mm, "
                                             "a cross at each text; TSf1Form by default)")),
+          QCommandLineOption(QStringLiteral("fit"),
+                             QStringLiteral("shrink each text that does not print whole, page by "
+                                            "page, in 0.5 pt steps down to the minimum size set "
+                                            "in the print windows (8 pt unless set)")),
           QCommandLineOption(QStringLiteral("strict"),
                              QStringLiteral("exit 3 when a text does not print whole (the pages "
                                             "are written all the same)"))},

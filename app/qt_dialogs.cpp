@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -71,6 +72,22 @@ bool QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, 
     if (preset == Default::No)
         box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtDialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                      const QStringList& buttons, int preset)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption, QMessageBox::ActionRole);
+    if (added.isEmpty())
+        return -1;
+    box.setDefaultButton(added.value(preset, added.last()));
+    box.setEscapeButton(added.last());
+    box.exec();
+    const qsizetype index = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return int(index < 0 ? added.size() - 1 : index);
 }
 
 std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title,

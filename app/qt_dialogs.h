@@ -8,6 +8,8 @@ public:
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     bool ask(QWidget* parent, const QString& title, const QString& text,
              Default preset = Default::Yes) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int preset) override;
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;

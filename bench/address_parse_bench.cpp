@@ -45,7 +45,21 @@ void parse100k(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * all.size());
 }
 
+// One paste of 1 MB (UTF-8): a typical text over and over, a mobile and a
+// landline in each, as a paste box without a bound would take it.
+void parseOneMegabyte(benchmark::State& state)
+{
+    const QString line =
+        QStringLiteral(u"张三 13800138000 0755-86001234 北京市海淀区中关村大街1号\n");
+    const QString text = line.repeated(int(1'000'000 / line.toUtf8().size()));
+    DivisionTable::national();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AddressParser::parse(text));
+    state.SetBytesProcessed(state.iterations() * text.toUtf8().size());
+}
+
 } // namespace
 
 BENCHMARK(parse100k)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(parseOneMegabyte)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();

@@ -101,10 +101,10 @@ void requireTarget(const Dataset& recipients, const QString& name)
 {
     if (!recipients.isOpen())
         throw SheetError(QStringLiteral(u"收件人列表未打开，无法导出!"));
-    if (FileIdentity::isPartOfDatabase(name, recipients.connection().path()))
-        throw SheetError(
-            QStringLiteral(u"%1 就是正在使用的数据库，不能导出到它上面，未导出任何数据!")
-                .arg(name));
+    const QString refused =
+        FileIdentity::refusal(name, recipients.connection().path(), QStringLiteral(u"导出"));
+    if (!refused.isEmpty())
+        throw SheetError(refused + QStringLiteral(u"，未导出任何数据!"));
 }
 
 // A write that failed, said as an export that failed.

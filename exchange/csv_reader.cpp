@@ -1,5 +1,6 @@
 #include "exchange/csv_reader.h"
 
+#include "exchange/csv_writer.h"
 #include "exchange/sheet_cells.h"
 #include "exchange/sheet_limits.h"
 
@@ -16,6 +17,9 @@ QString decode(const QByteArray& file)
         return text;
     if (marked)
         throw SheetError("csv: marked as UTF-8 but is not");
+    // The text that is no UTF-8 goes before the other reading is made:
+    // never two of a large file at once.
+    text = QString();
     QStringDecoder gb("GB18030");
     if (!gb.isValid())
         throw SheetError("csv: no GB18030 decoder");
@@ -38,6 +42,10 @@ void read(const QByteArray& file, SheetCells& cells)
     QString cell;
     bool quoted = false, cellStarted = false;
     auto endCell = [&] {
+        // What CsvWriter put before a text a spreadsheet would take as a
+        // formula.
+        if (cell.startsWith(u'\'') && CsvWriter::looksLikeFormula(QStringView(cell).sliced(1)))
+            cell.remove(0, 1);
         cells.cell(row, column++, cell);
         cell.clear();
         cellStarted = false;

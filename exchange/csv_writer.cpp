@@ -2,6 +2,14 @@
 
 namespace CsvWriter {
 
+bool looksLikeFormula(QStringView text)
+{
+    qsizetype at = 0;
+    while (at < text.size() && text.at(at) == u'\'')
+        ++at;
+    return at < text.size() && QStringView(u"=+-@\t\r").contains(text.at(at));
+}
+
 QByteArray write(const SheetRows& rows)
 {
     QByteArray out;
@@ -10,6 +18,8 @@ QByteArray write(const SheetRows& rows)
             if (c > 0)
                 out += ',';
             QByteArray field = row.at(c).toUtf8();
+            if (looksLikeFormula(row.at(c)))
+                field.prepend('\'');
             if (field.contains(',') || field.contains('"') || field.contains('\n') ||
                 field.contains('\r')) {
                 field.replace("\"", "\"\"");

@@ -7,6 +7,7 @@
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/plain_text.h"
 #include "store/statements.h"
 
 #include <QFile>
@@ -42,11 +43,12 @@ void exportAddressBook(const QString& name, bool csv)
     recipients.setQuery(Statements::selectRecipients());
     recipients.open();
     if (!csv) {
-        QTextStream(stdout) << AddressBookExport::run(recipients, name) << '\n';
+        QTextStream(stdout) << PlainText::oneLine(AddressBookExport::run(recipients, name)) << '\n';
         return;
     }
     if (!name.isEmpty()) {
-        QTextStream(stdout) << AddressBookExport::runCsv(recipients, name) << '\n';
+        QTextStream(stdout) << PlainText::oneLine(AddressBookExport::runCsv(recipients, name))
+                            << '\n';
         return;
     }
     const QByteArray text = CsvWriter::write(AddressBookExport::rows(recipients));

@@ -136,6 +136,21 @@ void RecipientSheet::cell(std::uint32_t row, std::uint32_t column, const QString
         takeTitle(column, text);
         return;
     }
+    if (!m_columnsFound && row != m_titleRow && !titlesServe() &&
+        m_skippedLines < maxSkippedLines) {
+        // The line above was a caption; this one may hold the titles.
+        if (m_skippedLines == 0) {
+            for (const auto& t : std::as_const(m_titles))
+                m_firstTitles << withoutBlanks(t.second);
+            m_firstMissing =
+                m_sourceColumns[size_t(Column::Name)] < 0 ? Column::Name : Column::Address;
+        }
+        ++m_skippedLines;
+        m_titles.clear();
+        m_titleRow = row;
+        takeTitle(column, text);
+        return;
+    }
     if (!m_columnsFound)
         findColumns();
     if (row != m_row) {
@@ -145,8 +160,9 @@ void RecipientSheet::cell(std::uint32_t row, std::uint32_t column, const QString
     QString* slot = slotFor(column);
     if (!slot)
         return;
-    charge(2 * (text.size() - slot->size()));
-    *slot = text;
+    const QString value = AddressParser::withoutUnsafeControls(text);
+    charge(2 * (value.size() - slot->size()));
+    *slot = value;
 }
 
 void RecipientSheet::takeTitle(std::uint32_t column, const QString& text)
@@ -155,7 +171,7 @@ void RecipientSheet::takeTitle(std::uint32_t column, const QString& text)
     m_titles.append({column, text});
 }
 
-void RecipientSheet::findColumns()
+bool RecipientSheet::titlesServe()
 {
     // The leftmost column wins when a title is there twice.
     std::sort(m_titles.begin(), m_titles.end(),
@@ -191,15 +207,82 @@ void RecipientSheet::findColumns()
         for (const QString& title : combinedTitles())
             if (m_extraColumns[Combined] < 0)
                 m_extraColumns[Combined] = columnTitled(title);
-    if (m_extraColumns[Combined] < 0) {
-        for (const int required : {Column::Name, Column::Address}) {
-            if (m_sourceColumns[size_t(required)] < 0) {
+    if (m_sourceColumns[size_t(Column::Address)] >= 0) {
+        const auto firstOf = [&](const char16_t* titles) {
+            for (const QString& title : words(titles))
+                if (const qint64 c = columnTitled(title); c >= 0)
+                    return c;
+            return qint64(-1);
+        };
+        m_extraColumns[Province] = firstOf(u"省份 省");
+        if (m_extraColumns[City] < 0)
+            m_extraColumns[City] = firstOf(u"城市 市");
+        m_extraColumns[District] = firstOf(u"区县 县区 区 县");
+        m_extraColumns[Region] = firstOf(u"所在地区 省市区 地区 所在地");
+    }
+    return m_extraColumns[Combined] >= 0 || (m_sourceColumns[size_t(Column::Name)] >= 0 &&
+                                             m_sourceColumns[size_t(Column::Address)] >= 0);
+}
+
+void RecipientSheet::findColumns()
+{
+    // The message names what the first line lacks, the titles as the user
+    // sees them.
+    if (!titlesServe()) {
+        if (m_skippedLines > 0)
+            missingColumn(m_firstMissing, m_firstTitles);
+        QStringList blankless;
+        for (const auto& t : std::as_const(m_titles))
+            blankless << withoutBlanks(t.second);
+        for (const int required : {Column::Name, Column::Address})
+            if (m_sourceColumns[size_t(required)] < 0)
                 missingColumn(required, blankless);
-            }
-        }
     }
     m_titles.clear();
+    m_firstTitles.clear();
     m_columnsFound = true;
+}
+
+// "科技园1号" under 广东省, 深圳市, 南山区: the parts the address leaves out go in
+// front of it, and they fill 目的地.
+void RecipientSheet::placeAddress()
+{
+    QString& address = m_pending[size_t(Column::Address)];
+    QString& destination = m_pending[size_t(Column::Destination)];
+    QStringList parts;
+    for (const Extra e : {Province, City, District, Region}) {
+        // 省份 or 城市 may be the column of 目的地 itself.
+        const bool own = m_extraColumns[e] >= 0 &&
+                         m_extraColumns[e] == m_sourceColumns[size_t(Column::Destination)];
+        if (const QString part = withoutBlanks(own ? destination : m_pendingExtras[e]);
+            !part.isEmpty())
+            parts << part;
+    }
+    if (parts.isEmpty() || address.isEmpty())
+        return;
+    const DivisionTable& table = DivisionTable::national();
+    if (const DivisionTable::Location own = table.locate(address); own.province >= 0) {
+        // "深圳南山…" under 广东省: written in full as pasted text is, unless the
+        // columns name another province.
+        const DivisionTable::Location columns = table.locate(parts.join(QString()));
+        if (columns.province >= 0 && columns.province != own.province)
+            return; // which of the two is right, nobody can tell
+        address = own.address;
+    } else {
+        QString front;
+        qsizetype at = 0;
+        for (const QString& part : std::as_const(parts)) {
+            if (QStringView(address).mid(at).startsWith(part))
+                at += part.size();
+            else if (!front.contains(part))
+                front += part;
+        }
+        // Only a place: a column of sales regions ("华南") is not one.
+        if (table.locate(front + address).province >= 0)
+            address.prepend(front);
+    }
+    if (destination.isEmpty())
+        destination = table.locate(address).destination();
 }
 
 void RecipientSheet::endRow()
@@ -211,9 +294,11 @@ void RecipientSheet::endRow()
         return n;
     };
     const qint64 before = size(m_pending) + size(m_pendingExtras);
+    placeAddress();
     const QString& city = m_pendingExtras[City];
     QString& destination = m_pending[size_t(Column::Destination)];
-    if (!city.isEmpty() && !destination.contains(city))
+    if (m_sourceColumns[size_t(Column::Destination)] == m_extraColumns[Province] &&
+        !city.isEmpty() && !destination.contains(city))
         destination += city;
     if (const QString& combined = m_pendingExtras[Combined]; !combined.isEmpty()) {
         if (combined.size() > SheetLimits::maxCombinedCellChars)

@@ -19,9 +19,12 @@
 // in one cell) stands in for a missing one, which is split as a pasted
 // text is; other missing columns are empty. Of the rows below, only what the ten columns need is
 // kept, and rows empty in all ten are left out (they would print blank
-// waybills). An empty 目的地 is taken from the address's province and
-// city, and phone numbers are tidied (AddressParser::tidyPhone), as a
-// pasted text is split. Rows must come in order. Throws SheetTooLarge beyond
+// waybills). Up to five lines above the titles ("订单导出 2026-12-09") are
+// skipped when the titles are found below them. Columns of the province,
+// city and district (or one of all three) go in front of an address that
+// does not name its place, and fill 目的地. NUL and terminal escapes are
+// dropped from the values. An empty 目的地 is taken from the address's province
+// and city, and phone numbers are tidied (AddressParser::tidyPhone). Rows must come in order. Throws SheetTooLarge beyond
 // SheetLimits, SheetError otherwise (Kind::MissingColumn with the user's
 // explanation when a column is missing).
 class RecipientSheet : public SheetCells {
@@ -41,15 +44,21 @@ public:
     void finish();
 
     qsizetype rowCount() const { return qsizetype(m_ends.size()) / columnCount; }
+    // Lines above the titles that were skipped.
+    int skippedLines() const { return m_skippedLines; }
+    static constexpr int maxSkippedLines = 5;
     // `column` counts in the order of Schema::recipientColumns().
     QString value(qsizetype row, int column) const;
 
 private:
     // Where each value comes from: a sheet column or -1.
-    enum Extra { City, Combined, extraCount }; // 城市 beside 省份; the combined cell
+    // 城市 beside 省份; the combined cell; the place columns of the address
+    enum Extra { City, Combined, Province, District, Region, extraCount };
 
     void takeTitle(std::uint32_t column, const QString& text);
+    bool titlesServe();
     void findColumns();
+    void placeAddress();
     void endRow();
     void charge(qint64 bytes);
     QString* slotFor(std::uint32_t column);
@@ -59,6 +68,9 @@ private:
     qint64 m_combinedChars = 0;
     qint64 m_titleRow = -1;
     QList<std::pair<std::uint32_t, QString>> m_titles;
+    QStringList m_firstTitles; // of the first line, when it is not the titles
+    int m_skippedLines = 0;
+    int m_firstMissing = 0; // the column the first line lacks
     bool m_columnsFound = false;
     std::array<qint64, columnCount> m_sourceColumns{};
     std::array<qint64, extraCount> m_extraColumns{};

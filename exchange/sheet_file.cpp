@@ -8,10 +8,10 @@
 #include "exchange/xlsx_reader.h"
 #include "exchange/xlsx_writer.h"
 #include "exchange/zip_archive.h"
+#include "store/staged_file.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -70,19 +70,28 @@ void write(const QString& path, const SheetRows& rows)
 
 void save(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw SheetError(out.errorString().toStdString());
-    // A full disk first shortens a write without a reason; the next one
-    // gives it.
-    for (qsizetype at = 0; at < bytes.size();) {
-        const qint64 n = out.write(bytes.constData() + at, bytes.size() - at);
-        if (n <= 0)
+    try {
+        // Over the file a link leads to, as the link's owner expects.
+        const QFileInfo info(path);
+        StagedFile staged(info.exists() ? info.canonicalFilePath() : path);
+        QFile out(staged.path());
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw SheetError(out.errorString().toStdString());
-        at += n;
+        // A full disk first shortens a write without a reason; the next one
+        // gives it.
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qint64 n = out.write(bytes.constData() + at, bytes.size() - at);
+            if (n <= 0)
+                throw SheetError(out.errorString().toStdString());
+            at += n;
+        }
+        out.close();
+        staged.commit();
+    } catch (const SheetError&) {
+        throw;
+    } catch (const CommandError& e) {
+        throw SheetError(e.text());
     }
-    if (!out.commit())
-        throw SheetError(out.errorString().toStdString());
 }
 
 } // namespace SheetFile

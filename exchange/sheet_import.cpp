@@ -113,6 +113,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     m_sheet.clear();
     m_rows = 0;
     m_repeatedMobiles = 0;
+    m_skippedLines = 0;
     const QString path = pathText.trimmed();
     if (path.isEmpty())
         return Outcome::NoPath;
@@ -151,6 +152,7 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
     }
     m_rows = int(recipients.rowCount());
     m_repeatedMobiles = countRepeatedMobiles(recipients);
+    m_skippedLines = recipients.skippedLines();
     return Outcome::Imported;
 }
 
@@ -185,6 +187,8 @@ QString SheetImport::report(Outcome outcome) const
     switch (outcome) {
     case Outcome::Imported:
         text += QStringLiteral(u"\n共导入%1条收件人信息。").arg(m_rows);
+        if (m_skippedLines > 0)
+            text += QStringLiteral(u"\n列标题上方的%1行不是收件人，未导入。").arg(m_skippedLines);
         if (!m_sheet.isEmpty() && m_sheet.compare(SheetFile::sheetName, Qt::CaseInsensitive) != 0)
             text +=
                 QStringLiteral(u"\n工作簿中没有Sheet1，读取的是第一个工作表“%1”。").arg(m_sheet);

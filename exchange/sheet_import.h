@@ -43,6 +43,8 @@ public:
     int importedRows() const { return m_rows; }
     // Imported rows whose mobile number an earlier row of the list has.
     int repeatedMobiles() const { return m_repeatedMobiles; }
+    // Lines above the column titles that were not imported.
+    int skippedLines() const { return m_skippedLines; }
     // message() with, under it, why it failed or how many rows came in.
     QString report(Outcome outcome) const;
 
@@ -55,4 +57,5 @@ private:
     QString m_reason;
     int m_rows = 0;
     int m_repeatedMobiles = 0;
+    int m_skippedLines = 0;
 };

@@ -56,6 +56,14 @@ QString decode(const QString& text)
             at += escapeLength;
         }
     }
+    // An escaped half of a surrogate pair without its other half is no
+    // character: left in, it would take the next one along when converted.
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out.at(i).isHighSurrogate() && i + 1 < out.size() && out.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (out.at(i).isSurrogate())
+            out[i] = QChar::ReplacementCharacter;
+    }
     return out;
 }
 

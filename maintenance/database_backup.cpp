@@ -21,7 +21,6 @@ void replaceNonDatabase(StagedFile& staged, const QString& target, const QString
                         const std::function<void()>& beforeReplace)
 {
     StagedFile kept(beforeRestorePath(live));
-    kept.copyPermissionsFrom(target);
     DatabaseCopy::bytes(target, kept.path());
     kept.commit();
     if (beforeReplace)
@@ -47,18 +46,18 @@ void backup(const QString& source, const QString& target)
 {
     if (QFileInfo(target).fileName().compare(backupSuffix, Qt::CaseInsensitive) == 0)
         throw BackupError(QStringLiteral(u"备份文件名为空，未备份任何数据!"));
+    if (const QString refused = FileIdentity::refusal(target, source, QStringLiteral(u"备份"));
+        !refused.isEmpty())
+        throw BackupError(refused + QLatin1Char('!'));
     if (ServerAddress::looksLikeUrl(source)) {
         StoreCopy::backupServer(source, target);
         return;
     }
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
-        throw BackupError(QStringLiteral("no database %1").arg(source));
-    if (FileIdentity::isPartOfDatabase(target, source))
-        throw BackupError(
-            QStringLiteral(u"%1 就是正在使用的数据库，不能备份到它上面!").arg(target));
+        throw BackupError(QStringLiteral(u"找不到数据库 %1").arg(source));
+    // The owner's only, as staged files are, whatever data.mdb allows.
     StagedFile staged(target);
-    staged.copyPermissionsFrom(source);
     DatabaseCopy::online(source, staged.path());
     staged.commit();
 }
@@ -66,13 +65,14 @@ void backup(const QString& source, const QString& target)
 void restore(const QString& chosen, const QString& live, const std::function<void()>& beforeReplace)
 {
     if (live.isEmpty())
-        throw BackupError(QStringLiteral("no database is open"));
+        throw BackupError(QStringLiteral(u"没有打开的数据库"));
     if (ServerAddress::looksLikeUrl(live)) {
         StoreCopy::restoreServer(chosen, live, beforeReplace);
         return;
     }
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen), BackupError::Kind::NoFile);
+        throw BackupError(QStringLiteral(u"%1 不是可读取的文件").arg(chosen),
+                          BackupError::Kind::NoFile);
     // A data.mdb that is a link stays one: the file it points to is restored.
     const QFileInfo liveInfo(live);
     const QString target = liveInfo.exists() ? liveInfo.canonicalFilePath() : live;

@@ -7,11 +7,21 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace DatabaseCopy {
 
 namespace {
+
+// Qt's reason for a failed write is often "Unknown error"; the system's is
+// the one that tells (a full disk).
+QString writeFailed(const QString& path)
+{
+    return QStringLiteral(u"无法写入 %1：%2")
+        .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+}
 
 QString quoted(const QString& name)
 {
@@ -25,12 +35,12 @@ void requireTable(const SqliteFile& file, const QString& table, const QStringLis
                                         "AND name = '%1' COLLATE NOCASE")
                              .arg(table))
             .isEmpty())
-        throw BackupError(QStringLiteral("no table %1").arg(table));
+        throw BackupError(QStringLiteral(u"没有表 %1").arg(table));
     const QStringList present =
         file.firstColumn(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
     for (const QString& column : columns)
         if (!present.contains(column))
-            throw BackupError(QStringLiteral("no column %1 in table %2").arg(column, table));
+            throw BackupError(QStringLiteral(u"表 %2 中没有列 %1").arg(column, table));
 }
 
 class Statement {
@@ -130,7 +140,7 @@ void requireRollbackJournal(SqliteFile& file)
     // A copy of a WAL database would be one too, with its side files.
     if (file.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
         QStringList{QStringLiteral("delete")})
-        throw BackupError(QStringLiteral("cannot leave WAL mode: %1").arg(file.path()));
+        throw BackupError(QStringLiteral(u"无法退出 WAL 模式：%1").arg(file.path()));
 }
 
 void saveThroughSqlite(const SqliteFile& live, const QString& kept)
@@ -138,22 +148,22 @@ void saveThroughSqlite(const SqliteFile& live, const QString& kept)
     sqlite3_file* file = live.mainFile();
     sqlite3_int64 size = 0;
     if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
-        throw BackupError(QStringLiteral("cannot read %1").arg(live.path()));
+        throw BackupError(QStringLiteral(u"无法读取 %1").arg(live.path()));
+    // Staged files are the owner's only, whatever data.mdb allows.
     StagedFile staged(kept);
-    staged.copyPermissionsFrom(live.path());
     QFile out(staged.path());
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+        throw BackupError(writeFailed(kept));
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (sqlite3_int64 at = 0; at < size; at += chunk.size()) {
         const int n = int(std::min<sqlite3_int64>(chunk.size(), size - at));
         if (file->pMethods->xRead(file, chunk.data(), n, at) != SQLITE_OK)
-            throw BackupError(QStringLiteral("cannot read %1").arg(live.path()));
+            throw BackupError(QStringLiteral(u"无法读取 %1").arg(live.path()));
         if (out.write(chunk.constData(), n) != n)
-            throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+            throw BackupError(writeFailed(kept));
     }
     if (!out.flush())
-        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), kept));
+        throw BackupError(writeFailed(kept));
     out.close();
     staged.commit();
 }
@@ -173,17 +183,17 @@ void bytes(const QString& from, const QString& to)
     QFile in(from);
     QFile out(to);
     if (!in.open(QIODevice::ReadOnly))
-        throw BackupError(QStringLiteral("%1: %2").arg(in.errorString(), from));
+        throw BackupError(QStringLiteral(u"无法读取 %1：%2").arg(from, in.errorString()));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+        throw BackupError(writeFailed(to));
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty())
         if (out.write(chunk) != chunk.size())
-            throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+            throw BackupError(writeFailed(to));
     if (in.error() != QFileDevice::NoError)
-        throw BackupError(QStringLiteral("%1: %2").arg(in.errorString(), from));
+        throw BackupError(QStringLiteral(u"无法读取 %1：%2").arg(from, in.errorString()));
     if (!out.flush())
-        throw BackupError(QStringLiteral("%1: %2").arg(out.errorString(), to));
+        throw BackupError(writeFailed(to));
 }
 
 bool looksLikeDatabase(const QString& path)
@@ -197,7 +207,7 @@ void requireWaybillTables(const QString& path)
     const SqliteFile file(path, SqliteFile::Mode::ReadOnly);
     const QStringList check = file.firstColumn(QStringLiteral("PRAGMA quick_check"));
     if (check != QStringList{QStringLiteral("ok")})
-        throw BackupError(QStringLiteral("damaged: %1").arg(check.join(' ')));
+        throw BackupError(QStringLiteral(u"文件已损坏：%1").arg(check.join(' ')));
     requireTable(file, Schema::senderTable, Schema::senderColumns());
     requireTable(file, Schema::recipientTable, Schema::recipientColumns());
     requireTable(file, Schema::importedTable, Schema::recipientColumns());
@@ -250,7 +260,7 @@ void checkedDataOnly(const QString& chosen, const QString& to)
         requireWaybillTables(chosen);
         dataOnly(chosen, to);
     } catch (const CommandError& e) {
-        throw BackupError(QStringLiteral("%1 is no waybill database: %2").arg(chosen, e.text()),
+        throw BackupError(QStringLiteral(u"%1 不是本软件的数据库：%2").arg(chosen, e.text()),
                           BackupError::Kind::NotADatabase);
     }
 }

@@ -12,10 +12,12 @@
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace StoreCopy {
 
@@ -95,29 +97,24 @@ int copy(const QString& from, const QString& to)
     if (!source.dialect().isServer())
         DatabaseCopy::requireWaybillTables(from);
     const bool toServer = ServerAddress::looksLikeUrl(to);
-    // A file made for the copy goes again when the copy fails: an empty
-    // data.mdb would pass for a shop's data.
-    struct MadeFile {
-        QString path;
-        bool kept = false;
-        ~MadeFile()
-        {
-            if (!path.isEmpty() && !kept)
-                QFile::remove(path);
-        }
-    } made;
+    // A file made for the copy is made aside and put in place only once
+    // every row is in: an empty or half-filled data.mdb left by a failed or
+    // killed copy would pass for a shop's data.
+    std::optional<StagedFile> made;
     if (!toServer && !QFileInfo::exists(to)) {
-        DatabaseFile::createEmpty(to);
-        made.path = to;
+        QDir().mkpath(QFileInfo(to).absolutePath());
+        made.emplace(to);
+        DatabaseFile::createEmpty(made->path());
     }
     Connection target;
-    open(target, to);
+    open(target, made ? made->path() : to);
     if (!toServer && !source.dialect().isServer() && QFileInfo(from) == QFileInfo(to))
         throw StoreError(QStringLiteral("%1 is the source itself").arg(to));
     if (toServer && StoreTables::present(target).isEmpty())
         StoreTables::create(target);
     beginSnapshot(source);
     target.beginTransaction();
+    int copied = 0;
     try {
         for (const Schema::Table& t : Schema::tables())
             if (const QString lock = target.dialect().lockForReplace(t.name); !lock.isEmpty())
@@ -125,16 +122,18 @@ int copy(const QString& from, const QString& to)
         if (const int there = rowCount(target); there > 0)
             throw StoreError(
                 QStringLiteral("%1 already holds %2 rows; nothing was copied").arg(to).arg(there));
-        const int copied = copyRows(source, target);
+        copied = copyRows(source, target);
         target.commit();
         source.rollback();
-        made.kept = true;
-        return copied;
     } catch (...) {
         target.rollback();
         source.rollback();
         throw;
     }
+    target.close();
+    if (made)
+        made->commit();
+    return copied;
 }
 
 void backupServer(const QString& url, const QString& target)
@@ -166,7 +165,8 @@ void restoreServer(const QString& chosen, const QString& url,
                    const std::function<void()>& beforeReplace)
 {
     if (!QFileInfo(chosen).isFile())
-        throw BackupError(QStringLiteral("no file %1").arg(chosen), BackupError::Kind::NoFile);
+        throw BackupError(QStringLiteral(u"%1 不是可读取的文件").arg(chosen),
+                          BackupError::Kind::NoFile);
     Connection server;
     open(server, url);
     // The same checks as a restore of data.mdb, and only the tables' rows

@@ -1,5 +1,6 @@
 #include "records/division_table.h"
 
+#include <QStringList>
 #include <algorithm>
 
 extern const char divisionTableText[];
@@ -92,13 +93,17 @@ QList<DivisionTable::Match> DivisionTable::matchesAt(QStringView text, qsizetype
             from + length < text.size() && isKindCharacter(text.at(from + length));
         for (const NameRef r : *it) {
             const Division& d = at(r.division);
-            if (d.level != level || (!r.full && beforeKind))
+            // "石柱县" is the short name with the last character of its
+            // full name ("石柱土家族自治县").
+            const bool ownKind = beforeKind && !r.full && d.name.size() > length + 1 &&
+                                 d.name.back() == text.at(from + length);
+            if (d.level != level || (!r.full && beforeKind && !ownKind))
                 continue;
             // A county belongs to a city, which belongs to a province.
             if (parent >= 0 && d.parent != parent &&
                 (d.parent < 0 || at(d.parent).parent != parent))
                 continue;
-            out.append({r.division, length, r.full});
+            out.append({r.division, length + (ownKind ? 1 : 0), r.full});
         }
     }
     return out;
@@ -204,8 +209,21 @@ DivisionTable::Location DivisionTable::locate(QStringView address) const
         readCounty(address, r, c.division);
         readings.append(r);
     }
-    // A county alone only when its full name is the nation's one of that name.
-    if (readings.isEmpty()) {
+    const auto best = [&]() -> const Reading* {
+        const Reading* found = nullptr;
+        for (const Reading& r : readings) {
+            if (!plausible(address, r))
+                continue;
+            if (!found || r.end > found->end ||
+                (r.end == found->end && r.fullNames > found->fullNames))
+                found = &r;
+        }
+        return found;
+    };
+    // A county alone only when its full name is the nation's one of that
+    // name ("苏州工业园区…", where "苏州" alone would not stand).
+    if (!best()) {
+        readings.clear();
         const QList<Match> counties = matchesAt(address, start, Level::County, -1);
         if (!counties.isEmpty() && counties.first().full &&
             (counties.size() == 1 || counties.at(1).length != counties.first().length)) {
@@ -220,20 +238,39 @@ DivisionTable::Location DivisionTable::locate(QStringView address) const
         }
     }
 
-    const Reading* best = nullptr;
-    for (const Reading& r : readings) {
-        if (!plausible(address, r))
-            continue;
-        if (!best || r.end > best->end || (r.end == best->end && r.fullNames > best->fullNames))
-            best = &r;
-    }
     Location loc;
-    if (!best) {
+    const Reading* found = best();
+    if (!found) {
         loc.address = address.trimmed().toString();
+        // Taiwan's cities and counties, which the table does not list.
+        static const QStringList taiwan =
+            QString::fromUtf16(u"台北市 新北市 桃园市 台中市 台南市 高雄市 基隆市 新竹市 新竹县 "
+                               u"嘉义市 嘉义县 苗栗县 彰化县 南投县 云林县 屏东县 宜兰县 花莲县 "
+                               u"台东县 澎湖县")
+                .split(u' ');
+        const QStringView rest = address.mid(start);
+        if (std::any_of(taiwan.begin(), taiwan.end(),
+                        [&](const QString& n) { return rest.startsWith(n); })) {
+            loc.province = m_byName.value(u"台湾省").value(0).division;
+            loc.address = loc.destination() + rest.toString();
+        }
         return loc;
     }
-    loc.province = best->province;
-    loc.city = best->city;
-    loc.address = loc.destination() + address.mid(best->cityEnd).toString();
+    loc.province = found->province;
+    loc.city = found->city;
+    loc.address = loc.destination() + address.mid(found->cityEnd).toString();
+    return loc;
+}
+
+DivisionTable::Location DivisionTable::locateCounty(QStringView word) const
+{
+    // Only a short name that no other division of the nation has.
+    Location loc;
+    const auto it = m_byName.constFind(word);
+    if (it == m_byName.cend() || it->size() != 1 || at(it->first().division).level != Level::County)
+        return loc;
+    loc.city = at(it->first().division).parent;
+    loc.province = at(loc.city).parent;
+    loc.address = loc.destination() + word.toString();
     return loc;
 }

@@ -36,10 +36,15 @@ public:
 
     // A word that is a division's full or short name ("深圳", "广东省").
     bool isPlaceName(QStringView word) const;
+    // A name of any division, a county's too ("南山").
+    bool isAnyName(QStringView word) const { return m_byName.contains(word); }
 
     // Finds the province and city at the start of `address`; what follows
     // the city is kept as written.
     Location locate(QStringView address) const;
+    // A word that is the short name of one county only ("恭城"); locate()
+    // does not take a short county name alone, which may start a street.
+    Location locateCounty(QStringView word) const;
 
 private:
     struct NameRef {

@@ -199,6 +199,17 @@ void Connection::beginTransaction()
         throw StoreError(failureText(engineText(database().lastError())));
 }
 
+void Connection::beginWriting()
+{
+    if (m_dialect.isServer()) {
+        beginTransaction();
+        return;
+    }
+    // Qt's driver would say BEGIN, which leaves a read then write open to
+    // another writer (and to SQLITE_BUSY when both upgrade).
+    execute({QStringLiteral("BEGIN IMMEDIATE"), {}});
+}
+
 void Connection::commit()
 {
     if (!database().commit())

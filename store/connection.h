@@ -42,6 +42,9 @@ public:
     QSqlQuery run(const Statement& statement);
 
     void beginTransaction();
+    // A transaction that will write: on the file it takes the write lock at
+    // once, so a read inside it cannot be overtaken by another desk's write.
+    void beginWriting();
     void commit();
     void rollback();
     // The engine's own driver, for reading large results its own way.

@@ -23,8 +23,6 @@ void createEmpty(const QString& path)
     // A data folder named on the command line may not exist yet.
     QDir().mkpath(QFileInfo(path).absolutePath());
     StagedFile staged(path);
-    staged.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                          QFile::ReadOther);
     const QString name = QStringLiteral("sf-create-") + path;
     QString error;
     {

@@ -5,6 +5,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cstring>
@@ -285,11 +286,14 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
     if (!columns.isEmpty()) {
         // After a restore in place the same identity may name another row.
         requireSameContent();
-        const Statement s =
-            Statements::updateRow(m_query.table, columns, values, m_connection.rowIdentity(),
-                                  m_rows.at(m_current).identity);
-        if (m_connection.run(s).numRowsAffected() == 0)
-            throw rowGone();
+        // As the engine's update criteria go: the columns written must
+        // still hold what was read (another desk's change to other columns
+        // stays), which a row put anew under a reused identity fails.
+        changeRowAsRead(m_current,
+                        Statements::updateRow(m_query.table, columns, values,
+                                              m_connection.rowIdentity(),
+                                              m_rows.at(m_current).identity),
+                        columns);
         QStringList now = rowValues(m_current);
         for (qsizetype i = 0; i < columns.size(); ++i)
             now[columnIndex(columns.at(i))] = values.at(i).toString();
@@ -317,6 +321,59 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
     emit currentRowChanged(m_current);
 }
 
+bool Dataset::storedAsRead(int row, const QSqlQuery& stored, const QStringList& columns) const
+{
+    for (int c = 0; c < columns.size(); ++c)
+        if (stored.value(c).toString() != cell(row, columnIndex(columns.at(c))))
+            return false;
+    return true;
+}
+
+void Dataset::changeRowAsRead(int row, const Statement& change, const QStringList& compared)
+{
+    m_connection.beginWriting();
+    try {
+        QSqlQuery stored = m_connection.run(Statements::selectRowForChange(
+            m_connection.dialect(), m_query.table, compared, m_rows.at(row).identity));
+        if (!stored.next() || !storedAsRead(row, stored, compared) ||
+            m_connection.run(change).numRowsAffected() == 0)
+            throw rowGone();
+        m_connection.commit();
+    } catch (...) {
+        m_connection.rollback();
+        throw;
+    }
+}
+
+QVariantList Dataset::identitiesAsRead() const
+{
+    QVariantList identities;
+    identities.reserve(m_rows.size());
+    if (!m_connection.dialect().reusesIdentities()) {
+        for (const Row& r : m_rows)
+            identities << r.identity;
+        return identities;
+    }
+    QHash<qlonglong, int> listed;
+    listed.reserve(m_rows.size());
+    for (int i = 0; i < m_rows.size(); ++i)
+        listed.insert(m_rows.at(i).identity.toLongLong(), i);
+    QSqlQuery stored = m_connection.run(
+        Statements::selectRowsForChange(m_connection.dialect(), m_query.table, m_columns));
+    // The query's values shifted by one: the identity comes first.
+    while (stored.next()) {
+        const auto it = listed.constFind(stored.value(0).toLongLong());
+        if (it == listed.constEnd())
+            continue;
+        bool same = true;
+        for (int c = 0; c < m_columns.size() && same; ++c)
+            same = stored.value(c + 1).toString() == cell(*it, c);
+        if (same)
+            identities << m_rows.at(*it).identity;
+    }
+    return identities;
+}
+
 void Dataset::requireSameContent()
 {
     if (m_connection.generation() != m_generation) {
@@ -340,11 +397,10 @@ void Dataset::deleteCurrent()
     if (m_current < 0)
         throw StoreError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     requireSameContent();
-    if (m_connection
-            .run(Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
-                                       m_rows.at(m_current).identity))
-            .numRowsAffected() == 0)
-        throw rowGone();
+    changeRowAsRead(m_current,
+                    Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
+                                          m_rows.at(m_current).identity),
+                    m_columns);
     const int row = m_current;
     emit rowAboutToBeRemoved(row);
     m_rows.removeAt(row);
@@ -365,12 +421,13 @@ void Dataset::deleteAll()
     // A row at a time, each synced to disk, takes a millisecond a row; a
     // few hundred identities per statement in one transaction take one sync.
     constexpr qsizetype perStatement = 500;
-    m_connection.beginTransaction();
+    m_connection.beginWriting();
     try {
+        const QVariantList listed = identitiesAsRead();
         QVariantList identities;
-        for (qsizetype i = 0; i < m_rows.size(); ++i) {
-            identities << m_rows.at(i).identity;
-            if (identities.size() == perStatement || i + 1 == m_rows.size()) {
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            identities << listed.at(i);
+            if (identities.size() == perStatement || i + 1 == listed.size()) {
                 m_connection.execute(
                     Statements::deleteRows(m_query.table, m_connection.rowIdentity(), identities));
                 identities.clear();

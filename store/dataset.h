@@ -10,6 +10,8 @@
 #include <QVariant>
 
 class Connection;
+class QSqlQuery;
+struct Statement;
 
 // A static cursor over one table query: opening takes a snapshot of the
 // rows; its own appends, edits and deletes show at once, other connections'
@@ -93,6 +95,16 @@ private:
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
+    // Whether `stored`, the values of `columns` in that order, are those of
+    // row `row` as the snapshot read them.
+    bool storedAsRead(int row, const QSqlQuery& stored, const QStringList& columns) const;
+    // Runs `change`, a change of row `row` by its identity, only while the
+    // store holds the `compared` columns of that row as the snapshot read
+    // them: a row that another desk deleted or changed there, or (on the
+    // file, where identities are reused) put anew, is refused.
+    void changeRowAsRead(int row, const Statement& change, const QStringList& compared);
+    // The identities of the listed rows that the store holds as read.
+    QVariantList identitiesAsRead() const;
     int columnIndex(const QString& column) const;
     void moveTo(int row);
     void postEdit(const QStringList& columns, const QVariantList& values);

@@ -1,5 +1,8 @@
 #include "store/file_identity.h"
 
+#include "store/server_address.h"
+#include "store/temporary_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,10 +36,8 @@ QString landingPath(const QString& path)
                             : folder + QLatin1Char('/') + info.fileName();
 }
 
-} // namespace
-
-namespace FileIdentity {
-
+// True when writing to `target` would write into the database `database`
+// or one of the files SQLite keeps beside it (journal, WAL).
 bool isPartOfDatabase(const QString& target, const QString& database)
 {
     const QString landing = landingPath(target);
@@ -52,6 +53,24 @@ bool isPartOfDatabase(const QString& target, const QString& database)
             return true;
     }
     return false;
+}
+
+} // namespace
+
+namespace FileIdentity {
+
+QString refusal(const QString& target, const QString& database, const QString& doing)
+{
+    const QString landing = landingPath(target);
+    if (!database.isEmpty() && !ServerAddress::looksLikeUrl(database) &&
+        isPartOfDatabase(target, database))
+        return QStringLiteral(u"%1 就是正在使用的数据库，不能%2到它上面").arg(target, doing);
+    if (TemporaryFiles::isStaged(landing))
+        return QStringLiteral(u"%1 是本程序正在写入的文件，不能%2到它上面").arg(target, doing);
+    struct stat s {};
+    if (::stat(QFile::encodeName(landing).constData(), &s) == 0 && !S_ISREG(s.st_mode))
+        return QStringLiteral(u"%1 不是普通文件，不能%2到它上面").arg(target, doing);
+    return {};
 }
 
 } // namespace FileIdentity

@@ -32,7 +32,9 @@ void RowText::value(const char* bytes, qsizetype size)
     }
     // Most values take this way: one room check and one copy each.
     char* at = room(size + 1);
-    std::memcpy(at, bytes, size_t(size));
+    // A NULL value comes as no bytes at all, and memcpy wants a pointer.
+    if (size > 0)
+        std::memcpy(at, bytes, size_t(size));
     at[size] = separator;
     m_tailUsed += size + 1;
 }

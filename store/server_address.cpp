@@ -23,8 +23,12 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
         QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE");
     // Command lines and logs are readable by others. Looked for in the text
     // itself, so that a URL that does not read is refused for it too.
+    // A password may hold a '/', which would end the authority early
+    // ("alice:1234/S3cret@db"): everything before the last '@' counts.
     QString authority = url.section(QStringLiteral("://"), 1);
-    authority.truncate(authority.indexOf(QRegularExpression(QStringLiteral("[/?#]"))));
+    if (const qsizetype end = authority.indexOf(QRegularExpression(QStringLiteral("[?#]")));
+        end >= 0)
+        authority.truncate(end);
     if (authority.contains(QLatin1Char('@')) &&
         authority.section(QLatin1Char('@'), 0, -2).contains(QLatin1Char(':')))
         return fail(noPassword);

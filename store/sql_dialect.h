@@ -17,6 +17,9 @@ public:
     // The hidden column that addresses a row for later edits: SQLite's
     // rowid, on the server a key column that is never shown or exported.
     QString rowIdentity() const;
+    // Whether a deleted row's identity may name a later row: SQLite gives
+    // the highest rowid again once that row is gone.
+    bool reusesIdentities() const { return !isServer(); }
     // The table's own columns with the identity first, in insertion order
     // on the server as SQLite returns them.
     QString selectWithIdentity(const QString& table, const QString& condition) const;

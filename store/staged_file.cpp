@@ -27,7 +27,7 @@ void syncFile(const QString& path)
         const QString text = systemError();
         if (fd >= 0)
             ::close(fd);
-        throw StoreError(QStringLiteral("%1: %2").arg(text, path));
+        throw StoreError(QStringLiteral(u"无法写入 %1：%2").arg(path, text));
     }
     ::close(fd);
 }
@@ -41,7 +41,7 @@ StagedFile::StagedFile(const QString& target) : m_target(QFileInfo(target).absol
     QTemporaryFile file(TemporaryFiles::stagedTemplate(m_target));
     file.setAutoRemove(false);
     if (!file.open())
-        throw StoreError(QStringLiteral("%1: %2").arg(file.errorString(), m_target));
+        throw StoreError(QStringLiteral(u"无法写入 %1：%2").arg(m_target, file.errorString()));
     m_path = file.fileName();
 }
 
@@ -53,13 +53,8 @@ StagedFile::~StagedFile()
 
 void StagedFile::copyPermissionsFrom(const QString& file)
 {
-    setPermissions(QFile::permissions(file));
-}
-
-void StagedFile::setPermissions(QFile::Permissions permissions)
-{
-    if (!QFile::setPermissions(m_path, permissions))
-        throw StoreError(QStringLiteral("cannot set permissions: %1").arg(m_path));
+    if (!QFile::setPermissions(m_path, QFile::permissions(file)))
+        throw StoreError(QStringLiteral(u"无法设置 %1 的权限").arg(m_path));
 }
 
 void StagedFile::commit()
@@ -67,7 +62,7 @@ void StagedFile::commit()
     syncFile(m_path);
     if (std::rename(QFile::encodeName(m_path).constData(),
                     QFile::encodeName(m_target).constData()) != 0)
-        throw StoreError(QStringLiteral("%1: %2").arg(systemError(), m_target));
+        throw StoreError(QStringLiteral(u"无法写入 %1：%2").arg(m_target, systemError()));
     m_committed = true;
     // The target is replaced by now; a folder that cannot be flushed does not
     // make that a failure.

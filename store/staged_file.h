@@ -6,7 +6,8 @@
 // A new file written beside its target under a temporary name of our own
 // pattern (see TemporaryFiles) and renamed over the target only once it is
 // complete and on disk, so the target is either the old file or the whole
-// new one. Removed unless committed. Throws StoreError.
+// new one. Removed unless committed. Readable by its owner only (0600)
+// whatever the umask: what we write holds customers' data. Throws StoreError.
 class StagedFile {
 public:
     explicit StagedFile(const QString& target);
@@ -18,7 +19,6 @@ public:
 
     // The staged file gets the permissions of an existing file.
     void copyPermissionsFrom(const QString& file);
-    void setPermissions(QFile::Permissions permissions);
     // Flushes the staged file to disk and renames it over the target.
     void commit();
 

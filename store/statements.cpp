@@ -82,17 +82,20 @@ QString insertPrintLog(int rows)
              QStringList(rows, row).join(QStringLiteral(", ")));
 }
 
-Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,
+Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
                          const QString& date, const QString& since)
 {
     const auto contains = [](const QString& text) {
         return QVariant(QLatin1Char('%') + text + QLatin1Char('%'));
     };
+    // The address book's "contains": a backslash is literal on both stores.
     Statement s{QStringLiteral(u"SELECT %1, 打印时间, 打印窗口, 打印到, 收件人姓名, 手机号码, "
-                               u"收件地址 FROM %2 WHERE 收件人姓名 LIKE ? AND 手机号码 LIKE ? "
-                               u"AND 打印时间 LIKE ? AND 打印时间 >= ? "
+                               u"收件地址 FROM %2 WHERE %3 AND %4 AND %5 AND 打印时间 >= ? "
                                u"ORDER BY 打印时间 DESC, %1 DESC")
-                    .arg(identity, Schema::printLogTable),
+                    .arg(dialect.rowIdentity(), Schema::printLogTable,
+                         dialect.contains(QStringLiteral(u"收件人姓名")),
+                         dialect.contains(QStringLiteral(u"手机号码")),
+                         dialect.contains(QStringLiteral(u"打印时间"))),
                 // A null text would bind as NULL, which nothing is >= to.
                 {contains(name), contains(mobile), QVariant(date + QLatin1Char('%')),
                  QVariant(since.isNull() ? QStringLiteral("") : since)}};
@@ -146,6 +149,23 @@ Statement deleteRows(const QString& table, const QString& identity, const QVaria
     return {QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
                 .arg(table, identity, SqlDialect::markers(rows.size())),
             rows};
+}
+
+Statement selectRowForChange(const SqlDialect& dialect, const QString& table,
+                             const QStringList& columns, const QVariant& row)
+{
+    return {QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?%4")
+                .arg(SqlDialect::quotedList(columns), table, dialect.rowIdentity(),
+                     dialect.isServer() ? QStringLiteral(" FOR UPDATE") : QString()),
+            {row}};
+}
+
+Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
+                              const QStringList& columns)
+{
+    return {QStringLiteral("SELECT %1, %2 FROM %3")
+                .arg(dialect.rowIdentity(), SqlDialect::quotedList(columns), table),
+            {}};
 }
 
 } // namespace Statements

@@ -32,7 +32,7 @@ QString insertPrintLog(int rows = 1);
 // Number, time, window, destination, name, mobile and address of each page
 // whose name and mobile contain the texts and whose time starts with
 // `date`; empty texts match everything. From `since` (a time or a date) on.
-Statement selectPrintLog(const QString& identity, const QString& name, const QString& mobile,
+Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
                          const QString& date, const QString& since = {});
 // Whole rows, number first, of the given numbers.
 Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers);
@@ -46,5 +46,12 @@ Statement updateRow(const QString& table, const QStringList& columns, const QVar
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);
 Statement deleteRows(const QString& table, const QString& identity, const QVariantList& rows);
+// The row under `row` as it is stored now, columns in the order given,
+// locked on the server until the transaction ends.
+Statement selectRowForChange(const SqlDialect& dialect, const QString& table,
+                             const QStringList& columns, const QVariant& row);
+// Every row with its identity first, columns in the order given.
+Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
+                              const QStringList& columns);
 
 } // namespace Statements

@@ -25,6 +25,14 @@ qint64 ownerOf(const QString& name, const QRegularExpression& pattern)
     return m.hasMatch() ? m.captured(1).toLongLong() : 0;
 }
 
+// A staged database may have its journal beside it.
+const QRegularExpression& stagedPattern()
+{
+    static const QRegularExpression staged(
+        QStringLiteral("^.+\\.sfwaybill-(\\d+)-\\w{6}\\.tmp(-journal|-wal|-shm)?$"));
+    return staged;
+}
+
 } // namespace
 
 namespace TemporaryFiles {
@@ -42,11 +50,14 @@ QString scratchTemplate()
         .filePath(QStringLiteral("%1%2-XXXXXX").arg(tag).arg(QCoreApplication::applicationPid()));
 }
 
+bool isStaged(const QString& name)
+{
+    return stagedPattern().match(QFileInfo(name).fileName()).hasMatch();
+}
+
 void removeLeftovers(const QString& folder)
 {
-    // A staged database may have its journal beside it.
-    static const QRegularExpression staged(
-        QStringLiteral("^.+\\.sfwaybill-(\\d+)-\\w{6}\\.tmp(-journal|-wal|-shm)?$"));
+    const QRegularExpression& staged = stagedPattern();
     static const QRegularExpression scratch(QStringLiteral("^sfwaybill-(\\d+)-\\w{6}$"));
     const QDir dir(folder);
     for (const QFileInfo& file :

@@ -13,6 +13,10 @@ QString stagedTemplate(const QString& target);
 // Template for QTemporaryDir: "<temporary folder>/sfwaybill-<pid>-XXXXXX".
 QString scratchTemplate();
 
+// Whether `name` is one of our staged files (or its journal): a file some
+// run of the program is writing.
+bool isStaged(const QString& name);
+
 // Removes staged files in `folder` and scratch folders of processes that
 // no longer run. Failures are ignored: a leftover is no error.
 void removeLeftovers(const QString& folder);

@@ -30,19 +30,25 @@ private slots:
     void unclearTextLeavesFieldsEmpty_data();
     void unclearTextLeavesFieldsEmpty();
     void labelledCompanyAndRemarks();
+    void everyLabelWord_data();
+    void everyLabelWord();
     void commandLinePrintsJson();
 };
 
-// At least 95% of the texts give every field exactly; a miss leaves a
-// field empty and never yields a wrong number.
+// At least 95% of the texts give every field exactly and at most 0.5% of
+// the fields are filled wrongly; a miss leaves a field empty and never
+// yields a wrong number or place. With ADDRESS_TEXTS_MEASURE set it only
+// reports the figures, to compare one build of the parser with another.
 void AddressParserTest::tableOfRealTexts()
 {
     QFile file(SampleSheets::path(QStringLiteral("address_texts.json")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonArray cases = QJsonDocument::fromJson(file.readAll()).array();
     QVERIFY(cases.size() >= 60);
+    const bool measure = qEnvironmentVariableIsSet("ADDRESS_TEXTS_MEASURE");
 
     int exact = 0;
+    int wrong = 0;
     for (const QJsonValue& value : cases) {
         const QJsonObject c = value.toObject();
         const QString text = c.value(QStringLiteral("text")).toString();
@@ -58,13 +64,21 @@ void AddressParserTest::tableOfRealTexts()
         for (int i = 0; i < fieldKeys.size(); ++i) {
             if (got.at(i).isEmpty() || got.at(i) == expected.at(i))
                 continue;
-            // Only the address may differ in how much of it was recognised.
-            QVERIFY2(fieldKeys.at(i) == QStringLiteral("收件地址"),
-                     qPrintable(QStringLiteral("wrong %1 for %2").arg(fieldKeys.at(i), text)));
+            ++wrong;
+            // Only the name and the address may be wrong, now and then.
+            if (!measure)
+                QVERIFY2(i == 0 || fieldKeys.at(i) == QStringLiteral("收件地址"),
+                         qPrintable(QStringLiteral("wrong %1 for %2").arg(fieldKeys.at(i), text)));
         }
     }
-    qInfo("%d of %lld exact", exact, qlonglong(cases.size()));
+    const qsizetype fields = cases.size() * fieldKeys.size();
+    qInfo("%d of %lld exact (%.1f%%), %d of %lld fields wrong (%.2f%%)", exact,
+          qlonglong(cases.size()), 100.0 * exact / cases.size(), wrong, qlonglong(fields),
+          100.0 * wrong / fields);
+    if (measure)
+        return;
     QVERIFY(exact * 100 >= cases.size() * 95);
+    QVERIFY(wrong * 1000 <= fields * 5);
 }
 
 void AddressParserTest::placesFromTheDivisionTable_data()
@@ -89,6 +103,11 @@ void AddressParserTest::placesFromTheDivisionTable_data()
     row(u"江西路8号", u"", u"江西路8号");
     // "河北" would be a province, but "河北区" is one county of the nation.
     row(u"河北区五马路1号", u"天津市", u"天津市河北区五马路1号");
+    // A short name with the last character of its full name.
+    row(u"重庆石柱县南宾街道1号", u"重庆市", u"重庆市石柱县南宾街道1号");
+    // A county's full name alone, where the city's short name would not stand.
+    row(u"苏州工业园区星湖街1号", u"江苏省苏州市", u"江苏省苏州市苏州工业园区星湖街1号");
+    row(u"高雄市前镇区中华五路1号", u"台湾省", u"台湾省高雄市前镇区中华五路1号");
 }
 
 void AddressParserTest::placesFromTheDivisionTable()
@@ -106,8 +125,12 @@ void AddressParserTest::unclearTextLeavesFieldsEmpty_data()
     const auto row = [](const char* tag, const char16_t* text, QStringList fields) {
         QTest::newRow(tag) << QString::fromUtf16(text) << fields;
     };
-    // Twelve digits, a number glued to a house number, a too-short landline.
+    // Ten and twelve digits (a mobile has eleven), a number glued to a
+    // house number, a too-short landline.
+    row("ten digits", u"订单 1380013800 张三", {"张三", "", "", "", "", ""});
+    row("ten digits in groups", u"张三 138-0013-800", {"张三", "", "", "", "", ""});
     row("long number", u"订单 138001380001 张三", {"张三", "", "", "", "", ""});
+    row("twelve digits in groups", u"张三 138 0013 80001", {"张三", "", "", "", "", ""});
     row("86 after a street", u"解放路86 13800138000", {"", "13800138000", "", "解放路86", "", ""});
     row("no area code", u"李四 86001234 上海市静安区南京西路1号",
         {"李四", "", "", "上海市静安区南京西路1号", "上海市", ""});
@@ -148,6 +171,46 @@ void AddressParserTest::labelledCompanyAndRemarks()
     QCOMPARE(AddressParser::parse(QStringLiteral(u"地址：广东省深圳市\n南山区科技园1号\n"
                                                  u"张三 13800138000")),
              expected);
+}
+
+// Each word labels what follows it, written without a colon: with one the
+// shorter word at its end ("地址：") would stand in for it.
+void AddressParserTest::everyLabelWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    // Values read only by their label: a latin name or address, a number
+    // without area code, a postcode starting with 9.
+    const QList<std::tuple<int, const char16_t*, QString>> kinds{
+        {0,
+         u"收件人姓名 收货人姓名 收件人名字 收货人名字 收件人 收货人 联系人 姓名 名字 客户姓名 "
+         u"买家姓名 name",
+         "Tom"},
+        {1,
+         u"收件人手机号码 收件人手机号 收件人手机 收货人手机号码 收货人手机号 收货人手机 "
+         u"收件人电话 "
+         u"收货人电话 联系手机 联系电话 联系方式 手机号码 手机号 电话号码 手机 电话 固话 座机 tel "
+         u"mobile phone",
+         "86001234"},
+        {2, u"收件人地址 收货人地址 收件地址 收货地址 详细地址 所在地区 地址 address addr",
+         "Baker Street"},
+        {3, u"邮政编码 邮编", "900001"},
+        {4, u"单位名称 公司名称 公司 单位", u"鹿帆科技"_qs},
+        {5, u"备注 留言 买家留言", u"放门卫"_qs},
+    };
+    for (const auto& [field, words, value] : kinds)
+        for (const QString& word : QString::fromUtf16(words).split(u' '))
+            QTest::newRow(word.toUtf8()) << word + u' ' + value << field << value;
+}
+
+void AddressParserTest::everyLabelWord()
+{
+    QFETCH(QString, text);
+    QFETCH(int, field);
+    const ParsedRecipient r = AddressParser::parse(text);
+    const QStringList fields{r.name, r.phone, r.address, r.postcode, r.company, r.remarks};
+    QTEST(fields.at(field), "value");
 }
 
 void AddressParserTest::commandLinePrintsJson()

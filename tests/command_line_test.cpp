@@ -6,6 +6,8 @@
 
 #include <QProcess>
 #include <QTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -37,6 +39,10 @@ private slots:
     void successLeavesStandardErrorEmpty();
     void csvExportToStandardOutputImportsBack();
     void writesThatFailAreNotReportedAsDone();
+    void customersDataIsReadableByItsOwnerOnly();
+    void textsFromDataReachTheTerminalAsOneLine();
+    void noOutputReplacesTheDatabaseOrANonFile_data();
+    void noOutputReplacesTheDatabaseOrANonFile();
 };
 
 void CommandLineTest::helpVersionAndWrongArguments()
@@ -151,12 +157,17 @@ void CommandLineTest::csvExportToStandardOutputImportsBack()
     const QList<QStringList> book{{"公司, 有限", QStringLiteral(u"张\"三\""), "",
                                    QStringLiteral(u"第一行\n第二行"), "", "", "138", "", "",
                                    QStringLiteral(u"𠀀 备注")},
-                                  {"", "plain", "", "addr", "", "", "", "", "", ""}};
+                                  {"", "plain", "", "addr", "", "", "", "", "", ""},
+                                  {"=1+1", "+86 138", "-", "@SUM(A1)", "\tx", "'=kept", "''+two",
+                                   "'plain", "a=b", "=HYPERLINK(\"http://x\",\"y\")"}};
     for (const QStringList& row : book)
         db.insert(Schema::recipientTable, row);
     const Run exported = cli({"export", "--format", "csv"});
     QCOMPARE(exported.status, 0);
     QVERIFY(exported.out.startsWith(Schema::recipientColumns().join(QLatin1Char(','))));
+    // Nothing a spreadsheet program would run as a formula.
+    QVERIFY(exported.out.contains(
+        "\r\n'=1+1,'+86 138,'-,'@SUM(A1),'\tx,''=kept,'''+two,'plain,a=b,\"'=HYPERLINK("));
     QFile file(db.dir() + QStringLiteral("/book.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(exported.out.toUtf8());
@@ -189,6 +200,135 @@ void CommandLineTest::writesThatFailAreNotReportedAsDone()
         const Run r = cli(args, standardOutput);
         QVERIFY2(r.status == 1, qPrintable(args.join(' ') + QStringLiteral(": ") + r.out));
         QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
+    }
+    // The reason in Chinese, the system's detail after it.
+    const Run nowhere = cli({"print", "--window", "batch", "--pdf", "no such folder/out.pdf"});
+    QCOMPARE(nowhere.status, 1);
+    QVERIFY2(nowhere.err.contains(QStringLiteral(u"无法写入 ")), qPrintable(nowhere.err));
+}
+
+void CommandLineTest::customersDataIsReadableByItsOwnerOnly()
+{
+    TestFolder here;
+    const mode_t umask = ::umask(0);
+    const auto mode = [](const QString& file) {
+        struct stat s {};
+        return ::stat(QFile::encodeName(file).constData(), &s) == 0 ? int(s.st_mode & 0777) : -1;
+    };
+    for (const QStringList& args :
+         QList<QStringList>{{"init"},
+                            {"export", "book"},
+                            {"export", "book.xlsx"},
+                            {"export", "--format", "csv", "book"},
+                            {"print", "--window", "batch", "--pdf", "a.pdf"},
+                            {"backup", "monday"},
+                            {"copy", "--from", "data.mdb", "--to", "c.mdb"},
+                            {"restore", "monday.bak"}})
+        QCOMPARE(cli(args).status, 0);
+    for (const char* file : {"data.mdb", "book.xls", "book.xlsx", "book.csv", "a.pdf", "monday.bak",
+                             "c.mdb", "data.mdb.before-restore"})
+        QVERIFY2(mode(file) == 0600, file);
+    // A data.mdb keeps the mode its owner gave it.
+    QVERIFY(::chmod("data.mdb", 0640) == 0);
+    QCOMPARE(cli({"restore", "monday.bak"}).status, 0);
+    QCOMPARE(mode("data.mdb"), 0640);
+    ::umask(umask);
+}
+
+void CommandLineTest::textsFromDataReachTheTerminalAsOneLine()
+{
+    TestDatabase db;
+    db.insert(Schema::recipientTable, {"", QStringLiteral(u"张\x1b[2J三\0\u2028x"), "", "addr\r\n",
+                                       "", "", "138", "", "", ""});
+    const Run printed = cli({"print", "--window", "single", "--pdf", "a\x1b\nb.pdf"});
+    QCOMPARE(printed.status, 0);
+    QCOMPARE(printed.out, QStringLiteral("1\ta  b.pdf\n"));
+    const Run log = cli({"log"});
+    QCOMPARE(log.status, 0);
+    const QStringList fields = log.out.split('\t');
+    QCOMPARE(fields.size(), 7);
+    QCOMPARE(fields.at(4), QStringLiteral(u"张 [2J三  x"));
+    QCOMPARE(fields.at(6), QStringLiteral("addr  \n"));
+
+    // A log that cannot be read is no empty log.
+    SKIP_ON_SERVER();
+    db.exec(QStringLiteral("drop table printlog"));
+    db.exec(QStringLiteral(u"create index printlog on inrxx (备注)"));
+    const Run unreadable = cli({"log"});
+    QCOMPARE(unreadable.status, 1);
+    QVERIFY2(unreadable.err.contains(QStringLiteral(u"没有打印记录表，也无法建立")),
+             qPrintable(unreadable.err));
+}
+
+void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("written"); // the name the command writes
+    QTest::addColumn<QString>("kind");
+    const QList<std::pair<QStringList, QString>> commands{
+        {{"print", "--window", "batch", "--pdf", "out.pdf"}, "out.pdf"},
+        {{"export", "out.xls"}, "out.xls"},
+        {{"export", "--format", "csv", "out"}, "out.csv"},
+        {{"backup", "out"}, "out.bak"},
+    };
+    for (const auto& [args, written] : commands)
+        for (const char* kind :
+             {"link to data.mdb", "link to its journal", "fifo", "staged", "link to a device"})
+            QTest::addRow("%s %s, %s", qPrintable(args.first()), qPrintable(written), kind)
+                << args << written << QString::fromLatin1(kind);
+    QTest::addRow("print onto data.mdb itself")
+        << QStringList{"print", "--window", "batch", "--pdf", "data.mdb"} << "data.mdb"
+        << "itself";
+}
+
+void CommandLineTest::noOutputReplacesTheDatabaseOrANonFile()
+{
+    SKIP_ON_SERVER();
+    QFETCH(QStringList, args);
+    QFETCH(QString, written);
+    QFETCH(QString, kind);
+    TestDatabase db;
+    db.insert(Schema::recipientTable,
+              {"", QStringLiteral(u"张三"), "", "addr", "", "", "138", "", "", ""});
+    const QString stagedName = "data.mdb.sfwaybill-1-abcdef.tmp";
+    if (kind == "staged") {
+        // A staged file another run is writing, named through a link.
+        QFile staged(stagedName);
+        QVERIFY(staged.open(QIODevice::WriteOnly));
+        staged.write("being written");
+        staged.close();
+        QVERIFY(QFile::link(stagedName, written));
+    } else if (kind == "link to a device") {
+        // A null device of our own: one that is replaced is only ours.
+        if (::mknod("null", S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("no device node can be made here");
+        QVERIFY(QFile::link("null", written));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(written).constData(), 0600), 0);
+    } else if (kind != "itself") {
+        QVERIFY(QFile::link(kind == "link to data.mdb" ? "data.mdb" : "data.mdb-journal", written));
+    }
+    QFile database(db.path());
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    const QByteArray content = database.readAll();
+    database.close();
+    const Run r = cli(args);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QStringLiteral(u"不能")), qPrintable(r.err));
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    QCOMPARE(database.readAll(), content);
+    QVERIFY(!QFile::exists("data.mdb-journal"));
+    QFileInfo after(written);
+    if (kind == "fifo")
+        QVERIFY(!after.isFile() && after.exists());
+    else if (kind != "itself")
+        QVERIFY(after.isSymLink());
+    if (kind == "link to a device")
+        QVERIFY(!QFileInfo(QStringLiteral("null")).isFile() && QFileInfo::exists("null"));
+    if (kind == "staged") {
+        QFile staged(stagedName);
+        QVERIFY(staged.open(QIODevice::ReadOnly));
+        QCOMPARE(staged.readAll(), QByteArray("being written"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "support/sample_sheets.h"
 #include "support/test_database.h"
 
+#include <QFile>
 #include <QTest>
 
 using Outcome = SheetImport::Outcome;
@@ -19,6 +20,10 @@ private slots:
     void failureSaysWhy_data();
     void failureSaysWhy();
     void titlesAsTheyImportedBefore();
+    void placeColumnsGoBeforeTheAddress_data();
+    void placeColumnsGoBeforeTheAddress();
+    void linesAboveTheTitles_data();
+    void linesAboveTheTitles();
 };
 
 void ExchangePlatformSheetsTest::platformSheetsImport_data()
@@ -141,6 +146,80 @@ void ExchangePlatformSheetsTest::titlesAsTheyImportedBefore()
             .value(0)
             .mid(1, 3),
         (QStringList{"y", "", "z"}));
+}
+
+void ExchangePlatformSheetsTest::placeColumnsGoBeforeTheAddress_data()
+{
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("address");
+    const QStringList named{QStringLiteral(u"收货人"), QStringLiteral(u"详细地址")};
+    const auto row = [&](const char* tag, const char16_t* titles, const char16_t* cells,
+                         const char16_t* destination, const char16_t* address) {
+        QTest::newRow(tag) << named + QString::fromUtf16(titles).split(u',')
+                           << QStringList{QStringLiteral(u"张三")} +
+                                  QString::fromUtf16(cells).split(u',')
+                           << QString::fromUtf16(destination) << QString::fromUtf16(address);
+    };
+    row("省 市 区", u"省,市,区", u"科技园1号,广东省,深圳市,南山区", u"广东省深圳市",
+        u"广东省深圳市南山区科技园1号");
+    row("所在地区", u"所在地区", u"科技园1号,广东省 深圳市 南山区", u"广东省深圳市",
+        u"广东省深圳市南山区科技园1号");
+    row("city already written", u"省份,城市", u"深圳市福田区1号,广东省,深圳市", u"广东省深圳市",
+        u"广东省深圳市福田区1号");
+    row("place written short", u"省,市", u"深圳南山科技园1号,广东省,深圳市", u"广东省深圳市",
+        u"广东省深圳市南山科技园1号");
+    row("another province written", u"省", u"北京市海淀区1号,广东省", u"", u"北京市海淀区1号");
+    row("a region that is no place", u"地区", u"科技园1号,华南", u"", u"科技园1号");
+    // NUL and terminal escapes never reach a field.
+    QTest::newRow("control characters")
+        << named + QStringList{QStringLiteral(u"省")}
+        << QStringList{QStringLiteral(u"张三"),
+                       QStringLiteral(u"\x1b[31m科技园1号") + QChar(0) + QStringLiteral("\x1b[0m"),
+                       QStringLiteral(u"广东省")}
+        << QStringLiteral(u"广东省") << QStringLiteral(u"广东省科技园1号");
+}
+
+void ExchangePlatformSheetsTest::placeColumnsGoBeforeTheAddress()
+{
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, cells);
+    const QStringList row = RecipientSheet::recipients({titles, cells}).value(0);
+    QTEST(row.value(2), "destination");
+    QTEST(row.value(3), "address");
+}
+
+void ExchangePlatformSheetsTest::linesAboveTheTitles_data()
+{
+    QTest::addColumn<int>("captions");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("none") << 0 << QStringLiteral(u"批量导入EXCEL成功!\n共导入1条收件人信息。");
+    QTest::newRow("two") << 2
+                         << QStringLiteral(u"批量导入EXCEL成功!\n共导入1条收件人信息。\n"
+                                           u"列标题上方的2行不是收件人，未导入。");
+    QTest::newRow("six") << 6
+                         << QStringLiteral(
+                                u"批量导入EXCEL失败!\n缺少“收件人姓名”列（也可用：收货人、"
+                                u"收货人姓名、收件人、姓名）。\n表格第一行的标题是：订单导出。");
+}
+
+void ExchangePlatformSheetsTest::linesAboveTheTitles()
+{
+    QFETCH(int, captions);
+    TestDatabase db;
+    QByteArray csv = "\xEF\xBB\xBF";
+    for (int i = 0; i < captions; ++i)
+        csv += QStringLiteral(u"订单导出\n").toUtf8();
+    csv += QStringLiteral(u"收货人,收货地址\n张三,广东省深圳市南山区科技园1号\n").toUtf8();
+    const QString path = db.dir() + QStringLiteral("/list.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size());
+    file.close();
+    Connection c;
+    c.open();
+    SheetImport import(c);
+    QTEST(import.report(import.run(path)), "report");
 }
 
 QTEST_GUILESS_MAIN(ExchangePlatformSheetsTest)

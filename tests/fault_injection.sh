@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Bad luck on purpose: the command-line program is killed (SIGKILL) at a
-# random moment of an import, an export, a backup or a restore; runs out of
+# random moment of an import, an export, a backup, a restore, a print to
+# PDF or a copy to a new data.mdb; runs out of
 # disk; and an import, a restore and readers run at once. After every trial
 # the database passes integrity_check and holds exactly the rows from before
 # or from after (never a mix, never rows lost by a command that reported
 # success), and the next start leaves none of our temporary files behind.
 # usage: tests/fault_injection.sh path/to/sfwaybill-cli [TRIALS]
-#   TRIALS defaults to 6 (one of each kind, a few seconds); run more by hand.
+#   TRIALS defaults to 8 (one of each kind, a few seconds); run more by hand.
 set -euo pipefail
 cli="$(realpath "$1")"
-trials="${2:-6}"
+trials="${2:-8}"
 work="$(mktemp -d)"
 mounted=""
 cleanup() {
@@ -112,6 +113,10 @@ span_import="$(span_of import "$work/new.csv")"
 span_export="$(span_of export book.xlsx)"
 span_backup="$(span_of backup "$work/span")"
 span_restore="$(span_of restore "$work/new.bak")"
+span_print="$(span_of print --window batch --pdf out.pdf)"
+span_copy="$(span_of copy --from data.mdb --to copy.mdb)"
+# A good PDF from before, which a killed print must leave whole.
+(cd "$work/fixture" && "$cli" print --window single --pdf "$work/previous.pdf" >/dev/null 2>&1)
 
 # A disk that fills up: a small tmpfs when we may mount one, else a limit
 # on the size of the files the program writes.
@@ -138,7 +143,7 @@ leave_full_disk() {
   mv "$work/rescued" "$1"
 }
 
-kinds=(import export backup restore "full disk" concurrent)
+kinds=(import export backup restore "full disk" concurrent print copy)
 declare -A counted
 for ((trial = 1; trial <= trials; trial++)); do
   kind="${kinds[$(((trial - 1) % ${#kinds[@]}))]}"
@@ -179,6 +184,23 @@ for ((trial = 1; trial <= trials; trial++)); do
       intact "$dir/data.mdb.before-restore" || fail "the undo copy is damaged"
       [[ "$(signature "$dir/data.mdb.before-restore" inrxx)" == "$old_in" ]] ||
         fail "the undo copy is not the old database"
+    fi
+    ;;
+  print)
+    cp "$work/previous.pdf" "$dir/out.pdf"
+    run_killed "$dir" "$span_print" print --window batch --pdf out.pdf
+    check_live "$dir" "$old_in|$old_ex"
+    cmp -s "$work/previous.pdf" "$dir/out.pdf" ||
+      [[ "$(pdfinfo "$dir/out.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')" == 2000 ]] ||
+      fail "out.pdf is neither the previous PDF nor the whole batch"
+    ;;
+  copy)
+    run_killed "$dir" "$span_copy" copy --from data.mdb --to copy.mdb
+    check_live "$dir" "$old_in|$old_ex"
+    if [[ -e "$dir/copy.mdb" ]]; then
+      intact "$dir/copy.mdb" || fail "the copy is damaged"
+      [[ "$(signature "$dir/copy.mdb" inrxx)|$(signature "$dir/copy.mdb" excel)" == \
+        "$old_in|$old_ex" ]] || fail "copy.mdb is there without every row"
     fi
     ;;
   "full disk")

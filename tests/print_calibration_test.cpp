@@ -1,12 +1,19 @@
 #include "print_page_texts.h"
+#include "store/connection.h"
 #include "store/query_sets.h"
+#include "store/schema.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/calibration_store.h"
+#include "waybill/print_log.h"
+#include "waybill/printing/printer_choice.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/windows/dyjl_form.h"
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/printing/printer_choice.h"
+#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/print_preview.h"
 #include "waybill/windows/sf1_form.h"
 
 #include <QAction>
@@ -14,6 +21,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QSettings>
+#include <QTableView>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -66,6 +74,13 @@ QPoint firstPlacement(PrintWindow& w)
 
 const QPoint factory(288, 137); // QRDBText1 of TSf1Form
 
+// Empty for a file that is not there.
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class PrintCalibrationTest : public QObject {
@@ -74,9 +89,10 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void storeKeepsOnePerPrinterAndWindow();
+    void storeKeepsOnePerPrinter();
     void windowKeepsItsCalibrationOnlyWhenAsked();
-    void windowTakesTheCalibrationOfThePrinterInUse();
+    void windowTakesTheCalibrationOfThePrinterChosen();
+    void reprintStandsWhereThePrinterInUsePutsIt();
     void calibrationPageRulersAndCrosses_data();
     void calibrationPageRulersAndCrosses();
     void calibrationPageFromTheWindow();
@@ -111,7 +127,7 @@ void PrintCalibrationTest::cleanup()
     m_db.reset();
 }
 
-void PrintCalibrationTest::storeKeepsOnePerPrinterAndWindow()
+void PrintCalibrationTest::storeKeepsOnePerPrinter()
 {
     CalibrationStore store;
     QFont font(QStringLiteral(u"宋体"));
@@ -119,30 +135,50 @@ void PrintCalibrationTest::storeKeepsOnePerPrinterAndWindow()
     const Calibration a{{10}, {-12}, font};
     const Calibration b{{-3}, {0}, std::nullopt};
     const QString odd = QStringLiteral("ipp://host/printers/a b%");
-    store.save(QStringLiteral("A"), WaybillVariant::AddressBookSingle, a);
-    store.save(odd, WaybillVariant::AddressBookSingle, b);
-    store.save(QString(), WaybillVariant::ImportedBatch, b);
-
-    const QList<std::tuple<QString, WaybillVariant, std::optional<Calibration>>> expected{
-        {QStringLiteral("A"), WaybillVariant::AddressBookSingle, a},
-        {QStringLiteral("A"), WaybillVariant::ImportedSingle, std::nullopt},
-        {QStringLiteral("B"), WaybillVariant::AddressBookSingle, std::nullopt},
-        {odd, WaybillVariant::AddressBookSingle, b},
-        {QString(), WaybillVariant::ImportedBatch, b},
-        {QStringLiteral("(none)"), WaybillVariant::ImportedBatch, std::nullopt},
+    store.save(QStringLiteral("A"), a);
+    store.save(odd, b);
+    store.save(QString(), b);
+    const QList<std::pair<QString, std::optional<Calibration>>> expected{
+        {QStringLiteral("A"), a}, {QStringLiteral("B"), std::nullopt},      {odd, b},
+        {QString(), b},           {QStringLiteral("(none)"), std::nullopt},
     };
-    for (const auto& [printer, window, calibration] : expected)
-        QVERIFY2(store.load(printer, window) == calibration,
-                 qPrintable(printer + windowClassName(window)));
+    for (const auto& [printer, calibration] : expected)
+        QVERIFY2(store.load(printer) == calibration, qPrintable(printer));
 
-    store.clear(QStringLiteral("A"), WaybillVariant::AddressBookSingle);
-    QCOMPARE(store.load(QStringLiteral("A"), WaybillVariant::AddressBookSingle), std::nullopt);
-    QVERIFY(store.load(odd, WaybillVariant::AddressBookSingle) == b);
+    // The choice for texts that do not fit stays when the position goes.
+    QVERIFY(!store.alwaysShrinks(QStringLiteral("A")));
+    store.setAlwaysShrinks(QStringLiteral("A"), true);
+    store.clear(QStringLiteral("A"));
+    QCOMPARE(store.load(QStringLiteral("A")), std::nullopt);
+    QVERIFY(store.alwaysShrinks(QStringLiteral("A")));
+    QVERIFY(!store.alwaysShrinks(odd));
+    QVERIFY(store.load(odd) == b);
+    QCOMPARE(store.minimumPoints(), 8.0);
+    store.setMinimumPoints(7.5);
+    QCOMPARE(store.minimumPoints(), 7.5);
+
+    // Saved one per window by an older version: carried over, 单张打印's
+    // first, and replaced by the next save.
+    QSettings old(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "calibration");
+    for (const auto& [key, value] : QList<std::pair<const char*, int>>{{"C/TPlsf1Form/right", 3},
+                                                                       {"C/TPlsf1Form/down", 4},
+                                                                       {"C/TSf1Form/right", 1},
+                                                                       {"C/TSf1Form/down", 2},
+                                                                       {"D/TEPlsf1Form/right", 5},
+                                                                       {"D/TEPlsf1Form/down", 6}})
+        old.setValue(QString::fromLatin1(key), value);
+    old.sync();
+    QVERIFY((store.load(QStringLiteral("C")) == Calibration{{1}, {2}, {}}));
+    QVERIFY((store.load(QStringLiteral("D")) == Calibration{{5}, {6}, {}}));
+    store.save(QStringLiteral("C"), b);
+    QVERIFY(store.load(QStringLiteral("C")) == b);
+    old.sync();
+    QVERIFY(!old.contains(QStringLiteral("C/TPlsf1Form/right")));
 
     // A value edited by hand into nonsense counts as nothing stored.
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "calibration")
-        .setValue(QStringLiteral("(none)/TEPlsf1Form/right"), QStringLiteral("abc"));
-    QCOMPARE(store.load(QString(), WaybillVariant::ImportedBatch), std::nullopt);
+    old.setValue(QStringLiteral("(none)/right"), QStringLiteral("abc"));
+    old.sync();
+    QCOMPARE(store.load(QString()), std::nullopt);
 }
 
 void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
@@ -169,12 +205,27 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         if (save)
             w.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();
         QCOMPARE(QFile::exists(settingsFile), save);
+
+        // Shifted once more and printed: an ordinary print keeps nothing.
+        const QByteArray kept = readAll(settingsFile);
+        const QString pdf = m_db->dir() + QStringLiteral("/printed%1.pdf").arg(save);
+        Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("-3"));
+        Drive::click(&w, QStringLiteral("Button2"));
+        m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+            job.setOutputFile(pdf);
+            PrintPreview preview(pages, job, parent);
+            preview.findChild<QAction*>(QStringLiteral("print"))->trigger();
+        });
+        w.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+        QVERIFY(QFile::exists(pdf));
+        QCOMPARE(readAll(settingsFile), kept);
     }
     const QString printer = PrinterChoice::inUse();
     QCOMPARE(m_dialogs->lastText(), QStringLiteral(u"已保存为打印机 %1 的默认位置！")
                                         .arg(printer.isEmpty() ? u"（无打印机）"_qs : printer));
     {
-        // The next start: shifted, in the chosen font; the other windows not.
+        // The next start: shifted, in the chosen font, in every print
+        // window, since they print on the same form.
         TSf1Form w(m_main->sender, m_main->recipients);
         QCOMPARE(firstPlacement(w), factory + QPoint(10, 12));
         for (const FieldPlacement& p : w.layout().placements())
@@ -182,44 +233,97 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         QCOMPARE(w.adjustments().chooserFont(), chosen);
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
         TEsf1Form other(m_main->sender, m_main->recipients);
-        QCOMPARE(other.adjustments().calibration(), Calibration{});
+        QCOMPARE(other.adjustments().calibration(), (Calibration{{10}, {12}, chosen}));
+        TPlsf1Form batch;
+        QCOMPARE(firstPlacement(batch), QPoint(288, 140) + QPoint(10, 12));
 
         w.findChild<QAction*>(QStringLiteral("restoreFactoryPositions"))->trigger();
         QCOMPARE(firstPlacement(w), factory);
         QCOMPARE(w.layout().placements().first().font(), FieldPlacement::defaultFont());
         QCOMPARE(w.adjustments().chooserFont().family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
+        // The others when they next open.
+        batch.show();
+        QCOMPARE(firstPlacement(batch), QPoint(288, 140));
     }
     TSf1Form w(m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory);
 }
 
-void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterInUse()
+void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterChosen()
 {
-    CalibrationStore().save(QStringLiteral("A"), WaybillVariant::AddressBookSingle,
-                            {{4}, {-2}, std::nullopt});
+    const auto printerShown = [](QWidget* w) {
+        return Drive::find<QLabel>(w, QStringLiteral("printerLabel"))->text();
+    };
+    CalibrationStore().save(QStringLiteral("A"), {{4}, {-2}, std::nullopt});
     PrinterChoice::remember(QStringLiteral("A"));
     TSf1Form w(m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
-
-    // Printer B has nothing stored: a start from the catalogue, and a
-    // window already open keeps what it shows.
-    PrinterChoice::remember(QStringLiteral("B"));
-    TSf1Form started(m_main->sender, m_main->recipients);
-    QCOMPARE(firstPlacement(started), factory);
     w.show();
-    QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
-    w.hide();
+    QCOMPARE(printerShown(&w), QStringLiteral(u"打印机：A"));
 
-    // Once B has one, the window takes it at its next opening.
-    CalibrationStore().save(QStringLiteral("B"), WaybillVariant::AddressBookSingle,
-                            {{1}, {1}, std::nullopt});
-    PrinterChoice::remember(QStringLiteral("A"));
-    w.show();
-    w.hide();
+    // Chosen anywhere (a preview's "设 置" remembers it so), the window
+    // takes it at once: B has nothing stored, so the catalogue's positions,
+    // not A's.
     PrinterChoice::remember(QStringLiteral("B"));
+    QCOMPARE(firstPlacement(w), factory);
+    QCOMPARE(printerShown(&w), QStringLiteral(u"打印机：B"));
+    QCOMPARE(Drive::find<QLabel>(&w, QStringLiteral("offsetLabel"))->text(),
+             QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
+
+    // Saved for B in another window: this one takes it at its next opening.
+    TPlsf1Form other;
+    other.show();
+    Drive::type(&other, QStringLiteral("Edit1"), QStringLiteral("1"));
+    Drive::click(&other, QStringLiteral("Button2"));
+    Drive::type(&other, QStringLiteral("Edit2"), QStringLiteral("1"));
+    Drive::click(&other, QStringLiteral("Button3"));
+    other.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();
+    w.hide();
     w.show();
     QCOMPARE(firstPlacement(w), factory + QPoint(1, 1));
+    PrinterChoice::remember(QStringLiteral("A"));
+    QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
+
+    // The printer chosen last is kept for the next start.
+    QCOMPARE(QSettings(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "printing")
+                 .value(QStringLiteral("printer"))
+                 .toString(),
+             QStringLiteral("A"));
+}
+
+void PrintCalibrationTest::reprintStandsWhereThePrinterInUsePutsIt()
+{
+    // Printed on A, with A's calibration and 2 px more to the right by hand.
+    CalibrationStore().save(QStringLiteral("A"), {{4}, {-2}, std::nullopt});
+    CalibrationStore().save(QStringLiteral("C"), {{1}, {1}, std::nullopt});
+    LoggedPage page;
+    page.calibration = {{6}, {-2}, std::nullopt};
+    for (const QString& column : Schema::senderColumns())
+        page.sender << (column == u"寄件人姓名"_qs ? u"张三"_qs : QString());
+    page.recipient = QStringList(Schema::recipientColumns().size());
+    {
+        Connection c;
+        c.open();
+        PrintLog::write(c, {page}, QStringLiteral("A"), QDateTime::currentDateTime());
+    }
+    TDyjlForm window;
+    window.show();
+    window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
+    QList<QPointF> at;
+    const auto seen = [&](PageSource& pages) { at << positionOf(pages, 0, u"张三"_qs); };
+    PrinterChoice::remember(QStringLiteral("A"));
+    m_dialogs->previewActions.enqueue([&](QWidget*, PageSource& pages, PrintJob&) {
+        seen(pages);
+        PrinterChoice::remember(QStringLiteral("C")); // in the preview's "设 置"
+        seen(pages);
+        PrinterChoice::remember(QStringLiteral("B")); // nothing stored
+        seen(pages);
+    });
+    Drive::click(&window, QStringLiteral("Button2"));
+    QCOMPARE(at.size(), 3);
+    QCOMPARE(at.at(1) - at.at(0), QPointF(-3, 3));
+    QCOMPARE(at.at(2) - at.at(0), QPointF(-4, 2));
 }
 
 void PrintCalibrationTest::calibrationPageRulersAndCrosses_data()

@@ -1,10 +1,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "waybill/calibration_store.h"
+#include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/windows/eplsf1_form.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/printing/printer_choice.h"
-#include "waybill/windows/eplsf1_form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -161,12 +164,17 @@ void PrintCupsTest::commandLinePrintsTheSamePages()
 
 void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
 {
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    CalibrationStore().save(m_queue, {{10}, {0}, std::nullopt});
     TestDatabase db;
     fill(db);
     ScriptedDialogs dialogs;
     TPlsf1Form window;
     window.show();
-    // The user picks the queue in "设 置" of one preview and closes it.
+    // The user picks the queue in "设 置" of one preview and closes it; the
+    // window takes the queue's calibration at once.
+    QPoint moved;
     dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
         PrintPreview preview(pages, job, parent);
         QTimer::singleShot(0, &preview, [&] {
@@ -176,9 +184,19 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
             dialog->accept();
         });
         preview.findChild<QAction*>(QStringLiteral("settings"))->trigger();
+        const FieldPlacement& first = window.layout().placements().first();
+        moved = {first.left().value, first.top().value};
     });
     window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
     QCOMPARE(PrinterChoice::chosen(), m_queue);
+    QCOMPARE(moved, QPoint(288 + 10, 140));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("printerLabel"))->text(),
+             QStringLiteral(u"打印机：") + m_queue);
+    // Kept for the next start.
+    QCOMPARE(QSettings(QSettings::IniFormat, QSettings::UserScope, "sfwaybill", "printing")
+                 .value(QStringLiteral("printer"))
+                 .toString(),
+             m_queue);
 
     // Another window's preview goes there, names it, and tells what it sent.
     TEPlsf1Form other;

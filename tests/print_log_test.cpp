@@ -18,10 +18,13 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <ctime>
 
 namespace {
 
@@ -70,11 +73,12 @@ QStringList pdfWords(const QString& pdf)
     return words;
 }
 
-// The next preview prints its pages to `pdf`.
-void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf)
+// The next preview prints its pages to `pdf`, each `copies` times.
+void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf, int copies = 1)
 {
-    dialogs.previewActions.enqueue([pdf](QWidget*, PageSource& pages, PrintJob& job) {
+    dialogs.previewActions.enqueue([pdf, copies](QWidget*, PageSource& pages, PrintJob& job) {
         job.setOutputFile(pdf);
+        job.printer().setCopyCount(copies);
         QVERIFY(job.run(pages));
         QCOMPARE(job.logFailure(), QString());
     });
@@ -102,6 +106,7 @@ private slots:
 
     void reprintIsThePagePrintedWhateverTheRowsBecame();
     void recipientPrintedTodayIsAskedForOrCounted();
+    void todayIsTheLocalDay();
     void logSurvivesBackupAndRestore_data();
     void logSurvivesBackupAndRestore();
     void printWhoseLogFailsIsPrintedAndSaysSo();
@@ -137,15 +142,19 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     batch.FormActivate();
     Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
     Drive::click(&batch, QStringLiteral("Button2"));
+    Drive::type(&batch, QStringLiteral("Edit2"), QStringLiteral("-5"));
+    Drive::click(&batch, QStringLiteral("Button3"));
     m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
     batch.Image1Click();
-    printNextPreviewTo(*m_dialogs, printed);
+    // Two copies: each page drawn twice, logged once.
+    printNextPreviewTo(*m_dialogs, printed, 2);
     trigger(batch);
 
     const QList<QStringList> log = m_db->rows(Schema::printLogTable);
     QCOMPARE(log.size(), 2);
+    QCOMPARE(log.at(1).at(6), u"乙二"_qs);
     const QStringList first = log.first();
-    QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "0"}));
+    QCOMPARE(first.mid(1, 4), (QStringList{"TPlsf1Form", printed, "7", "-5"}));
     QVERIFY(first.at(5).startsWith(u"宋体"_qs));
     QCOMPARE(first.mid(6, 3), (QStringList{u"甲一"_qs, "13900000001", u"北京长安街2号"_qs}));
     QCOMPARE(first.at(10), recipient(u"甲一"_qs, "13900000001").join(QLatin1Char('\t')));
@@ -158,6 +167,10 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::type(&window, QStringLiteral("Edit1"), u"甲"_qs);
     Drive::click(&window, QStringLiteral("Button1"));
     QCOMPARE(window.listedNumbers(), QList<qlonglong>{1});
+    // A backslash is a character like any other, on either store.
+    Drive::type(&window, QStringLiteral("Edit1"), u"\\一"_qs);
+    Drive::click(&window, QStringLiteral("Button1"));
+    QCOMPARE(window.listedNumbers(), QList<qlonglong>{});
     Drive::type(&window, QStringLiteral("Edit1"), QString());
     Drive::type(&window, QStringLiteral("Edit3"), QDate::currentDate().toString(Qt::ISODate));
     Drive::click(&window, QStringLiteral("Button1"));
@@ -171,19 +184,20 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->lastText(), u"请先选择要重新打印的记录！"_qs);
     window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
-    printNextPreviewTo(*m_dialogs, reprinted);
+    printNextPreviewTo(*m_dialogs, reprinted, 2);
     Drive::click(&window, QStringLiteral("Button2"));
     QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2}));
 
+    // The reprint: every word where the print had it, shifted as it was.
     const QStringList words = pdfWords(printed);
-    QVERIFY(words.contains(QStringLiteral("-- page")));
+    QCOMPARE(words.count(QStringLiteral("-- page")), 4);
     QVERIFY(std::any_of(words.begin(), words.end(),
                         [](const QString& w) { return w.startsWith(u"甲一@"_qs); }));
     QCOMPARE(pdfWords(reprinted), words);
     // A reprint is a print: logged again, as the same window's pages.
     const QList<QStringList> after = m_db->rows(Schema::printLogTable);
     QCOMPARE(after.size(), 4);
-    QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "0"}));
+    QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "-5"}));
     QCOMPARE(after.at(2).mid(5), first.mid(5));
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{4, 3, 2, 1}));
 }
@@ -227,6 +241,42 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     });
     trigger(batch);
     QCOMPARE(status, u"其中 1 页今天已打印过"_qs);
+}
+
+void PrintLogTest::todayIsTheLocalDay()
+{
+    // China at 00:30 on New Year's Day, when UTC is still in 2024.
+    const QByteArray zone = qgetenv("TZ");
+    const auto realClock = PrintLog::now;
+    const auto restore = qScopeGuard([&] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+        PrintLog::now = realClock;
+    });
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+    PrintLog::now = [] { return QDateTime(QDate(2025, 1, 1), QTime(0, 30)); };
+    {
+        Connection c;
+        c.open();
+        LoggedPage page;
+        page.sender = senderRow();
+        page.recipient = recipient(u"甲一"_qs, "13900000001");
+        PrintLog::write(c, {page}, u"打印机一"_qs, QDateTime(QDate(2024, 12, 31), QTime(20, 0)));
+    }
+    MainQueries main;
+    main.reopen();
+    TSf1Form single(main.sender, main.recipients);
+    // Printed yesterday evening: not asked; printed now: asked next time.
+    printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/morning.pdf"));
+    trigger(single);
+    QVERIFY(m_dialogs->messageTexts().isEmpty());
+    QCOMPARE(m_db->rows(Schema::printLogTable).last().first(),
+             QStringLiteral("2025-01-01 00:30:00"));
+    m_dialogs->answers.enqueue(false);
+    trigger(single);
+    QCOMPARE(m_dialogs->messageTexts(),
+             QStringList{u"该收件人今天已经打印过，确定要再打印吗？"_qs});
 }
 
 void PrintLogTest::logSurvivesBackupAndRestore_data()
@@ -283,6 +333,7 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     batch.show();
     batch.FormActivate();
     QString done;
+    m_dialogs->choices.enqueue(u"仍然打印"_qs);
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
         job.setOutputFile(pdf);
         PrintPreview preview(pages, job, parent);
@@ -295,6 +346,16 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     const ScriptedDialogs::Shown& told = m_dialogs->shown.last();
     QCOMPARE(told.icon, Dialogs::Icon::Warning);
     QVERIFY2(told.text.startsWith(u"已打印，但打印记录未能写入！"_qs), qPrintable(told.text));
+
+    // The command line says so too, and --strict still tells of a text
+    // that does not print whole.
+    m_db->exec(u"UPDATE inrxx SET 备注 = '%1'"_qs.arg(u"易碎"_qs.repeated(150)));
+    const Run strict = cli({"print", "--window", "batch", "--pdf", "strict.pdf", "--strict"});
+    QCOMPARE(strict.status, 3);
+    QVERIFY2(strict.err.contains(u"page 2: 备注 超出，286 字未打印\n"_qs), qPrintable(strict.err));
+    QVERIFY2(strict.err.contains(QStringLiteral("printed, but the print log could not be written")),
+             qPrintable(strict.err));
+    QCOMPARE(strict.out, QStringLiteral("2\tstrict.pdf\n"));
 }
 
 void PrintLogTest::commandLineLogsAndLists()

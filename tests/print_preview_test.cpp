@@ -1,6 +1,10 @@
 #include "store/command_error.h"
+#include "support/database_files.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_database.h"
 #include "waybill/page_source.h"
+#include "waybill/pdf_export.h"
+#include "waybill/print_error.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
 #include "waybill/printing/printing_job.h"
@@ -11,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
 #include <QListView>
@@ -117,6 +122,7 @@ private slots:
     void coversTheWorkAreaWithItsFrame();
     void opensLazilyOnTenThousandPages();
     void keysAndCommandsPage();
+    void keyboardPrintsAndOpensTheSettings();
     void thumbnailsAreNumberedAndChooseThePage();
     void zoomCommands();
     void settingsOnlyKeepTheChoice();
@@ -126,6 +132,8 @@ private slots:
     void cancelInTheProgressWindow();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
+    void printToFileNeverReplacesTheDatabase();
+    void aPrintThatFailsLeavesThePreviousFileWhole();
 };
 
 void PrintPreviewTest::toolbarAndStatusBar()
@@ -232,6 +240,53 @@ void PrintPreviewTest::keysAndCommandsPage()
 
     command(preview, "close")->trigger();
     QVERIFY(!preview.isVisible());
+}
+
+void PrintPreviewTest::keyboardPrintsAndOpensTheSettings()
+{
+    QTemporaryDir dir;
+    CountingPages pages(2);
+    PrintJob job;
+    job.setOutputFile(dir.filePath(QStringLiteral("keys.pdf")));
+    PrintPreview preview(pages, job);
+    preview.show();
+    // The progress window of a print leaves no window active offscreen,
+    // where a desktop gives the preview its activation back.
+    const auto activate = [&] {
+        preview.activateWindow();
+        return QTest::qWaitForWindowActive(&preview);
+    };
+    QVERIFY(activate());
+    QTest::keyClick(&preview, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(pages.printed.value(0), 1);
+    QVERIFY(activate());
+    QTest::keyClick(&preview, Qt::Key_P, Qt::AltModifier);
+    QCOMPARE(pages.printed.value(0), 2);
+    QVERIFY(activate());
+    QString title;
+    QTimer::singleShot(0, &preview, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    QTest::keyClick(&preview, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(title, QStringLiteral(u"打印设置"));
+    QVERIFY(activate());
+
+    // Tab reaches "打 印"; Enter and Space press it.
+    QWidget* print = preview.findChild<QToolBar*>()->widgetForAction(command(preview, "print"));
+    for (int i = 0; i < 30 && QApplication::focusWidget() != print; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &preview,
+                        Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), print);
+    QTest::keyClick(print, Qt::Key_Return);
+    QCOMPARE(pages.printed.value(0), 3);
+    QVERIFY(activate());
+    QTest::keyClick(print, Qt::Key_Space);
+    QCOMPARE(pages.printed.value(0), 4);
+    QCOMPARE(command(preview, "print")->text(), QStringLiteral(u"打 印"));
+    QCOMPARE(command(preview, "settings")->text(), QStringLiteral(u"设 置"));
 }
 
 void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
@@ -430,6 +485,56 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
         command(preview, "print")->trigger();
         QCOMPARE(destination->text(), QStringLiteral(u"已将 %1 页保存到 %2").arg(count).arg(pdf));
     }
+}
+
+void PrintPreviewTest::printToFileNeverReplacesTheDatabase()
+{
+    TestDatabase db;
+    const QString link = db.dir() + QStringLiteral("/out.pdf");
+    QVERIFY(QFile::link(QStringLiteral("data.mdb"), link));
+    const QByteArray before = DatabaseFiles::contents(db.path());
+    ScriptedDialogs dialogs;
+    CountingPages pages(1);
+    PrintJob job;
+    job.setOutputFile(link);
+    PrintPreview preview(pages, job);
+    command(preview, "print")->trigger();
+    QCOMPARE(dialogs.lastText(),
+             link + QStringLiteral(u" 就是正在使用的数据库，不能打印到它上面，未打印任何页!"));
+    QCOMPARE(DatabaseFiles::contents(db.path()), before);
+}
+
+void PrintPreviewTest::aPrintThatFailsLeavesThePreviousFileWhole()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("kept.pdf"));
+    QFile previous(pdf);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("the previous print");
+    previous.close();
+    const auto kept = [&] {
+        QFile file(pdf);
+        return file.open(QIODevice::ReadOnly) && file.readAll() == "the previous print" &&
+               QDir(dir.path()).entryList(QDir::Files) == QStringList{QStringLiteral("kept.pdf")};
+    };
+    CountingPages pages(3);
+    PrintJob job;
+    job.setOutputFile(pdf);
+    QVERIFY(!job.run(pages, [](int done, int) { return done < 2; }));
+    QVERIFY(kept());
+    QCOMPARE(job.destination(), pdf);
+    pages.onPrinted = {};
+    struct Failing : CountingPages {
+        using CountingPages::CountingPages;
+        void drawPage(QPainter& painter, int index) override
+        {
+            if (index == 1)
+                throw PrintError(QStringLiteral("no room"));
+            CountingPages::drawPage(painter, index);
+        }
+    } failing(3);
+    QVERIFY_THROWS_EXCEPTION(CommandError, exportPdf(failing, pdf));
+    QVERIFY(kept());
 }
 
 QTEST_MAIN(PrintPreviewTest)

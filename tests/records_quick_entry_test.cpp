@@ -75,6 +75,13 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
     QCOMPARE(text(&w, "Edit10"), QStringLiteral(u"科技园1号"));
     QCOMPARE(text(&w, "Edit11"), QString());
     QCOMPARE(text(&w, "Edit21"), QStringLiteral(u"广东省深圳市"));
+
+    // A whole file pasted by mistake is refused with a reason.
+    dialogs.texts.enqueue(QString(5001, u'x'));
+    click(&w, "PasteButton");
+    QCOMPARE(dialogs.lastText(),
+             QStringLiteral(u"粘贴的文字有5001个字符，超过5000个字符，请只粘贴一位收件人的信息！"));
+    QCOMPARE(text(&w, "Edit9"), QStringLiteral(u"李四"));
 }
 
 void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()

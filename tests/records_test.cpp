@@ -32,6 +32,15 @@ QStringList recipient(const QString& company, const QString& name, const QString
             ""};
 }
 
+// The recipients' names as listed, top to bottom.
+QStringList listedNames(const Dataset& d)
+{
+    QStringList names;
+    for (int row = 0; row < d.recordCount(); ++row)
+        names << d.value(row, QStringLiteral(u"收件人姓名"));
+    return names;
+}
+
 } // namespace
 
 class RecordsTest : public QObject {
@@ -240,7 +249,13 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     QCOMPARE(w.queries().recipients.field(QStringLiteral(u"单位名称")), QStringLiteral("B"));
 
     db.insert("inrxx", recipient("D", QStringLiteral(u"王四"), "134"));
+    // Another desk changes the first row: the server keeps it elsewhere now,
+    // the list keeps its order.
+    db.exec(QString::fromUtf8("update inrxx set 单位名称 = 'B2' where 单位名称 = 'B'"));
     w.Button10Click();
+    QCOMPARE(
+        listedNames(w.queries().recipients),
+        (QStringList{QStringLiteral(u"李二"), QStringLiteral(u"王三"), QStringLiteral(u"王四")}));
     type(&w, "Edit15", QStringLiteral(u"王"));
     click(&w, "Button9");
     QCOMPARE(w.queries().recipients.recordCount(), 2);

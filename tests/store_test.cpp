@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 class StoreTest : public QObject {
     Q_OBJECT
@@ -22,6 +23,7 @@ private slots:
     void searchesBindTheirText();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
     void deleteAllTakesTheListedRowsOrNone();
+    void anotherDesksRowUnderAFreedIdentityIsLeftAlone();
     void snapshotReadsEveryKindOfStoredValueAsText();
     void serverAddresses_data();
     void serverAddresses();
@@ -267,6 +269,40 @@ void StoreTest::deleteAllTakesTheListedRowsOrNone()
     QCOMPARE(left.at(1).at(1), QStringLiteral(u"王后来"));
 }
 
+void StoreTest::anotherDesksRowUnderAFreedIdentityIsLeftAlone()
+{
+    TestDatabase db;
+    db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
+    db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    // Another desk deletes the last row and adds one: SQLite gives it the
+    // freed rowid.
+    db.exec("delete from inrxx where 单位名称 = 'b'");
+    const QStringList theirs{"c", "n3", "", "", "", "", "", "", "", ""};
+    db.insert("inrxx", theirs);
+    const auto refused = [&](const std::function<void()>& change) {
+        try {
+            change();
+        } catch (const StoreError& e) {
+            return e.text().startsWith("Row cannot be located for updating.");
+        }
+        return false;
+    };
+    d.setCurrentRow(1);
+    QVERIFY(refused([&] {
+        d.edit();
+        d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral("mine"));
+        d.post();
+    }));
+    QVERIFY(refused([&] { d.deleteCurrent(); }));
+    d.deleteAll();
+    QCOMPARE(db.rows("inrxx"), QList<QStringList>{theirs});
+}
+
 void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
 {
     if (TestDatabase::onServer())
@@ -330,6 +366,8 @@ void StoreTest::serverAddresses_data()
                                    << QString::fromUtf8("::1|5432|d@sk|店 #1%");
     QTest::newRow("password") << "postgresql://desk:secret@db/w"
                               << "refused";
+    QTest::newRow("password with a slash") << "postgresql://alice:1234/secret@db.example"
+                                           << "refused";
     QTest::newRow("password parameter") << "postgresql://db/w?password=x"
                                         << "refused";
     QTest::newRow("password, URL unreadable") << "postgresql://desk:secret@db:99999/w"

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -22,6 +23,11 @@ public:
     // Yes/No question; true on Yes.
     virtual bool ask(QWidget* parent, const QString& title, const QString& text,
                      Default preset = Default::Yes) = 0;
+    // A question answered by one of `buttons`, left to right; gives its
+    // index, or the last one's when the box is closed otherwise. Enter
+    // presses `preset`.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int preset) = 0;
     // A box of several lines holding `initial`, to paste or type text into;
     // nullopt when cancelled.
     virtual std::optional<QString> editText(QWidget* parent, const QString& title,

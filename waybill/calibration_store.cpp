@@ -10,6 +10,8 @@ namespace {
 const QString right = QStringLiteral("right");
 const QString down = QStringLiteral("down");
 const QString font = QStringLiteral("font");
+const QString alwaysShrink = QStringLiteral("alwaysShrink");
+const QString minimum = QStringLiteral("minimumPoints");
 
 QSettings settings()
 {
@@ -19,32 +21,20 @@ QSettings settings()
 
 // Printer names may hold characters QSettings reads as key separators; the
 // encoding keeps "(none)", the key without a printer, apart from any name.
-QString group(const QString& printer, WaybillVariant window)
+QString group(const QString& printer)
 {
-    const QString key = printer.isEmpty() ? QStringLiteral("(none)")
-                                          : QString::fromLatin1(QUrl::toPercentEncoding(printer));
-    return key + QLatin1Char('/') + windowClassName(window);
+    return printer.isEmpty() ? QStringLiteral("(none)")
+                             : QString::fromLatin1(QUrl::toPercentEncoding(printer));
 }
 
-void check(QSettings& s)
-{
-    s.sync();
-    if (s.status() != QSettings::NoError)
-        throw CommandError(QStringLiteral(u"无法写入 %1").arg(s.fileName()));
-}
+// Where an older version kept each window's calibration of a printer, the
+// window most used first.
+const WaybillVariant carriedOrder[] = {
+    WaybillVariant::AddressBookSingle, WaybillVariant::AddressBookBatch,
+    WaybillVariant::ImportedSingle, WaybillVariant::ImportedBatch};
 
-} // namespace
-
-bool CalibrationStore::isEmpty() const
+std::optional<Calibration> read(QSettings& s)
 {
-    return settings().allKeys().isEmpty();
-}
-
-std::optional<Calibration> CalibrationStore::load(const QString& printer,
-                                                  WaybillVariant window) const
-{
-    QSettings s = settings();
-    s.beginGroup(group(printer, window));
     bool rightOk = false;
     bool downOk = false;
     Calibration c{{s.value(right).toInt(&rightOk)}, {s.value(down).toInt(&downOk)}, {}};
@@ -59,12 +49,60 @@ std::optional<Calibration> CalibrationStore::load(const QString& printer,
     return c;
 }
 
-void CalibrationStore::save(const QString& printer, WaybillVariant window,
-                            const Calibration& calibration)
+void removeCalibration(QSettings& s, const QString& printer)
+{
+    s.beginGroup(group(printer));
+    for (const QString& key : {right, down, font})
+        s.remove(key);
+    for (const WaybillVariant window : carriedOrder)
+        s.remove(windowClassName(window));
+    s.endGroup();
+}
+
+void check(QSettings& s)
+{
+    s.sync();
+    if (s.status() != QSettings::NoError)
+        throw CommandError(QStringLiteral(u"无法写入 %1").arg(s.fileName()));
+}
+
+} // namespace
+
+bool CalibrationStore::isEmpty() const
 {
     QSettings s = settings();
-    s.remove(group(printer, window));
-    s.beginGroup(group(printer, window));
+    for (const QString& printer : s.childGroups()) {
+        s.beginGroup(printer);
+        const bool some = s.contains(right) || !s.childGroups().isEmpty();
+        s.endGroup();
+        if (some)
+            return false;
+    }
+    return true;
+}
+
+std::optional<Calibration> CalibrationStore::load(const QString& printer) const
+{
+    QSettings s = settings();
+    s.beginGroup(group(printer));
+    if (s.contains(right) || s.contains(down))
+        return read(s);
+    for (const WaybillVariant window : carriedOrder) {
+        s.beginGroup(windowClassName(window));
+        const bool stored = s.contains(right) || s.contains(down);
+        std::optional<Calibration> c = stored ? read(s) : std::nullopt;
+        s.endGroup();
+        if (stored)
+            return c;
+    }
+    return std::nullopt;
+}
+
+void CalibrationStore::save(const QString& printer, const Calibration& calibration)
+{
+    QSettings s = settings();
+    removeCalibration(s, printer);
+    s.beginGroup(group(printer));
     s.setValue(right, calibration.right.value);
     s.setValue(down, calibration.down.value);
     if (calibration.font)
@@ -73,9 +111,35 @@ void CalibrationStore::save(const QString& printer, WaybillVariant window,
     check(s);
 }
 
-void CalibrationStore::clear(const QString& printer, WaybillVariant window)
+void CalibrationStore::clear(const QString& printer)
 {
     QSettings s = settings();
-    s.remove(group(printer, window));
+    removeCalibration(s, printer);
+    check(s);
+}
+
+bool CalibrationStore::alwaysShrinks(const QString& printer) const
+{
+    return settings().value(group(printer) + QLatin1Char('/') + alwaysShrink).toBool();
+}
+
+void CalibrationStore::setAlwaysShrinks(const QString& printer, bool on)
+{
+    QSettings s = settings();
+    s.setValue(group(printer) + QLatin1Char('/') + alwaysShrink, on);
+    check(s);
+}
+
+double CalibrationStore::minimumPoints() const
+{
+    bool ok = false;
+    const double points = settings().value(minimum).toDouble(&ok);
+    return ok && points > 0 ? points : defaultMinimumPoints;
+}
+
+void CalibrationStore::setMinimumPoints(double points)
+{
+    QSettings s = settings();
+    s.setValue(minimum, points);
     check(s);
 }

@@ -18,16 +18,28 @@ struct Calibration {
     bool operator==(const Calibration&) const = default;
 };
 
-// The calibrations of the print windows, one per printer and window, in
-// the user's configuration folder (QSettings, user scope). Nothing is
-// written except by save() and clear().
+// The calibrations, one per printer and shared by the four print windows
+// (they print on the same form), and the printers' other choices, in the
+// user's configuration folder (QSettings, user scope). Nothing is written
+// except by the setters.
 class CalibrationStore {
 public:
-    // True when nothing was ever saved, or all of it cleared.
+    // True when no calibration was ever saved, or all of it cleared.
     bool isEmpty() const;
-    // Unreadable values count as none stored.
-    std::optional<Calibration> load(const QString& printer, WaybillVariant window) const;
+    // Unreadable values count as none stored. A printer saved by an older
+    // version, one calibration per window, gives the first window's of
+    // 单张打印, 批量打印, and the imported rows' two.
+    std::optional<Calibration> load(const QString& printer) const;
     // Throw CommandError when the settings file cannot be written.
-    void save(const QString& printer, WaybillVariant window, const Calibration& calibration);
-    void clear(const QString& printer, WaybillVariant window);
+    void save(const QString& printer, const Calibration& calibration);
+    void clear(const QString& printer);
+
+    // "总是缩小放不下的文字": print with the texts shrunk without asking;
+    // off until set, for each printer.
+    bool alwaysShrinks(const QString& printer) const;
+    void setAlwaysShrinks(const QString& printer, bool on);
+    // The smallest size, in points, a text is shrunk to so that it fits.
+    double minimumPoints() const;
+    void setMinimumPoints(double points);
+    static constexpr double defaultMinimumPoints = 8;
 };

@@ -34,6 +34,10 @@ public:
 
     // The box of the pre-printed form that the text goes into.
     const QString& formBox() const { return m_formBox; }
+    // How far right of its left edge the text may reach before it crosses
+    // a ruled line of that box; 0 when nothing but the paper limits it.
+    Pixels room() const { return {m_room}; }
+    void setRoom(int px) { m_room = px; }
 
     void setControlName(const QString& name) { m_controlName = name; }
     // Saturates at the int range instead of wrapping round.
@@ -53,4 +57,5 @@ private:
     QFont m_font;
     int m_wrapWidth;
     QString m_formBox;
+    int m_room = 0;
 };

@@ -1,6 +1,7 @@
 #include "waybill/page_renderer.h"
 
 #include "waybill/double_byte_wrap.h"
+#include "waybill/page_warnings.h"
 #include "waybill/shaped_text.h"
 #include "waybill/waybill_layout.h"
 
@@ -191,6 +192,33 @@ PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read,
         measured.append(
             prepare(*placement, lines, fonts.get(placement->font(), deviceFont, &device)).measure);
     return measured;
+}
+
+std::optional<WaybillLayout> shrinkToFit(const WaybillLayout& layout, const FieldReader& read,
+                                         ShapedFonts& fonts, double minimumPoints)
+{
+    const double step = 0.5;
+    std::optional<WaybillLayout> fitted;
+    for (;;) {
+        const WaybillLayout& now = fitted ? *fitted : layout;
+        bool smaller = false;
+        for (const FieldWarning& w : PageWarnings::check(now, measureRecord(now, read, fonts))) {
+            if (!w.shrinkable())
+                continue;
+            QFont font = now.placement(w.controlName)->font();
+            const double points =
+                font.pointSizeF() > 0 ? font.pointSizeF() : lineHeight(font) * 72 / Pixels::perInch;
+            if (points - step < minimumPoints - 1e-9)
+                continue;
+            font.setPointSizeF(points - step);
+            if (!fitted)
+                fitted = layout;
+            fitted->setFont(w.controlName, font);
+            smaller = true;
+        }
+        if (!smaller)
+            return fitted;
+    }
 }
 
 void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage& picture,

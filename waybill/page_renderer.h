@@ -5,6 +5,7 @@
 #include <QRectF>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QImage;
 class QPaintDevice;
@@ -43,6 +44,12 @@ void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReade
 // the PDFs and printers, where a line measures what it does on any device.
 PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read,
                            ShapedFonts& fonts);
+
+// Each text of one record that does not print whole made smaller on its
+// own, 0.5 pt at a time, until it does or another step would go below
+// `minimumPoints`, as the warnings measure it; nullopt when none is.
+std::optional<WaybillLayout> shrinkToFit(const WaybillLayout& layout, const FieldReader& read,
+                                         ShapedFonts& fonts, double minimumPoints);
 
 // What the print windows show: the picture stretched into its box and each
 // placement's white box with its column name.

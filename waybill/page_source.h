@@ -30,6 +30,11 @@ public:
         return {};
     }
 
+    // From now on each text that would not print whole is drawn smaller,
+    // page by page, down to `minimumPoints` (PageWarnings::shrinkToFit);
+    // warnings() then tells what still does not fit. 0 draws as laid out.
+    virtual void setShrinkToFit(double minimumPoints) { (void)minimumPoints; }
+
     // What page `index` prints, for the print log; false for pages that
     // are no waybill (the calibration page, tests' made-up pages).
     virtual bool describePage(int index, LoggedPage& page)

@@ -31,11 +31,19 @@ QString FieldWarning::text() const
         parts << QStringLiteral(u"过长，盖住了%1").arg(covers);
     if (!coveredBy.isEmpty())
         parts << QStringLiteral(u"过长，被%1盖住一部分").arg(coveredBy);
+    if (!crosses.isEmpty())
+        parts << QStringLiteral(u"越过%1").arg(crosses);
     if (offPaper)
         parts << QStringLiteral(u"超出纸边");
     if (!withoutGlyph.isEmpty())
         parts << QStringLiteral(u"缺字“%1”，印出空框").arg(readable(withoutGlyph));
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
+}
+
+bool FieldWarning::shrinkable() const
+{
+    return charactersLost > 0 || !covers.isEmpty() || !coveredBy.isEmpty() || offPaper ||
+           !crosses.isEmpty();
 }
 
 namespace PageWarnings {
@@ -56,11 +64,12 @@ struct Problems {
     qsizetype coveredBy = -1;
     bool offPaper = false;
     QString withoutGlyph;
+    QString crosses;
 
     bool any() const
     {
         return charactersLost > 0 || covers >= 0 || coveredBy >= 0 || offPaper ||
-               !withoutGlyph.isEmpty();
+               !withoutGlyph.isEmpty() || !crosses.isEmpty();
     }
 };
 
@@ -87,6 +96,11 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
         if (earlier.text.isEmpty())
             continue;
         found[i].offPaper = !sheet.contains(earlier.text);
+        if (const FieldPlacement& p = *earlier.placement;
+            p.room().value > 0 && earlier.text.right() > p.left().value + p.room().value)
+            found[i].crosses = p.formBox().endsWith(QLatin1String(".mobile"))
+                                   ? QStringLiteral(u"手机/电话分隔线")
+                                   : QStringLiteral(u"电话栏右边线");
         if (!earlier.linesWithoutGlyph.isEmpty())
             found[i].withoutGlyph =
                 charactersWithoutGlyph(earlier.placement->font(), earlier.linesWithoutGlyph);
@@ -110,7 +124,7 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
             continue;
         warnings.append({measured.at(i).placement->controlName(), title(i), p.charactersLost,
                          p.covers >= 0 ? title(p.covers) : QString(),
-                         p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper,
+                         p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper, p.crosses,
                          p.withoutGlyph});
     }
     return warnings;

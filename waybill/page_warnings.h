@@ -17,10 +17,13 @@ struct FieldWarning {
     QString covers;               // the title of a text its white box hides
     QString coveredBy;            // the title of a placement hiding its end
     bool offPaper = false;        // some of it lies beyond an edge of the paper
+    QString crosses;              // the ruled line of the form it reaches past
     QString withoutGlyph;         // characters printed as an empty box
 
     // "收件地址 超出，31 字未打印", each problem after the title.
     QString text() const;
+    // A smaller font may cure it: all but the missing glyphs.
+    bool shrinkable() const;
     bool operator==(const FieldWarning&) const = default;
 };
 

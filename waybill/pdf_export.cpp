@@ -1,5 +1,8 @@
 #include "waybill/pdf_export.h"
 
+#include "store/file_identity.h"
+#include "store/staged_file.h"
+#include "store/store_choice.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/print_error.h"
@@ -7,6 +10,7 @@
 #include "waybill/waybill_layout.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -59,14 +63,14 @@ bool isWholePdf(QFile& file)
 // Qt 6.4 writes the page box in whole points (612 x 397 for 216 x 140 mm),
 // which adds up on continuous forms. Rewrites every page box in place;
 // nothing in the file moves, so its cross-reference table stays valid.
-void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
+// `shown` is the name the user gave the file.
+void writeExactPageBoxes(const QString& path, QSizeF exactPoints, const QString& shown)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
     if (!isWholePdf(file))
-        throw PrintError(
-            QStringLiteral("Cannot write %1: the file is incomplete (disk full?)").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1：文件不完整（磁盘已满？）").arg(shown));
     file.seek(0);
     static const QByteArray key("/MediaBox [");
     constexpr qint64 chunk = 1 << 20;
@@ -105,24 +109,49 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints)
             file.seek(readTo);
     }
     if (!file.flush())
-        throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
 }
 
 } // namespace
 
+PdfTarget::PdfTarget(const QString& path) : m_target(path)
+{
+    if (const QString refused =
+            FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
+        !refused.isEmpty())
+        throw PrintError(refused + QStringLiteral(u"，未打印任何页!"));
+    const QFileInfo info(path);
+    m_staged = std::make_unique<StagedFile>(info.exists() ? info.canonicalFilePath() : path);
+}
+
+PdfTarget::~PdfTarget() = default;
+
+QString PdfTarget::writePath() const
+{
+    return m_staged->path();
+}
+
+void PdfTarget::commit()
+{
+    writeExactPageBoxes(m_staged->path(), WaybillLayout::paperSizeMm() * pointsPerMillimetre,
+                        m_target);
+    m_staged->commit();
+}
+
 void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
 {
+    PdfTarget target(path);
     const QSizeF paper = WaybillLayout::paperSizeMm();
     {
         PageBufferReuse reuse;
-        QPdfWriter writer(path);
+        QPdfWriter writer(target.writePath());
         writer.setResolution(1200);
         writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),
                                          QPageLayout::Portrait, QMarginsF()));
         writer.setCreator(QStringLiteral("sfwaybill"));
         QPainter painter;
         if (!painter.begin(&writer))
-            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
         const double scale = writer.resolution() / Pixels::perInch;
         const int count = pages.pageCount();
         for (int i = 0; i < count; ++i) {
@@ -137,12 +166,12 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
                 progress(i + 1, count);
         }
         if (!painter.end())
-            throw PrintError(QStringLiteral("Cannot write %1").arg(path));
+            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
     }
-    makeWaybillPageBoxesExact(path);
+    target.commit();
 }
 
 void makeWaybillPageBoxesExact(const QString& path)
 {
-    writeExactPageBoxes(path, WaybillLayout::paperSizeMm() * pointsPerMillimetre);
+    writeExactPageBoxes(path, WaybillLayout::paperSizeMm() * pointsPerMillimetre, path);
 }

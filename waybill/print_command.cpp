@@ -3,6 +3,7 @@
 #include "store/query_sets.h"
 #include "store/statements.h"
 #include "waybill/calibration_page.h"
+#include "waybill/calibration_store.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
@@ -113,6 +114,11 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     installFontSubstitutions();
     WaybillLayout layout = WaybillLayout::forWindow(*variant);
     LayoutAdjustments adjustments(layout);
+    // A printer prints where its calibration puts the texts; the options
+    // add to that.
+    if (!request.printer.isEmpty())
+        if (const std::optional<Calibration> stored = CalibrationStore().load(request.printer))
+            adjustments.apply(*stored);
     if (!request.font.isNull())
         adjustments.applyFont(parseFont(request.font));
     adjustments.shiftHorizontally(request.dx);
@@ -126,6 +132,8 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
                           rows ? rows->recipients() : nullptr,
                           rows ? rows->mode() : RecordMode::CurrentRow);
     waybills.setWarningSink(warnings);
+    if (request.fit)
+        waybills.setShrinkToFit(CalibrationStore().minimumPoints());
     RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills);
     int written = 0;
     if (!request.pdf.isEmpty()) {

@@ -10,9 +10,10 @@
 // the way the window reads it. A single window prints row `row` (from 1, default the first) of its
 // recipient query, a batch window every row through its own queries. `dx` and `dy` take what the
 // shift boxes take, `font` is "FAMILY,POINTS". The pages go to the PDF `pdf` with the exact paper
-// size, or to the printer `printer` by the job of the preview's "打 印". With `calibration` the
+// size, or to the printer `printer` by the job of the preview's "打 印", from where that printer's
+// stored calibration puts the texts. With `calibration` the
 // page is the window's calibration page (rulers and a cross at each placement) instead, and no rows
-// are read.
+// are read. With `fit` each text that would not print whole is shrunk as "缩小字号打印" shrinks it.
 struct PrintRequest {
     QString window;
     QString pdf;
@@ -22,6 +23,7 @@ struct PrintRequest {
     QString dy;
     QString font;
     bool calibration = false;
+    bool fit = false;
 };
 
 // Puts pages on the named printer under a job title, telling `progress` of

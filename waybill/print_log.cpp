@@ -5,6 +5,7 @@
 #include "store/schema.h"
 #include "store/statements.h"
 #include "store/store_error.h"
+#include "store/store_tables.h"
 #include "waybill/page_renderer.h"
 #include "waybill/print_window_adjustments.h"
 
@@ -13,9 +14,13 @@
 
 namespace {
 
+// Made only where it is missing: a desk's role on the server may read and
+// write rows without the right to create tables, and the server would note
+// on standard error that the table exists at every print.
 void ensureTable(Connection& connection)
 {
-    connection.execute({Schema::createPrintLog(connection.dialect()), {}});
+    if (!StoreTables::present(connection).contains(Schema::printLogTable))
+        connection.execute({Schema::createPrintLog(connection.dialect()), {}});
 }
 
 // False when a database from before the log cannot take the table (a file
@@ -95,6 +100,8 @@ QString LoggedPage::field(RecordRole role, const QString& column) const
 }
 
 namespace PrintLog {
+
+std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
 QString timeText(const QDateTime& at)
 {
@@ -193,16 +200,20 @@ void write(RecordedPages& pages, const QString& destination)
     write(
         connection, pages.drawnCount(),
         [&pages](qsizetype index, LoggedPage& page) { return pages.describeDrawn(index, page); },
-        destination, QDateTime::currentDateTime());
+        destination, now());
 }
 
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
                           const QString& date, const QString& since)
 {
-    if (!tableForReading(connection))
-        return {};
-    QSqlQuery q = connection.run(
-        Statements::selectPrintLog(connection.rowIdentity(), name, mobile, date, since));
+    // The list says why it cannot be read rather than pass for an empty log.
+    try {
+        ensureTable(connection);
+    } catch (const StoreError& e) {
+        throw StoreError(QStringLiteral(u"没有打印记录表，也无法建立：%1").arg(e.text()));
+    }
+    QSqlQuery q =
+        connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
     QList<PrintLogEntry> entries;
     while (q.next())
         entries << PrintLogEntry{q.value(0).toLongLong(), q.value(1).toString(),
@@ -230,6 +241,7 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
                 continue;
             LoggedPage page;
             page.window = *window;
+            page.destination = q.value(3).toString();
             page.calibration.right = {q.value(4).toInt()};
             page.calibration.down = {q.value(5).toInt()};
             if (const QString font = q.value(6).toString(); !font.isEmpty()) {
@@ -271,7 +283,7 @@ PrintedRecipients PrintedRecipients::today()
 {
     Connection connection;
     connection.open();
-    return on(connection, QDate::currentDate());
+    return on(connection, now().date());
 }
 
 bool PrintedRecipients::contains(const QStringList& recipient) const
@@ -321,21 +333,48 @@ bool RecordedPages::describeDrawn(qsizetype at, LoggedPage& page)
     return at >= 0 && at < m_order.size() && m_pages.describePage(m_order.at(at), page);
 }
 
+const WaybillLayout& LoggedPages::layoutFor(int index, std::optional<WaybillLayout>& fitted)
+{
+    const LoggedPage& page = m_pages.at(index);
+    const Calibration calibration = calibrationOf(page);
+    if (!m_layout || m_layout->variant() != page.window || !(m_layoutCalibration == calibration)) {
+        m_layout = WaybillLayout::forWindow(page.window);
+        LayoutAdjustments(*m_layout).apply(calibration);
+        m_layoutCalibration = calibration;
+    }
+    if (m_shrinkTo > 0)
+        fitted = PageRenderer::shrinkToFit(
+            *m_layout,
+            [&page](RecordRole role, const QString& column) { return page.field(role, column); },
+            m_fonts, m_shrinkTo);
+    return fitted ? *fitted : *m_layout;
+}
+
 void LoggedPages::drawPage(QPainter& painter, int index)
 {
     if (index < 0 || index >= m_pages.size())
         return;
     const LoggedPage& page = m_pages.at(index);
-    if (!m_layout || m_layout->variant() != page.window ||
-        !(m_layoutCalibration == page.calibration)) {
-        m_layout = WaybillLayout::forWindow(page.window);
-        LayoutAdjustments(*m_layout).apply(page.calibration);
-        m_layoutCalibration = page.calibration;
-    }
+    std::optional<WaybillLayout> fitted;
     PageRenderer::drawRecord(
-        painter, *m_layout,
+        painter, layoutFor(index, fitted),
         [&page](RecordRole role, const QString& column) { return page.field(role, column); },
         m_fonts);
+}
+
+QList<FieldWarning> LoggedPages::warnings(int index)
+{
+    if (index < 0 || index >= m_pages.size())
+        return {};
+    const LoggedPage& page = m_pages.at(index);
+    std::optional<WaybillLayout> fitted;
+    const WaybillLayout& layout = layoutFor(index, fitted);
+    return PageWarnings::check(layout, PageRenderer::measureRecord(
+                                           layout,
+                                           [&page](RecordRole role, const QString& column) {
+                                               return page.field(role, column);
+                                           },
+                                           m_fonts));
 }
 
 bool LoggedPages::describePage(int index, LoggedPage& page)
@@ -343,5 +382,31 @@ bool LoggedPages::describePage(int index, LoggedPage& page)
     if (index < 0 || index >= m_pages.size())
         return false;
     page = m_pages.at(index);
+    page.calibration = calibrationOf(page);
     return true;
+}
+
+void LoggedPages::setPrinter(const QString& printer)
+{
+    m_printer = printer;
+    m_stored.clear();
+}
+
+Calibration LoggedPages::calibrationOf(const LoggedPage& page)
+{
+    if (!m_printer || page.destination == *m_printer)
+        return page.calibration;
+    const auto stored = [this](const QString& printer) {
+        if (const auto it = m_stored.constFind(printer); it != m_stored.constEnd())
+            return *it;
+        const Calibration c = CalibrationStore().load(printer).value_or(Calibration{});
+        m_stored.insert(printer, c);
+        return c;
+    };
+    const Calibration from = stored(page.destination);
+    const Calibration to = stored(*m_printer);
+    Calibration c = page.calibration;
+    c.right.value += to.right.value - from.right.value;
+    c.down.value += to.down.value - from.down.value;
+    return c;
 }

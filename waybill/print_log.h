@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -26,6 +27,7 @@ struct LoggedPage {
     Calibration calibration;
     QStringList sender;    // Schema::senderColumns() order
     QStringList recipient; // Schema::recipientColumns() order
+    QString destination;   // printer or file, as logged; "" for a page not yet printed
 
     QString field(RecordRole role, const QString& column) const;
 };
@@ -45,6 +47,10 @@ struct PrintLogEntry {
 // creates the table first when the database has none; a database that
 // cannot take it reads as an empty log. Throw StoreError.
 namespace PrintLog {
+
+// Now, in local time: when pages printed now are logged and the day that
+// is "today". Tests fix it.
+extern std::function<QDateTime()> now;
 
 // "yyyy-MM-dd HH:mm:ss" in local time, which sorts as it reads.
 QString timeText(const QDateTime& at);
@@ -111,6 +117,8 @@ public:
     {
         return m_pages.describePage(index, page);
     }
+    QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
+    void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }
 
     // The pages drawn, in the order first drawn: how many, and the one at
     // `at` of them, false when it is no waybill.
@@ -131,12 +139,27 @@ public:
 
     int pageCount() override { return int(m_pages.size()); }
     void drawPage(QPainter& painter, int index) override;
+    QList<FieldWarning> warnings(int index) override;
+    void setShrinkToFit(double minimumPoints) override { m_shrinkTo = minimumPoints; }
     bool describePage(int index, LoggedPage& page) override;
 
+    // Pages going to `printer` stand where its stored calibration puts them
+    // instead of the one their printer had, what was shifted by hand kept.
+    void setPrinter(const QString& printer);
+
 private:
+    // The page's calibration on the printer set.
+    Calibration calibrationOf(const LoggedPage& page);
+    // The layout page `index` is drawn on, its texts shrunk into `fitted`
+    // when they are to fit.
+    const WaybillLayout& layoutFor(int index, std::optional<WaybillLayout>& fitted);
+
     QList<LoggedPage> m_pages;
+    std::optional<QString> m_printer;
+    QHash<QString, Calibration> m_stored; // by printer, none stored as 0 0
     // The layout of the page drawn last, kept while the next one shares it.
     std::optional<WaybillLayout> m_layout;
     Calibration m_layoutCalibration;
     ShapedFonts m_fonts;
+    double m_shrinkTo = 0;
 };

@@ -1,5 +1,7 @@
 #include "waybill/waybill_layout.h"
 
+#include "waybill/blank_form.h"
+
 #include <array>
 #include <string_view>
 
@@ -212,6 +214,13 @@ WaybillLayout WaybillLayout::forWindow(WaybillVariant variant)
         break;
     }
     }
+    // The mobile and telephone boxes are narrow: a number reaching past
+    // the 手机/电话 divider or the telephone box's right line is not read.
+    for (FieldPlacement& p : layout.m_placements)
+        if (p.formBox().endsWith(QLatin1String(".mobile")) ||
+            p.formBox().endsWith(QLatin1String(".telephone")))
+            if (const FormBox* box = BlankForm::box(p.formBox()))
+                p.setRoom(layout.m_pictureBox.left() + box->rect.right() + 1 - p.left().value);
     return layout;
 }
 
@@ -248,6 +257,13 @@ void WaybillLayout::setFont(const QFont& font)
 {
     for (FieldPlacement& p : m_placements)
         p.setFont(font);
+}
+
+void WaybillLayout::setFont(const QString& controlName, const QFont& font)
+{
+    for (FieldPlacement& p : m_placements)
+        if (p.controlName() == controlName)
+            p.setFont(font);
 }
 
 FieldPlacement& WaybillLayout::find(RecordRole role, const QString& column)

@@ -49,6 +49,8 @@ public:
     void shiftTop(int px);  // positive moves down
     // A copy of `font` on every placement, in placement order.
     void setFont(const QFont& font);
+    // `font` on one placement only.
+    void setFont(const QString& controlName, const QFont& font);
 
 private:
     explicit WaybillLayout(WaybillVariant variant);

@@ -38,22 +38,32 @@ FieldReader WaybillPages::reader(int index) const
         [this, index](RecordRole role, const QString& column) { return read(index, role, column); };
 }
 
+const WaybillLayout& WaybillPages::layoutFor(int index, std::optional<WaybillLayout>& fitted)
+{
+    if (m_shrinkTo > 0)
+        fitted = PageRenderer::shrinkToFit(m_layout, reader(index), m_fonts, m_shrinkTo);
+    return fitted ? *fitted : m_layout;
+}
+
 void WaybillPages::drawPage(QPainter& painter, int index)
 {
+    std::optional<WaybillLayout> fitted;
+    const WaybillLayout& layout = layoutFor(index, fitted);
     if (!m_sink) {
-        PageRenderer::drawRecord(painter, m_layout, reader(index), m_fonts);
+        PageRenderer::drawRecord(painter, layout, reader(index), m_fonts);
         return;
     }
     PageMeasures measured;
-    PageRenderer::drawRecord(painter, m_layout, reader(index), m_fonts, &measured);
-    if (const QList<FieldWarning> found = PageWarnings::check(m_layout, measured); !found.isEmpty())
+    PageRenderer::drawRecord(painter, layout, reader(index), m_fonts, &measured);
+    if (const QList<FieldWarning> found = PageWarnings::check(layout, measured); !found.isEmpty())
         m_sink(index, found);
 }
 
 QList<FieldWarning> WaybillPages::warnings(int index)
 {
-    return PageWarnings::check(m_layout,
-                               PageRenderer::measureRecord(m_layout, reader(index), m_fonts));
+    std::optional<WaybillLayout> fitted;
+    const WaybillLayout& layout = layoutFor(index, fitted);
+    return PageWarnings::check(layout, PageRenderer::measureRecord(layout, reader(index), m_fonts));
 }
 
 const Calibration& WaybillPages::calibration()

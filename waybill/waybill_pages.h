@@ -32,6 +32,7 @@ public:
     int pageCount() override;
     void drawPage(QPainter& painter, int index) override;
     QList<FieldWarning> warnings(int index) override;
+    void setShrinkToFit(double minimumPoints) override { m_shrinkTo = minimumPoints; }
     // The rows' texts as drawPage() reads them now, and the layout's
     // shifts and font.
     bool describePage(int index, LoggedPage& page) override;
@@ -44,6 +45,9 @@ public:
 private:
     QString read(int index, RecordRole role, const QString& column) const;
     FieldReader reader(int index) const;
+    // The layout page `index` is drawn on: the window's, or with texts
+    // shrunk to fit into `fitted`.
+    const WaybillLayout& layoutFor(int index, std::optional<WaybillLayout>& fitted);
 
     // The layout's calibration as last worked out, kept while its
     // placements stand where they stood, in the same fonts (a font copied
@@ -64,4 +68,5 @@ private:
     RecordMode m_mode;
     ShapedFonts m_fonts;
     WarningSink m_sink;
+    double m_shrinkTo = 0;
 };

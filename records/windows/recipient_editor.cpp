@@ -1,6 +1,7 @@
 #include "records/windows/recipient_editor.h"
 
 #include "records/address_parser.h"
+#include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
@@ -184,6 +185,18 @@ void RecipientEditor::pasteAndSplit()
                                                   QGuiApplication::clipboard()->text());
     if (!text)
         return;
+    // One recipient's text is a few hundred characters; a whole chat or
+    // file pasted by mistake would only fill the boxes with noise.
+    constexpr qsizetype maxPasteChars = 5000;
+    if (text->size() > maxPasteChars) {
+        Dialogs::current().message(
+            this, AppInfo::title,
+            QStringLiteral(u"粘贴的文字有%1个字符，超过%2个字符，请只粘贴一位收件人的信息！")
+                .arg(text->size())
+                .arg(maxPasteChars),
+            Dialogs::Icon::Warning);
+        return;
+    }
     const ParsedRecipient r = AddressParser::parse(*text);
     using C = AddressBook::Column;
     // Typed in as the user would, so "修 改" writes them; the person's boxes

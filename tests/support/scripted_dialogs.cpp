@@ -29,6 +29,20 @@ bool ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, D
     return answers.dequeue();
 }
 
+int ScriptedDialogs::choose(QWidget*, const QString& title, const QString& text,
+                            const QStringList& buttons, int)
+{
+    shown << Shown{QStringLiteral("choose"), title, text, Icon::Question};
+    if (choices.isEmpty()) {
+        QTest::qFail("unexpected choice", __FILE__, __LINE__);
+        return int(buttons.size()) - 1;
+    }
+    const qsizetype index = buttons.indexOf(choices.dequeue());
+    if (index < 0)
+        QTest::qFail("no such button", __FILE__, __LINE__);
+    return int(index < 0 ? buttons.size() - 1 : index);
+}
+
 std::optional<QString> ScriptedDialogs::editText(QWidget*, const QString& title, const QString&,
                                                  const QString& initial)
 {
@@ -74,7 +88,8 @@ QStringList ScriptedDialogs::messageTexts() const
 {
     QStringList texts;
     for (const Shown& s : shown)
-        if (s.kind == QLatin1String("message") || s.kind == QLatin1String("ask"))
+        if (s.kind == QLatin1String("message") || s.kind == QLatin1String("ask") ||
+            s.kind == QLatin1String("choose"))
             texts << s.text;
     return texts;
 }

@@ -12,7 +12,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "ask", "text", "open", "save", "font", "preview"
+        QString kind; // "message", "ask", "choose", "text", "open", "save", "font", "preview"
         QString title;
         QString text;
         Icon icon = Icon::Information;
@@ -25,6 +25,8 @@ public:
     void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     bool ask(QWidget* parent, const QString& title, const QString& text,
              Default preset = Default::Yes) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int preset) override;
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
@@ -34,6 +36,7 @@ public:
     void preview(QWidget* parent, PageSource& pages, PrintJob& job) override;
 
     QQueue<bool> answers;                 // for ask()
+    QQueue<QString> choices;              // for choose(): the caption of the button pressed
     QQueue<QString> files;                // for openFile()/saveFile(); "" cancels
     QQueue<int> fileTypes;                // type chosen in saveFile() by its place; none: the first
     QQueue<std::optional<QFont>> fonts;   // for chooseFont()

@@ -81,8 +81,7 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
     PageBufferReuse reuse;
     QPainter painter;
     if (!painter.begin(&printer))
-        throw PrintError(
-            QStringLiteral("Printing could not start on \"%1\"").arg(printer.printerName()));
+        throw PrintError(QStringLiteral(u"打印机“%1”无法开始打印").arg(printer.printerName()));
     // One painter unit is one layout pixel from the paper's corner.
     const double scale = printer.resolution() / Pixels::perInch;
     for (qsizetype i = 0; i < numbers.size(); ++i) {

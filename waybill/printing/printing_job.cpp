@@ -8,6 +8,8 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
+#include <optional>
 
 PrintJob::PrintJob() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -40,19 +42,32 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer);
     Printing::requestExactCupsPageSize(*m_printer);
+    // A printer that writes a file is Qt's PDF writer: aside, then in place
+    // with the exact paper.
+    const QString file =
+        m_printer->outputFormat() == QPrinter::PdfFormat ? m_printer->outputFileName() : QString();
+    std::optional<PdfTarget> target;
+    if (!file.isEmpty()) {
+        target.emplace(file);
+        m_printer->setOutputFileName(target->writePath());
+    }
     m_pagesSent = 0;
     m_logFailure.clear();
     RecordedPages recorded(pages);
-    const bool printed =
-        Printing::printPages(m_logging ? static_cast<PageSource&>(recorded) : pages, *m_printer,
-                             [&](int done, int total) {
-                                 m_pagesSent = done;
-                                 return !progress || progress(done, total);
-                             });
-    // A printer that writes a file is Qt's PDF writer: give it the exact paper too.
-    if (printed && m_printer->outputFormat() == QPrinter::PdfFormat &&
-        !m_printer->outputFileName().isEmpty())
-        makeWaybillPageBoxesExact(m_printer->outputFileName());
+    bool printed = false;
+    {
+        const auto named = qScopeGuard([&] {
+            if (target)
+                m_printer->setOutputFileName(file);
+        });
+        printed = Printing::printPages(m_logging ? static_cast<PageSource&>(recorded) : pages,
+                                       *m_printer, [&](int done, int total) {
+                                           m_pagesSent = done;
+                                           return !progress || progress(done, total);
+                                       });
+    }
+    if (printed && target)
+        target->commit();
     // The pages are out whatever the log does; the caller tells the user.
     if (printed && m_logging) {
         try {

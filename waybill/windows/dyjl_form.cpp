@@ -6,6 +6,7 @@
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
 #include "waybill/print_log.h"
+#include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_layout.h"
 
@@ -13,6 +14,7 @@
 #include <QBoxLayout>
 #include <QDate>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTableView>
 #include <algorithm>
 
@@ -165,6 +167,12 @@ void TDyjlForm::Button2Click()
             return;
         }
         LoggedPages pages(std::move(logged));
+        // Where the printer chosen, now or in the preview, puts its pages.
+        pages.setPrinter(PrinterChoice::inUse());
+        const QMetaObject::Connection chosen =
+            connect(&PrinterChoice::notifier(), &PrinterChoice::Notifier::changed, this,
+                    [&pages] { pages.setPrinter(PrinterChoice::inUse()); });
+        const auto unhear = qScopeGuard([&chosen] { disconnect(chosen); });
         PrintJob job;
         Dialogs::current().preview(this, pages, job);
     });

@@ -4,6 +4,7 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
+#include "waybill/calibration_store.h"
 #include "waybill/page_source.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
@@ -20,6 +21,7 @@
 #include <QBoxLayout>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPrintDialog>
@@ -28,11 +30,14 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -86,10 +91,24 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
 
     QAction* settings = addCommand(QStringLiteral(u"设 置"), QStringLiteral("settings"));
     connect(settings, &QAction::triggered, this, &PrintPreview::settings);
-    connect(addCommand(QStringLiteral(u"打 印"), QStringLiteral("print")), &QAction::triggered,
-            this, &PrintPreview::print);
+    QAction* print = addCommand(QStringLiteral(u"打 印"), QStringLiteral("print"));
+    connect(print, &QAction::triggered, this, &PrintPreview::print);
     connect(addCommand(QStringLiteral(u"关 闭"), QStringLiteral("close")), &QAction::triggered,
             this, &QDialog::reject);
+    // From the keyboard: the captions stay as they are, so the Alt keys are
+    // shortcuts of their own.
+    print->setShortcut(QKeySequence::Print);
+    for (const auto& [key, action] :
+         {std::pair{Qt::ALT | Qt::Key_P, print}, std::pair{Qt::ALT | Qt::Key_S, settings}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
+    // Tab reaches every command; Enter and Space press the one with focus.
+    for (QAction* action : m_toolBar->actions())
+        if (QWidget* button = m_toolBar->widgetForAction(action)) {
+            button->setFocusPolicy(Qt::StrongFocus);
+            button->installEventFilter(this);
+        }
 
     m_page = new PreviewPage(m_pages, pageSizeInPixels());
     m_scroll = new QScrollArea;
@@ -153,6 +172,11 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     m_pageWarnings->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status->addWidget(m_pageWarnings, 1);
     status->addWidget(m_batchWarnings);
+    m_nextWarning = new QPushButton(QStringLiteral(u"下一个警告"));
+    m_nextWarning->setObjectName(QStringLiteral("nextWarning"));
+    m_nextWarning->setVisible(false);
+    connect(m_nextWarning, &QPushButton::clicked, this, &PrintPreview::showNextWarning);
+    status->addWidget(m_nextWarning);
     m_printedToday = new QLabel;
     m_printedToday->setObjectName(QStringLiteral("printedToday"));
     status->addWidget(m_printedToday);
@@ -232,6 +256,14 @@ bool PrintPreview::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_scroll && event->type() == QEvent::Resize)
         applyZoom();
+    if (event->type() == QEvent::KeyPress)
+        if (auto* button = qobject_cast<QToolButton*>(watched)) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                button->click();
+                return true;
+            }
+        }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -267,14 +299,19 @@ void PrintPreview::settings()
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral(u"确定"));
     if (dialog.exec() == QDialog::Accepted &&
-        m_job.printer().outputFormat() == QPrinter::NativeFormat)
+        m_job.printer().outputFormat() == QPrinter::NativeFormat) {
+        // The print windows take that printer's calibration at once.
         PrinterChoice::remember(m_job.printer().printerName());
+        pagesChanged();
+    }
     showDestination();
 }
 
 void PrintPreview::print()
 {
     showDestination();
+    if (!choosePrintingOfWarnedPages())
+        return;
     ErrorReport::run(this, [this] {
         const bool printed = PrintProgress::run(this, m_job, m_pages,
                                                 [this](int percent) { showBuilding(percent); });
@@ -298,6 +335,13 @@ void PrintPreview::print()
         m_destination->setText(done);
     });
     showPrintedToday();
+}
+
+void PrintPreview::pagesChanged()
+{
+    m_page->update();
+    m_thumbnails->redraw();
+    updateIndicator();
 }
 
 void PrintPreview::showPrintedToday()
@@ -340,19 +384,103 @@ void PrintPreview::updateIndicator()
     m_pageWarnings->setToolTip(warnings);
 }
 
+void PrintPreview::checkPage(int index)
+{
+    if (m_pages.warnings(index).isEmpty())
+        return;
+    m_warned << index;
+    m_thumbnails->setWarned(index);
+}
+
 void PrintPreview::checkSomePages()
 {
     // A slice short enough that paging and the buttons stay quick.
     QElapsedTimer slice;
     slice.start();
     while (m_checked < m_pageCount && slice.elapsed() < 20)
-        m_warned += !m_pages.warnings(m_checked++).isEmpty();
+        checkPage(m_checked++);
     if (m_checked < m_pageCount) {
         m_batchWarnings->setText(
             QStringLiteral(u"检查中 %1/%2 页").arg(m_checked).arg(m_pageCount));
         return;
     }
     m_checking->stop();
-    m_batchWarnings->setText(m_warned > 0 ? QStringLiteral(u"共 %1 页有警告").arg(m_warned)
-                                          : QString());
+    showWarnedPages();
+}
+
+void PrintPreview::finishChecking()
+{
+    m_checking->stop();
+    while (m_checked < m_pageCount)
+        checkPage(m_checked++);
+    showWarnedPages();
+}
+
+void PrintPreview::showWarnedPages()
+{
+    QString text;
+    if (!m_warned.isEmpty() && m_pageCount > 1) {
+        QStringList numbers;
+        for (const int page : m_warned.mid(0, 10))
+            numbers << QString::number(page + 1);
+        text = QStringLiteral(u"共 %1 页有警告：第 %2%3 页")
+                   .arg(m_warned.size())
+                   .arg(numbers.join(QStringLiteral(u"、")),
+                        m_warned.size() > 10 ? QStringLiteral(u"……") : QString());
+    }
+    m_batchWarnings->setText(text);
+    m_nextWarning->setVisible(m_pageCount > 1 && !m_warned.isEmpty());
+}
+
+void PrintPreview::showNextWarning()
+{
+    if (m_warned.isEmpty())
+        return;
+    const auto next = std::upper_bound(m_warned.cbegin(), m_warned.cend(), currentPage());
+    showPage(next == m_warned.cend() ? m_warned.first() : *next);
+}
+
+bool PrintPreview::choosePrintingOfWarnedPages()
+{
+    if (m_shrinking)
+        return true;
+    finishChecking();
+    if (m_warned.isEmpty())
+        return true;
+    const CalibrationStore store;
+    // A file takes the choice of the printer the windows print to.
+    const bool toPrinter = m_job.printer().outputFormat() == QPrinter::NativeFormat;
+    bool shrink = store.alwaysShrinks(toPrinter ? m_job.destination() : PrinterChoice::inUse());
+    if (!shrink) {
+        // The pages and fields, as many as a box can show.
+        const int listed = 12;
+        QStringList lines;
+        for (const int page : m_warned.mid(0, listed))
+            lines << QStringLiteral(u"第 %1 页：%2")
+                         .arg(page + 1)
+                         .arg(PageWarnings::pageText(m_pages.warnings(page)));
+        if (m_warned.size() > listed)
+            lines << QStringLiteral(u"……另有 %1 页").arg(m_warned.size() - listed);
+        const QStringList buttons{QStringLiteral(u"缩小字号打印"), QStringLiteral(u"仍然打印"),
+                                  QStringLiteral(u"取消")};
+        const int chosen = Dialogs::current().choose(this, AppInfo::title,
+                                                     QStringLiteral(u"%1 页的文字打印不全：\n%2")
+                                                         .arg(m_warned.size())
+                                                         .arg(lines.join(QLatin1Char('\n'))),
+                                                     buttons, 0);
+        if (chosen == 2)
+            return false;
+        shrink = chosen == 0;
+    }
+    if (shrink) {
+        m_shrinking = true;
+        m_pages.setShrinkToFit(store.minimumPoints());
+        // What still does not fit stays listed.
+        m_checked = 0;
+        m_warned.clear();
+        m_thumbnails->clearWarned();
+        finishChecking();
+        pagesChanged();
+    }
+    return true;
 }

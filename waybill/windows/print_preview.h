@@ -41,7 +41,19 @@ private:
     void applyZoom();
     void settings();
     void print();
+    // Before paper: when pages will not print whole, the user chooses to
+    // shrink their texts, print them as they are, or not print; false for
+    // not. Asked once; a printer set to always shrink is not asked.
+    bool choosePrintingOfWarnedPages();
+    // From the next warned page after the one shown, round to the first.
+    void showNextWarning();
+    // Checks every page not checked yet, now.
+    void finishChecking();
+    void checkPage(int index);
+    void showWarnedPages();
     void showBuilding(int percent);
+    // What the pages draw changed (another printer's calibration).
+    void pagesChanged();
     // Names where "打 印" sends the pages, or says there is nowhere.
     void showDestination();
     // How many of the pages print a recipient printed today already.
@@ -71,7 +83,9 @@ private:
     QLabel* m_batchWarnings; // pages with warnings, of all
     QTimer* m_checking;
     int m_checked = 0;
-    int m_warned = 0;
+    QList<int> m_warned; // pages with warnings, in order
+    bool m_shrinking = false;
+    QPushButton* m_nextWarning;
     bool m_batchWorkStarted = false;
     QPushButton* m_offerSettings;
 };

@@ -28,6 +28,26 @@ QSize PreviewThumbnails::pictureSize() const
     return (m_pageSize * m_scale).toSize();
 }
 
+void PreviewThumbnails::redraw()
+{
+    m_cache.clear();
+    if (m_pageCount > 0)
+        emit dataChanged(index(0), index(m_pageCount - 1), {Qt::DecorationRole});
+}
+
+void PreviewThumbnails::setWarned(int page)
+{
+    m_warned.insert(page);
+    m_cache.remove(page);
+    emit dataChanged(index(page), index(page));
+}
+
+void PreviewThumbnails::clearWarned()
+{
+    m_warned.clear();
+    redraw();
+}
+
 QVariant PreviewThumbnails::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_pageCount)
@@ -35,7 +55,10 @@ QVariant PreviewThumbnails::data(const QModelIndex& index, int role) const
     const int page = index.row();
     switch (role) {
     case Qt::DisplayRole:
-        return QString::number(page + 1);
+        return m_warned.contains(page) ? QStringLiteral(u"%1 ⚠").arg(page + 1)
+                                       : QString::number(page + 1);
+    case Qt::ForegroundRole:
+        return m_warned.contains(page) ? QVariant(QColor(0xc0, 0, 0)) : QVariant();
     case Qt::DecorationRole:
         if (!m_cache.contains(page)) {
             // The same picture when chosen; the list would tint it blue.
@@ -66,7 +89,12 @@ QImage PreviewThumbnails::draw(int page) const
     painter.scale(m_scale, m_scale);
     m_pages.drawPage(painter, page);
     painter.restore();
-    painter.setPen(Qt::gray);
-    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    if (m_warned.contains(page)) {
+        painter.setPen(QPen(QColor(0xc0, 0, 0), 3));
+        painter.drawRect(image.rect().adjusted(1, 1, -2, -2));
+    } else {
+        painter.setPen(Qt::gray);
+        painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    }
     return image;
 }

@@ -4,6 +4,7 @@
 #include <QCache>
 #include <QIcon>
 #include <QImage>
+#include <QSet>
 #include <QSizeF>
 
 class PageSource;
@@ -22,6 +23,12 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     QSize pictureSize() const;
+    // The pages changed: every picture is drawn anew when next shown.
+    void redraw();
+    // Pages with warnings: their pictures framed in red, their numbers
+    // marked.
+    void setWarned(int page);
+    void clearWarned();
     int drawnCount() const { return m_drawn; } // pictures drawn so far
 
 private:
@@ -33,4 +40,5 @@ private:
     double m_scale;
     mutable QCache<int, QIcon> m_cache;
     mutable int m_drawn = 0;
+    QSet<int> m_warned;
 };

@@ -6,6 +6,7 @@
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
 #include "waybill/print_log.h"
+#include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_pages.h"
 #include "waybill/windows/layout_view.h"
@@ -62,7 +63,9 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     m_view = new LayoutView(m_layout, panel);
     m_view->move(5, design.layoutTop);
     connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::Image1Click);
-    addCalibrationCommands(panel);
+    addCalibrationCommands(panel, menu);
+    connect(&PrinterChoice::notifier(), &PrinterChoice::Notifier::changed, this,
+            &PrintWindow::printerChosen);
 
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
@@ -150,6 +153,7 @@ bool PrintWindow::takeReturnFromBox()
 void PrintWindow::showEvent(QShowEvent* event)
 {
     // Outlines the warnings too: the window is visible by now.
+    m_shown = true;
     takeStoredCalibration();
     QDialog::showEvent(event);
     if (const QScreen* s = screen()) {

@@ -14,6 +14,7 @@ class PageSource;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 
 // The design the four print windows share: the top row of shift boxes,
@@ -37,6 +38,9 @@ public slots:
     void saveCalibration();         // 保存为此打印机的默认位置
     void restoreFactoryPositions(); // 恢复出厂位置
     void printCalibrationPage();    // rulers and crosses, through the preview
+    // The shop's choices for texts that do not fit, kept in the settings.
+    void setAlwaysShrink(bool on); // 总是缩小放不下的文字, for the printer in use
+    void askMinimumPoints();       // 缩小的最小字号
 
 protected:
     struct Design {
@@ -67,10 +71,12 @@ private:
     // A single print of a recipient printed today goes on only when the
     // user says so; false when not.
     bool printedTodayAnswered(PageSource& pages);
-    void addCalibrationCommands(QWidget* panel);
-    // The calibration stored for the printer in use, unless one was
-    // already looked up for that printer; without one nothing changes.
+    void addCalibrationCommands(QWidget* panel, QMenuBar* menuBar);
+    // The calibration stored for the printer in use, or the catalogue's
+    // positions when it has none, unless that printer's was taken already
+    // and is still what is stored.
     void takeStoredCalibration();
+    void printerChosen();
     void layoutChanged();
 
     WaybillLayout m_layout;
@@ -79,7 +85,12 @@ private:
     QLineEdit* m_horizontalShift; // Edit1
     QLineEdit* m_verticalShift;   // Edit2
     QLabel* m_offset;
-    std::optional<QString> m_calibratedFor; // printer looked up last
+    QLabel* m_printer;
+    QAction* m_alwaysShrink;
+    std::optional<QString> m_calibratedFor;     // printer looked up last
+    std::optional<Calibration> m_storedApplied; // what was stored for it then
+    bool m_printerChanged = false;
+    bool m_shown = false;
     bool m_returnFromBox = false;
 };
 

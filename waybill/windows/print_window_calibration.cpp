@@ -2,6 +2,7 @@
 // the factory positions, the calibration page and the offset shown.
 #include "waybill/windows/print_window.h"
 
+#include "store/command_error.h"
 #include "ui/dialogs.h"
 #include "ui/ui_fonts.h"
 #include "waybill/calibration_page.h"
@@ -12,6 +13,8 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPrinterInfo>
 #include <QToolButton>
 #include <cmath>
 
@@ -30,20 +33,44 @@ QString millimetres(Pixels px)
 
 } // namespace
 
-void PrintWindow::addCalibrationCommands(QWidget* panel)
+void PrintWindow::addCalibrationCommands(QWidget* panel, QMenuBar* menuBar)
 {
     // In the free space left of "左右移动", so that nothing of the window's
     // own design moves; the same commands pop up on a right click.
     auto* menu = new QMenu(this);
-    auto add = [&](const char* name, const char16_t* caption, void (PrintWindow::*handler)()) {
+    auto add = [&](const char* name, const char16_t* caption) {
         QAction* action = menu->addAction(QString::fromUtf16(caption));
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
         panel->addAction(action);
+        return action;
     };
-    add("saveCalibration", u"保存为此打印机的默认位置", &PrintWindow::saveCalibration);
-    add("restoreFactoryPositions", u"恢复出厂位置", &PrintWindow::restoreFactoryPositions);
-    add("printCalibrationPage", u"打印校准页", &PrintWindow::printCalibrationPage);
+    connect(add("saveCalibration", u"保存为此打印机的默认位置"), &QAction::triggered, this,
+            &PrintWindow::saveCalibration);
+    connect(add("restoreFactoryPositions", u"恢复出厂位置"), &QAction::triggered, this,
+            &PrintWindow::restoreFactoryPositions);
+    connect(add("printCalibrationPage", u"打印校准页"), &QAction::triggered, this,
+            &PrintWindow::printCalibrationPage);
+    menu->addSeparator();
+    // The printers as the system has them when the menu opens.
+    QMenu* printers = menu->addMenu(QStringLiteral(u"选择打印机"));
+    printers->setObjectName(QStringLiteral("choosePrinter"));
+    connect(printers, &QMenu::aboutToShow, this, [printers] {
+        printers->clear();
+        const QString inUse = PrinterChoice::inUse();
+        for (const QString& name : QPrinterInfo::availablePrinterNames()) {
+            QAction* a = printers->addAction(name, [name] { PrinterChoice::remember(name); });
+            a->setCheckable(true);
+            a->setChecked(name == inUse);
+        }
+    });
+    m_alwaysShrink = add("alwaysShrink", u"总是缩小放不下的文字");
+    m_alwaysShrink->setCheckable(true);
+    connect(m_alwaysShrink, &QAction::triggered, this, &PrintWindow::setAlwaysShrink);
+    connect(add("minimumPoints", u"缩小的最小字号…"), &QAction::triggered, this,
+            &PrintWindow::askMinimumPoints);
+    connect(menu, &QMenu::aboutToShow, this, [this] {
+        m_alwaysShrink->setChecked(CalibrationStore().alwaysShrinks(PrinterChoice::inUse()));
+    });
     panel->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     const QFont font = UiFonts::songti(12);
@@ -59,6 +86,11 @@ void PrintWindow::addCalibrationCommands(QWidget* panel)
     m_offset->setFont(font);
     m_offset->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_offset->setGeometry(70, 8, 326, 16);
+    // The printer the pages go to, in the menu bar's free end.
+    m_printer = new QLabel(menuBar);
+    m_printer->setObjectName(QStringLiteral("printerLabel"));
+    m_printer->setContentsMargins(0, 0, 8, 0);
+    menuBar->setCornerWidget(m_printer, Qt::TopRightCorner);
 }
 
 void PrintWindow::layoutChanged()
@@ -70,44 +102,92 @@ void PrintWindow::layoutChanged()
     const Calibration now = m_adjustments.calibration();
     m_offset->setText(QStringLiteral(u"总偏移：左右 %1 mm，上下 %2 mm")
                           .arg(millimetres(now.right), millimetres(now.down)));
+    if (m_calibratedFor)
+        m_printer->setText(QStringLiteral(u"打印机：%1").arg(printerCaption(*m_calibratedFor)));
 }
 
 void PrintWindow::takeStoredCalibration()
 {
-    // Asking the system for its printers may take a while: only when
-    // something is stored at all.
     const CalibrationStore store;
-    if (!store.isEmpty()) {
-        const QString printer = PrinterChoice::inUse();
-        if (m_calibratedFor != printer) {
-            m_calibratedFor = printer;
-            if (const std::optional<Calibration> stored = store.load(printer, m_layout.variant()))
-                m_adjustments.apply(*stored);
-        }
+    // Asking the system for its printers may take a while: not for a
+    // window made hidden at start-up while nothing is stored.
+    if (!m_calibratedFor && !m_printerChanged && store.isEmpty() && !m_shown) {
+        layoutChanged();
+        return;
+    }
+    const QString printer = PrinterChoice::inUse();
+    const std::optional<Calibration> stored = store.load(printer);
+    // Another printer never inherits the positions of the one before.
+    const bool chosen = std::exchange(m_printerChanged, false);
+    if (chosen || m_calibratedFor != printer || stored != m_storedApplied) {
+        if (stored)
+            m_adjustments.apply(*stored);
+        else if (chosen || m_calibratedFor || m_storedApplied)
+            m_adjustments.restoreFactory();
+        m_calibratedFor = printer;
+        m_storedApplied = stored;
     }
     layoutChanged();
+}
+
+void PrintWindow::printerChosen()
+{
+    // A window not yet calibrated holds what was set for the printer before.
+    if (!m_calibratedFor)
+        m_printerChanged = true;
+    takeStoredCalibration();
 }
 
 void PrintWindow::saveCalibration()
 {
     const QString printer = PrinterChoice::inUse();
     runCommand([&] {
-        CalibrationStore().save(printer, m_layout.variant(), m_adjustments.calibration());
+        const Calibration now = m_adjustments.calibration();
+        CalibrationStore().save(printer, now);
         m_calibratedFor = printer;
+        m_storedApplied = now;
         Dialogs::inform(
             this, QStringLiteral(u"已保存为打印机 %1 的默认位置！").arg(printerCaption(printer)));
     });
     noteBoxClosed();
+    layoutChanged();
 }
 
 void PrintWindow::restoreFactoryPositions()
 {
     const QString printer = PrinterChoice::inUse();
     runCommand([&] {
-        CalibrationStore().clear(printer, m_layout.variant());
+        CalibrationStore().clear(printer);
         m_adjustments.restoreFactory();
+        m_calibratedFor = printer;
+        m_storedApplied.reset();
     });
     layoutChanged();
+}
+
+void PrintWindow::setAlwaysShrink(bool on)
+{
+    const QString printer = PrinterChoice::inUse();
+    runCommand([&] { CalibrationStore().setAlwaysShrinks(printer, on); });
+}
+
+void PrintWindow::askMinimumPoints()
+{
+    CalibrationStore store;
+    const std::optional<QString> text = Dialogs::current().editText(
+        this, QStringLiteral(u"缩小的最小字号"),
+        QStringLiteral(u"放不下的文字最多缩小到多少磅（如 8 或 7.5）："),
+        QString::number(store.minimumPoints()));
+    noteBoxClosed();
+    if (!text)
+        return;
+    bool ok = false;
+    const double points = text->trimmed().toDouble(&ok);
+    runCommand([&] {
+        if (!ok || points < 1 || points > 72)
+            throw CommandError(QStringLiteral(u"最小字号应为 1 到 72 之间的数字！"));
+        store.setMinimumPoints(points);
+    });
 }
 
 void PrintWindow::printCalibrationPage()
