@@ -244,8 +244,9 @@ void RecipientSheet::findColumns()
 }
 
 // "科技园1号" under 广东省, 深圳市, 南山区: the parts the address leaves out go in
-// front of it, and they fill 目的地.
-void RecipientSheet::placeAddress()
+// front of it, and they fill 目的地. False when the columns name another
+// province than the address: then neither is trusted for 目的地.
+bool RecipientSheet::placeAddress()
 {
     QString& address = m_pending[size_t(Column::Address)];
     QString& destination = m_pending[size_t(Column::Destination)];
@@ -259,14 +260,14 @@ void RecipientSheet::placeAddress()
             parts << part;
     }
     if (parts.isEmpty() || address.isEmpty())
-        return;
+        return true;
     const DivisionTable& table = DivisionTable::national();
     if (const DivisionTable::Location own = table.locate(address); own.province >= 0) {
         // "深圳南山…" under 广东省: written in full as pasted text is, unless the
         // columns name another province.
         const DivisionTable::Location columns = table.locate(parts.join(QString()));
         if (columns.province >= 0 && columns.province != own.province)
-            return; // which of the two is right, nobody can tell
+            return false; // which of the two is right, nobody can tell
         address = own.address;
     } else {
         QString front;
@@ -283,6 +284,7 @@ void RecipientSheet::placeAddress()
     }
     if (destination.isEmpty())
         destination = table.locate(address).destination();
+    return true;
 }
 
 void RecipientSheet::endRow()
@@ -294,7 +296,7 @@ void RecipientSheet::endRow()
         return n;
     };
     const qint64 before = size(m_pending) + size(m_pendingExtras);
-    placeAddress();
+    const bool placeAgrees = placeAddress();
     const QString& city = m_pendingExtras[City];
     QString& destination = m_pending[size_t(Column::Destination)];
     if (m_sourceColumns[size_t(Column::Destination)] == m_extraColumns[Province] &&
@@ -311,7 +313,7 @@ void RecipientSheet::endRow()
     // As a pasted text gives them: the destination the address names, and
     // numbers the form has room for.
     const QString& address = m_pending[size_t(Column::Address)];
-    if (destination.isEmpty() && !address.isEmpty())
+    if (placeAgrees && destination.isEmpty() && !address.isEmpty())
         destination = DivisionTable::national().locate(address).destination();
     for (const Column c : {Column::Mobile, Column::Phone})
         m_pending[size_t(c)] = AddressParser::tidyPhone(m_pending[size_t(c)]);

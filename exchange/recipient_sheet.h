@@ -24,9 +24,9 @@
 // city and district (or one of all three) go in front of an address that
 // does not name its place, and fill 目的地. NUL and terminal escapes are
 // dropped from the values. An empty 目的地 is taken from the address's province
-// and city, and phone numbers are tidied (AddressParser::tidyPhone). Rows must come in order. Throws SheetTooLarge beyond
-// SheetLimits, SheetError otherwise (Kind::MissingColumn with the user's
-// explanation when a column is missing).
+// and city, and phone numbers are tidied (AddressParser::tidyPhone). Rows must come in order.
+// Throws SheetTooLarge beyond SheetLimits, SheetError otherwise (Kind::MissingColumn with the
+// user's explanation when a column is missing).
 class RecipientSheet : public SheetCells {
 public:
     static constexpr int columnCount = 10;
@@ -58,7 +58,7 @@ private:
     void takeTitle(std::uint32_t column, const QString& text);
     bool titlesServe();
     void findColumns();
-    void placeAddress();
+    bool placeAddress();
     void endRow();
     void charge(qint64 bytes);
     QString* slotFor(std::uint32_t column);

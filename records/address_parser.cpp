@@ -858,7 +858,10 @@ ParsedRecipient parse(const QString& text)
 QString tidyPhone(const QString& number)
 {
     const QString trimmed = number.trimmed();
-    const QString written = trimmed.startsWith(u'\'') ? trimmed.mid(1) : number;
+    // The apostrophe is a spreadsheet's text mark only before a number; before
+    // anything else it may be ours, guarding a formula in a CSV export.
+    static const QRegularExpression numberLike(QStringLiteral(R"(^'[\d\s+\-()]+$)"));
+    const QString written = numberLike.match(trimmed).hasMatch() ? trimmed.mid(1) : number;
     static const QRegularExpression mobile(QStringLiteral(
         R"(^\s*(?:(?:\+|00)86|\(\+?86\)|86(?=[-\s]*1[3-9]))?[-\s]*(1[3-9]\d)[-\s]*(\d{4})[-\s]*(\d{4})\s*$)"));
     const QRegularExpressionMatch m = mobile.match(written);
