@@ -89,6 +89,16 @@ void writeVersion(Connection& connection, int version)
         connection.execute(s);
 }
 
+// The server's first line, without its level and the statement quoted
+// after it: "permission denied for schema public".
+QString reason(const QString& engineText)
+{
+    QString line = engineText.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (line.startsWith(QLatin1String("ERROR:")))
+        line = line.mid(6).trimmed();
+    return line;
+}
+
 } // namespace
 
 int current()
@@ -140,7 +150,7 @@ State bringUpToDate(Connection& connection)
         names = tableNames(connection);
         state.missing = missingTables(connection, names);
     } catch (const StoreError& e) {
-        state.failure = e.text();
+        state.failure = reason(e.text());
         try {
             state.missing = missingTables(connection, tableNames(connection));
         } catch (const StoreError&) {
