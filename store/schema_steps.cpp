@@ -75,9 +75,14 @@ struct Step {
     void (*take)(Connection& connection, const QStringList& names);
 };
 
+// 2: the print log, on a database from before it.
+void addPrintLog(Connection& connection, const QStringList& names)
+{
+    createIfMissing(connection, names, Schema::printLogTable);
+}
+
 const Step steps[] = {
-    {2, [](Connection& c,
-           const QStringList& names) { createIfMissing(c, names, Schema::printLogTable); }},
+    {2, addPrintLog},
 };
 
 void writeVersion(Connection& connection, int version)
@@ -116,16 +121,13 @@ State bringUpToDate(Connection& connection)
     State state;
     try {
         QStringList names = tableNames(connection);
-        const bool ours = std::all_of(
-            Schema::tables().cbegin(), Schema::tables().cend(), [&](const Schema::Table& t) {
-                return !Schema::isWaybillTable(t.name) || holdsTable(connection, names, t.name);
-            });
-        if (!ours)
+        const QStringList missing = missingTables(connection, names);
+        if (std::any_of(missing.cbegin(), missing.cend(), Schema::isWaybillTable))
             return state;
         const std::optional<int> readable = storedVersion(connection, names);
         // A role that may not read the version takes the steps, which look first.
         int version = readable.value_or(0);
-        if (version >= current() && missingTables(connection, names).isEmpty())
+        if (version >= current() && missing.isEmpty())
             return state;
         connection.beginWriting();
         try {
