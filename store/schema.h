@@ -32,7 +32,8 @@ struct Table {
     QStringList columns;
 };
 // Every table the program keeps; creation, backups and copies go through
-// this one list, so a table added here exists on both stores.
+// this one list, so a table added here exists on both stores. Stores made
+// before a table or a column was added get it by a step of SchemaSteps.
 const QList<Table>& tables();
 // The columns of one of those tables; empty for another name.
 QStringList columnsOf(const QString& table);
