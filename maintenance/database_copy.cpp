@@ -234,6 +234,14 @@ void dataOnly(const QString& from, const QString& to)
             known << c;
     if (!known.isEmpty())
         copyRows(source, target, Schema::printLogTable, known);
+    // Order and waybill numbers: a backup from before them has none.
+    for (const auto& [table, columns] :
+         {std::pair{Schema::importedOrdersTable, Schema::importedOrdersColumns()},
+          std::pair{Schema::waybillNumbersTable, Schema::waybillNumbersColumns()}})
+        if (!source
+                 .firstColumn(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table))
+                 .isEmpty())
+            copyRows(source, target, table, columns);
     // Tells connections that read rows before that their row ids are void.
     target.execute(QStringLiteral("PRAGMA user_version = %1")
                        .arg(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF)));

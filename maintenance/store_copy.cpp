@@ -112,6 +112,7 @@ int copy(const QString& from, const QString& to)
         throw StoreError(QStringLiteral("%1 is the source itself").arg(to));
     if (toServer && StoreTables::present(target).isEmpty())
         StoreTables::create(target);
+    StoreTables::ensureNumberTables(target);
     beginSnapshot(source);
     target.beginTransaction();
     int copied = 0;
@@ -178,6 +179,9 @@ void restoreServer(const QString& chosen, const QString& url,
     DatabaseCopy::checkedDataOnly(chosen, checked);
     Connection backup;
     backup.openFile(checked);
+    // A server from before the number tables is given them, so that it
+    // takes a backup's numbers and empties its own.
+    StoreTables::ensureNumberTables(server);
     server.beginTransaction();
     try {
         for (const Schema::Table& t : Schema::tables()) {

@@ -41,4 +41,18 @@ void create(Connection& connection)
     }
 }
 
+bool ensureNumberTables(Connection& connection)
+{
+    const QStringList there = present(connection);
+    if (there.contains(Schema::importedOrdersTable) && there.contains(Schema::waybillNumbersTable))
+        return true;
+    try {
+        for (const QString& create : Schema::createNumberTables(connection.dialect()))
+            connection.execute({create, {}});
+    } catch (const StoreError&) {
+        return false;
+    }
+    return true;
+}
+
 } // namespace StoreTables

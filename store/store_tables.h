@@ -14,4 +14,11 @@ QStringList present(Connection& connection);
 // transaction; refuses (StoreError) a store that already holds any.
 void create(Connection& connection);
 
+// The tables of order and waybill numbers, made where they are missing:
+// a store from before them gets them on first use, never again after, so a
+// role that may only read and write rows works once they are there. False
+// when they are missing and the store will not make them: what needs no
+// numbers goes on without them. Outside a transaction.
+bool ensureNumberTables(Connection& connection);
+
 } // namespace StoreTables
