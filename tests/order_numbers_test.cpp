@@ -8,13 +8,19 @@
 #include "store/store_choice.h"
 #include "support/collected_cells.h"
 #include "support/command_line_run.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/number_assignment.h"
 #include "waybill/print_error.h"
 #include "waybill/print_log.h"
 #include "waybill/waybill_numbers.h"
+#include "waybill/windows/dyjl_form.h"
+#include "waybill/windows/scan_form.h"
 
+#include <QAbstractItemModel>
 #include <QFile>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -178,6 +184,51 @@ private slots:
         QCOMPARE(first.pages().at(1).waybillNumber, "200002");
     }
 
+    void scanningIntoTheWindowAsAScannerTypes()
+    {
+        TestDatabase db;
+        const QString run = importAndPrint(db, {"--number-rule", "none"});
+        ScriptedDialogs dialogs;
+        TDyjlForm log;
+        TScanForm& scan = log.scanForm();
+        scan.openRun(run);
+        scan.show();
+        QVERIFY(QTest::qWaitForWindowActive(&scan));
+        auto* box = scan.findChild<QLineEdit*>("scanBox");
+        const auto type = [&](const char* digits) {
+            QTest::keyClicks(QApplication::focusWidget(), digits);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        };
+        type("880001");
+        type("880001"); // the same form scanned twice
+        QVERIFY2(scan.lastMessage().contains(u"用过"_qs), qPrintable(scan.lastMessage()));
+        type("880009"); // the wrong form
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        type("880002");
+        type("880003");
+        type("880004"); // no page left
+        QVERIFY(scan.lastMessage().contains(u"都已有运单号"_qs));
+        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(shippedRows(run), expectedShipping({"880001", "880002", "880003"}));
+
+        // The log lists the numbers, and a scanned number finds its page.
+        log.show();
+        log.findChild<QLineEdit*>("Edit4")->setText("880003");
+        log.Button1Click();
+        const QAbstractItemModel* listed = log.findChild<QTableView*>("DBGridEh1")->model();
+        QCOMPARE(listed->rowCount(), 1);
+        QCOMPARE(listed->index(0, 3).data().toString(), u"李四"_qs);
+        QCOMPARE(listed->index(0, 7).data().toString(), "T1002");
+        QCOMPARE(listed->index(0, 8).data().toString(), "880003");
+
+        // 导出发货单 of the chosen run, as a workbook.
+        log.findChild<QTableView*>("DBGridEh1")->selectRow(0);
+        dialogs.files.enqueue(db.dir() + "/window");
+        log.Button4Click();
+        SheetRows sheet = CollectedCells::inFile(db.dir() + "/window.xlsx");
+        QCOMPARE(sheet.mid(1), expectedShipping({"880001", "880002", "880003"}));
+    }
+
     void aReprintKeepsTheOrderAndTakesItsOwnNumber()
     {
         TestDatabase db;
@@ -222,5 +273,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(OrderNumbersTest)
+QTEST_MAIN(OrderNumbersTest)
 #include "order_numbers_test.moc"
