@@ -129,6 +129,7 @@ PrintRequest printRequest(const QCommandLineParser& p)
                          value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
     request.firstNumber = value("first-number");
     request.numberRule = value("number-rule");
+    request.orderNumber = value("order-number");
     return request;
 }
 
@@ -324,7 +325,9 @@ QList<Command> commands(const PrinterOutput& printer)
                                 "numbers the log holds already print nothing")),
           valued(QStringLiteral("number-rule"), QStringLiteral("RULE"),
                  QStringLiteral("how the next pages' numbers follow: plus-one (default), s10 "
-                                "(check digit computed) or none; prints the run as run<TAB>N"))},
+                                "(check digit computed) or none; prints the run as run<TAB>N")),
+          valued(QStringLiteral("order-number"), QStringLiteral("ORDER"),
+                 QStringLiteral("single windows: the platform's order the page is for"))},
          0,
          print},
         {QStringLiteral("assign-numbers"),

@@ -4,6 +4,7 @@
 #include "exchange/shipping_sheet.h"
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
+#include "store/query_sets.h"
 #include "store/schema.h"
 #include "store/store_choice.h"
 #include "support/collected_cells.h"
@@ -13,11 +14,15 @@
 #include "waybill/number_assignment.h"
 #include "waybill/print_error.h"
 #include "waybill/print_log.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/waybill_numbers.h"
 #include "waybill/windows/dyjl_form.h"
+#include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/scan_form.h"
+#include "waybill/windows/sf1_form.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableView>
@@ -246,6 +251,53 @@ private slots:
         QCOMPARE(shippedRows(reprint),
                  (SheetRows{{"T1001", u"顺丰速运"_qs, "700009", u"张三"_qs, "13800000001"}}));
         QCOMPARE(shippedRows(run).value(0).value(2), "700001");
+    }
+
+    void printWindowsNumberTheirPages()
+    {
+        TestDatabase db;
+        db.insert("outrxx", {"", u"寄件人"_qs, "", u"深圳南山路1号"_qs, "", "", "13900000000", "",
+                             "2026", "12", "9"});
+        db.insert("inrxx",
+                  {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", "13800000006", "", "", ""});
+        ScriptedDialogs dialogs;
+        MainQueries main;
+        main.reopen();
+        TSf1Form single(main.sender, main.recipients);
+        const auto print = [&](QWidget& window) {
+            dialogs.previewActions.enqueue([&db](QWidget*, PageSource& pages, PrintJob& job) {
+                job.setOutputFile(db.dir() + "/single.pdf");
+                QVERIFY(job.run(pages));
+            });
+            window.findChild<QAction*>("N1")->trigger();
+        };
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000123"));
+        single.findChild<QAction*>("waybillNumbers")->trigger();
+        // A recipient typed in by hand is given the order it is for.
+        dialogs.texts.enqueue(QString("HAND-1"));
+        single.findChild<QAction*>("orderNumber")->trigger();
+        print(single);
+        // The next page takes the pad's next form, and no order.
+        dialogs.answers.enqueue(true); // printed today already: print again
+        print(single);
+        const CommandLineRun exported =
+            runCommandLine({"ship-export", "--since", "2000-01-01", "--format", "csv", "day"});
+        QCOMPARE(exported.status, 0);
+        QCOMPARE(CollectedCells::inFile("day.csv").mid(1),
+                 (SheetRows{
+                     {"HAND-1", u"顺丰速运"_qs, "000123", u"赵六"_qs, "13800000006"},
+                     {"", u"顺丰速运"_qs, "000124", u"赵六"_qs, "13800000006", u"无订单编号"_qs}}));
+
+        // A batch whose first form's number is used: refused, no preview.
+        TPlsf1Form batch;
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000124"));
+        batch.findChild<QAction*>("waybillNumbers")->trigger();
+        dialogs.clear();
+        batch.findChild<QAction*>("N1")->trigger();
+        QCOMPARE(dialogs.messageTexts(), QStringList{u"运单号已经用过，未打印：第1页 000124"_qs});
+        QVERIFY(batch.findChild<QAction*>("orderNumber") == nullptr);
     }
 
     void backupsCarryTheNumbers()

@@ -97,6 +97,8 @@ QString argumentError(const PrintRequest& request)
     if (!request.numberRule.isNull() && request.numberRule != QLatin1String("none") &&
         request.firstNumber.isNull())
         return QStringLiteral("print: --number-rule needs --first-number");
+    if (!request.orderNumber.isNull() && isBatch(*variant))
+        return QStringLiteral("print: --order-number is for the single-print windows");
     if (!request.firstNumber.isNull() && request.calibration)
         return QStringLiteral("print: the calibration page takes no waybill number");
     try {
@@ -146,6 +148,7 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
         waybills.setShrinkToFit(CalibrationStore().minimumPoints());
     RunPages numbered(waybills, rows ? rows->recipients() : nullptr,
                       rows ? rows->mode() : RecordMode::CurrentRow);
+    numbered.setOrderNumber(request.orderNumber.trimmed());
     if (!request.firstNumber.isNull()) {
         const WaybillNumbers::Rule rule =
             WaybillNumbers::ruleNamed(request.numberRule).value_or(WaybillNumbers::Rule::PlusOne);

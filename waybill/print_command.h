@@ -29,6 +29,8 @@ struct PrintRequest {
     // the first is given).
     QString firstNumber;
     QString numberRule;
+    // Single windows: the order the page is for.
+    QString orderNumber;
 };
 
 // Puts pages on the named printer under a job title, telling `progress` of

@@ -43,6 +43,10 @@ bool RunPages::describePage(int index, LoggedPage& page)
             page.shop = it->second;
         }
     }
+    if (!m_orderNumber.isEmpty()) {
+        page.orderNumber = m_orderNumber;
+        page.shop.clear();
+    }
     page.waybillNumber = m_numbers.at(index);
     return true;
 }

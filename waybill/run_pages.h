@@ -20,6 +20,9 @@ public:
     RunPages(PageSource& pages, const Dataset* recipients, RecordMode mode);
 
     void setNumbers(const WaybillNumbers::Series& numbers) { m_numbers = numbers; }
+    // The order every page is for, whatever its row came with: a recipient
+    // typed in by hand has none of its own.
+    void setOrderNumber(const QString& number) { m_orderNumber = number; }
     const WaybillNumbers::Series& numbers() const { return m_numbers; }
 
     int pageCount() override { return m_pages.pageCount(); }
@@ -37,4 +40,5 @@ private:
     RecordMode m_mode;
     QHash<qlonglong, QPair<QString, QString>> m_orders; // by row identity: number, shop
     WaybillNumbers::Series m_numbers;
+    QString m_orderNumber;
 };

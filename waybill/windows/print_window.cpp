@@ -124,7 +124,10 @@ void PrintWindow::N1Click()
 {
     runCommand([this] {
         const std::unique_ptr<PageSource> source = pages();
-        if (auto* run = dynamic_cast<RunPages*>(source.get()); run && !m_firstNumber.isEmpty()) {
+        auto* run = dynamic_cast<RunPages*>(source.get());
+        if (run)
+            run->setOrderNumber(m_orderNumber);
+        if (run && !m_firstNumber.isEmpty()) {
             run->setNumbers(numbersFor(run->pageCount()));
             Connection connection;
             connection.open();
@@ -138,8 +141,11 @@ void PrintWindow::N1Click()
             return;
         PrintJob job;
         Dialogs::current().preview(this, *source, job);
-        // The pad goes on where this run left it.
-        if (auto* run = dynamic_cast<RunPages*>(source.get()); run && job.pagesSent() > 0)
+        // The order was this recipient's; the pad goes on where this run
+        // left it.
+        if (job.pagesSent() > 0)
+            m_orderNumber.clear();
+        if (run && job.pagesSent() > 0)
             if (const QString last = run->numbers().at(job.pagesSent() - 1); !last.isEmpty()) {
                 try {
                     m_firstNumber = WaybillNumbers::Series(last, m_numberRule, 2).at(1);
@@ -164,11 +170,30 @@ void PrintWindow::addNumberCommand(QWidget* panel)
     action->setObjectName(QStringLiteral("waybillNumbers"));
     connect(action, &QAction::triggered, this, &PrintWindow::askWaybillNumbers);
     panel->addAction(action);
+    QAction* order = nullptr;
+    if (!isBatch(m_layout.variant())) {
+        order = new QAction(QStringLiteral(u"订单编号…"), this);
+        order->setObjectName(QStringLiteral("orderNumber"));
+        connect(order, &QAction::triggered, this, &PrintWindow::askOrderNumber);
+        panel->addAction(order);
+    }
     if (auto* button = panel->findChild<QToolButton*>(QStringLiteral("calibrationButton")))
         if (QMenu* menu = button->menu()) {
             menu->addSeparator();
             menu->addAction(action);
+            if (order)
+                menu->addAction(order);
         }
+}
+
+void PrintWindow::askOrderNumber()
+{
+    const std::optional<QString> order = Dialogs::current().editText(
+        this, QStringLiteral(u"订单编号"),
+        QStringLiteral(u"下一张运单所属的平台订单编号（打印后清空）："), m_orderNumber);
+    noteBoxClosed();
+    if (order)
+        m_orderNumber = order->trimmed();
 }
 
 void PrintWindow::askWaybillNumbers()

@@ -44,6 +44,8 @@ public slots:
     void askMinimumPoints();       // 缩小的最小字号
     // The first waybill number and its rule for the next run: 运单号…
     void askWaybillNumbers();
+    // Single windows: the order the next page is for (订单编号…).
+    void askOrderNumber();
 
 protected:
     struct Design {
@@ -97,6 +99,7 @@ private:
     std::optional<QString> m_calibratedFor;     // printer looked up last
     std::optional<Calibration> m_storedApplied; // what was stored for it then
     QString m_firstNumber;                      // none: the pages get no number
+    QString m_orderNumber;                      // for the next single page only
     WaybillNumbers::Rule m_numberRule = WaybillNumbers::Rule::PlusOne;
     bool m_printerChanged = false;
     bool m_shown = false;
