@@ -113,6 +113,13 @@ Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& num
             bound(numbers)};
 }
 
+Statement selectAllNumbers(const SqlDialect& dialect)
+{
+    return {QStringLiteral(u"SELECT p.k, w.批次, w.订单编号, w.运单号, w.店铺 FROM %1")
+                .arg(numberedLog(dialect)),
+            {}};
+}
+
 Statement selectPagesWithNumber(const SqlDialect& dialect, const QString& text)
 {
     const QVariant pattern = QLatin1Char('%') + text + QLatin1Char('%');

@@ -120,21 +120,18 @@ void addNumbers(Connection& connection, QList<PrintLogEntry>& entries)
         !StoreTables::present(connection).contains(Schema::waybillNumbersTable))
         return;
     QHash<qlonglong, qsizetype> at;
-    QList<qlonglong> numbers;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
+    for (qsizetype i = 0; i < entries.size(); ++i)
         at.insert(entries.at(i).number, i);
-        numbers << entries.at(i).number;
-    }
-    for (qsizetype from = 0; from < numbers.size(); from += 500) {
-        QSqlQuery q = connection.run(
-            NumberStatements::selectNumbersOf(connection.dialect(), numbers.mid(from, 500)));
-        while (q.next()) {
-            PrintLogEntry& e = entries[at.value(q.value(0).toLongLong())];
+    // Each page's place is counted over the whole log, whatever is listed:
+    // one pass for all.
+    QSqlQuery q = connection.run(NumberStatements::selectAllNumbers(connection.dialect()));
+    while (q.next())
+        if (const auto it = at.constFind(q.value(0).toLongLong()); it != at.constEnd()) {
+            PrintLogEntry& e = entries[*it];
             e.run = q.value(1).toString();
             e.orderNumber = q.value(2).toString();
             e.waybillNumber = q.value(3).toString();
         }
-    }
 }
 
 } // namespace
