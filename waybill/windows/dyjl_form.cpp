@@ -203,10 +203,16 @@ void TDyjlForm::Button4Click()
         QStringLiteral(u"Excel 工作簿 (*.xlsx);;CSV 逗号分隔 (*.csv)"), &type);
     if (name.isEmpty())
         return;
+    const std::optional<QString> courier = Dialogs::current().editText(
+        this, QStringLiteral(u"导出发货单"), QStringLiteral(u"物流公司："),
+        m_courier.isEmpty() ? ShippingSheet::defaultCourier : m_courier);
+    if (!courier)
+        return;
+    m_courier = courier->trimmed();
     ErrorReport::run(this, [&] {
         Connection connection;
         connection.open();
-        const SheetRows rows = ShippingSheet::rows(connection, run, since);
+        const SheetRows rows = ShippingSheet::rows(connection, run, since, m_courier);
         const bool csv = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
                          (!name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) &&
                           type.contains(QStringLiteral("*.csv")));
