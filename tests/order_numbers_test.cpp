@@ -1,6 +1,7 @@
 // From a platform's order sheet to the shipping sheet it takes back: order
 // numbers kept through import and print, waybill numbers given by a first
 // number or afterwards, and the sheet pairing them; on both stores.
+#include "exchange/sheet_import.h"
 #include "exchange/shipping_sheet.h"
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
@@ -301,6 +302,28 @@ private slots:
         batch.findChild<QAction*>("N1")->trigger();
         QCOMPARE(dialogs.messageTexts(), QStringList{u"运单号已经用过，未打印：第1页 000124"_qs});
         QVERIFY(batch.findChild<QAction*>("orderNumber") == nullptr);
+    }
+
+    void undoingAnImportBringsItsOrdersBack()
+    {
+        TestDatabase db;
+        importAndPrint(db, {"--number-rule", "none"});
+        Connection connection;
+        SheetRows previous;
+        SheetImport next(connection);
+        next.keepPrevious(&previous);
+        QFile sheet("ours.csv");
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        sheet.write("收件人姓名,收件地址,手机号码\n钱七,北京长安街2号,13800000007\n");
+        sheet.close();
+        QCOMPARE(next.run("ours.csv"), SheetImport::Outcome::Imported);
+        SheetImport::restore(connection, previous);
+        const CommandLineRun printed =
+            runCommandLine({"print", "--window", "imported-batch", "--pdf", "out.pdf",
+                            "--first-number", "610001"});
+        QCOMPARE(printed.status, 0);
+        QCOMPARE(shippedRows(printed.out.section(u"run\t"_qs, 1).trimmed()),
+                 expectedShipping({"610001", "610002", "610003"}));
     }
 
     void backupsCarryTheNumbers()
