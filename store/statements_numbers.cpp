@@ -113,10 +113,19 @@ Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& num
             bound(numbers)};
 }
 
-Statement selectAllNumbers(const SqlDialect& dialect)
+Statement selectNumberedPages()
 {
-    return {QStringLiteral(u"SELECT p.k, w.批次, w.订单编号, w.运单号, w.店铺 FROM %1")
-                .arg(numberedLog(dialect)),
+    return {
+        QStringLiteral(u"SELECT 页, 订单编号, 运单号 FROM %1 WHERE coalesce(订单编号, '') <> '' "
+                       u"OR coalesce(运单号, '') <> ''")
+            .arg(Schema::waybillNumbersTable),
+        {}};
+}
+
+Statement selectLogIdentities(const SqlDialect& dialect)
+{
+    return {QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
+                .arg(dialect.rowIdentity(), Schema::printLogTable),
             {}};
 }
 

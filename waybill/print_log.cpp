@@ -112,26 +112,33 @@ QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QSt
     return QStringLiteral(u"运单号已经用过，未打印：%1").arg(named.join(QStringLiteral(u"，")));
 }
 
-// Each listed page's run, order and waybill number, where the store has
-// them.
+// Each listed page's order and waybill number, where the store has them.
+// A log without any costs one look at the number table, however long.
 void addNumbers(Connection& connection, QList<PrintLogEntry>& entries)
 {
     if (entries.isEmpty() ||
         !StoreTables::present(connection).contains(Schema::waybillNumbersTable))
         return;
+    QHash<qlonglong, std::pair<QString, QString>> byPlace;
+    QSqlQuery numbers = connection.run(NumberStatements::selectNumberedPages());
+    while (numbers.next())
+        byPlace.insert(numbers.value(0).toLongLong(),
+                       {numbers.value(1).toString(), numbers.value(2).toString()});
+    if (byPlace.isEmpty())
+        return;
     QHash<qlonglong, qsizetype> at;
     for (qsizetype i = 0; i < entries.size(); ++i)
         at.insert(entries.at(i).number, i);
-    // Each page's place is counted over the whole log, whatever is listed:
-    // one pass for all.
-    QSqlQuery q = connection.run(NumberStatements::selectAllNumbers(connection.dialect()));
-    while (q.next())
-        if (const auto it = at.constFind(q.value(0).toLongLong()); it != at.constEnd()) {
-            PrintLogEntry& e = entries[*it];
-            e.run = q.value(1).toString();
-            e.orderNumber = q.value(2).toString();
-            e.waybillNumber = q.value(3).toString();
+    QSqlQuery log = connection.run(NumberStatements::selectLogIdentities(connection.dialect()));
+    for (qlonglong place = 1; log.next(); ++place) {
+        const auto found = byPlace.constFind(place);
+        if (found == byPlace.constEnd())
+            continue;
+        if (const auto it = at.constFind(log.value(0).toLongLong()); it != at.constEnd()) {
+            entries[*it].orderNumber = found->first;
+            entries[*it].waybillNumber = found->second;
         }
+    }
 }
 
 } // namespace
@@ -297,6 +304,14 @@ QString usedNumbers(Connection& connection, const QStringList& numbers)
         !StoreTables::ensureNumberTables(connection))
         return {};
     return alreadyUsed(connection, given);
+}
+
+QString runOf(Connection& connection, qlonglong number)
+{
+    if (!StoreTables::present(connection).contains(Schema::waybillNumbersTable))
+        return {};
+    QSqlQuery q = connection.run(NumberStatements::selectNumbersOf(connection.dialect(), {number}));
+    return q.next() ? q.value(1).toString() : QString();
 }
 
 QList<qlonglong> findNumber(Connection& connection, const QString& text)

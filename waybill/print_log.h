@@ -44,7 +44,6 @@ struct PrintLogEntry {
     QString name;
     QString mobile;
     QString address;
-    QString run; // the pages logged together, numbered from 1
     QString orderNumber;
     QString waybillNumber;
 };
@@ -80,6 +79,9 @@ QString write(RecordedPages& pages, const QString& destination);
 // the pages whose numbers the log holds already, named with the numbers;
 // empty when none does.
 QString usedNumbers(Connection& connection, const QStringList& numbers);
+// The run of the page with log number `number`; "" for a page logged
+// before runs were.
+QString runOf(Connection& connection, qlonglong number);
 // Log numbers of the pages whose order or waybill number contains `text`.
 QList<qlonglong> findNumber(Connection& connection, const QString& text);
 

@@ -41,7 +41,7 @@ public:
     }
     int columnCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() ? 0 : 9;
+        return parent.isValid() ? 0 : 8;
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -53,17 +53,16 @@ public:
             const std::optional<WaybillVariant> window = variantForWindow(e.window);
             return window ? windowShownName(*window) : e.window;
         }
-        const QString* texts[] = {&e.printedAt, &e.window,      &e.destination,
-                                  &e.name,      &e.mobile,      &e.address,
-                                  &e.run,       &e.orderNumber, &e.waybillNumber};
+        const QString* texts[] = {&e.printedAt, &e.window,  &e.destination, &e.name,
+                                  &e.mobile,    &e.address, &e.orderNumber, &e.waybillNumber};
         return *texts[index.column()];
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QStringList titles{
-            QStringLiteral(u"打印时间"),   QStringLiteral(u"打印窗口"), QStringLiteral(u"打印到"),
-            QStringLiteral(u"收件人姓名"), QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
-            QStringLiteral(u"批次"),       QStringLiteral(u"订单编号"), QStringLiteral(u"运单号")};
+        static const QStringList titles{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
+                                        QStringLiteral(u"打印到"),   QStringLiteral(u"收件人姓名"),
+                                        QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
+                                        QStringLiteral(u"订单编号"), QStringLiteral(u"运单号")};
         if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
             return titles.value(section);
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -169,17 +168,20 @@ void TDyjlForm::Button1Click()
 QString TDyjlForm::chosenRun() const
 {
     const QModelIndexList chosen = m_list->selectionModel()->selectedRows();
-    if (!chosen.isEmpty())
-        return m_model->entries().at(chosen.first().row()).run;
-    for (const PrintLogEntry& e : m_model->entries())
-        if (!e.run.isEmpty())
-            return e.run;
-    return {};
+    if (chosen.isEmpty() && m_model->entries().isEmpty())
+        return {};
+    const qlonglong page =
+        m_model->entries().at(chosen.isEmpty() ? 0 : chosen.first().row()).number;
+    Connection connection;
+    connection.open();
+    return PrintLog::runOf(connection, page);
 }
 
 void TDyjlForm::Button3Click()
 {
-    const QString run = chosenRun();
+    QString run;
+    if (!ErrorReport::run(this, [&] { run = chosenRun(); }))
+        return;
     if (run.isEmpty()) {
         Dialogs::notice(this, QStringLiteral(u"请先选择要回填运单号的打印记录！"));
         return;
@@ -192,7 +194,9 @@ void TDyjlForm::Button3Click()
 void TDyjlForm::Button4Click()
 {
     const QString since = m_date->text().trimmed();
-    const QString run = since.isEmpty() ? chosenRun() : QString();
+    QString run;
+    if (since.isEmpty() && !ErrorReport::run(this, [&] { run = chosenRun(); }))
+        return;
     if (since.isEmpty() && run.isEmpty()) {
         Dialogs::notice(this, QStringLiteral(u"请先选择一批打印记录，或填写打印日期！"));
         return;

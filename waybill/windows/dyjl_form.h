@@ -41,6 +41,6 @@ private:
     QString m_courier; // 物流公司 of the shipping sheet, as last given
 
     // The run of the first page chosen, else of the newest page listed;
-    // empty when none is listed.
+    // empty when none is listed. Throws StoreError.
     QString chosenRun() const;
 };
