@@ -2,6 +2,7 @@
 
 #include "app/terminal_progress.h"
 #include "exchange/exchange_commands.h"
+#include "exchange/shipping_sheet.h"
 #include "maintenance/database_backup.h"
 #include "maintenance/store_copy.h"
 #include "records/address_parse_command.h"
@@ -14,6 +15,7 @@
 #include "store/store_choice.h"
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
+#include "waybill/number_assignment.h"
 #include "waybill/print_log.h"
 
 #include <QCommandLineParser>
@@ -122,9 +124,13 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    return {window,        value("pdf"), value("printer"),
-            value("row"),  value("dx"),  value("dy"),
-            value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
+    PrintRequest request{window,        value("pdf"), value("printer"),
+                         value("row"),  value("dx"),  value("dy"),
+                         value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
+    request.firstNumber = value("first-number");
+    request.numberRule = value("number-rule");
+    request.orderNumber = value("order-number");
+    return request;
 }
 
 QList<Command> commands(const PrinterOutput& printer)
@@ -166,9 +172,9 @@ QList<Command> commands(const PrinterOutput& printer)
             err().flush();
             ++warned;
         };
-        QString logFailure;
+        QString logFailure, run;
         const int written =
-            PrintCommand::run(request, printer, std::ref(progress), warn, &logFailure);
+            PrintCommand::run(request, printer, std::ref(progress), warn, &logFailure, &run);
         if (written < 0)
             return 1;
         // Printed all the same: a failing status would invite printing again.
@@ -179,6 +185,9 @@ QList<Command> commands(const PrinterOutput& printer)
         // For scripts: the pages written and where they went.
         out() << written << '\t'
               << PlainText::oneLine(request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
+        // The run that numbers are given to, asked for with them.
+        if (!run.isEmpty() && (!request.firstNumber.isNull() || !request.numberRule.isNull()))
+            out() << "run\t" << run << '\n';
         if (warned > 0) {
             err() << QStringLiteral("%1 of %2 pages do not print whole").arg(warned).arg(written)
                   << '\n';
@@ -210,6 +219,44 @@ QList<Command> commands(const PrinterOutput& printer)
             out() << e.number << '\t' << field(e.printedAt) << '\t' << field(e.window) << '\t'
                   << field(e.destination) << '\t' << field(e.name) << '\t' << field(e.mobile)
                   << '\t' << field(e.address) << '\n';
+        return 0;
+    };
+    const auto assignNumbers = [](const QCommandLineParser& p) {
+        Connection connection;
+        connection.open();
+        NumberAssignment assignment(connection, p.value(QStringLiteral("run")));
+        QTextStream in(stdin);
+        int refused = 0;
+        QString line;
+        while (in.readLineInto(&line)) {
+            if (line.trimmed().isEmpty())
+                continue;
+            const int page = assignment.next();
+            if (const QString why = assignment.attach(line); !why.isEmpty()) {
+                err() << PlainText::oneLine(why) << '\n';
+                ++refused;
+                continue;
+            }
+            const NumberAssignment::Page& done = assignment.pages().at(page);
+            out() << page + 1 << '\t' << done.waybillNumber << '\t'
+                  << PlainText::oneLine(done.orderNumber) << '\t' << PlainText::oneLine(done.name)
+                  << '\n';
+        }
+        err().flush();
+        return refused > 0 ? 1 : 0;
+    };
+    const auto shipExport = [](const QCommandLineParser& p) {
+        Connection connection;
+        connection.open();
+        const QString courier = p.isSet(QStringLiteral("courier"))
+                                    ? p.value(QStringLiteral("courier"))
+                                    : ShippingSheet::defaultCourier;
+        const SheetRows rows = ShippingSheet::rows(connection, p.value(QStringLiteral("run")),
+                                                   p.value(QStringLiteral("since")), courier);
+        out() << PlainText::oneLine(ShippingSheet::write(rows, p.positionalArguments().first(),
+                                                         p.value(QStringLiteral("format")) ==
+                                                             QLatin1String("csv")))
+              << '\n';
         return 0;
     };
     return {
@@ -272,9 +319,40 @@ QList<Command> commands(const PrinterOutput& printer)
                                             "in the print windows (8 pt unless set)")),
           QCommandLineOption(QStringLiteral("strict"),
                              QStringLiteral("exit 3 when a text does not print whole (the pages "
-                                            "are written all the same)"))},
+                                            "are written all the same)")),
+          valued(QStringLiteral("first-number"), QStringLiteral("NUMBER"),
+                 QStringLiteral("the waybill number of the form the first page goes on; "
+                                "numbers the log holds already print nothing")),
+          valued(QStringLiteral("number-rule"), QStringLiteral("RULE"),
+                 QStringLiteral("how the next pages' numbers follow: plus-one (default), s10 "
+                                "(check digit computed) or none; prints the run as run<TAB>N")),
+          valued(QStringLiteral("order-number"), QStringLiteral("ORDER"),
+                 QStringLiteral("single windows: the platform's order the page is for"))},
          0,
          print},
+        {QStringLiteral("assign-numbers"),
+         QStringLiteral("--run N"),
+         QStringLiteral("give the pages of run N the waybill numbers on standard input, one a "
+                        "line, in print order; prints page, number, order and name of each, "
+                        "on standard error each number refused (exit 1)"),
+         {valued(QStringLiteral("run"), QStringLiteral("N"), QStringLiteral("the run"))},
+         0,
+         assignNumbers},
+        {QStringLiteral("ship-export"),
+         QStringLiteral("[--run N | --since DATE] [--format csv] [--courier NAME] NAME"),
+         QStringLiteral(
+             "the shipping sheet for the platforms (订单编号, 物流公司, 运单号, 收件人姓名, "
+             "手机号码) of the pages with a waybill number, to NAME.xlsx or NAME.csv; "
+             "prints the file written"),
+         {valued(QStringLiteral("run"), QStringLiteral("N"), QStringLiteral("the pages of run N")),
+          valued(QStringLiteral("since"), QStringLiteral("DATE"),
+                 QStringLiteral("the pages printed on DATE (YYYY-MM-DD) or later")),
+          valued(QStringLiteral("format"), QStringLiteral("csv"),
+                 QStringLiteral("UTF-8 comma-separated text (with a byte-order mark)")),
+          valued(QStringLiteral("courier"), QStringLiteral("NAME"),
+                 QStringLiteral("the 物流公司 column (顺丰速运 unless given)"))},
+         1,
+         shipExport},
         {QStringLiteral("import"),
          QStringLiteral("FILE"),
          QStringLiteral("replace the imported list by Sheet1 of FILE (without one: its first "
@@ -350,7 +428,17 @@ QString missing(const Command& c, const QCommandLineParser& p)
             return QStringLiteral("--pdf OUT.pdf is missing");
         return PrintCommand::argumentError(printRequest(p));
     }
-    if (c.name == QLatin1String("log") && p.isSet(QStringLiteral("since")) &&
+    if (c.name == QLatin1String("assign-numbers") && p.value(QStringLiteral("run")).isEmpty())
+        return QStringLiteral("assign-numbers wants --run N");
+    if (c.name == QLatin1String("ship-export")) {
+        if (p.isSet(QStringLiteral("run")) == p.isSet(QStringLiteral("since")))
+            return QStringLiteral("ship-export wants either --run N or --since DATE");
+        if (p.isSet(QStringLiteral("format")) &&
+            p.value(QStringLiteral("format")) != QLatin1String("csv"))
+            return QStringLiteral("--format takes csv");
+    }
+    if ((c.name == QLatin1String("log") || c.name == QLatin1String("ship-export")) &&
+        p.isSet(QStringLiteral("since")) &&
         !QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate).isValid())
         return QStringLiteral("--since wants a date as YYYY-MM-DD");
     return {};

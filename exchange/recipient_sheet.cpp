@@ -207,13 +207,15 @@ bool RecipientSheet::titlesServe()
         for (const QString& title : combinedTitles())
             if (m_extraColumns[Combined] < 0)
                 m_extraColumns[Combined] = columnTitled(title);
+    const auto firstOf = [&](const char16_t* titles) {
+        for (const QString& title : words(titles))
+            if (const qint64 c = columnTitled(title); c >= 0)
+                return c;
+        return qint64(-1);
+    };
+    m_extraColumns[Order] = firstOf(u"订单编号 订单号 主订单编号 交易编号 平台订单号");
+    m_extraColumns[Shop] = firstOf(u"店铺名称 店铺 平台名称 平台 来源平台");
     if (m_sourceColumns[size_t(Column::Address)] >= 0) {
-        const auto firstOf = [&](const char16_t* titles) {
-            for (const QString& title : words(titles))
-                if (const qint64 c = columnTitled(title); c >= 0)
-                    return c;
-            return qint64(-1);
-        };
         m_extraColumns[Province] = firstOf(u"省份 省");
         if (m_extraColumns[City] < 0)
             m_extraColumns[City] = firstOf(u"城市 市");
@@ -317,17 +319,24 @@ void RecipientSheet::endRow()
         destination = DivisionTable::national().locate(address).destination();
     for (const Column c : {Column::Mobile, Column::Phone})
         m_pending[size_t(c)] = AddressParser::tidyPhone(m_pending[size_t(c)]);
+    const QString order = m_pendingExtras[Order].trimmed();
+    const QString shop = m_pendingExtras[Shop].trimmed();
     for (QString& extra : m_pendingExtras)
         extra.clear();
-    charge(2 * (size(m_pending) - before)); // what the extras became, not themselves
+    // What the extras became, not themselves.
+    charge(2 * (size(m_pending) + order.size() + shop.size() - before));
     if (std::all_of(m_pending.begin(), m_pending.end(),
                     [](const QString& v) { return v.isEmpty(); }))
         return;
-    charge(qint64(sizeof(std::uint32_t)) * columnCount);
+    charge(qint64(sizeof(std::uint32_t)) * keptCount);
     for (QString& value : m_pending) {
         m_text.append(value);
         m_ends.push_back(std::uint32_t(m_text.size()));
         value.clear();
+    }
+    for (const QString& value : {order, shop}) {
+        m_text.append(value);
+        m_ends.push_back(std::uint32_t(m_text.size()));
     }
 }
 
@@ -342,7 +351,7 @@ void RecipientSheet::finish()
 
 QString RecipientSheet::value(qsizetype row, int column) const
 {
-    const size_t at = size_t(row) * columnCount + size_t(column);
+    const size_t at = size_t(row) * keptCount + size_t(column);
     const std::uint32_t start = at == 0 ? 0 : m_ends[at - 1];
     return m_text.mid(start, m_ends[at] - start);
 }

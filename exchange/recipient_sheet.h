@@ -30,6 +30,11 @@
 class RecipientSheet : public SheetCells {
 public:
     static constexpr int columnCount = 10;
+    // Kept beside the ten when a column gives them (titles 订单编号, 订单号,
+    // ...; 店铺名称, 平台, ...): value() takes these as columns too.
+    static constexpr int orderColumn = columnCount;
+    static constexpr int shopColumn = columnCount + 1;
+    static constexpr int keptCount = columnCount + 2;
 
     // Other titles of each column, in schema order, most usual first.
     static const QList<QStringList>& otherTitles();
@@ -43,17 +48,18 @@ public:
     // needs is missing.
     void finish();
 
-    qsizetype rowCount() const { return qsizetype(m_ends.size()) / columnCount; }
+    qsizetype rowCount() const { return qsizetype(m_ends.size()) / keptCount; }
     // Lines above the titles that were skipped.
     int skippedLines() const { return m_skippedLines; }
     static constexpr int maxSkippedLines = 5;
-    // `column` counts in the order of Schema::recipientColumns().
+    // `column` counts in the order of Schema::recipientColumns(), then the
+    // order number and the shop.
     QString value(qsizetype row, int column) const;
 
 private:
     // Where each value comes from: a sheet column or -1.
     // 城市 beside 省份; the combined cell; the place columns of the address
-    enum Extra { City, Combined, Province, District, Region, extraCount };
+    enum Extra { City, Combined, Province, District, Region, Order, Shop, extraCount };
 
     void takeTitle(std::uint32_t column, const QString& text);
     bool titlesServe();

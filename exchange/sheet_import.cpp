@@ -7,11 +7,14 @@
 #include "store/connection.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/statements_numbers.h"
 #include "store/store_error.h"
+#include "store/store_tables.h"
 
 #include <QSet>
 #include <QSqlQuery>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -63,6 +66,7 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
                      const SheetImport::Progress& progress, SheetRows* previous)
 {
     static const QString emptyText = QStringLiteral("");
+    const bool orders = StoreTables::holdsNumbers(connection);
     connection.beginTransaction();
     try {
         const SqlDialect& dialect = connection.dialect();
@@ -77,11 +81,24 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
                     texts << rows.value(c).toString();
                 held << texts;
             }
+            QSqlQuery kept =
+                orders ? connection.run({dialect.selectRows(Schema::importedOrdersTable), {}})
+                       : QSqlQuery();
+            while (orders && kept.next())
+                if (const qsizetype at = kept.value(0).toLongLong() - 1;
+                    at >= 0 && at < held.size()) {
+                    held[at].resize(RecipientSheet::keptCount);
+                    held[at][RecipientSheet::orderColumn] = kept.value(1).toString();
+                    held[at][RecipientSheet::shopColumn] = kept.value(2).toString();
+                }
         }
         connection.execute(Statements::deleteImported());
+        if (orders)
+            connection.execute(NumberStatements::deleteImportedOrders());
         {
             Connection::Prepared insert =
                 connection.prepare(Statements::insertImported(dialect, {}).text);
+            std::optional<Connection::Prepared> insertOrder;
             QVariantList bound;
             for (qsizetype row = 0; row < count; ++row) {
                 bound.clear();
@@ -91,6 +108,14 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
                     bound << (text.isNull() ? emptyText : text);
                 }
                 insert.execute(bound);
+                const QString order = value(row, RecipientSheet::orderColumn);
+                const QString shop = value(row, RecipientSheet::shopColumn);
+                if (orders && (!order.isEmpty() || !shop.isEmpty())) {
+                    if (!insertOrder)
+                        insertOrder.emplace(
+                            connection.prepare(NumberStatements::insertImportedOrder()));
+                    insertOrder->execute({QString::number(row + 1), order, shop});
+                }
                 if (progress && ((row + 1) % 1000 == 0 || row + 1 == count))
                     progress(int(row + 1), int(count));
             }

@@ -202,6 +202,12 @@ void dataOnly(const QString& from, const QString& to)
             known << c;
     if (!known.isEmpty())
         copyRows(source, target, Schema::printLogTable, known);
+    // Order and waybill numbers: a backup from before them has none.
+    for (const auto& [table, columns] :
+         {std::pair{Schema::importedOrdersTable, Schema::importedOrdersColumns()},
+          std::pair{Schema::waybillNumbersTable, Schema::waybillNumbersColumns()}})
+        if (!columnsOf(source, table).isEmpty())
+            copyRows(source, target, table, columns);
     // The tables are this program's shape, whatever the backup's was.
     for (const Statement& s : Statements::writeVersion(SqlDialect(), SchemaSteps::current()))
         target.execute(s.text);

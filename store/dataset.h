@@ -56,6 +56,11 @@ public:
     // Any row without moving the cursor; "" out of range.
     QString value(int row, const QString& column) const;
     QString value(int row, int column) const;
+    // The store's identity of a row; null out of range.
+    QVariant identity(int row) const
+    {
+        return row >= 0 && row < m_rows.size() ? m_rows.at(row).identity : QVariant();
+    }
 
     // Changes, each written to the file by post().
     void edit(); // on a dataset without rows this starts a new row

@@ -32,12 +32,29 @@ const QStringList& printLogColumns()
     return columns;
 }
 
+const QStringList& importedOrdersColumns()
+{
+    static const QStringList columns{QStringLiteral(u"行"), QStringLiteral(u"订单编号"),
+                                     QStringLiteral(u"店铺")};
+    return columns;
+}
+
+const QStringList& waybillNumbersColumns()
+{
+    static const QStringList columns{QStringLiteral(u"页"), QStringLiteral(u"批次"),
+                                     QStringLiteral(u"订单编号"), QStringLiteral(u"店铺"),
+                                     QStringLiteral(u"运单号")};
+    return columns;
+}
+
 const QList<Table>& tables()
 {
     static const QList<Table> all{{senderTable, senderColumns()},
                                   {recipientTable, recipientColumns()},
                                   {importedTable, recipientColumns()},
-                                  {printLogTable, printLogColumns()}};
+                                  {printLogTable, printLogColumns()},
+                                  {importedOrdersTable, importedOrdersColumns()},
+                                  {waybillNumbersTable, waybillNumbersColumns()}};
     return all;
 }
 

@@ -15,6 +15,13 @@ inline const QString importedTable = QStringLiteral("excel");
 // One row per page sent to a printer or a PDF, holding what the page
 // printed, so that it prints again the same after the rows changed.
 inline const QString printLogTable = QStringLiteral("printlog");
+// Beside the imported rows, whose table keeps its shape: the order number
+// and shop of row 行 (from 1, in the rows' insertion order, which copies
+// and backups keep).
+inline const QString importedOrdersTable = QStringLiteral("excel_orders");
+// Beside the print log: for page 页 (from 1, in the log's insertion order)
+// its run, the order it was printed for and the waybill form's number.
+inline const QString waybillNumbersTable = QStringLiteral("printlog_numbers");
 
 const QStringList& senderColumns();    // eleven columns of outrxx
 const QStringList& recipientColumns(); // ten columns of inrxx and excel
@@ -26,6 +33,8 @@ const QStringList& recipientColumns(); // ten columns of inrxx and excel
 // the values written per page few.
 const QStringList& printLogColumns();
 inline constexpr int printLogMetaColumns = 6;
+const QStringList& importedOrdersColumns(); // 行, 订单编号, 店铺
+const QStringList& waybillNumbersColumns(); // 页, 批次, 订单编号, 店铺, 运单号
 
 struct Table {
     QString name;

@@ -81,8 +81,16 @@ void addPrintLog(Connection& connection, const QStringList& names)
     createIfMissing(connection, names, Schema::printLogTable);
 }
 
+// 3: order numbers beside the imported rows, waybill numbers beside the log.
+void addNumberTables(Connection& connection, const QStringList& names)
+{
+    createIfMissing(connection, names, Schema::importedOrdersTable);
+    createIfMissing(connection, names, Schema::waybillNumbersTable);
+}
+
 const Step steps[] = {
     {2, addPrintLog},
+    {3, addNumberTables},
 };
 
 void writeVersion(Connection& connection, int version)

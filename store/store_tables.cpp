@@ -41,4 +41,10 @@ void create(Connection& connection)
     }
 }
 
+bool holdsNumbers(const Connection& connection)
+{
+    return connection.holds(Schema::importedOrdersTable) &&
+           connection.holds(Schema::waybillNumbersTable);
+}
+
 } // namespace StoreTables

@@ -15,4 +15,9 @@ QStringList present(Connection& connection);
 // already holds any.
 void create(Connection& connection);
 
+// Whether the store has the tables of order and waybill numbers: one from
+// before them that could not be given them on opening (a role without
+// CREATE) imports and prints without numbers.
+bool holdsNumbers(const Connection& connection);
+
 } // namespace StoreTables

@@ -56,15 +56,17 @@ void addShapes()
 {
     QTest::addColumn<QStringList>("tables"); // none: as this program makes them
     QTest::addColumn<int>("restores");       // what the file's user version held
-    QTest::newRow("three tables as first defined") << waybillTables << 0;
-    QTest::newRow("three tables, restored before versions") << waybillTables << 123456789;
-    QTest::newRow("with the print log, before versions") << withPrintLog << 0;
-    QTest::newRow("with the print log, restored before versions") << withPrintLog << 987654;
-    QTest::newRow("made by this program") << QStringList{} << 0;
+    QTest::addColumn<int>("version");        // 0: from before versions
+    QTest::newRow("three tables as first defined") << waybillTables << 0 << 0;
+    QTest::newRow("three tables, restored before versions") << waybillTables << 123456789 << 0;
+    QTest::newRow("with the print log, before versions") << withPrintLog << 0 << 0;
+    QTest::newRow("with the print log, restored before versions") << withPrintLog << 987654 << 0;
+    QTest::newRow("version 2, before the numbers") << withPrintLog << 0 << 2;
+    QTest::newRow("made by this program") << QStringList{} << 0 << 0;
 }
 
 // Turns the fresh store of `db` into one of an earlier shape.
-void makeShape(const TestDatabase& db, const QStringList& tables, int restores)
+void makeShape(const TestDatabase& db, const QStringList& tables, int restores, int version)
 {
     if (tables.isEmpty())
         return;
@@ -78,6 +80,14 @@ void makeShape(const TestDatabase& db, const QStringList& tables, int restores)
     }
     for (const QString& create : createStatements(tables, TestDatabase::onServer()))
         db.exec(create);
+    if (version == 0)
+        return;
+    if (TestDatabase::onServer()) {
+        db.exec(QStringLiteral("CREATE TABLE schemaversion (version integer NOT NULL)"));
+        db.exec(QStringLiteral("INSERT INTO schemaversion VALUES (%1)").arg(version));
+    } else {
+        db.exec(QStringLiteral("PRAGMA application_id = %1").arg(Schema::fileFormat | version));
+    }
 }
 
 QString scalar(const QString& sql)
@@ -113,13 +123,14 @@ void StoreSchemaTest::opensEveryEarlierShape()
 {
     QFETCH(QStringList, tables);
     QFETCH(int, restores);
+    QFETCH(int, version);
     TestDatabase db;
-    makeShape(db, tables, restores);
+    makeShape(db, tables, restores, version);
     db.insert(Schema::senderTable, senderRow);
     db.insert(Schema::recipientTable, recipientRow);
 
-    const CommandLineRun printed =
-        runCommandLine({"print", "--window", "single", "--pdf", "first.pdf"});
+    const CommandLineRun printed = runCommandLine(
+        {"print", "--window", "single", "--pdf", "first.pdf", "--first-number", "100000000001"});
     QCOMPARE(printed.status, 0);
     QVERIFY2(!printed.err.contains("print log") && !printed.err.contains("NOTICE"),
              qPrintable(printed.err));
@@ -128,6 +139,7 @@ void StoreSchemaTest::opensEveryEarlierShape()
     QCOMPARE(logLines(log).size(), 1);
     QVERIFY2(log.out.contains(QString::fromUtf8("张三\t13900000001")), qPrintable(log.out));
     QCOMPARE(storedVersion(), SchemaSteps::current());
+    QCOMPARE(db.rows(Schema::waybillNumbersTable).size(), 1);
     QCOMPARE(db.rows(Schema::senderTable), QList<QStringList>{senderRow});
     QCOMPARE(db.rows(Schema::recipientTable), QList<QStringList>{recipientRow});
 

@@ -1,5 +1,6 @@
 #include "waybill/print_command.h"
 
+#include "store/connection.h"
 #include "store/query_sets.h"
 #include "store/statements.h"
 #include "waybill/calibration_page.h"
@@ -9,6 +10,7 @@
 #include "waybill/print_error.h"
 #include "waybill/print_log.h"
 #include "waybill/print_window_adjustments.h"
+#include "waybill/run_pages.h"
 #include "waybill/shift_value.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
@@ -89,6 +91,16 @@ QString argumentError(const PrintRequest& request)
         return QStringLiteral("print: no print window '%1'").arg(request.window);
     if (isBatch(*variant) && !request.row.isNull() && !request.calibration)
         return QStringLiteral("print: --row is for the single-print windows");
+    if (!request.numberRule.isNull() && !WaybillNumbers::ruleNamed(request.numberRule))
+        return QStringLiteral("print: --number-rule is one of %1, not '%2'")
+            .arg(WaybillNumbers::ruleNames().join(QStringLiteral(", ")), request.numberRule);
+    if (!request.numberRule.isNull() && request.numberRule != QLatin1String("none") &&
+        request.firstNumber.isNull())
+        return QStringLiteral("print: --number-rule needs --first-number");
+    if (!request.orderNumber.isNull() && isBatch(*variant))
+        return QStringLiteral("print: --order-number is for the single-print windows");
+    if (!request.firstNumber.isNull() && request.calibration)
+        return QStringLiteral("print: the calibration page takes no waybill number");
     try {
         ShiftValue::parse(request.dx);
         ShiftValue::parse(request.dy);
@@ -101,7 +113,7 @@ QString argumentError(const PrintRequest& request)
 }
 
 int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
-        const WaybillPages::WarningSink& warnings, QString* logFailure)
+        const WaybillPages::WarningSink& warnings, QString* logFailure, QString* run)
 {
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
         throw PrintError(wrong);
@@ -134,7 +146,21 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     waybills.setWarningSink(warnings);
     if (request.fit)
         waybills.setShrinkToFit(CalibrationStore().minimumPoints());
-    RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : waybills);
+    RunPages numbered(waybills, rows ? rows->recipients() : nullptr,
+                      rows ? rows->mode() : RecordMode::CurrentRow);
+    numbered.setOrderNumber(request.orderNumber.trimmed());
+    if (!request.firstNumber.isNull()) {
+        const WaybillNumbers::Rule rule =
+            WaybillNumbers::ruleNamed(request.numberRule).value_or(WaybillNumbers::Rule::PlusOne);
+        numbered.setNumbers(
+            WaybillNumbers::Series(request.firstNumber, rule, numbered.pageCount()));
+        Connection connection;
+        connection.open();
+        if (const QString used = PrintLog::usedNumbers(connection, numbered.numbers().all());
+            !used.isEmpty())
+            throw PrintError(used);
+    }
+    RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : numbered);
     int written = 0;
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf, progress);
@@ -145,9 +171,11 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     }
     if (written >= 0) {
         try {
-            PrintLog::write(pages, request.pdf.isEmpty()
-                                       ? request.printer
-                                       : QFileInfo(request.pdf).absoluteFilePath());
+            const QString logged = PrintLog::write(
+                pages, request.pdf.isEmpty() ? request.printer
+                                             : QFileInfo(request.pdf).absoluteFilePath());
+            if (run)
+                *run = logged;
         } catch (const CommandError& e) {
             if (logFailure)
                 *logFailure = e.text();

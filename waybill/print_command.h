@@ -24,6 +24,13 @@ struct PrintRequest {
     QString font;
     bool calibration = false;
     bool fit = false;
+    // The number of the form the first page goes on, and how the next
+    // pages' numbers follow ("plus-one", "s10", "none"; plus-one when only
+    // the first is given).
+    QString firstNumber;
+    QString numberRule;
+    // Single windows: the order the page is for.
+    QString orderNumber;
 };
 
 // Puts pages on the named printer under a job title, telling `progress` of
@@ -42,10 +49,11 @@ QString argumentError(const PrintRequest& request);
 // Gives the pages written (-1 when the printer job was cancelled), telling
 // `progress` of each and `warnings` of what on a page does not reach paper
 // whole. Throws PrintError (argumentError() included) or StoreError. The
-// waybill pages written go to the print log; when that fails the pages
-// still count as printed and `logFailure` says why.
+// waybill pages written go to the print log, as one run whose number goes
+// to `run`; when that fails the pages still count as printed and
+// `logFailure` says why. Numbers the log holds already print nothing.
 int run(const PrintRequest& request, const PrinterOutput& printer,
         const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {},
-        QString* logFailure = nullptr);
+        QString* logFailure = nullptr, QString* run = nullptr);
 
 } // namespace PrintCommand

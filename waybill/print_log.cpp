@@ -4,7 +4,9 @@
 #include "store/connection.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/statements_numbers.h"
 #include "store/store_error.h"
+#include "store/store_tables.h"
 #include "waybill/page_renderer.h"
 #include "waybill/print_window_adjustments.h"
 
@@ -77,6 +79,56 @@ QStringList unpacked(const QString& text, qsizetype count)
     return values;
 }
 
+// Which of `numbers` (each with its page's index) the log holds already,
+// the pages named; empty when none.
+QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers)
+{
+    QSet<QString> used;
+    for (qsizetype from = 0; from < numbers.size(); from += 500) {
+        QStringList some;
+        for (const auto& n : numbers.mid(from, 500))
+            some << n.second;
+        QSqlQuery q = connection.run(NumberStatements::selectUsedNumbers(some));
+        while (q.next())
+            used.insert(q.value(0).toString());
+    }
+    QStringList named;
+    for (const auto& [index, number] : numbers)
+        if (used.contains(number) && named.size() < 10)
+            named << QStringLiteral(u"第%1页 %2").arg(index + 1).arg(number);
+    if (named.isEmpty())
+        return {};
+    return QStringLiteral(u"运单号已经用过，未打印：%1").arg(named.join(QStringLiteral(u"，")));
+}
+
+// Each listed page's order and waybill number, where the store has them.
+// A log without any costs one look at the number table, however long.
+void addNumbers(Connection& connection, QList<PrintLogEntry>& entries)
+{
+    if (entries.isEmpty() || !connection.holds(Schema::waybillNumbersTable))
+        return;
+    QHash<qlonglong, std::pair<QString, QString>> byPlace;
+    QSqlQuery numbers = connection.run(NumberStatements::selectNumberedPages());
+    while (numbers.next())
+        byPlace.insert(numbers.value(0).toLongLong(),
+                       {numbers.value(1).toString(), numbers.value(2).toString()});
+    if (byPlace.isEmpty())
+        return;
+    QHash<qlonglong, qsizetype> at;
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        at.insert(entries.at(i).number, i);
+    QSqlQuery log = connection.run(NumberStatements::selectLogIdentities(connection.dialect()));
+    for (qlonglong place = 1; log.next(); ++place) {
+        const auto found = byPlace.constFind(place);
+        if (found == byPlace.constEnd())
+            continue;
+        if (const auto it = at.constFind(log.value(0).toLongLong()); it != at.constEnd()) {
+            entries[*it].orderNumber = found->first;
+            entries[*it].waybillNumber = found->second;
+        }
+    }
+}
+
 } // namespace
 
 QString LoggedPage::field(RecordRole role, const QString& column) const
@@ -96,8 +148,8 @@ QString timeText(const QDateTime& at)
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-void write(Connection& connection, qsizetype count, const DescribePage& describe,
-           const QString& destination, const QDateTime& at)
+QString write(Connection& connection, qsizetype count, const DescribePage& describe,
+              const QString& destination, const QDateTime& at)
 {
     const QString time = timeText(at);
     const qsizetype senders = Schema::senderColumns().size();
@@ -106,19 +158,37 @@ void write(Connection& connection, qsizetype count, const DescribePage& describe
     // row, is what a batch would otherwise pay ten thousand times.
     constexpr int rowsPerStatement = 30;
     const qsizetype perRow = Schema::printLogColumns().size();
-    std::optional<Connection::Prepared> full;
-    QVariantList values;
+    std::optional<Connection::Prepared> full, fullNumbers;
+    QVariantList values, numberValues;
+    QList<std::pair<qsizetype, QString>> numbered; // page index and number
     values.reserve(rowsPerStatement * perRow);
     int rows = 0;
+    qlonglong logged = 0; // pages in the log before this one
+    QString run;
+    bool numbers = false; // the store has the number tables
     const auto insert = [&] {
+        if (!numbered.isEmpty()) {
+            if (const QString used = alreadyUsed(connection, numbered); !used.isEmpty())
+                throw StoreError(used);
+            numbered.clear();
+        }
         if (rows == rowsPerStatement) {
-            if (!full)
+            if (!full) {
                 full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
+                fullNumbers.emplace(
+                    connection.prepare(NumberStatements::insertWaybillNumbers(rowsPerStatement)));
+            }
             full->execute(values);
+            if (numbers)
+                fullNumbers->execute(numberValues);
         } else {
             connection.prepare(Statements::insertPrintLog(rows)).execute(values);
+            if (numbers)
+                connection.prepare(NumberStatements::insertWaybillNumbers(rows))
+                    .execute(numberValues);
         }
         values.clear();
+        numberValues.clear();
         rows = 0;
     };
     // A batch's pages share the sender and the layout: made into text once.
@@ -134,9 +204,23 @@ void write(Connection& connection, qsizetype count, const DescribePage& describe
             if (!begun) {
                 if (const QString missing = missingLog(connection); !missing.isEmpty())
                     throw StoreError(missing);
-                connection.beginTransaction();
+                numbers = StoreTables::holdsNumbers(connection);
+                // The pages' places in the log are counted from here: no
+                // other desk's pages may come between.
+                connection.beginWriting();
                 begun = true;
+                if (const QString lock = NumberStatements::lockLog(connection.dialect());
+                    !lock.isEmpty())
+                    connection.execute({lock, {}});
+                if (numbers) {
+                    QSqlQuery q = connection.run(NumberStatements::countPrintLog());
+                    logged = q.next() ? q.value(0).toLongLong() : 0;
+                    QSqlQuery last = connection.run(NumberStatements::lastRun());
+                    run = QString::number((last.next() ? last.value(0).toLongLong() : 0) + 1);
+                }
             }
+            if (!numbers && !page.waybillNumber.isEmpty())
+                throw StoreError(QStringLiteral(u"数据库中没有运单号表，也无法建立"));
             const Calibration& c = page.calibration;
             if (!lastCalibration || !(*lastCalibration == c)) {
                 font = c.font ? c.font->toString() : QStringLiteral("");
@@ -151,26 +235,33 @@ void write(Connection& connection, qsizetype count, const DescribePage& describe
                    << text(page.recipient.value(AddressBook::Mobile))
                    << text(page.recipient.value(AddressBook::Address)) << sender
                    << packed(page.recipient, recipients);
+            numberValues << QString::number(++logged) << run << text(page.orderNumber)
+                         << text(page.shop) << text(page.waybillNumber);
+            if (!page.waybillNumber.isEmpty())
+                numbered << std::pair{i, page.waybillNumber};
             if (++rows == rowsPerStatement)
                 insert();
         }
         if (rows > 0)
             insert();
         full.reset();
+        fullNumbers.reset();
         if (begun)
             connection.commit();
     } catch (...) {
         full.reset();
+        fullNumbers.reset();
         if (begun)
             connection.rollback();
         throw;
     }
+    return run;
 }
 
-void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
-           const QDateTime& at)
+QString write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
+              const QDateTime& at)
 {
-    write(
+    return write(
         connection, pages.size(),
         [&pages](qsizetype index, LoggedPage& page) {
             page = pages.at(index);
@@ -179,17 +270,49 @@ void write(Connection& connection, const QList<LoggedPage>& pages, const QString
         destination, at);
 }
 
-void write(RecordedPages& pages, const QString& destination)
+QString write(RecordedPages& pages, const QString& destination)
 {
     LoggedPage first;
     if (pages.drawnCount() == 0 || !pages.describeDrawn(0, first))
-        return;
+        return {};
     Connection connection;
     connection.open();
-    write(
+    return write(
         connection, pages.drawnCount(),
         [&pages](qsizetype index, LoggedPage& page) { return pages.describeDrawn(index, page); },
         destination, now());
+}
+
+QString usedNumbers(Connection& connection, const QStringList& numbers)
+{
+    QList<std::pair<qsizetype, QString>> given;
+    for (qsizetype i = 0; i < numbers.size(); ++i)
+        if (!numbers.at(i).isEmpty())
+            given << std::pair{i, numbers.at(i)};
+    if (given.isEmpty() || !missingLog(connection).isEmpty() ||
+        !StoreTables::holdsNumbers(connection))
+        return {};
+    return alreadyUsed(connection, given);
+}
+
+QString runOf(Connection& connection, qlonglong number)
+{
+    if (!connection.holds(Schema::waybillNumbersTable))
+        return {};
+    QSqlQuery q = connection.run(NumberStatements::selectNumbersOf(connection.dialect(), {number}));
+    return q.next() ? q.value(1).toString() : QString();
+}
+
+QList<qlonglong> findNumber(Connection& connection, const QString& text)
+{
+    if (!missingLog(connection).isEmpty() || !StoreTables::holdsNumbers(connection))
+        return {};
+    QList<qlonglong> found;
+    QSqlQuery q =
+        connection.run(NumberStatements::selectPagesWithNumber(connection.dialect(), text));
+    while (q.next())
+        found << q.value(0).toLongLong();
+    return found;
 }
 
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
@@ -206,6 +329,7 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
                                  q.value(2).toString(),   q.value(3).toString(),
                                  q.value(4).toString(),   q.value(5).toString(),
                                  q.value(6).toString()};
+    addNumbers(connection, entries);
     return entries;
 }
 
@@ -241,6 +365,18 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
             found.insert(q.value(0).toLongLong(), page);
         }
     }
+    // A page printed again is for the same order; its form is another one,
+    // with a number of its own.
+    if (connection.holds(Schema::waybillNumbersTable))
+        for (qsizetype from = 0; from < numbers.size(); from += 500) {
+            QSqlQuery q = connection.run(
+                NumberStatements::selectNumbersOf(connection.dialect(), numbers.mid(from, 500)));
+            while (q.next())
+                if (const auto it = found.find(q.value(0).toLongLong()); it != found.end()) {
+                    it->orderNumber = q.value(2).toString();
+                    it->shop = q.value(4).toString();
+                }
+        }
     QList<LoggedPage> ordered;
     for (qlonglong n : numbers)
         if (const auto it = found.constFind(n); it != found.constEnd())

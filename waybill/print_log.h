@@ -28,6 +28,9 @@ struct LoggedPage {
     QStringList sender;    // Schema::senderColumns() order
     QStringList recipient; // Schema::recipientColumns() order
     QString destination;   // printer or file, as logged; "" for a page not yet printed
+    QString orderNumber;   // the platform's order the recipient came with
+    QString shop;          // the shop or platform that order is from
+    QString waybillNumber; // the form's pre-printed number, when known
 
     QString field(RecordRole role, const QString& column) const;
 };
@@ -41,6 +44,8 @@ struct PrintLogEntry {
     QString name;
     QString mobile;
     QString address;
+    QString orderNumber;
+    QString waybillNumber;
 };
 
 // The table of every page sent to a printer or a PDF. A store whose table
@@ -59,15 +64,27 @@ QString timeText(const QDateTime& at);
 // The pages printed at `at` to `destination` (a printer or a file), in one
 // transaction. `count` pages, each told by `describe` (false: no waybill,
 // not logged) a few at a time as they are written, so that the log of a
-// batch of any length holds no more than those few in memory.
+// batch of any length holds no more than those few in memory. The pages
+// are one run; gives its number ("" when nothing was logged). A waybill
+// number the log holds already fails the whole write.
 using DescribePage = std::function<bool(qsizetype index, LoggedPage& page)>;
-void write(Connection& connection, qsizetype count, const DescribePage& describe,
-           const QString& destination, const QDateTime& at);
-void write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
-           const QDateTime& at);
+QString write(Connection& connection, qsizetype count, const DescribePage& describe,
+              const QString& destination, const QDateTime& at);
+QString write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
+              const QDateTime& at);
 // The pages drawn through `pages`, now, through a connection of its own to
 // data.mdb; none opened when they are no waybills.
-void write(RecordedPages& pages, const QString& destination);
+QString write(RecordedPages& pages, const QString& destination);
+
+// Why `numbers` (page i's at i, "" for none) cannot go on a run's pages:
+// the pages whose numbers the log holds already, named with the numbers;
+// empty when none does.
+QString usedNumbers(Connection& connection, const QStringList& numbers);
+// The run of the page with log number `number`; "" for a page logged
+// before runs were.
+QString runOf(Connection& connection, qlonglong number);
+// Log numbers of the pages whose order or waybill number contains `text`.
+QList<qlonglong> findNumber(Connection& connection, const QString& text);
 
 // Newest first: the pages whose recipient name and mobile contain `name`
 // and `mobile` and whose time starts with `date` ("2026-12", "2026-12-09"),

@@ -12,3 +12,5 @@ struct CommandLineRun {
 
 // With `standardOutputFile`, standard output goes to that file instead.
 CommandLineRun runCommandLine(const QStringList& args, const QString& standardOutputFile = {});
+// With `input` on its standard input.
+CommandLineRun runCommandLineWithInput(const QStringList& args, const QByteArray& input);

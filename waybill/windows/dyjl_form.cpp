@@ -1,5 +1,6 @@
 #include "waybill/windows/dyjl_form.h"
 
+#include "exchange/shipping_sheet.h"
 #include "store/connection.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -9,12 +10,14 @@
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_layout.h"
+#include "waybill/windows/scan_form.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QDate>
 #include <QHeaderView>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTableView>
 #include <algorithm>
 
@@ -38,7 +41,7 @@ public:
     }
     int columnCount(const QModelIndex& parent = {}) const override
     {
-        return parent.isValid() ? 0 : 6;
+        return parent.isValid() ? 0 : 8;
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -50,15 +53,16 @@ public:
             const std::optional<WaybillVariant> window = variantForWindow(e.window);
             return window ? windowShownName(*window) : e.window;
         }
-        const QString* texts[] = {&e.printedAt, &e.window, &e.destination,
-                                  &e.name,      &e.mobile, &e.address};
+        const QString* texts[] = {&e.printedAt, &e.window,  &e.destination, &e.name,
+                                  &e.mobile,    &e.address, &e.orderNumber, &e.waybillNumber};
         return *texts[index.column()];
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         static const QStringList titles{QStringLiteral(u"打印时间"), QStringLiteral(u"打印窗口"),
                                         QStringLiteral(u"打印到"),   QStringLiteral(u"收件人姓名"),
-                                        QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址")};
+                                        QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
+                                        QStringLiteral(u"订单编号"), QStringLiteral(u"运单号")};
         if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
             return titles.value(section);
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -92,17 +96,26 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     m_date = box(QStringLiteral(u"打印日期"), QStringLiteral("Edit3"), 110);
     // The form a date is searched by, shown as today's.
     m_date->setPlaceholderText(QDate::currentDate().toString(Qt::ISODate));
+    m_number = box(QStringLiteral(u"单号"), QStringLiteral("Edit4"), 130);
+    m_number->setToolTip(QStringLiteral(u"订单编号或运单号，可扫描"));
     auto* search = new QPushButton(QStringLiteral(u"查 询"), this);
     search->setObjectName(QStringLiteral("Button1"));
     auto* reprint = new QPushButton(QStringLiteral(u"重新打印"), this);
     reprint->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton* b : {search, reprint}) {
+    auto* scan = new QPushButton(QStringLiteral(u"扫描回填"), this);
+    scan->setObjectName(QStringLiteral("Button3"));
+    auto* ship = new QPushButton(QStringLiteral(u"导出发货单"), this);
+    ship->setObjectName(QStringLiteral("Button4"));
+    for (QPushButton* b : {search, reprint, scan, ship}) {
         b->setAutoDefault(false);
         bar->addWidget(b);
     }
     bar->addStretch(1);
     connect(search, &QPushButton::clicked, this, &TDyjlForm::Button1Click);
     connect(reprint, &QPushButton::clicked, this, &TDyjlForm::Button2Click);
+    connect(scan, &QPushButton::clicked, this, &TDyjlForm::Button3Click);
+    connect(ship, &QPushButton::clicked, this, &TDyjlForm::Button4Click);
+    m_scan = new TScanForm(this);
 
     m_model = new PrintLogModel(this);
     m_list = new QTableView(this);
@@ -140,8 +153,77 @@ void TDyjlForm::Button1Click()
     ErrorReport::run(this, [this] {
         Connection connection;
         connection.open();
-        m_model->setEntries(
-            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed()));
+        QList<PrintLogEntry> entries =
+            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed());
+        if (const QString number = m_number->text().trimmed(); !number.isEmpty()) {
+            const QList<qlonglong> found = PrintLog::findNumber(connection, number);
+            const QSet<qlonglong> pages(found.begin(), found.end());
+            entries.removeIf(
+                [&pages](const PrintLogEntry& e) { return !pages.contains(e.number); });
+        }
+        m_model->setEntries(std::move(entries));
+    });
+}
+
+QString TDyjlForm::chosenRun() const
+{
+    const QModelIndexList chosen = m_list->selectionModel()->selectedRows();
+    if (chosen.isEmpty() && m_model->entries().isEmpty())
+        return {};
+    const qlonglong page =
+        m_model->entries().at(chosen.isEmpty() ? 0 : chosen.first().row()).number;
+    Connection connection;
+    connection.open();
+    return PrintLog::runOf(connection, page);
+}
+
+void TDyjlForm::Button3Click()
+{
+    QString run;
+    if (!ErrorReport::run(this, [&] { run = chosenRun(); }))
+        return;
+    if (run.isEmpty()) {
+        Dialogs::notice(this, QStringLiteral(u"请先选择要回填运单号的打印记录！"));
+        return;
+    }
+    if (ErrorReport::run(this, [&] { m_scan->openRun(run); }))
+        m_scan->exec();
+    Button1Click();
+}
+
+void TDyjlForm::Button4Click()
+{
+    const QString since = m_date->text().trimmed();
+    QString run;
+    if (since.isEmpty() && !ErrorReport::run(this, [&] { run = chosenRun(); }))
+        return;
+    if (since.isEmpty() && run.isEmpty()) {
+        Dialogs::notice(this, QStringLiteral(u"请先选择一批打印记录，或填写打印日期！"));
+        return;
+    }
+    QString type;
+    const QString name = Dialogs::current().saveFile(
+        this, QStringLiteral(u"导出发货单"),
+        QStringLiteral(u"Excel 工作簿 (*.xlsx);;CSV 逗号分隔 (*.csv)"), &type);
+    if (name.isEmpty())
+        return;
+    const std::optional<QString> courier = Dialogs::current().editText(
+        this, QStringLiteral(u"导出发货单"), QStringLiteral(u"物流公司："),
+        m_courier.isEmpty() ? ShippingSheet::defaultCourier : m_courier);
+    if (!courier)
+        return;
+    m_courier = courier->trimmed();
+    ErrorReport::run(this, [&] {
+        Connection connection;
+        connection.open();
+        const SheetRows rows = ShippingSheet::rows(connection, run, since, m_courier);
+        const bool csv = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
+                         (!name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) &&
+                          type.contains(QStringLiteral("*.csv")));
+        const QString written = ShippingSheet::write(rows, name, csv);
+        Dialogs::inform(
+            this,
+            QStringLiteral(u"发货单已导出：%1\n共%2个运单号。").arg(written).arg(rows.size() - 1));
     });
 }
 

@@ -5,6 +5,7 @@
 class PrintLogModel;
 class QLineEdit;
 class QTableView;
+class TScanForm;
 
 // "打印记录": every page sent to a printer or a PDF, newest first, found by
 // the recipient's name or mobile and the day printed; the chosen pages
@@ -21,6 +22,10 @@ public:
 public slots:
     void Button1Click(); // 查 询
     void Button2Click(); // 重新打印
+    void Button3Click(); // 扫描回填, into the chosen page's run
+    void Button4Click(); // 导出发货单, of the chosen page's run or from the date on
+
+    TScanForm& scanForm() { return *m_scan; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -29,6 +34,13 @@ private:
     QLineEdit* m_name;   // Edit1
     QLineEdit* m_mobile; // Edit2
     QLineEdit* m_date;   // Edit3
+    QLineEdit* m_number; // Edit4: order or waybill number
     QTableView* m_list;  // DBGridEh1
     PrintLogModel* m_model;
+    TScanForm* m_scan;
+    QString m_courier; // 物流公司 of the shipping sheet, as last given
+
+    // The run of the first page chosen, else of the newest page listed;
+    // empty when none is listed. Throws StoreError.
+    QString chosenRun() const;
 };

@@ -1,6 +1,7 @@
 #include "waybill/windows/print_window.h"
 
 #include "store/command_error.h"
+#include "store/connection.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
@@ -8,6 +9,7 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/run_pages.h"
 #include "waybill/waybill_pages.h"
 #include "waybill/windows/layout_view.h"
 
@@ -15,8 +17,10 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFrame>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QToolButton>
 #include <QWindow>
 
 PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent)
@@ -64,6 +68,7 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     m_view->move(5, design.layoutTop);
     connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::Image1Click);
     addCalibrationCommands(panel, menu);
+    addNumberCommand(panel);
     connect(&PrinterChoice::notifier(), &PrinterChoice::Notifier::changed, this,
             &PrintWindow::printerChosen);
 
@@ -119,12 +124,110 @@ void PrintWindow::N1Click()
 {
     runCommand([this] {
         const std::unique_ptr<PageSource> source = pages();
+        auto* run = dynamic_cast<RunPages*>(source.get());
+        if (run)
+            run->setOrderNumber(m_orderNumber);
+        if (run && !m_firstNumber.isEmpty()) {
+            run->setNumbers(numbersFor(run->pageCount()));
+            Connection connection;
+            connection.open();
+            if (const QString used = PrintLog::usedNumbers(connection, run->numbers().all());
+                !used.isEmpty()) {
+                Dialogs::notice(this, used);
+                return;
+            }
+        }
         if (!printedTodayAnswered(*source))
             return;
         PrintJob job;
         Dialogs::current().preview(this, *source, job);
+        // The order was this recipient's; the pad goes on where this run
+        // left it.
+        if (job.pagesSent() > 0)
+            m_orderNumber.clear();
+        if (run && job.pagesSent() > 0)
+            if (const QString last = run->numbers().at(job.pagesSent() - 1); !last.isEmpty()) {
+                try {
+                    m_firstNumber = WaybillNumbers::Series(last, m_numberRule, 2).at(1);
+                } catch (const CommandError&) {
+                    m_firstNumber.clear(); // the pad is used up
+                }
+            }
     });
     refreshWarnings();
+}
+
+WaybillNumbers::Series PrintWindow::numbersFor(int count) const
+{
+    if (m_firstNumber.isEmpty())
+        return {};
+    return WaybillNumbers::Series(m_firstNumber, m_numberRule, count);
+}
+
+void PrintWindow::addNumberCommand(QWidget* panel)
+{
+    auto* action = new QAction(QStringLiteral(u"运单号…"), this);
+    action->setObjectName(QStringLiteral("waybillNumbers"));
+    connect(action, &QAction::triggered, this, &PrintWindow::askWaybillNumbers);
+    panel->addAction(action);
+    QAction* order = nullptr;
+    if (!isBatch(m_layout.variant())) {
+        order = new QAction(QStringLiteral(u"订单编号…"), this);
+        order->setObjectName(QStringLiteral("orderNumber"));
+        connect(order, &QAction::triggered, this, &PrintWindow::askOrderNumber);
+        panel->addAction(order);
+    }
+    if (auto* button = panel->findChild<QToolButton*>(QStringLiteral("calibrationButton")))
+        if (QMenu* menu = button->menu()) {
+            menu->addSeparator();
+            menu->addAction(action);
+            if (order)
+                menu->addAction(order);
+        }
+}
+
+void PrintWindow::askOrderNumber()
+{
+    const std::optional<QString> order = Dialogs::current().editText(
+        this, QStringLiteral(u"订单编号"),
+        QStringLiteral(u"下一张运单所属的平台订单编号（打印后清空）："), m_orderNumber);
+    noteBoxClosed();
+    if (order)
+        m_orderNumber = order->trimmed();
+}
+
+void PrintWindow::askWaybillNumbers()
+{
+    using WaybillNumbers::Rule;
+    const QStringList buttons{QStringLiteral(u"逐张加一"), QStringLiteral(u"S10（计算校验位）"),
+                              QStringLiteral(u"不填运单号"), QStringLiteral(u"取消")};
+    const int chosen = Dialogs::current().choose(
+        this, QStringLiteral(u"运单号"),
+        QStringLiteral(u"本次打印的运单纸上的号码如何编排？\n逐张加一：整本的运单纸，号码依次加一；"
+                       u"S10：两个字母、八位数字、校验位、两个字母。"),
+        buttons,
+        m_firstNumber.isEmpty()     ? 2
+        : m_numberRule == Rule::S10 ? 1
+                                    : 0);
+    noteBoxClosed();
+    if (chosen == 3)
+        return;
+    if (chosen == 2) {
+        m_firstNumber.clear();
+        return;
+    }
+    const std::optional<QString> first = Dialogs::current().editText(
+        this, QStringLiteral(u"运单号"),
+        QStringLiteral(u"首张运单纸上的运单号（下一张起依次编排）："), m_firstNumber);
+    noteBoxClosed();
+    if (!first)
+        return;
+    const Rule rule = chosen == 1 ? Rule::S10 : Rule::PlusOne;
+    runCommand([&] {
+        WaybillNumbers::Series(first->trimmed(), rule, 1);
+        m_firstNumber = first->trimmed().toUpper();
+        m_numberRule = rule;
+    });
 }
 
 void PrintWindow::refreshWarnings()
@@ -169,10 +272,27 @@ SinglePrintWindow::SinglePrintWindow(WaybillVariant variant, const Design& desig
 {
 }
 
+namespace {
+
+// A window's pages as a run, owning the pages they wrap.
+struct OwnedPages {
+    std::unique_ptr<WaybillPages> pages;
+};
+class WindowRun : private OwnedPages, public RunPages {
+public:
+    WindowRun(const WaybillLayout& layout, const Dataset* sender, const Dataset* recipients,
+              RecordMode mode)
+        : OwnedPages{std::make_unique<WaybillPages>(layout, sender, recipients, mode)},
+          RunPages(*pages, recipients, mode)
+    {
+    }
+};
+
+} // namespace
+
 std::unique_ptr<PageSource> SinglePrintWindow::pages()
 {
-    return std::make_unique<WaybillPages>(layout(), &m_sender, &m_recipients,
-                                          RecordMode::CurrentRow);
+    return std::make_unique<WindowRun>(layout(), &m_sender, &m_recipients, RecordMode::CurrentRow);
 }
 
 BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
@@ -202,8 +322,8 @@ std::unique_ptr<PageSource> BatchPrintWindow::pages()
     // would have read at creation are read now.
     if (!std::exchange(m_read, true))
         m_queries.reopen();
-    return std::make_unique<WaybillPages>(layout(), &m_queries.sender, &m_queries.recipients,
-                                          RecordMode::EveryRow);
+    return std::make_unique<WindowRun>(layout(), &m_queries.sender, &m_queries.recipients,
+                                       RecordMode::EveryRow);
 }
 
 bool BatchPrintWindow::event(QEvent* event)

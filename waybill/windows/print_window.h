@@ -3,6 +3,7 @@
 #include "store/query_sets.h"
 #include "waybill/print_window_adjustments.h"
 #include "waybill/waybill_layout.h"
+#include "waybill/waybill_numbers.h"
 
 #include <QDialog>
 #include <functional>
@@ -41,6 +42,10 @@ public slots:
     // The shop's choices for texts that do not fit, kept in the settings.
     void setAlwaysShrink(bool on); // 总是缩小放不下的文字, for the printer in use
     void askMinimumPoints();       // 缩小的最小字号
+    // The first waybill number and its rule for the next run: 运单号…
+    void askWaybillNumbers();
+    // Single windows: the order the next page is for (订单编号…).
+    void askOrderNumber();
 
 protected:
     struct Design {
@@ -72,6 +77,10 @@ private:
     // user says so; false when not.
     bool printedTodayAnswered(PageSource& pages);
     void addCalibrationCommands(QWidget* panel, QMenuBar* menuBar);
+    // 运单号… beside the calibration commands.
+    void addNumberCommand(QWidget* panel);
+    // The numbers of a run of `count` pages as set; throws PrintError.
+    WaybillNumbers::Series numbersFor(int count) const;
     // The calibration stored for the printer in use, or the catalogue's
     // positions when it has none, unless that printer's was taken already
     // and is still what is stored.
@@ -89,6 +98,9 @@ private:
     QAction* m_alwaysShrink;
     std::optional<QString> m_calibratedFor;     // printer looked up last
     std::optional<Calibration> m_storedApplied; // what was stored for it then
+    QString m_firstNumber;                      // none: the pages get no number
+    QString m_orderNumber;                      // for the next single page only
+    WaybillNumbers::Rule m_numberRule = WaybillNumbers::Rule::PlusOne;
     bool m_printerChanged = false;
     bool m_shown = false;
     bool m_returnFromBox = false;

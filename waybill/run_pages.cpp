@@ -1,0 +1,52 @@
+#include "waybill/run_pages.h"
+
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/schema.h"
+#include "store/statements_numbers.h"
+#include "store/store_tables.h"
+#include "waybill/print_log.h"
+
+#include <QSqlQuery>
+
+RunPages::RunPages(PageSource& pages, const Dataset* recipients, RecordMode mode)
+    : m_pages(pages), m_recipients(recipients), m_mode(mode)
+{
+}
+
+void RunPages::readOrders()
+{
+    m_ordersRead = true;
+    if (!m_recipients || !m_recipients->isOpen() ||
+        m_recipients->query().table != Schema::importedTable)
+        return;
+    Connection& connection = m_recipients->connection();
+    // A store from before the order numbers has none to read.
+    if (!StoreTables::present(connection).contains(Schema::importedOrdersTable))
+        return;
+    QSqlQuery q = connection.run(NumberStatements::selectImportedOrders(connection.dialect()));
+    while (q.next())
+        m_orders.insert(q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString()});
+}
+
+bool RunPages::describePage(int index, LoggedPage& page)
+{
+    if (!m_pages.describePage(index, page))
+        return false;
+    if (!m_ordersRead)
+        readOrders();
+    if (!m_orders.isEmpty() && m_recipients) {
+        const int row = m_mode == RecordMode::EveryRow ? index : m_recipients->currentRow();
+        const auto it = m_orders.constFind(m_recipients->identity(row).toLongLong());
+        if (it != m_orders.constEnd()) {
+            page.orderNumber = it->first;
+            page.shop = it->second;
+        }
+    }
+    if (!m_orderNumber.isEmpty()) {
+        page.orderNumber = m_orderNumber;
+        page.shop.clear();
+    }
+    page.waybillNumber = m_numbers.at(index);
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "waybill/page_source.h"
+#include "waybill/waybill_numbers.h"
+#include "waybill/waybill_pages.h"
+
+#include <QHash>
+#include <QPair>
+
+class Dataset;
+
+// A print run's pages as the log is to keep them: each with the order its
+// imported row came with and the number of the form it goes on (page i
+// takes the series' i-th). Draws and measures as the pages it wraps.
+class RunPages : public PageSource {
+public:
+    // `recipients` is the dataset the pages read, in `mode`; the order
+    // numbers are read from its store, when it lists imported rows, the
+    // first time a page is described.
+    RunPages(PageSource& pages, const Dataset* recipients, RecordMode mode);
+
+    void setNumbers(const WaybillNumbers::Series& numbers) { m_numbers = numbers; }
+    // The order every page is for, whatever its row came with: a recipient
+    // typed in by hand has none of its own.
+    void setOrderNumber(const QString& number) { m_orderNumber = number; }
+    const WaybillNumbers::Series& numbers() const { return m_numbers; }
+
+    int pageCount() override { return m_pages.pageCount(); }
+    void drawPage(QPainter& painter, int index) override { m_pages.drawPage(painter, index); }
+    QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
+    void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }
+    bool describePage(int index, LoggedPage& page) override;
+
+private:
+    void readOrders();
+
+    PageSource& m_pages;
+    bool m_ordersRead = false;
+    const Dataset* m_recipients;
+    RecordMode m_mode;
+    QHash<qlonglong, QPair<QString, QString>> m_orders; // by row identity: number, shop
+    WaybillNumbers::Series m_numbers;
+    QString m_orderNumber;
+};
