@@ -42,6 +42,18 @@ void FieldPlacement::setHeight(int px)
     m_height = px;
 }
 
+void FieldPlacement::setWrap(int width, bool characters)
+{
+    m_wrapWidth = width;
+    m_wrapsCharacters = characters;
+}
+
+void FieldPlacement::setFixedText(const QString& text)
+{
+    m_fixed = true;
+    m_fixedText = text;
+}
+
 QFont FieldPlacement::defaultFont()
 {
     QFont font(QStringLiteral(u"宋体"));

@@ -50,9 +50,9 @@ namespace PageWarnings {
 
 namespace {
 
-QRectF paper()
+QRectF paper(const WaybillLayout& layout)
 {
-    const QSizeF mm = WaybillLayout::paperSizeMm();
+    const QSizeF mm = layout.paper();
     return {0, 0, millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
 }
 
@@ -77,6 +77,8 @@ struct Problems {
 
 QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 {
+    if (placement.isFixedText())
+        return QStringLiteral(u"文字“%1”").arg(placement.fixedText());
     for (const FieldPlacement& other : layout.placements())
         if (other.column() == placement.column() && other.role() != placement.role())
             return (placement.role() == RecordRole::Sender ? QStringLiteral(u"寄件人")
@@ -87,7 +89,7 @@ QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 
 QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeasure>& measured)
 {
-    static const QRectF sheet = paper();
+    const QRectF sheet = paper(layout);
     const qsizetype count = measured.size();
     std::vector<Problems> found(count);
     for (qsizetype i = 0; i < count; ++i) {

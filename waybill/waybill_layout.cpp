@@ -3,6 +3,7 @@
 #include "waybill/blank_form.h"
 
 #include <array>
+#include <cmath>
 #include <string_view>
 
 namespace {
@@ -161,7 +162,10 @@ bool isBatch(WaybillVariant variant)
 }
 
 WaybillLayout::WaybillLayout(WaybillVariant variant)
-    : m_variant(variant), m_pictureBox(0, 0, 816, 529)
+    : m_variant(variant),
+      m_template(std::make_shared<LayoutTemplate>(
+          LayoutTemplate{LayoutTemplates::builtInName(variant), {}, paperSizeMm(), {}, {}, {}})),
+      m_pictureBox(0, 0, 816, 529)
 {
     for (const CatalogueEntry& e : catalogue)
         m_placements.append(FieldPlacement(QString::fromUtf16(e.control), e.role,
@@ -214,14 +218,102 @@ WaybillLayout WaybillLayout::forWindow(WaybillVariant variant)
         break;
     }
     }
+    layout.setRooms();
+    return layout;
+}
+
+namespace {
+
+// Whole layout pixels and what lies between them.
+std::pair<int, double> pixels(double mm)
+{
+    const double px = millimetresToPixels(Millimetres{mm});
+    // Four decimals of a millimetre are closer than this to a whole pixel.
+    if (const double whole = std::round(px); std::abs(px - whole) < 0.002)
+        return {int(whole), 0.0};
+    const double whole = std::floor(px);
+    return {int(whole), px - whole};
+}
+
+int wholePixels(double mm)
+{
+    return int(std::lround(millimetresToPixels(Millimetres{mm})));
+}
+
+QRect pixelRect(const QRectF& mm)
+{
+    return {wholePixels(mm.left()), wholePixels(mm.top()), wholePixels(mm.width()),
+            wholePixels(mm.height())};
+}
+
+} // namespace
+
+WaybillLayout WaybillLayout::fromTemplate(const LayoutTemplate& layoutTemplate,
+                                          WaybillVariant variant)
+{
+    WaybillLayout layout(variant);
+    layout.m_template = std::make_shared<LayoutTemplate>(layoutTemplate);
+    layout.m_placements.clear();
+    layout.m_drawingOrder.clear();
+    const QSizeF paper = layoutTemplate.paperMm;
+    layout.m_pictureBox = layoutTemplate.background ? pixelRect(layoutTemplate.background->boxMm)
+                                                    : pixelRect(QRectF(QPointF(), paper));
+    QList<FieldPlacement> drawn;
+    for (const TemplateItem& item : layoutTemplate.items) {
+        const auto [left, leftFraction] = pixels(item.boxMm.left());
+        const auto [top, topFraction] = pixels(item.boxMm.top());
+        FieldPlacement p(
+            item.id, item.role, item.column,
+            QRect(left, top, wholePixels(item.boxMm.width()), wholePixels(item.boxMm.height())), 0,
+            item.formBox);
+        p.setFraction({leftFraction, topFraction});
+        p.setWrap(item.wrap == TemplateItem::Wrap::None ? 0 : item.wrapWidth,
+                  item.wrap == TemplateItem::Wrap::Characters);
+        p.setAlignment(item.align);
+        if (item.kind == TemplateItem::Kind::Text)
+            p.setFixedText(item.text);
+        QFont font(item.font);
+        font.setPointSizeF(item.sizePt);
+        p.setFont(font);
+        drawn.append(p);
+    }
+    // Placement order as the template gives it, the items it leaves out
+    // after, in drawing order.
+    QList<int> placementOf(drawn.size(), -1); // by drawn index
+    const auto place = [&](qsizetype i) {
+        placementOf[i] = int(layout.m_placements.size());
+        layout.m_placements.append(drawn.at(i));
+    };
+    for (const QString& id : layoutTemplate.placementOrder)
+        for (qsizetype i = 0; i < drawn.size(); ++i)
+            if (placementOf[i] < 0 && drawn.at(i).controlName() == id) {
+                place(i);
+                break;
+            }
+    for (qsizetype i = 0; i < drawn.size(); ++i)
+        if (placementOf[i] < 0)
+            place(i);
+    layout.m_drawingOrder = placementOf;
+    layout.setRooms();
+    return layout;
+}
+
+WaybillLayout WaybillLayout::atRest() const
+{
+    if (m_template->items.isEmpty())
+        return forWindow(m_variant);
+    return fromTemplate(*m_template, m_variant);
+}
+
+void WaybillLayout::setRooms()
+{
     // The mobile and telephone boxes are narrow: a number reaching past
     // the 手机/电话 divider or the telephone box's right line is not read.
-    for (FieldPlacement& p : layout.m_placements)
+    for (FieldPlacement& p : m_placements)
         if (p.formBox().endsWith(QLatin1String(".mobile")) ||
             p.formBox().endsWith(QLatin1String(".telephone")))
             if (const FormBox* box = BlankForm::box(p.formBox()))
-                p.setRoom(layout.m_pictureBox.left() + box->rect.right() + 1 - p.left().value);
-    return layout;
+                p.setRoom(m_pictureBox.left() + box->rect.right() + 1 - p.left().value);
 }
 
 QList<const FieldPlacement*> WaybillLayout::drawingOrder() const

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "waybill/field_placement.h"
+#include "waybill/layout_template.h"
 
 #include <QList>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
+#include <memory>
 #include <optional>
 
 // One print window, one variant of the SF layout.
@@ -32,10 +34,17 @@ bool isBatch(WaybillVariant variant);
 class WaybillLayout {
 public:
     static WaybillLayout forWindow(WaybillVariant variant);
+    // A template printed in a window's place, with that window's rows.
+    static WaybillLayout fromTemplate(const LayoutTemplate& layoutTemplate, WaybillVariant variant);
+    // The same layout before any shift or font.
+    WaybillLayout atRest() const;
 
     WaybillVariant variant() const { return m_variant; }
+    const QString& templateName() const { return m_template->name; }
 
+    // The SF form's paper, of every built-in layout.
     static QSizeF paperSizeMm() { return {216.0, 140.0}; }
+    QSizeF paper() const { return m_template->paperMm; }
     static QSize detailSize() { return {816, 529}; } // one record per page
     QRect pictureBox() const { return m_pictureBox; }
 
@@ -55,8 +64,10 @@ public:
 private:
     explicit WaybillLayout(WaybillVariant variant);
     FieldPlacement& find(RecordRole role, const QString& column);
+    void setRooms();
 
     WaybillVariant m_variant;
+    std::shared_ptr<const LayoutTemplate> m_template;
     QRect m_pictureBox;
     QList<FieldPlacement> m_placements;
     QList<int> m_drawingOrder; // indexes into m_placements

@@ -1,0 +1,187 @@
+#include "store/connection.h"
+#include "store/dataset.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "support/test_database.h"
+#include "waybill/font_substitutions.h"
+#include "waybill/layout_template.h"
+#include "waybill/pdf_export.h"
+#include "waybill/print_error.h"
+#include "waybill/waybill_layout.h"
+#include "waybill/waybill_pages.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr std::array variants{WaybillVariant::AddressBookSingle, WaybillVariant::ImportedSingle,
+                              WaybillVariant::AddressBookBatch, WaybillVariant::ImportedBatch};
+
+// Each word pdftotext finds, with its box, one a line.
+QStringList bboxWords(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000))
+        qFatal("pdftotext did not finish");
+    QStringList words;
+    static const QRegularExpression element(QStringLiteral("<(page|word) [^>]*>[^<]*"));
+    for (const auto& m : element.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
+        words << m.captured(0);
+    return words;
+}
+
+QStringList values(const QStringList& columns, const QString& prefix)
+{
+    QStringList out;
+    for (const QString& c : columns)
+        out << prefix + c + QStringLiteral(u"一二三四五六七八九十甲乙丙丁戊己庚辛");
+    return out;
+}
+
+} // namespace
+
+class LayoutTemplateTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+    void builtInTemplatesPrintTheCompiledInPages_data();
+    void builtInTemplatesPrintTheCompiledInPages();
+    void badTemplatesAreRefusedNamingFileAndItem_data();
+    void badTemplatesAreRefusedNamingFileAndItem();
+    void doubtfulItemsAreWarned();
+};
+
+void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages_data()
+{
+    QTest::addColumn<WaybillVariant>("variant");
+    for (const WaybillVariant v : variants)
+        QTest::newRow(windowClassName(v).toLatin1()) << v;
+}
+
+// Every column filled past its box, so wrapping, dropped lines and boxes
+// covering each other all show; two rows for the batch windows.
+void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages()
+{
+    QFETCH(WaybillVariant, variant);
+    TestDatabase db;
+    db.insert(Schema::senderTable, values(Schema::senderColumns(), QStringLiteral(u"寄")));
+    for (const QString& table : {Schema::recipientTable, Schema::importedTable}) {
+        db.insert(table, values(Schema::recipientColumns(), QStringLiteral(u"收")));
+        db.insert(table, values(Schema::recipientColumns(), QStringLiteral("AB 12")));
+    }
+    Connection connection;
+    connection.open();
+    Dataset sender(connection);
+    Dataset recipients(connection);
+    sender.setQuery(Statements::selectSender());
+    const bool imported =
+        variant == WaybillVariant::ImportedSingle || variant == WaybillVariant::ImportedBatch;
+    recipients.setQuery(imported ? Statements::selectImported() : Statements::selectRecipients());
+    sender.open();
+    recipients.open();
+    const RecordMode mode = isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow;
+
+    const WaybillLayout compiled = WaybillLayout::forWindow(variant);
+    const WaybillLayout loaded =
+        WaybillLayout::fromTemplate(LayoutTemplates::builtIn(variant), variant);
+    QCOMPARE(loaded.pictureBox(), compiled.pictureBox());
+    QCOMPARE(loaded.paper(), WaybillLayout::paperSizeMm());
+    QStringList pdfWords[2];
+    QList<FieldWarning> warnings[2];
+    for (int i = 0; i < 2; ++i) {
+        const WaybillLayout& layout = i == 0 ? compiled : loaded;
+        WaybillPages pages(layout, &sender, &recipients, mode);
+        const QString pdf = db.dir() + QStringLiteral("/%1.pdf").arg(i);
+        exportPdf(pages, pdf);
+        pdfWords[i] = bboxWords(pdf);
+        for (int page = 0; page < pages.pageCount(); ++page)
+            warnings[i] += pages.warnings(page);
+    }
+    QCOMPARE(pdfWords[1], pdfWords[0]);
+    QVERIFY(pdfWords[0].size() > 16);
+    QCOMPARE(warnings[1], warnings[0]);
+    QVERIFY(!warnings[0].isEmpty());
+}
+
+void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("message");
+    const QByteArray head = R"({"format": 1, "paper": {"width_mm": 100, "height_mm": 150}, )";
+    QTest::newRow("not json") << QByteArray("{\"format\": 1,") << u"不是有效的 JSON"_qs;
+    QTest::newRow("no object") << QByteArray("[1]") << u"应为一个 JSON 对象"_qs;
+    QTest::newRow("newer format") << QByteArray(R"({"format": 2})")
+                                  << u"不认识的格式“2”（本程序读格式 1）"_qs;
+    QTest::newRow("no format") << QByteArray("{}") << u"缺少“format”"_qs;
+    QTest::newRow("no paper") << QByteArray(R"({"format": 1, "items": []})")
+                              << u" 纸张：“width_mm”应为数字"_qs;
+    QTest::newRow("unknown column")
+        << head + R"("items": [{"id": "a", "kind": "field", "source": "recipient",
+                     "column": "邮编", "x_mm": 1, "y_mm": 1}]})"
+        << u"第 1 项（a）：收件人没有“邮编”这一栏"_qs;
+    QTest::newRow("unknown source")
+        << head + R"("items": [{"source": "shop", "column": "签名", "x_mm": 1, "y_mm": 1}]})"
+        << u"第 1 项：“source”应为 sender 或 recipient，而不是“shop”"_qs;
+    QTest::newRow("unknown kind") << head + R"("items": [{"kind": "line", "x_mm": 1, "y_mm": 1}]})"
+                                  << u"第 1 项：不认识的“kind”：“line”"_qs;
+    QTest::newRow("position not a number")
+        << head + R"("items": [{"kind": "text", "text": "x", "x_mm": "1", "y_mm": 1}]})"
+        << u"第 1 项：“x_mm”应为数字"_qs;
+    QTest::newRow("wrap without width")
+        << head + R"("items": [{"kind": "text", "text": "x", "x_mm": 1, "y_mm": 1,
+                     "wrap": "gb-bytes"}]})"
+        << u"第 1 项：“wrap_width”应为数字"_qs;
+    QTest::newRow("huge paper") << QByteArray(R"({"format": 1, "paper": {"width_mm": 1e9,
+                                                  "height_mm": 1}, "items": []})")
+                                << u"“width_mm”应在 0 到 10000 毫米之间"_qs;
+}
+
+void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral(u"面单.json"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(json);
+    file.close();
+    try {
+        LayoutTemplates::read(path);
+        QFAIL("read");
+    } catch (const PrintError& e) {
+        QVERIFY2(e.text().startsWith(QStringLiteral(u"模板 ") + path), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+    }
+}
+
+void LayoutTemplateTest::doubtfulItemsAreWarned()
+{
+    const QByteArray json = R"({"format": 1, "name": "标签", "colour": "red",
+        "paper": {"width_mm": 100, "height_mm": 150},
+        "items": [
+          {"kind": "text", "text": "√", "x_mm": 95, "y_mm": 10, "width_mm": 10, "height_mm": 5},
+          {"kind": "field", "source": "sender", "column": "签名", "x_mm": 5, "y_mm": 5,
+           "font": "No Such Face 9"},
+          {"kind": "field", "source": "recipient", "column": "备注", "x_mm": 5, "y_mm": 20}]})";
+    QStringList warnings;
+    const LayoutTemplate t = LayoutTemplates::parse(json, QStringLiteral("a.json"), &warnings);
+    QCOMPARE(
+        warnings,
+        QStringList({u"模板 a.json：不认识“colour”，已忽略"_qs,
+                     u"模板 a.json 第 1 项：超出纸边（纸 100 × 150 毫米），超出的部分印不出"_qs,
+                     u"模板 a.json 第 2 项：字体“No Such Face 9”未安装，以替代字体打印"_qs}));
+    QCOMPARE(t.name, u"标签"_qs);
+    QCOMPARE(t.items.size(), 3);
+    QCOMPARE(t.items.at(0).kind, TemplateItem::Kind::Text);
+    QCOMPARE(t.items.at(0).text, u"√"_qs);
+    QCOMPARE(t.items.at(1).role, RecordRole::Sender);
+    QCOMPARE(t.items.at(2).font, u"宋体"_qs);
+}
+
+QTEST_MAIN(LayoutTemplateTest)
+#include "layout_template_test.moc"
