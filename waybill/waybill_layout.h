@@ -29,8 +29,9 @@ QString windowAlias(WaybillVariant variant);
 std::optional<WaybillVariant> variantForWindow(const QString& name);
 bool isBatch(WaybillVariant variant);
 
-// The SF waybill as data: paper, picture box and the 16 placements. Built
-// into the program; each print window owns one copy and changes it.
+// A page as the print windows change it: paper, picture box and placements,
+// from a template (the SF waybill's built-in ones unless another is
+// chosen); each print window owns one copy and changes it.
 class WaybillLayout {
 public:
     static WaybillLayout forWindow(WaybillVariant variant);
@@ -62,8 +63,9 @@ public:
     void setFont(const QString& controlName, const QFont& font);
 
 private:
-    explicit WaybillLayout(WaybillVariant variant);
-    FieldPlacement& find(RecordRole role, const QString& column);
+    WaybillLayout(WaybillVariant variant, std::shared_ptr<const LayoutTemplate> from);
+    static WaybillLayout fromTemplate(std::shared_ptr<const LayoutTemplate> shared,
+                                      WaybillVariant variant);
     void setRooms();
 
     WaybillVariant m_variant;
