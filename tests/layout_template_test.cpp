@@ -2,7 +2,9 @@
 #include "store/dataset.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "support/command_line_run.h"
 #include "support/test_database.h"
+#include "waybill/calibration_store.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/layout_template.h"
 #include "waybill/pdf_export.h"
@@ -53,6 +55,8 @@ private slots:
     void badTemplatesAreRefusedNamingFileAndItem_data();
     void badTemplatesAreRefusedNamingFileAndItem();
     void doubtfulItemsAreWarned();
+    void commandLinePrintsATemplate();
+    void calibrationIsKeptPerTemplateAndPrinter();
 };
 
 void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages_data()
@@ -171,6 +175,70 @@ void LayoutTemplateTest::doubtfulItemsAreWarned()
     QCOMPARE(t.items.at(0).text, u"√"_qs);
     QCOMPARE(t.items.at(1).role, RecordRole::Sender);
     QCOMPARE(t.items.at(2).font, u"宋体"_qs);
+}
+
+// A template file printed in place of a window's page: its paper, its
+// items where it puts them, its doubtful items told, its name in the log.
+void LayoutTemplateTest::commandLinePrintsATemplate()
+{
+    TestDatabase db;
+    QStringList recipient = values(Schema::recipientColumns(), {});
+    recipient[Schema::recipientColumns().indexOf(u"收件人姓名"_qs)] = u"张三"_qs;
+    db.insert(Schema::recipientTable, recipient);
+    QFile file(db.dir() + QStringLiteral("/label.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "小标签", "paper": {"width_mm": 80, "height_mm": 60},
+        "items": [
+          {"kind": "field", "source": "recipient", "column": "收件人姓名", "x_mm": 10.3,
+           "y_mm": 12.7, "width_mm": 30, "height_mm": 6},
+          {"kind": "text", "text": "ACCOUNT7", "x_mm": 40.15, "y_mm": 30.55, "size_pt": 10},
+          {"kind": "text", "text": "EDGE", "x_mm": 75, "y_mm": 50, "width_mm": 10}]})");
+    file.close();
+    const CommandLineRun run = runCommandLine(
+        {"print", "--template", file.fileName(), "--pdf", QStringLiteral("label.pdf")});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(u"模板 "_qs + file.fileName() + u" 第 3 项：超出纸边"_qs),
+             qPrintable(run.err));
+    const QStringList words = bboxWords(db.dir() + QStringLiteral("/label.pdf"));
+    QCOMPARE(words.size(), 4);
+    const auto attribute = [](const QString& word, const char* name) {
+        const QRegularExpression re(QStringLiteral(" %1=\"([0-9.]+)\"").arg(QLatin1String(name)));
+        return re.match(word).captured(1).toDouble() * 25.4 / 72;
+    };
+    QCOMPARE(qRound(attribute(words[0], "width") * 1000), 80000);
+    QCOMPARE(qRound(attribute(words[0], "height") * 1000), 60000);
+    QVERIFY(words[1].endsWith(u">张三"_qs));
+    QVERIFY(qAbs(attribute(words[1], "xMin") - 10.3) < 0.1);
+    QVERIFY(qAbs(attribute(words[1], "yMin") - 12.7) < 0.3);
+    QVERIFY(words[2].endsWith(u">ACCOUNT7"_qs));
+    QVERIFY(qAbs(attribute(words[2], "xMin") - 40.15) < 0.1);
+    QVERIFY(qAbs(attribute(words[2], "yMin") - 30.55) < 0.3);
+
+    const CommandLineRun log = runCommandLine({"log"});
+    QVERIFY2(log.out.contains(u"\tTSf1Form 模板 小标签\t"_qs), qPrintable(log.out));
+
+    const CommandLineRun missing =
+        runCommandLine({"print", "--template", "no-such", "--pdf", QStringLiteral("x.pdf")});
+    QCOMPARE(missing.status, 1);
+    QVERIFY(missing.err.contains(u"没有模板“no-such”"_qs));
+}
+
+void LayoutTemplateTest::calibrationIsKeptPerTemplateAndPrinter()
+{
+    CalibrationStore store;
+    const Calibration sf{{3}, {-2}, {}};
+    const Calibration label{{-7}, {5}, QFont(QStringLiteral("DejaVu Sans"), 9)};
+    store.save(QStringLiteral("P"), sf);
+    store.save(QStringLiteral("P"), label, u"标签/一"_qs);
+    QCOMPARE(store.load(QStringLiteral("P")), sf);
+    QCOMPARE(store.load(QStringLiteral("P"), u"标签/一"_qs), label);
+    QCOMPARE(store.load(QStringLiteral("P"), u"标签"_qs), std::nullopt);
+    QCOMPARE(store.load(QStringLiteral("Q"), u"标签/一"_qs), std::nullopt);
+    store.clear(QStringLiteral("P"));
+    QCOMPARE(store.load(QStringLiteral("P"), u"标签/一"_qs), label);
+    store.clear(QStringLiteral("P"), u"标签/一"_qs);
+    QCOMPARE(store.load(QStringLiteral("P"), u"标签/一"_qs), std::nullopt);
+    QVERIFY(store.isEmpty());
 }
 
 QTEST_MAIN(LayoutTemplateTest)

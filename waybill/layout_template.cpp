@@ -275,6 +275,7 @@ const LayoutTemplate& builtIn(WaybillVariant variant)
         std::array<LayoutTemplate, variants.size()> all;
         for (std::size_t i = 0; i < variants.size(); ++i) {
             all[i] = read(QStringLiteral(":/templates/%1.json").arg(builtInName(variants[i])));
+            all[i].builtIn = true;
         }
         return all;
     }();
@@ -288,6 +289,16 @@ const LayoutTemplate* builtIn(const QString& name)
         if (builtInName(v) == name)
             return &builtIn(v);
     return nullptr;
+}
+
+LayoutTemplate find(const QString& nameOrFile, QStringList* warnings)
+{
+    if (const LayoutTemplate* t = builtIn(nameOrFile))
+        return *t;
+    if (!QFileInfo::exists(nameOrFile))
+        throw PrintError(QStringLiteral(u"没有模板“%1”：既不是文件，也不是内置模板（%2）")
+                             .arg(nameOrFile, builtInNames().join(QStringLiteral(u"、"))));
+    return read(nameOrFile, warnings);
 }
 
 QStringList builtInNames()

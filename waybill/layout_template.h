@@ -42,6 +42,7 @@ struct TemplateBackground {
 struct LayoutTemplate {
     QString name;
     QString source; // the file it was read from, for messages
+    bool builtIn = false;
     QSizeF paperMm;
     std::optional<TemplateBackground> background;
     QList<TemplateItem> items;  // in drawing order: later boxes cover earlier text
@@ -66,5 +67,7 @@ const LayoutTemplate& builtIn(WaybillVariant variant);
 // A built-in template by its name; nullptr when none has it.
 const LayoutTemplate* builtIn(const QString& name);
 QStringList builtInNames();
+// A built-in template by its name, else the template file `nameOrFile`.
+LayoutTemplate find(const QString& nameOrFile, QStringList* warnings = nullptr);
 
 } // namespace LayoutTemplates

@@ -28,6 +28,9 @@ struct LoggedPage {
     QStringList sender;    // Schema::senderColumns() order
     QStringList recipient; // Schema::recipientColumns() order
     QString destination;   // printer or file, as logged; "" for a page not yet printed
+    // The template's name when the page was none of the built-in ones; such
+    // a page is listed, and not drawn again from the log.
+    QString layoutTemplate;
 
     QString field(RecordRole role, const QString& column) const;
 };
@@ -112,6 +115,7 @@ public:
     explicit RecordedPages(PageSource& pages) : m_pages(pages) {}
 
     int pageCount() override { return m_pages.pageCount(); }
+    QSizeF paperMm() override { return m_pages.paperMm(); }
     void drawPage(QPainter& painter, int index) override;
     bool describePage(int index, LoggedPage& page) override
     {

@@ -160,6 +160,11 @@ WaybillLayout WaybillLayout::fromTemplate(std::shared_ptr<const LayoutTemplate> 
     return layout;
 }
 
+bool WaybillLayout::isWindowsOwn() const
+{
+    return isBuiltIn() && templateName() == LayoutTemplates::builtIn(m_variant).name;
+}
+
 WaybillLayout WaybillLayout::atRest() const
 {
     return fromTemplate(m_template, m_variant);

@@ -42,6 +42,10 @@ public:
 
     WaybillVariant variant() const { return m_variant; }
     const QString& templateName() const { return m_template->name; }
+    // Printed from a template of the program's own.
+    bool isBuiltIn() const { return m_template->builtIn; }
+    // The window's own built-in template.
+    bool isWindowsOwn() const;
 
     // The SF form's paper, of every built-in layout.
     static QSizeF paperSizeMm() { return {216.0, 140.0}; }

@@ -86,6 +86,7 @@ const Calibration& WaybillPages::calibration()
 bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
+    page.layoutTemplate = m_layout.isWindowsOwn() ? QString() : m_layout.templateName();
     page.calibration = calibration();
     page.sender.clear();
     page.recipient.clear();
