@@ -4,6 +4,7 @@
 #include "store/statements.h"
 #include "support/command_line_run.h"
 #include "support/test_database.h"
+#include "waybill/barcode.h"
 #include "waybill/calibration_store.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/layout_template.h"
@@ -12,6 +13,8 @@
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -57,6 +60,10 @@ private slots:
     void doubtfulItemsAreWarned();
     void commandLinePrintsATemplate();
     void calibrationIsKeptPerTemplateAndPrinter();
+    void handWrittenLabelWithBarcodes();
+    void barsAreWholeDotsOnALabelPrinter_data();
+    void barsAreWholeDotsOnALabelPrinter();
+    void parcelLabelIsBuiltIn();
 };
 
 void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages_data()
@@ -239,6 +246,149 @@ void LayoutTemplateTest::calibrationIsKeptPerTemplateAndPrinter()
     store.clear(QStringLiteral("P"), u"标签/一"_qs);
     QCOMPARE(store.load(QStringLiteral("P"), u"标签/一"_qs), std::nullopt);
     QVERIFY(store.isEmpty());
+}
+
+// A label written by hand on a paper none of the built-in templates has:
+// every text starts where its item says, and every barcode reads back.
+void LayoutTemplateTest::handWrittenLabelWithBarcodes()
+{
+    TestDatabase db;
+    QStringList recipient = values(Schema::recipientColumns(), {});
+    const auto set = [&](const char16_t* column, const QString& value) {
+        recipient[Schema::recipientColumns().indexOf(QString::fromUtf16(column))] = value;
+    };
+    set(u"收件人姓名", u"王五"_qs);
+    set(u"手机号码", u"13912345678"_qs);
+    set(u"收件地址", u"上海市浦东新区某路9号"_qs);
+    db.insert(Schema::recipientTable, recipient);
+    QStringList sender = values(Schema::senderColumns(), {});
+    sender[Schema::senderColumns().indexOf(u"寄件人姓名"_qs)] = u"赵六"_qs;
+    db.insert(Schema::senderTable, sender);
+    QFile file(db.dir() + QStringLiteral("/hand.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "手写标签", "paper": {"width_mm": 120.5, "height_mm": 83},
+        "items": [
+          {"kind": "field", "source": "recipient", "column": "收件人姓名", "x_mm": 7.3,
+           "y_mm": 6.1, "width_mm": 40, "height_mm": 8, "size_pt": 16},
+          {"kind": "field", "source": "recipient", "column": "收件地址", "x_mm": 7.3,
+           "y_mm": 15.45, "width_mm": 60, "height_mm": 6},
+          {"kind": "field", "source": "sender", "column": "寄件人姓名", "x_mm": 80.17,
+           "y_mm": 6.1, "width_mm": 30, "height_mm": 6, "size_pt": 10},
+          {"kind": "text", "text": "月结0123", "x_mm": 80.17, "y_mm": 13.9, "size_pt": 9},
+          {"kind": "text", "text": "√", "x_mm": 112.2, "y_mm": 74.05, "width_mm": 5},
+          {"kind": "barcode", "symbology": "code128", "source": "recipient",
+           "column": "手机号码", "x_mm": 8, "y_mm": 28, "width_mm": 70, "height_mm": 18},
+          {"kind": "barcode", "symbology": "qr", "text": "SF0012345678", "x_mm": 85,
+           "y_mm": 28, "width_mm": 28, "height_mm": 28}]})");
+    file.close();
+    const CommandLineRun run =
+        runCommandLine({"print", "--template", file.fileName(), "--pdf", "hand.pdf"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QString());
+
+    const QStringList words = bboxWords(db.dir() + QStringLiteral("/hand.pdf"));
+    const auto mm = [](const QString& word, const char* name) {
+        const QRegularExpression re(QStringLiteral(" %1=\"([0-9.]+)\"").arg(QLatin1String(name)));
+        return re.match(word).captured(1).toDouble() * 25.4 / 72;
+    };
+    QCOMPARE(qRound(mm(words.value(0), "width") * 1000), 120500);
+    QCOMPARE(qRound(mm(words.value(0), "height") * 1000), 83000);
+    const QList<std::tuple<QString, double, double>> texts{
+        {u"王五"_qs, 7.3, 6.1},
+        {u"上海市浦东新区某路9号"_qs, 7.3, 15.45},
+        {u"赵六"_qs, 80.17, 6.1},
+        {u"月结0123"_qs, 80.17, 13.9},
+        {u"√"_qs, 112.2, 74.05}};
+    QCOMPARE(words.size(), texts.size() + 1);
+    for (const auto& [text, x, y] : texts) {
+        const auto word = std::find_if(words.begin(), words.end(), [&](const QString& w) {
+            return w.endsWith(QLatin1Char('>') + text);
+        });
+        QVERIFY2(word != words.end(), qPrintable(text));
+        QVERIFY2(qAbs(mm(*word, "xMin") - x) <= 0.1, qPrintable(*word));
+        QVERIFY2(qAbs(mm(*word, "yMin") - y) <= 0.3, qPrintable(*word));
+    }
+
+    QProcess render;
+    render.setWorkingDirectory(db.dir());
+    render.start(QStringLiteral("pdftoppm"),
+                 {"-r", "300", "-png", "-singlefile", "hand.pdf", "hand"});
+    QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"), {"-q", db.dir() + QStringLiteral("/hand.png")});
+    QVERIFY(zbar.waitForFinished(60000));
+    QStringList decoded = QString::fromUtf8(zbar.readAllStandardOutput())
+                              .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    decoded.sort();
+    QCOMPARE(decoded, QStringList({"CODE-128:13912345678", "QR-Code:SF0012345678"}));
+}
+
+void LayoutTemplateTest::barsAreWholeDotsOnALabelPrinter_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<Symbology>("symbology");
+    for (const int dpi : {203, 300}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 code128").arg(dpi)))
+            << dpi << Symbology::Code128;
+        QTest::newRow(qPrintable(QStringLiteral("%1 qr").arg(dpi))) << dpi << Symbology::Qr;
+    }
+}
+
+// On a label printer's dots every bar and space is a whole number of
+// modules of the same whole number of dots, so the narrow bars are alike.
+void LayoutTemplateTest::barsAreWholeDotsOnALabelPrinter()
+{
+    QFETCH(int, dpi);
+    QFETCH(Symbology, symbology);
+    const Barcode barcode = Barcode::encode(symbology, QStringLiteral("13912345678"));
+    QVERIFY(barcode.isValid());
+    QImage image(1200, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    {
+        QPainter painter(&image);
+        painter.scale(dpi / 96.0, dpi / 96.0);
+        // 55.3 mm wide from 7.77 mm: neither falls on a dot.
+        barcode.draw(painter, QRectF(29.37, 20.11, 209.0, 180.0));
+    }
+    const int module =
+        int(std::lround(barcode.moduleWidth(QRectF(0, 0, 209.0, 180.0), dpi) * dpi / 96.0));
+    QVERIFY(module >= 1);
+    const int y = int(std::lround(20.11 * dpi / 96.0)) + module / 2;
+    int runs = 0;
+    int run = 0;
+    int first = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        const bool dark = qGray(image.pixel(x, y)) < 128;
+        if (dark && first < 0)
+            first = x;
+        if (first < 0)
+            continue;
+        if (dark) {
+            ++run;
+        } else if (run > 0) {
+            QCOMPARE(run % module, 0);
+            ++runs;
+            run = 0;
+        }
+    }
+    QVERIFY(runs > 3);
+    QCOMPARE(first, int(std::lround(29.37 * dpi / 96.0)));
+}
+
+void LayoutTemplateTest::parcelLabelIsBuiltIn()
+{
+    const LayoutTemplate* label = LayoutTemplates::builtIn(u"parcel-label-100x150"_qs);
+    QVERIFY(label);
+    QCOMPARE(label->paperMm, QSizeF(100, 150));
+    QVERIFY(LayoutTemplates::builtInNames().contains(u"parcel-label-100x150"_qs));
+    const auto barcode = std::find_if(label->items.begin(), label->items.end(), [](const auto& i) {
+        return i.kind == TemplateItem::Kind::Barcode;
+    });
+    QVERIFY(barcode != label->items.end());
+    QCOMPARE(barcode->column, u"手机号码"_qs);
+    QCOMPARE(barcode->role, RecordRole::Recipient);
 }
 
 QTEST_MAIN(LayoutTemplateTest)

@@ -54,6 +54,12 @@ void FieldPlacement::setFixedText(const QString& text)
     m_fixedText = text;
 }
 
+void FieldPlacement::setBarcode(Symbology symbology, bool humanReadable)
+{
+    m_barcode = symbology;
+    m_humanReadable = humanReadable;
+}
+
 QFont FieldPlacement::defaultFont()
 {
     QFont font(QStringLiteral(u"宋体"));

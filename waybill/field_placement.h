@@ -1,11 +1,13 @@
 #pragma once
 
+#include "waybill/barcode.h"
 #include "waybill/units.h"
 
 #include <QFont>
 #include <QPointF>
 #include <QRect>
 #include <QString>
+#include <optional>
 
 // Which row a placement reads.
 enum class RecordRole { Sender, Recipient };
@@ -46,6 +48,10 @@ public:
     bool isFixedText() const { return m_fixed; }
     const QString& fixedText() const { return m_fixedText; }
     void setFixedText(const QString& text);
+    // Its text prints as this barcode, the text under it if human-readable.
+    const std::optional<Symbology>& barcode() const { return m_barcode; }
+    bool isHumanReadable() const { return m_humanReadable; }
+    void setBarcode(Symbology symbology, bool humanReadable);
 
     // The box of the pre-printed form that the text goes into.
     const QString& formBox() const { return m_formBox; }
@@ -78,4 +84,6 @@ private:
     Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_fixed = false;
     QString m_fixedText;
+    std::optional<Symbology> m_barcode;
+    bool m_humanReadable = false;
 };

@@ -31,11 +31,12 @@ const QSet<QString> documentKeys{QStringLiteral("format"), QStringLiteral("name"
                                  QStringLiteral("paper"),  QStringLiteral("background"),
                                  QStringLiteral("items"),  QStringLiteral("placement_order")};
 const QSet<QString> itemKeys{
-    QStringLiteral("id"),         QStringLiteral("kind"),     QStringLiteral("source"),
-    QStringLiteral("column"),     QStringLiteral("text"),     QStringLiteral("x_mm"),
-    QStringLiteral("y_mm"),       QStringLiteral("width_mm"), QStringLiteral("height_mm"),
-    QStringLiteral("font"),       QStringLiteral("size_pt"),  QStringLiteral("wrap"),
-    QStringLiteral("wrap_width"), QStringLiteral("align"),    QStringLiteral("form_box")};
+    QStringLiteral("id"),         QStringLiteral("kind"),          QStringLiteral("source"),
+    QStringLiteral("column"),     QStringLiteral("text"),          QStringLiteral("x_mm"),
+    QStringLiteral("y_mm"),       QStringLiteral("width_mm"),      QStringLiteral("height_mm"),
+    QStringLiteral("font"),       QStringLiteral("size_pt"),       QStringLiteral("wrap"),
+    QStringLiteral("wrap_width"), QStringLiteral("align"),         QStringLiteral("form_box"),
+    QStringLiteral("symbology"),  QStringLiteral("human_readable")};
 
 // Reads one file's values, every message naming the file and the item.
 class Reader {
@@ -105,8 +106,7 @@ TemplateItem readItem(Reader& r, const QJsonObject& o, const QSizeF& paper, bool
     TemplateItem item;
     item.id = r.text(o, QStringLiteral("id"));
     const QString kind = r.text(o, QStringLiteral("kind"), QStringLiteral("field"));
-    if (kind == QLatin1String("field")) {
-        item.kind = TemplateItem::Kind::Field;
+    const auto readColumn = [&] {
         const QString source = r.text(o, QStringLiteral("source"));
         if (source == QLatin1String("sender"))
             item.role = RecordRole::Sender;
@@ -122,11 +122,32 @@ TemplateItem readItem(Reader& r, const QJsonObject& o, const QSizeF& paper, bool
                        .arg(item.role == RecordRole::Sender ? QStringLiteral(u"寄件人")
                                                             : QStringLiteral(u"收件人"),
                             item.column, columns.join(QStringLiteral(u"、"))));
+    };
+    if (kind == QLatin1String("field")) {
+        item.kind = TemplateItem::Kind::Field;
+        readColumn();
     } else if (kind == QLatin1String("text")) {
         item.kind = TemplateItem::Kind::Text;
         item.text = r.text(o, QStringLiteral("text"));
+    } else if (kind == QLatin1String("barcode")) {
+        item.kind = TemplateItem::Kind::Barcode;
+        const QString symbology = r.text(o, QStringLiteral("symbology"));
+        if (symbology == QLatin1String("code128"))
+            item.symbology = Symbology::Code128;
+        else if (symbology == QLatin1String("qr"))
+            item.symbology = Symbology::Qr;
+        else
+            r.fail(QStringLiteral(u"不认识的“symbology”：“%1”（可用 code128、qr）").arg(symbology));
+        if (o.contains(QStringLiteral("text")))
+            item.text = r.text(o, QStringLiteral("text"));
+        else
+            readColumn();
+        const QJsonValue readable = o.value(QStringLiteral("human_readable"));
+        if (!readable.isUndefined() && !readable.isBool())
+            r.fail(QStringLiteral(u"“human_readable”应为 true 或 false"));
+        item.humanReadable = readable.toBool();
     } else {
-        r.fail(QStringLiteral(u"不认识的“kind”：“%1”（可用 field、text）").arg(kind));
+        r.fail(QStringLiteral(u"不认识的“kind”：“%1”（可用 field、text、barcode）").arg(kind));
     }
     // One at a time, so that the first wrong one is the one named.
     const double x = r.length(o, QStringLiteral("x_mm"));
@@ -283,11 +304,27 @@ const LayoutTemplate& builtIn(WaybillVariant variant)
                               variants.begin())];
 }
 
+namespace {
+
+// Built in beside the SF forms, for the shop's own parcels.
+const QString parcelLabel = QStringLiteral("parcel-label-100x150");
+
+} // namespace
+
 const LayoutTemplate* builtIn(const QString& name)
 {
     for (const WaybillVariant v : variants)
         if (builtInName(v) == name)
             return &builtIn(v);
+    if (name == parcelLabel) {
+        static const LayoutTemplate label = [] {
+            initTemplateResources();
+            LayoutTemplate t = read(QStringLiteral(":/templates/%1.json").arg(parcelLabel));
+            t.builtIn = true;
+            return t;
+        }();
+        return &label;
+    }
     return nullptr;
 }
 
@@ -306,7 +343,7 @@ QStringList builtInNames()
     QStringList names;
     for (const WaybillVariant v : variants)
         names << builtInName(v);
-    return names;
+    return names << parcelLabel;
 }
 
 } // namespace LayoutTemplates

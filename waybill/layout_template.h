@@ -1,5 +1,6 @@
 #pragma once
 
+#include "waybill/barcode.h"
 #include "waybill/field_placement.h"
 
 #include <QList>
@@ -14,14 +15,14 @@ enum class WaybillVariant;
 // One thing a template puts on the page, in millimetres from the paper's
 // top-left corner.
 struct TemplateItem {
-    enum class Kind { Field, Text };
+    enum class Kind { Field, Text, Barcode };
     enum class Wrap { None, Characters, GbBytes };
 
     Kind kind = Kind::Field;
     QString id; // the name the print windows know it by, e.g. "QRDBText1"
     RecordRole role = RecordRole::Recipient;
-    QString column; // a field's
-    QString text;   // a text item's
+    QString column; // a field's, or a barcode's value
+    QString text;   // a text item's, or a barcode's fixed value
     QRectF boxMm;
     QString font;
     double sizePt = 12;
@@ -29,6 +30,8 @@ struct TemplateItem {
     int wrapWidth = 0; // bytes for GbBytes (CR LF included), characters for Characters
     Qt::Alignment align = Qt::AlignLeft;
     QString formBox; // a box of the built-in blank form whose ruled lines it must not cross
+    Symbology symbology = Symbology::Code128;
+    bool humanReadable = false;
 };
 
 // A picture of the blank form, shown behind the items and never printed.

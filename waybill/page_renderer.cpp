@@ -1,5 +1,6 @@
 #include "waybill/page_renderer.h"
 
+#include "waybill/barcode.h"
 #include "waybill/double_byte_wrap.h"
 #include "waybill/page_warnings.h"
 #include "waybill/shaped_text.h"
@@ -175,17 +176,75 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
 
 namespace {
 
+QString textOf(const FieldPlacement& placement, const FieldReader& read)
+{
+    return placement.isFixedText() ? placement.fixedText()
+                                   : read(placement.role(), placement.column());
+}
+
 PlacementLines recordLines(const WaybillLayout& layout, const FieldReader& read)
 {
     PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder()) {
-        QStringList lines = printedLines(
-            *placement, placement->isFixedText() ? placement->fixedText()
-                                                 : read(placement->role(), placement->column()));
+        if (placement->barcode())
+            continue;
+        QStringList lines = printedLines(*placement, textOf(*placement, read));
         if (!lines.isEmpty())
             placements.append({placement, std::move(lines)});
     }
     return placements;
+}
+
+struct PageBarcode {
+    const FieldPlacement* placement;
+    QString value;
+    Barcode barcode;
+};
+
+// The barcodes of a record, in drawing order; an empty value prints none.
+QList<PageBarcode> recordBarcodes(const WaybillLayout& layout, const FieldReader& read,
+                                  PageMeasures* measured)
+{
+    QList<PageBarcode> barcodes;
+    for (const FieldPlacement* placement : layout.drawingOrder()) {
+        if (!placement->barcode())
+            continue;
+        const QString value = textOf(*placement, read);
+        if (value.isEmpty())
+            continue;
+        Barcode barcode = Barcode::encode(*placement->barcode(), value);
+        if (!barcode.isValid() && measured) {
+            PlacementMeasure measure;
+            measure.placement = placement;
+            measure.unencodable = barcode.error();
+            measured->append(measure);
+        }
+        barcodes.append({placement, value, std::move(barcode)});
+    }
+    return barcodes;
+}
+
+// On top of the texts; the value as one line under the bars when it is
+// to be read by people too.
+void drawBarcodes(QPainter& painter, const QList<PageBarcode>& barcodes, ShapedFonts& fonts)
+{
+    for (const auto& [placement, value, barcode] : barcodes) {
+        QRectF box(placement->left().value + placement->fraction().x(),
+                   placement->top().value + placement->fraction().y(), placement->width().value,
+                   placement->height().value);
+        if (placement->isHumanReadable()) {
+            ShapedFont& font = fonts.get(placement->font(), painter.font(), painter.device());
+            box.setHeight(std::max(0.0, box.height() - font.lineHeight()));
+            const ShapedLine line = font.shape(value);
+            const double bars =
+                barcode.moduleWidth(box, painter.device()->logicalDpiX()) * barcode.columns();
+            painter.setPen(Qt::black);
+            line.draw(painter,
+                      QPointF(box.left() + (std::min(bars, box.width()) - line.width()) / 2,
+                              box.bottom() + font.ascent()));
+        }
+        barcode.draw(painter, box);
+    }
 }
 
 // Only asked for its resolution: fonts are sized for it, never painted on.
@@ -222,6 +281,7 @@ void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReade
                 ShapedFonts& fonts, PageMeasures* measured)
 {
     drawPlacements(painter, recordLines(layout, read), fonts, measured);
+    drawBarcodes(painter, recordBarcodes(layout, read, measured), fonts);
 }
 
 PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read, ShapedFonts& fonts)
@@ -232,6 +292,7 @@ PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read,
     for (const auto& [placement, lines] : recordLines(layout, read))
         measured.append(
             prepare(*placement, lines, fonts.get(placement->font(), deviceFont, &device)).measure);
+    recordBarcodes(layout, read, &measured);
     return measured;
 }
 

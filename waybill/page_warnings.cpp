@@ -37,6 +37,8 @@ QString FieldWarning::text() const
         parts << QStringLiteral(u"超出纸边");
     if (!withoutGlyph.isEmpty())
         parts << QStringLiteral(u"缺字“%1”，印出空框").arg(readable(withoutGlyph));
+    if (!unencodable.isEmpty())
+        parts << unencodable + QStringLiteral(u"，条码未打印");
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
 }
 
@@ -65,11 +67,12 @@ struct Problems {
     bool offPaper = false;
     QString withoutGlyph;
     QString crosses;
+    QString unencodable;
 
     bool any() const
     {
         return charactersLost > 0 || covers >= 0 || coveredBy >= 0 || offPaper ||
-               !withoutGlyph.isEmpty() || !crosses.isEmpty();
+               !withoutGlyph.isEmpty() || !crosses.isEmpty() || !unencodable.isEmpty();
     }
 };
 
@@ -78,7 +81,8 @@ struct Problems {
 QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 {
     if (placement.isFixedText())
-        return QStringLiteral(u"文字“%1”").arg(placement.fixedText());
+        return (placement.barcode() ? QStringLiteral(u"条码“%1”") : QStringLiteral(u"文字“%1”"))
+            .arg(placement.fixedText());
     for (const FieldPlacement& other : layout.placements())
         if (other.column() == placement.column() && other.role() != placement.role())
             return (placement.role() == RecordRole::Sender ? QStringLiteral(u"寄件人")
@@ -95,6 +99,7 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
     for (qsizetype i = 0; i < count; ++i) {
         const PlacementMeasure& earlier = measured.at(i);
         found[i].charactersLost = earlier.charactersLost;
+        found[i].unencodable = earlier.unencodable;
         if (earlier.text.isEmpty())
             continue;
         found[i].offPaper = !sheet.contains(earlier.text);
@@ -127,7 +132,7 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
         warnings.append({measured.at(i).placement->controlName(), title(i), p.charactersLost,
                          p.covers >= 0 ? title(p.covers) : QString(),
                          p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper, p.crosses,
-                         p.withoutGlyph});
+                         p.withoutGlyph, p.unencodable});
     }
     return warnings;
 }

@@ -132,8 +132,11 @@ WaybillLayout WaybillLayout::fromTemplate(std::shared_ptr<const LayoutTemplate> 
         p.setWrap(item.wrap == TemplateItem::Wrap::None ? 0 : item.wrapWidth,
                   item.wrap == TemplateItem::Wrap::Characters);
         p.setAlignment(item.align);
-        if (item.kind == TemplateItem::Kind::Text)
+        if (item.kind == TemplateItem::Kind::Text ||
+            (item.kind == TemplateItem::Kind::Barcode && item.column.isEmpty()))
             p.setFixedText(item.text);
+        if (item.kind == TemplateItem::Kind::Barcode)
+            p.setBarcode(item.symbology, item.humanReadable);
         QFont font(item.font);
         font.setPointSizeF(item.sizePt);
         p.setFont(font);
