@@ -3,6 +3,7 @@
 #include "store/schema.h"
 #include "store/statements.h"
 #include "support/command_line_run.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/barcode.h"
 #include "waybill/calibration_store.h"
@@ -10,9 +11,13 @@
 #include "waybill/layout_template.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
+#include "waybill/windows/layout_view.h"
+#include "waybill/windows/plsf1_form.h"
 
+#include <QAction>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -64,6 +69,7 @@ private slots:
     void barsAreWholeDotsOnALabelPrinter_data();
     void barsAreWholeDotsOnALabelPrinter();
     void parcelLabelIsBuiltIn();
+    void printWindowPrintsTheTemplateChosen();
 };
 
 void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages_data()
@@ -389,6 +395,53 @@ void LayoutTemplateTest::parcelLabelIsBuiltIn()
     QVERIFY(barcode != label->items.end());
     QCOMPARE(barcode->column, u"手机号码"_qs);
     QCOMPARE(barcode->role, RecordRole::Recipient);
+}
+
+// "模板" → "打开模板文件…" in a batch window: the view shows the
+// template's items, the pages are its own, on its paper, one per row;
+// choosing the window's own template brings its page back.
+void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
+{
+    TestDatabase db;
+    for (const QString& name : {u"张三"_qs, u"李四"_qs}) {
+        QStringList recipient = values(Schema::recipientColumns(), {});
+        recipient[Schema::recipientColumns().indexOf(u"收件人姓名"_qs)] = name;
+        db.insert(Schema::recipientTable, recipient);
+    }
+    QFile file(db.dir() + QStringLiteral("/window.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "窗口标签", "paper": {"width_mm": 60, "height_mm": 40},
+        "items": [{"id": "name", "source": "recipient", "column": "收件人姓名", "x_mm": 5,
+                   "y_mm": 5, "width_mm": 40, "height_mm": 6},
+                  {"id": "mark", "kind": "text", "text": "√", "x_mm": 50, "y_mm": 5,
+                   "width_mm": 5, "height_mm": 6, "font": "No Such Face 9"}]})");
+    file.close();
+    ScriptedDialogs dialogs;
+    TPlsf1Form window;
+    dialogs.files.enqueue(file.fileName());
+    window.openTemplateFile();
+    QCOMPARE(window.layout().templateName(), u"窗口标签"_qs);
+    QVERIFY(dialogs.lastText().contains(u"字体“No Such Face 9”未安装"_qs));
+    QVERIFY(window.view().findChild<QWidget*>(QStringLiteral("name")));
+    QVERIFY(!window.view().findChild<QWidget*>(QStringLiteral("QRDBText1")));
+
+    const QString pdf = db.dir() + QStringLiteral("/window.pdf");
+    dialogs.previewActions.enqueue([&](QWidget*, PageSource& pages, PrintJob& job) {
+        job.setOutputFile(pdf);
+        job.run(pages);
+    });
+    window.findChild<QAction*>(QStringLiteral("N1"))->trigger();
+    const QStringList words = bboxWords(pdf);
+    QCOMPARE(words.size(), 6);
+    QVERIFY2(words[0].contains(u"width=\"170.07"_qs), qPrintable(words[0]));
+    QVERIFY(words[1].endsWith(u">张三"_qs));
+    QVERIFY(words[4].endsWith(u">李四"_qs));
+
+    window.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch));
+    QVERIFY(window.layout().isWindowsOwn());
+    QCOMPARE(window.layout().placements().size(), 16);
+    QVERIFY(window.view().findChild<QWidget*>(QStringLiteral("QRDBText1")));
+    QVERIFY(!window.view().findChild<QWidget*>(QStringLiteral("name")));
 }
 
 QTEST_MAIN(LayoutTemplateTest)

@@ -130,8 +130,8 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     // A printer prints where its calibration puts the texts; the options
     // add to that.
     if (!request.printer.isEmpty())
-        if (const std::optional<Calibration> stored = CalibrationStore().load(
-                request.printer, layout.isBuiltIn() ? QString() : layout.templateName()))
+        if (const std::optional<Calibration> stored =
+                CalibrationStore().load(request.printer, layout.calibrationKey()))
             adjustments.apply(*stored);
     if (!request.font.isNull())
         adjustments.applyFont(parseFont(request.font));

@@ -168,6 +168,17 @@ bool WaybillLayout::isWindowsOwn() const
     return isBuiltIn() && templateName() == LayoutTemplates::builtIn(m_variant).name;
 }
 
+QString WaybillLayout::calibrationKey() const
+{
+    if (isBuiltIn())
+        for (const WaybillVariant v :
+             {WaybillVariant::AddressBookSingle, WaybillVariant::ImportedSingle,
+              WaybillVariant::AddressBookBatch, WaybillVariant::ImportedBatch})
+            if (templateName() == LayoutTemplates::builtIn(v).name)
+                return {};
+    return templateName();
+}
+
 WaybillLayout WaybillLayout::atRest() const
 {
     return fromTemplate(m_template, m_variant);

@@ -46,6 +46,9 @@ public:
     bool isBuiltIn() const { return m_template->builtIn; }
     // The window's own built-in template.
     bool isWindowsOwn() const;
+    // Which calibration of a printer it takes: "" for the four SF forms,
+    // which print on the same form, else the template's name.
+    QString calibrationKey() const;
 
     // The SF form's paper, of every built-in layout.
     static QSizeF paperSizeMm() { return {216.0, 140.0}; }

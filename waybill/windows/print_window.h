@@ -41,6 +41,10 @@ public slots:
     // The shop's choices for texts that do not fit, kept in the settings.
     void setAlwaysShrink(bool on); // 总是缩小放不下的文字, for the printer in use
     void askMinimumPoints();       // 缩小的最小字号
+    // 模板: the page printed with this window's rows; its calibration for
+    // the printer in use is taken.
+    void useTemplate(const LayoutTemplate& layoutTemplate);
+    void openTemplateFile(); // 打开模板文件…
 
 protected:
     struct Design {
