@@ -411,6 +411,7 @@ void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
     QFile file(db.dir() + QStringLiteral("/window.json"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(R"({"format": 1, "name": "窗口标签", "paper": {"width_mm": 60, "height_mm": 40},
+        "background": {"file": "scan.png", "dpi": 200},
         "items": [{"id": "name", "source": "recipient", "column": "收件人姓名", "x_mm": 5,
                    "y_mm": 5, "width_mm": 40, "height_mm": 6},
                   {"id": "mark", "kind": "text", "text": "√", "x_mm": 50, "y_mm": 5,
@@ -421,6 +422,7 @@ void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
     dialogs.files.enqueue(file.fileName());
     window.openTemplateFile();
     QCOMPARE(window.layout().templateName(), u"窗口标签"_qs);
+    QCOMPARE(window.layout().pictureBox(), QRect(0, 0, 227, 151));
     QVERIFY(dialogs.lastText().contains(u"字体“No Such Face 9”未安装"_qs));
     QVERIFY(window.view().findChild<QWidget*>(QStringLiteral("name")));
     QVERIFY(!window.view().findChild<QWidget*>(QStringLiteral("QRDBText1")));

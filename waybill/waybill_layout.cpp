@@ -118,8 +118,10 @@ WaybillLayout WaybillLayout::fromTemplate(std::shared_ptr<const LayoutTemplate> 
     WaybillLayout layout(variant, std::move(shared));
     const LayoutTemplate& layoutTemplate = *layout.m_template;
     const QSizeF paper = layoutTemplate.paperMm;
-    layout.m_pictureBox = layoutTemplate.background ? pixelRect(layoutTemplate.background->boxMm)
-                                                    : pixelRect(QRectF(QPointF(), paper));
+    // A picture sized by its dpi alone is shown as the blank paper.
+    const bool placed = layoutTemplate.background && !layoutTemplate.background->boxMm.isEmpty();
+    layout.m_pictureBox =
+        placed ? pixelRect(layoutTemplate.background->boxMm) : pixelRect(QRectF(QPointF(), paper));
     QList<FieldPlacement> drawn;
     for (const TemplateItem& item : layoutTemplate.items) {
         const auto [left, leftFraction] = pixels(item.boxMm.left());
