@@ -124,9 +124,10 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    PrintRequest request{window,        value("pdf"), value("printer"),
-                         value("row"),  value("dx"),  value("dy"),
-                         value("font"), calibration,  p.isSet(QStringLiteral("fit"))};
+    PrintRequest request{window,           value("pdf"), value("printer"),
+                         value("row"),     value("dx"),  value("dy"),
+                         value("font"),    calibration,  p.isSet(QStringLiteral("fit")),
+                         value("template")};
     request.firstNumber = value("first-number");
     request.numberRule = value("number-rule");
     request.orderNumber = value("order-number");
@@ -173,8 +174,11 @@ QList<Command> commands(const PrinterOutput& printer)
             ++warned;
         };
         QString logFailure, run;
-        const int written =
-            PrintCommand::run(request, printer, std::ref(progress), warn, &logFailure, &run);
+        QStringList notices;
+        const int written = PrintCommand::run(request, printer, std::ref(progress), warn,
+                                              &logFailure, &run, &notices);
+        for (const QString& notice : notices)
+            err() << notice << '\n';
         if (written < 0)
             return 1;
         // Printed all the same: a failing status would invite printing again.
@@ -290,14 +294,18 @@ QList<Command> commands(const PrinterOutput& printer)
          0,
          copy},
         {QStringLiteral("print"),
-         QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--row N] [--dx N] "
-                        "[--dy N] [--font FAMILY,POINTS] [--calibration] [--fit] [--strict]"),
+         QStringLiteral("--window NAME (--pdf OUT.pdf | --printer PRINTER) [--template NAME|FILE] "
+                        "[--row N] [--dx N] [--dy N] [--font FAMILY,POINTS] [--calibration] "
+                        "[--fit] [--strict]"),
          QStringLiteral("the pages of print window NAME (single, imported-single, batch, "
                         "imported-batch, or TSf1Form, TEsf1Form, TPlsf1Form, TEPlsf1Form) as "
                         "a PDF or on a printer; prints the pages written and where, and on "
                         "standard error each text that does not print whole"),
          {valued(QStringLiteral("window"), QStringLiteral("NAME"),
                  QStringLiteral("the print window whose pages are printed")),
+          valued(QStringLiteral("template"), QStringLiteral("NAME|FILE"),
+                 QStringLiteral("print this template (a built-in one's name or a template "
+                                "file) with the window's rows; without --window, single's")),
           valued(QStringLiteral("pdf"), QStringLiteral("OUT.pdf"),
                  QStringLiteral("write the pages to this PDF")),
           valued(QStringLiteral("printer"), QStringLiteral("PRINTER"),
@@ -420,7 +428,8 @@ QString missing(const Command& c, const QCommandLineParser& p)
         (p.value(QStringLiteral("from")).isEmpty() || p.value(QStringLiteral("to")).isEmpty()))
         return QStringLiteral("copy wants --from STORE and --to STORE");
     if (c.name == QLatin1String("print")) {
-        if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")))
+        if (!p.isSet(QStringLiteral("window")) && !p.isSet(QStringLiteral("calibration")) &&
+            !p.isSet(QStringLiteral("template")))
             return QStringLiteral("--window NAME is missing");
         if (p.isSet(QStringLiteral("pdf")) == p.isSet(QStringLiteral("printer")))
             return QStringLiteral("give either --pdf OUT.pdf or --printer NAME");

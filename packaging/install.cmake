@@ -32,6 +32,9 @@ add_dependencies(sfwaybill sf-program-files)
 install(TARGETS sfwaybill sfwaybill-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${SF_HELP} DESTINATION ${SF_FILES_DIR})
 install(FILES ${SF_BLANK_FORM} DESTINATION ${SF_FILES_DIR})
+# The built-in templates, for shops and tools that start from one.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/waybill/templates/ DESTINATION ${SF_FILES_DIR}/templates
+        FILES_MATCHING PATTERN "*.json")
 install(FILES ${SF_PACKAGING_DIR}/${SF_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${SF_PACKAGING_DIR}/${SF_APP_ID}.metainfo.xml

@@ -45,9 +45,8 @@ QFont pixelFont(const QString& family, double pixels)
     return font;
 }
 
-void drawRulers(QPainter& painter)
+void drawRulers(QPainter& painter, QSizeF paper)
 {
-    const QSizeF paper = WaybillLayout::paperSizeMm();
     const QFont font = pixelFont(QStringLiteral("Arial"), CalibrationPage::numberPixelSize);
     painter.setFont(font);
     for (int mm = 0; mm <= int(paper.width()); ++mm) {
@@ -87,7 +86,7 @@ void CalibrationPage::drawPage(QPainter& painter, int)
 {
     painter.save();
     painter.setPen(QPen(Qt::black, px(0.2), Qt::SolidLine, Qt::FlatCap));
-    drawRulers(painter);
+    drawRulers(painter, m_layout.paper());
     const QFont names = pixelFont(QStringLiteral(u"宋体"), 9);
     for (const FieldPlacement* placement : m_layout.drawingOrder())
         drawCross(painter, *placement, names);
@@ -96,4 +95,9 @@ void CalibrationPage::drawPage(QPainter& painter, int)
                      QStringLiteral(u"校准页：刻度为毫米，十字为各栏文字的左上角；"
                                     u"移动 1 像素即 0.26 毫米"));
     painter.restore();
+}
+
+QSizeF CalibrationPage::paperMm()
+{
+    return m_layout.paper();
 }

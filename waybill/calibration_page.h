@@ -16,6 +16,7 @@ public:
     CalibrationPage(WaybillLayout&&) = delete;
 
     int pageCount() override { return 1; }
+    QSizeF paperMm() override;
     void drawPage(QPainter& painter, int index) override;
 
     // Where the rulers' numbers stand, centred on their marks.

@@ -27,6 +27,12 @@ QString group(const QString& printer)
                              : QString::fromLatin1(QUrl::toPercentEncoding(printer));
 }
 
+QString templateGroup(const QString& printer, const QString& templateName)
+{
+    return group(printer) + QStringLiteral("/template-") +
+           QString::fromLatin1(QUrl::toPercentEncoding(templateName));
+}
+
 // Where an older version kept each window's calibration of a printer, the
 // window most used first.
 const WaybillVariant carriedOrder[] = {
@@ -81,9 +87,14 @@ bool CalibrationStore::isEmpty() const
     return true;
 }
 
-std::optional<Calibration> CalibrationStore::load(const QString& printer) const
+std::optional<Calibration> CalibrationStore::load(const QString& printer,
+                                                  const QString& templateName) const
 {
     QSettings s = settings();
+    if (!templateName.isEmpty()) {
+        s.beginGroup(templateGroup(printer, templateName));
+        return s.contains(right) || s.contains(down) ? read(s) : std::nullopt;
+    }
     s.beginGroup(group(printer));
     if (s.contains(right) || s.contains(down))
         return read(s);
@@ -98,11 +109,17 @@ std::optional<Calibration> CalibrationStore::load(const QString& printer) const
     return std::nullopt;
 }
 
-void CalibrationStore::save(const QString& printer, const Calibration& calibration)
+void CalibrationStore::save(const QString& printer, const Calibration& calibration,
+                            const QString& templateName)
 {
     QSettings s = settings();
-    removeCalibration(s, printer);
-    s.beginGroup(group(printer));
+    if (templateName.isEmpty()) {
+        removeCalibration(s, printer);
+        s.beginGroup(group(printer));
+    } else {
+        s.remove(templateGroup(printer, templateName));
+        s.beginGroup(templateGroup(printer, templateName));
+    }
     s.setValue(right, calibration.right.value);
     s.setValue(down, calibration.down.value);
     if (calibration.font)
@@ -111,10 +128,13 @@ void CalibrationStore::save(const QString& printer, const Calibration& calibrati
     check(s);
 }
 
-void CalibrationStore::clear(const QString& printer)
+void CalibrationStore::clear(const QString& printer, const QString& templateName)
 {
     QSettings s = settings();
-    removeCalibration(s, printer);
+    if (templateName.isEmpty())
+        removeCalibration(s, printer);
+    else
+        s.remove(templateGroup(printer, templateName));
     check(s);
 }
 

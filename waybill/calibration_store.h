@@ -29,10 +29,13 @@ public:
     // Unreadable values count as none stored. A printer saved by an older
     // version, one calibration per window, gives the first window's of
     // 单张打印, 批量打印, and the imported rows' two.
-    std::optional<Calibration> load(const QString& printer) const;
+    // A template other than the built-in SF forms (`templateName` not
+    // empty) is another form, and has a calibration of its own per printer.
+    std::optional<Calibration> load(const QString& printer, const QString& templateName = {}) const;
     // Throw CommandError when the settings file cannot be written.
-    void save(const QString& printer, const Calibration& calibration);
-    void clear(const QString& printer);
+    void save(const QString& printer, const Calibration& calibration,
+              const QString& templateName = {});
+    void clear(const QString& printer, const QString& templateName = {});
 
     // "总是缩小放不下的文字": print with the texts shrunk without asking;
     // off until set, for each printer.

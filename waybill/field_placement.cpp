@@ -42,6 +42,24 @@ void FieldPlacement::setHeight(int px)
     m_height = px;
 }
 
+void FieldPlacement::setWrap(int width, bool characters)
+{
+    m_wrapWidth = width;
+    m_wrapsCharacters = characters;
+}
+
+void FieldPlacement::setFixedText(const QString& text)
+{
+    m_fixed = true;
+    m_fixedText = text;
+}
+
+void FieldPlacement::setBarcode(Symbology symbology, bool humanReadable)
+{
+    m_barcode = symbology;
+    m_humanReadable = humanReadable;
+}
+
 QFont FieldPlacement::defaultFont()
 {
     QFont font(QStringLiteral(u"宋体"));

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "waybill/barcode.h"
 #include "waybill/units.h"
 
 #include <QFont>
+#include <QPointF>
 #include <QRect>
 #include <QString>
+#include <optional>
 
 // Which row a placement reads.
 enum class RecordRole { Sender, Recipient };
@@ -31,6 +34,24 @@ public:
     // Line budget in bytes for the print-time wrap; 0 when not wrapped.
     int wrapWidth() const { return m_wrapWidth; }
     bool isWrapped() const { return m_wrapWidth > 0; }
+    // The budget counts characters, not GB bytes, and holds no line break.
+    bool wrapsCharacters() const { return m_wrapsCharacters; }
+    void setWrap(int width, bool characters);
+
+    // Where a template put it between whole pixels, 0 to 1; shifts keep it.
+    QPointF fraction() const { return m_fraction; }
+    void setFraction(QPointF fraction) { m_fraction = fraction; }
+    // Lines start at the left edge, or sit centred or right within the width.
+    Qt::Alignment alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment) { m_alignment = alignment; }
+    // A fixed text prints instead of a column's value.
+    bool isFixedText() const { return m_fixed; }
+    const QString& fixedText() const { return m_fixedText; }
+    void setFixedText(const QString& text);
+    // Its text prints as this barcode, the text under it if human-readable.
+    const std::optional<Symbology>& barcode() const { return m_barcode; }
+    bool isHumanReadable() const { return m_humanReadable; }
+    void setBarcode(Symbology symbology, bool humanReadable);
 
     // The box of the pre-printed form that the text goes into.
     const QString& formBox() const { return m_formBox; }
@@ -58,4 +79,11 @@ private:
     int m_wrapWidth;
     QString m_formBox;
     int m_room = 0;
+    bool m_wrapsCharacters = false;
+    QPointF m_fraction;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
+    bool m_fixed = false;
+    QString m_fixedText;
+    std::optional<Symbology> m_barcode;
+    bool m_humanReadable = false;
 };

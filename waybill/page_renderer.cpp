@@ -1,5 +1,6 @@
 #include "waybill/page_renderer.h"
 
+#include "waybill/barcode.h"
 #include "waybill/double_byte_wrap.h"
 #include "waybill/page_warnings.h"
 #include "waybill/shaped_text.h"
@@ -26,8 +27,23 @@ QRectF box(const FieldPlacement& placement, const QStringList& lines, ShapedFont
         widest = std::max(widest, font.shape(line).width());
     // A placement lower than one line is raised to one line.
     const double height = std::max(double(placement.height().value), font.lineHeight());
-    return {double(placement.left().value), double(placement.top().value), std::ceil(widest) + 1,
-            height};
+    double width = std::ceil(widest) + 1;
+    // Centred or right-aligned lines need the width they are aligned in.
+    if (!(placement.alignment() & Qt::AlignLeft))
+        width = std::max(width, double(placement.width().value));
+    return {placement.left().value + placement.fraction().x(),
+            placement.top().value + placement.fraction().y(), width, height};
+}
+
+// How far right of the box's left edge a line of `width` starts.
+double indent(const FieldPlacement& placement, const QRectF& box, double width)
+{
+    const double room = box.width() - 1 - width;
+    if (placement.alignment() & Qt::AlignRight)
+        return room;
+    if (placement.alignment() & Qt::AlignHCenter)
+        return room / 2;
+    return 0;
 }
 
 // A placement ready to draw: its white box, the lines that fit with the left
@@ -60,7 +76,8 @@ PreparedText prepare(const FieldPlacement& placement, const QStringList& lines, 
         if (lines.at(i).isEmpty())
             continue;
         const ShapedLine line = font.shape(lines.at(i));
-        const QPointF baseline(text.box.left(), lineTop + font.ascent());
+        const QPointF baseline(text.box.left() + indent(placement, text.box, line.width()),
+                               lineTop + font.ascent());
         text.lines.append({line, baseline});
         text.ink |= line.ink().translated(baseline);
         widestKept = std::max(widestKept, line.width());
@@ -122,12 +139,35 @@ void drawPlacements(QPainter& painter, const PlacementLines& placements, ShapedF
     draw(painter, stretch);
 }
 
+// The value's own line breaks (CR LF, CR or LF), then `width` characters a
+// line.
+QStringList characterLines(const QString& text, int width)
+{
+    QStringList lines;
+    QString normal = text;
+    normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& paragraph : normal.split(QLatin1Char('\n'))) {
+        const QList<uint> characters = paragraph.toUcs4();
+        if (characters.isEmpty())
+            lines << QString();
+        for (qsizetype at = 0; at < characters.size(); at += width) {
+            const QList<uint> part = characters.mid(at, width);
+            lines << QString::fromUcs4(reinterpret_cast<const char32_t*>(part.constData()),
+                                       part.size());
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 QStringList printedLines(const FieldPlacement& placement, const QString& text)
 {
     if (text.isEmpty())
         return {};
+    if (placement.wrapsCharacters())
+        return characterLines(text, placement.wrapWidth());
     QString printed =
         placement.isWrapped() ? WrapDoubleByteText(text, placement.wrapWidth()) : text;
     printed.remove(QLatin1Char('\n'));
@@ -136,15 +176,75 @@ QStringList printedLines(const FieldPlacement& placement, const QString& text)
 
 namespace {
 
+QString textOf(const FieldPlacement& placement, const FieldReader& read)
+{
+    return placement.isFixedText() ? placement.fixedText()
+                                   : read(placement.role(), placement.column());
+}
+
 PlacementLines recordLines(const WaybillLayout& layout, const FieldReader& read)
 {
     PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder()) {
-        QStringList lines = printedLines(*placement, read(placement->role(), placement->column()));
+        if (placement->barcode())
+            continue;
+        QStringList lines = printedLines(*placement, textOf(*placement, read));
         if (!lines.isEmpty())
             placements.append({placement, std::move(lines)});
     }
     return placements;
+}
+
+struct PageBarcode {
+    const FieldPlacement* placement;
+    QString value;
+    Barcode barcode;
+};
+
+// The barcodes of a record, in drawing order; an empty value prints none.
+QList<PageBarcode> recordBarcodes(const WaybillLayout& layout, const FieldReader& read,
+                                  PageMeasures* measured)
+{
+    QList<PageBarcode> barcodes;
+    for (const FieldPlacement* placement : layout.drawingOrder()) {
+        if (!placement->barcode())
+            continue;
+        const QString value = textOf(*placement, read);
+        if (value.isEmpty())
+            continue;
+        Barcode barcode = Barcode::encode(*placement->barcode(), value);
+        if (!barcode.isValid() && measured) {
+            PlacementMeasure measure;
+            measure.placement = placement;
+            measure.unencodable = barcode.error();
+            measured->append(measure);
+        }
+        barcodes.append({placement, value, std::move(barcode)});
+    }
+    return barcodes;
+}
+
+// On top of the texts; the value as one line under the bars when it is
+// to be read by people too.
+void drawBarcodes(QPainter& painter, const QList<PageBarcode>& barcodes, ShapedFonts& fonts)
+{
+    for (const auto& [placement, value, barcode] : barcodes) {
+        QRectF box(placement->left().value + placement->fraction().x(),
+                   placement->top().value + placement->fraction().y(), placement->width().value,
+                   placement->height().value);
+        if (placement->isHumanReadable()) {
+            ShapedFont& font = fonts.get(placement->font(), painter.font(), painter.device());
+            box.setHeight(std::max(0.0, box.height() - font.lineHeight()));
+            const ShapedLine line = font.shape(value);
+            const double bars =
+                barcode.moduleWidth(box, painter.device()->logicalDpiX()) * barcode.columns();
+            painter.setPen(Qt::black);
+            line.draw(painter,
+                      QPointF(box.left() + (std::min(bars, box.width()) - line.width()) / 2,
+                              box.bottom() + font.ascent()));
+        }
+        barcode.draw(painter, box);
+    }
 }
 
 // Only asked for its resolution: fonts are sized for it, never painted on.
@@ -181,6 +281,7 @@ void drawRecord(QPainter& painter, const WaybillLayout& layout, const FieldReade
                 ShapedFonts& fonts, PageMeasures* measured)
 {
     drawPlacements(painter, recordLines(layout, read), fonts, measured);
+    drawBarcodes(painter, recordBarcodes(layout, read, measured), fonts);
 }
 
 PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read, ShapedFonts& fonts)
@@ -191,6 +292,7 @@ PageMeasures measureRecord(const WaybillLayout& layout, const FieldReader& read,
     for (const auto& [placement, lines] : recordLines(layout, read))
         measured.append(
             prepare(*placement, lines, fonts.get(placement->font(), deviceFont, &device)).measure);
+    recordBarcodes(layout, read, &measured);
     return measured;
 }
 
@@ -227,7 +329,8 @@ void drawLayoutView(QPainter& painter, const WaybillLayout& layout, const QImage
     painter.drawImage(QRectF(layout.pictureBox()), picture);
     PlacementLines placements;
     for (const FieldPlacement* placement : layout.drawingOrder())
-        placements.append({placement, {placement->column()}});
+        placements.append(
+            {placement, {placement->isFixedText() ? placement->fixedText() : placement->column()}});
     drawPlacements(painter, placements, fonts);
 }
 

@@ -25,6 +25,7 @@ struct PlacementMeasure {
     int linesLost = 0;
     qsizetype charactersLost = 0; // in the lines lost, as characters
     QString linesWithoutGlyph;    // the kept lines that print an empty box
+    QString unencodable;          // why a barcode's value prints no barcode
 };
 // In drawing order.
 using PageMeasures = QList<PlacementMeasure>;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "waybill/page_warnings.h"
+#include "waybill/waybill_layout.h"
 
 #include <functional>
 
@@ -19,6 +20,8 @@ public:
     virtual ~PageSource() = default;
 
     virtual int pageCount() = 0;
+    // The paper every page is printed on.
+    virtual QSizeF paperMm() { return WaybillLayout::paperSizeMm(); }
     // Draws page `index` (from 0). The caller has scaled `painter` so that one
     // unit is one layout pixel (1/96 inch) from the paper's top-left corner.
     virtual void drawPage(QPainter& painter, int index) = 0;

@@ -37,6 +37,8 @@ QString FieldWarning::text() const
         parts << QStringLiteral(u"超出纸边");
     if (!withoutGlyph.isEmpty())
         parts << QStringLiteral(u"缺字“%1”，印出空框").arg(readable(withoutGlyph));
+    if (!unencodable.isEmpty())
+        parts << unencodable + QStringLiteral(u"，条码未打印");
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
 }
 
@@ -55,9 +57,9 @@ namespace PageWarnings {
 
 namespace {
 
-QRectF paper()
+QRectF paper(const WaybillLayout& layout)
 {
-    const QSizeF mm = WaybillLayout::paperSizeMm();
+    const QSizeF mm = layout.paper();
     return {0, 0, millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
 }
 
@@ -70,11 +72,12 @@ struct Problems {
     bool offPaper = false;
     QString withoutGlyph;
     QString crosses;
+    QString unencodable;
 
     bool any() const
     {
         return charactersLost > 0 || covers >= 0 || coveredBy >= 0 || offPaper ||
-               !withoutGlyph.isEmpty() || !crosses.isEmpty();
+               !withoutGlyph.isEmpty() || !crosses.isEmpty() || !unencodable.isEmpty();
     }
 };
 
@@ -82,6 +85,9 @@ struct Problems {
 
 QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 {
+    if (placement.isFixedText())
+        return (placement.barcode() ? QStringLiteral(u"条码“%1”") : QStringLiteral(u"文字“%1”"))
+            .arg(placement.fixedText());
     for (const FieldPlacement& other : layout.placements())
         if (other.column() == placement.column() && other.role() != placement.role())
             return (placement.role() == RecordRole::Sender ? QStringLiteral(u"寄件人")
@@ -92,12 +98,13 @@ QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 
 QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeasure>& measured)
 {
-    static const QRectF sheet = paper();
+    const QRectF sheet = paper(layout);
     const qsizetype count = measured.size();
     std::vector<Problems> found(count);
     for (qsizetype i = 0; i < count; ++i) {
         const PlacementMeasure& earlier = measured.at(i);
         found[i].charactersLost = earlier.charactersLost;
+        found[i].unencodable = earlier.unencodable;
         if (earlier.text.isEmpty())
             continue;
         found[i].offPaper = !sheet.contains(earlier.text);
@@ -130,7 +137,7 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
         warnings.append({measured.at(i).placement->controlName(), title(i), p.charactersLost,
                          p.covers >= 0 ? title(p.covers) : QString(),
                          p.coveredBy >= 0 ? title(p.coveredBy) : QString(), p.offPaper, p.crosses,
-                         p.withoutGlyph});
+                         p.withoutGlyph, p.unencodable});
     }
     return warnings;
 }

@@ -19,6 +19,7 @@ struct FieldWarning {
     bool offPaper = false;        // some of it lies beyond an edge of the paper
     QString crosses;              // the ruled line of the form it reaches past
     QString withoutGlyph;         // characters printed as an empty box
+    QString unencodable;          // why a barcode prints nothing
 
     // "收件地址 超出，31 字未打印", each problem after the title.
     QString text() const;

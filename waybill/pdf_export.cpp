@@ -131,17 +131,16 @@ QString PdfTarget::writePath() const
     return m_staged->path();
 }
 
-void PdfTarget::commit()
+void PdfTarget::commit(QSizeF paperMm)
 {
-    writeExactPageBoxes(m_staged->path(), WaybillLayout::paperSizeMm() * pointsPerMillimetre,
-                        m_target);
+    writeExactPageBoxes(m_staged->path(), paperMm * pointsPerMillimetre, m_target);
     m_staged->commit();
 }
 
 void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
 {
     PdfTarget target(path);
-    const QSizeF paper = WaybillLayout::paperSizeMm();
+    const QSizeF paper = pages.paperMm();
     {
         PageBufferReuse reuse;
         QPdfWriter writer(target.writePath());
@@ -168,7 +167,7 @@ void exportPdf(PageSource& pages, const QString& path, const PageProgress& progr
         if (!painter.end())
             throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
     }
-    target.commit();
+    target.commit(paper);
 }
 
 void makeWaybillPageBoxesExact(const QString& path)

@@ -26,8 +26,8 @@ public:
     ~PdfTarget();
     // Where the PDF is written meanwhile.
     QString writePath() const;
-    // Makes the page boxes exact and puts the file in place.
-    void commit();
+    // Makes the page boxes exact for `paperMm` and puts the file in place.
+    void commit(QSizeF paperMm);
 
 private:
     QString m_target;

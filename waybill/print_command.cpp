@@ -6,6 +6,7 @@
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
 #include "waybill/font_substitutions.h"
+#include "waybill/layout_template.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_error.h"
 #include "waybill/print_log.h"
@@ -82,11 +83,19 @@ private:
     std::unique_ptr<Dataset> m_imported;
 };
 
+// A template without a window prints with the single-print window's rows.
+QString windowOf(const PrintRequest& request)
+{
+    if (request.window.isEmpty() && !request.layoutTemplate.isEmpty())
+        return windowAlias(WaybillVariant::AddressBookSingle);
+    return request.window;
+}
+
 } // namespace
 
 QString argumentError(const PrintRequest& request)
 {
-    const std::optional<WaybillVariant> variant = variantForWindow(request.window);
+    const std::optional<WaybillVariant> variant = variantForWindow(windowOf(request));
     if (!variant)
         return QStringLiteral("print: no print window '%1'").arg(request.window);
     if (isBatch(*variant) && !request.row.isNull() && !request.calibration)
@@ -113,23 +122,29 @@ QString argumentError(const PrintRequest& request)
 }
 
 int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
-        const WaybillPages::WarningSink& warnings, QString* logFailure, QString* run)
+        const WaybillPages::WarningSink& warnings, QString* logFailure, QString* run,
+        QStringList* notices)
 {
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
         throw PrintError(wrong);
-    const std::optional<WaybillVariant> variant = variantForWindow(request.window);
+    const std::optional<WaybillVariant> variant = variantForWindow(windowOf(request));
     if (request.pdf.isEmpty() == request.printer.isEmpty())
         throw PrintError(QStringLiteral("print: give either --pdf OUT.pdf or --printer NAME"));
     if (!request.printer.isEmpty() && !printer)
         throw PrintError(QStringLiteral("print: this build prints to PDF only; use --pdf"));
 
     installFontSubstitutions();
-    WaybillLayout layout = WaybillLayout::forWindow(*variant);
+    WaybillLayout layout =
+        request.layoutTemplate.isEmpty()
+            ? WaybillLayout::forWindow(*variant)
+            : WaybillLayout::fromTemplate(LayoutTemplates::find(request.layoutTemplate, notices),
+                                          *variant);
     LayoutAdjustments adjustments(layout);
     // A printer prints where its calibration puts the texts; the options
     // add to that.
     if (!request.printer.isEmpty())
-        if (const std::optional<Calibration> stored = CalibrationStore().load(request.printer))
+        if (const std::optional<Calibration> stored =
+                CalibrationStore().load(request.printer, layout.calibrationKey()))
             adjustments.apply(*stored);
     if (!request.font.isNull())
         adjustments.applyFont(parseFont(request.font));
@@ -166,8 +181,10 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
         exportPdf(pages, request.pdf, progress);
         written = pages.pageCount();
     } else {
-        // The window's name is the job's title in the queue.
-        written = printer(pages, request.printer, windowClassName(*variant), progress);
+        // The window's name, or the template's, is the job's title in the queue.
+        written = printer(pages, request.printer,
+                          layout.isBuiltIn() ? windowClassName(*variant) : layout.templateName(),
+                          progress);
     }
     if (written >= 0) {
         try {

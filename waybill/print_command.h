@@ -14,6 +14,8 @@
 // stored calibration puts the texts. With `calibration` the
 // page is the window's calibration page (rulers and a cross at each placement) instead, and no rows
 // are read. With `fit` each text that would not print whole is shrunk as "缩小字号打印" shrinks it.
+// `layoutTemplate`, a built-in template's name or a template file, prints that page instead of the
+// window's own, with the window's rows (`single` when no window is named).
 struct PrintRequest {
     QString window;
     QString pdf;
@@ -24,6 +26,7 @@ struct PrintRequest {
     QString font;
     bool calibration = false;
     bool fit = false;
+    QString layoutTemplate;
     // The number of the form the first page goes on, and how the next
     // pages' numbers follow ("plus-one", "s10", "none"; plus-one when only
     // the first is given).
@@ -48,12 +51,13 @@ QString argumentError(const PrintRequest& request);
 
 // Gives the pages written (-1 when the printer job was cancelled), telling
 // `progress` of each and `warnings` of what on a page does not reach paper
-// whole. Throws PrintError (argumentError() included) or StoreError. The
-// waybill pages written go to the print log, as one run whose number goes
-// to `run`; when that fails the pages still count as printed and
-// `logFailure` says why. Numbers the log holds already print nothing.
+// whole; what may not print as the template meant goes to `notices`.
+// Throws PrintError (argumentError() included) or StoreError. The waybill
+// pages written go to the print log, as one run whose number goes to `run`;
+// when that fails the pages still count as printed and `logFailure` says
+// why. Numbers the log holds already print nothing.
 int run(const PrintRequest& request, const PrinterOutput& printer,
         const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {},
-        QString* logFailure = nullptr, QString* run = nullptr);
+        QString* logFailure = nullptr, QString* run = nullptr, QStringList* notices = nullptr);
 
 } // namespace PrintCommand

@@ -230,8 +230,13 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
                 sender = packed(page.sender, senders);
                 lastSender = page.sender;
             }
-            values << time << windowClassName(page.window) << destination << c.right.value
-                   << c.down.value << font << text(page.recipient.value(AddressBook::Name))
+            values << time
+                   << (page.layoutTemplate.isEmpty()
+                           ? windowClassName(page.window)
+                           : QStringLiteral(u"%1 模板 %2")
+                                 .arg(windowClassName(page.window), page.layoutTemplate))
+                   << destination << c.right.value << c.down.value << font
+                   << text(page.recipient.value(AddressBook::Name))
                    << text(page.recipient.value(AddressBook::Mobile))
                    << text(page.recipient.value(AddressBook::Address)) << sender
                    << packed(page.recipient, recipients);

@@ -31,6 +31,9 @@ struct LoggedPage {
     QString orderNumber;   // the platform's order the recipient came with
     QString shop;          // the shop or platform that order is from
     QString waybillNumber; // the form's pre-printed number, when known
+    // The template's name when the page was none of the built-in ones; such
+    // a page is listed, and not drawn again from the log.
+    QString layoutTemplate;
 
     QString field(RecordRole role, const QString& column) const;
 };
@@ -130,6 +133,7 @@ public:
     explicit RecordedPages(PageSource& pages) : m_pages(pages) {}
 
     int pageCount() override { return m_pages.pageCount(); }
+    QSizeF paperMm() override { return m_pages.paperMm(); }
     void drawPage(QPainter& painter, int index) override;
     bool describePage(int index, LoggedPage& page) override
     {

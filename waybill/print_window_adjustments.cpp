@@ -68,8 +68,7 @@ Calibration LayoutAdjustments::calibration() const
 {
     // Every shift moves all placements alike, so the first one tells.
     const FieldPlacement& now = m_layout.placements().first();
-    const FieldPlacement& factory =
-        WaybillLayout::forWindow(m_layout.variant()).placements().first();
+    const FieldPlacement& factory = m_layout.atRest().placements().first();
     return {distance(factory.left(), now.left()), distance(factory.top(), now.top()),
             m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt};
 }
@@ -85,7 +84,7 @@ void LayoutAdjustments::apply(const Calibration& calibration)
 
 void LayoutAdjustments::restoreFactory()
 {
-    m_layout = WaybillLayout::forWindow(m_layout.variant());
+    m_layout = m_layout.atRest();
     m_chooserFont = firstChooserFont();
     m_fontChosen = false;
 }

@@ -26,6 +26,7 @@ public:
     const WaybillNumbers::Series& numbers() const { return m_numbers; }
 
     int pageCount() override { return m_pages.pageCount(); }
+    QSizeF paperMm() override { return m_pages.paperMm(); }
     void drawPage(QPainter& painter, int index) override { m_pages.drawPage(painter, index); }
     QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
     void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }

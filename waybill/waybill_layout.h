@@ -1,11 +1,13 @@
 #pragma once
 
 #include "waybill/field_placement.h"
+#include "waybill/layout_template.h"
 
 #include <QList>
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
+#include <memory>
 #include <optional>
 
 // One print window, one variant of the SF layout.
@@ -27,15 +29,30 @@ QString windowAlias(WaybillVariant variant);
 std::optional<WaybillVariant> variantForWindow(const QString& name);
 bool isBatch(WaybillVariant variant);
 
-// The SF waybill as data: paper, picture box and the 16 placements. Built
-// into the program; each print window owns one copy and changes it.
+// A page as the print windows change it: paper, picture box and placements,
+// from a template (the SF waybill's built-in ones unless another is
+// chosen); each print window owns one copy and changes it.
 class WaybillLayout {
 public:
     static WaybillLayout forWindow(WaybillVariant variant);
+    // A template printed in a window's place, with that window's rows.
+    static WaybillLayout fromTemplate(const LayoutTemplate& layoutTemplate, WaybillVariant variant);
+    // The same layout before any shift or font.
+    WaybillLayout atRest() const;
 
     WaybillVariant variant() const { return m_variant; }
+    const QString& templateName() const { return m_template->name; }
+    // Printed from a template of the program's own.
+    bool isBuiltIn() const { return m_template->builtIn; }
+    // The window's own built-in template.
+    bool isWindowsOwn() const;
+    // Which calibration of a printer it takes: "" for the four SF forms,
+    // which print on the same form, else the template's name.
+    QString calibrationKey() const;
 
+    // The SF form's paper, of every built-in layout.
     static QSizeF paperSizeMm() { return {216.0, 140.0}; }
+    QSizeF paper() const { return m_template->paperMm; }
     static QSize detailSize() { return {816, 529}; } // one record per page
     QRect pictureBox() const { return m_pictureBox; }
 
@@ -53,10 +70,13 @@ public:
     void setFont(const QString& controlName, const QFont& font);
 
 private:
-    explicit WaybillLayout(WaybillVariant variant);
-    FieldPlacement& find(RecordRole role, const QString& column);
+    WaybillLayout(WaybillVariant variant, std::shared_ptr<const LayoutTemplate> from);
+    static WaybillLayout fromTemplate(std::shared_ptr<const LayoutTemplate> shared,
+                                      WaybillVariant variant);
+    void setRooms();
 
     WaybillVariant m_variant;
+    std::shared_ptr<const LayoutTemplate> m_template;
     QRect m_pictureBox;
     QList<FieldPlacement> m_placements;
     QList<int> m_drawingOrder; // indexes into m_placements

@@ -9,8 +9,8 @@
 
 WaybillPages::WaybillPages(const WaybillLayout& layout, const Dataset* sender,
                            const Dataset* recipients, RecordMode mode)
-    : m_layout(layout), m_catalogue(WaybillLayout::forWindow(layout.variant())), m_sender(sender),
-      m_recipients(recipients), m_mode(mode)
+    : m_layout(layout), m_catalogue(layout.atRest()), m_sender(sender), m_recipients(recipients),
+      m_mode(mode)
 {
 }
 
@@ -86,6 +86,7 @@ const Calibration& WaybillPages::calibration()
 bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
+    page.layoutTemplate = m_layout.isWindowsOwn() ? QString() : m_layout.templateName();
     page.calibration = calibration();
     page.sender.clear();
     page.recipient.clear();

@@ -30,6 +30,7 @@ public:
     WaybillPages(WaybillLayout&&, const Dataset*, const Dataset*, RecordMode) = delete;
 
     int pageCount() override;
+    QSizeF paperMm() override { return m_layout.paper(); }
     void drawPage(QPainter& painter, int index) override;
     QList<FieldWarning> warnings(int index) override;
     void setShrinkToFit(double minimumPoints) override { m_shrinkTo = minimumPoints; }

@@ -20,10 +20,9 @@ namespace {
 // key (PPK_CupsOptions of the CUPS print support).
 const auto cupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
-QPageSize waybillPaper()
+QPageSize paperOf(QSizeF mm)
 {
-    return QPageSize(WaybillLayout::paperSizeMm(), QPageSize::Millimeter, QString(),
-                     QPageSize::ExactMatch);
+    return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
 // The page numbers (from 1) to print, in order.
@@ -50,14 +49,14 @@ QList<int> pageNumbers(const QPrinter& printer, int count)
 
 } // namespace
 
-void setUpPaper(QPrinter& printer)
+void setUpPaper(QPrinter& printer, QSizeF paperMm)
 {
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(waybillPaper(), QPageLayout::Portrait, QMarginsF(),
+    printer.setPageLayout(QPageLayout(paperOf(paperMm), QPageLayout::Portrait, QMarginsF(),
                                       QPageLayout::Millimeter, QMarginsF()));
 }
 
-void requestExactCupsPageSize(QPrinter& printer)
+void requestExactCupsPageSize(QPrinter& printer, QSizeF paperMm)
 {
     if (printer.outputFormat() != QPrinter::NativeFormat)
         return;
@@ -66,7 +65,7 @@ void requestExactCupsPageSize(QPrinter& printer)
     for (qsizetype i = 0; i + 1 < old.size(); i += 2)
         if (old.at(i) != QLatin1String("PageSize"))
             options << old.at(i) << old.at(i + 1);
-    options << QStringLiteral("PageSize") << waybillPaper().key();
+    options << QStringLiteral("PageSize") << paperOf(paperMm).key();
     printer.printEngine()->setProperty(cupsOptionsKey, options);
 }
 

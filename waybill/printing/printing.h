@@ -8,14 +8,15 @@ class QPrinter;
 // the preview's "打 印", the command line and the benchmarks share.
 namespace Printing {
 
-// Custom paper 216.0 x 140.0 mm, portrait, no margins, full page.
-void setUpPaper(QPrinter& printer);
+// Custom paper, the waybill's 216.0 x 140.0 mm unless a template has
+// another, portrait, no margins, full page.
+void setUpPaper(QPrinter& printer, QSizeF paperMm = WaybillLayout::paperSizeMm());
 
 // On a CUPS printer, also asks for the custom size by the PPD's PageSize
 // option: Qt sends only "media=Custom.216x140mm", which CUPS snaps to the
 // nearest named size (Statement, 139.7 mm long), so a continuous feed of
 // forms would drift 0.3 mm per page. Other printers are left alone.
-void requestExactCupsPageSize(QPrinter& printer);
+void requestExactCupsPageSize(QPrinter& printer, QSizeF paperMm = WaybillLayout::paperSizeMm());
 
 using Progress = PageProgress;
 

@@ -40,8 +40,8 @@ void PrintJob::setOutputFile(const QString& path)
 bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
 {
     // The settings dialog may have replaced the printer and its options.
-    Printing::setUpPaper(*m_printer);
-    Printing::requestExactCupsPageSize(*m_printer);
+    Printing::setUpPaper(*m_printer, pages.paperMm());
+    Printing::requestExactCupsPageSize(*m_printer, pages.paperMm());
     // A printer that writes a file is Qt's PDF writer: aside, then in place
     // with the exact paper.
     const QString file =
@@ -67,7 +67,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
                                        });
     }
     if (printed && target)
-        target->commit();
+        target->commit(pages.paperMm());
     // The pages are out whatever the log does; the caller tells the user.
     if (printed && m_logging) {
         try {

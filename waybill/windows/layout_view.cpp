@@ -55,22 +55,29 @@ LayoutView::LayoutView(const WaybillLayout& layout, QWidget* parent)
     setFixedSize(WaybillLayout::detailSize());
     m_picture->setObjectName(QStringLiteral("Image1"));
     m_picture->onClick = [this] { emit pictureClicked(); };
-    for (const FieldPlacement* placement : m_layout.drawingOrder()) {
-        auto* box = new PlacementBox(this);
-        box->setObjectName(placement->controlName());
-        m_boxes.append(box);
-    }
     refresh();
 }
 
 void LayoutView::refresh()
 {
+    // Another template has other placements.
+    if (m_boxes.size() != m_layout.placements().size()) {
+        qDeleteAll(m_boxes);
+        m_boxes.clear();
+        for (const FieldPlacement* placement : m_layout.drawingOrder()) {
+            auto* box = new PlacementBox(this);
+            box->setObjectName(placement->controlName());
+            box->show();
+            m_boxes.append(box);
+        }
+        m_scaledPicture = QImage();
+    }
     m_picture->setGeometry(m_layout.pictureBox());
     const QList<const FieldPlacement*> order = m_layout.drawingOrder();
     for (int i = 0; i < order.size(); ++i) {
         const FieldPlacement& p = *order.at(i);
-        m_boxes.at(i)->setGeometry(
-            screenRect(PageRenderer::boxFor(p, {p.column()}, this, font(), m_fonts)));
+        m_boxes.at(i)->setGeometry(screenRect(PageRenderer::boxFor(
+            p, {p.isFixedText() ? p.fixedText() : p.column()}, this, font(), m_fonts)));
         m_boxes.at(i)->raise();
     }
     update();
@@ -82,8 +89,14 @@ void LayoutView::paintEvent(QPaintEvent*)
     // pixels, and the thin lines and small labels of the form break up.
     const QSize size = m_layout.pictureBox().size() * devicePixelRatioF();
     if (m_scaledPicture.size() != size) {
-        m_scaledPicture =
-            blankFormPicture().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // A template of another form shows its blank paper.
+        if (m_layout.calibrationKey().isEmpty()) {
+            m_scaledPicture =
+                blankFormPicture().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        } else {
+            m_scaledPicture = QImage(size, QImage::Format_RGB32);
+            m_scaledPicture.fill(Qt::white);
+        }
         m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
     }
     QPainter painter(this);

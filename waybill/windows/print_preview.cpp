@@ -45,9 +45,9 @@ namespace {
 const int thumbnailWidth = 160;
 const int pageMargin = 16; // grey around the page when it is fitted
 
-QSizeF pageSizeInPixels()
+QSizeF pageSizeInPixels(PageSource& pages)
 {
-    const QSizeF mm = WaybillLayout::paperSizeMm();
+    const QSizeF mm = pages.paperMm();
     return {millimetresToPixels({mm.width()}), millimetresToPixels({mm.height()})};
 }
 
@@ -110,15 +110,15 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
             button->installEventFilter(this);
         }
 
-    m_page = new PreviewPage(m_pages, pageSizeInPixels());
+    m_page = new PreviewPage(m_pages, pageSizeInPixels(m_pages));
     m_scroll = new QScrollArea;
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setWidget(m_page);
     m_scroll->installEventFilter(this);
 
-    m_thumbnails =
-        new PreviewThumbnails(m_pages, m_pageCount, pageSizeInPixels(), thumbnailWidth, this);
+    m_thumbnails = new PreviewThumbnails(m_pages, m_pageCount, pageSizeInPixels(m_pages),
+                                         thumbnailWidth, this);
     m_thumbnailList = new QListView;
     m_thumbnailList->setObjectName(QStringLiteral("thumbnails"));
     m_thumbnailList->setViewMode(QListView::IconMode);

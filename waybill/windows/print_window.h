@@ -46,6 +46,10 @@ public slots:
     void askWaybillNumbers();
     // Single windows: the order the next page is for (订单编号…).
     void askOrderNumber();
+    // 模板: the page printed with this window's rows; its calibration for
+    // the printer in use is taken.
+    void useTemplate(const LayoutTemplate& layoutTemplate);
+    void openTemplateFile(); // 打开模板文件…
 
 protected:
     struct Design {

@@ -7,6 +7,7 @@
 #include "ui/ui_fonts.h"
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
+#include "waybill/layout_template.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/windows/layout_view.h"
@@ -64,6 +65,28 @@ void PrintWindow::addCalibrationCommands(QWidget* panel, QMenuBar* menuBar)
             a->setCheckable(true);
             a->setChecked(name == inUse);
         }
+    });
+    // The window's own page by default; other forms and labels by choice.
+    QMenu* templates = menu->addMenu(QStringLiteral(u"模板"));
+    templates->setObjectName(QStringLiteral("chooseTemplate"));
+    connect(templates, &QMenu::aboutToShow, this, [this, templates] {
+        templates->clear();
+        const LayoutTemplate& own = LayoutTemplates::builtIn(m_layout.variant());
+        const LayoutTemplate* label =
+            LayoutTemplates::builtIn(QStringLiteral("parcel-label-100x150"));
+        for (const LayoutTemplate* t : {&own, label}) {
+            QAction* a = templates->addAction(t->name, [this, t] { useTemplate(*t); });
+            a->setCheckable(true);
+            a->setChecked(m_layout.templateName() == t->name);
+        }
+        if (!m_layout.isBuiltIn()) {
+            QAction* a = templates->addAction(m_layout.templateName());
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
+        templates->addSeparator();
+        templates->addAction(QStringLiteral(u"打开模板文件…"), this,
+                             &PrintWindow::openTemplateFile);
     });
     m_alwaysShrink = add("alwaysShrink", u"总是缩小放不下的文字");
     m_alwaysShrink->setCheckable(true);
@@ -127,7 +150,7 @@ void PrintWindow::takeStoredCalibration()
         return;
     }
     const QString printer = PrinterChoice::inUse();
-    const std::optional<Calibration> stored = store.load(printer);
+    const std::optional<Calibration> stored = store.load(printer, m_layout.calibrationKey());
     // Another printer never inherits the positions of the one before.
     const bool chosen = std::exchange(m_printerChanged, false);
     if (chosen || m_calibratedFor != printer || stored != m_storedApplied) {
@@ -154,7 +177,7 @@ void PrintWindow::saveCalibration()
     const QString printer = PrinterChoice::inUse();
     runCommand([&] {
         const Calibration now = m_adjustments.calibration();
-        CalibrationStore().save(printer, now);
+        CalibrationStore().save(printer, now, m_layout.calibrationKey());
         m_calibratedFor = printer;
         m_storedApplied = now;
         Dialogs::inform(
@@ -168,12 +191,39 @@ void PrintWindow::restoreFactoryPositions()
 {
     const QString printer = PrinterChoice::inUse();
     runCommand([&] {
-        CalibrationStore().clear(printer);
+        CalibrationStore().clear(printer, m_layout.calibrationKey());
         m_adjustments.restoreFactory();
         m_calibratedFor = printer;
         m_storedApplied.reset();
     });
     layoutChanged();
+}
+
+void PrintWindow::useTemplate(const LayoutTemplate& layoutTemplate)
+{
+    m_layout = WaybillLayout::fromTemplate(layoutTemplate, m_layout.variant());
+    m_adjustments.restoreFactory();
+    // Another form: the printer's calibration for it, or none.
+    m_calibratedFor.reset();
+    m_storedApplied.reset();
+    m_printerChanged = true;
+    takeStoredCalibration();
+}
+
+void PrintWindow::openTemplateFile()
+{
+    const QString path = Dialogs::current().openFile(this, QStringLiteral(u"打开模板"),
+                                                     QStringLiteral(u"模板 (*.json)"));
+    noteBoxClosed();
+    if (path.isEmpty())
+        return;
+    runCommand([&] {
+        QStringList warnings;
+        const LayoutTemplate chosen = LayoutTemplates::read(path, &warnings);
+        useTemplate(chosen);
+        if (!warnings.isEmpty())
+            Dialogs::notice(this, warnings.join(QLatin1Char('\n')));
+    });
 }
 
 void PrintWindow::setAlwaysShrink(bool on)
