@@ -8,8 +8,11 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
+#include <memory>
 
 class Connection;
+class SqliteSnapshot;
 class QSqlQuery;
 struct Statement;
 
@@ -19,10 +22,17 @@ struct Statement;
 // column and a dataset without rows all read as "". Edits go back to the
 // query's table, each row addressed by the connection's row identity.
 // Engine failures throw StoreError. A grid shows it through DatasetModel.
+//
+// On data.mdb the rows after the first screen arrive while the window is
+// shown, read in a thread of its own in one read transaction: a million
+// rows take a second or more to read. Whatever asks about rows not yet
+// there (the count, a row beyond them, any change) waits for the rest, so
+// it sees the dataset whole as before; only a view asks loadedCount().
 class Dataset : public QObject {
     Q_OBJECT
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
+    ~Dataset() override;
 
     Connection& connection() const { return m_connection; }
     void setQuery(const TableQuery& query) { m_query = query; }
@@ -32,8 +42,8 @@ public:
     // Runs the query for no rows: fails as open() would on a table that is
     // missing or unreadable, and reads nothing.
     void probe();
-    // Rows read from now on are kept compressed: a tenth of the memory for
-    // a copy walked once from start to end.
+    // Rows read from now on are kept compressed: a tenth of the memory, for
+    // a copy walked once from start to end or shown a screen at a time.
     void setCompressed(bool compressed) { m_compressed = compressed; }
     void close();
     // close(), the new query, open(): the rows read take the memory of the
@@ -42,8 +52,10 @@ public:
     bool isOpen() const { return m_open; }
 
     // Cursor
-    int recordCount() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.isEmpty(); }
+    int recordCount() const;
+    // The rows read so far, without waiting for the rest.
+    int loadedCount() const { return int(m_rows.size()); }
+    bool isEmpty() const;
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);
     void first();
@@ -74,6 +86,7 @@ signals:
     void aboutToReset();
     void reset();
     void rowAppended(int row);
+    void rowsLoaded(int first, int last);
     void rowChanged(int row);
     void rowAboutToBeRemoved(int row);
     void rowRemoved(int row);
@@ -85,13 +98,17 @@ private:
     // the memory and goes in one free; a row edited later is copied to its
     // end.
     struct Row {
-        QVariant identity;
+        qint64 identity;
         qsizetype start;
     };
 
     void openInto(RowText spare); // `spare`'s memory holds the rows read
     void release(RowText* spare); // close(), giving the rows' memory to `spare`
     void requireOpen() const;
+    // The rows that arrived from the reading thread, into the snapshot.
+    void takeRows();
+    // Waits for every row; throws StoreError when the reading failed.
+    void complete() const;
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
@@ -125,4 +142,7 @@ private:
     State m_state = State::Browse;
     QStringList m_buffer;
     QSet<int> m_changed;
+    std::unique_ptr<SqliteSnapshot> m_load;
+    std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
+    QString m_loadFailure;
 };

@@ -4,7 +4,11 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
-MainQueries::MainQueries() : sender(connection), recipients(connection) {}
+MainQueries::MainQueries() : sender(connection), recipients(connection)
+{
+    // A screen at a time from a book of up to a million rows.
+    recipients.setCompressed(true);
+}
 
 void MainQueries::reopen()
 {
@@ -27,6 +31,8 @@ void MainQueries::reopen()
 PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
     : recipients(connection), sender(connection)
 {
+    // The pages walk the rows once, from the first to the last.
+    recipients.setCompressed(true);
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
     if (rows == Rows::ReadNow) {
@@ -52,6 +58,7 @@ void PrintingQueries::reopen()
 
 ImportQueries::ImportQueries() : imported(connection)
 {
+    imported.setCompressed(true);
     connection.open();
     imported.setQuery(Statements::selectImported());
     imported.probe();

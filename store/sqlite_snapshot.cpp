@@ -1,13 +1,16 @@
 #include "store/sqlite_snapshot.h"
 
+#include "store/row_text.h"
+
 #include <QByteArrayView>
-#include <QSqlDriver>
-#include <QString>
+#include <QFile>
 #include <sqlite3.h>
 
-namespace SqliteSnapshot {
-
 namespace {
+
+// A screen of rows first, for the window to show at once; then blocks of
+// the size RowText keeps them in.
+constexpr qsizetype firstRows = 100;
 
 bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
@@ -28,48 +31,135 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 
 } // namespace
 
-bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
+SqliteSnapshot::SqliteSnapshot(const QString& path, const Statement& statement, bool compressed,
+                               std::function<void()> arrived)
+    : m_compressed(compressed), m_arrived(std::move(arrived))
 {
-    if (!driver || driver->dbmsType() != QSqlDriver::SQLite)
-        return false;
-    const QVariant handle = driver->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
-    if (!db)
-        return false;
+    m_thread = std::thread([this, path, statement] { read(path, statement); });
+}
+
+SqliteSnapshot::~SqliteSnapshot()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_thread.join();
+}
+
+bool SqliteSnapshot::started()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_started; });
+    return m_ran;
+}
+
+QList<SqliteSnapshot::Chunk> SqliteSnapshot::take()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_chunks, {});
+}
+
+void SqliteSnapshot::finish()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_finished; });
+}
+
+bool SqliteSnapshot::finished()
+{
+    std::lock_guard lock(m_mutex);
+    return m_finished;
+}
+
+QString SqliteSnapshot::failure()
+{
+    std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void SqliteSnapshot::deliver(Chunk&& chunk)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_chunks.append(std::move(chunk));
+        m_started = true;
+        m_ran = true;
+    }
+    m_changed.notify_all();
+    m_arrived();
+}
+
+void SqliteSnapshot::read(const QString& path, const Statement& statement)
+{
+    sqlite3* db = nullptr;
     sqlite3_stmt* s = nullptr;
+    const auto end = [&](bool ran, const QString& failure) {
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        {
+            std::lock_guard lock(m_mutex);
+            m_ran = m_started ? m_ran : ran;
+            m_started = true;
+            m_finished = true;
+            m_failure = failure;
+        }
+        m_changed.notify_all();
+        m_arrived();
+    };
+    // Read and write, as the window's own connection: a journal left by a
+    // crash is rolled back before anything is read.
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        end(false, {});
+        return;
+    }
+    sqlite3_busy_timeout(db, 10000);
     const QByteArray sql = statement.text.toUtf8();
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(s);
-        return false;
+        end(false, {});
+        return;
     }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(s, sqlite3_finalize);
-    for (qsizetype i = 0; i < statement.bindings.size(); ++i)
-        if (!bind(s, int(i + 1), statement.bindings.at(i)))
-            return false;
+    for (qsizetype i = 0; i < statement.bindings.size(); ++i) {
+        if (!bind(s, int(i + 1), statement.bindings.at(i))) {
+            end(false, {});
+            return;
+        }
+    }
     const int count = sqlite3_column_count(s);
-    Rows result;
-    result.text = std::exchange(rows.text, RowText(rows.text.compressed()));
-    result.text.restart();
-    for (int c = 1; c < count; ++c)
-        result.columns << QString::fromUtf8(sqlite3_column_name(s, c));
+    {
+        std::lock_guard lock(m_mutex);
+        for (int c = 1; c < count; ++c)
+            m_columns << QString::fromUtf8(sqlite3_column_name(s, c));
+    }
+    Chunk chunk;
+    RowText text;
+    bool first = true;
+    const auto flush = [&] {
+        chunk.size = text.size();
+        chunk.text = text.take();
+        if (m_compressed) {
+            chunk.text = qCompress(chunk.text, 1);
+            chunk.text.squeeze(); // it comes at the size of the worst case
+        }
+        deliver(std::exchange(chunk, {}));
+        first = false;
+    };
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
-        result.identities.append(QVariant(qlonglong(sqlite3_column_int64(s, 0))));
-        result.starts.append(result.text.beginRow());
+        chunk.identities.append(sqlite3_column_int64(s, 0));
+        chunk.starts.append(text.beginRow());
         for (int c = 1; c < count; ++c) {
             // One look-up of the column for its text and its size: each
             // sqlite3_column_* call locks the connection anew, which costs
-            // as much as the copy. The value is unprotected, which is sound
-            // here: no other thread ever uses a connection of ours.
+            // as much as the copy.
             sqlite3_value* cell = sqlite3_column_value(s, c);
             // Asked first: reading a value as text may change its type.
             const bool blob = sqlite3_value_type(cell) == SQLITE_BLOB;
             const char* value = reinterpret_cast<const char*>(sqlite3_value_text(cell));
             const int size = value ? sqlite3_value_bytes(cell) : 0;
             if (QByteArrayView(value, size).isValidUtf8()) {
-                result.text.value(value, size);
+                text.value(value, size);
                 continue;
             }
             // Bytes that are no UTF-8 read as the driver reads them: text
@@ -79,15 +169,22 @@ bool read(QSqlDriver* driver, const Statement& statement, Rows& rows)
                 blob ? QString::fromUtf8(value, size)
                      : QString(static_cast<const QChar*>(sqlite3_value_text16(cell)),
                                sqlite3_value_bytes16(cell) / int(sizeof(QChar)));
-            const QByteArray text = decoded.toUtf8();
-            result.text.value(text.constData(), text.size());
+            const QByteArray utf8 = decoded.toUtf8();
+            text.value(utf8.constData(), utf8.size());
+        }
+        if (first ? chunk.identities.size() >= firstRows : text.size() >= RowText::blockSize) {
+            flush();
+            std::lock_guard lock(m_mutex);
+            if (m_stop)
+                break;
         }
     }
-    result.text.finish();
-    if (step != SQLITE_DONE)
-        return false;
-    rows = std::move(result);
-    return true;
+    if (step != SQLITE_ROW && step != SQLITE_DONE) {
+        const QString failure = QString::fromUtf8(sqlite3_errmsg(db));
+        end(false, failure);
+        return;
+    }
+    if (!chunk.identities.isEmpty())
+        flush();
+    end(true, {});
 }
-
-} // namespace SqliteSnapshot

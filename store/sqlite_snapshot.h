@@ -1,31 +1,68 @@
 #pragma once
 
-#include "store/row_text.h"
 #include "store/statement.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QStringList>
-#include <QVariant>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
-class QSqlDriver;
+// A select's rows read straight from SQLite on a connection of its own, in
+// a thread of its own, while the window that asked is already shown. One
+// statement is one read transaction, so the rows are one consistent
+// snapshot however long the reading takes; every value comes as the UTF-8
+// the file holds (through the driver each value goes to UTF-16 and into a
+// QVariant first, most of the time a large snapshot took).
+class SqliteSnapshot {
+public:
+    // Rows as RowText lays them out, ready to be appended to one.
+    struct Chunk {
+        QList<qint64> identities; // the first column of each row
+        QList<qsizetype> starts;  // where each row begins, within `text`
+        QByteArray text;          // compressed when the snapshot is
+        qsizetype size = 0;       // of the text unpacked
+    };
 
-// A select's rows read straight from SQLite: each value as the UTF-8 the
-// file holds, appended to the rows' text. Through the driver every value goes
-// to UTF-16 and into a QVariant first, which costs most of the time a
-// 100,000-row snapshot takes.
-namespace SqliteSnapshot {
+    // Starts reading `statement` (row identity first) from the database
+    // file `path`. `arrived` is called from the reading thread whenever
+    // rows are ready to take, and once at the end.
+    SqliteSnapshot(const QString& path, const Statement& statement, bool compressed,
+                   std::function<void()> arrived);
+    // Stops reading and waits for the thread.
+    ~SqliteSnapshot();
+    SqliteSnapshot(const SqliteSnapshot&) = delete;
+    SqliteSnapshot& operator=(const SqliteSnapshot&) = delete;
 
-struct Rows {
-    QStringList columns;        // after the first, which is the row identity
-    QList<QVariant> identities; // the first column of each row
-    QList<qsizetype> starts;    // where each row's values begin in text
-    RowText text;
+    // Waits for the first rows (or the end). False when the statement did
+    // not run, so that the caller takes the driver's way and its error.
+    bool started();
+    QStringList columns() const { return m_columns; } // after the identity
+    // The rows read since the last call; never waits.
+    QList<Chunk> take();
+    // Waits for the last row.
+    void finish();
+    bool finished();
+    // Why the reading stopped before the last row; empty when it did not.
+    QString failure();
+
+private:
+    void read(const QString& path, const Statement& statement);
+    void deliver(Chunk&& chunk);
+
+    const bool m_compressed;
+    const std::function<void()> m_arrived;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QStringList m_columns;
+    QList<Chunk> m_chunks;
+    bool m_started = false;
+    bool m_ran = false;
+    bool m_finished = false;
+    bool m_stop = false;
+    QString m_failure;
+    std::thread m_thread;
 };
-
-// Fills `rows`, whose text says whether it is compressed. False when
-// `driver` is not SQLite's or the statement did not run, so that the
-// caller takes the driver's way and its error report.
-bool read(QSqlDriver* driver, const Statement& statement, Rows& rows);
-
-} // namespace SqliteSnapshot
