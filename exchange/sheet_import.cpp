@@ -4,6 +4,7 @@
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "records/address_book.h"
+#include "store/bulk_insert.h"
 #include "store/connection.h"
 #include "store/schema.h"
 #include "store/statements.h"
@@ -80,8 +81,7 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
         }
         connection.execute(Statements::deleteImported());
         {
-            Connection::Prepared insert =
-                connection.prepare(Statements::insertImported(dialect, {}).text);
+            BulkInsert insert(connection, Schema::importedTable, Schema::recipientColumns());
             QVariantList bound;
             for (qsizetype row = 0; row < count; ++row) {
                 bound.clear();
@@ -90,10 +90,11 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
                     const QString text = value(row, c);
                     bound << (text.isNull() ? emptyText : text);
                 }
-                insert.execute(bound);
+                insert.add(bound);
                 if (progress && ((row + 1) % 1000 == 0 || row + 1 == count))
                     progress(int(row + 1), int(count));
             }
+            insert.finish();
         }
         connection.commit();
         if (previous)
