@@ -83,7 +83,7 @@ void Dataset::openInto(RowText spare)
     std::unique_ptr<SqliteSnapshot> load;
     if (!m_connection.dialect().isServer() && m_connection.isOpen()) {
         load = std::make_unique<SqliteSnapshot>(
-            m_connection.path(), select, spare.compressed(), [this] {
+            m_connection.path(), select, spare.compressed(), m_countedFirst, [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
             });
@@ -179,6 +179,15 @@ int Dataset::recordCount() const
 {
     complete();
     return int(m_rows.size());
+}
+
+int Dataset::expectedCount() const
+{
+    if (!m_load || !m_countedFirst)
+        return recordCount();
+    // Nothing changes the rows before they are all there.
+    const qint64 counted = m_load->count();
+    return counted < 0 ? recordCount() : int(counted);
 }
 
 bool Dataset::isEmpty() const

@@ -45,6 +45,10 @@ public:
     // Rows read from now on are kept compressed: a tenth of the memory, for
     // a copy walked once from start to end or shown a screen at a time.
     void setCompressed(bool compressed) { m_compressed = compressed; }
+    // Rows read from now on are counted before they are read (a scan of
+    // their own, a tenth of the reading), so that expectedCount() need not
+    // wait for them: a batch's page count.
+    void setCountedFirst(bool counted) { m_countedFirst = counted; }
     void close();
     // close(), the new query, open(): the rows read take the memory of the
     // rows they replace instead of fresh pages from the system.
@@ -55,6 +59,9 @@ public:
     int recordCount() const;
     // The rows read so far, without waiting for the rest.
     int loadedCount() const { return int(m_rows.size()); }
+    // recordCount(), waiting only for the count when the rows are counted
+    // first.
+    int expectedCount() const;
     bool isEmpty() const;
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);
@@ -137,6 +144,7 @@ private:
     QList<Row> m_rows;
     RowText m_text;
     bool m_compressed = false;
+    bool m_countedFirst = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;

@@ -31,8 +31,10 @@ void MainQueries::reopen()
 PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
     : recipients(connection), sender(connection)
 {
-    // The pages walk the rows once, from the first to the last.
+    // The pages walk the rows once, from the first to the last; the
+    // preview needs their number before the last is read.
     recipients.setCompressed(true);
+    recipients.setCountedFirst(true);
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
     if (rows == Rows::ReadNow) {

@@ -32,8 +32,8 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 } // namespace
 
 SqliteSnapshot::SqliteSnapshot(const QString& path, const Statement& statement, bool compressed,
-                               std::function<void()> arrived)
-    : m_compressed(compressed), m_arrived(std::move(arrived))
+                               bool counted, std::function<void()> arrived)
+    : m_compressed(compressed), m_counted(counted), m_arrived(std::move(arrived))
 {
     m_thread = std::thread([this, path, statement] { read(path, statement); });
 }
@@ -58,6 +58,13 @@ QList<SqliteSnapshot::Chunk> SqliteSnapshot::take()
 {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_chunks, {});
+}
+
+qint64 SqliteSnapshot::count()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_count >= 0 || m_finished; });
+    return m_count;
 }
 
 void SqliteSnapshot::finish()
@@ -94,11 +101,14 @@ void SqliteSnapshot::read(const QString& path, const Statement& statement)
 {
     sqlite3* db = nullptr;
     sqlite3_stmt* s = nullptr;
+    qint64 rows = 0;
     const auto end = [&](bool ran, const QString& failure) {
         sqlite3_finalize(s);
         sqlite3_close(db);
         {
             std::lock_guard lock(m_mutex);
+            if (m_count < 0 && failure.isEmpty() && ran)
+                m_count = rows;
             m_ran = m_started ? m_ran : ran;
             m_started = true;
             m_finished = true;
@@ -115,17 +125,34 @@ void SqliteSnapshot::read(const QString& path, const Statement& statement)
         return;
     }
     sqlite3_busy_timeout(db, 10000);
-    const QByteArray sql = statement.text.toUtf8();
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK) {
+    const auto prepare = [&](const QString& text, sqlite3_stmt** prepared) {
+        const QByteArray sql = text.toUtf8();
+        if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), prepared, nullptr) !=
+            SQLITE_OK)
+            return false;
+        for (qsizetype i = 0; i < statement.bindings.size(); ++i)
+            if (!bind(*prepared, int(i + 1), statement.bindings.at(i)))
+                return false;
+        return true;
+    };
+    if (!prepare(statement.text, &s)) {
         end(false, {});
         return;
     }
-    for (qsizetype i = 0; i < statement.bindings.size(); ++i) {
-        if (!bind(s, int(i + 1), statement.bindings.at(i))) {
-            end(false, {});
-            return;
+    // While the select is under way the file takes no other writer's
+    // commit, so a count beside it counts the same rows.
+    const auto countRows = [&] {
+        sqlite3_stmt* c = nullptr;
+        if (prepare(QStringLiteral("select count(*) from (%1)").arg(statement.text), &c) &&
+            sqlite3_step(c) == SQLITE_ROW) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_count = sqlite3_column_int64(c, 0);
+            }
+            m_changed.notify_all();
         }
-    }
+        sqlite3_finalize(c);
+    };
     const int count = sqlite3_column_count(s);
     {
         std::lock_guard lock(m_mutex);
@@ -147,6 +174,9 @@ void SqliteSnapshot::read(const QString& path, const Statement& statement)
     };
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+        if (m_counted && rows == 0)
+            countRows();
+        ++rows;
         chunk.identities.append(sqlite3_column_int64(s, 0));
         chunk.starts.append(text.beginRow());
         for (int c = 1; c < count; ++c) {

@@ -29,8 +29,9 @@ public:
 
     // Starts reading `statement` (row identity first) from the database
     // file `path`. `arrived` is called from the reading thread whenever
-    // rows are ready to take, and once at the end.
-    SqliteSnapshot(const QString& path, const Statement& statement, bool compressed,
+    // rows are ready to take, and once at the end. `counted`: the rows are
+    // counted first, in the same read transaction.
+    SqliteSnapshot(const QString& path, const Statement& statement, bool compressed, bool counted,
                    std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SqliteSnapshot();
@@ -43,6 +44,9 @@ public:
     QStringList columns() const { return m_columns; } // after the identity
     // The rows read since the last call; never waits.
     QList<Chunk> take();
+    // How many rows there are, once counted or read; -1 when the reading
+    // failed first.
+    qint64 count();
     // Waits for the last row.
     void finish();
     bool finished();
@@ -54,11 +58,13 @@ private:
     void deliver(Chunk&& chunk);
 
     const bool m_compressed;
+    const bool m_counted;
     const std::function<void()> m_arrived;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     QStringList m_columns;
     QList<Chunk> m_chunks;
+    qint64 m_count = -1;
     bool m_started = false;
     bool m_ran = false;
     bool m_finished = false;

@@ -325,8 +325,9 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
 void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
 {
     TestDatabase db;
-    db.exec(QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
-                           u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
+    db.exec(
+        QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                       u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
     ScriptedDialogs dialogs;
     TForm1 w;
     auto* grid = find<QTableView>(&w, "DBGridEh1");

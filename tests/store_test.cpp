@@ -445,16 +445,21 @@ void StoreTest::rowsStillBeingReadAreOneSnapshot()
                            u"select 'a' || k, '王' || k from i"));
     Connection c;
     c.open();
-    Dataset d(c);
+    Dataset d(c), counted(c);
     d.setCompressed(true);
     d.setQuery(Statements::selectRecipients());
     d.open();
     const int shown = d.loadedCount();
+    counted.setCountedFirst(true);
+    counted.setQuery(Statements::selectRecipients());
+    counted.open();
     // Another desk at once: the last row changed, the first gone, one more.
     db.exec(QStringLiteral(u"update inrxx set 收件人姓名 = '改' where 单位名称 = 'a20000'"));
     db.exec(QStringLiteral("delete from inrxx where 单位名称 = 'a1'"));
     db.insert("inrxx", {"a20001", QStringLiteral(u"新")});
     QVERIFY(shown > 0);
+    QCOMPARE(counted.expectedCount(), 20000);
+    QCOMPARE(counted.recordCount(), 20000);
     QCOMPARE(d.recordCount(), 20000);
     QCOMPARE(d.value(0, 0), QStringLiteral("a1"));
     QCOMPARE(d.value(19999, 1), QStringLiteral(u"王20000"));
