@@ -1,7 +1,7 @@
 #include "store/dataset.h"
 
 #include "store/connection.h"
-#include "store/sqlite_snapshot.h"
+#include "store/snapshot_reader.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
@@ -80,9 +80,16 @@ void Dataset::openInto(RowText spare)
     const Statement select = m_query.select(m_connection.dialect());
     spare.restart();
     QStringList columns;
-    std::unique_ptr<SqliteSnapshot> load;
-    if (!m_connection.dialect().isServer() && m_connection.isOpen()) {
-        load = std::make_unique<SqliteSnapshot>(
+    std::unique_ptr<SnapshotReader> load;
+    // On the server the reading takes a connection of its own: worth it
+    // for the lists that may be long, those kept compressed. The window's
+    // own connection is tried first: a lost one fails here as it would
+    // have, not at the next change.
+    const bool server = m_connection.dialect().isServer();
+    if (server && m_compressed)
+        probe();
+    if (m_connection.isOpen() && (!server || m_compressed)) {
+        load = std::make_unique<SnapshotReader>(
             m_connection.path(), select, spare.compressed(), m_countedFirst, [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
@@ -134,9 +141,9 @@ void Dataset::takeRows()
         return;
     // Asked before taking: rows read before the end are all there then.
     const bool finished = m_load->finished();
-    const QList<SqliteSnapshot::Chunk> chunks = m_load->take();
+    const QList<SnapshotReader::Chunk> chunks = m_load->take();
     const int first = int(m_rows.size());
-    for (const SqliteSnapshot::Chunk& chunk : chunks) {
+    for (const SnapshotReader::Chunk& chunk : chunks) {
         const qsizetype base = m_text.append(chunk.text, chunk.size);
         for (qsizetype i = 0; i < chunk.identities.size(); ++i)
             m_rows.append({chunk.identities.at(i), base + chunk.starts.at(i)});

@@ -12,7 +12,7 @@
 #include <memory>
 
 class Connection;
-class SqliteSnapshot;
+class SnapshotReader;
 class QSqlQuery;
 struct Statement;
 
@@ -150,7 +150,7 @@ private:
     State m_state = State::Browse;
     QStringList m_buffer;
     QSet<int> m_changed;
-    std::unique_ptr<SqliteSnapshot> m_load;
+    std::unique_ptr<SnapshotReader> m_load;
     std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
     QString m_loadFailure;
 };
