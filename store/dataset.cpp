@@ -103,6 +103,9 @@ void Dataset::openInto(RowText spare)
     QList<Row> rows;
     rows.swap(m_rows);
     rows.clear();
+    // Counted rows take their room at once, not twice it while growing.
+    if (load && m_countedFirst)
+        rows.reserve(qsizetype(std::max<qint64>(0, load->count())));
     if (!load) {
         QList<qint64> identities;
         QList<qsizetype> starts;
