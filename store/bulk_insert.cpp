@@ -10,9 +10,6 @@
 
 namespace {
 
-// A hundred rows of ten values stay far below SQLite's limit on bound
-// values, and take a hundredth of the statements.
-constexpr int rowsPerStatement = 100;
 // COPY's text goes to the server in pieces of about this size.
 constexpr qsizetype copyPiece = 1 << 20;
 
@@ -94,15 +91,10 @@ void BulkInsert::add(const QVariantList& values)
             sendCopy(false);
         return;
     }
-    for (qsizetype c = 0; c < m_columns.size(); ++c)
-        m_held << values.value(c);
-    if (m_held.size() < rowsPerStatement * m_columns.size())
-        return;
-    if (!m_full)
-        m_full.emplace(
-            m_connection.prepare(Statements::insertRows(m_table, m_columns, rowsPerStatement)));
-    m_full->execute(m_held);
-    m_held.clear();
+    if (!m_insert)
+        m_insert.emplace(m_connection.prepare(
+            Statements::insertRow(m_connection.dialect(), m_table, m_columns, {}).text));
+    m_insert->execute(values.mid(0, m_columns.size()));
 }
 
 void BulkInsert::sendCopy(bool last)
@@ -141,13 +133,6 @@ void BulkInsert::sendCopy(bool last)
 
 void BulkInsert::finish()
 {
-    if (m_connection.dialect().isServer()) {
+    if (m_connection.dialect().isServer())
         sendCopy(true);
-        return;
-    }
-    if (m_held.isEmpty())
-        return;
-    const int rows = int(m_held.size() / m_columns.size());
-    m_connection.prepare(Statements::insertRows(m_table, m_columns, rows)).execute(m_held);
-    m_held.clear();
 }
