@@ -4,6 +4,7 @@
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "records/address_book.h"
+#include "store/bulk_insert.h"
 #include "store/connection.h"
 #include "store/schema.h"
 #include "store/statements.h"
@@ -96,9 +97,9 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
         if (orders)
             connection.execute(NumberStatements::deleteImportedOrders());
         {
-            Connection::Prepared insert =
-                connection.prepare(Statements::insertImported(dialect, {}).text);
-            std::optional<Connection::Prepared> insertOrder;
+            BulkInsert insert(connection, Schema::importedTable, Schema::recipientColumns());
+            // Written after the rows: one connection sends one COPY at a time.
+            QList<QVariantList> orderRows;
             QVariantList bound;
             for (qsizetype row = 0; row < count; ++row) {
                 bound.clear();
@@ -107,17 +108,21 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
                     const QString text = value(row, c);
                     bound << (text.isNull() ? emptyText : text);
                 }
-                insert.execute(bound);
+                insert.add(bound);
                 const QString order = value(row, RecipientSheet::orderColumn);
                 const QString shop = value(row, RecipientSheet::shopColumn);
-                if (orders && (!order.isEmpty() || !shop.isEmpty())) {
-                    if (!insertOrder)
-                        insertOrder.emplace(
-                            connection.prepare(NumberStatements::insertImportedOrder()));
-                    insertOrder->execute({QString::number(row + 1), order, shop});
-                }
+                if (orders && (!order.isEmpty() || !shop.isEmpty()))
+                    orderRows.append({QString::number(row + 1), order, shop});
                 if (progress && ((row + 1) % 1000 == 0 || row + 1 == count))
                     progress(int(row + 1), int(count));
+            }
+            insert.finish();
+            if (!orderRows.isEmpty()) {
+                BulkInsert ordersInsert(connection, Schema::importedOrdersTable,
+                                        Schema::importedOrdersColumns());
+                for (const QVariantList& o : orderRows)
+                    ordersInsert.add(o);
+                ordersInsert.finish();
             }
         }
         connection.commit();

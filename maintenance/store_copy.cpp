@@ -2,6 +2,7 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_copy.h"
+#include "store/bulk_insert.h"
 #include "store/connection.h"
 #include "store/database_file.h"
 #include "store/schema.h"
@@ -55,17 +56,16 @@ int copyRows(Connection& from, Connection& to)
         if (!there.contains(t.name))
             continue;
         QSqlQuery rows = from.run({from.dialect().selectRows(t.name), {}});
-        // Without RETURNING: nothing needs the new identities.
-        Connection::Prepared insert =
-            to.prepare(Statements::insertRow(SqlDialect(), t.name, t.columns, {}).text);
+        BulkInsert insert(to, t.name, t.columns);
         QVariantList values;
         while (rows.next()) {
             values.clear();
             for (int i = 0; i < t.columns.size(); ++i)
                 values << rows.value(i);
-            insert.execute(values);
+            insert.add(values);
             ++copied;
         }
+        insert.finish();
     }
     return copied;
 }

@@ -1,33 +1,34 @@
 #include "store/dataset.h"
 
 #include "store/connection.h"
-#include "store/sqlite_snapshot.h"
+#include "store/snapshot_reader.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 
 #include <QHash>
+#include <QSignalBlocker>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cstring>
 
 namespace {
 
-void readThroughDriver(QSqlQuery q, SqliteSnapshot::Rows& rows)
+void readThroughDriver(QSqlQuery q, QStringList& columns, QList<qint64>& identities,
+                       QList<qsizetype>& starts, RowText& text)
 {
-    rows.text = RowText(rows.text.compressed());
     const QSqlRecord rec = q.record();
     for (int i = 1; i < rec.count(); ++i)
-        rows.columns << rec.fieldName(i);
+        columns << rec.fieldName(i);
     while (q.next()) {
-        rows.identities << q.value(0);
-        rows.starts << rows.text.beginRow();
-        for (int i = 1; i <= rows.columns.size(); ++i) {
+        identities << q.value(0).toLongLong();
+        starts << text.beginRow();
+        for (int i = 1; i <= columns.size(); ++i) {
             const QVariant v = q.value(i);
-            const QByteArray text = v.isNull() ? QByteArray() : v.toString().toUtf8();
-            rows.text.value(text.constData(), text.size());
+            const QByteArray value = v.isNull() ? QByteArray() : v.toString().toUtf8();
+            text.value(value.constData(), value.size());
         }
     }
-    rows.text.finish();
+    text.finish();
 }
 
 } // namespace
@@ -50,6 +51,12 @@ Dataset::Dataset(Connection& connection, QObject* parent)
     connect(&m_connection, &Connection::aboutToClose, this, &Dataset::close);
 }
 
+Dataset::~Dataset()
+{
+    // The reading thread calls back into this object until it stops.
+    m_load.reset();
+}
+
 void Dataset::open()
 {
     openInto(RowText(m_compressed));
@@ -67,32 +74,137 @@ void Dataset::openInto(RowText spare)
 {
     if (m_open)
         return;
+    m_loadFailure.clear();
     // The identity addresses the row for later edits; it is not a column.
     const qint64 generation = m_connection.generation();
     const Statement select = m_query.select(m_connection.dialect());
-    SqliteSnapshot::Rows read;
-    read.text = std::move(spare);
-    if (!SqliteSnapshot::read(m_connection.driver(), select, read))
-        readThroughDriver(m_connection.run(select), read);
+    spare.restart();
+    QStringList columns;
+    std::unique_ptr<SnapshotReader> load;
+    // On the server the reading takes a connection of its own: worth it
+    // for the lists that may be long, those kept compressed. The window's
+    // own connection is tried first: a lost one fails here as it would
+    // have, not at the next change.
+    const bool server = m_connection.dialect().isServer();
+    if (server && m_compressed)
+        probe();
+    if (m_connection.isOpen() && (!server || m_compressed)) {
+        load = std::make_unique<SnapshotReader>(
+            m_connection.path(), select, spare.compressed(), m_countedFirst, [this] {
+                if (!m_takePosted.exchange(true))
+                    QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
+            });
+        if (load->started())
+            columns = load->columns();
+        else
+            load.reset();
+    }
     // A closed dataset's list is empty but keeps its memory: use it again.
     QList<Row> rows;
     rows.swap(m_rows);
-    rows.reserve(read.identities.size());
-    for (qsizetype i = 0; i < read.identities.size(); ++i)
-        rows.append({read.identities.at(i), read.starts.at(i)});
-    QStringList columns = std::move(read.columns);
-    RowText text = std::move(read.text);
+    rows.clear();
+    // Counted rows take their room at once, not twice it while growing.
+    if (load && m_countedFirst)
+        rows.reserve(qsizetype(std::max<qint64>(0, load->count())));
+    if (!load) {
+        QList<qint64> identities;
+        QList<qsizetype> starts;
+        readThroughDriver(m_connection.run(select), columns, identities, starts, spare);
+        rows.reserve(identities.size());
+        for (qsizetype i = 0; i < identities.size(); ++i)
+            rows.append({identities.at(i), starts.at(i)});
+    }
     emit aboutToReset();
     m_columns = columns;
     m_rows = std::move(rows);
-    m_text = std::move(text);
+    m_text = std::move(spare);
     m_open = true;
     m_generation = generation;
     m_state = State::Browse;
+    m_load = std::move(load);
+    // The first screen is there already; later rows come as they are read.
+    m_current = -1;
+    m_atEnd = true;
+    if (m_load) {
+        const QSignalBlocker quiet(this);
+        takeRows();
+    }
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
     emit reset();
     emit currentRowChanged(m_current);
+    if (!m_loadFailure.isEmpty())
+        complete();
+}
+
+void Dataset::takeRows()
+{
+    m_takePosted = false;
+    if (!m_load)
+        return;
+    // Asked before taking: rows read before the end are all there then.
+    const bool finished = m_load->finished();
+    const QList<SnapshotReader::Chunk> chunks = m_load->take();
+    const int first = int(m_rows.size());
+    for (const SnapshotReader::Chunk& chunk : chunks) {
+        const qsizetype base = m_text.append(chunk.text, chunk.size);
+        for (qsizetype i = 0; i < chunk.identities.size(); ++i)
+            m_rows.append({chunk.identities.at(i), base + chunk.starts.at(i)});
+    }
+    if (finished) {
+        m_loadFailure = m_load->failure();
+        m_load.reset();
+    }
+    if (!m_loadFailure.isEmpty()) {
+        // A list cut short would pass for the whole one.
+        const QString failure = m_loadFailure;
+        close();
+        m_loadFailure = failure;
+        return;
+    }
+    if (m_rows.size() == first)
+        return;
+    emit rowsLoaded(first, int(m_rows.size()) - 1);
+    if (m_current < 0) {
+        m_current = 0;
+        m_atEnd = false;
+        emit currentRowChanged(m_current);
+    }
+}
+
+void Dataset::complete() const
+{
+    // The rows still to come belong to what the dataset holds: taking them
+    // changes nothing a caller can see but the time it waits.
+    auto* self = const_cast<Dataset*>(this);
+    if (m_load) {
+        m_load->finish();
+        self->takeRows();
+    }
+    if (!m_loadFailure.isEmpty())
+        throw StoreError(std::exchange(self->m_loadFailure, QString()));
+}
+
+int Dataset::recordCount() const
+{
+    complete();
+    return int(m_rows.size());
+}
+
+int Dataset::expectedCount() const
+{
+    if (!m_load || !m_countedFirst)
+        return recordCount();
+    // Nothing changes the rows before they are all there.
+    const qint64 counted = m_load->count();
+    return counted < 0 ? recordCount() : int(counted);
+}
+
+bool Dataset::isEmpty() const
+{
+    if (m_rows.isEmpty())
+        complete();
+    return m_rows.isEmpty();
 }
 
 void Dataset::probe()
@@ -107,6 +219,7 @@ void Dataset::close()
 
 void Dataset::release(RowText* spare)
 {
+    m_load.reset();
     if (!m_open)
         return;
     emit aboutToReset();
@@ -143,6 +256,8 @@ void Dataset::moveTo(int row)
 
 void Dataset::setCurrentRow(int row)
 {
+    if (row >= m_rows.size())
+        complete();
     moveTo(row);
 }
 void Dataset::first()
@@ -151,11 +266,14 @@ void Dataset::first()
 }
 void Dataset::last()
 {
+    complete();
     moveTo(int(m_rows.size()) - 1);
 }
 
 void Dataset::next()
 {
+    if (m_current + 1 >= m_rows.size())
+        complete();
     if (m_current + 1 < m_rows.size())
         moveTo(m_current + 1);
     else
@@ -215,6 +333,8 @@ QString Dataset::value(int row, const QString& column) const
 
 QString Dataset::value(int row, int column) const
 {
+    if (row >= m_rows.size())
+        complete();
     if (column < 0 || column >= m_columns.size() || row < 0 || row >= m_rows.size())
         return {};
     return cell(row, column);
@@ -223,6 +343,7 @@ QString Dataset::value(int row, int column) const
 void Dataset::edit()
 {
     requireOpen();
+    complete();
     if (m_rows.isEmpty()) {
         append();
         return;
@@ -235,6 +356,7 @@ void Dataset::edit()
 void Dataset::append()
 {
     requireOpen();
+    complete();
     m_state = State::Insert;
     m_buffer = QStringList();
     for (int i = 0; i < m_columns.size(); ++i)
@@ -290,7 +412,7 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
         changeRowAsRead(m_current,
                         Statements::updateRow(m_query.table, columns, values,
                                               m_connection.rowIdentity(),
-                                              m_rows.at(m_current).identity),
+                                              QVariant(m_rows.at(m_current).identity)),
                         columns);
         QStringList now = rowValues(m_current);
         for (qsizetype i = 0; i < columns.size(); ++i)
@@ -305,8 +427,10 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
 {
     QSqlQuery q = m_connection.run(
         Statements::insertRow(m_connection.dialect(), m_query.table, columns, values));
-    const QVariant identity =
-        m_connection.dialect().isServer() ? (q.next() ? q.value(0) : QVariant()) : q.lastInsertId();
+    const qint64 identity =
+        (m_connection.dialect().isServer() ? (q.next() ? q.value(0) : QVariant())
+                                           : q.lastInsertId())
+            .toLongLong();
     QStringList inserted(m_columns.size());
     for (qsizetype i = 0; i < columns.size(); ++i)
         inserted[columnIndex(columns.at(i))] = values.at(i).toString();
@@ -332,7 +456,7 @@ void Dataset::changeRowAsRead(int row, const Statement& change, const QStringLis
     m_connection.beginWriting();
     try {
         QSqlQuery stored = m_connection.run(Statements::selectRowForChange(
-            m_connection.dialect(), m_query.table, compared, m_rows.at(row).identity));
+            m_connection.dialect(), m_query.table, compared, QVariant(m_rows.at(row).identity)));
         if (!stored.next() || !storedAsRead(row, stored, compared) ||
             m_connection.run(change).numRowsAffected() == 0)
             throw rowGone();
@@ -349,13 +473,13 @@ QVariantList Dataset::identitiesAsRead() const
     identities.reserve(m_rows.size());
     if (!m_connection.dialect().reusesIdentities()) {
         for (const Row& r : m_rows)
-            identities << r.identity;
+            identities << QVariant(r.identity);
         return identities;
     }
     QHash<qlonglong, int> listed;
     listed.reserve(m_rows.size());
     for (int i = 0; i < m_rows.size(); ++i)
-        listed.insert(m_rows.at(i).identity.toLongLong(), i);
+        listed.insert(m_rows.at(i).identity, i);
     QSqlQuery stored = m_connection.run(
         Statements::selectRowsForChange(m_connection.dialect(), m_query.table, m_columns));
     // The query's values shifted by one: the identity comes first.
@@ -367,7 +491,7 @@ QVariantList Dataset::identitiesAsRead() const
         for (int c = 0; c < m_columns.size() && same; ++c)
             same = stored.value(c + 1).toString() == cell(*it, c);
         if (same)
-            identities << m_rows.at(*it).identity;
+            identities << QVariant(m_rows.at(*it).identity);
     }
     return identities;
 }
@@ -390,6 +514,7 @@ void Dataset::cancel()
 void Dataset::deleteCurrent()
 {
     requireOpen();
+    complete();
     if (m_state != State::Browse)
         cancel();
     if (m_current < 0)
@@ -397,7 +522,7 @@ void Dataset::deleteCurrent()
     requireSameContent();
     changeRowAsRead(m_current,
                     Statements::deleteRow(m_query.table, m_connection.rowIdentity(),
-                                          m_rows.at(m_current).identity),
+                                          QVariant(m_rows.at(m_current).identity)),
                     m_columns);
     const int row = m_current;
     emit rowAboutToBeRemoved(row);
@@ -411,6 +536,7 @@ void Dataset::deleteCurrent()
 void Dataset::deleteAll()
 {
     requireOpen();
+    complete();
     if (m_state != State::Browse)
         cancel();
     if (m_rows.isEmpty())

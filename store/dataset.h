@@ -8,8 +8,11 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
+#include <memory>
 
 class Connection;
+class SnapshotReader;
 class QSqlQuery;
 struct Statement;
 
@@ -19,10 +22,17 @@ struct Statement;
 // column and a dataset without rows all read as "". Edits go back to the
 // query's table, each row addressed by the connection's row identity.
 // Engine failures throw StoreError. A grid shows it through DatasetModel.
+//
+// On data.mdb the rows after the first screen arrive while the window is
+// shown, read in a thread of its own in one read transaction: a million
+// rows take a second or more to read. Whatever asks about rows not yet
+// there (the count, a row beyond them, any change) waits for the rest, so
+// it sees the dataset whole as before; only a view asks loadedCount().
 class Dataset : public QObject {
     Q_OBJECT
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
+    ~Dataset() override;
 
     Connection& connection() const { return m_connection; }
     void setQuery(const TableQuery& query) { m_query = query; }
@@ -32,9 +42,13 @@ public:
     // Runs the query for no rows: fails as open() would on a table that is
     // missing or unreadable, and reads nothing.
     void probe();
-    // Rows read from now on are kept compressed: a tenth of the memory for
-    // a copy walked once from start to end.
+    // Rows read from now on are kept compressed: a tenth of the memory, for
+    // a copy walked once from start to end or shown a screen at a time.
     void setCompressed(bool compressed) { m_compressed = compressed; }
+    // Rows read from now on are counted before they are read (a scan of
+    // their own, a tenth of the reading), so that expectedCount() need not
+    // wait for them: a batch's page count.
+    void setCountedFirst(bool counted) { m_countedFirst = counted; }
     void close();
     // close(), the new query, open(): the rows read take the memory of the
     // rows they replace instead of fresh pages from the system.
@@ -42,8 +56,13 @@ public:
     bool isOpen() const { return m_open; }
 
     // Cursor
-    int recordCount() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.isEmpty(); }
+    int recordCount() const;
+    // The rows read so far, without waiting for the rest.
+    int loadedCount() const { return int(m_rows.size()); }
+    // recordCount(), waiting only for the count when the rows are counted
+    // first.
+    int expectedCount() const;
+    bool isEmpty() const;
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);
     void first();
@@ -79,6 +98,7 @@ signals:
     void aboutToReset();
     void reset();
     void rowAppended(int row);
+    void rowsLoaded(int first, int last);
     void rowChanged(int row);
     void rowAboutToBeRemoved(int row);
     void rowRemoved(int row);
@@ -90,13 +110,17 @@ private:
     // the memory and goes in one free; a row edited later is copied to its
     // end.
     struct Row {
-        QVariant identity;
+        qint64 identity;
         qsizetype start;
     };
 
     void openInto(RowText spare); // `spare`'s memory holds the rows read
     void release(RowText* spare); // close(), giving the rows' memory to `spare`
     void requireOpen() const;
+    // The rows that arrived from the reading thread, into the snapshot.
+    void takeRows();
+    // Waits for every row; throws StoreError when the reading failed.
+    void complete() const;
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
@@ -125,9 +149,13 @@ private:
     QList<Row> m_rows;
     RowText m_text;
     bool m_compressed = false;
+    bool m_countedFirst = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;
     QStringList m_buffer;
     QSet<int> m_changed;
+    std::unique_ptr<SnapshotReader> m_load;
+    std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
+    QString m_loadFailure;
 };

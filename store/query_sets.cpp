@@ -2,7 +2,11 @@
 
 #include "store/statements.h"
 
-MainQueries::MainQueries() : sender(connection), recipients(connection) {}
+MainQueries::MainQueries() : sender(connection), recipients(connection)
+{
+    // A screen at a time from a book of up to a million rows.
+    recipients.setCompressed(true);
+}
 
 void MainQueries::reopen()
 {
@@ -19,6 +23,10 @@ void MainQueries::reopen()
 PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
     : recipients(connection), sender(connection)
 {
+    // The pages walk the rows once, from the first to the last; the
+    // preview needs their number before the last is read.
+    recipients.setCompressed(true);
+    recipients.setCountedFirst(true);
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
     if (rows == Rows::ReadNow) {
@@ -44,6 +52,7 @@ void PrintingQueries::reopen()
 
 ImportQueries::ImportQueries() : imported(connection)
 {
+    imported.setCompressed(true);
     connection.open();
     imported.setQuery(Statements::selectImported());
     imported.probe();

@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// Blocks of whole rows, some 300 of a waybill's each: one is unpacked for
-// any row in it, and a batch unpacks each once.
-constexpr qsizetype blockSize = 64 * 1024;
-
-} // namespace
-
 qsizetype RowText::beginRow()
 {
     if (m_compressed && m_tailUsed >= blockSize)
@@ -59,6 +51,30 @@ void RowText::compressTail()
     m_blockStarts.append(m_tailStart);
     m_tailStart += m_tailUsed;
     m_tailUsed = 0;
+}
+
+QByteArray RowText::take()
+{
+    m_tail.resize(m_tailUsed);
+    QByteArray text = std::exchange(m_tail, {});
+    clear();
+    return text;
+}
+
+qsizetype RowText::append(const QByteArray& text, qsizetype size)
+{
+    if (!m_compressed) {
+        const qsizetype start = this->size();
+        put(text.constData(), text.size());
+        return start;
+    }
+    if (m_tailUsed > 0)
+        compressTail();
+    const qsizetype start = m_tailStart;
+    m_blocks.append(text);
+    m_blockStarts.append(start);
+    m_tailStart += size;
+    return start;
 }
 
 void RowText::finish()

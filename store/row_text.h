@@ -13,6 +13,9 @@ public:
     // Never part of UTF-8.
     static constexpr char separator = '\xff';
 
+    // Rows are packed in blocks of about this many bytes.
+    static constexpr qsizetype blockSize = 64 * 1024;
+
     explicit RowText(bool compressed = false) : m_compressed(compressed) {}
 
     bool compressed() const { return m_compressed; }
@@ -26,6 +29,14 @@ public:
     // Empty again, keeping the memory the rows took: refilling it costs no
     // fresh pages from the system.
     void restart();
+
+    // The bytes of rows written so far, unpacked.
+    qsizetype size() const { return m_tailStart + m_tailUsed; }
+    // The plain text's bytes, leaving it empty.
+    QByteArray take();
+    // Rows another RowText took, `size` bytes unpacked, packed when this
+    // one is; returns where they start.
+    qsizetype append(const QByteArray& text, qsizetype size);
 
     // The row starting at `start`, to the end of the bytes around it.
     std::pair<const char*, const char*> row(qsizetype start) const;

@@ -64,22 +64,9 @@ Statement deleteImported()
     return {QStringLiteral("Delete From excel"), {}};
 }
 
-Statement insertImported(const SqlDialect& dialect, const QStringList& values)
-{
-    const QStringList& columns = Schema::recipientColumns();
-    QVariantList bound;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        bound << (i < values.size() ? values.at(i) : QString());
-    return insertRow(dialect, Schema::importedTable, columns, bound);
-}
-
 QString insertPrintLog(int rows)
 {
-    const QString row =
-        QLatin1Char('(') + SqlDialect::markers(Schema::printLogColumns().size()) + QLatin1Char(')');
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(Schema::printLogTable, SqlDialect::quotedList(Schema::printLogColumns()),
-             QStringList(rows, row).join(QStringLiteral(", ")));
+    return insertRows(Schema::printLogTable, Schema::printLogColumns(), rows);
 }
 
 Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
@@ -124,6 +111,14 @@ Statement insertRow(const SqlDialect& dialect, const QString& table, const QStri
                     const QVariantList& values)
 {
     return {dialect.insertRow(table, columns), values};
+}
+
+QString insertRows(const QString& table, const QStringList& columns, int rows)
+{
+    const QString row = QLatin1Char('(') + SqlDialect::markers(columns.size()) + QLatin1Char(')');
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        .arg(table, SqlDialect::quotedList(columns),
+             QStringList(rows, row).join(QStringLiteral(", ")));
 }
 
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,

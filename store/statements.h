@@ -22,9 +22,6 @@ TableQuery searchImportedByMobile(const QString& text);
 
 Statement deleteImported(); // Delete From excel
 
-// One row into excel; the ten recipient columns bound in schema order.
-Statement insertImported(const SqlDialect& dialect, const QStringList& values);
-
 // The print log. Rows are listed newest first, `identity` (the store's row
 // identity) leading as the entry's number.
 // `rows` rows of every column of the log, bound row after row.
@@ -42,6 +39,9 @@ Statement selectPrintedRecipients(const QString& since);
 // A dataset's row edits, the row addressed by the store's row identity.
 Statement insertRow(const SqlDialect& dialect, const QString& table, const QStringList& columns,
                     const QVariantList& values);
+// `rows` rows of `columns` in one statement, bound row after row; no
+// identities come back.
+QString insertRows(const QString& table, const QStringList& columns, int rows);
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);

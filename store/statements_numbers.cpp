@@ -30,13 +30,6 @@ Statement deleteImportedOrders()
     return {QStringLiteral("DELETE FROM %1").arg(Schema::importedOrdersTable), {}};
 }
 
-QString insertImportedOrder()
-{
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(Schema::importedOrdersTable, SqlDialect::quotedList(Schema::importedOrdersColumns()),
-             SqlDialect::markers(3));
-}
-
 Statement selectImportedOrders(const SqlDialect& dialect)
 {
     return {QStringLiteral(u"SELECT e.k, o.订单编号, o.店铺 FROM (SELECT %1 AS k, row_number() "

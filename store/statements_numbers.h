@@ -13,8 +13,6 @@
 namespace NumberStatements {
 
 Statement deleteImportedOrders();
-// One row of 行, 订单编号, 店铺.
-QString insertImportedOrder();
 // The row identity of each imported row that has an order, its order
 // number and shop.
 Statement selectImportedOrders(const SqlDialect& dialect);

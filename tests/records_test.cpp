@@ -52,6 +52,7 @@ private slots:
     void modifyWritesOnlyChangedBoxesOfTheCurrentRow();
     void deleteAndDeleteAllWorkOnTheListedRows();
     void searchByNameOrMobileAndRefresh();
+    void largeBookFillsTheGridAsReadUntilRefresh();
     void enterMovesAlongTheChains();
     void lostServerIsReportedAndRefreshReconnects();
     void serverOutOfReachAtStartIsNotAMissingFile();
@@ -319,6 +320,28 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
     QCOMPARE(d.recordCount(), 3);
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QString());
     QCOMPARE(find<QLineEdit>(&w, "Edit21")->text(), QStringLiteral("y"));
+}
+
+void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
+{
+    TestDatabase db;
+    db.exec(
+        QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                       u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
+    ScriptedDialogs dialogs;
+    TForm1 w;
+    auto* grid = find<QTableView>(&w, "DBGridEh1");
+    const auto lastName = [&] {
+        return grid->model()->index(grid->model()->rowCount() - 1, 1).data().toString();
+    };
+    QTRY_COMPARE(grid->model()->rowCount(), 3000);
+    db.exec(QStringLiteral(u"update inrxx set 收件人姓名 = '改' where 收件人姓名 = '王3000'"));
+    grid->scrollToBottom();
+    QCOMPARE(lastName(), QStringLiteral(u"王3000"));
+    w.Button10Click(); // 刷 新
+    QTRY_COMPARE(grid->model()->rowCount(), 3000);
+    QCOMPARE(lastName(), QStringLiteral(u"改"));
+    QVERIFY(dialogs.shown.isEmpty());
 }
 
 void RecordsTest::enterMovesAlongTheChains()

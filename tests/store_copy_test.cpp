@@ -18,6 +18,7 @@ class StoreCopyTest : public QObject {
 private slots:
     void backupRestoresToEitherStore();
     void copyRefusesATargetWithRows();
+    void copiesKeepWhatABulkWriteEscapes();
 };
 
 namespace {
@@ -68,6 +69,20 @@ void StoreCopyTest::backupRestoresToEitherStore()
     // And back over changed rows of the store in use.
     db.exec("delete from inrxx");
     db.insert(Schema::recipientTable, {"", "later"});
+    DatabaseBackup::restore(bak, StoreChoice::storeName());
+    QCOMPARE(everyRow(db), before);
+}
+
+void StoreCopyTest::copiesKeepWhatABulkWriteEscapes()
+{
+    TestDatabase db;
+    db.insert(Schema::recipientTable,
+              {"tab\there", "back\\slash", "line\nbreak", "cr\rhere", "\\N", ""}); // the rest NULL
+    const auto before = everyRow(db);
+    QTemporaryDir elsewhere;
+    const QString bak = elsewhere.filePath("one.bak");
+    DatabaseBackup::backup(StoreChoice::storeName(), bak);
+    db.exec("delete from inrxx");
     DatabaseBackup::restore(bak, StoreChoice::storeName());
     QCOMPARE(everyRow(db), before);
 }

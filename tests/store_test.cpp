@@ -28,6 +28,7 @@ private slots:
     void serverAddresses_data();
     void serverAddresses();
     void compressedSnapshotReadsAsThePlainOne();
+    void rowsStillBeingReadAreOneSnapshot();
     void preparedRowsKeepWhatEachRowBound();
 };
 
@@ -433,6 +434,42 @@ void StoreTest::compressedSnapshotReadsAsThePlainOne()
     compressed.post();
     QCOMPARE(compressed.value(2999, 1), QStringLiteral(u"新的"));
     QCOMPARE(compressed.value(0, 0), QStringLiteral(u"公司1"));
+}
+
+void StoreTest::rowsStillBeingReadAreOneSnapshot()
+{
+    TestDatabase db;
+    // Far more rows than the first screen, so most arrive after open().
+    db.exec(QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                           u"where k < 20000) insert into inrxx (单位名称, 收件人姓名) "
+                           u"select 'a' || k, '王' || k from i"));
+    Connection c;
+    c.open();
+    Dataset d(c), counted(c);
+    d.setCompressed(true);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    const int shown = d.loadedCount();
+    counted.setCountedFirst(true);
+    counted.setQuery(Statements::selectRecipients());
+    counted.open();
+    // Another desk at once: the last row changed, the first gone, one more.
+    db.exec(QStringLiteral(u"update inrxx set 收件人姓名 = '改' where 单位名称 = 'a20000'"));
+    db.exec(QStringLiteral("delete from inrxx where 单位名称 = 'a1'"));
+    db.insert("inrxx", {"a20001", QStringLiteral(u"新")});
+    QVERIFY(shown > 0);
+    QCOMPARE(counted.expectedCount(), 20000);
+    QCOMPARE(counted.recordCount(), 20000);
+    QCOMPARE(d.recordCount(), 20000);
+    QCOMPARE(d.value(0, 0), QStringLiteral("a1"));
+    QCOMPARE(d.value(19999, 1), QStringLiteral(u"王20000"));
+    d.last();
+    QCOMPARE(d.field(QStringLiteral(u"单位名称")), QStringLiteral("a20000"));
+    d.reopen(Statements::selectRecipients());
+    QCOMPARE(d.recordCount(), 20000);
+    QCOMPARE(d.value(0, 0), QStringLiteral("a2"));
+    QCOMPARE(d.value(19998, 1), QStringLiteral(u"改"));
+    QCOMPARE(d.value(19999, 1), QStringLiteral(u"新"));
 }
 
 void StoreTest::preparedRowsKeepWhatEachRowBound()

@@ -12,6 +12,10 @@ DatasetModel::DatasetModel(Dataset& dataset, QObject* parent)
         beginInsertRows({}, row, row);
         endInsertRows();
     });
+    connect(&dataset, &Dataset::rowsLoaded, this, [this](int first, int last) {
+        beginInsertRows({}, first, last);
+        endInsertRows();
+    });
     connect(&dataset, &Dataset::rowChanged, this,
             [this](int row) { emit dataChanged(index(row, 0), index(row, columnCount() - 1)); });
     connect(&dataset, &Dataset::rowAboutToBeRemoved, this,
@@ -21,7 +25,8 @@ DatasetModel::DatasetModel(Dataset& dataset, QObject* parent)
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_dataset.recordCount();
+    // Rows still being read come in as they arrive.
+    return parent.isValid() ? 0 : m_dataset.loadedCount();
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const

@@ -46,9 +46,7 @@ public:
         const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
-            // The pages walk the rows once, from the first to the last.
             m_batch = std::make_unique<PrintingQueries>(query, PrintingQueries::Rows::ReadOnReopen);
-            m_batch->recipients.setCompressed(true);
             m_batch->reopen();
             return;
         }

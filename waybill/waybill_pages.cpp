@@ -19,7 +19,7 @@ int WaybillPages::pageCount()
     if (m_mode == RecordMode::CurrentRow || !m_recipients)
         return 1;
     // The detail area prints even without rows.
-    return std::max(1, m_recipients->recordCount());
+    return std::max(1, m_recipients->expectedCount());
 }
 
 QString WaybillPages::read(int index, RecordRole role, const QString& column) const

@@ -1,0 +1,138 @@
+#include "store/bulk_insert.h"
+
+#include "store/sql_dialect.h"
+#include "store/statements.h"
+#include "store/store_error.h"
+
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <libpq-fe.h>
+
+namespace {
+
+// COPY's text goes to the server in pieces of about this size.
+constexpr qsizetype copyPiece = 1 << 20;
+
+PGconn* serverHandle(Connection& connection)
+{
+    QSqlDriver* driver = connection.driver();
+    const QVariant handle = driver ? driver->handle() : QVariant();
+    // The driver names the type by its typedef or by the struct behind it.
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        throw StoreError(QStringLiteral("no PostgreSQL connection for COPY"));
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+QString serverText(PGconn* server)
+{
+    return QString::fromUtf8(PQerrorMessage(server)).trimmed();
+}
+
+// A value in COPY's text form: backslash escapes for what would end the
+// value or the row, \N for NULL.
+void appendCopyValue(QByteArray& out, const QVariant& value)
+{
+    if (value.isNull()) {
+        out += "\\N";
+        return;
+    }
+    const QByteArray text = value.toString().toUtf8();
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+} // namespace
+
+BulkInsert::BulkInsert(Connection& connection, const QString& table, const QStringList& columns)
+    : m_connection(connection), m_table(table), m_columns(columns)
+{
+}
+
+BulkInsert::~BulkInsert()
+{
+    if (!m_copying)
+        return;
+    try {
+        PGconn* server = serverHandle(m_connection);
+        PQputCopyEnd(server, "abandoned");
+        while (PGresult* r = PQgetResult(server))
+            PQclear(r);
+    } catch (const StoreError&) {
+        // The connection is gone, and the COPY with it.
+    }
+}
+
+void BulkInsert::add(const QVariantList& values)
+{
+    if (m_connection.dialect().isServer()) {
+        for (qsizetype c = 0; c < m_columns.size(); ++c) {
+            if (c > 0)
+                m_copy += '\t';
+            appendCopyValue(m_copy, values.value(c));
+        }
+        m_copy += '\n';
+        if (m_copy.size() >= copyPiece)
+            sendCopy(false);
+        return;
+    }
+    if (!m_insert)
+        m_insert.emplace(m_connection.prepare(
+            Statements::insertRow(m_connection.dialect(), m_table, m_columns, {}).text));
+    m_insert->execute(values.mid(0, m_columns.size()));
+}
+
+void BulkInsert::sendCopy(bool last)
+{
+    PGconn* server = serverHandle(m_connection);
+    if (!m_copying) {
+        if (m_copy.isEmpty())
+            return;
+        const QByteArray start = QStringLiteral("COPY %1 (%2) FROM STDIN")
+                                     .arg(m_table, SqlDialect::quotedList(m_columns))
+                                     .toUtf8();
+        PGresult* r = PQexec(server, start.constData());
+        const bool ready = PQresultStatus(r) == PGRES_COPY_IN;
+        PQclear(r);
+        if (!ready)
+            throw StoreError(serverText(server));
+        m_copying = true;
+    }
+    if (!m_copy.isEmpty() && PQputCopyData(server, m_copy.constData(), int(m_copy.size())) != 1)
+        throw StoreError(serverText(server));
+    m_copy.clear();
+    if (!last)
+        return;
+    m_copying = false;
+    if (PQputCopyEnd(server, nullptr) != 1)
+        throw StoreError(serverText(server));
+    QString failure;
+    while (PGresult* r = PQgetResult(server)) {
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && failure.isEmpty())
+            failure = QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
+        PQclear(r);
+    }
+    if (!failure.isEmpty())
+        throw StoreError(failure);
+}
+
+void BulkInsert::finish()
+{
+    if (m_connection.dialect().isServer())
+        sendCopy(true);
+}

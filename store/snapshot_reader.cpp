@@ -1,0 +1,300 @@
+#include "store/snapshot_reader.h"
+
+#include "store/connection.h"
+#include "store/row_text.h"
+#include "store/server_address.h"
+#include "store/store_error.h"
+
+#include <QByteArrayView>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <sqlite3.h>
+
+namespace {
+
+// A screen of rows first, for the window to show at once; then blocks of
+// the size RowText keeps them in.
+constexpr qsizetype firstRows = 100;
+
+bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, text.constData(), int(text.size()),
+                                 SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    }
+}
+
+} // namespace
+
+SnapshotReader::SnapshotReader(const QString& path, const Statement& statement, bool compressed,
+                               bool counted, std::function<void()> arrived)
+    : m_compressed(compressed), m_countFirst(counted), m_arrived(std::move(arrived))
+{
+    m_thread = std::thread([this, path, statement] { read(path, statement); });
+}
+
+SnapshotReader::~SnapshotReader()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_thread.join();
+}
+
+bool SnapshotReader::started()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_started; });
+    return m_ran;
+}
+
+QList<SnapshotReader::Chunk> SnapshotReader::take()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_chunks, {});
+}
+
+qint64 SnapshotReader::count()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_count >= 0 || m_finished; });
+    return m_count;
+}
+
+void SnapshotReader::finish()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_finished; });
+}
+
+bool SnapshotReader::finished()
+{
+    std::lock_guard lock(m_mutex);
+    return m_finished;
+}
+
+QString SnapshotReader::failure()
+{
+    std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void SnapshotReader::deliver(Chunk&& chunk)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_chunks.append(std::move(chunk));
+        m_started = true;
+        m_ran = true;
+    }
+    m_changed.notify_all();
+    m_arrived();
+}
+
+void SnapshotReader::ended(bool ran, qint64 rows, const QString& failure)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_count < 0 && failure.isEmpty() && ran)
+            m_count = rows;
+        m_ran = m_started ? m_ran : ran;
+        m_started = true;
+        m_finished = true;
+        m_failure = failure;
+    }
+    m_changed.notify_all();
+    m_arrived();
+}
+
+void SnapshotReader::counted(qint64 count)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_count = count;
+    }
+    m_changed.notify_all();
+}
+
+void SnapshotReader::Writer::beginRow(qint64 identity)
+{
+    ++rows;
+    chunk.identities.append(identity);
+    chunk.starts.append(text.beginRow());
+}
+
+bool SnapshotReader::Writer::endRow()
+{
+    if (first ? chunk.identities.size() < firstRows : text.size() < RowText::blockSize)
+        return true;
+    flush();
+    std::lock_guard lock(reader.m_mutex);
+    return !reader.m_stop;
+}
+
+void SnapshotReader::Writer::flush()
+{
+    if (chunk.identities.isEmpty())
+        return;
+    chunk.size = text.size();
+    chunk.text = text.take();
+    if (reader.m_compressed) {
+        chunk.text = qCompress(chunk.text, 1);
+        chunk.text.squeeze(); // it comes at the size of the worst case
+    }
+    reader.deliver(std::exchange(chunk, {}));
+    first = false;
+}
+
+void SnapshotReader::read(const QString& path, const Statement& statement)
+{
+    if (ServerAddress::looksLikeUrl(path)) {
+        if (const std::optional<ServerAddress> address = ServerAddress::parse(path))
+            readServer(*address, statement);
+        else
+            ended(false, 0, {});
+        return;
+    }
+    readFile(path, statement);
+}
+
+void SnapshotReader::readServer(const ServerAddress& address, const Statement& statement)
+{
+    Writer out{*this};
+    try {
+        Connection server;
+        server.openServer(address);
+        // One snapshot for the count and the rows.
+        server.beginTransaction();
+        server.execute(
+            {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"), {}});
+        if (m_countFirst) {
+            QSqlQuery q =
+                server.run({QStringLiteral("select count(*) from (%1) counted").arg(statement.text),
+                            statement.bindings});
+            if (q.next())
+                counted(q.value(0).toLongLong());
+        }
+        QSqlQuery q = server.run(statement);
+        const QSqlRecord record = q.record();
+        {
+            std::lock_guard lock(m_mutex);
+            for (int c = 1; c < record.count(); ++c)
+                m_columns << record.fieldName(c);
+        }
+        bool going = true;
+        while (going && q.next()) {
+            out.beginRow(q.value(0).toLongLong());
+            for (int c = 1; c < record.count(); ++c) {
+                const QVariant v = q.value(c);
+                const QByteArray value = v.isNull() ? QByteArray() : v.toString().toUtf8();
+                out.text.value(value.constData(), value.size());
+            }
+            going = out.endRow();
+        }
+        q.finish();
+        server.rollback();
+    } catch (const StoreError& e) {
+        // Before any row, the window's own connection reads and says why.
+        ended(false, out.rows, e.text());
+        return;
+    }
+    out.flush();
+    ended(true, out.rows, {});
+}
+
+void SnapshotReader::readFile(const QString& path, const Statement& statement)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* s = nullptr;
+    Writer out{*this};
+    const auto end = [&](bool ran, const QString& failure) {
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        ended(ran, out.rows, failure);
+    };
+    // Read and write, as the window's own connection: a journal left by a
+    // crash is rolled back before anything is read.
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        end(false, {});
+        return;
+    }
+    sqlite3_busy_timeout(db, 10000);
+    const auto prepare = [&](const QString& text, sqlite3_stmt** prepared) {
+        const QByteArray sql = text.toUtf8();
+        if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), prepared, nullptr) !=
+            SQLITE_OK)
+            return false;
+        for (qsizetype i = 0; i < statement.bindings.size(); ++i)
+            if (!bind(*prepared, int(i + 1), statement.bindings.at(i)))
+                return false;
+        return true;
+    };
+    if (!prepare(statement.text, &s)) {
+        end(false, {});
+        return;
+    }
+    // While the select is under way the file takes no other writer's
+    // commit, so a count beside it counts the same rows.
+    const auto countRows = [&] {
+        sqlite3_stmt* c = nullptr;
+        if (prepare(QStringLiteral("select count(*) from (%1)").arg(statement.text), &c) &&
+            sqlite3_step(c) == SQLITE_ROW)
+            counted(sqlite3_column_int64(c, 0));
+        sqlite3_finalize(c);
+    };
+    const int count = sqlite3_column_count(s);
+    {
+        std::lock_guard lock(m_mutex);
+        for (int c = 1; c < count; ++c)
+            m_columns << QString::fromUtf8(sqlite3_column_name(s, c));
+    }
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+        if (m_countFirst && out.rows == 0)
+            countRows();
+        out.beginRow(sqlite3_column_int64(s, 0));
+        for (int c = 1; c < count; ++c) {
+            // One look-up of the column for its text and its size: each
+            // sqlite3_column_* call locks the connection anew, which costs
+            // as much as the copy.
+            sqlite3_value* cell = sqlite3_column_value(s, c);
+            // Asked first: reading a value as text may change its type.
+            const bool blob = sqlite3_value_type(cell) == SQLITE_BLOB;
+            const char* value = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            const int size = value ? sqlite3_value_bytes(cell) : 0;
+            if (QByteArrayView(value, size).isValidUtf8()) {
+                out.text.value(value, size);
+                continue;
+            }
+            // Bytes that are no UTF-8 read as the driver reads them: text
+            // through SQLite's own UTF-16, which keeps a stray byte as a
+            // character of its own, and a blob through Qt's.
+            const QString decoded =
+                blob ? QString::fromUtf8(value, size)
+                     : QString(static_cast<const QChar*>(sqlite3_value_text16(cell)),
+                               sqlite3_value_bytes16(cell) / int(sizeof(QChar)));
+            const QByteArray utf8 = decoded.toUtf8();
+            out.text.value(utf8.constData(), utf8.size());
+        }
+        if (!out.endRow())
+            break;
+    }
+    if (step != SQLITE_ROW && step != SQLITE_DONE) {
+        end(false, QString::fromUtf8(sqlite3_errmsg(db)));
+        return;
+    }
+    out.flush();
+    end(true, {});
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "store/row_text.h"
+#include "store/statement.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// A select's rows read on a connection of its own, in a thread of its own,
+// while the window that asked is already shown. One statement is one read
+// transaction (with its count, on the server a repeatable read), so the
+// rows are one consistent snapshot however long the reading takes. From
+// data.mdb every value comes straight as the UTF-8 the file holds (through
+// the driver each value goes to UTF-16 and into a QVariant first, most of
+// the time a large snapshot took).
+struct ServerAddress;
+
+class SnapshotReader {
+public:
+    // Rows as RowText lays them out, ready to be appended to one.
+    struct Chunk {
+        QList<qint64> identities; // the first column of each row
+        QList<qsizetype> starts;  // where each row begins, within `text`
+        QByteArray text;          // compressed when the snapshot is
+        qsizetype size = 0;       // of the text unpacked
+    };
+
+    // Starts reading `statement` (row identity first) from the database
+    // file or server URL `path`. `arrived` is called from the reading thread whenever
+    // rows are ready to take, and once at the end. `counted`: the rows are
+    // counted first, in the same read transaction.
+    SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
+                   std::function<void()> arrived);
+    // Stops reading and waits for the thread.
+    ~SnapshotReader();
+    SnapshotReader(const SnapshotReader&) = delete;
+    SnapshotReader& operator=(const SnapshotReader&) = delete;
+
+    // Waits for the first rows (or the end). False when the statement did
+    // not run, so that the caller takes the driver's way and its error.
+    bool started();
+    QStringList columns() const { return m_columns; } // after the identity
+    // The rows read since the last call; never waits.
+    QList<Chunk> take();
+    // How many rows there are, once counted or read; -1 when the reading
+    // failed first.
+    qint64 count();
+    // Waits for the last row.
+    void finish();
+    bool finished();
+    // Why the reading stopped before the last row; empty when it did not.
+    QString failure();
+
+private:
+    // Rows into chunks of the size they are delivered in.
+    struct Writer {
+        SnapshotReader& reader;
+        Chunk chunk;
+        RowText text = RowText(false);
+        bool first = true;
+        qint64 rows = 0;
+        void beginRow(qint64 identity);
+        // False when the reading is to stop.
+        bool endRow();
+        void flush();
+    };
+
+    void read(const QString& path, const Statement& statement);
+    void readFile(const QString& path, const Statement& statement);
+    void readServer(const ServerAddress& address, const Statement& statement);
+    void deliver(Chunk&& chunk);
+    void counted(qint64 count);
+    void ended(bool ran, qint64 rows, const QString& failure);
+
+    const bool m_compressed;
+    const bool m_countFirst;
+    const std::function<void()> m_arrived;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QStringList m_columns;
+    QList<Chunk> m_chunks;
+    qint64 m_count = -1;
+    bool m_started = false;
+    bool m_ran = false;
+    bool m_finished = false;
+    bool m_stop = false;
+    QString m_failure;
+    std::thread m_thread;
+};
