@@ -68,8 +68,9 @@ Calibration LayoutAdjustments::calibration() const
 {
     // Every shift moves all placements alike, so the first one tells.
     const FieldPlacement& now = m_layout.placements().first();
-    const FieldPlacement& factory =
-        WaybillLayout::forWindow(m_layout.variant()).placements().first();
+    // Kept whole: a placement of the temporary would dangle.
+    const WaybillLayout atRest = WaybillLayout::forWindow(m_layout.variant());
+    const FieldPlacement& factory = atRest.placements().first();
     return {distance(factory.left(), now.left()), distance(factory.top(), now.top()),
             m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt};
 }
