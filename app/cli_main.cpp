@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,15 +37,34 @@ void provideRuntimeFolder()
         qputenv("XDG_RUNTIME_DIR", dir);
 }
 
+// Only pages are measured and drawn; every other command runs without a
+// window system and its fonts, which cost most of a short command's time.
+bool drawsPages(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--data-dir" || arg == "--database")
+            ++i;
+        else if (!arg.startsWith('-'))
+            return arg == "print";
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // Measuring text needs a GUI application, never a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    provideRuntimeFolder();
-    QGuiApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (drawsPages(argc, argv)) {
+        // Measuring text needs a GUI application, never a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        provideRuntimeFolder();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
 #ifdef SF_CLI_PRINTER
     const PrinterOutput printer = printOnPrinter;
 #else
@@ -52,7 +72,7 @@ int main(int argc, char** argv)
 #endif
     QTextStream err(stderr);
     try {
-        const int status = CommandLine::run(app.arguments().mid(1), printer);
+        const int status = CommandLine::run(app->arguments().mid(1), printer);
         // A full disk or a closed pipe behind standard output fails the
         // command too; a script must not take a cut-off export for done.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -277,14 +277,15 @@ QList<Command> commands(const PrinterOutput& printer)
          print},
         {QStringLiteral("import"),
          QStringLiteral("FILE"),
-         QStringLiteral("replace the imported list by Sheet1 of FILE"),
+         QStringLiteral("replace the imported list by Sheet1 of FILE (without one: its first "
+                        "sheet), or by the rows of a .csv"),
          {},
          1,
          importSheet},
         {QStringLiteral("export"),
          QStringLiteral("[--format csv] NAME"),
-         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx); with --format csv "
-                        "to NAME.csv, or to standard output without NAME"),
+         QStringLiteral("write the address book to NAME.xls (or NAME.xlsx, NAME.csv as named); "
+                        "with --format csv to NAME.csv, or to standard output without NAME"),
          {valued(QStringLiteral("format"), QStringLiteral("csv"),
                  QStringLiteral("comma-separated UTF-8 text instead of a workbook"))},
          -1,

@@ -58,7 +58,14 @@ void backup(const QString& source, const QString& target)
         throw BackupError(QStringLiteral(u"找不到数据库 %1").arg(source));
     // The owner's only, as staged files are, whatever data.mdb allows.
     StagedFile staged(target);
-    DatabaseCopy::online(source, staged.path());
+    try {
+        DatabaseCopy::online(source, staged.path());
+    } catch (const BackupError& e) {
+        // Said in Chinese and of the file the user named, not of the one
+        // written aside ("database or disk is full: …bak.sfwaybill-….tmp").
+        throw BackupError(QStringLiteral(u"无法备份到 %1：%2")
+                              .arg(target, e.text().remove(QStringLiteral(": ") + staged.path())));
+    }
     staged.commit();
 }
 

@@ -3,7 +3,9 @@
 #include "maintenance/backup_error.h"
 #include "maintenance/sqlite_file.h"
 #include "store/schema.h"
+#include "store/schema_steps.h"
 #include "store/staged_file.h"
+#include "store/statements.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -23,67 +25,35 @@ QString writeFailed(const QString& path)
         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-QString quoted(const QString& name)
+// Case as SQLite itself ignores it in a table's name.
+bool holdsTable(const SqliteFile& file, const QString& table)
 {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    return file.firstColumn(Statements::tableNames(SqlDialect()))
+        .contains(table, Qt::CaseInsensitive);
+}
+
+QStringList columnsOf(const SqliteFile& file, const QString& table)
+{
+    return file.firstColumn(Statements::tableColumns(SqlDialect(), table));
 }
 
 void requireTable(const SqliteFile& file, const QString& table, const QStringList& columns)
 {
-    if (file.firstColumn(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' "
-                                        "AND name = '%1' COLLATE NOCASE")
-                             .arg(table))
-            .isEmpty())
+    if (!holdsTable(file, table))
         throw BackupError(QStringLiteral(u"没有表 %1").arg(table));
-    const QStringList present =
-        file.firstColumn(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+    const QStringList present = columnsOf(file, table);
     for (const QString& column : columns)
         if (!present.contains(column))
             throw BackupError(QStringLiteral(u"表 %2 中没有列 %1").arg(column, table));
 }
-
-class Statement {
-public:
-    Statement(const SqliteFile& file, const QString& sql) : m_file(file)
-    {
-        if (sqlite3_prepare_v2(file.handle(), sql.toUtf8().constData(), -1, &m_statement,
-                               nullptr) != SQLITE_OK)
-            throw BackupError(QStringLiteral("%1: %2").arg(file.lastError(), file.path()));
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* operator*() const { return m_statement; }
-    // True while there is a row.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_statement);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            m_file.fail(rc);
-        return rc == SQLITE_ROW;
-    }
-
-private:
-    const SqliteFile& m_file;
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 // Every value goes in as text (or NULL), whatever the source column's type
 // made of it.
 void copyRows(const SqliteFile& from, const SqliteFile& to, const QString& table,
               const QStringList& columns)
 {
-    QStringList names, markers;
-    for (const QString& c : columns) {
-        names << quoted(c);
-        markers << QStringLiteral("?");
-    }
-    const QString list = names.join(QStringLiteral(", "));
-    Statement select(from, QStringLiteral("SELECT %1 FROM %2").arg(list, quoted(table)));
-    Statement insert(to, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                             .arg(quoted(table), list, markers.join(QStringLiteral(", "))));
+    SqliteStatement select(from, Statements::selectColumns(table, columns));
+    SqliteStatement insert(to, Statements::insertRow(SqlDialect(), table, columns, {}));
     while (select.step()) {
         for (int i = 0; i < columns.size(); ++i) {
             if (sqlite3_column_type(*select, i) == SQLITE_NULL) {
@@ -138,8 +108,7 @@ private:
 void requireRollbackJournal(SqliteFile& file)
 {
     // A copy of a WAL database would be one too, with its side files.
-    if (file.firstColumn(QStringLiteral("PRAGMA journal_mode=DELETE")) !=
-        QStringList{QStringLiteral("delete")})
+    if (file.firstColumn(Statements::rollbackJournal()) != QStringList{QStringLiteral("delete")})
         throw BackupError(QStringLiteral(u"无法退出 WAL 模式：%1").arg(file.path()));
 }
 
@@ -205,7 +174,7 @@ bool looksLikeDatabase(const QString& path)
 void requireWaybillTables(const QString& path)
 {
     const SqliteFile file(path, SqliteFile::Mode::ReadOnly);
-    const QStringList check = file.firstColumn(QStringLiteral("PRAGMA quick_check"));
+    const QStringList check = file.firstColumn(Statements::quickCheck());
     if (check != QStringList{QStringLiteral("ok")})
         throw BackupError(QStringLiteral(u"文件已损坏：%1").arg(check.join(' ')));
     requireTable(file, Schema::senderTable, Schema::senderColumns());
@@ -218,26 +187,28 @@ void dataOnly(const QString& from, const QString& to)
     const SqliteFile source(from, SqliteFile::Mode::ReadOnly);
     SqliteFile target(to, SqliteFile::Mode::ReadWrite);
     requireRollbackJournal(target);
-    target.execute(QStringLiteral("BEGIN"));
-    for (const QString& create : Schema::createStatements())
-        target.execute(create);
+    target.execute(Statements::begin().text);
+    for (const Schema::Table& t : Schema::tables())
+        target.execute(Statements::createTable(SqlDialect(), t.name).text);
     copyRows(source, target, Schema::senderTable, Schema::senderColumns());
     copyRows(source, target, Schema::recipientTable, Schema::recipientColumns());
     copyRows(source, target, Schema::importedTable, Schema::recipientColumns());
     // A backup from before the print log has none; one with the log keeps
     // the columns we know of it.
-    const QStringList logColumns = source.firstColumn(
-        QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(Schema::printLogTable));
+    const QStringList logColumns = columnsOf(source, Schema::printLogTable);
     QStringList known;
     for (const QString& c : Schema::printLogColumns())
         if (logColumns.contains(c))
             known << c;
     if (!known.isEmpty())
         copyRows(source, target, Schema::printLogTable, known);
+    // The tables are this program's shape, whatever the backup's was.
+    for (const Statement& s : Statements::writeVersion(SqlDialect(), SchemaSteps::current()))
+        target.execute(s.text);
     // Tells connections that read rows before that their row ids are void.
-    target.execute(QStringLiteral("PRAGMA user_version = %1")
-                       .arg(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF)));
-    target.execute(QStringLiteral("COMMIT"));
+    target.execute(
+        Statements::setGeneration(QRandomGenerator::global()->bounded(1, 0x7FFFFFFF)).text);
+    target.execute(Statements::commit().text);
 }
 
 void replaceContent(const QString& from, const QString& live, const QString& kept,

@@ -26,7 +26,8 @@ void requireWaybillTables(const QString& path);
 // text but the print log's shifts, and the rows of those tables in `from`
 // (of the print log when it has one, in the columns we know): nothing else of `from`
 // (triggers, views, indexes, other tables, column types) comes along. The
-// copy gets a new generation (Connection::generation).
+// copy holds the current version (SchemaSteps) and a new generation
+// (Connection::generation).
 void dataOnly(const QString& from, const QString& to);
 // A backup chosen for a restore: requireWaybillTables(), then dataOnly();
 // throws BackupError naming the file.

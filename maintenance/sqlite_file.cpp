@@ -44,19 +44,12 @@ void SqliteFile::fail(int code) const
         QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errstr(code)), m_path));
 }
 
-QStringList SqliteFile::firstColumn(const QString& sql) const
+QStringList SqliteFile::firstColumn(const Statement& statement) const
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        throw BackupError(QStringLiteral("%1: %2").arg(lastError(), m_path));
+    SqliteStatement q(*this, statement);
     QStringList values;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        values << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE)
-        fail(rc);
+    while (q.step())
+        values << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(*q, 0)));
     return values;
 }
 
@@ -73,4 +66,37 @@ sqlite3_file* SqliteFile::mainFile() const
         !file || !file->pMethods)
         throw BackupError(QStringLiteral("no file handle: %1").arg(m_path));
     return file;
+}
+
+SqliteStatement::SqliteStatement(const SqliteFile& file, const Statement& statement) : m_file(file)
+{
+    if (sqlite3_prepare_v2(file.handle(), statement.text.toUtf8().constData(), -1, &m_statement,
+                           nullptr) != SQLITE_OK)
+        throw BackupError(QStringLiteral("%1: %2").arg(file.lastError(), file.path()));
+    for (int i = 0; i < statement.bindings.size(); ++i) {
+        const QVariant& v = statement.bindings.at(i);
+        if (v.isNull()) {
+            sqlite3_bind_null(m_statement, i + 1);
+        } else if (v.metaType() == QMetaType::fromType<int>() ||
+                   v.metaType() == QMetaType::fromType<qlonglong>()) {
+            sqlite3_bind_int64(m_statement, i + 1, v.toLongLong());
+        } else {
+            const QByteArray text = v.toString().toUtf8();
+            sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()),
+                              SQLITE_TRANSIENT);
+        }
+    }
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+bool SqliteStatement::step()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        m_file.fail(rc);
+    return rc == SQLITE_ROW;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "store/statement.h"
+
 #include <QString>
 #include <QStringList>
 
 struct sqlite3;
 struct sqlite3_file;
+struct sqlite3_stmt;
 
 // A database file opened through the SQLite C API, for the work QtSql
 // does not offer (the online backup, locks, row copies). A read-write open
@@ -25,7 +28,8 @@ public:
     QString lastError() const;
 
     // First column of every row a statement returns.
-    QStringList firstColumn(const QString& sql) const;
+    QStringList firstColumn(const Statement& statement) const;
+    QStringList firstColumn(const QString& sql) const { return firstColumn(Statement{sql, {}}); }
     // Runs statements that return nothing of interest.
     void execute(const QString& sql);
     // SQLite's own handle of the main file: reading through it keeps the
@@ -38,4 +42,22 @@ public:
 private:
     QString m_path;
     sqlite3* m_db = nullptr;
+};
+
+// One statement prepared on a file, its values bound (numbers as numbers,
+// everything else as text), finalized whatever happens. Throws BackupError.
+class SqliteStatement {
+public:
+    SqliteStatement(const SqliteFile& file, const Statement& statement);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    sqlite3_stmt* operator*() const { return m_statement; }
+    // True while there is a row.
+    bool step();
+
+private:
+    const SqliteFile& m_file;
+    sqlite3_stmt* m_statement = nullptr;
 };

@@ -28,8 +28,7 @@ void beginSnapshot(Connection& c)
 {
     c.beginTransaction();
     if (c.dialect().isServer())
-        c.execute(
-            {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"), {}});
+        c.execute(Statements::readOnlySnapshot());
 }
 
 int rowCount(Connection& c)
@@ -39,7 +38,7 @@ int rowCount(Connection& c)
     for (const Schema::Table& t : Schema::tables()) {
         if (!there.contains(t.name))
             continue;
-        QSqlQuery q = c.run({QStringLiteral("select count(*) from %1").arg(t.name), {}});
+        QSqlQuery q = c.run(Statements::countRows(t.name));
         rows += q.next() ? q.value(0).toInt() : 0;
     }
     return rows;
@@ -73,25 +72,26 @@ int copyRows(Connection& from, Connection& to)
 
 } // namespace
 
-void open(Connection& connection, const QString& store)
+void open(Connection& connection, const QString& store, Connection::Shape shape)
 {
     if (ServerAddress::looksLikeUrl(store)) {
         QString why;
         const std::optional<ServerAddress> address = ServerAddress::parse(store, &why);
         if (!address)
             throw StoreError(why);
-        connection.openServer(*address);
+        connection.openServer(*address, shape);
         return;
     }
     if (!QFileInfo(store).isFile())
         throw StoreError(QStringLiteral("no database %1").arg(store));
-    connection.openFile(store);
+    connection.openFile(store, shape);
 }
 
 int copy(const QString& from, const QString& to)
 {
+    // Read as it is: a backup copied from stays the file it was.
     Connection source;
-    open(source, from);
+    open(source, from, Connection::Shape::AsItIs);
     // A file's columns are checked as a restore checks them: a column
     // missing from it would otherwise read as its name in every row.
     if (!source.dialect().isServer())
@@ -107,7 +107,7 @@ int copy(const QString& from, const QString& to)
         DatabaseFile::createEmpty(made->path());
     }
     Connection target;
-    open(target, made ? made->path() : to);
+    open(target, made ? made->path() : to, Connection::Shape::UpToDate);
     if (!toServer && !source.dialect().isServer() && QFileInfo(from) == QFileInfo(to))
         throw StoreError(QStringLiteral("%1 is the source itself").arg(to));
     if (toServer && StoreTables::present(target).isEmpty())
@@ -139,7 +139,7 @@ int copy(const QString& from, const QString& to)
 void backupServer(const QString& url, const QString& target)
 {
     Connection server;
-    open(server, url);
+    open(server, url, Connection::Shape::UpToDate);
     StagedFile staged(target);
     // The staged file is there, empty; the database is made in it.
     DatabaseFile::createEmpty(staged.path());
@@ -168,7 +168,7 @@ void restoreServer(const QString& chosen, const QString& url,
         throw BackupError(QStringLiteral(u"%1 不是可读取的文件").arg(chosen),
                           BackupError::Kind::NoFile);
     Connection server;
-    open(server, url);
+    open(server, url, Connection::Shape::UpToDate);
     // The same checks as a restore of data.mdb, and only the tables' rows
     // of the backup are read, from a copy of its own.
     QTemporaryDir scratch(TemporaryFiles::scratchTemplate());
@@ -177,12 +177,12 @@ void restoreServer(const QString& chosen, const QString& url,
         throw BackupError(QStringLiteral("no room for a scratch copy: %1").arg(checked));
     DatabaseCopy::checkedDataOnly(chosen, checked);
     Connection backup;
-    backup.openFile(checked);
+    backup.openFile(checked, Connection::Shape::AsItIs);
     server.beginTransaction();
     try {
         for (const Schema::Table& t : Schema::tables()) {
             server.execute({server.dialect().lockForReplace(t.name), {}});
-            server.execute({QStringLiteral("delete from %1").arg(t.name), {}});
+            server.execute(Statements::deleteAll(t.name));
         }
         copyRows(backup, server);
         if (beforeReplace)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "store/connection.h"
+
 #include <QString>
 #include <functional>
-
-class Connection;
 
 // Moving rows between the two stores: data.mdb (or a backup, both SQLite
 // files) and a PostgreSQL server. A store is named by a file path or by a
@@ -11,7 +11,7 @@ class Connection;
 namespace StoreCopy {
 
 // Opens the store the text names; a file must exist.
-void open(Connection& connection, const QString& store);
+void open(Connection& connection, const QString& store, Connection::Shape shape);
 
 // Copies every row of the program's tables from `from` to `to`, which must
 // hold none: a missing file is created, a server database without the

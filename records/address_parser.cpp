@@ -872,7 +872,7 @@ QString withoutUnsafeControls(const QString& text)
 {
     const auto unsafe = [](QChar c) {
         const char16_t u = c.unicode();
-        return u == 0 || u == 0x1b || (u >= 0x7f && u <= 0x9f);
+        return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || (u >= 0x7f && u <= 0x9f);
     };
     if (std::none_of(text.begin(), text.end(), unsafe))
         return text;

@@ -30,9 +30,8 @@ ParsedRecipient parse(const QString& text);
 // leading apostrophe (a spreadsheet's text mark).
 QString tidyPhone(const QString& number);
 
-// The text without NUL, terminal escape sequences ("\x1b[31m") and the
-// other control characters nobody types (DEL, C1); C0 controls such as a
-// tab or a line end stay.
+// The text without terminal escape sequences ("\x1b[31m") and the control
+// characters nobody types (NUL, BEL, DEL, C1); a tab and line ends stay.
 QString withoutUnsafeControls(const QString& text);
 
 } // namespace AddressParser

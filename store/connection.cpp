@@ -2,6 +2,7 @@
 
 #include "store/connection_recipe.h"
 #include "store/server_address.h"
+#include "store/statements.h"
 #include "store/store_choice.h"
 #include "store/store_error.h"
 
@@ -70,7 +71,12 @@ QSqlDatabase Connection::handleFor(const QString& driver)
     return QSqlDatabase::addDatabase(driver, m_name);
 }
 
-void Connection::openServer(const ServerAddress& address)
+void Connection::takeShape(Shape shape)
+{
+    m_schema = shape == Shape::UpToDate ? SchemaSteps::bringUpToDate(*this) : SchemaSteps::State{};
+}
+
+void Connection::openServer(const ServerAddress& address, Shape shape)
 {
     close();
     m_path = address.display();
@@ -94,9 +100,10 @@ void Connection::openServer(const ServerAddress& address)
         db.close();
         throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
     }
+    takeShape(shape);
 }
 
-void Connection::openFile(const QString& path)
+void Connection::openFile(const QString& path, Shape shape)
 {
     close();
     m_path = QFileInfo(path).absoluteFilePath();
@@ -111,18 +118,20 @@ void Connection::openFile(const QString& path)
     }
     // A file that is not a database fails here, before anything is written.
     QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) ||
-        !probe.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+    if (!probe.exec(Statements::rollbackJournal().text) ||
+        !probe.exec(Statements::fullSync().text)) {
         const QString text = engineText(probe.lastError());
         probe.finish();
         db.close();
         throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
     }
     identify(m_path, m_device, m_inode);
+    takeShape(shape);
 }
 
 void Connection::close()
 {
+    m_schema = {};
     if (!QSqlDatabase::contains(m_name))
         return;
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -169,7 +178,7 @@ qint64 Connection::generation()
     // identities are never used again, so a stale row cannot be hit.
     if (m_dialect.isServer())
         return 0;
-    QSqlQuery q = run({QStringLiteral("PRAGMA user_version"), {}});
+    QSqlQuery q = run(Statements::generation());
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
@@ -207,7 +216,7 @@ void Connection::beginWriting()
     }
     // Qt's driver would say BEGIN, which leaves a read then write open to
     // another writer (and to SQLITE_BUSY when both upgrade).
-    execute({QStringLiteral("BEGIN IMMEDIATE"), {}});
+    execute(Statements::beginWriting());
 }
 
 void Connection::commit()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/schema_steps.h"
 #include "store/sql_dialect.h"
 #include "store/statement.h"
 
@@ -23,18 +24,27 @@ public:
     explicit Connection(QObject* parent = nullptr);
     ~Connection() override;
 
+    // UpToDate: the store's tables are brought to this program's shape
+    // (SchemaSteps) as it opens. AsItIs: left as they are, for a file that
+    // is only read from (a backup copied elsewhere).
+    enum class Shape { UpToDate, AsItIs };
+
     // Opens the chosen server, else data.mdb of the current directory;
     // throws StoreError. A file that is missing is not created.
     void open();
     // Opens an explicit database file, same rules.
-    void openFile(const QString& path);
+    void openFile(const QString& path, Shape shape = Shape::UpToDate);
     // Opens a PostgreSQL database; its password comes from ~/.pgpass.
-    void openServer(const ServerAddress& address);
+    void openServer(const ServerAddress& address, Shape shape = Shape::UpToDate);
     void close();
     bool isOpen() const;
     // The file, or the server's URL.
     QString path() const { return m_path; }
     const SqlDialect& dialect() const { return m_dialect; }
+    // False for one of the program's tables that the store lacked on
+    // opening and could not be given; schemaFailure() says why.
+    bool holds(const QString& table) const { return !m_schema.missing.contains(table); }
+    QString schemaFailure() const { return m_schema.failure; }
 
     // Runs a statement that returns no rows; throws StoreError.
     void execute(const Statement& statement);
@@ -90,10 +100,12 @@ private:
     QSqlDatabase handleFor(const QString& driver);
     // The engine's text, put in context when the file was replaced.
     QString failureText(const QString& engineText) const;
+    void takeShape(Shape shape);
 
     QString m_name;
     QString m_path;
     SqlDialect m_dialect;
+    SchemaSteps::State m_schema;
     quint64 m_device = 0;
     quint64 m_inode = 0;
 };

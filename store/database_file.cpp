@@ -1,14 +1,12 @@
 #include "store/database_file.h"
 
-#include "store/schema.h"
+#include "store/connection.h"
 #include "store/staged_file.h"
 #include "store/store_error.h"
+#include "store/store_tables.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace DatabaseFile {
 
@@ -23,29 +21,11 @@ void createEmpty(const QString& path)
     // A data folder named on the command line may not exist yet.
     QDir().mkpath(QFileInfo(path).absolutePath());
     StagedFile staged(path);
-    const QString name = QStringLiteral("sf-create-") + path;
-    QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(staged.path());
-        if (!db.open()) {
-            error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-            for (const QString& sql : Schema::createStatements()) {
-                if (!q.exec(sql)) {
-                    error = q.lastError().text();
-                    break;
-                }
-            }
-            q.finish();
-            db.close();
-        }
+        Connection connection;
+        connection.openFile(staged.path());
+        StoreTables::create(connection);
     }
-    QSqlDatabase::removeDatabase(name);
-    if (!error.isEmpty())
-        throw StoreError(error);
     staged.commit();
 }
 

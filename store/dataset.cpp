@@ -97,9 +97,7 @@ void Dataset::openInto(RowText spare)
 
 void Dataset::probe()
 {
-    Statement select = m_query.select(m_connection.dialect());
-    select.text += QStringLiteral(" limit 0");
-    m_connection.run(select);
+    m_connection.run(Statements::noRows(m_query.select(m_connection.dialect())));
 }
 
 void Dataset::close()

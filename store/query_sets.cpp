@@ -1,8 +1,6 @@
 #include "store/query_sets.h"
 
-#include "store/schema.h"
 #include "store/statements.h"
-#include "store/store_error.h"
 
 MainQueries::MainQueries() : sender(connection), recipients(connection) {}
 
@@ -12,12 +10,6 @@ void MainQueries::reopen()
     sender.close();
     recipients.close();
     connection.open();
-    try {
-        connection.execute({Schema::createPrintLog(connection.dialect()), {}});
-    } catch (const StoreError&) {
-        // A file that takes no writes still shows its rows; a print tells
-        // that its log could not be written.
-    }
     sender.setQuery(Statements::selectSender());
     recipients.setQuery(Statements::selectRecipients());
     sender.open();

@@ -49,17 +49,9 @@ QStringList columnsOf(const QString& table)
     return {};
 }
 
-QStringList createStatements(const SqlDialect& dialect)
+bool isWaybillTable(const QString& table)
 {
-    QStringList statements;
-    for (const Table& t : tables())
-        statements << dialect.createTable(t.name, t.columns);
-    return statements;
-}
-
-QString createPrintLog(const SqlDialect& dialect)
-{
-    return dialect.createTable(printLogTable, printLogColumns(), SqlDialect::IfThere::Keep);
+    return table == senderTable || table == recipientTable || table == importedTable;
 }
 
 } // namespace Schema

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/sql_dialect.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,15 +32,20 @@ struct Table {
     QStringList columns;
 };
 // Every table the program keeps; creation, backups and copies go through
-// this one list, so a table added here exists on both stores.
+// this one list, so a table added here exists on both stores. Stores made
+// before a table or a column was added get it by a step of SchemaSteps.
 const QList<Table>& tables();
 // The columns of one of those tables; empty for another name.
 QStringList columnsOf(const QString& table);
 
-// Creates the empty tables on an open connection.
-QStringList createStatements(const SqlDialect& dialect = SqlDialect());
-// The print log alone, when it is not there yet: a database from before
-// the log gets it on opening.
-QString createPrintLog(const SqlDialect& dialect = SqlDialect());
+// The three tables every store of ours holds, from before any version.
+bool isWaybillTable(const QString& table);
+
+// Where a store keeps the version of this shape (SchemaSteps): on the
+// server a table of its own, outside tables(); a file in its header's
+// application id, "SF" and the version in the low 16 bits (its user
+// version counts restores, see Connection::generation).
+inline const QString versionTable = QStringLiteral("schemaversion");
+inline constexpr int fileFormat = 0x5346 << 16;
 
 } // namespace Schema

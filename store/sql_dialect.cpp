@@ -4,7 +4,8 @@
 
 QString SqlDialect::quoted(const QString& name)
 {
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
 QString SqlDialect::rowIdentity() const
@@ -66,20 +67,23 @@ QString SqlDialect::insertRow(const QString& table, const QStringList& columns) 
     return isServer() ? text + QStringLiteral(" RETURNING id") : text;
 }
 
-QString SqlDialect::createTable(const QString& table, const QStringList& columns,
-                                IfThere there) const
+QString SqlDialect::createTable(const QString& table, const QStringList& columns) const
 {
     QStringList defs;
     for (const QString& c : columns)
         defs << quoted(c) + QStringLiteral(" TEXT");
     if (isServer())
         defs << QStringLiteral("id bigint generated always as identity primary key");
-    return QStringLiteral("CREATE TABLE %1%2 (%3)")
-        .arg(there == IfThere::Keep ? QStringLiteral("IF NOT EXISTS ") : QString(), table,
-             defs.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(table, defs.join(QStringLiteral(", ")));
 }
 
 QString SqlDialect::lockForReplace(const QString& table) const
 {
     return isServer() ? QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table) : QString();
+}
+
+QString SqlDialect::lockSchema() const
+{
+    return isServer() ? QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(Schema::fileFormat)
+                      : QString();
 }

@@ -30,15 +30,16 @@ public:
     QString contains(const QString& column) const;
     // Appends a row; on the server it returns the new identity.
     QString insertRow(const QString& table, const QStringList& columns) const;
-    enum class IfThere { Fail, Keep };
-    // Keep: a table that is there already is left as it is.
-    QString createTable(const QString& table, const QStringList& columns,
-                        IfThere there = IfThere::Fail) const;
+    QString createTable(const QString& table, const QStringList& columns) const;
     // Run first inside a transaction that empties and refills a table, so
     // two desks doing it at once leave one complete list, never a mix.
     // Empty where the engine's write lock already does it.
     QString lockForReplace(const QString& table) const;
+    // Run first inside the transaction that brings the schema up to date,
+    // so that two desks take turns; empty where the write lock does it.
+    QString lockSchema() const;
 
+    // A name as an identifier, whatever characters it holds.
     static QString quoted(const QString& name);
     // The names quoted, comma-separated.
     static QString quotedList(const QStringList& names);

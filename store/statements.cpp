@@ -168,4 +168,120 @@ Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
             {}};
 }
 
+Statement selectColumns(const QString& table, const QStringList& columns)
+{
+    return {QStringLiteral("SELECT %1 FROM %2")
+                .arg(SqlDialect::quotedList(columns), SqlDialect::quoted(table)),
+            {}};
+}
+
+Statement noRows(Statement select)
+{
+    select.text += QStringLiteral(" LIMIT 0");
+    return select;
+}
+
+Statement countRows(const QString& table)
+{
+    return {QStringLiteral("SELECT count(*) FROM %1").arg(SqlDialect::quoted(table)), {}};
+}
+
+Statement deleteAll(const QString& table)
+{
+    return {QStringLiteral("DELETE FROM %1").arg(SqlDialect::quoted(table)), {}};
+}
+
+Statement createTable(const SqlDialect& dialect, const QString& table)
+{
+    return {dialect.createTable(table, Schema::columnsOf(table)), {}};
+}
+
+Statement tableNames(const SqlDialect& dialect)
+{
+    return {dialect.isServer()
+                ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                 "table_schema = current_schema()")
+                : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+            {}};
+}
+
+Statement tableColumns(const SqlDialect& dialect, const QString& table)
+{
+    return {dialect.isServer()
+                ? QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
+                                 "table_schema = current_schema() AND table_name = ? "
+                                 "ORDER BY ordinal_position")
+                : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+            {table}};
+}
+
+Statement selectVersion(const SqlDialect& dialect)
+{
+    return {dialect.isServer()
+                ? QStringLiteral("SELECT max(version) FROM %1").arg(Schema::versionTable)
+                : QStringLiteral("PRAGMA application_id"),
+            {}};
+}
+
+Statement createVersionTable()
+{
+    return {QStringLiteral("CREATE TABLE %1 (version integer NOT NULL)").arg(Schema::versionTable),
+            {}};
+}
+
+QList<Statement> writeVersion(const SqlDialect& dialect, int version)
+{
+    if (dialect.isServer())
+        return {{QStringLiteral("DELETE FROM %1").arg(Schema::versionTable), {}},
+                {QStringLiteral("INSERT INTO %1 (version) VALUES (?)").arg(Schema::versionTable),
+                 {version}}};
+    // A pragma takes no bound values.
+    return {{QStringLiteral("PRAGMA application_id = %1").arg(Schema::fileFormat | version), {}}};
+}
+
+Statement generation()
+{
+    return {QStringLiteral("PRAGMA user_version"), {}};
+}
+
+Statement setGeneration(int generation)
+{
+    return {QStringLiteral("PRAGMA user_version = %1").arg(generation), {}};
+}
+
+Statement rollbackJournal()
+{
+    return {QStringLiteral("PRAGMA journal_mode=DELETE"), {}};
+}
+
+Statement fullSync()
+{
+    return {QStringLiteral("PRAGMA synchronous=FULL"), {}};
+}
+
+Statement quickCheck()
+{
+    return {QStringLiteral("PRAGMA quick_check"), {}};
+}
+
+Statement begin()
+{
+    return {QStringLiteral("BEGIN"), {}};
+}
+
+Statement beginWriting()
+{
+    return {QStringLiteral("BEGIN IMMEDIATE"), {}};
+}
+
+Statement commit()
+{
+    return {QStringLiteral("COMMIT"), {}};
+}
+
+Statement readOnlySnapshot()
+{
+    return {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"), {}};
+}
+
 } // namespace Statements

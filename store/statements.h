@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-// Every statement the program runs against data.mdb.
+// Every statement the program runs against data.mdb or the server.
 namespace Statements {
 
 TableQuery selectSender();     // select * from outrxx
@@ -53,5 +53,39 @@ Statement selectRowForChange(const SqlDialect& dialect, const QString& table,
 // Every row with its identity first, columns in the order given.
 Statement selectRowsForChange(const SqlDialect& dialect, const QString& table,
                               const QStringList& columns);
+
+// Every row of a table, the columns given, in no particular order.
+Statement selectColumns(const QString& table, const QStringList& columns);
+// The same query returning no rows: whether it runs at all.
+Statement noRows(Statement select);
+Statement countRows(const QString& table);
+Statement deleteAll(const QString& table);
+
+// The schema. One of the program's tables (Schema::tables()), empty.
+Statement createTable(const SqlDialect& dialect, const QString& table);
+// The names of the store's tables (on the server, of its current schema).
+Statement tableNames(const SqlDialect& dialect);
+// The names of a table's columns, in order.
+Statement tableColumns(const SqlDialect& dialect, const QString& table);
+// The version of the tables' shape (SchemaSteps), see Schema::versionTable.
+Statement selectVersion(const SqlDialect& dialect);
+Statement createVersionTable(); // the server's
+QList<Statement> writeVersion(const SqlDialect& dialect, int version);
+
+// The file's engine.
+// A number that a restore changes (Connection::generation).
+Statement generation();
+Statement setGeneration(int generation);
+// A rollback journal keeps the database one file, as a backup copies it.
+Statement rollbackJournal();
+Statement fullSync();
+Statement quickCheck();
+Statement begin();
+// Takes the write lock at once.
+Statement beginWriting();
+Statement commit();
+
+// The server's: the reads of a transaction see one moment.
+Statement readOnlySnapshot();
 
 } // namespace Statements

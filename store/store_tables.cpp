@@ -2,6 +2,8 @@
 
 #include "store/connection.h"
 #include "store/schema.h"
+#include "store/schema_steps.h"
+#include "store/statements.h"
 #include "store/store_error.h"
 
 #include <QSqlQuery>
@@ -10,17 +12,14 @@ namespace StoreTables {
 
 QStringList present(Connection& connection)
 {
-    const QString text =
-        connection.dialect().isServer()
-            ? QStringLiteral("select 1 from information_schema.tables where table_name = ? and "
-                             "table_schema = current_schema()")
-            : QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?");
+    QStringList names;
+    QSqlQuery q = connection.run(Statements::tableNames(connection.dialect()));
+    while (q.next())
+        names << q.value(0).toString();
     QStringList found;
-    for (const Schema::Table& t : Schema::tables()) {
-        QSqlQuery q = connection.run({text, {t.name}});
-        if (q.next())
+    for (const Schema::Table& t : Schema::tables())
+        if (names.contains(t.name))
             found << t.name;
-    }
     return found;
 }
 
@@ -32,8 +31,9 @@ void create(Connection& connection)
         if (!there.isEmpty())
             throw StoreError(QStringLiteral("%1 already holds %2; nothing was changed")
                                  .arg(connection.path(), there.join(QStringLiteral(", "))));
-        for (const QString& create : Schema::createStatements(connection.dialect()))
-            connection.execute({create, {}});
+        for (const Schema::Table& t : Schema::tables())
+            connection.execute(Statements::createTable(connection.dialect(), t.name));
+        SchemaSteps::stamp(connection);
         connection.commit();
     } catch (...) {
         connection.rollback();

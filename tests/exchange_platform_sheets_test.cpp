@@ -172,11 +172,12 @@ void ExchangePlatformSheetsTest::placeColumnsGoBeforeTheAddress_data()
         u"广东省深圳市南山科技园1号");
     row("another province written", u"省", u"北京市海淀区1号,广东省", u"", u"北京市海淀区1号");
     row("a region that is no place", u"地区", u"科技园1号,华南", u"", u"科技园1号");
-    // NUL and terminal escapes never reach a field.
+    // NUL, BEL, VT and terminal escapes never reach a field.
     QTest::newRow("control characters")
         << named + QStringList{QStringLiteral(u"省")}
         << QStringList{QStringLiteral(u"张三"),
-                       QStringLiteral(u"\x1b[31m科技园1号") + QChar(0) + QStringLiteral("\x1b[0m"),
+                       QStringLiteral(u"\x1b[31m科技园\a1号\v") + QChar(0) +
+                           QStringLiteral("\x1b[0m"),
                        QStringLiteral(u"广东省")}
         << QStringLiteral(u"广东省") << QStringLiteral(u"广东省科技园1号");
 }

@@ -81,6 +81,7 @@ private slots:
 
     void sameWarningsInWindowPreviewAndCommandLine_data();
     void sameWarningsInWindowPreviewAndCommandLine();
+    void aPageLineNamesLostCharactersFirst();
     void theCheckLeavesThePdfAsItWas();
     void previewCountsThePagesWithWarnings();
     void shrinkingPrintsOrdinaryAddressesWhole();
@@ -212,6 +213,23 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
     QCOMPARE(strict.status, warnings.isEmpty() ? 0 : 3);
 }
 
+void PrintWarningsTest::aPageLineNamesLostCharactersFirst()
+{
+    // Both mobiles touch the divider on an ordinary page; the cut address
+    // must not hide behind them where the status bar ends.
+    FieldWarning senderMobile;
+    senderMobile.title = QStringLiteral(u"寄件人手机号码");
+    senderMobile.crosses = QStringLiteral(u"手机/电话分隔线");
+    FieldWarning recipientMobile = senderMobile;
+    recipientMobile.title = QStringLiteral(u"收件人手机号码");
+    FieldWarning address;
+    address.title = QStringLiteral(u"收件地址");
+    address.charactersLost = 5;
+    QCOMPARE(PageWarnings::pageText({senderMobile, recipientMobile, address}),
+             QStringLiteral(u"收件地址 超出，5 字未打印；寄件人手机号码 越过手机/电话分隔线；"
+                            u"收件人手机号码 越过手机/电话分隔线"));
+}
+
 void PrintWarningsTest::theCheckLeavesThePdfAsItWas()
 {
     QHash<QString, QString> recipient = fittingRecipient();
@@ -333,10 +351,8 @@ void PrintWarningsTest::shrinkingPrintsOrdinaryAddressesWhole()
     const QString asLaidOut = print(QStringLiteral(u"仍然打印"));
     const QString shrunk = print(QStringLiteral(u"缩小字号打印"));
     QCOMPARE(questions.size(), 3);
-    QVERIFY2(
-        questions.first().startsWith(
-            u"10 页的文字打印不全：\n第 1 页：收件人手机号码 越过手机/电话分隔线；收件地址 超出，"_qs),
-        qPrintable(questions.first()));
+    QVERIFY2(questions.first().startsWith(u"10 页的文字打印不全：\n第 1 页：收件地址 超出，"_qs),
+             qPrintable(questions.first()));
     QCOMPARE(whole(shrunk), 10);
     const int cut = 10 - whole(asLaidOut);
     QVERIFY2(cut == 8, qPrintable(QString::number(cut)));

@@ -40,6 +40,11 @@ QString FieldWarning::text() const
     return title + QLatin1Char(' ') + parts.join(QStringLiteral(u"，"));
 }
 
+bool FieldWarning::losesCharacters() const
+{
+    return charactersLost > 0 || !coveredBy.isEmpty() || offPaper || !withoutGlyph.isEmpty();
+}
+
 bool FieldWarning::shrinkable() const
 {
     return charactersLost > 0 || !covers.isEmpty() || !coveredBy.isEmpty() || offPaper ||
@@ -132,10 +137,13 @@ QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeas
 
 QString pageText(const QList<FieldWarning>& warnings)
 {
-    QStringList texts;
+    // A status bar shows the start of a long line: what goes missing from
+    // the paper comes before a number touching a ruled line.
+    QStringList losing;
+    QStringList others;
     for (const FieldWarning& w : warnings)
-        texts << w.text();
-    return texts.join(QStringLiteral(u"；"));
+        (w.losesCharacters() ? losing : others) << w.text();
+    return (losing + others).join(QStringLiteral(u"；"));
 }
 
 } // namespace PageWarnings

@@ -22,6 +22,8 @@ struct FieldWarning {
 
     // "收件地址 超出，31 字未打印", each problem after the title.
     QString text() const;
+    // Some of it will not be on the paper as written.
+    bool losesCharacters() const;
     // A smaller font may cure it: all but the missing glyphs.
     bool shrinkable() const;
     bool operator==(const FieldWarning&) const = default;
@@ -37,7 +39,7 @@ QString fieldTitle(const WaybillLayout& layout, const FieldPlacement& placement)
 // the page prints whole. `measured` is one page's, in drawing order.
 QList<FieldWarning> check(const WaybillLayout& layout, const QList<PlacementMeasure>& measured);
 
-// The warnings of one page on one line.
+// The warnings of one page on one line, those losing characters first.
 QString pageText(const QList<FieldWarning>& warnings);
 
 } // namespace PageWarnings

@@ -5,7 +5,6 @@
 #include "store/schema.h"
 #include "store/statements.h"
 #include "store/store_error.h"
-#include "store/store_tables.h"
 #include "waybill/page_renderer.h"
 #include "waybill/print_window_adjustments.h"
 
@@ -14,25 +13,14 @@
 
 namespace {
 
-// Made only where it is missing: a desk's role on the server may read and
-// write rows without the right to create tables, and the server would note
-// on standard error that the table exists at every print.
-void ensureTable(Connection& connection)
+// Why the log cannot be kept on this store: its table was missing when
+// the connection opened and could not be made (a role without CREATE, a
+// read-only file). Empty when it can.
+QString missingLog(const Connection& connection)
 {
-    if (!StoreTables::present(connection).contains(Schema::printLogTable))
-        connection.execute({Schema::createPrintLog(connection.dialect()), {}});
-}
-
-// False when a database from before the log cannot take the table (a file
-// opened read-only): it has no pages logged.
-bool tableForReading(Connection& connection)
-{
-    try {
-        ensureTable(connection);
-        return true;
-    } catch (const StoreError&) {
-        return false;
-    }
+    if (connection.holds(Schema::printLogTable))
+        return {};
+    return QStringLiteral(u"没有打印记录表，也无法建立：%1").arg(connection.schemaFailure());
 }
 
 // Never NULL, which no search would find: a page without recipient is
@@ -144,7 +132,8 @@ void write(Connection& connection, qsizetype count, const DescribePage& describe
             if (!describe(i, page))
                 continue;
             if (!begun) {
-                ensureTable(connection);
+                if (const QString missing = missingLog(connection); !missing.isEmpty())
+                    throw StoreError(missing);
                 connection.beginTransaction();
                 begun = true;
             }
@@ -207,11 +196,8 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
                           const QString& date, const QString& since)
 {
     // The list says why it cannot be read rather than pass for an empty log.
-    try {
-        ensureTable(connection);
-    } catch (const StoreError& e) {
-        throw StoreError(QStringLiteral(u"没有打印记录表，也无法建立：%1").arg(e.text()));
-    }
+    if (const QString missing = missingLog(connection); !missing.isEmpty())
+        throw StoreError(missing);
     QSqlQuery q =
         connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
     QList<PrintLogEntry> entries;
@@ -225,7 +211,8 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
 
 QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
 {
-    if (!tableForReading(connection))
+    // No page of it was ever logged there.
+    if (!missingLog(connection).isEmpty())
         return {};
     const int senders = int(Schema::senderColumns().size());
     const int recipients = int(Schema::recipientColumns().size());
@@ -264,7 +251,7 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
 PrintedRecipients PrintedRecipients::on(Connection& connection, QDate day)
 {
     PrintedRecipients printed;
-    if (!tableForReading(connection))
+    if (!missingLog(connection).isEmpty())
         return printed;
     QSqlQuery q = connection.run(
         Statements::selectPrintedRecipients(day.toString(QStringLiteral("yyyy-MM-dd"))));

@@ -43,9 +43,10 @@ struct PrintLogEntry {
     QString address;
 };
 
-// The table of every page sent to a printer or a PDF. Each function
-// creates the table first when the database has none; a database that
-// cannot take it reads as an empty log. Throw StoreError.
+// The table of every page sent to a printer or a PDF. A store whose table
+// was missing and could not be made on opening (Connection::holds) has a
+// log that cannot be written or listed (StoreError saying why) and no
+// pages for a reprint or the printed-today question. Throw StoreError.
 namespace PrintLog {
 
 // Now, in local time: when pages printed now are logged and the day that

@@ -76,7 +76,8 @@ bool printPages(PageSource& pages, QPrinter& printer, const Progress& progress)
     if (numbers.isEmpty())
         return true;
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
-        throw PrintError(QStringLiteral("There is no default printer currently selected"));
+        throw PrintError(
+            QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件"));
 
     PageBufferReuse reuse;
     QPainter painter;

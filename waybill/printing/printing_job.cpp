@@ -24,7 +24,7 @@ PrintJob::~PrintJob() = default;
 void PrintJob::setPrinterName(const QString& name)
 {
     if (QPrinterInfo::printerInfo(name).isNull())
-        throw PrintError(QStringLiteral("Printer selected is not valid"));
+        throw PrintError(QStringLiteral(u"没有名为“%1”的打印机").arg(name));
     m_printer->setOutputFormat(QPrinter::NativeFormat);
     m_printer->setPrinterName(name);
     Printing::setUpPaper(*m_printer);

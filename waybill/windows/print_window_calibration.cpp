@@ -11,10 +11,12 @@
 #include "waybill/printing/printing_job.h"
 #include "waybill/windows/layout_view.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinterInfo>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <cmath>
 
@@ -102,8 +104,17 @@ void PrintWindow::layoutChanged()
     const Calibration now = m_adjustments.calibration();
     m_offset->setText(QStringLiteral(u"总偏移：左右 %1 mm，上下 %2 mm")
                           .arg(millimetres(now.right), millimetres(now.down)));
-    if (m_calibratedFor)
-        m_printer->setText(QStringLiteral(u"打印机：%1").arg(printerCaption(*m_calibratedFor)));
+    if (m_calibratedFor) {
+        const QString named = QStringLiteral(u"打印机：%1").arg(printerCaption(*m_calibratedFor));
+        if (m_printer->text() == named)
+            return;
+        m_printer->setText(named);
+        // A menu bar sizes its corner widget only when it is resized itself:
+        // a name set after it was laid out would show as its first letter.
+        auto* bar = m_printer->parentWidget();
+        QResizeEvent resized(bar->size(), bar->size());
+        QCoreApplication::sendEvent(bar, &resized);
+    }
 }
 
 void PrintWindow::takeStoredCalibration()
