@@ -124,14 +124,19 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    PrintRequest request{window,           value("pdf"), value("printer"),
-                         value("row"),     value("dx"),  value("dy"),
-                         value("font"),    calibration,  p.isSet(QStringLiteral("fit")),
-                         value("template")};
-    request.firstNumber = value("first-number");
-    request.numberRule = value("number-rule");
-    request.orderNumber = value("order-number");
-    return request;
+    return {window,
+            value("pdf"),
+            value("printer"),
+            value("row"),
+            value("dx"),
+            value("dy"),
+            value("font"),
+            calibration,
+            p.isSet(QStringLiteral("fit")),
+            value("template"),
+            value("first-number"),
+            value("number-rule"),
+            value("order-number")};
 }
 
 QList<Command> commands(const PrinterOutput& printer)

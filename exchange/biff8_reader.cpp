@@ -313,7 +313,10 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
         fail("Sheet is not a worksheet");
     CellOutput cells(out);
     int depth = 1; // embedded charts bring their own BOF..EOF
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> pendingString;
+    // The cell of a formula whose text follows in a STRING record (plain
+    // members, not std::optional, which GCC 12 takes for uninitialised).
+    bool stringPending = false;
+    std::uint32_t pendingRow = 0, pendingCol = 0;
     while (auto r = records.next()) {
         const char* p = r->data.data();
         if (r->type == Biff8Record::Bof) {
@@ -376,7 +379,9 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
             }
             switch (std::uint8_t(p[6])) {
             case 0:
-                pendingString = {row, col};
+                stringPending = true;
+                pendingRow = row;
+                pendingCol = col;
                 break;
             case 1:
                 cells.set(row, col, boolErrText(std::uint8_t(p[8]), false));
@@ -394,9 +399,9 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
             const int count = d.word();
             const bool wide = d.byte() & 1;
             const QString text = d.chars(count, wide);
-            if (pendingString)
-                cells.set(pendingString->first, pendingString->second, text);
-            pendingString.reset();
+            if (stringPending)
+                cells.set(pendingRow, pendingCol, text);
+            stringPending = false;
             break;
         }
         default: // BLANK, MULBLANK and formatting carry no text

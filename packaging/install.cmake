@@ -75,5 +75,5 @@ include(CPack)
 if(SF_BUILD_TESTS)
   add_test(NAME package_test
            COMMAND ${SF_PACKAGING_DIR}/package_test ${CMAKE_BINARY_DIR})
-  set_tests_properties(package_test PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+  set_tests_properties(package_test PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS package)
 endif()

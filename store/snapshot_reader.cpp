@@ -170,7 +170,7 @@ void SnapshotReader::read(const QString& path, const Statement& statement)
 
 void SnapshotReader::readServer(const ServerAddress& address, const Statement& statement)
 {
-    Writer out{*this};
+    Writer out{*this, {}};
     try {
         Connection server;
         server.openServer(address);
@@ -217,7 +217,7 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
 {
     sqlite3* db = nullptr;
     sqlite3_stmt* s = nullptr;
-    Writer out{*this};
+    Writer out{*this, {}};
     const auto end = [&](bool ran, const QString& failure) {
         sqlite3_finalize(s);
         sqlite3_close(db);

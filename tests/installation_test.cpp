@@ -1,8 +1,8 @@
 // Where the program keeps its data and finds its own files: the data
 // folder option, the help pages behind "帮助主题", the icon on its windows.
-#include "records/windows/main_window.h"
 #include "app/program_icon.h"
 #include "app/program_windows.h"
+#include "records/windows/main_window.h"
 #include "store/connection.h"
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"

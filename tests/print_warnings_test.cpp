@@ -316,8 +316,8 @@ void PrintWarningsTest::shrinkingPrintsOrdinaryAddressesWhole()
     }
     // Found whole: the lines the wrap makes of it, one after the other in
     // the text of the PDF.
-    const FieldPlacement& placement = *WaybillLayout::forWindow(WaybillVariant::AddressBookBatch)
-                                           .placement(QStringLiteral("QRDBText12"));
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    const FieldPlacement& placement = *layout.placement(QStringLiteral("QRDBText12"));
     const auto whole = [&](const QString& pdf) {
         QProcess p;
         p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});

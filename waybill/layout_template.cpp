@@ -164,12 +164,12 @@ TemplateItem readItem(Reader& r, const QJsonObject& o, const QSizeF& paper, bool
     } else if (wrap == QLatin1String("chars") || wrap == QLatin1String("gb-bytes")) {
         item.wrap = wrap == QLatin1String("chars") ? TemplateItem::Wrap::Characters
                                                    : TemplateItem::Wrap::GbBytes;
-        const double width = r.number(o, QStringLiteral("wrap_width"));
+        const double wrapWidth = r.number(o, QStringLiteral("wrap_width"));
         // The byte rule's budget holds the two bytes of the break.
         const int least = item.wrap == TemplateItem::Wrap::GbBytes ? 3 : 1;
-        if (width != std::floor(width) || width < least || width > 10000)
+        if (wrapWidth != std::floor(wrapWidth) || wrapWidth < least || wrapWidth > 10000)
             r.fail(QStringLiteral(u"“wrap_width”应为 %1 到 10000 的整数").arg(least));
-        item.wrapWidth = int(width);
+        item.wrapWidth = int(wrapWidth);
     } else {
         r.fail(QStringLiteral(u"不认识的“wrap”：“%1”（可用 none、chars、gb-bytes）").arg(wrap));
     }

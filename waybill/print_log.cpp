@@ -330,10 +330,15 @@ QList<PrintLogEntry> find(Connection& connection, const QString& name, const QSt
         connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
     QList<PrintLogEntry> entries;
     while (q.next())
-        entries << PrintLogEntry{q.value(0).toLongLong(), q.value(1).toString(),
-                                 q.value(2).toString(),   q.value(3).toString(),
-                                 q.value(4).toString(),   q.value(5).toString(),
-                                 q.value(6).toString()};
+        entries << PrintLogEntry{q.value(0).toLongLong(),
+                                 q.value(1).toString(),
+                                 q.value(2).toString(),
+                                 q.value(3).toString(),
+                                 q.value(4).toString(),
+                                 q.value(5).toString(),
+                                 q.value(6).toString(),
+                                 {},
+                                 {}};
     addNumbers(connection, entries);
     return entries;
 }

@@ -68,7 +68,9 @@ Calibration LayoutAdjustments::calibration() const
 {
     // Every shift moves all placements alike, so the first one tells.
     const FieldPlacement& now = m_layout.placements().first();
-    const FieldPlacement& factory = m_layout.atRest().placements().first();
+    // Kept whole: a placement of the temporary would dangle.
+    const WaybillLayout atRest = m_layout.atRest();
+    const FieldPlacement& factory = atRest.placements().first();
     return {distance(factory.left(), now.left()), distance(factory.top(), now.top()),
             m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt};
 }

@@ -46,11 +46,11 @@ ShapedLine::ShapedLine(const QString& line, const QFont& font)
     for (int i = 0; i < m_layout->lineCount(); ++i) {
         const QTextLine piece = m_layout->lineAt(i);
         for (const QGlyphRun& run : piece.glyphRuns()) {
-            const QRawFont font = run.rawFont();
+            const QRawFont rawFont = run.rawFont();
             const QList<quint32> glyphs = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
             for (qsizetype g = 0; g < glyphs.size(); ++g) {
-                m_ink |= font.boundingRect(glyphs.at(g))
+                m_ink |= rawFont.boundingRect(glyphs.at(g))
                              .translated(positions.at(g) - QPointF(0, piece.ascent()));
                 // Glyph 0 is the font's empty box, taken when no face has one.
                 m_lacksGlyph |= glyphs.at(g) == 0;

@@ -21,14 +21,14 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
     const QFont mark = UiFonts::songti(12);
     const QColor red(Qt::red);
 
-    struct Box {
+    struct LabelledBox {
         const char16_t* label;
         QPoint labelAt;
         const char* name;
         QRect geometry;
     };
     // In table column order; the tab order below follows the screen.
-    const Box boxes[] = {
+    const LabelledBox boxes[] = {
         {u"单位名称", {40, 43}, "Edit8", {104, 40, 329, 22}},
         {u"收件人姓名", {440, 43}, "Edit9", {520, 40, 105, 22}},
         {u"目 的 地", {40, 75}, "Edit21", {104, 72, 121, 22}},
@@ -40,7 +40,7 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
         {u"数    量", {232, 140}, "Edit22", {296, 136, 137, 22}},
         {u"备    注", {440, 139}, "Edit14", {504, 136, 121, 22}},
     };
-    for (const Box& b : boxes) {
+    for (const LabelledBox& b : boxes) {
         label(this, QString::fromUtf16(b.label), b.labelAt.x(), b.labelAt.y(), text);
         m_boxes << lineEdit(this, QString::fromLatin1(b.name), b.geometry.x(), b.geometry.y(),
                             b.geometry.width(), b.geometry.height(), text);

@@ -86,16 +86,16 @@ void ScriptedDialogs::preview(QWidget* parent, PageSource& pages, PrintJob& job)
 
 QStringList ScriptedDialogs::messageTexts() const
 {
-    QStringList texts;
+    QStringList messages;
     for (const Shown& s : shown)
         if (s.kind == QLatin1String("message") || s.kind == QLatin1String("ask") ||
             s.kind == QLatin1String("choose"))
-            texts << s.text;
-    return texts;
+            messages << s.text;
+    return messages;
 }
 
 QString ScriptedDialogs::lastText() const
 {
-    const QStringList texts = messageTexts();
-    return texts.isEmpty() ? QString() : texts.last();
+    const QStringList messages = messageTexts();
+    return messages.isEmpty() ? QString() : messages.last();
 }

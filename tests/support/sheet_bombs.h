@@ -9,11 +9,13 @@
 // whole (each piece is compressed once and its output repeated).
 namespace SheetBombs {
 
+// Every member after `head` has an initializer, so `{head}` alone is a
+// whole part to -Wextra.
 struct Part {
     QByteArray head;
-    QByteArray unit;
+    QByteArray unit{};
     qint64 count = 0;
-    QByteArray tail;
+    QByteArray tail{};
     // The size the directory announces; -1 for the true size.
     qint64 announcedSize = -1;
 };
