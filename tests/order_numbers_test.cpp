@@ -19,12 +19,14 @@
 #include "waybill/waybill_numbers.h"
 #include "waybill/windows/dyjl_form.h"
 #include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/print_preview.h"
 #include "waybill/windows/scan_form.h"
 #include "waybill/windows/sf1_form.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
@@ -302,6 +304,56 @@ private slots:
         batch.findChild<QAction*>("N1")->trigger();
         QCOMPARE(dialogs.messageTexts(), QStringList{u"运单号已经用过，未打印：第1页 000124"_qs});
         QVERIFY(batch.findChild<QAction*>("orderNumber") == nullptr);
+    }
+
+    void printingAgainFromOnePreviewTakesThePadsNextForms()
+    {
+        TestDatabase db;
+        db.insert("outrxx", {"", u"寄件人"_qs, "", u"深圳南山路1号"_qs, "", "", "13900000000", "",
+                             "2026", "12", "9"});
+        for (const char* mobile : {"13800000006", "13800000007"})
+            db.insert("inrxx",
+                      {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
+        ScriptedDialogs dialogs;
+        TPlsf1Form batch;
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000123"));
+        batch.findChild<QAction*>("waybillNumbers")->trigger();
+        QStringList done;
+        dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+            PrintPreview preview(pages, job, parent);
+            const auto print = [&](const QString& file) {
+                job.setOutputFile(db.dir() + file);
+                preview.findChild<QAction*>("print")->trigger();
+                done << preview.findChild<QLabel*>("destination")->text();
+            };
+            print("/first.pdf");
+            print("/second.pdf");
+            // Another desk took the pad's next form meanwhile: nothing printed.
+            Connection other;
+            other.open();
+            NumberAssignment(other, PrintLog::write(other, PrintLog::pages(other, {1}), "desk.pdf",
+                                                    PrintLog::now()))
+                .attach("000128");
+            print("/third.pdf");
+        });
+        for (int i = 0; i < 3; ++i)
+            dialogs.choices.enqueue(u"仍然打印"_qs); // the mobiles cross a line
+        dialogs.clear();
+        batch.findChild<QAction*>("N1")->trigger();
+        QVERIFY2(dialogs.lastText().startsWith(u"运单号已经用过，未打印：第2页 000128"_qs),
+                 qPrintable(dialogs.lastText()));
+        QVERIFY(done.at(0).startsWith(u"已将 2 页保存到"_qs) && !done.at(0).contains(u"未写入"_qs));
+        QVERIFY2(done.at(1).startsWith(u"已将 2 页保存到"_qs) && !done.at(1).contains(u"未写入"_qs),
+                 qPrintable(done.at(1)));
+        QVERIFY(!QFile::exists(db.dir() + "/third.pdf"));
+        const CommandLineRun exported =
+            runCommandLine({"ship-export", "--since", "2000-01-01", "--format", "csv", "day"});
+        QCOMPARE(exported.status, 0);
+        QStringList numbers;
+        for (const QStringList& row : CollectedCells::inFile("day.csv").mid(1))
+            numbers << row.value(2);
+        QCOMPARE(numbers, (QStringList{"000123", "000124", "000125", "000126", "000128"}));
     }
 
     void undoingAnImportBringsItsOrdersBack()

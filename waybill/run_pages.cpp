@@ -5,6 +5,7 @@
 #include "store/schema.h"
 #include "store/statements_numbers.h"
 #include "store/store_tables.h"
+#include "waybill/print_error.h"
 #include "waybill/print_log.h"
 
 #include <QSqlQuery>
@@ -49,4 +50,24 @@ bool RunPages::describePage(int index, LoggedPage& page)
     }
     page.waybillNumber = m_numbers.at(index);
     return true;
+}
+
+QString RunPages::refusal() const
+{
+    if (!m_padEnd.isEmpty())
+        return m_padEnd;
+    if (m_numbers.isEmpty())
+        return {};
+    Connection connection;
+    connection.open();
+    return PrintLog::usedNumbers(connection, m_numbers.all());
+}
+
+void RunPages::formsUsed(int forms)
+{
+    try {
+        m_numbers = m_numbers.following(forms);
+    } catch (const PrintError& e) {
+        m_padEnd = e.text();
+    }
 }

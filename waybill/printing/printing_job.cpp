@@ -5,6 +5,7 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
+#include "waybill/run_pages.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -39,6 +40,12 @@ void PrintJob::setOutputFile(const QString& path)
 
 bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
 {
+    // Printed again from one preview, the pages go on other forms: their
+    // numbers are checked as the first run's were.
+    auto* numbered = dynamic_cast<RunPages*>(&pages);
+    if (numbered)
+        if (const QString used = numbered->refusal(); !used.isEmpty())
+            throw PrintError(used);
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer, pages.paperMm());
     Printing::requestExactCupsPageSize(*m_printer, pages.paperMm());
@@ -76,6 +83,8 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
             m_logFailure = e.text();
         }
     }
+    if (printed && numbered)
+        numbered->formsUsed(m_pagesSent);
     return printed;
 }
 
