@@ -238,6 +238,13 @@ private slots:
         for (QStringList& row : expected)
             row[1] = u"顺丰快递"_qs;
         QCOMPARE(CollectedCells::inFile(db.dir() + "/window.xlsx").mid(1), expected);
+        // The courier's name is kept for the next time the program runs.
+        TDyjlForm later;
+        later.findChild<QLineEdit*>("Edit3")->setText("2000-01-01");
+        dialogs.files.enqueue(db.dir() + "/later");
+        dialogs.texts.enqueue(std::nullopt);
+        later.Button4Click();
+        QCOMPARE(dialogs.textInitials.last(), u"顺丰快递"_qs);
     }
 
     void aReprintKeepsTheOrderAndTakesItsOwnNumber()
