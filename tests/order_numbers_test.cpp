@@ -28,6 +28,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QTableView>
 #include <QTest>
 
@@ -361,6 +363,39 @@ private slots:
         for (const QStringList& row : CollectedCells::inFile("day.csv").mid(1))
             numbers << row.value(2);
         QCOMPARE(numbers, (QStringList{"000123", "000124", "000125", "000126", "000128"}));
+    }
+
+    void aPageRangeGoesOnThePadsFirstForms()
+    {
+        TestDatabase db;
+        db.insert("outrxx", {"", u"寄件人"_qs, "", u"深圳南山路1号"_qs, "", "", "13900000000", "",
+                             "2026", "12", "9"});
+        for (const char* mobile : {"13800000006", "13800000007", "13800000008"})
+            db.insert("inrxx",
+                      {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
+        ScriptedDialogs dialogs;
+        TPlsf1Form batch;
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000123"));
+        batch.findChild<QAction*>("waybillNumbers")->trigger();
+        dialogs.previewActions.enqueue([&db](QWidget*, PageSource& pages, PrintJob& job) {
+            job.setOutputFile(db.dir() + "/range.pdf");
+            QPageRanges second;
+            second.addPage(2);
+            job.printer().setPageRanges(second);
+            QVERIFY(job.run(pages));
+            job.printer().setPageRanges({});
+            QVERIFY(job.run(pages));
+        });
+        batch.findChild<QAction*>("N1")->trigger();
+        const CommandLineRun exported =
+            runCommandLine({"ship-export", "--since", "2000-01-01", "--format", "csv", "day"});
+        QCOMPARE(exported.status, 0);
+        QStringList numbers;
+        for (const QStringList& row : CollectedCells::inFile("day.csv").mid(1))
+            numbers << row.value(4) + ' ' + row.value(2);
+        QCOMPARE(numbers, (QStringList{"13800000007 000123", "13800000006 000124",
+                                       "13800000007 000125", "13800000008 000126"}));
     }
 
     void undoingAnImportBringsItsOrdersBack()

@@ -48,7 +48,7 @@ bool RunPages::describePage(int index, LoggedPage& page)
         page.orderNumber = m_orderNumber;
         page.shop.clear();
     }
-    page.waybillNumber = m_numbers.at(index);
+    page.waybillNumber = m_numbers.at(m_form.isEmpty() ? index : m_form.value(index, -1));
     return true;
 }
 
@@ -60,7 +60,19 @@ QString RunPages::refusal() const
         return {};
     Connection connection;
     connection.open();
-    return PrintLog::usedNumbers(connection, m_numbers.all());
+    QStringList numbers = m_numbers.all();
+    if (!m_form.isEmpty())
+        numbers.resize(m_form.size());
+    return PrintLog::usedNumbers(connection, numbers);
+}
+
+void RunPages::setPrintOrder(const QList<int>& indices)
+{
+    m_form.clear();
+    if (indices.size() == pageCount())
+        return;
+    for (int i = 0; i < indices.size(); ++i)
+        m_form.insert(indices.at(i), i);
 }
 
 void RunPages::formsUsed(int forms)

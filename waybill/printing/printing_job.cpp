@@ -43,9 +43,11 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // Printed again from one preview, the pages go on other forms: their
     // numbers are checked as the first run's were.
     auto* numbered = dynamic_cast<RunPages*>(&pages);
-    if (numbered)
+    if (numbered) {
+        numbered->setPrintOrder(Printing::pagesToPrint(*m_printer, pages.pageCount()));
         if (const QString used = numbered->refusal(); !used.isEmpty())
             throw PrintError(used);
+    }
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer, pages.paperMm());
     Printing::requestExactCupsPageSize(*m_printer, pages.paperMm());
