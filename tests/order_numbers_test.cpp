@@ -230,6 +230,13 @@ private slots:
         QCOMPARE(listed->index(0, 3).data().toString(), u"李四"_qs);
         QCOMPARE(listed->index(0, 6).data().toString(), "T1002");
         QCOMPARE(listed->index(0, 7).data().toString(), "880003");
+        // A platform's order number, up to twenty digits, is read whole.
+        const std::pair<const QTableView*, int> orderColumns[] = {
+            {log.findChild<QTableView*>("DBGridEh1"), 6},
+            {scan.findChild<QTableView*>("scanPages"), 3}};
+        for (const auto& [grid, column] : orderColumns)
+            QVERIFY(grid->columnWidth(column) >
+                    grid->fontMetrics().horizontalAdvance("24000123456789000123"));
 
         // 导出发货单 of the chosen run, as a workbook.
         log.findChild<QTableView*>("DBGridEh1")->selectRow(0);

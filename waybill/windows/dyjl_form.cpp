@@ -127,6 +127,8 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
+    // A platform's order number runs to twenty digits, read whole.
+    m_list->setColumnWidth(6, m_list->fontMetrics().horizontalAdvance(QString(20, u'0')) + 12);
     m_list->setToolTip(QStringLiteral(u"选中要重新打印的页，可按住 Ctrl 或 Shift 多选"));
 
     auto* layout = new QVBoxLayout(this);
