@@ -392,6 +392,10 @@ private slots:
             job.printer().setPageRanges(second);
             QVERIFY(job.run(pages));
             job.printer().setPageRanges({});
+            // Each copy would take a form of its own, numbered in no log.
+            job.printer().setCopyCount(2);
+            QVERIFY_THROWS_EXCEPTION(PrintError, job.run(pages));
+            job.printer().setCopyCount(1);
             QVERIFY(job.run(pages));
         });
         batch.findChild<QAction*>("N1")->trigger();

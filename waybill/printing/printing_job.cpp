@@ -44,6 +44,10 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // numbers are checked as the first run's were.
     auto* numbered = dynamic_cast<RunPages*>(&pages);
     if (numbered) {
+        // Each copy would go on a form of its own, its number in no log.
+        if (m_printer->copyCount() > 1 && !numbered->numbers().isEmpty())
+            throw PrintError(
+                QStringLiteral(u"运单纸上印有运单号，每页只能打印一份：请在“设 置”中把份数改为1"));
         numbered->setPrintOrder(Printing::pagesToPrint(*m_printer, pages.pageCount()));
         if (const QString used = numbered->refusal(); !used.isEmpty())
             throw PrintError(used);
