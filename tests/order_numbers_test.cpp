@@ -19,13 +19,17 @@
 #include "waybill/waybill_numbers.h"
 #include "waybill/windows/dyjl_form.h"
 #include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/print_preview.h"
 #include "waybill/windows/scan_form.h"
 #include "waybill/windows/sf1_form.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QTableView>
 #include <QTest>
 
@@ -226,6 +230,13 @@ private slots:
         QCOMPARE(listed->index(0, 3).data().toString(), u"李四"_qs);
         QCOMPARE(listed->index(0, 6).data().toString(), "T1002");
         QCOMPARE(listed->index(0, 7).data().toString(), "880003");
+        // A platform's order number, up to twenty digits, is read whole.
+        const std::pair<const QTableView*, int> orderColumns[] = {
+            {log.findChild<QTableView*>("DBGridEh1"), 6},
+            {scan.findChild<QTableView*>("scanPages"), 3}};
+        for (const auto& [grid, column] : orderColumns)
+            QVERIFY(grid->columnWidth(column) >
+                    grid->fontMetrics().horizontalAdvance("24000123456789000123"));
 
         // 导出发货单 of the chosen run, as a workbook.
         log.findChild<QTableView*>("DBGridEh1")->selectRow(0);
@@ -236,6 +247,13 @@ private slots:
         for (QStringList& row : expected)
             row[1] = u"顺丰快递"_qs;
         QCOMPARE(CollectedCells::inFile(db.dir() + "/window.xlsx").mid(1), expected);
+        // The courier's name is kept for the next time the program runs.
+        TDyjlForm later;
+        later.findChild<QLineEdit*>("Edit3")->setText("2000-01-01");
+        dialogs.files.enqueue(db.dir() + "/later");
+        dialogs.texts.enqueue(std::nullopt);
+        later.Button4Click();
+        QCOMPARE(dialogs.textInitials.last(), u"顺丰快递"_qs);
     }
 
     void aReprintKeepsTheOrderAndTakesItsOwnNumber()
@@ -302,6 +320,93 @@ private slots:
         batch.findChild<QAction*>("N1")->trigger();
         QCOMPARE(dialogs.messageTexts(), QStringList{u"运单号已经用过，未打印：第1页 000124"_qs});
         QVERIFY(batch.findChild<QAction*>("orderNumber") == nullptr);
+    }
+
+    void printingAgainFromOnePreviewTakesThePadsNextForms()
+    {
+        TestDatabase db;
+        db.insert("outrxx", {"", u"寄件人"_qs, "", u"深圳南山路1号"_qs, "", "", "13900000000", "",
+                             "2026", "12", "9"});
+        for (const char* mobile : {"13800000006", "13800000007"})
+            db.insert("inrxx",
+                      {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
+        ScriptedDialogs dialogs;
+        TPlsf1Form batch;
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000123"));
+        batch.findChild<QAction*>("waybillNumbers")->trigger();
+        QStringList done;
+        dialogs.previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+            PrintPreview preview(pages, job, parent);
+            const auto print = [&](const QString& file) {
+                job.setOutputFile(db.dir() + file);
+                preview.findChild<QAction*>("print")->trigger();
+                done << preview.findChild<QLabel*>("destination")->text();
+            };
+            print("/first.pdf");
+            print("/second.pdf");
+            // Another desk took the pad's next form meanwhile: nothing printed.
+            Connection other;
+            other.open();
+            NumberAssignment(other, PrintLog::write(other, PrintLog::pages(other, {1}), "desk.pdf",
+                                                    PrintLog::now()))
+                .attach("000128");
+            print("/third.pdf");
+        });
+        for (int i = 0; i < 3; ++i)
+            dialogs.choices.enqueue(u"仍然打印"_qs); // the mobiles cross a line
+        dialogs.clear();
+        batch.findChild<QAction*>("N1")->trigger();
+        QVERIFY2(dialogs.lastText().startsWith(u"运单号已经用过，未打印：第2页 000128"_qs),
+                 qPrintable(dialogs.lastText()));
+        QVERIFY(done.at(0).startsWith(u"已将 2 页保存到"_qs) && !done.at(0).contains(u"未写入"_qs));
+        QVERIFY2(done.at(1).startsWith(u"已将 2 页保存到"_qs) && !done.at(1).contains(u"未写入"_qs),
+                 qPrintable(done.at(1)));
+        QVERIFY(!QFile::exists(db.dir() + "/third.pdf"));
+        const CommandLineRun exported =
+            runCommandLine({"ship-export", "--since", "2000-01-01", "--format", "csv", "day"});
+        QCOMPARE(exported.status, 0);
+        QStringList numbers;
+        for (const QStringList& row : CollectedCells::inFile("day.csv").mid(1))
+            numbers << row.value(2);
+        QCOMPARE(numbers, (QStringList{"000123", "000124", "000125", "000126", "000128"}));
+    }
+
+    void aPageRangeGoesOnThePadsFirstForms()
+    {
+        TestDatabase db;
+        db.insert("outrxx", {"", u"寄件人"_qs, "", u"深圳南山路1号"_qs, "", "", "13900000000", "",
+                             "2026", "12", "9"});
+        for (const char* mobile : {"13800000006", "13800000007", "13800000008"})
+            db.insert("inrxx",
+                      {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
+        ScriptedDialogs dialogs;
+        TPlsf1Form batch;
+        dialogs.choices.enqueue(u"逐张加一"_qs);
+        dialogs.texts.enqueue(QString("000123"));
+        batch.findChild<QAction*>("waybillNumbers")->trigger();
+        dialogs.previewActions.enqueue([&db](QWidget*, PageSource& pages, PrintJob& job) {
+            job.setOutputFile(db.dir() + "/range.pdf");
+            QPageRanges second;
+            second.addPage(2);
+            job.printer().setPageRanges(second);
+            QVERIFY(job.run(pages));
+            job.printer().setPageRanges({});
+            // Each copy would take a form of its own, numbered in no log.
+            job.printer().setCopyCount(2);
+            QVERIFY_THROWS_EXCEPTION(PrintError, job.run(pages));
+            job.printer().setCopyCount(1);
+            QVERIFY(job.run(pages));
+        });
+        batch.findChild<QAction*>("N1")->trigger();
+        const CommandLineRun exported =
+            runCommandLine({"ship-export", "--since", "2000-01-01", "--format", "csv", "day"});
+        QCOMPARE(exported.status, 0);
+        QStringList numbers;
+        for (const QStringList& row : CollectedCells::inFile("day.csv").mid(1))
+            numbers << row.value(4) + ' ' + row.value(2);
+        QCOMPARE(numbers, (QStringList{"13800000007 000123", "13800000006 000124",
+                                       "13800000007 000125", "13800000008 000126"}));
     }
 
     void undoingAnImportBringsItsOrdersBack()

@@ -5,6 +5,7 @@
 #include "store/schema.h"
 #include "store/statements_numbers.h"
 #include "store/store_tables.h"
+#include "waybill/print_error.h"
 #include "waybill/print_log.h"
 
 #include <QSqlQuery>
@@ -47,6 +48,38 @@ bool RunPages::describePage(int index, LoggedPage& page)
         page.orderNumber = m_orderNumber;
         page.shop.clear();
     }
-    page.waybillNumber = m_numbers.at(index);
+    page.waybillNumber = m_numbers.at(m_form.isEmpty() ? index : m_form.value(index, -1));
     return true;
+}
+
+QString RunPages::refusal() const
+{
+    if (!m_padEnd.isEmpty())
+        return m_padEnd;
+    if (m_numbers.isEmpty())
+        return {};
+    Connection connection;
+    connection.open();
+    QStringList numbers = m_numbers.all();
+    if (!m_form.isEmpty())
+        numbers.resize(m_form.size());
+    return PrintLog::usedNumbers(connection, numbers);
+}
+
+void RunPages::setPrintOrder(const QList<int>& indices)
+{
+    m_form.clear();
+    if (indices.size() == pageCount())
+        return;
+    for (int i = 0; i < indices.size(); ++i)
+        m_form.insert(indices.at(i), i);
+}
+
+void RunPages::formsUsed(int forms)
+{
+    try {
+        m_numbers = m_numbers.following(forms);
+    } catch (const PrintError& e) {
+        m_padEnd = e.text();
+    }
 }

@@ -24,6 +24,18 @@ public:
     // typed in by hand has none of its own.
     void setOrderNumber(const QString& number) { m_orderNumber = number; }
     const WaybillNumbers::Series& numbers() const { return m_numbers; }
+    // The pages about to print, in the order they come out (a page range
+    // prints some of them): the i-th of them goes on the i-th form.
+    void setPrintOrder(const QList<int>& indices);
+    // Before paper: why the pages may not go on their forms now (a number
+    // the log holds already, the pad used up); "" when they may. Throws
+    // StoreError.
+    QString refusal() const;
+    // After a run that put `forms` forms out: printed again, the pages go
+    // on the pad's next forms.
+    void formsUsed(int forms);
+    // The number of the pad's next form; "" without numbers or past its end.
+    QString nextNumber() const { return m_padEnd.isEmpty() ? m_numbers.at(0) : QString(); }
 
     int pageCount() override { return m_pages.pageCount(); }
     QSizeF paperMm() override { return m_pages.paperMm(); }
@@ -42,4 +54,6 @@ private:
     QHash<qlonglong, QPair<QString, QString>> m_orders; // by row identity: number, shop
     WaybillNumbers::Series m_numbers;
     QString m_orderNumber;
+    QString m_padEnd;       // why the pad has no forms left
+    QHash<int, int> m_form; // form by page index, when not every page prints
 };

@@ -124,11 +124,28 @@ QString Series::at(qsizetype index) const
 {
     if (m_rule == Rule::None || index < 0 || index >= m_count)
         return {};
+    return numberAt(index);
+}
+
+QString Series::numberAt(qsizetype index) const
+{
     if (m_rule == Rule::PlusOne)
         return plus(m_first, index);
     const QString serial = plus(m_first.mid(2, 8), index);
+    if (serial.isEmpty())
+        return {};
     return m_first.left(2) + serial + QLatin1Char(char('0' + s10CheckDigit(serial))) +
            m_first.right(2);
+}
+
+Series Series::following(qsizetype used) const
+{
+    if (m_rule == Rule::None)
+        return *this;
+    const QString next = numberAt(used);
+    if (next.isEmpty())
+        throw PrintError(QStringLiteral(u"从%1起的运单纸号码已用完").arg(m_first));
+    return Series(next, m_rule, m_count);
 }
 
 QStringList Series::all() const

@@ -40,8 +40,14 @@ public:
     // Page `index`'s number, "" without a rule or beyond the count.
     QString at(qsizetype index) const;
     QStringList all() const;
+    // As many numbers on the forms after the first `used` of the pad:
+    // those of the next run. Throws PrintError past the number's width.
+    Series following(qsizetype used) const;
 
 private:
+    // The number `index` places after the first, "" past its width.
+    QString numberAt(qsizetype index) const;
+
     QString m_first;
     Rule m_rule = Rule::None;
     qsizetype m_count = 0;

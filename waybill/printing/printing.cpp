@@ -25,14 +25,12 @@ QPageSize paperOf(QSizeF mm)
     return QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
-// The page numbers (from 1) to print, in order.
+// The page numbers (from 1) to print, in order, copies made here included.
 QList<int> pageNumbers(const QPrinter& printer, int count)
 {
     QList<int> numbers;
-    const QPageRanges ranges = printer.pageRanges();
-    for (int n = 1; n <= count; ++n)
-        if (ranges.isEmpty() || ranges.contains(n))
-            numbers << n;
+    for (int index : pagesToPrint(printer, count))
+        numbers << index + 1;
     if (printer.supportsMultipleCopies() || printer.copyCount() <= 1)
         return numbers;
     QList<int> copies;
@@ -48,6 +46,16 @@ QList<int> pageNumbers(const QPrinter& printer, int count)
 }
 
 } // namespace
+
+QList<int> pagesToPrint(const QPrinter& printer, int count)
+{
+    QList<int> indices;
+    const QPageRanges ranges = printer.pageRanges();
+    for (int n = 1; n <= count; ++n)
+        if (ranges.isEmpty() || ranges.contains(n))
+            indices << n - 1;
+    return indices;
+}
 
 void setUpPaper(QPrinter& printer, QSizeF paperMm)
 {

@@ -20,6 +20,10 @@ void requestExactCupsPageSize(QPrinter& printer, QSizeF paperMm = WaybillLayout:
 
 using Progress = PageProgress;
 
+// The indices of the pages `printer` prints of `count`, in order, each
+// once (its page range; copies aside).
+QList<int> pagesToPrint(const QPrinter& printer, int count);
+
 // Draws the pages one at a time onto the printer, honouring its page
 // range and, where the printer cannot make copies itself, its copy count.
 // Returns false when cancelled (the job is aborted); throws PrintError

@@ -5,6 +5,7 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing.h"
+#include "waybill/run_pages.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -39,6 +40,18 @@ void PrintJob::setOutputFile(const QString& path)
 
 bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
 {
+    // Printed again from one preview, the pages go on other forms: their
+    // numbers are checked as the first run's were.
+    auto* numbered = dynamic_cast<RunPages*>(&pages);
+    if (numbered) {
+        // Each copy would go on a form of its own, its number in no log.
+        if (m_printer->copyCount() > 1 && !numbered->numbers().isEmpty())
+            throw PrintError(
+                QStringLiteral(u"运单纸上印有运单号，每页只能打印一份：请在“设 置”中把份数改为1"));
+        numbered->setPrintOrder(Printing::pagesToPrint(*m_printer, pages.pageCount()));
+        if (const QString used = numbered->refusal(); !used.isEmpty())
+            throw PrintError(used);
+    }
     // The settings dialog may have replaced the printer and its options.
     Printing::setUpPaper(*m_printer, pages.paperMm());
     Printing::requestExactCupsPageSize(*m_printer, pages.paperMm());
@@ -76,6 +89,8 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
             m_logFailure = e.text();
         }
     }
+    if (printed && numbered)
+        numbered->formsUsed(m_pagesSent);
     return printed;
 }
 

@@ -28,8 +28,9 @@ public:
 
     // Streams the pages to the printer, telling `progress` after each page;
     // its false aborts the job and gives false. Throws PrintError when the
-    // printer cannot start. A finished run writes its waybill pages to the
-    // print log.
+    // printer cannot start, or when pages on numbered forms would bear
+    // numbers the log holds (the pad goes on after each run). A finished
+    // run writes its waybill pages to the print log.
     bool run(PageSource& pages, const Printing::Progress& progress = {});
     // Pages the last run put out, copies made by the page loop included.
     int pagesSent() const { return m_pagesSent; }

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSettings>
 #include <QTableView>
 #include <algorithm>
 
@@ -126,6 +127,8 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
+    // A platform's order number runs to twenty digits, read whole.
+    m_list->setColumnWidth(6, m_list->fontMetrics().horizontalAdvance(QString(20, u'0')) + 12);
     m_list->setToolTip(QStringLiteral(u"选中要重新打印的页，可按住 Ctrl 或 Shift 多选"));
 
     auto* layout = new QVBoxLayout(this);
@@ -207,16 +210,22 @@ void TDyjlForm::Button4Click()
         QStringLiteral(u"Excel 工作簿 (*.xlsx);;CSV 逗号分隔 (*.csv)"), &type);
     if (name.isEmpty())
         return;
+    // The courier's name as the shop's platform spells it, kept from one
+    // day's sheet to the next.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("sfwaybill"),
+                       QStringLiteral("shipping"));
+    const QString kept = settings.value(QStringLiteral("courier")).toString();
     const std::optional<QString> courier = Dialogs::current().editText(
         this, QStringLiteral(u"导出发货单"), QStringLiteral(u"物流公司："),
-        m_courier.isEmpty() ? ShippingSheet::defaultCourier : m_courier);
+        kept.isEmpty() ? ShippingSheet::defaultCourier : kept);
     if (!courier)
         return;
-    m_courier = courier->trimmed();
+    const QString chosen = courier->trimmed();
+    settings.setValue(QStringLiteral("courier"), chosen);
     ErrorReport::run(this, [&] {
         Connection connection;
         connection.open();
-        const SheetRows rows = ShippingSheet::rows(connection, run, since, m_courier);
+        const SheetRows rows = ShippingSheet::rows(connection, run, since, chosen);
         const bool csv = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
                          (!name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) &&
                           type.contains(QStringLiteral("*.csv")));

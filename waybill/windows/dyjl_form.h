@@ -38,7 +38,6 @@ private:
     QTableView* m_list;  // DBGridEh1
     PrintLogModel* m_model;
     TScanForm* m_scan;
-    QString m_courier; // 物流公司 of the shipping sheet, as last given
 
     // The run of the first page chosen, else of the newest page listed;
     // empty when none is listed. Throws StoreError.

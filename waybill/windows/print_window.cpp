@@ -1,7 +1,6 @@
 #include "waybill/windows/print_window.h"
 
 #include "store/command_error.h"
-#include "store/connection.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
 #include "ui/ui_fonts.h"
@@ -129,10 +128,7 @@ void PrintWindow::N1Click()
             run->setOrderNumber(m_orderNumber);
         if (run && !m_firstNumber.isEmpty()) {
             run->setNumbers(numbersFor(run->pageCount()));
-            Connection connection;
-            connection.open();
-            if (const QString used = PrintLog::usedNumbers(connection, run->numbers().all());
-                !used.isEmpty()) {
+            if (const QString used = run->refusal(); !used.isEmpty()) {
                 Dialogs::notice(this, used);
                 return;
             }
@@ -145,14 +141,8 @@ void PrintWindow::N1Click()
         // left it.
         if (job.pagesSent() > 0)
             m_orderNumber.clear();
-        if (run && job.pagesSent() > 0)
-            if (const QString last = run->numbers().at(job.pagesSent() - 1); !last.isEmpty()) {
-                try {
-                    m_firstNumber = WaybillNumbers::Series(last, m_numberRule, 2).at(1);
-                } catch (const CommandError&) {
-                    m_firstNumber.clear(); // the pad is used up
-                }
-            }
+        if (run && !m_firstNumber.isEmpty())
+            m_firstNumber = run->nextNumber();
     });
     refreshWarnings();
 }

@@ -45,6 +45,8 @@ TScanForm::TScanForm(QWidget* parent) : QDialog(parent)
     m_pages->setFocusPolicy(Qt::NoFocus);
     m_pages->verticalHeader()->hide();
     m_pages->horizontalHeader()->setStretchLastSection(true);
+    // A platform's order number runs to twenty digits, read whole.
+    m_pages->setColumnWidth(3, m_pages->fontMetrics().horizontalAdvance(QString(20, u'0')) + 12);
 
     connect(m_box, &QLineEdit::returnPressed, this, &TScanForm::scanned);
     m_box->installEventFilter(this);
