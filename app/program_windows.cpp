@@ -9,6 +9,7 @@
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/sf1_form.h"
+#include "waybill/windows/template_designer.h"
 
 #include <QCoreApplication>
 
@@ -45,11 +46,17 @@ void ProgramWindows::create()
     m_eplsf1 = std::make_unique<TEPlsf1Form>(owner);
     // Reads the log only when opened.
     m_dyjl = std::make_unique<TDyjlForm>(owner);
+    m_designer = std::make_unique<TemplateDesigner>(owner);
+    m_designer->setCurrentRecord([&main](RecordRole role, const QString& column) {
+        return role == RecordRole::Sender ? main.sender.field(column)
+                                          : main.recipients.field(column);
+    });
 }
 
 void ProgramWindows::wire()
 {
-    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get(), m_dyjl.get()});
+    m_form1->setWindows(
+        {m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get(), m_dyjl.get(), m_designer.get()});
     QObject::connect(m_dr.get(), &TDrForm::singlePrintRequested, m_form1.get(),
                      [this] { m_form1->openPrintWindow(m_esf1.get()); });
     QObject::connect(m_dr.get(), &TDrForm::batchPrintRequested, m_form1.get(),

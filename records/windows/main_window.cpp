@@ -157,6 +157,7 @@ void TForm1::buildMenus()
     item(help, "N25", u"软件首页", &TForm1::N25Click);
     item(bar, "N4", u"退出软件", &TForm1::N4Click);
     item(bar, "N40", u"打印记录", &TForm1::N40Click);
+    item(bar, "TemplateDesignerMenu", u"模板设计", &TForm1::openTemplateDesigner);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -283,6 +284,15 @@ void TForm1::N20Click()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
+}
+
+void TForm1::openTemplateDesigner()
+{
+    if (QWidget* designer = m_windows.templateDesigner) {
+        designer->show();
+        designer->raise();
+        designer->activateWindow();
+    }
 }
 
 void TForm1::N40Click()

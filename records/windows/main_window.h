@@ -40,6 +40,8 @@ public:
         QDialog* singlePrint = nullptr; // TSf1Form
         QDialog* batchPrint = nullptr;  // TPlsf1Form
         QDialog* printLog = nullptr;    // TDyjlForm
+
+        QWidget* templateDesigner = nullptr;
     };
     void setWindows(const Windows& windows) { m_windows = windows; }
 
@@ -53,6 +55,9 @@ public:
     QString clockText() const;
 
 public slots:
+    // 模板设计
+    void openTemplateDesigner();
+
     void N1Click();       // 寄件人信息
     void N2Click();       // 收件人信息
     void N4Click();       // 退出软件
