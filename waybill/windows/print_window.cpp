@@ -79,6 +79,7 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     box->addWidget(panel);
     box->setSizeConstraint(QLayout::SetFixedSize);
     takeStoredCalibration();
+    restoreTemplate();
 }
 
 void PrintWindow::Button2Click()
