@@ -32,7 +32,8 @@ public:
     TEsf1Form& esf1Form() { return *m_esf1; }
     TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
     TDyjlForm& dyjlForm() { return *m_dyjl; }
-    TemplateDesigner& templateDesigner() { return *m_designer; }
+    // Made when first asked for.
+    TemplateDesigner& templateDesigner();
 
 private:
     void create();

@@ -288,7 +288,7 @@ void TForm1::N20Click()
 
 void TForm1::openTemplateDesigner()
 {
-    if (QWidget* designer = m_windows.templateDesigner) {
+    if (QWidget* designer = m_windows.templateDesigner ? m_windows.templateDesigner() : nullptr) {
         designer->show();
         designer->raise();
         designer->activateWindow();

@@ -41,7 +41,8 @@ public:
         QDialog* batchPrint = nullptr;  // TPlsf1Form
         QDialog* printLog = nullptr;    // TDyjlForm
 
-        QWidget* templateDesigner = nullptr;
+        // Made at its first opening: a start without it costs nothing.
+        std::function<QWidget*()> templateDesigner;
     };
     void setWindows(const Windows& windows) { m_windows = windows; }
 
