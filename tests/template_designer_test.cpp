@@ -5,6 +5,7 @@
 #include "waybill/font_substitutions.h"
 #include "waybill/layout_template.h"
 #include "waybill/print_error.h"
+#include "waybill/printing/printing_job.h"
 #include "waybill/template_document.h"
 #include "waybill/template_picture.h"
 #include "waybill/template_snapping.h"
@@ -149,18 +150,32 @@ void TemplateDesignerTest::designedLabelSavesReopensAndPrints()
     QCOMPARE(again.document().layout(), designed);
     QCOMPARE(messages(dialogs), QStringList());
 
+    // Printed from the command line, and from the designer with its sample.
     const CommandLineRun run = runCommandLine({"print", "--template", file, "--pdf", "label.pdf"});
     QCOMPARE(run.status, 0);
-    QProcess text;
-    text.start(u"pdftotext"_s, {u"-bbox"_s, db.dir() + u"/label.pdf"_s, u"-"_s});
-    QVERIFY(text.waitForFinished(60000));
-    const QString page = QString::fromUtf8(text.readAllStandardOutput());
-    const QRegularExpression name(u"<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>王五"_s);
-    const QRegularExpressionMatch m = name.match(page);
-    QVERIFY2(m.hasMatch(), qPrintable(page));
-    QVERIFY(qAbs(m.captured(1).toDouble() * 25.4 / 72 - 5.3) <= 0.1);
-    QVERIFY(qAbs(m.captured(2).toDouble() * 25.4 / 72 - 6) <= 0.3);
-    QVERIFY(page.contains(u"月结0123"_s));
+    again.setCurrentRecord([](RecordRole role, const QString& column) {
+        return role == RecordRole::Recipient && column == u"收件人姓名"_s ? u"王五"_s : QString();
+    });
+    dialogs.previewActions.enqueue([&](QWidget*, PageSource& pages, PrintJob& job) {
+        job.setOutputFile(db.dir() + u"/sample.pdf"_s);
+        job.run(pages);
+    });
+    trigger(again, "DesignerPrint");
+    for (const QString& pdf : {u"label.pdf"_s, u"sample.pdf"_s}) {
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-bbox"_s, db.dir() + u"/"_s + pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(60000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(page.contains(u"<page width=\"283.46"_s), qPrintable(page));
+        const QRegularExpression name(u"<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>王五"_s);
+        const QRegularExpressionMatch m = name.match(page);
+        QVERIFY2(m.hasMatch(), qPrintable(page));
+        QVERIFY(qAbs(m.captured(1).toDouble() * 25.4 / 72 - 5.3) <= 0.1);
+        QVERIFY(qAbs(m.captured(2).toDouble() * 25.4 / 72 - 6) <= 0.3);
+        QVERIFY(page.contains(u"月结0123"_s));
+    }
+    // A test print is no waybill: only the command line's page is logged.
+    QCOMPARE(db.rows(u"printlog"_s).size(), 1);
 }
 
 void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()

@@ -6,6 +6,8 @@
 #include "ui/error_report.h"
 #include "waybill/page_warnings.h"
 #include "waybill/print_error.h"
+#include "waybill/printing/printing_job.h"
+#include "waybill/sample_page.h"
 #include "waybill/template_picture.h"
 #include "waybill/units.h"
 #include "waybill/windows/template_canvas.h"
@@ -261,6 +263,8 @@ void TemplateDesigner::buildMenus()
     connect(saveAsAction, &QAction::triggered, this, &TemplateDesigner::saveAs);
     file->addAction(saveAsAction);
     file->addSeparator();
+    item(file, "DesignerPrint", u"打印…", &TemplateDesigner::printSample, QKeySequence::Print);
+    file->addSeparator();
     item(file, "DesignerImport", u"导入…", &TemplateDesigner::importItems);
     item(file, "DesignerExport", u"导出…", &TemplateDesigner::exportTemplate);
     file->addSeparator();
@@ -298,20 +302,30 @@ void TemplateDesigner::setCurrentRecord(FieldReader record)
     updateSample();
 }
 
-void TemplateDesigner::updateSample()
+FieldReader TemplateDesigner::sample() const
 {
     const QString typed = m_sampleText->text();
     if (!typed.isEmpty())
-        m_canvas->setSample([typed](RecordRole, const QString&) { return typed; });
-    else if (m_currentRecord)
-        // A column the record leaves empty shows its name, to place it by.
-        m_canvas->setSample([record = m_currentRecord](RecordRole role, const QString& column) {
-            const QString value = record(role, column);
-            return value.isEmpty() ? column : value;
-        });
-    else
-        m_canvas->setSample({});
+        return [typed](RecordRole, const QString&) { return typed; };
+    // A column the record leaves empty shows its name, to place it by.
+    return [record = m_currentRecord](RecordRole role, const QString& column) {
+        const QString value = record ? record(role, column) : QString();
+        return value.isEmpty() ? column : value;
+    };
+}
+
+void TemplateDesigner::updateSample()
+{
+    m_canvas->setSample(sample());
     m_warningLabel->setText(PageWarnings::pageText(m_canvas->warnings()));
+}
+
+void TemplateDesigner::printSample()
+{
+    SamplePage page(m_document.layout(), sample());
+    PrintJob job;
+    job.setLogging(false);
+    Dialogs::current().preview(this, page, job);
 }
 
 void TemplateDesigner::documentChanged()

@@ -50,6 +50,8 @@ public slots:
     void deleteItems();
     void zoomIn();
     void zoomOut();
+    // The page with the sample record, through the preview to a printer or PDF.
+    void printSample();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -64,6 +66,7 @@ private:
     void applyProperties();
     void applyPaper();
     void loadPicture();
+    FieldReader sample() const;
     void updateSample();
     void updateTitle();
     bool keepChanges(); // false: the user cancelled
