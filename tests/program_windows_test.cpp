@@ -227,6 +227,16 @@ void ProgramWindowsTest::designerIsMadeWhenFirstOpened()
     windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
     QCOMPARE(windows.form1().findChildren<TemplateDesigner*>().size(), 1);
     QVERIFY(dialogs.shown.isEmpty());
+
+    // Unsaved work is asked about before the program ends, and may stop it.
+    designer->document().add(TemplateItem{});
+    windows.form1().show();
+    dialogs.choices << QStringLiteral(u"取消");
+    QVERIFY(!windows.form1().close());
+    QVERIFY(designer->isVisible());
+    dialogs.choices << QStringLiteral(u"不保存");
+    QVERIFY(windows.form1().close());
+    QVERIFY(!designer->isVisible());
 }
 
 QTEST_MAIN(ProgramWindowsTest)

@@ -14,6 +14,7 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
@@ -284,6 +285,16 @@ void TForm1::N20Click()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible() && !child->close()) {
+            event->ignore();
+            return;
+        }
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::openTemplateDesigner()

@@ -87,6 +87,10 @@ public slots:
     void DBGridEh1DblClick();
     void Timer1Timer();
 
+protected:
+    // A window holding unsaved work (the designer) may keep the program open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
     void buildMenus();
