@@ -290,7 +290,7 @@ void TemplateDesignerTest::scanScaledByTwoPoints()
     TestFolder folder;
     const QString scan = folder.filePath(u"scan.png"_s);
     QImage picture(1181, 1772, QImage::Format_RGB32); // 100 x 150 mm at 300 dpi
-    picture.fill(Qt::white);
+    picture.fill(Qt::red);
     QVERIFY(picture.save(scan));
     ScriptedDialogs dialogs;
     TemplateDesigner w;
@@ -309,6 +309,9 @@ void TemplateDesignerTest::scanScaledByTwoPoints()
     QVERIFY(qAbs(t.paperMm.width() - 100) < 0.2);
     QVERIFY(qAbs(t.paperMm.height() - 150) < 0.2);
     QCOMPARE(t.background->file, scan);
+    // Shown over the whole paper, its bottom right corner too.
+    const QImage shown = canvas.grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
 }
 
 QTEST_MAIN(TemplateDesignerTest)

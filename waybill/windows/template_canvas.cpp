@@ -69,9 +69,10 @@ void TemplateCanvas::setSample(FieldReader sample)
     refresh();
 }
 
-void TemplateCanvas::setPicture(const QImage& picture)
+void TemplateCanvas::setPicture(const QImage& picture, const QSize& pixels)
 {
     m_picture = picture;
+    m_picturePixels = pixels;
     update();
 }
 
@@ -145,7 +146,7 @@ void TemplateCanvas::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().window());
     painter.fillRect(toWidget(QRectF(QPointF(), t.paperMm)), Qt::white);
     if (t.background && !m_picture.isNull())
-        painter.drawImage(toWidget(TemplatePicture::boxMm(*t.background, m_picture.size())),
+        painter.drawImage(toWidget(TemplatePicture::boxMm(*t.background, m_picturePixels)),
                           m_picture);
 
     // Dragged items are drawn where they are going.

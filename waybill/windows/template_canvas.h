@@ -25,7 +25,8 @@ public:
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
     void setSample(FieldReader sample);
-    void setPicture(const QImage& picture);
+    // `pixels`: the picture file's own size, which its dpi measures.
+    void setPicture(const QImage& picture, const QSize& pixels);
     // The next two clicks report where they land instead of selecting.
     void pickPoints();
     // After a change of the document.
@@ -56,6 +57,7 @@ private:
     double m_zoom = 1.0;
     FieldReader m_sample;
     QImage m_picture;
+    QSize m_picturePixels;
     ShapedFonts m_fonts;
     QList<FieldWarning> m_warnings;
     QList<QString> m_ids; // of the items as drawn, by index

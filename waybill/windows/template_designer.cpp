@@ -344,9 +344,19 @@ void TemplateDesigner::loadPicture()
     if (file == m_pictureFile)
         return;
     m_pictureFile = file;
-    m_canvas->setPicture({});
-    if (!file.isEmpty())
-        ErrorReport::run(this, [&] { m_canvas->setPicture(TemplatePicture::load(file)); });
+    m_canvas->setPicture({}, {});
+    if (file.isEmpty())
+        return;
+    ErrorReport::run(this, [&] {
+        // Kept no finer than the screen needs at the largest zoom.
+        constexpr int finest = 4096;
+        const QImage picture = TemplatePicture::load(file);
+        m_canvas->setPicture(
+            picture.width() > finest || picture.height() > finest
+                ? picture.scaled(finest, finest, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                : picture,
+            picture.size());
+    });
 }
 
 void TemplateDesigner::updateTitle()
