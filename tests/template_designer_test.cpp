@@ -77,6 +77,7 @@ private slots:
     void designedLabelSavesReopensAndPrints();
     void mouseDragSnapsAndUndoesInOneStep();
     void copyPasteAndDelete();
+    void exportAndImportLeaveTheDocumentAsItIs();
     void snapping_data();
     void snapping();
     void pictureIsRefusedWhenNoImageOrHuge();
@@ -229,6 +230,47 @@ void TemplateDesignerTest::copyPasteAndDelete()
     QCOMPARE(w.document().layout().items.size(), 1);
     trigger(w, "DesignerUndo");
     QCOMPARE(w.document().layout().items.size(), 2);
+}
+
+// Export writes a copy, import adds another template's items as one step;
+// neither changes which file the document is.
+void TemplateDesignerTest::exportAndImportLeaveTheDocumentAsItIs()
+{
+    TestFolder folder;
+    ScriptedDialogs dialogs;
+    TemplateDesigner w;
+    dialogs.choices << u"取消"_s;
+    trigger(w, "DesignerCopyBuiltIn");
+    QVERIFY(w.document().layout().items.isEmpty());
+    dialogs.choices << LayoutTemplates::builtIn(u"parcel-label-100x150"_s)->name;
+    trigger(w, "DesignerCopyBuiltIn");
+    const int labelItems = int(w.document().layout().items.size());
+    QVERIFY(labelItems > 0);
+    QVERIFY(w.document().path().isEmpty());
+
+    dialogs.files << folder.filePath(u"copy"_s);
+    trigger(w, "DesignerExport");
+    QVERIFY(w.document().path().isEmpty());
+    QVERIFY(w.document().isModified() == false);
+    QCOMPARE(LayoutTemplates::read(folder.filePath(u"copy.json"_s)).items,
+             w.document().layout().items);
+
+    dialogs.files << folder.filePath(u"copy.json"_s);
+    trigger(w, "DesignerImport");
+    QCOMPARE(w.document().layout().items.size(), 2 * labelItems);
+    QCOMPARE(w.canvas().selection().size(), labelItems);
+    // Each added item has an id of its own, none of the originals'.
+    QSet<QString> ids;
+    for (const TemplateItem& item : w.document().layout().items)
+        if (!item.id.isEmpty())
+            ids << item.id;
+    int named = 0;
+    for (int i = 0; i < labelItems; ++i)
+        named += w.document().layout().items.at(i).id.isEmpty() ? 0 : 1;
+    QCOMPARE(ids.size(), named + labelItems);
+    trigger(w, "DesignerUndo");
+    QCOMPARE(w.document().layout().items.size(), labelItems);
+    QCOMPARE(messages(dialogs), QStringList());
 }
 
 void TemplateDesignerTest::snapping_data()
