@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QUndoCommand>
 #include <algorithm>
-#include <functional>
 #include <cmath>
+#include <functional>
 
 // The whole template before and after: a template is a few kilobytes, and
 // one kind of step undoes every kind of change alike.
