@@ -9,6 +9,7 @@
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/sf1_form.h"
+#include "waybill/windows/template_designer.h"
 
 #include <QCoreApplication>
 
@@ -49,7 +50,8 @@ void ProgramWindows::create()
 
 void ProgramWindows::wire()
 {
-    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get(), m_dyjl.get()});
+    m_form1->setWindows({m_dr.get(), m_sjbf.get(), m_sf1.get(), m_plsf1.get(), m_dyjl.get(),
+                         [this] { return &templateDesigner(); }});
     QObject::connect(m_dr.get(), &TDrForm::singlePrintRequested, m_form1.get(),
                      [this] { m_form1->openPrintWindow(m_esf1.get()); });
     QObject::connect(m_dr.get(), &TDrForm::batchPrintRequested, m_form1.get(),
@@ -59,4 +61,17 @@ void ProgramWindows::wire()
         m_sjbf->hide();
         QCoreApplication::exit(0);
     });
+}
+
+TemplateDesigner& ProgramWindows::templateDesigner()
+{
+    if (!m_designer) {
+        m_designer = std::make_unique<TemplateDesigner>(m_form1.get());
+        MainQueries& main = m_form1->queries();
+        m_designer->setCurrentRecord([&main](RecordRole role, const QString& column) {
+            return role == RecordRole::Sender ? main.sender.field(column)
+                                              : main.recipients.field(column);
+        });
+    }
+    return *m_designer;
 }

@@ -11,6 +11,7 @@ class TSf1Form;
 class TPlsf1Form;
 class TEPlsf1Form;
 class TDyjlForm;
+class TemplateDesigner;
 
 // Every window of the program, created once in a fixed order and living
 // for the whole run; the main window comes first and opens the database.
@@ -31,6 +32,8 @@ public:
     TEsf1Form& esf1Form() { return *m_esf1; }
     TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
     TDyjlForm& dyjlForm() { return *m_dyjl; }
+    // Made when first asked for.
+    TemplateDesigner& templateDesigner();
 
 private:
     void create();
@@ -45,4 +48,5 @@ private:
     std::unique_ptr<TEsf1Form> m_esf1;
     std::unique_ptr<TEPlsf1Form> m_eplsf1;
     std::unique_ptr<TDyjlForm> m_dyjl;
+    std::unique_ptr<TemplateDesigner> m_designer;
 };

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,7 +58,12 @@ QStringList values(const QStringList& columns, const QString& prefix)
 class LayoutTemplateTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { installFontSubstitutions(); }
+    void initTestCase()
+    {
+        installFontSubstitutions();
+        // The template chosen in a window is kept; not for other tests.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config.path());
+    }
     void builtInTemplatesPrintTheCompiledInPages_data();
     void builtInTemplatesPrintTheCompiledInPages();
     void badTemplatesAreRefusedNamingFileAndItem_data();
@@ -70,6 +76,10 @@ private slots:
     void barsAreWholeDotsOnALabelPrinter();
     void parcelLabelIsBuiltIn();
     void printWindowPrintsTheTemplateChosen();
+    void chosenTemplateAndItsPictureComeBackAtTheNextStart();
+
+private:
+    QTemporaryDir m_config;
 };
 
 void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages_data()
@@ -444,6 +454,51 @@ void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
     QCOMPARE(window.layout().placements().size(), 16);
     QVERIFY(window.view().findChild<QWidget*>(QStringLiteral("QRDBText1")));
     QVERIFY(!window.view().findChild<QWidget*>(QStringLiteral("name")));
+}
+
+// The picture is shown in the view, never printed; the choice outlives the
+// window, and a picture that cannot be read is named and leaves it printable.
+void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
+{
+    TestDatabase db;
+    QImage scan(200, 100, QImage::Format_RGB32); // 25.4 x 12.7 mm at 200 dpi
+    scan.fill(Qt::red);
+    QVERIFY(scan.save(db.dir() + QStringLiteral("/scan.png")));
+    QFile file(db.dir() + QStringLiteral("/scanned.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "扫描标签", "paper": {"width_mm": 60, "height_mm": 40},
+        "background": {"file": "scan.png", "x_mm": 10, "y_mm": 10, "dpi": 200},
+        "items": [{"id": "name", "source": "recipient", "column": "收件人姓名", "x_mm": 40,
+                   "y_mm": 30, "width_mm": 15, "height_mm": 6}]})");
+    file.close();
+    ScriptedDialogs dialogs;
+    {
+        TPlsf1Form window;
+        dialogs.files.enqueue(file.fileName());
+        window.openTemplateFile();
+        QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
+    }
+    TPlsf1Form again;
+    QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
+    const QImage shown = again.view().grab().toImage();
+    const auto px = [](double mm) { return int(mm * 96 / 25.4); };
+    QCOMPARE(shown.pixelColor(px(15), px(15)), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(px(5), px(5)), QColor(Qt::white));
+
+    // A picture broken since: named, and the page prints without it.
+    QFile broken(db.dir() + QStringLiteral("/scan.png"));
+    QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("no picture");
+    broken.close();
+    dialogs.files.enqueue(file.fileName());
+    again.openTemplateFile();
+    QVERIFY2(dialogs.lastText().contains(db.dir() + QStringLiteral("/scan.png")),
+             qPrintable(dialogs.lastText()));
+    QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
+
+    again.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch));
+    TPlsf1Form own;
+    QVERIFY(own.layout().isWindowsOwn());
 }
 
 QTEST_MAIN(LayoutTemplateTest)

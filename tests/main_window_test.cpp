@@ -54,7 +54,8 @@ void MainWindowTest::windowMenusAndGrid()
                           QStringLiteral(u"单张打印"), QStringLiteral(u"批量打印"),
                           QStringLiteral(u"数据导入"), QStringLiteral(u"数据导出"),
                           QStringLiteral(u"数据备份与恢复"), QStringLiteral(u"帮助主题"),
-                          QStringLiteral(u"退出软件"), QStringLiteral(u"打印记录")}));
+                          QStringLiteral(u"退出软件"), QStringLiteral(u"打印记录"),
+                          QStringLiteral(u"模板设计")}));
     auto* popup = find<QMenu>(&w, "PopupMenu1");
     QCOMPARE(captions(popup->actions()),
              (QStringList{QStringLiteral(u"新增记录"), QStringLiteral(u"修改记录"),

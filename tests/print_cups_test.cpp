@@ -32,6 +32,7 @@ private slots:
     void batchOfThreeReachesThePrinterOnWaybillPaper();
     void commandLinePrintsTheSamePages();
     void printerChosenInSettingsLastsForTheRun();
+    void parcelLabelReachesALabelQueueOnLabelPaper();
 
 private:
     QString m_queue;
@@ -81,7 +82,8 @@ void fill(TestDatabase& db)
 }
 
 // `pages` pages of 216.0 x 140.0 mm in the PDF cups-pdf wrote; removes it.
-void checkOutput(const QString& pdf, int pages)
+// The SF form's paper unless told: 216 x 140 mm.
+void checkOutput(const QString& pdf, int pages, QSizeF points = {612.28, 396.85})
 {
     QVERIFY2(!pdf.isEmpty(), "cups-pdf wrote nothing");
     QProcess info;
@@ -99,8 +101,8 @@ void checkOutput(const QString& pdf, int pages)
     while (sizes.hasNext()) {
         const auto m = sizes.next();
         ++sized;
-        QVERIFY2(qAbs(m.captured(1).toDouble() - 612.28) < 0.1, qPrintable(m.captured(0)));
-        QVERIFY2(qAbs(m.captured(2).toDouble() - 396.85) < 0.1, qPrintable(m.captured(0)));
+        QVERIFY2(qAbs(m.captured(1).toDouble() - points.width()) < 0.1, qPrintable(m.captured(0)));
+        QVERIFY2(qAbs(m.captured(2).toDouble() - points.height()) < 0.1, qPrintable(m.captured(0)));
     }
     QCOMPARE(sized, pages);
 }
@@ -218,6 +220,25 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
     QCOMPARE(before, QStringLiteral(u"打印机：") + m_queue);
     QCOMPARE(after, QStringLiteral(u"已将 1 页送往打印机 ") + m_queue);
     checkOutput(waitForOutput(m_out, title), 1);
+}
+
+// A thermal label printer: a queue whose own page is 100 x 150 mm, and the
+// built-in parcel label printed on it page for page.
+void PrintCupsTest::parcelLabelReachesALabelQueueOnLabelPaper()
+{
+    const QString queue = qEnvironmentVariable("SF_TEST_LABEL_PRINTER");
+    if (queue.isEmpty())
+        QSKIP("no label queue; scripts/test starts one");
+    TestDatabase db;
+    fill(db);
+    QProcess cli;
+    cli.setWorkingDirectory(db.dir());
+    cli.start(qEnvironmentVariable("SF_CLI"),
+              {QStringLiteral("print"), QStringLiteral("--template"),
+               QStringLiteral("parcel-label-100x150"), QStringLiteral("--printer"), queue});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    checkOutput(waitForOutput(m_out, QStringLiteral("TSf1Form")), 1, {283.46, 425.2});
 }
 
 QTEST_MAIN(PrintCupsTest)

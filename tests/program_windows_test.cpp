@@ -10,7 +10,9 @@
 #include "waybill/windows/esf1_form.h"
 #include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/sf1_form.h"
+#include "waybill/windows/template_designer.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -27,6 +29,7 @@ private slots:
     void startupWithoutImportTableStopsWithTheEnginesText();
     void exportFromBothMenusEndsWithItsOwnMessage();
     void importWindowPrintsTheRowItFound();
+    void designerIsMadeWhenFirstOpened();
 };
 
 void ProgramWindowsTest::everyWindowIsCreatedHidden()
@@ -208,6 +211,32 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     });
     dr.N3Click();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{1, 3}));
+}
+
+// A start that never opens the designer does not pay for it.
+void ProgramWindowsTest::designerIsMadeWhenFirstOpened()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    ProgramWindows windows;
+    QVERIFY(!windows.form1().findChild<TemplateDesigner*>());
+    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    auto* designer = windows.form1().findChild<TemplateDesigner*>();
+    QVERIFY(designer);
+    QVERIFY(designer->isVisible());
+    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    QCOMPARE(windows.form1().findChildren<TemplateDesigner*>().size(), 1);
+    QVERIFY(dialogs.shown.isEmpty());
+
+    // Unsaved work is asked about before the program ends, and may stop it.
+    designer->document().add(TemplateItem{});
+    windows.form1().show();
+    dialogs.choices << QStringLiteral(u"取消");
+    QVERIFY(!windows.form1().close());
+    QVERIFY(designer->isVisible());
+    dialogs.choices << QStringLiteral(u"不保存");
+    QVERIFY(windows.form1().close());
+    QVERIFY(!designer->isVisible());
 }
 
 QTEST_MAIN(ProgramWindowsTest)

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -302,6 +303,99 @@ const LayoutTemplate& builtIn(WaybillVariant variant)
     }();
     return loaded[std::size_t(std::find(variants.begin(), variants.end(), variant) -
                               variants.begin())];
+}
+
+namespace {
+
+QJsonObject itemJson(const TemplateItem& item)
+{
+    QJsonObject o;
+    if (!item.id.isEmpty())
+        o.insert(QStringLiteral("id"), item.id);
+    const auto column = [&] {
+        o.insert(QStringLiteral("source"), item.role == RecordRole::Sender
+                                               ? QStringLiteral("sender")
+                                               : QStringLiteral("recipient"));
+        o.insert(QStringLiteral("column"), item.column);
+    };
+    switch (item.kind) {
+    case TemplateItem::Kind::Field:
+        o.insert(QStringLiteral("kind"), QStringLiteral("field"));
+        column();
+        break;
+    case TemplateItem::Kind::Text:
+        o.insert(QStringLiteral("kind"), QStringLiteral("text"));
+        o.insert(QStringLiteral("text"), item.text);
+        break;
+    case TemplateItem::Kind::Barcode:
+        o.insert(QStringLiteral("kind"), QStringLiteral("barcode"));
+        o.insert(QStringLiteral("symbology"), item.symbology == Symbology::Qr
+                                                  ? QStringLiteral("qr")
+                                                  : QStringLiteral("code128"));
+        if (item.column.isEmpty())
+            o.insert(QStringLiteral("text"), item.text);
+        else
+            column();
+        o.insert(QStringLiteral("human_readable"), item.humanReadable);
+        break;
+    }
+    o.insert(QStringLiteral("x_mm"), item.boxMm.x());
+    o.insert(QStringLiteral("y_mm"), item.boxMm.y());
+    o.insert(QStringLiteral("width_mm"), item.boxMm.width());
+    o.insert(QStringLiteral("height_mm"), item.boxMm.height());
+    o.insert(QStringLiteral("font"), item.font);
+    o.insert(QStringLiteral("size_pt"), item.sizePt);
+    if (item.wrap != TemplateItem::Wrap::None) {
+        o.insert(QStringLiteral("wrap"), item.wrap == TemplateItem::Wrap::Characters
+                                             ? QStringLiteral("chars")
+                                             : QStringLiteral("gb-bytes"));
+        o.insert(QStringLiteral("wrap_width"), item.wrapWidth);
+    }
+    if (item.align & Qt::AlignHCenter)
+        o.insert(QStringLiteral("align"), QStringLiteral("center"));
+    else if (item.align & Qt::AlignRight)
+        o.insert(QStringLiteral("align"), QStringLiteral("right"));
+    if (!item.formBox.isEmpty())
+        o.insert(QStringLiteral("form_box"), item.formBox);
+    return o;
+}
+
+} // namespace
+
+QByteArray toJson(const LayoutTemplate& t)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("format"), format);
+    o.insert(QStringLiteral("name"), t.name);
+    o.insert(QStringLiteral("paper"),
+             QJsonObject{{QStringLiteral("width_mm"), t.paperMm.width()},
+                         {QStringLiteral("height_mm"), t.paperMm.height()}});
+    if (t.background) {
+        QJsonObject b{{QStringLiteral("file"), t.background->file},
+                      {QStringLiteral("x_mm"), t.background->boxMm.x()},
+                      {QStringLiteral("y_mm"), t.background->boxMm.y()}};
+        if (t.background->dpi > 0)
+            b.insert(QStringLiteral("dpi"), t.background->dpi);
+        if (!t.background->boxMm.isEmpty()) {
+            b.insert(QStringLiteral("width_mm"), t.background->boxMm.width());
+            b.insert(QStringLiteral("height_mm"), t.background->boxMm.height());
+        }
+        o.insert(QStringLiteral("background"), b);
+    }
+    if (!t.placementOrder.isEmpty())
+        o.insert(QStringLiteral("placement_order"), QJsonArray::fromStringList(t.placementOrder));
+    QJsonArray items;
+    for (const TemplateItem& item : t.items)
+        items.append(itemJson(item));
+    o.insert(QStringLiteral("items"), items);
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+}
+
+void write(const LayoutTemplate& t, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(toJson(t)) < 0 || !file.commit())
+        throw PrintError(QStringLiteral(u"无法保存模板 %1：%2").arg(path, file.errorString()));
 }
 
 namespace {

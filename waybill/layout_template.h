@@ -32,6 +32,8 @@ struct TemplateItem {
     QString formBox; // a box of the built-in blank form whose ruled lines it must not cross
     Symbology symbology = Symbology::Code128;
     bool humanReadable = false;
+
+    bool operator==(const TemplateItem&) const = default;
 };
 
 // A picture of the blank form, shown behind the items and never printed.
@@ -39,6 +41,8 @@ struct TemplateBackground {
     QString file; // as the template names it: relative to the template's folder
     QRectF boxMm; // where it lies; its size from `dpi` unless given
     double dpi = 0;
+
+    bool operator==(const TemplateBackground&) const = default;
 };
 
 // A page as data: the paper, the picture behind it and what prints where.
@@ -50,6 +54,13 @@ struct LayoutTemplate {
     std::optional<TemplateBackground> background;
     QList<TemplateItem> items;  // in drawing order: later boxes cover earlier text
     QStringList placementOrder; // ids, the order shifts and fonts visit; empty: drawing order
+
+    // As a file holds it: `source` and `builtIn` are where it came from.
+    bool operator==(const LayoutTemplate& o) const
+    {
+        return name == o.name && paperMm == o.paperMm && background == o.background &&
+               items == o.items && placementOrder == o.placementOrder;
+    }
 };
 
 namespace LayoutTemplates {
@@ -63,6 +74,12 @@ inline constexpr int format = 1;
 LayoutTemplate read(const QString& path, QStringList* warnings = nullptr);
 // The same on the file's bytes; `shown` names it in messages.
 LayoutTemplate parse(const QByteArray& json, const QString& shown, QStringList* warnings = nullptr);
+
+// The file's bytes, in the format read() reads back equal.
+QByteArray toJson(const LayoutTemplate& layoutTemplate);
+// Writes the file aside and renames it over `path`, so that a save cut
+// short leaves the old file. Throws PrintError naming the file.
+void write(const LayoutTemplate& layoutTemplate, const QString& path);
 
 // The templates built into the program: the SF form of each print window.
 QString builtInName(WaybillVariant variant); // "sf-single", ...

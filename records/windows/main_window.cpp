@@ -14,6 +14,7 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
@@ -157,6 +158,7 @@ void TForm1::buildMenus()
     item(help, "N25", u"软件首页", &TForm1::N25Click);
     item(bar, "N4", u"退出软件", &TForm1::N4Click);
     item(bar, "N40", u"打印记录", &TForm1::N40Click);
+    item(bar, "TemplateDesignerMenu", u"模板设计", &TForm1::openTemplateDesigner);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
@@ -283,6 +285,25 @@ void TForm1::N20Click()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible() && !child->close()) {
+            event->ignore();
+            return;
+        }
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::openTemplateDesigner()
+{
+    if (QWidget* designer = m_windows.templateDesigner ? m_windows.templateDesigner() : nullptr) {
+        designer->show();
+        designer->raise();
+        designer->activateWindow();
+    }
 }
 
 void TForm1::N40Click()

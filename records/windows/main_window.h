@@ -40,6 +40,9 @@ public:
         QDialog* singlePrint = nullptr; // TSf1Form
         QDialog* batchPrint = nullptr;  // TPlsf1Form
         QDialog* printLog = nullptr;    // TDyjlForm
+
+        // Made at its first opening: a start without it costs nothing.
+        std::function<QWidget*()> templateDesigner;
     };
     void setWindows(const Windows& windows) { m_windows = windows; }
 
@@ -53,6 +56,9 @@ public:
     QString clockText() const;
 
 public slots:
+    // 模板设计
+    void openTemplateDesigner();
+
     void N1Click();       // 寄件人信息
     void N2Click();       // 收件人信息
     void N4Click();       // 退出软件
@@ -80,6 +86,10 @@ public slots:
     void N15Click();      // 全部删除
     void DBGridEh1DblClick();
     void Timer1Timer();
+
+protected:
+    // A window holding unsaved work (the designer) may keep the program open.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();

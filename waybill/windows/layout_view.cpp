@@ -2,6 +2,7 @@
 
 #include "waybill/blank_form_picture.h"
 #include "waybill/page_renderer.h"
+#include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 
 #include <QMouseEvent>
@@ -96,6 +97,13 @@ void LayoutView::paintEvent(QPaintEvent*)
         } else {
             m_scaledPicture = QImage(size, QImage::Format_RGB32);
             m_scaledPicture.fill(Qt::white);
+            if (!m_templatePicture.isNull()) {
+                QPainter onPaper(&m_scaledPicture);
+                onPaper.scale(devicePixelRatioF(), devicePixelRatioF());
+                onPaper.drawImage(
+                    m_templatePictureBox.translated(-QPointF(m_layout.pictureBox().topLeft())),
+                    m_templatePicture);
+            }
         }
         m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
     }
@@ -107,6 +115,20 @@ void LayoutView::paintEvent(QPaintEvent*)
     for (const FieldWarning& warning : m_warnings)
         if (const QWidget* box = findChild<QWidget*>(warning.controlName))
             painter.drawRect(QRectF(box->geometry()).adjusted(-1, -1, 1, 1));
+}
+
+void LayoutView::setTemplatePicture(const QImage& picture, const QRectF& boxMm)
+{
+    const double perMm = Pixels::perInch / 25.4;
+    m_templatePictureBox = QRectF(boxMm.topLeft() * perMm, boxMm.size() * perMm);
+    // Kept at its size on screen: a scan may be far larger.
+    const QSize onScreen = (m_templatePictureBox.size() * devicePixelRatioF()).toSize();
+    m_templatePicture =
+        picture.isNull() || onScreen.isEmpty()
+            ? QImage()
+            : picture.scaled(onScreen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_scaledPicture = QImage();
+    update();
 }
 
 void LayoutView::setWarnings(const QList<FieldWarning>& warnings)

@@ -25,6 +25,9 @@ public:
     // Placements whose text in the current record would not print whole:
     // outlined in red, the warning as their tooltip.
     void setWarnings(const QList<FieldWarning>& warnings);
+    // The picture of a template's blank form, lying at `boxMm` on the
+    // paper; a null picture shows blank paper.
+    void setTemplatePicture(const QImage& picture, const QRectF& boxMm);
 
 signals:
     void pictureClicked();
@@ -36,7 +39,9 @@ private:
     const WaybillLayout& m_layout;
     PictureWidget* m_picture;
     QList<PlacementBox*> m_boxes;
-    QImage m_scaledPicture; // the picture at the size of its box on screen
+    QImage m_scaledPicture;   // the picture at the size of its box on screen
+    QImage m_templatePicture; // a template file's, at its size on screen
+    QRectF m_templatePictureBox;
     ShapedFonts m_fonts;
     QList<FieldWarning> m_warnings;
 };

@@ -78,6 +78,7 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     box->addWidget(panel);
     box->setSizeConstraint(QLayout::SetFixedSize);
     takeStoredCalibration();
+    restoreTemplate();
 }
 
 void PrintWindow::Button2Click()

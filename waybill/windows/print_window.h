@@ -91,6 +91,11 @@ private:
     void takeStoredCalibration();
     void printerChosen();
     void layoutChanged();
+    // A template file in place of the page, its picture in the view;
+    // throws CommandError, what may not print as meant to `warnings`.
+    void useTemplateFile(const QString& path, QStringList& warnings);
+    // The template chosen at the last start, if it is still there.
+    void restoreTemplate();
 
     WaybillLayout m_layout;
     LayoutAdjustments m_adjustments{m_layout};

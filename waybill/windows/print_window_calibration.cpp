@@ -8,8 +8,11 @@
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
 #include "waybill/layout_template.h"
+#include "waybill/print_error.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/template_choice.h"
+#include "waybill/template_picture.h"
 #include "waybill/windows/layout_view.h"
 
 #include <QCoreApplication>
@@ -202,12 +205,32 @@ void PrintWindow::restoreFactoryPositions()
 void PrintWindow::useTemplate(const LayoutTemplate& layoutTemplate)
 {
     m_layout = WaybillLayout::fromTemplate(layoutTemplate, m_layout.variant());
+    m_view->setTemplatePicture({}, {});
+    TemplateChoice::remember(m_layout.variant(), layoutTemplate);
     m_adjustments.restoreFactory();
     // Another form: the printer's calibration for it, or none.
     m_calibratedFor.reset();
     m_storedApplied.reset();
     m_printerChanged = true;
     takeStoredCalibration();
+}
+
+void PrintWindow::useTemplateFile(const QString& path, QStringList& warnings)
+{
+    const LayoutTemplate chosen = LayoutTemplates::read(path, &warnings);
+    // A picture that cannot be shown leaves the template printable.
+    QImage picture;
+    if (chosen.background) {
+        try {
+            picture = TemplatePicture::load(TemplatePicture::pathOf(chosen));
+        } catch (const PrintError& e) {
+            warnings << QString::fromUtf8(e.what());
+        }
+    }
+    useTemplate(chosen);
+    if (!picture.isNull())
+        m_view->setTemplatePicture(picture,
+                                   TemplatePicture::boxMm(*chosen.background, picture.size()));
 }
 
 void PrintWindow::openTemplateFile()
@@ -219,11 +242,28 @@ void PrintWindow::openTemplateFile()
         return;
     runCommand([&] {
         QStringList warnings;
-        const LayoutTemplate chosen = LayoutTemplates::read(path, &warnings);
-        useTemplate(chosen);
+        useTemplateFile(path, warnings);
         if (!warnings.isEmpty())
             Dialogs::notice(this, warnings.join(QLatin1Char('\n')));
     });
+}
+
+void PrintWindow::restoreTemplate()
+{
+    const QString kept = TemplateChoice::remembered(m_layout.variant());
+    if (kept.isEmpty())
+        return;
+    if (const LayoutTemplate* builtIn = LayoutTemplates::builtIn(kept)) {
+        useTemplate(*builtIn);
+        return;
+    }
+    try {
+        QStringList warnings;
+        useTemplateFile(kept, warnings);
+    } catch (const CommandError&) {
+        // Moved or broken since: the window's own page, as before the choice.
+        useTemplate(LayoutTemplates::builtIn(m_layout.variant()));
+    }
 }
 
 void PrintWindow::setAlwaysShrink(bool on)
