@@ -142,7 +142,7 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     WindowProbe printWindow;
     QString stampedDay;
     printWindow.onOpen = [&] { stampedDay = db.rows("outrxx").value(0).value(10); };
-    w.setWindows({nullptr, nullptr, &printWindow, nullptr});
+    w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     type(&w, "Edit20", "9");
     trigger(&w, "N7");
     QCOMPARE(stampedDay, QStringLiteral("9"));
@@ -170,7 +170,7 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     w.N2Click();
     db.exec("delete from outrxx");
     WindowProbe printWindow;
-    w.setWindows({nullptr, nullptr, &printWindow, nullptr});
+    w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     dialogs.clear();
     w.N5Click();
     QCOMPARE(printWindow.openings, 0);

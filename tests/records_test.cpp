@@ -128,7 +128,7 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
 
     // A print command stamps before it opens its window.
     WindowProbe printWindow;
-    w.setWindows({nullptr, nullptr, &printWindow, nullptr});
+    w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     type(&w, "Edit20", "31");
     w.N5Click();
     QCOMPARE(printWindow.openings, 1);

@@ -708,21 +708,21 @@ void TemplateDesigner::copyItems()
 {
     if (m_canvas->selection().isEmpty())
         return;
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     const QByteArray bytes = m_document.copy(m_canvas->selection());
-    data->setData(TemplateDocument::clipboardType(), bytes);
-    data->setText(QString::fromUtf8(bytes));
-    QGuiApplication::clipboard()->setMimeData(data);
+    mime->setData(TemplateDocument::clipboardType(), bytes);
+    mime->setText(QString::fromUtf8(bytes));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void TemplateDesigner::pasteItems()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data)
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
         return;
-    const QByteArray bytes = data->hasFormat(TemplateDocument::clipboardType())
-                                 ? data->data(TemplateDocument::clipboardType())
-                                 : data->text().toUtf8();
+    const QByteArray bytes = mime->hasFormat(TemplateDocument::clipboardType())
+                                 ? mime->data(TemplateDocument::clipboardType())
+                                 : mime->text().toUtf8();
     QList<int> added;
     if (ErrorReport::run(this, [&] { added = m_document.paste(bytes); }))
         m_canvas->select(added);
