@@ -4,6 +4,7 @@
 #include "exchange/compound_file.h"
 #include "exchange/little_endian.h"
 #include "exchange/recipient_sheet.h"
+#include "exchange/sheet_cells.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "store/schema.h"
@@ -138,6 +139,7 @@ private slots:
     void numbersReadAsText();
     void sstStringsSwitchWidthAtContinue();
     void cellRecordsOfEveryKind();
+    void cellsCitingOneStringShareItsText();
     void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
@@ -279,6 +281,58 @@ void ExchangeReaderTest::sstStringsSwitchWidthAtContinue()
         Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
     });
     QCOMPARE(rows, SheetRows({{QStringLiteral(u"ab中文"), QStringLiteral("z")}}));
+}
+
+// Keeps every cell's text as it was handed out, to see where its
+// characters are.
+class CellData : public SheetCells {
+public:
+    void cell(std::uint32_t, std::uint32_t, const QString& text) override
+    {
+        if (!text.isEmpty())
+            texts << text;
+    }
+    QStringList texts;
+};
+
+void ExchangeReaderTest::cellsCitingOneStringShareItsText()
+{
+    // Millions of cells may cite one long string: none may cost a copy.
+    QByteArray sst;
+    put32(sst, 3);
+    put32(sst, 2);
+    for (const QByteArray text : {"long.", "other"}) {
+        put16(sst, 5);
+        sst.append('\0');
+        sst.append(text);
+    }
+    QList<std::pair<std::uint16_t, QByteArray>> cells;
+    for (int col = 0; col < 3; ++col) {
+        QByteArray c = Biff::cell(0, col);
+        put32(c, 0);
+        cells.append({0x00FD, c});
+    }
+    const QByteArray stream = workbook({{0x00FC, sst}}, cells);
+    const QByteArray sheet = "<worksheet><sheetData><row>" +
+                             QByteArray("<c t=\"s\"><v>0</v></c>").repeated(3) +
+                             "</row></sheetData></worksheet>";
+    const QByteArray xlsx = storedZip(
+        {{"xl/workbook.xml", "<workbook><sheets><sheet name=\"Sheet1\" r:id=\"r\"/>"
+                             "</sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships><Relationship Id=\"r\" Target=\"worksheets/s.xml\"/>"
+          "</Relationships>"},
+         {"xl/sharedStrings.xml", "<sst><si><t>long.</t></si><si><t>other</t></si></sst>"},
+         {"xl/worksheets/s.xml", sheet}});
+    for (const QByteArray& file :
+         {CompoundFile::writeSingleStream(QStringLiteral("Workbook"), stream.leftJustified(4096)),
+          xlsx}) {
+        CellData data;
+        SheetFile::readBytes(file, data);
+        QCOMPARE(data.texts, QStringList(3, QStringLiteral("long.")));
+        QCOMPARE(data.texts[1].constData(), data.texts[0].constData());
+        QCOMPARE(data.texts[2].constData(), data.texts[0].constData());
+    }
 }
 
 void ExchangeReaderTest::cellRecordsOfEveryKind()
