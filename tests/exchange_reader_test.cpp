@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+#include <malloc.h>
 
 #include "support/collected_cells.h"
 #include "support/sample_sheets.h"
@@ -140,6 +141,7 @@ private slots:
     void sstStringsSwitchWidthAtContinue();
     void cellRecordsOfEveryKind();
     void cellsCitingOneStringShareItsText();
+    void emptyContinueRecordsCostNothing();
     void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
@@ -333,6 +335,56 @@ void ExchangeReaderTest::cellsCitingOneStringShareItsText()
         QCOMPARE(data.texts[1].constData(), data.texts[0].constData());
         QCOMPARE(data.texts[2].constData(), data.texts[0].constData());
     }
+}
+
+qint64 heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return qint64(m.uordblks + m.hblkhd);
+}
+
+// What the heap held more, at each cell, than before the reading.
+class HeapAtCells : public SheetCells {
+public:
+    void cell(std::uint32_t, std::uint32_t, const QString& text) override
+    {
+        texts << text;
+        grown = std::max(grown, heapInUse() - before);
+    }
+    QStringList texts;
+    qint64 before = heapInUse();
+    qint64 grown = 0;
+};
+
+void ExchangeReaderTest::emptyContinueRecordsCostNothing()
+{
+    // A text cut in two with a million empty CONTINUE records between and
+    // after: 4 MB of stream that must not cost memory a record.
+    QByteArray label = Biff::cell(0, 0);
+    put16(label, 4);
+    label.append('\0');
+    label.append("ab");
+    QByteArray rest;
+    rest.append(char(1));
+    put16(rest, 0x4E2D);
+    put16(rest, 0x6587);
+    QList<std::pair<std::uint16_t, QByteArray>> sheet{{0x0204, label}};
+    for (int i = 0; i < 500000; ++i)
+        sheet.append({std::uint16_t(0x003C), QByteArray()});
+    sheet.append({0x003C, rest});
+    for (int i = 0; i < 500000; ++i)
+        sheet.append({std::uint16_t(0x003C), QByteArray()});
+    QByteArray after = Biff::cell(0, 1);
+    put16(after, 1);
+    after.append('\0');
+    after.append('z');
+    sheet.append({0x0204, after});
+    const QByteArray stream = workbook({}, sheet);
+    sheet.clear();
+    HeapAtCells cells;
+    Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
+    QCOMPARE(cells.texts, QStringList({QStringLiteral(u"ab中文"), QStringLiteral("z")}));
+    QCOMPARE_LT(cells.grown, 1 << 20);
 }
 
 void ExchangeReaderTest::cellRecordsOfEveryKind()
