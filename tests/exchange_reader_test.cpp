@@ -142,6 +142,7 @@ private slots:
     void cellRecordsOfEveryKind();
     void cellsCitingOneStringShareItsText();
     void emptyContinueRecordsCostNothing();
+    void xlsFileCostsItsWorkbookStreamOnly();
     void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
@@ -385,6 +386,27 @@ void ExchangeReaderTest::emptyContinueRecordsCostNothing()
     Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
     QCOMPARE(cells.texts, QStringList({QStringLiteral(u"ab中文"), QStringLiteral("z")}));
     QCOMPARE_LT(cells.grown, 1 << 20);
+}
+
+void ExchangeReaderTest::xlsFileCostsItsWorkbookStreamOnly()
+{
+    QByteArray label = Biff::cell(0, 0);
+    put16(label, 1);
+    label.append('\0');
+    label.append('x');
+    constexpr qsizetype streamSize = 8 << 20;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.xls"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(CompoundFile::writeSingleStream(
+            QStringLiteral("Workbook"), workbook({}, {{0x0204, label}}).leftJustified(streamSize)));
+    }
+    HeapAtCells cells;
+    SheetFile::read(path, cells);
+    QCOMPARE(cells.texts, QStringList{QStringLiteral("x")});
+    QCOMPARE_LT(cells.grown, streamSize * 3 / 2);
 }
 
 void ExchangeReaderTest::cellRecordsOfEveryKind()
