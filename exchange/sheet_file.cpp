@@ -45,10 +45,15 @@ QString read(const QString& path, SheetCells& cells)
 {
     QFile file(path);
     open(file);
-    // Of a workbook only its stream is read, not the whole file besides.
-    if (CompoundFile::looksLike(file.peek(CompoundFile::signature.size())))
+    // Of a workbook only its stream is read, not the whole file besides; a
+    // text is read a piece at a time.
+    const QByteArray start = file.peek(CompoundFile::signature.size());
+    if (CompoundFile::looksLike(start))
         return readWorkbook(CompoundFile::readStream(file, QStringLiteral("Workbook")), cells);
-    return readBytes(file.readAll(), cells);
+    if (ZipArchive::looksLike(start))
+        return XlsxReader::readSheet(file.readAll(), sheetName, cells);
+    CsvReader::read(file, cells);
+    return {};
 }
 
 QString readBytes(const QByteArray& bytes, SheetCells& cells)

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <malloc.h>
@@ -143,6 +144,9 @@ private slots:
     void cellsCitingOneStringShareItsText();
     void emptyContinueRecordsCostNothing();
     void xlsFileCostsItsWorkbookStreamOnly();
+    void csvIsReadAPieceAtATime_data();
+    void csvIsReadAPieceAtATime();
+    void csvFileIsNeverWholeInMemory();
     void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
@@ -344,11 +348,14 @@ qint64 heapInUse()
     return qint64(m.uordblks + m.hblkhd);
 }
 
-// What the heap held more, at each cell, than before the reading.
+// What the heap held more, at each non-empty cell, than before the
+// reading.
 class HeapAtCells : public SheetCells {
 public:
     void cell(std::uint32_t, std::uint32_t, const QString& text) override
     {
+        if (text.isEmpty())
+            return;
         texts << text;
         grown = std::max(grown, heapInUse() - before);
     }
@@ -407,6 +414,54 @@ void ExchangeReaderTest::xlsFileCostsItsWorkbookStreamOnly()
     SheetFile::read(path, cells);
     QCOMPARE(cells.texts, QStringList{QStringLiteral("x")});
     QCOMPARE_LT(cells.grown, streamSize * 3 / 2);
+}
+
+void ExchangeReaderTest::csvIsReadAPieceAtATime_data()
+{
+    QTest::addColumn<QByteArray>("last");
+    QTest::addColumn<int>("cut"); // bytes of it before the end of the first piece
+    QTest::addColumn<SheetRows>("rows");
+    const QByteArray gb = QStringEncoder("GB18030").encode(QStringLiteral(u"中文"));
+    const QList<std::tuple<const char*, QByteArray, SheetRows>> cases{
+        {"quotes", "\"x\"\"y\",z\r\nw\n", {{"x\"y", "z"}, {"w"}}},
+        {"UTF-8", QStringLiteral(u"中文,b\r\n").toUtf8(), {{QStringLiteral(u"中文"), "b"}}},
+        {"GB18030", gb + ",b\r\n", {{QStringLiteral(u"中文"), "b"}}},
+    };
+    for (const auto& [name, last, rows] : cases)
+        for (int cut = 1; cut <= 5; ++cut)
+            QTest::addRow("%s, %d", name, cut) << last << cut << rows;
+}
+
+void ExchangeReaderTest::csvIsReadAPieceAtATime()
+{
+    // Lines of "a" up to `cut` bytes before 1 MB, where a piece ends.
+    QFETCH(QByteArray, last);
+    QFETCH(int, cut);
+    QFETCH(SheetRows, rows);
+    const qsizetype padding = (1 << 20) - cut;
+    const QByteArray line = QByteArray(1023, 'a') + '\n';
+    QByteArray file = line.repeated(padding / line.size());
+    file += QByteArray(padding - file.size() - 1, 'a') + '\n' + last;
+    const SheetRows read =
+        CollectedCells::of([&](SheetCells& cells) { SheetFile::readBytes(file, cells); });
+    QCOMPARE(read.size(), padding / line.size() + 1 + rows.size());
+    QCOMPARE(read.mid(read.size() - rows.size()), rows);
+}
+
+void ExchangeReaderTest::csvFileIsNeverWholeInMemory()
+{
+    constexpr qsizetype fileSize = 32 << 20;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x\n" + QByteArray(fileSize, '\n') + "y\n");
+    }
+    HeapAtCells cells;
+    SheetFile::read(path, cells);
+    QCOMPARE(cells.texts, QStringList({"x", "y"}));
+    QCOMPARE_LT(cells.grown, fileSize / 2);
 }
 
 void ExchangeReaderTest::cellRecordsOfEveryKind()
