@@ -40,6 +40,7 @@ public:
         return XlsxEscape::decode(QString::fromUtf8(m_bytes));
     }
     QString raw() const { return QString::fromUtf8(m_bytes); }
+    QByteArrayView bytes() const { return m_bytes; }
 
 private:
     QByteArray m_bytes;
@@ -154,7 +155,8 @@ QString cellText(const QString& type, const CellBytes& value, const SharedString
 {
     if (type == u"s") {
         bool ok = false;
-        const QString raw = value.raw().trimmed();
+        // Read where it is: one cell of millions, each with its number.
+        const QByteArrayView raw = value.bytes().trimmed();
         if (raw.isEmpty())
             return {};
         const qsizetype index = raw.toLongLong(&ok);
