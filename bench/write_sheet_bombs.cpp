@@ -13,10 +13,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    for (const SheetBombs::Bomb& bomb : SheetBombs::all()) {
+    for (const SheetBombs::Bomb& bomb : SheetBombs::all() + SheetBombs::large()) {
         const QString name =
             QString::fromLatin1(bomb.name).replace(QLatin1Char(' '), QLatin1Char('_'));
-        QFile f(folder.filePath(name + QStringLiteral(".xlsx")));
+        QFile f(folder.filePath(name + QString::fromLatin1(bomb.suffix)));
         if (!f.open(QIODevice::WriteOnly) || f.write(bomb.file) != bomb.file.size())
             return 1;
         QTextStream(stdout) << f.fileName() << ' ' << (bomb.imported ? "imported" : "refused")

@@ -8,7 +8,6 @@
 #include "exchange/sheet_error.h"
 
 #include <QByteArrayView>
-#include <QList>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -58,17 +57,14 @@ public:
         return copy.next();
     }
 
-    // The record's data followed by its CONTINUE records.
-    QList<QByteArrayView> withContinues(const Record& first)
+    // The CONTINUE record that comes next, taken; none when another does.
+    std::optional<Record> nextContinue()
     {
-        QList<QByteArrayView> parts{first.data};
-        while (auto r = peek()) {
-            if (r->type != Biff8Record::Continue)
-                break;
-            next();
-            parts.append(r->data);
-        }
-        return parts;
+        const auto r = peek();
+        if (!r || r->type != Biff8Record::Continue)
+            return std::nullopt;
+        next();
+        return r;
     }
 
 private:
@@ -76,16 +72,26 @@ private:
     qsizetype m_at;
 };
 
-// Reads across a record and its CONTINUE records. Character data that goes
-// on in the next part starts there with a fresh compressed/UTF-16 flag.
+// Reads across a record and its CONTINUE records, each taken from the
+// records only when reached: a record may be followed by tens of millions
+// of empty ones. Character data that goes on in the next part starts there
+// with a fresh compressed/UTF-16 flag.
 class ContinuedData {
 public:
-    explicit ContinuedData(QList<QByteArrayView> parts) : m_parts(std::move(parts)) {}
+    explicit ContinuedData(QByteArrayView data) : m_part(data) {}
+    ContinuedData(QByteArrayView first, Records& records) : m_part(first), m_records(&records) {}
+
+    // Takes the CONTINUE records not read, so that the next record follows.
+    void skipRest()
+    {
+        while (nextPart()) {
+        }
+    }
 
     std::uint8_t byte()
     {
         advanceIfAtEnd();
-        return std::uint8_t(m_parts[m_part][m_pos++]);
+        return std::uint8_t(m_part[m_pos++]);
     }
     std::uint16_t word()
     {
@@ -101,7 +107,7 @@ public:
     {
         while (count) {
             advanceIfAtEnd();
-            const auto n = std::min<qsizetype>(count, m_parts[m_part].size() - m_pos);
+            const auto n = std::min<qsizetype>(count, m_part.size() - m_pos);
             m_pos += n;
             count -= std::uint32_t(n);
         }
@@ -112,14 +118,12 @@ public:
         QString s;
         s.reserve(count); // at most 65535
         while (s.size() < count) {
-            if (m_pos == m_parts[m_part].size()) {
-                if (m_part + 1 >= m_parts.size())
+            if (m_pos == m_part.size()) {
+                if (!nextPart())
                     fail("string past the end of its record");
-                ++m_part;
-                m_pos = 0;
                 wide = byte() & 1;
             }
-            const QByteArrayView part = m_parts[m_part];
+            const QByteArrayView part = m_part;
             const qsizetype want = count - s.size();
             if (wide) {
                 const qsizetype n = std::min<qsizetype>(want, (part.size() - m_pos) / 2);
@@ -152,18 +156,25 @@ public:
     }
 
 private:
-    void advanceIfAtEnd()
+    bool nextPart()
     {
-        while (m_pos == m_parts[m_part].size()) {
-            if (m_part + 1 >= m_parts.size())
-                fail("data past the end of its record");
-            ++m_part;
-            m_pos = 0;
-        }
+        const auto r = m_records ? m_records->nextContinue() : std::nullopt;
+        if (!r)
+            return false;
+        m_part = r->data;
+        m_pos = 0;
+        return true;
     }
 
-    QList<QByteArrayView> m_parts;
-    qsizetype m_part = 0;
+    void advanceIfAtEnd()
+    {
+        while (m_pos == m_part.size())
+            if (!nextPart())
+                fail("data past the end of its record");
+    }
+
+    QByteArrayView m_part;
+    Records* m_records = nullptr;
     qsizetype m_pos = 0;
 };
 
@@ -250,7 +261,7 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
             fail("the workbook is encrypted", SheetError::Kind::Encrypted);
         case Biff8Record::BoundSheet: {
             requireSize(*r, 8);
-            ContinuedData d({r->data.sliced(6)});
+            ContinuedData d(r->data.sliced(6));
             const int count = d.byte();
             const bool wide = d.byte() & 1;
             const QString name = d.chars(count, wide);
@@ -271,15 +282,14 @@ Globals readGlobals(const QByteArray& stream, const QString& sheetName)
         case Biff8Record::Sst: {
             requireSize(*r, 8);
             const std::uint32_t unique = u32(r->data.data() + 4);
-            QList<QByteArrayView> parts = records.withContinues(*r);
-            parts[0] = parts[0].sliced(8);
-            ContinuedData d(std::move(parts));
+            ContinuedData d(r->data.sliced(8), records);
             // Each string takes at least three bytes, so the count cannot
             // outgrow the stream.
             if (qint64(unique) * 3 > stream.size())
                 fail("string table count out of range");
             for (std::uint32_t i = 0; i < unique; ++i)
                 g.strings.append(d.unicodeString());
+            d.skipRest();
             break;
         }
         default:
@@ -342,12 +352,11 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
         case Biff8Record::Label:
         case Biff8Record::RString: {
             requireSize(*r, 9);
-            QList<QByteArrayView> parts = records.withContinues(*r);
-            parts[0] = parts[0].sliced(6);
-            ContinuedData d(std::move(parts));
+            ContinuedData d(r->data.sliced(6), records);
             const int count = d.word();
             const bool wide = d.byte() & 1;
             cells.set(u16(p), u16(p + 2), d.chars(count, wide));
+            d.skipRest();
             break;
         }
         case Biff8Record::Number:
@@ -395,10 +404,11 @@ void readCells(const QByteArray& stream, const Globals& g, SheetCells& out)
             break;
         }
         case Biff8Record::String: {
-            ContinuedData d(records.withContinues(*r));
+            ContinuedData d(r->data, records);
             const int count = d.word();
             const bool wide = d.byte() & 1;
             const QString text = d.chars(count, wide);
+            d.skipRest();
             if (stringPending)
                 cells.set(pendingRow, pendingCol, text);
             stringPending = false;

@@ -3,7 +3,7 @@
 #include "exchange/little_endian.h"
 #include "exchange/sheet_error.h"
 
-#include <QList>
+#include <QBuffer>
 #include <vector>
 
 using LittleEndian::u16;
@@ -26,24 +26,27 @@ constexpr std::uint32_t miniStreamCutoff = 4096;
     throw SheetError(std::string("compound file: ") + what);
 }
 
+// Reads from the file as it goes, so that a stream costs its own size
+// and not the whole file's besides.
 class Reader {
 public:
-    explicit Reader(const QByteArray& file) : m_file(file)
+    explicit Reader(QIODevice& file) : m_file(file), m_fileSize(file.size())
     {
-        if (file.size() < headerSize || !file.startsWith(CompoundFile::signature))
+        const QByteArray header = bytes(0, headerSize);
+        if (header.size() < headerSize || !header.startsWith(CompoundFile::signature))
             fail("not a compound file");
-        const char* h = file.constData();
+        const char* h = header.constData();
         const int shift = u16(h + 30);
         if (shift != 9 && shift != 12)
             fail("unsupported sector size");
         m_sectorSize = 1 << shift;
-        m_sectorCount = std::uint32_t((file.size() - 1) / m_sectorSize); // partial last counts
+        m_sectorCount = std::uint32_t((m_fileSize - 1) / m_sectorSize); // partial last counts
         readFat(h);
         m_directory = chain(u32(h + 48), std::uint32_t(-1));
         m_miniFat = chainWords(u32(h + 60));
     }
 
-    QByteArray stream(const QString& name) const
+    QByteArray stream(const QString& name)
     {
         const qsizetype entries = m_directory.size() / directoryEntrySize;
         if (entries == 0)
@@ -72,6 +75,25 @@ public:
     }
 
 private:
+    // Up to `length` bytes from `offset`, fewer at the end of the file.
+    QByteArray bytes(qint64 offset, qint64 length)
+    {
+        QByteArray out;
+        appendBytes(out, offset, length);
+        return out;
+    }
+
+    void appendBytes(QByteArray& out, qint64 offset, qint64 length)
+    {
+        length = std::min(length, m_fileSize - offset);
+        if (length <= 0)
+            return;
+        const qsizetype at = out.size();
+        out.resize(at + length);
+        if (!m_file.seek(offset) || m_file.read(out.data() + at, length) != length)
+            fail("cannot read the file");
+    }
+
     const char* entry(qsizetype id) const
     {
         return m_directory.constData() + id * directoryEntrySize;
@@ -87,32 +109,27 @@ private:
         return entryName.compare(name, Qt::CaseInsensitive) == 0;
     }
 
-    QByteArray content(const char* e) const
+    QByteArray content(const char* e)
     {
         const std::uint32_t start = u32(e + 116);
         const std::uint32_t size = u32(e + 120); // version 3 ignores the high half
         return size < miniStreamCutoff ? miniStream(start, size) : chain(start, size);
     }
 
-    const char* sector(std::uint32_t n) const
+    qint64 sectorOffset(std::uint32_t n) const
     {
         if (n >= m_sectorCount)
             fail("sector past the end");
-        const qsizetype at = qsizetype(n + 1) * m_sectorSize;
-        if (at + m_sectorSize > m_file.size())
-            return nullptr; // truncated last sector: read what is there
-        return m_file.constData() + at;
+        return qint64(n + 1) * m_sectorSize;
     }
 
-    // Appends sector n, the partial last one included.
-    void appendSector(QByteArray& out, std::uint32_t n) const
+    // A whole sector, for the FAT and the DIFAT.
+    QByteArray wholeSector(std::uint32_t n, const char* what)
     {
-        if (const char* s = sector(n)) {
-            out.append(s, m_sectorSize);
-            return;
-        }
-        const qsizetype at = qsizetype(n + 1) * m_sectorSize;
-        out.append(m_file.constData() + at, m_file.size() - at);
+        QByteArray s = bytes(sectorOffset(n), m_sectorSize);
+        if (s.size() < m_sectorSize)
+            fail(what);
+        return s;
     }
 
     void readFat(const char* header)
@@ -131,42 +148,47 @@ private:
             if (next >= m_sectorCount || seen[next])
                 fail("broken DIFAT chain");
             seen[next] = true;
-            const char* s = sector(next);
-            if (!s)
-                fail("truncated DIFAT");
+            const QByteArray s = wholeSector(next, "truncated DIFAT");
             for (int i = 0; i < perSector && fatSectors.size() < fatCount; ++i)
-                fatSectors.push_back(u32(s + 4 * i));
-            next = u32(s + 4 * perSector);
+                fatSectors.push_back(u32(s.constData() + 4 * i));
+            next = u32(s.constData() + 4 * perSector);
         }
         m_fat.reserve(fatSectors.size() * (m_sectorSize / 4));
         for (std::uint32_t n : fatSectors) {
-            const char* s = sector(n);
-            if (!s)
-                fail("truncated FAT");
+            const QByteArray s = wholeSector(n, "truncated FAT");
             for (int i = 0; i < m_sectorSize / 4; ++i)
-                m_fat.push_back(u32(s + 4 * i));
+                m_fat.push_back(u32(s.constData() + 4 * i));
         }
     }
 
-    // Follows a FAT chain; `size` of -1 reads the whole chain.
-    QByteArray chain(std::uint32_t start, std::uint32_t size) const
+    // Follows a FAT chain, the partial last sector included; `size` of -1
+    // reads the whole chain. Sectors that follow each other in the file are
+    // read at once.
+    QByteArray chain(std::uint32_t start, std::uint32_t size)
     {
+        const bool whole = size == std::uint32_t(-1);
         QByteArray out;
-        if (size != std::uint32_t(-1)) {
-            if (qint64(size) > qint64(m_file.size()))
+        if (!whole) {
+            if (qint64(size) > m_fileSize)
                 fail("stream larger than the file");
             out.reserve(size);
         }
+        const auto wanted = [&](qint64 more) { return whole || out.size() + more < qint64(size); };
         std::vector<bool> seen(m_sectorCount, false);
         std::uint32_t n = start;
-        while (n != endOfChain && (size == std::uint32_t(-1) || out.size() < qsizetype(size))) {
-            if (n >= m_sectorCount || n >= m_fat.size() || seen[n])
-                fail("broken sector chain");
-            seen[n] = true;
-            appendSector(out, n);
-            n = m_fat[n];
+        while (n != endOfChain && wanted(0)) {
+            const std::uint32_t first = n;
+            std::uint32_t count = 0;
+            do {
+                if (n >= m_sectorCount || n >= m_fat.size() || seen[n])
+                    fail("broken sector chain");
+                seen[n] = true;
+                ++count;
+                n = m_fat[n];
+            } while (n == first + count && wanted(qint64(count) * m_sectorSize));
+            appendBytes(out, sectorOffset(first), qint64(count) * m_sectorSize);
         }
-        if (size != std::uint32_t(-1)) {
+        if (!whole) {
             if (out.size() < qsizetype(size))
                 fail("stream shorter than its size");
             out.truncate(size);
@@ -174,7 +196,7 @@ private:
         return out;
     }
 
-    std::vector<std::uint32_t> chainWords(std::uint32_t start) const
+    std::vector<std::uint32_t> chainWords(std::uint32_t start)
     {
         std::vector<std::uint32_t> words;
         if (start == endOfChain || start == freeSector)
@@ -186,7 +208,7 @@ private:
         return words;
     }
 
-    QByteArray miniStream(std::uint32_t start, std::uint32_t size) const
+    QByteArray miniStream(std::uint32_t start, std::uint32_t size)
     {
         if (size == 0)
             return {};
@@ -212,7 +234,8 @@ private:
         return out;
     }
 
-    const QByteArray& m_file;
+    QIODevice& m_file;
+    qint64 m_fileSize;
     int m_sectorSize = 512;
     std::uint32_t m_sectorCount = 0;
     std::vector<std::uint32_t> m_fat;
@@ -250,6 +273,14 @@ bool looksLike(const QByteArray& file)
 }
 
 QByteArray readStream(const QByteArray& file, const QString& name)
+{
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    return readStream(buffer, name);
+}
+
+QByteArray readStream(QIODevice& file, const QString& name)
 {
     return Reader(file).stream(name);
 }

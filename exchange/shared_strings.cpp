@@ -17,6 +17,11 @@ void SharedStrings::append(const QString& text)
 
 QString SharedStrings::at(qsizetype index) const
 {
+    const std::size_t slot = std::size_t(index) % recentCount;
+    if (m_recentIndex[slot] == index + 1)
+        return m_recent[slot];
     const std::uint32_t start = index == 0 ? 0 : m_ends[size_t(index - 1)];
-    return m_text.mid(start, m_ends[size_t(index)] - start);
+    m_recent[slot] = m_text.mid(start, m_ends[size_t(index)] - start);
+    m_recentIndex[slot] = index + 1;
+    return m_recent[slot];
 }

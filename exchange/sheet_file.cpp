@@ -18,18 +18,23 @@ namespace {
 // A recipient list is far smaller; anything bigger is not one.
 constexpr qint64 maxFileSize = 256ll << 20;
 
-QByteArray readAll(const QString& path)
+// The file opened for reading, within the size of a recipient list.
+void open(QFile& file)
 {
+    const QString path = file.fileName();
     // A pipe would block the open and a device would never end.
     if (const QFileInfo info(path); info.exists() && !info.isFile())
         throw SheetError("not a regular file: " + path.toStdString(), SheetError::Kind::NotAFile);
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SheetError("cannot open " + path.toStdString(),
                          file.exists() ? SheetError::Kind::Unopenable : SheetError::Kind::NotFound);
     if (file.size() > maxFileSize)
         throw SheetError("file too large", SheetError::Kind::TooLarge);
-    return file.readAll();
+}
+
+QString readWorkbook(const QByteArray& stream, SheetCells& cells)
+{
+    return Biff8Reader::readSheet(stream, SheetFile::sheetName, cells);
 }
 
 } // namespace
@@ -38,14 +43,23 @@ namespace SheetFile {
 
 QString read(const QString& path, SheetCells& cells)
 {
-    return readBytes(readAll(path), cells);
+    QFile file(path);
+    open(file);
+    // Of a workbook only its stream is read, not the whole file besides; a
+    // text is read a piece at a time.
+    const QByteArray start = file.peek(CompoundFile::signature.size());
+    if (CompoundFile::looksLike(start))
+        return readWorkbook(CompoundFile::readStream(file, QStringLiteral("Workbook")), cells);
+    if (ZipArchive::looksLike(start))
+        return XlsxReader::readSheet(file.readAll(), sheetName, cells);
+    CsvReader::read(file, cells);
+    return {};
 }
 
 QString readBytes(const QByteArray& bytes, SheetCells& cells)
 {
     if (CompoundFile::looksLike(bytes))
-        return Biff8Reader::readSheet(CompoundFile::readStream(bytes, QStringLiteral("Workbook")),
-                                      sheetName, cells);
+        return readWorkbook(CompoundFile::readStream(bytes, QStringLiteral("Workbook")), cells);
     if (ZipArchive::looksLike(bytes))
         return XlsxReader::readSheet(bytes, sheetName, cells);
     CsvReader::read(bytes, cells);

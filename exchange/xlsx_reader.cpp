@@ -40,6 +40,7 @@ public:
         return XlsxEscape::decode(QString::fromUtf8(m_bytes));
     }
     QString raw() const { return QString::fromUtf8(m_bytes); }
+    QByteArrayView bytes() const { return m_bytes; }
 
 private:
     QByteArray m_bytes;
@@ -136,12 +137,12 @@ SheetPart sheetPart(XmlScanner xml, const QString& sheetName,
 }
 
 // "BC12" -> column 54 (0-based); -1 when there is no letter.
-qint64 columnOf(const QString& reference)
+qint64 columnOf(QByteArrayView reference)
 {
     qint64 column = 0, letters = 0;
-    for (QChar c : reference) {
-        if (c >= u'A' && c <= u'Z')
-            column = column * 26 + (c.unicode() - 'A' + 1);
+    for (const char c : reference) {
+        if (c >= 'A' && c <= 'Z')
+            column = column * 26 + (c - 'A' + 1);
         else
             break;
         if (++letters > 3)
@@ -150,11 +151,26 @@ qint64 columnOf(const QString& reference)
     return letters ? column - 1 : -1;
 }
 
-QString cellText(const QString& type, const CellBytes& value, const SharedStrings& strings)
+// What a cell's t attribute says, told apart as soon as it is read.
+enum class CellType { Shared, Text, Error, Boolean, Other };
+
+CellType cellType(QByteArrayView t)
 {
-    if (type == u"s") {
+    if (t == "s")
+        return CellType::Shared;
+    if (t == "str" || t == "inlineStr")
+        return CellType::Text;
+    if (t == "e")
+        return CellType::Error;
+    return t == "b" ? CellType::Boolean : CellType::Other;
+}
+
+QString cellText(CellType type, const CellBytes& value, const SharedStrings& strings)
+{
+    if (type == CellType::Shared) {
         bool ok = false;
-        const QString raw = value.raw().trimmed();
+        // Read where it is: one cell of millions, each with its number.
+        const QByteArrayView raw = value.bytes().trimmed();
         if (raw.isEmpty())
             return {};
         const qsizetype index = raw.toLongLong(&ok);
@@ -162,12 +178,12 @@ QString cellText(const QString& type, const CellBytes& value, const SharedString
             fail("string index out of range");
         return strings.at(index);
     }
-    if (type == u"str" || type == u"inlineStr")
+    if (type == CellType::Text)
         return value.text();
     const QString raw = value.raw();
-    if (raw.isEmpty() || type == u"e")
+    if (raw.isEmpty() || type == CellType::Error)
         return raw;
-    if (type == u"b")
+    if (type == CellType::Boolean)
         return raw == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     bool ok = false;
     const double number = raw.toDouble(&ok);
@@ -183,7 +199,7 @@ void sheetCells(XmlScanner xml, const SharedStrings& strings, SheetCells& cells)
             continue;
         if (xml.name() == "row") {
             bool ok = false;
-            const qint64 r = xml.attribute("r").toLongLong(&ok);
+            const qint64 r = xml.attributeBytes("r").toLongLong(&ok);
             row = ok ? r - 1 : row + 1;
             column = -1;
             if (row < 0)
@@ -191,13 +207,13 @@ void sheetCells(XmlScanner xml, const SharedStrings& strings, SheetCells& cells)
             if (row >= SheetLimits::maxRows)
                 SheetLimits::tooLarge(QStringLiteral(u"工作表超过1,048,576行"));
         } else if (xml.name() == "c") {
-            const qint64 c = columnOf(xml.attribute("r"));
+            const qint64 c = columnOf(xml.attributeBytes("r"));
             column = c >= 0 ? c : column + 1;
             if (row < 0)
                 fail("cell outside a row");
             if (column >= SheetLimits::maxColumns)
                 SheetLimits::tooLarge(QStringLiteral(u"工作表超过16,384列"));
-            const QString type = xml.attribute("t");
+            const CellType type = cellType(xml.attributeBytes("t"));
             value.clear();
             // Only <v> and <is> hold the value; a formula <f> does not.
             int depth = 0;

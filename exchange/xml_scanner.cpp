@@ -302,6 +302,28 @@ XmlScanner::Token XmlScanner::readCdata()
 
 QString XmlScanner::attribute(QByteArrayView wanted) const
 {
+    const std::optional<QByteArrayView> raw = rawAttribute(wanted);
+    if (!raw)
+        return {};
+    QByteArray value;
+    decodeInto(value, *raw);
+    return QString::fromUtf8(value);
+}
+
+QByteArrayView XmlScanner::attributeBytes(QByteArrayView wanted)
+{
+    const std::optional<QByteArrayView> raw = rawAttribute(wanted);
+    if (!raw)
+        return {};
+    if (!raw->contains('&'))
+        return raw->isNull() ? QByteArrayView("") : *raw;
+    m_attribute.resize(0);
+    decodeInto(m_attribute, *raw);
+    return m_attribute.isNull() ? QByteArrayView("") : QByteArrayView(m_attribute);
+}
+
+std::optional<QByteArrayView> XmlScanner::rawAttribute(QByteArrayView wanted) const
+{
     const QByteArrayView tag = m_tag;
     qsizetype at = 0;
     while (at < tag.size()) {
@@ -326,12 +348,9 @@ QString XmlScanner::attribute(QByteArrayView wanted) const
         const qsizetype close = tag.indexOf(quote, at);
         if (close < 0)
             fail("broken attribute");
-        if (localPart(name) == wanted) {
-            QByteArray value;
-            decodeInto(value, tag.sliced(at, close - at));
-            return QString::fromUtf8(value);
-        }
+        if (localPart(name) == wanted)
+            return tag.sliced(at, close - at);
         at = close + 1;
     }
-    return {};
+    return std::nullopt;
 }

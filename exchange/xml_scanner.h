@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // A forward-only reader for the plain XML of a workbook's parts, fast and
 // with bounded memory: the input comes in pieces from `source`, character
@@ -28,6 +29,9 @@ public:
     // Of the last Start token: the value of the attribute with that name
     // (without prefix); null when there is none.
     QString attribute(QByteArrayView name) const;
+    // The same in UTF-8, without a text made: for what every cell carries.
+    // Null when there is none; lasts until the next call.
+    QByteArrayView attributeBytes(QByteArrayView name);
     // Of the last Text token: a piece of character data in UTF-8.
     QByteArrayView text() const { return m_text; }
     // The views above last until the next call of next().
@@ -39,6 +43,7 @@ private:
     Token readTag();
     Token readText();
     Token readCdata();
+    std::optional<QByteArrayView> rawAttribute(QByteArrayView name) const;
 
     Source m_source;
     QByteArray m_buffer;
@@ -51,4 +56,5 @@ private:
     QByteArrayView m_tag; // attribute part of the last start tag, raw
     QByteArrayView m_text;
     QByteArray m_decoded;
+    QByteArray m_attribute;
 };

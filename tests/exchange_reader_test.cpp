@@ -4,6 +4,7 @@
 #include "exchange/compound_file.h"
 #include "exchange/little_endian.h"
 #include "exchange/recipient_sheet.h"
+#include "exchange/sheet_cells.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
 #include "store/schema.h"
@@ -12,8 +13,10 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <malloc.h>
 
 #include "support/collected_cells.h"
 #include "support/sample_sheets.h"
@@ -138,6 +141,12 @@ private slots:
     void numbersReadAsText();
     void sstStringsSwitchWidthAtContinue();
     void cellRecordsOfEveryKind();
+    void cellsCitingOneStringShareItsText();
+    void emptyContinueRecordsCostNothing();
+    void xlsFileCostsItsWorkbookStreamOnly();
+    void csvIsReadAPieceAtATime_data();
+    void csvIsReadAPieceAtATime();
+    void csvFileIsNeverWholeInMemory();
     void xlsCellsFarRightStaySparse();
     void encryptedWorkbookIsRefused();
     void compoundFileRoundTripsLargeStreams();
@@ -279,6 +288,180 @@ void ExchangeReaderTest::sstStringsSwitchWidthAtContinue()
         Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
     });
     QCOMPARE(rows, SheetRows({{QStringLiteral(u"ab中文"), QStringLiteral("z")}}));
+}
+
+// Keeps every cell's text as it was handed out, to see where its
+// characters are.
+class CellData : public SheetCells {
+public:
+    void cell(std::uint32_t, std::uint32_t, const QString& text) override
+    {
+        if (!text.isEmpty())
+            texts << text;
+    }
+    QStringList texts;
+};
+
+void ExchangeReaderTest::cellsCitingOneStringShareItsText()
+{
+    // Millions of cells may cite one long string: none may cost a copy.
+    QByteArray sst;
+    put32(sst, 3);
+    put32(sst, 2);
+    for (const QByteArray text : {"long.", "other"}) {
+        put16(sst, 5);
+        sst.append('\0');
+        sst.append(text);
+    }
+    QList<std::pair<std::uint16_t, QByteArray>> cells;
+    for (int col = 0; col < 3; ++col) {
+        QByteArray c = Biff::cell(0, col);
+        put32(c, 0);
+        cells.append({0x00FD, c});
+    }
+    const QByteArray stream = workbook({{0x00FC, sst}}, cells);
+    const QByteArray sheet = "<worksheet><sheetData><row>" +
+                             QByteArray("<c t=\"s\"><v>0</v></c>").repeated(3) +
+                             "</row></sheetData></worksheet>";
+    const QByteArray xlsx = storedZip(
+        {{"xl/workbook.xml", "<workbook><sheets><sheet name=\"Sheet1\" r:id=\"r\"/>"
+                             "</sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships><Relationship Id=\"r\" Target=\"worksheets/s.xml\"/>"
+          "</Relationships>"},
+         {"xl/sharedStrings.xml", "<sst><si><t>long.</t></si><si><t>other</t></si></sst>"},
+         {"xl/worksheets/s.xml", sheet}});
+    for (const QByteArray& file :
+         {CompoundFile::writeSingleStream(QStringLiteral("Workbook"), stream.leftJustified(4096)),
+          xlsx}) {
+        CellData data;
+        SheetFile::readBytes(file, data);
+        QCOMPARE(data.texts, QStringList(3, QStringLiteral("long.")));
+        QCOMPARE(data.texts[1].constData(), data.texts[0].constData());
+        QCOMPARE(data.texts[2].constData(), data.texts[0].constData());
+    }
+}
+
+qint64 heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return qint64(m.uordblks + m.hblkhd);
+}
+
+// What the heap held more, at each non-empty cell, than before the
+// reading.
+class HeapAtCells : public SheetCells {
+public:
+    void cell(std::uint32_t, std::uint32_t, const QString& text) override
+    {
+        if (text.isEmpty())
+            return;
+        texts << text;
+        grown = std::max(grown, heapInUse() - before);
+    }
+    QStringList texts;
+    qint64 before = heapInUse();
+    qint64 grown = 0;
+};
+
+void ExchangeReaderTest::emptyContinueRecordsCostNothing()
+{
+    // A text cut in two with a million empty CONTINUE records between and
+    // after: 4 MB of stream that must not cost memory a record.
+    QByteArray label = Biff::cell(0, 0);
+    put16(label, 4);
+    label.append('\0');
+    label.append("ab");
+    QByteArray rest;
+    rest.append(char(1));
+    put16(rest, 0x4E2D);
+    put16(rest, 0x6587);
+    QList<std::pair<std::uint16_t, QByteArray>> sheet{{0x0204, label}};
+    for (int i = 0; i < 500000; ++i)
+        sheet.append({std::uint16_t(0x003C), QByteArray()});
+    sheet.append({0x003C, rest});
+    for (int i = 0; i < 500000; ++i)
+        sheet.append({std::uint16_t(0x003C), QByteArray()});
+    QByteArray after = Biff::cell(0, 1);
+    put16(after, 1);
+    after.append('\0');
+    after.append('z');
+    sheet.append({0x0204, after});
+    const QByteArray stream = workbook({}, sheet);
+    sheet.clear();
+    HeapAtCells cells;
+    Biff8Reader::readSheet(stream, QStringLiteral("Sheet1"), cells);
+    QCOMPARE(cells.texts, QStringList({QStringLiteral(u"ab中文"), QStringLiteral("z")}));
+    QCOMPARE_LT(cells.grown, 1 << 20);
+}
+
+void ExchangeReaderTest::xlsFileCostsItsWorkbookStreamOnly()
+{
+    QByteArray label = Biff::cell(0, 0);
+    put16(label, 1);
+    label.append('\0');
+    label.append('x');
+    constexpr qsizetype streamSize = 8 << 20;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.xls"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(CompoundFile::writeSingleStream(
+            QStringLiteral("Workbook"), workbook({}, {{0x0204, label}}).leftJustified(streamSize)));
+    }
+    HeapAtCells cells;
+    SheetFile::read(path, cells);
+    QCOMPARE(cells.texts, QStringList{QStringLiteral("x")});
+    QCOMPARE_LT(cells.grown, streamSize * 3 / 2);
+}
+
+void ExchangeReaderTest::csvIsReadAPieceAtATime_data()
+{
+    QTest::addColumn<QByteArray>("last");
+    QTest::addColumn<int>("cut"); // bytes of it before the end of the first piece
+    QTest::addColumn<SheetRows>("rows");
+    const QByteArray gb = QStringEncoder("GB18030").encode(QStringLiteral(u"中文"));
+    const QList<std::tuple<const char*, QByteArray, SheetRows>> cases{
+        {"quotes", "\"x\"\"y\",z\r\nw\n", {{"x\"y", "z"}, {"w"}}},
+        {"UTF-8", QStringLiteral(u"中文,b\r\n").toUtf8(), {{QStringLiteral(u"中文"), "b"}}},
+        {"GB18030", gb + ",b\r\n", {{QStringLiteral(u"中文"), "b"}}},
+    };
+    for (const auto& [name, last, rows] : cases)
+        for (int cut = 1; cut <= 5; ++cut)
+            QTest::addRow("%s, %d", name, cut) << last << cut << rows;
+}
+
+void ExchangeReaderTest::csvIsReadAPieceAtATime()
+{
+    // Lines of "a" up to `cut` bytes before 1 MB, where a piece ends.
+    QFETCH(QByteArray, last);
+    QFETCH(int, cut);
+    QFETCH(SheetRows, rows);
+    const qsizetype padding = (1 << 20) - cut;
+    const QByteArray line = QByteArray(1023, 'a') + '\n';
+    QByteArray file = line.repeated(padding / line.size());
+    file += QByteArray(padding - file.size() - 1, 'a') + '\n' + last;
+    const SheetRows read =
+        CollectedCells::of([&](SheetCells& cells) { SheetFile::readBytes(file, cells); });
+    QCOMPARE(read.size(), padding / line.size() + 1 + rows.size());
+    QCOMPARE(read.mid(read.size() - rows.size()), rows);
+}
+
+void ExchangeReaderTest::csvFileIsNeverWholeInMemory()
+{
+    constexpr qsizetype fileSize = 32 << 20;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x\n" + QByteArray(fileSize, '\n') + "y\n");
+    }
+    HeapAtCells cells;
+    SheetFile::read(path, cells);
+    QCOMPARE(cells.texts, QStringList({"x", "y"}));
+    QCOMPARE_LT(cells.grown, fileSize / 2);
 }
 
 void ExchangeReaderTest::cellRecordsOfEveryKind()

@@ -1,8 +1,10 @@
 #include "sheet_bombs.h"
 
+#include "exchange/compound_file.h"
 #include "exchange/little_endian.h"
 #include "store/schema.h"
 
+#include <QStringEncoder>
 #include <zlib.h>
 
 using LittleEndian::put16;
@@ -105,6 +107,82 @@ QByteArray zip(const QList<std::pair<QByteArray, Part>>& members)
 }
 
 const QByteArray sheetHead = "<worksheet><sheetData>";
+// As long as one BIFF8 record holds.
+constexpr int longStringChars = 8000;
+
+void record(QByteArray& out, std::uint16_t type, const QByteArray& data)
+{
+    put16(out, type);
+    put16(out, std::uint32_t(data.size()));
+    out.append(data);
+}
+
+QByteArray bof(std::uint16_t kind)
+{
+    QByteArray d;
+    put16(d, 0x0600);
+    put16(d, kind);
+    return d + QByteArray(12, '\0');
+}
+
+// A shared string of 8-bit characters.
+QByteArray sstString(const QByteArray& latin1)
+{
+    QByteArray d;
+    put16(d, std::uint32_t(latin1.size()));
+    return d + '\0' + latin1;
+}
+
+QByteArray labelSst(int row, int column, std::uint32_t index)
+{
+    QByteArray d;
+    put16(d, std::uint32_t(row));
+    put16(d, std::uint32_t(column));
+    put16(d, 15);
+    put32(d, index);
+    return d;
+}
+
+// An .xls with the globals' records `sstRecords` and Sheet1 holding the
+// title row (LABEL records) and then the records `cells`.
+QByteArray xls(const QList<QByteArray>& sstRecords, const QByteArray& cells)
+{
+    QByteArray g;
+    record(g, 0x0809, bof(5));
+    QByteArray bs;
+    put32(bs, 0);
+    bs.append("\0\0\x06\0Sheet1", 10);
+    const qsizetype offsetAt = g.size() + 4;
+    record(g, 0x0085, bs);
+    for (const QByteArray& r : sstRecords)
+        g.append(r);
+    record(g, 0x000A, {});
+    LittleEndian::set32(g, offsetAt, std::uint32_t(g.size()));
+    record(g, 0x0809, bof(0x10));
+    int column = 0;
+    for (const QString& title : Schema::recipientColumns()) {
+        QByteArray d;
+        put16(d, 0);
+        put16(d, std::uint32_t(column++));
+        put16(d, 15);
+        put16(d, std::uint32_t(title.size()));
+        d.append('\1');
+        for (const QChar c : title)
+            put16(d, c.unicode());
+        record(g, 0x0204, d);
+    }
+    g.append(cells);
+    record(g, 0x000A, {});
+    return CompoundFile::writeSingleStream(QStringLiteral("Workbook"), g.leftJustified(4096));
+}
+
+QByteArray sstHeader(std::uint32_t count)
+{
+    QByteArray d;
+    put32(d, count);
+    put32(d, count);
+    return d;
+}
 const QByteArray sheetTail = "</sheetData></worksheet>";
 
 } // namespace
@@ -161,6 +239,58 @@ QList<Bomb> all()
                    "<row><c t=\"s\"><v>0</v></c></row>", 1000000, sheetTail},
                   {"<sst><si><t>", QByteArray("13800138000 ").repeated(83), 1, "</t></si></sst>"}),
          false},
+    };
+}
+
+QList<Bomb> large()
+{
+    // Name and address as shared strings 0 and 1, with 57 million empty
+    // CONTINUE records between (228 MB); one recipient.
+    QByteArray sst;
+    record(sst, 0x00FC, sstHeader(2) + sstString("Zhang San"));
+    sst.append(QByteArray("\x3C\0\0\0", 4).repeated(57000000));
+    record(sst, 0x003C, sstString("Shenzhen"));
+    QByteArray recipient;
+    record(recipient, 0x00FD, labelSst(1, 1, 0));
+    record(recipient, 0x00FD, labelSst(1, 3, 1));
+
+    // Columns K to IV of 65,535 rows, each the one long string (226 MB).
+    // (Behind a short one: a table of one string alone was always shared.)
+    QByteArray longSst;
+    record(longSst, 0x00FC,
+           sstHeader(2) + sstString("a") + sstString(QByteArray(longStringChars, 'b')));
+    QByteArray row;
+    for (int column = 10; column < 256; ++column)
+        record(row, 0x00FD, labelSst(0, column, 1));
+    QByteArray rows;
+    rows.reserve(row.size() * 65535);
+    for (int r = 1; r <= 65535; ++r) {
+        for (qsizetype at = 0; at < row.size(); at += 14)
+            LittleEndian::set16(row, at + 4, std::uint32_t(r));
+        rows.append(row);
+    }
+
+    // 62,000 recipients with a note of 2,000 characters each (250 MB).
+    const QString note = QString(2000, QChar(u'注'));
+    const QString line = QStringLiteral(u",张三,,深圳市南山区科技园,,,13800138000,,,,") + note +
+                         QStringLiteral("\r\n");
+    QStringEncoder gb("GB18030");
+    const QByteArray csv =
+        QByteArray(gb.encode(Schema::recipientColumns().join(u',') + QStringLiteral(",备注\r\n"))) +
+        QByteArray(gb.encode(line)).repeated(62000);
+
+    return {
+        {"empty CONTINUE records", xls({sst}, recipient), true, ".xls"},
+        {"one string for every cell",
+         workbook({sheetHead + titleRow(),
+                   "<row><c r=\"K1\" t=\"s\"><v>1</v></c>" +
+                       QByteArray("<c t=\"s\"><v>1</v></c>").repeated(15) + "</row>",
+                   1048575, sheetTail},
+                  {"<sst><si><t>a</t></si><si><t>", QByteArray(longStringChars, 'b'), 1,
+                   "</t></si></sst>"}),
+         true},
+        {"one string for every cell", xls({longSst}, rows), true, ".xls"},
+        {"GB18030 text", csv, true, ".csv"},
     };
 }
 

@@ -31,8 +31,13 @@ struct Bomb {
     const char* name;
     QByteArray file;
     bool imported; // a real, if odd, sheet; else refused
+    const char* suffix = ".xlsx";
 };
 // The hostile sheets the import must survive quickly and in little memory.
 QList<Bomb> all();
+// Files near the size the import admits, too large to build in a test: an
+// .xls of tens of millions of empty CONTINUE records, one long shared
+// string cited by every cell (.xlsx and .xls), a GB18030 text.
+QList<Bomb> large();
 
 } // namespace SheetBombs
