@@ -9,10 +9,10 @@
 #include "store/command_error.h"
 #include "store/connection.h"
 #include "store/connection_recipe.h"
-#include "store/data_folder.h"
 #include "store/database_file.h"
 #include "store/plain_text.h"
 #include "store/store_choice.h"
+#include "store/store_options.h"
 #include "store/store_tables.h"
 #include "store/temporary_files.h"
 #include "waybill/number_assignment.h"
@@ -51,30 +51,11 @@ QTextStream& err()
     return stream;
 }
 
-// Where data.mdb is; taken before the command or among its options.
-const QCommandLineOption
-    dataDir(QStringLiteral("data-dir"),
-            QStringLiteral("use DIR/data.mdb instead of the current directory"),
-            QStringLiteral("DIR"));
-const QCommandLineOption userData(QStringLiteral("user-data"),
-                                  QStringLiteral("use the data folder of the menu entry"));
-// A PostgreSQL server instead of data.mdb, shared by several desks.
-const QCommandLineOption database(QStringLiteral("database"),
-                                  QStringLiteral("use the PostgreSQL database at URL "
-                                                 "(postgresql://user@host:port/dbname)"),
-                                  QStringLiteral("URL"));
-
-// Every command takes them, before its name or among its options.
-QList<QCommandLineOption> storeOptions()
-{
-    return {dataDir, userData, database};
-}
-
 QString commandUsage(const Command& c)
 {
     QString text = QStringLiteral("usage: %1 %2 %3").arg(program, c.name, c.synopsis).trimmed();
     text += QStringLiteral("\n  %1\n").arg(c.summary);
-    for (const QCommandLineOption& o : c.options + storeOptions()) {
+    for (const QCommandLineOption& o : c.options + StoreOptions::all()) {
         QString name = QStringLiteral("--") + o.names().constFirst();
         if (!o.valueName().isEmpty())
             name += QLatin1Char(' ') + o.valueName();
@@ -393,23 +374,6 @@ QList<Command> commands(const PrinterOutput& printer)
     };
 }
 
-// The data folder the options name, "" for none; false when they name two.
-bool dataFolder(const QList<const QCommandLineParser*>& parsers, QString* folder)
-{
-    int named = 0;
-    for (const QCommandLineParser* p : parsers) {
-        for (const QString& value : p->values(dataDir)) {
-            *folder = value;
-            ++named;
-        }
-        if (p->isSet(userData)) {
-            *folder = DataFolder::userFolder();
-            ++named;
-        }
-    }
-    return named <= 1 && !(named == 1 && folder->isEmpty());
-}
-
 // The checks a parser cannot express; empty when the arguments fit.
 QString missing(const Command& c, const QCommandLineParser& p)
 {
@@ -463,7 +427,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     QCommandLineParser global;
     global.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    global.addOptions(storeOptions() + QList<QCommandLineOption>{help, version});
+    global.addOptions(StoreOptions::all() + QList<QCommandLineOption>{help, version});
     if (!global.parse(QStringList{program} + arguments))
         return wrongArguments(global.errorText(), usage(all));
     if (global.isSet(help)) {
@@ -484,30 +448,30 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions(command->options + storeOptions() + QList<QCommandLineOption>{help});
+    parser.addOptions(command->options + StoreOptions::all() + QList<QCommandLineOption>{help});
     if (!parser.parse(QStringList{program} + rest.mid(1)))
         return wrongArguments(parser.errorText(), commandUsage(*command));
     if (parser.isSet(help)) {
         out() << commandUsage(*command);
         return 0;
     }
-    QString folder;
-    if (!dataFolder({&global, &parser}, &folder))
+    const std::optional<QString> folder = StoreOptions::folder({&global, &parser});
+    if (!folder)
         return wrongArguments(QStringLiteral("name one data folder"), commandUsage(*command));
     const QString why = missing(*command, parser);
     if (!why.isEmpty())
         return wrongArguments(why, commandUsage(*command));
-    const QStringList urls = global.values(database) + parser.values(database);
-    if (urls.size() > 1)
+    const std::optional<QString> url = StoreOptions::databaseUrl({&global, &parser});
+    if (!url)
         return wrongArguments(QStringLiteral("name one database"), commandUsage(*command));
-    if (QString bad; !StoreChoice::choose(urls.value(0), &bad)) {
-        if (!urls.isEmpty())
+    if (QString bad; !StoreChoice::choose(*url, &bad)) {
+        if (global.isSet(StoreOptions::database) || parser.isSet(StoreOptions::database))
             return wrongArguments(bad, commandUsage(*command));
         // The configuration file's line: no argument of this call was wrong.
         err() << program << ": " << StoreChoice::configFile() << ": " << bad << '\n';
         return 1;
     }
-    ConnectionRecipe::setDataFolder(folder);
+    ConnectionRecipe::setDataFolder(*folder);
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
     return command->run(parser);
