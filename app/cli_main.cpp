@@ -82,11 +82,14 @@ int main(int argc, char** argv)
             return 1;
         }
         return status;
-    } catch (const StoreError& e) {
+    } catch (const CommandError& e) {
         err << e.text() << '\n';
-        const QString advice = StoreChoice::missingDatabaseAdvice();
-        if (!advice.isEmpty())
-            err << advice << '\n';
+        // The engine's reason for logs, unless the message gave it already.
+        if (!e.detail().isEmpty() && !e.text().contains(e.detail()))
+            err << e.detail() << '\n';
+        if (dynamic_cast<const StoreError*>(&e))
+            if (const QString advice = StoreChoice::missingDatabaseAdvice(); !advice.isEmpty())
+                err << advice << '\n';
     } catch (const std::bad_alloc&) {
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "app/terminal_progress.h"
 #include "exchange/exchange_commands.h"
+#include "exchange/sheet_error.h"
 #include "exchange/shipping_sheet.h"
 #include "maintenance/database_backup.h"
 #include "maintenance/store_copy.h"
@@ -20,6 +21,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 #include <functional>
@@ -154,27 +156,29 @@ QList<Command> commands(const PrinterOutput& printer)
             err().flush();
             ++warned;
         };
-        QString logFailure, run;
-        QStringList notices;
-        const int written = PrintCommand::run(request, printer, std::ref(progress), warn,
-                                              &logFailure, &run, &notices);
-        for (const QString& notice : notices)
+        const PrintCommand::Printed printed =
+            PrintCommand::run(request, printer, std::ref(progress), warn);
+        for (const QString& notice : printed.notices)
             err() << notice << '\n';
-        if (written < 0)
+        if (printed.pages < 0)
             return 1;
         // Printed all the same: a failing status would invite printing again.
-        if (!logFailure.isEmpty())
-            err() << program << ": printed, but the print log could not be written: " << logFailure
+        if (!printed.logFailure.isEmpty())
+            err() << program
+                  << ": printed, but the print log could not be written: " << printed.logFailure
                   << '\n';
         err().flush();
         // For scripts: the pages written and where they went.
-        out() << written << '\t'
+        out() << printed.pages << '\t'
               << PlainText::oneLine(request.pdf.isEmpty() ? request.printer : request.pdf) << '\n';
         // The run that numbers are given to, asked for with them.
-        if (!run.isEmpty() && (!request.firstNumber.isNull() || !request.numberRule.isNull()))
-            out() << "run\t" << run << '\n';
+        if (!printed.run.isEmpty() &&
+            (!request.firstNumber.isNull() || !request.numberRule.isNull()))
+            out() << "run\t" << printed.run << '\n';
         if (warned > 0) {
-            err() << QStringLiteral("%1 of %2 pages do not print whole").arg(warned).arg(written)
+            err() << QStringLiteral("%1 of %2 pages do not print whole")
+                         .arg(warned)
+                         .arg(printed.pages)
                   << '\n';
             err().flush();
         }
@@ -182,17 +186,37 @@ QList<Command> commands(const PrinterOutput& printer)
     };
     const auto importSheet = [](const QCommandLineParser& p) {
         TerminalProgress progress(QStringLiteral("rows"));
-        return ExchangeCommands::importSheet(p.positionalArguments().first(),
-                                             [&](int done, int total) { progress(done, total); });
+        out() << ExchangeCommands::importSheet(p.positionalArguments().first(),
+                                               [&](int done, int total) { progress(done, total); })
+              << '\n';
+        return 0;
     };
     const auto exportBook = [](const QCommandLineParser& p) {
         const QString name = p.positionalArguments().value(0);
-        ExchangeCommands::exportAddressBook(name, p.value(QStringLiteral("format")) ==
-                                                      QLatin1String("csv"));
+        const bool csv = p.value(QStringLiteral("format")) == QLatin1String("csv");
+        if (!name.isEmpty() || !csv) {
+            out() << PlainText::oneLine(ExchangeCommands::exportAddressBook(name, csv)) << '\n';
+            return 0;
+        }
+        const QByteArray text = ExchangeCommands::addressBookCsv();
+        out().flush();
+        QFile file;
+        if (!file.open(stdout, QIODevice::WriteOnly) || file.write(text) != text.size())
+            throw SheetError(QStringLiteral(u"导出失败：%1").arg(file.errorString()));
         return 0;
     };
     const auto parseAddress = [](const QCommandLineParser& p) {
-        return AddressParseCommand::run(p.positionalArguments());
+        const QStringList words = p.positionalArguments();
+        QString text = words.join(u' ');
+        if (words.isEmpty()) {
+            QFile in;
+            if (!in.open(stdin, QIODevice::ReadOnly))
+                throw CommandError(
+                    QStringLiteral("cannot read standard input: %1").arg(in.errorString()));
+            text = QString::fromUtf8(in.readAll());
+        }
+        out() << AddressParseCommand::json(text) << '\n';
+        return 0;
     };
     const auto log = [](const QCommandLineParser& p) {
         Connection connection;
