@@ -37,26 +37,15 @@ void provideRuntimeFolder()
         qputenv("XDG_RUNTIME_DIR", dir);
 }
 
-// Only pages are measured and drawn; every other command runs without a
-// window system and its fonts, which cost most of a short command's time.
-bool drawsPages(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "--data-dir" || arg == "--database")
-            ++i;
-        else if (!arg.startsWith('-'))
-            return arg == "print";
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::unique_ptr<QCoreApplication> app;
-    if (drawsPages(argc, argv)) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::drawsPages(arguments)) {
         // Measuring text needs a GUI application, never a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -104,6 +104,22 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 
 } // namespace
 
+bool drawsPages(const QStringList& arguments)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("--data-dir") || arg == QLatin1String("--database")) {
+            ++i;
+        } else if (!arg.startsWith(QLatin1Char('-'))) {
+            for (const auto& c : commandList({}))
+                if (c->name() == arg)
+                    return c->drawsPages();
+            return false;
+        }
+    }
+    return false;
+}
+
 int run(const QStringList& arguments, const PrinterOutput& printer)
 {
     const int status = dispatch(arguments, printer);

@@ -15,4 +15,8 @@ namespace CommandLine {
 // program was built without printer support.
 int run(const QStringList& arguments, const PrinterOutput& printer);
 
+// Whether the command the arguments name draws pages; read before the
+// application exists, to choose which one to make.
+bool drawsPages(const QStringList& arguments);
+
 } // namespace CommandLine

@@ -21,6 +21,9 @@ public:
     QString synopsis() const { return m_synopsis; }
     QString summary() const { return m_summary; }
     virtual QList<QCommandLineOption> options() const { return {}; }
+    // Measures or draws text, which needs a GUI application and its fonts;
+    // the other commands start without them.
+    virtual bool drawsPages() const { return false; }
 
     // Why the parsed arguments do not fit; empty when they do.
     virtual QString check(const QCommandLineParser& p) const;

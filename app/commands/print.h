@@ -12,6 +12,7 @@ public:
     // `printer` is empty when the program was built without printer support.
     explicit Print(PrinterOutput printer);
     QList<QCommandLineOption> options() const override;
+    bool drawsPages() const override { return true; }
     QString check(const QCommandLineParser& p) const override;
     int run(const QCommandLineParser& p) const override;
 
