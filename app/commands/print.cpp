@@ -19,14 +19,19 @@ PrintRequest printRequest(const QCommandLineParser& p)
     QString window = value("window");
     if (calibration && window.isEmpty())
         window = QStringLiteral("TSf1Form");
-    PrintRequest request{window,           value("pdf"), value("printer"),
-                         value("row"),     value("dx"),  value("dy"),
-                         value("font"),    calibration,  p.isSet(QStringLiteral("fit")),
-                         value("template")};
-    request.firstNumber = value("first-number");
-    request.numberRule = value("number-rule");
-    request.orderNumber = value("order-number");
-    return request;
+    return PrintRequest{.window = window,
+                        .pdf = value("pdf"),
+                        .printer = value("printer"),
+                        .row = value("row"),
+                        .dx = value("dx"),
+                        .dy = value("dy"),
+                        .font = value("font"),
+                        .calibration = calibration,
+                        .fit = p.isSet(QStringLiteral("fit")),
+                        .layoutTemplate = value("template"),
+                        .firstNumber = value("first-number"),
+                        .numberRule = value("number-rule"),
+                        .orderNumber = value("order-number")};
 }
 
 } // namespace
