@@ -37,26 +37,15 @@ void provideRuntimeFolder()
         qputenv("XDG_RUNTIME_DIR", dir);
 }
 
-// Only pages are measured and drawn; every other command runs without a
-// window system and its fonts, which cost most of a short command's time.
-bool drawsPages(int argc, char** argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "--data-dir" || arg == "--database")
-            ++i;
-        else if (!arg.startsWith('-'))
-            return arg == "print";
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::unique_ptr<QCoreApplication> app;
-    if (drawsPages(argc, argv)) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::drawsPages(arguments)) {
         // Measuring text needs a GUI application, never a display.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -82,11 +71,14 @@ int main(int argc, char** argv)
             return 1;
         }
         return status;
-    } catch (const StoreError& e) {
+    } catch (const CommandError& e) {
         err << e.text() << '\n';
-        const QString advice = StoreChoice::missingDatabaseAdvice();
-        if (!advice.isEmpty())
-            err << advice << '\n';
+        // The engine's reason for logs, unless the message gave it already.
+        if (!e.detail().isEmpty() && !e.text().contains(e.detail()))
+            err << e.detail() << '\n';
+        if (dynamic_cast<const StoreError*>(&e))
+            if (const QString advice = StoreChoice::missingDatabaseAdvice(); !advice.isEmpty())
+                err << advice << '\n';
     } catch (const std::bad_alloc&) {
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';
     } catch (const std::exception& e) {

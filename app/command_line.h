@@ -4,9 +4,9 @@
 
 #include <QStringList>
 
-// sfwaybill-cli's arguments, parsed in one place: a command, its options and
-// its operands. Exit statuses: 0 done, 1 failed (the reason on standard
-// error), 2 wrong arguments (the usage on standard error), 3 for print
+// sfwaybill-cli's arguments: the store options, then a command of
+// commandList() with its options and operands. Exit statuses: 0 done, 1 failed (the reason on
+// standard error), 2 wrong arguments (the usage on standard error), 3 for print
 // --strict when a text does not print whole; --help or -h
 // prints the usage on standard output and gives 0.
 namespace CommandLine {
@@ -14,5 +14,9 @@ namespace CommandLine {
 // `arguments` without the program's name. `printer` is empty when the
 // program was built without printer support.
 int run(const QStringList& arguments, const PrinterOutput& printer);
+
+// Whether the command the arguments name draws pages; read before the
+// application exists, to choose which one to make.
+bool drawsPages(const QStringList& arguments);
 
 } // namespace CommandLine

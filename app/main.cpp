@@ -8,6 +8,7 @@
 #include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/store_choice.h"
+#include "store/store_options.h"
 #include "store/temporary_files.h"
 #include "ui/app_info.h"
 #include "ui/error_report.h"
@@ -32,14 +33,14 @@ int main(int argc, char** argv)
     Dialogs::install(&dialogs);
     QTextStream err(stderr);
 
-    QStringList args = app.arguments().mid(1);
-    QString dataFolder;
-    QString databaseUrl;
-    if (!DataFolder::takeOption(args, &dataFolder) ||
-        !StoreChoice::takeOption(args, &databaseUrl)) {
+    const std::optional<StoreOptions::Chosen> store =
+        StoreOptions::fromArguments(app.arguments().mid(1));
+    if (!store) {
         err << "usage: sfwaybill [--data-dir DIR | --user-data] [--database URL]\n";
         return 2;
     }
+    const QString& dataFolder = store->folder;
+    const QString& databaseUrl = store->databaseUrl;
     if (QString why; !StoreChoice::choose(databaseUrl, &why)) {
         // Started from the menu, a wrong configuration line shows nowhere else.
         if (databaseUrl.isEmpty())

@@ -3,6 +3,7 @@
 #include "exchange/windows/dr_form.h"
 #include "maintenance/windows/sjbf_form.h"
 #include "records/windows/main_window.h"
+#include "store/command_error.h"
 #include "ui/error_report.h"
 #include "waybill/windows/dyjl_form.h"
 #include "waybill/windows/eplsf1_form.h"
@@ -24,8 +25,8 @@ ProgramWindows::ProgramWindows()
     }
     try {
         create();
-    } catch (const std::exception& e) {
-        m_startupError = QString::fromUtf8(e.what());
+    } catch (const CommandError& e) {
+        m_startupError = e.text();
         ErrorReport::show(m_form1.get(), m_startupError);
         return;
     }

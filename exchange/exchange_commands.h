@@ -1,20 +1,33 @@
 #pragma once
 
+#include "store/command_error.h"
+
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
-// sfwaybill-cli import FILE / export NAME: the import of "导 入" and the
-// export of "数据导出" on data.mdb in the current directory. What was done
-// goes to standard output (the import's report, the file the export wrote),
-// a failure's message and reason to standard error.
+// The import of "导 入" and the export of "数据导出" on the store in force,
+// for the command line: what was done comes back as text, a failure as a
+// CommandError.
 namespace ExchangeCommands {
 
-// 0 when imported, 1 when not; `progress` hears of the rows written.
-int importSheet(const QString& path, const std::function<void(int done, int total)>& progress = {});
-// The whole address book: into NAME as the export window writes it; or,
+// An import that did not replace the list: the report as the window shows
+// it, and why it failed as the detail.
+class ImportError : public CommandError {
+public:
+    using CommandError::CommandError;
+};
+
+// The import's report; `progress` hears of the rows written. Throws
+// ImportError.
+QString importSheet(const QString& path,
+                    const std::function<void(int done, int total)>& progress = {});
+// The whole address book into NAME as the export window writes it; or,
 // with `csv`, as comma-separated UTF-8 text into NAME (".csv" appended
-// unless there) or onto standard output when NAME is empty. Throws
-// CommandError when nothing could be written.
-void exportAddressBook(const QString& name, bool csv = false);
+// unless there). Gives the file written; throws CommandError when nothing
+// could be written.
+QString exportAddressBook(const QString& name, bool csv = false);
+// The whole address book as comma-separated UTF-8 text.
+QByteArray addressBookCsv();
 
 } // namespace ExchangeCommands

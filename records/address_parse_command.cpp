@@ -2,10 +2,8 @@
 
 #include "records/address_parser.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
 #include <utility>
 
 namespace AddressParseCommand {
@@ -26,19 +24,6 @@ QString json(const QString& text)
         members << QString::fromUtf8(member.mid(1, member.size() - 2));
     }
     return u'{' + members.join(u',') + u'}';
-}
-
-int run(const QStringList& args)
-{
-    QString text = args.join(u' ');
-    if (args.isEmpty()) {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly))
-            return 1;
-        text = QString::fromUtf8(in.readAll());
-    }
-    QTextStream(stdout) << json(text) << '\n';
-    return 0;
 }
 
 } // namespace AddressParseCommand

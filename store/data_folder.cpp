@@ -9,45 +9,6 @@
 
 namespace DataFolder {
 
-namespace {
-
-const QString dataDirOption = QStringLiteral("--data-dir");
-const QString userDataOption = QStringLiteral("--user-data");
-
-} // namespace
-
-bool takeOption(QStringList& args, QString* folder)
-{
-    folder->clear();
-    bool given = false;
-    for (qsizetype i = 0; i < args.size();) {
-        const QString arg = args.at(i);
-        QString chosen;
-        if (arg == userDataOption) {
-            chosen = userFolder();
-            args.removeAt(i);
-        } else if (arg == dataDirOption) {
-            if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
-                return false;
-            chosen = args.at(i + 1);
-            args.remove(i, 2);
-        } else if (arg.startsWith(dataDirOption + QLatin1Char('='))) {
-            chosen = arg.mid(dataDirOption.size() + 1);
-            if (chosen.isEmpty())
-                return false;
-            args.removeAt(i);
-        } else {
-            ++i;
-            continue;
-        }
-        if (given)
-            return false;
-        given = true;
-        *folder = chosen;
-    }
-    return true;
-}
-
 QString userFolder()
 {
     // Not AppDataLocation: that would add an organisation folder once one is set.

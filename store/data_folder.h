@@ -1,17 +1,10 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-// A data folder named on the command line instead of the current directory:
-// "--data-dir DIR" (or --data-dir=DIR), or "--user-data" for the user's
-// own folder, the one the menu entry uses.
+// A data folder named on the command line (StoreOptions) instead of the
+// current directory.
 namespace DataFolder {
-
-// Takes the option out of args, wherever it stands, and puts the chosen
-// folder into *folder (empty when none was given). False when the option
-// is malformed: no DIR, or given twice.
-bool takeOption(QStringList& args, QString* folder);
 
 // $XDG_DATA_HOME/sfwaybill, by default ~/.local/share/sfwaybill.
 QString userFolder();

@@ -16,8 +16,6 @@ std::optional<ServerAddress>& chosen()
     return address;
 }
 
-const QString option = QStringLiteral("--database");
-
 } // namespace
 
 std::optional<ServerAddress> server()
@@ -81,33 +79,6 @@ bool choose(const QString& optionUrl, QString* error)
     if (!address)
         return false;
     setServer(address);
-    return true;
-}
-
-bool takeOption(QStringList& args, QString* url)
-{
-    url->clear();
-    bool given = false;
-    for (qsizetype i = 0; i < args.size();) {
-        const QString arg = args.at(i);
-        QString value;
-        if (arg == option) {
-            if (i + 1 >= args.size())
-                return false;
-            value = args.at(i + 1);
-            args.remove(i, 2);
-        } else if (arg.startsWith(option + QLatin1Char('='))) {
-            value = arg.mid(option.size() + 1);
-            args.removeAt(i);
-        } else {
-            ++i;
-            continue;
-        }
-        if (value.isEmpty() || given)
-            return false;
-        given = true;
-        *url = value;
-    }
     return true;
 }
 

@@ -36,8 +36,4 @@ bool configuredUrl(QString* url, QString* error);
 // server address.
 bool choose(const QString& optionUrl, QString* error);
 
-// The window program's option: takes "--database URL" (or
-// --database=URL) out of args. False when it has no URL or is given twice.
-bool takeOption(QStringList& args, QString* url);
-
 } // namespace StoreChoice

@@ -182,6 +182,19 @@ void CommandLineTest::csvExportToStandardOutputImportsBack()
     const Run refused = cli({"import", "book.csv"});
     QCOMPARE(refused.status, 1);
     QCOMPARE(refused.err, QStringLiteral(u"批量导入EXCEL失败!\n工作表超过16,384列\n"));
+
+    // A damaged one: the user's reason, then the engine's under it.
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(64, '\0'));
+    file.close();
+    const Run damaged = cli({"import", "book.csv"});
+    QCOMPARE(damaged.status, 1);
+    const QStringList lines = damaged.err.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.mid(0, 2), (QStringList{QStringLiteral(u"批量导入EXCEL失败!"),
+                                           QStringLiteral(u"文件已损坏，或不是Excel工作簿"
+                                                          u"（.xls、.xlsx）或CSV文件。")}));
+    QVERIFY(!lines.at(2).isEmpty());
 }
 
 void CommandLineTest::writesThatFailAreNotReportedAsDone()

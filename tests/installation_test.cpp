@@ -8,6 +8,7 @@
 #include "store/data_folder.h"
 #include "store/program_files.h"
 #include "store/store_error.h"
+#include "store/store_options.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -74,20 +75,30 @@ void InstallationTest::dataFolderOption_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QString>("url");
     const QString user = DataFolder::userFolder();
-    QTest::newRow("none") << QStringList{"init"} << true << QString() << QStringList{"init"};
-    QTest::newRow("before the command") << QStringList{"--data-dir", "D", "print", "--pdf", "x"}
-                                        << true << "D" << QStringList{"print", "--pdf", "x"};
-    QTest::newRow("after it, with =")
-        << QStringList{"init", "--data-dir=/a b"} << true << "/a b" << QStringList{"init"};
-    QTest::newRow("user data") << QStringList{"--user-data"} << true << user << QStringList{};
-    QTest::newRow("no folder") << QStringList{"init", "--data-dir"} << false << "" << QStringList{};
-    QTest::newRow("empty folder") << QStringList{"--data-dir="} << false << "" << QStringList{};
+    const QString url = QStringLiteral("postgresql://u@h/db");
+    QTest::newRow("none") << QStringList{} << true << QString() << QString();
+    QTest::newRow("a folder") << QStringList{"--data-dir", "D"} << true << "D" << QString();
+    QTest::newRow("with =") << QStringList{"--data-dir=/a b"} << true << "/a b" << QString();
+    QTest::newRow("user data") << QStringList{"--user-data"} << true << user << QString();
+    QTest::newRow("and a server") << QStringList{"--database", url, "--user-data"} << true << user
+                                  << url;
+    QTest::newRow("no folder") << QStringList{"--data-dir"} << false << ""
+                               << "";
+    QTest::newRow("empty folder") << QStringList{"--data-dir="} << false << ""
+                                  << "";
     QTest::newRow("twice") << QStringList{"--data-dir", "a", "--data-dir", "b"} << false << ""
-                           << QStringList{};
+                           << "";
     QTest::newRow("both") << QStringList{"--user-data", "--data-dir", "a"} << false << ""
-                          << QStringList{};
+                          << "";
+    QTest::newRow("empty server") << QStringList{"--database="} << false << ""
+                                  << "";
+    QTest::newRow("two servers") << QStringList{"--database", url, "--database", url} << false << ""
+                                 << "";
+    // A mistyped option would open the wrong data without a word.
+    QTest::newRow("mistyped") << QStringList{"--data-dri", "D"} << false << ""
+                              << "";
 }
 
 void InstallationTest::dataFolderOption()
@@ -95,12 +106,12 @@ void InstallationTest::dataFolderOption()
     QFETCH(QStringList, args);
     QFETCH(bool, ok);
     QFETCH(QString, folder);
-    QFETCH(QStringList, left);
-    QString chosen = QStringLiteral("stale");
-    QCOMPARE(DataFolder::takeOption(args, &chosen), ok);
+    QFETCH(QString, url);
+    const std::optional<StoreOptions::Chosen> chosen = StoreOptions::fromArguments(args);
+    QCOMPARE(chosen.has_value(), ok);
     if (ok) {
-        QCOMPARE(chosen, folder);
-        QCOMPARE(args, left);
+        QCOMPARE(chosen->folder, folder);
+        QCOMPARE(chosen->databaseUrl, url);
     }
 }
 

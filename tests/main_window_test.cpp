@@ -1,5 +1,6 @@
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
+#include "store/command_error.h"
 #include "store/data_folder.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
@@ -206,6 +207,11 @@ void MainWindowTest::errorBoxesEndChineseTheChineseWay()
     ScriptedDialogs dialogs;
     ErrorReport::run(nullptr, [] { throw std::bad_alloc(); });
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"内存不足，命令未完成。"));
+    // The engine's reason goes under the message, never lost.
+    ErrorReport::run(nullptr, [] {
+        throw CommandError(QStringLiteral(u"批量导入EXCEL失败!"), QStringLiteral("csv: binary"));
+    });
+    QCOMPARE(dialogs.lastText(), QStringLiteral(u"批量导入EXCEL失败!\n\ncsv: binary"));
 }
 
 QTEST_MAIN(MainWindowTest)

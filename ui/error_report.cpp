@@ -1,5 +1,6 @@
 #include "ui/error_report.h"
 
+#include "store/command_error.h"
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
@@ -41,6 +42,9 @@ bool run(QWidget* parent, const std::function<void()>& command)
     try {
         command();
         return true;
+    } catch (const CommandError& e) {
+        // The engine's reason below the message, unless the message holds it.
+        show(parent, e.text(), e.text().contains(e.detail()) ? QString() : e.detail());
     } catch (const std::bad_alloc&) {
         show(parent, QStringLiteral(u"内存不足，命令未完成"));
     } catch (const std::exception& e) {

@@ -119,10 +119,10 @@ QString argumentError(const PrintRequest& request)
     return {};
 }
 
-int run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
-        const WaybillPages::WarningSink& warnings, QString* logFailure, QString* run,
-        QStringList* notices)
+Printed run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
+            const WaybillPages::WarningSink& warnings)
 {
+    Printed printed;
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
         throw PrintError(wrong);
     const std::optional<WaybillVariant> variant = variantForWindow(windowOf(request));
@@ -135,8 +135,8 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
     WaybillLayout layout =
         request.layoutTemplate.isEmpty()
             ? WaybillLayout::forWindow(*variant)
-            : WaybillLayout::fromTemplate(LayoutTemplates::find(request.layoutTemplate, notices),
-                                          *variant);
+            : WaybillLayout::fromTemplate(
+                  LayoutTemplates::find(request.layoutTemplate, &printed.notices), *variant);
     LayoutAdjustments adjustments(layout);
     // A printer prints where its calibration puts the texts; the options
     // add to that.
@@ -174,29 +174,25 @@ int run(const PrintRequest& request, const PrinterOutput& printer, const PagePro
             throw PrintError(used);
     }
     RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : numbered);
-    int written = 0;
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf, progress);
-        written = pages.pageCount();
+        printed.pages = pages.pageCount();
     } else {
         // The window's name, or the template's, is the job's title in the queue.
-        written = printer(pages, request.printer,
-                          layout.isBuiltIn() ? windowClassName(*variant) : layout.templateName(),
-                          progress);
+        printed.pages = printer(
+            pages, request.printer,
+            layout.isBuiltIn() ? windowClassName(*variant) : layout.templateName(), progress);
     }
-    if (written >= 0) {
+    if (printed.pages >= 0) {
         try {
-            const QString logged = PrintLog::write(
-                pages, request.pdf.isEmpty() ? request.printer
-                                             : QFileInfo(request.pdf).absoluteFilePath());
-            if (run)
-                *run = logged;
+            printed.run = PrintLog::write(pages, request.pdf.isEmpty()
+                                                     ? request.printer
+                                                     : QFileInfo(request.pdf).absoluteFilePath());
         } catch (const CommandError& e) {
-            if (logFailure)
-                *logFailure = e.text();
+            printed.logFailure = e.text();
         }
     }
-    return written;
+    return printed;
 }
 
 } // namespace PrintCommand

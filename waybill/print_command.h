@@ -4,6 +4,7 @@
 #include "waybill/waybill_pages.h"
 
 #include <QString>
+#include <QStringList>
 
 // What `sfwaybill-cli print` is asked for: the pages the print window
 // `window` (its class name or plain name) would print, read from data.mdb in the current directory
@@ -49,15 +50,21 @@ namespace PrintCommand {
 // when it is not.
 QString argumentError(const PrintRequest& request);
 
-// Gives the pages written (-1 when the printer job was cancelled), telling
-// `progress` of each and `warnings` of what on a page does not reach paper
-// whole; what may not print as the template meant goes to `notices`.
-// Throws PrintError (argumentError() included) or StoreError. The waybill
-// pages written go to the print log, as one run whose number goes to `run`;
-// when that fails the pages still count as printed and `logFailure` says
-// why. Numbers the log holds already print nothing.
-int run(const PrintRequest& request, const PrinterOutput& printer,
-        const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {},
-        QString* logFailure = nullptr, QString* run = nullptr, QStringList* notices = nullptr);
+// What a run did: the pages written (-1 when the printer job was
+// cancelled); the print log's run the waybill pages went into, or why the
+// log could not be written (the pages still count as printed); what may
+// not print as the template meant.
+struct Printed {
+    int pages = 0;
+    QString run;
+    QString logFailure;
+    QStringList notices;
+};
+
+// Prints, telling `progress` of each page and `warnings` of what on a page
+// does not reach paper whole. Throws PrintError (argumentError() included)
+// or StoreError. Numbers the log holds already print nothing.
+Printed run(const PrintRequest& request, const PrinterOutput& printer,
+            const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {});
 
 } // namespace PrintCommand

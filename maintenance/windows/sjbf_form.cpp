@@ -2,6 +2,7 @@
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_backup.h"
+#include "store/command_error.h"
 #include "store/connection.h"
 #include "ui/dialogs.h"
 #include "ui/ui_fonts.h"
@@ -12,7 +13,7 @@
 namespace {
 
 // What went wrong and what to do, then the engine's detail.
-QString restoreFailure(const std::exception& e, bool connectionClosed)
+QString restoreFailure(const CommandError& e, bool connectionClosed)
 {
     QString advice = QStringLiteral(u"原数据库没有改动。");
     if (const auto* backup = dynamic_cast<const BackupError*>(&e)) {
@@ -26,7 +27,7 @@ QString restoreFailure(const std::exception& e, bool connectionClosed)
     // the database again.
     if (connectionClosed)
         advice += QStringLiteral(u"请关闭并重新打开本程序后再使用。");
-    return advice + QStringLiteral(u"\n（%1）").arg(QString::fromUtf8(e.what()));
+    return advice + QStringLiteral(u"\n（%1）").arg(e.text());
 }
 
 } // namespace
@@ -69,9 +70,9 @@ void TSjbfForm::Button1Click()
         return;
     try {
         DatabaseBackup::backup(m_connection.path(), DatabaseBackup::backupFileName(chosen));
-    } catch (const std::exception& e) {
+    } catch (const CommandError& e) {
         Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！\n") +
-                                  QStringLiteral(u"原因：%1").arg(QString::fromUtf8(e.what())));
+                                  QStringLiteral(u"原因：%1").arg(e.text()));
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
@@ -85,7 +86,7 @@ void TSjbfForm::Button2Click()
     try {
         // The connection stays open until the checked copy is ready.
         DatabaseBackup::restore(chosen, m_connection.path(), [this] { m_connection.close(); });
-    } catch (const std::exception& e) {
+    } catch (const CommandError& e) {
         Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！\n") +
                                   restoreFailure(e, !m_connection.isOpen()));
         return;

@@ -4,6 +4,7 @@
 #include "records/sender_details.h"
 #include "records/windows/recipient_editor.h"
 #include "records/windows/sender_panel.h"
+#include "store/command_error.h"
 #include "store/program_files.h"
 #include "store/store_choice.h"
 #include "ui/app_info.h"
@@ -96,8 +97,8 @@ void TForm1::FormCreate()
     m_senderPanel->setSendingDate(m_clock().date());
     try {
         m_queries.reopen();
-    } catch (const std::exception& e) {
-        m_openError = QString::fromUtf8(e.what());
+    } catch (const CommandError& e) {
+        m_openError = e.text();
         ErrorReport::show(this, m_openError, StoreChoice::missingDatabaseAdvice());
         return;
     }

@@ -1,0 +1,59 @@
+#include "app/commands/assign_numbers.h"
+
+#include "store/connection.h"
+#include "store/plain_text.h"
+#include "waybill/number_assignment.h"
+
+#include <QTextStream>
+
+namespace Commands {
+
+AssignNumbers::AssignNumbers()
+    : Command(QStringLiteral("assign-numbers"), QStringLiteral("--run N"),
+              QStringLiteral("give the pages of run N the waybill numbers on standard input, one "
+                             "a line, in print order; prints page, number, order and name of "
+                             "each, on standard error each number refused (exit 1)"))
+{
+}
+
+QList<QCommandLineOption> AssignNumbers::options() const
+{
+    return {valued(QStringLiteral("run"), QStringLiteral("N"), QStringLiteral("the run"))};
+}
+
+QString AssignNumbers::check(const QCommandLineParser& p) const
+{
+    if (QString why = Command::check(p); !why.isEmpty())
+        return why;
+    if (value(p, "run").isEmpty())
+        return QStringLiteral("assign-numbers wants --run N");
+    return {};
+}
+
+int AssignNumbers::run(const QCommandLineParser& p) const
+{
+    Connection connection;
+    connection.open();
+    NumberAssignment assignment(connection, value(p, "run"));
+    QTextStream in(stdin);
+    int refused = 0;
+    QString line;
+    while (in.readLineInto(&line)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        const int page = assignment.next();
+        if (const QString why = assignment.attach(line); !why.isEmpty()) {
+            err() << PlainText::oneLine(why) << '\n';
+            ++refused;
+            continue;
+        }
+        const NumberAssignment::Page& done = assignment.pages().at(page);
+        out() << page + 1 << '\t' << done.waybillNumber << '\t'
+              << PlainText::oneLine(done.orderNumber) << '\t' << PlainText::oneLine(done.name)
+              << '\n';
+    }
+    err().flush();
+    return refused > 0 ? 1 : 0;
+}
+
+} // namespace Commands

@@ -1,0 +1,30 @@
+#include "app/commands/init.h"
+
+#include "store/connection.h"
+#include "store/connection_recipe.h"
+#include "store/database_file.h"
+#include "store/store_choice.h"
+#include "store/store_tables.h"
+
+namespace Commands {
+
+Init::Init()
+    : Command(QStringLiteral("init"), QString(),
+              QStringLiteral("create an empty data.mdb here (with --database: the tables on an "
+                             "empty PostgreSQL database)"))
+{
+}
+
+int Init::run(const QCommandLineParser&) const
+{
+    if (!StoreChoice::server()) {
+        DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+        return 0;
+    }
+    Connection connection;
+    connection.open();
+    StoreTables::create(connection);
+    return 0;
+}
+
+} // namespace Commands

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/commands/command.h"
+
+namespace Commands {
+
+// a recipient's text split into the editor's fields.
+class ParseAddress : public Command {
+public:
+    ParseAddress();
+    int run(const QCommandLineParser& p) const override;
+};
+
+} // namespace Commands

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/commands/command.h"
+
+namespace Commands {
+
+// replace the store by a backup.
+class Restore : public Command {
+public:
+    Restore();
+    int run(const QCommandLineParser& p) const override;
+};
+
+} // namespace Commands
