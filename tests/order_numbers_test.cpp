@@ -160,13 +160,22 @@ private slots:
     {
         TestDatabase db;
         const QString run = importAndPrint(db, {"--number-rule", "none"});
-        // A wrong check digit, then a duplicate, are refused and take no page.
+        // A double read is refused and takes no page.
         const CommandLineRun assigned = runCommandLineWithInput(
-            {"assign-numbers", "--run", run},
-            "RA123456785CN\nRA123456784CN\nRA123456785CN\nRR473124829GB\nEE000000080CN\n"
-            "EE000000005CN\n");
+            {"assign-numbers", "--run", run}, "RA123456785CN\nRA123456785CN\nRR473124829GB\n");
         QCOMPARE(assigned.status, 1);
-        QCOMPARE(assigned.err.count('\n'), 3); // check digit, duplicate, no page left
+        QCOMPARE(assigned.err.count('\n'), 1);
+        // From a file a wrong check digit ends it: the numbers after it
+        // would each go on the page before their own.
+        const CommandLineRun misread = runCommandLineWithInput({"assign-numbers", "--run", run},
+                                                               "EE000000081CN\nEE000000080CN\n");
+        QCOMPARE(misread.status, 1);
+        QVERIFY2(misread.err.contains(u"从第 3 页起未填运单号"_qs), qPrintable(misread.err));
+        QCOMPARE(misread.out, QString());
+        const CommandLineRun rest = runCommandLineWithInput({"assign-numbers", "--run", run},
+                                                            "EE000000080CN\nEE000000005CN\n");
+        QCOMPARE(rest.status, 1);
+        QCOMPARE(rest.err.count('\n'), 1); // no page left
         QCOMPARE(shippedRows(run),
                  expectedShipping({"RA123456785CN", "RR473124829GB", "EE000000080CN"}));
     }

@@ -5,14 +5,30 @@
 #include "waybill/number_assignment.h"
 
 #include <QTextStream>
+#include <unistd.h>
 
 namespace Commands {
+
+namespace {
+
+// A scanner's double read: a number this run's pages already hold.
+bool givenToThisRun(const NumberAssignment& assignment, const QString& number)
+{
+    for (const NumberAssignment::Page& page : assignment.pages())
+        if (page.waybillNumber == number)
+            return true;
+    return false;
+}
+
+} // namespace
 
 AssignNumbers::AssignNumbers()
     : Command(QStringLiteral("assign-numbers"), QStringLiteral("--run N"),
               QStringLiteral("give the pages of run N the waybill numbers on standard input, one "
                              "a line, in print order; prints page, number, order and name of "
-                             "each, on standard error each number refused (exit 1)"))
+                             "each, on standard error each number refused (exit 1); from a "
+                             "file or a pipe the first refused number other than a repeat "
+                             "ends it"))
 {
 }
 
@@ -35,6 +51,10 @@ int AssignNumbers::run(const QCommandLineParser& p) const
     Connection connection;
     connection.open();
     NumberAssignment assignment(connection, value(p, "run"));
+    // At a terminal the shipper sees a refusal and scans the form again; a
+    // file has no second scan, and its next numbers would each land on the
+    // page before their own.
+    const bool rescanned = isatty(STDIN_FILENO) == 1;
     QTextStream in(stdin);
     int refused = 0;
     QString line;
@@ -45,6 +65,11 @@ int AssignNumbers::run(const QCommandLineParser& p) const
         if (const QString why = assignment.attach(line); !why.isEmpty()) {
             err() << PlainText::oneLine(why) << '\n';
             ++refused;
+            if (!rescanned && !givenToThisRun(assignment, line.trimmed())) {
+                if (page >= 0 && page < assignment.pages().size())
+                    err() << QStringLiteral(u"从第 %1 页起未填运单号").arg(page + 1) << '\n';
+                break;
+            }
             continue;
         }
         const NumberAssignment::Page& done = assignment.pages().at(page);
