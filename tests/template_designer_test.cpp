@@ -76,6 +76,7 @@ private slots:
     void builtInTemplatesWriteAndReadBackEqual();
     void designedLabelSavesReopensAndPrints();
     void mouseDragSnapsAndUndoesInOneStep();
+    void clickSelectsWithoutMoving();
     void copyPasteAndDelete();
     void exportAndImportLeaveTheDocumentAsItIs();
     void snapping_data();
@@ -210,6 +211,29 @@ void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
     w.document().undoStack().undo();
     QCOMPARE(w.document().layout().items.size(), 1);
     QVERIFY(canvas.selection().isEmpty());
+}
+
+// An item a snap's width from another's edge stays where it is when
+// clicked to be chosen.
+void TemplateDesignerTest::clickSelectsWithoutMoving()
+{
+    ScriptedDialogs dialogs;
+    TemplateDesigner w;
+    w.show();
+    TemplateCanvas& canvas = w.canvas();
+    TemplateItem a;
+    a.kind = TemplateItem::Kind::Text;
+    a.text = u"甲"_s;
+    a.boxMm = QRectF(10, 10, 30, 6);
+    TemplateItem b = a;
+    b.boxMm = QRectF(11, 40, 20, 6);
+    w.document().add(a);
+    w.document().add(b);
+    const QPoint at = (QPointF(20, 43) * (canvas.zoom() * 96 / 25.4)).toPoint();
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, at);
+    QCOMPARE(canvas.selection(), QList<int>{1});
+    QCOMPARE(boxOf(w, 1), QRectF(11, 40, 20, 6));
+    QCOMPARE(w.document().undoStack().count(), 2);
 }
 
 void TemplateDesignerTest::copyPasteAndDelete()

@@ -6,6 +6,7 @@
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -227,6 +228,8 @@ void TemplateCanvas::mousePressEvent(QMouseEvent* event)
         m_drag = Drag::Move;
     }
     m_pressMm = mm;
+    m_pressAt = event->position();
+    m_dragged = false;
     if (m_selection.size() == 1)
         m_dragBoxMm = m_document.layout().items.at(m_selection.first()).boxMm;
 }
@@ -235,6 +238,11 @@ void TemplateCanvas::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_drag == Drag::None || m_selection.isEmpty())
         return;
+    if (!m_dragged) {
+        if ((event->position() - m_pressAt).manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_dragged = true;
+    }
     const QPointF by = toMm(event->position()) - m_pressMm;
     const QRectF start = m_document.layout().items.at(m_selection.first()).boxMm;
     if (m_drag == Drag::Resize) {
@@ -260,7 +268,7 @@ void TemplateCanvas::mouseReleaseEvent(QMouseEvent* event)
     m_drag = Drag::None;
     m_guidesMm.clear();
     const int first = m_selection.value(0, -1);
-    if (first < 0)
+    if (first < 0 || !m_dragged)
         return;
     const QRectF start = m_document.layout().items.at(first).boxMm;
     if (drag == Drag::Resize) {
