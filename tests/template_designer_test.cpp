@@ -76,7 +76,7 @@ private slots:
     void builtInTemplatesWriteAndReadBackEqual();
     void designedLabelSavesReopensAndPrints();
     void mouseDragSnapsAndUndoesInOneStep();
-    void clickSelectsWithoutMoving();
+    void clickAndKeysChangeTheChosenItemOnly();
     void copyPasteAndDelete();
     void exportAndImportLeaveTheDocumentAsItIs();
     void snapping_data();
@@ -214,8 +214,8 @@ void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
 }
 
 // An item a snap's width from another's edge stays where it is when
-// clicked to be chosen.
-void TemplateDesignerTest::clickSelectsWithoutMoving()
+// clicked to be chosen, and arrow keys move what is chosen as one step.
+void TemplateDesignerTest::clickAndKeysChangeTheChosenItemOnly()
 {
     ScriptedDialogs dialogs;
     TemplateDesigner w;
@@ -234,6 +234,15 @@ void TemplateDesignerTest::clickSelectsWithoutMoving()
     QCOMPARE(canvas.selection(), QList<int>{1});
     QCOMPARE(boxOf(w, 1), QRectF(11, 40, 20, 6));
     QCOMPARE(w.document().undoStack().count(), 2);
+
+    // Key moves of one item, then of another: each item's are one step.
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    canvas.select({0});
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    w.document().undoStack().undo();
+    QCOMPARE(boxOf(w, 0), QRectF(10, 10, 30, 6));
+    QCOMPARE(boxOf(w, 1).topLeft(), QPointF(11.1, 40));
 }
 
 void TemplateDesignerTest::copyPasteAndDelete()

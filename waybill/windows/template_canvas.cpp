@@ -14,8 +14,6 @@
 
 namespace {
 
-// Key moves in a row are undone as one step.
-constexpr int keyMoveKey = 1;
 constexpr double handleMm = 2.0;
 constexpr double snapPixels = 5.0;
 
@@ -54,6 +52,8 @@ void TemplateCanvas::select(const QList<int>& indexes)
     if (kept == m_selection)
         return;
     m_selection = kept;
+    // Key moves in a row are one step, those of another choice the next.
+    ++m_keyMoves;
     update();
     emit selectionChanged();
 }
@@ -304,5 +304,5 @@ void TemplateCanvas::keyPressEvent(QKeyEvent* event)
     }
     if (m_selection.isEmpty())
         return;
-    m_document.move(m_selection, by, keyMoveKey);
+    m_document.move(m_selection, by, m_keyMoves);
 }
