@@ -72,6 +72,7 @@ private slots:
     void commandLinePrintsATemplate();
     void calibrationIsKeptPerTemplateAndPrinter();
     void handWrittenLabelWithBarcodes();
+    void unencodableValueStaysInItsItem();
     void barsAreWholeDotsOnALabelPrinter_data();
     void barsAreWholeDotsOnALabelPrinter();
     void parcelLabelIsBuiltIn();
@@ -337,6 +338,29 @@ void LayoutTemplateTest::handWrittenLabelWithBarcodes()
                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     decoded.sort();
     QCOMPARE(decoded, QStringList({"CODE-128:13912345678", "QR-Code:SF0012345678"}));
+}
+
+// No bars to centre it under: the value still starts inside its item,
+// not half its width to the left, past the paper's edge.
+void LayoutTemplateTest::unencodableValueStaysInItsItem()
+{
+    TestDatabase db;
+    db.insert(Schema::recipientTable, values(Schema::recipientColumns(), {}));
+    QFile file(db.dir() + QStringLiteral("/bad.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "paper": {"width_mm": 100, "height_mm": 50},
+        "items": [{"kind": "barcode", "symbology": "code128", "text": "条码", "x_mm": 2,
+                   "y_mm": 5, "width_mm": 60, "height_mm": 15, "human_readable": true}]})");
+    file.close();
+    const CommandLineRun run =
+        runCommandLine({"print", "--template", file.fileName(), "--pdf", "bad.pdf"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(u"无法编码"_qs), qPrintable(run.err));
+    const QStringList words = bboxWords(db.dir() + QStringLiteral("/bad.pdf"));
+    QCOMPARE(words.size(), 2);
+    const QRegularExpression left(QStringLiteral(" xMin=\"([0-9.]+)\""));
+    const double xMm = left.match(words.at(1)).captured(1).toDouble() * 25.4 / 72;
+    QVERIFY2(xMm >= 2 - 0.1, qPrintable(words.at(1)));
 }
 
 void LayoutTemplateTest::barsAreWholeDotsOnALabelPrinter_data()

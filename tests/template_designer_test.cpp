@@ -76,6 +76,7 @@ private slots:
     void builtInTemplatesWriteAndReadBackEqual();
     void designedLabelSavesReopensAndPrints();
     void mouseDragSnapsAndUndoesInOneStep();
+    void clickAndKeysChangeTheChosenItemOnly();
     void copyPasteAndDelete();
     void exportAndImportLeaveTheDocumentAsItIs();
     void snapping_data();
@@ -210,6 +211,38 @@ void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
     w.document().undoStack().undo();
     QCOMPARE(w.document().layout().items.size(), 1);
     QVERIFY(canvas.selection().isEmpty());
+}
+
+// An item a snap's width from another's edge stays where it is when
+// clicked to be chosen, and arrow keys move what is chosen as one step.
+void TemplateDesignerTest::clickAndKeysChangeTheChosenItemOnly()
+{
+    ScriptedDialogs dialogs;
+    TemplateDesigner w;
+    w.show();
+    TemplateCanvas& canvas = w.canvas();
+    TemplateItem a;
+    a.kind = TemplateItem::Kind::Text;
+    a.text = u"甲"_s;
+    a.boxMm = QRectF(10, 10, 30, 6);
+    TemplateItem b = a;
+    b.boxMm = QRectF(11, 40, 20, 6);
+    w.document().add(a);
+    w.document().add(b);
+    const QPoint at = (QPointF(20, 43) * (canvas.zoom() * 96 / 25.4)).toPoint();
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, at);
+    QCOMPARE(canvas.selection(), QList<int>{1});
+    QCOMPARE(boxOf(w, 1), QRectF(11, 40, 20, 6));
+    QCOMPARE(w.document().undoStack().count(), 2);
+
+    // Key moves of one item, then of another: each item's are one step.
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    canvas.select({0});
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    w.document().undoStack().undo();
+    QCOMPARE(boxOf(w, 0), QRectF(10, 10, 30, 6));
+    QCOMPARE(boxOf(w, 1).topLeft(), QPointF(11.1, 40));
 }
 
 void TemplateDesignerTest::copyPasteAndDelete()

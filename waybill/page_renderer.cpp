@@ -236,11 +236,16 @@ void drawBarcodes(QPainter& painter, const QList<PageBarcode>& barcodes, ShapedF
             ShapedFont& font = fonts.get(placement->font(), painter.font(), painter.device());
             box.setHeight(std::max(0.0, box.height() - font.lineHeight()));
             const ShapedLine line = font.shape(value);
+            // Under the bars, or across the item when there are none; never
+            // left of the item, so a long value does not leave the paper.
             const double bars =
-                barcode.moduleWidth(box, painter.device()->logicalDpiX()) * barcode.columns();
+                barcode.isValid()
+                    ? barcode.moduleWidth(box, painter.device()->logicalDpiX()) * barcode.columns()
+                    : box.width();
             painter.setPen(Qt::black);
             line.draw(painter,
-                      QPointF(box.left() + (std::min(bars, box.width()) - line.width()) / 2,
+                      QPointF(box.left() +
+                                  std::max(0.0, (std::min(bars, box.width()) - line.width()) / 2),
                               box.bottom() + font.ascent()));
         }
         barcode.draw(painter, box);

@@ -6,6 +6,7 @@
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,8 +14,6 @@
 
 namespace {
 
-// Key moves in a row are undone as one step.
-constexpr int keyMoveKey = 1;
 constexpr double handleMm = 2.0;
 constexpr double snapPixels = 5.0;
 
@@ -53,6 +52,8 @@ void TemplateCanvas::select(const QList<int>& indexes)
     if (kept == m_selection)
         return;
     m_selection = kept;
+    // Key moves in a row are one step, those of another choice the next.
+    ++m_keyMoves;
     update();
     emit selectionChanged();
 }
@@ -227,6 +228,8 @@ void TemplateCanvas::mousePressEvent(QMouseEvent* event)
         m_drag = Drag::Move;
     }
     m_pressMm = mm;
+    m_pressAt = event->position();
+    m_dragged = false;
     if (m_selection.size() == 1)
         m_dragBoxMm = m_document.layout().items.at(m_selection.first()).boxMm;
 }
@@ -235,6 +238,11 @@ void TemplateCanvas::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_drag == Drag::None || m_selection.isEmpty())
         return;
+    if (!m_dragged) {
+        if ((event->position() - m_pressAt).manhattanLength() < QApplication::startDragDistance())
+            return;
+        m_dragged = true;
+    }
     const QPointF by = toMm(event->position()) - m_pressMm;
     const QRectF start = m_document.layout().items.at(m_selection.first()).boxMm;
     if (m_drag == Drag::Resize) {
@@ -260,7 +268,7 @@ void TemplateCanvas::mouseReleaseEvent(QMouseEvent* event)
     m_drag = Drag::None;
     m_guidesMm.clear();
     const int first = m_selection.value(0, -1);
-    if (first < 0)
+    if (first < 0 || !m_dragged)
         return;
     const QRectF start = m_document.layout().items.at(first).boxMm;
     if (drag == Drag::Resize) {
@@ -296,5 +304,5 @@ void TemplateCanvas::keyPressEvent(QKeyEvent* event)
     }
     if (m_selection.isEmpty())
         return;
-    m_document.move(m_selection, by, keyMoveKey);
+    m_document.move(m_selection, by, m_keyMoves);
 }

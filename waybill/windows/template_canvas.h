@@ -65,7 +65,10 @@ private:
     enum class Drag { None, Move, Resize };
     Drag m_drag = Drag::None;
     QPointF m_pressMm;
-    QRectF m_dragBoxMm; // where the dragged item is shown meanwhile
+    QPointF m_pressAt;
+    bool m_dragged = false; // past the drag distance, so a click moves nothing
+    int m_keyMoves = 1;     // the undo merge key of arrow-key moves
+    QRectF m_dragBoxMm;     // where the dragged item is shown meanwhile
     QList<QLineF> m_guidesMm;
     std::optional<QPointF> m_firstPick;
     bool m_picking = false;
