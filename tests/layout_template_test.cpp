@@ -212,6 +212,7 @@ void LayoutTemplateTest::commandLinePrintsATemplate()
     QFile file(db.dir() + QStringLiteral("/label.json"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(R"({"format": 1, "name": "小标签", "paper": {"width_mm": 80, "height_mm": 60},
+        "background": {"file": "no-such-scan.png", "dpi": 150},
         "items": [
           {"kind": "field", "source": "recipient", "column": "收件人姓名", "x_mm": 10.3,
            "y_mm": 12.7, "width_mm": 30, "height_mm": 6},
@@ -223,6 +224,7 @@ void LayoutTemplateTest::commandLinePrintsATemplate()
     QCOMPARE(run.status, 0);
     QVERIFY2(run.err.contains(u"模板 "_qs + file.fileName() + u" 第 3 项：超出纸边"_qs),
              qPrintable(run.err));
+    QVERIFY2(run.err.contains(u"no-such-scan.png：不是可读的图片"_qs), qPrintable(run.err));
     const QStringList words = bboxWords(db.dir() + QStringLiteral("/label.pdf"));
     QCOMPARE(words.size(), 4);
     const auto attribute = [](const QString& word, const char* name) {

@@ -13,6 +13,7 @@
 #include "waybill/print_window_adjustments.h"
 #include "waybill/run_pages.h"
 #include "waybill/shift_value.h"
+#include "waybill/template_picture.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
@@ -132,11 +133,18 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
         throw PrintError(QStringLiteral("print: this build prints to PDF only; use --pdf"));
 
     installFontSubstitutions();
-    WaybillLayout layout =
-        request.layoutTemplate.isEmpty()
-            ? WaybillLayout::forWindow(*variant)
-            : WaybillLayout::fromTemplate(
-                  LayoutTemplates::find(request.layoutTemplate, &printed.notices), *variant);
+    std::optional<LayoutTemplate> chosen;
+    if (!request.layoutTemplate.isEmpty()) {
+        chosen = LayoutTemplates::find(request.layoutTemplate, &printed.notices);
+        // The picture is never printed, but a shop should hear of a template
+        // whose form will not show in the windows.
+        if (chosen->background)
+            if (const QString why = TemplatePicture::problem(TemplatePicture::pathOf(*chosen));
+                !why.isEmpty())
+                printed.notices << why;
+    }
+    WaybillLayout layout = chosen ? WaybillLayout::fromTemplate(*chosen, *variant)
+                                  : WaybillLayout::forWindow(*variant);
     LayoutAdjustments adjustments(layout);
     // A printer prints where its calibration puts the texts; the options
     // add to that.

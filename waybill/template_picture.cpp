@@ -19,21 +19,39 @@ QString pathOf(const LayoutTemplate& t)
     return QFileInfo(t.source).absoluteDir().absoluteFilePath(file);
 }
 
+namespace {
+
+// What the file's header says against it, before a pixel is read.
+QString refusal(QImageReader& reader, const QString& path)
+{
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid())
+        return QStringLiteral(u"底图 %1：不是可读的图片（可用 PNG、JPEG）").arg(path);
+    if (qint64(size.width()) * size.height() > largestPixels)
+        return QStringLiteral(u"底图 %1：图片过大（%2 × %3 像素，最多 %4 万像素），"
+                              u"请以较低的分辨率扫描")
+            .arg(path)
+            .arg(size.width())
+            .arg(size.height())
+            .arg(largestPixels / 10000);
+    return {};
+}
+
+} // namespace
+
+QString problem(const QString& path)
+{
+    QImageReader reader(path);
+    return refusal(reader, path);
+}
+
 QImage load(const QString& path)
 {
     QImageReader reader(path);
     // Both kept below what the reader would allocate for the largest one.
     reader.setAllocationLimit(int(largestPixels * 4 / (1 << 20)) + 1);
-    const QSize size = reader.size();
-    if (!reader.canRead() || !size.isValid())
-        throw PrintError(QStringLiteral(u"底图 %1：不是可读的图片（可用 PNG、JPEG）").arg(path));
-    if (qint64(size.width()) * size.height() > largestPixels)
-        throw PrintError(QStringLiteral(u"底图 %1：图片过大（%2 × %3 像素，最多 %4 万像素），"
-                                        u"请以较低的分辨率扫描")
-                             .arg(path)
-                             .arg(size.width())
-                             .arg(size.height())
-                             .arg(largestPixels / 10000));
+    if (const QString why = refusal(reader, path); !why.isEmpty())
+        throw PrintError(why);
     QImage image = reader.read();
     if (image.isNull())
         throw PrintError(

@@ -15,6 +15,9 @@ inline constexpr qint64 largestPixels = 75'000'000;
 
 // The picture's file, found from the template's folder.
 QString pathOf(const LayoutTemplate& layoutTemplate);
+// Why the picture could not be shown, from its header alone; empty when
+// it can.
+QString problem(const QString& path);
 // Reads the picture; a file that is no picture, or larger than
 // largestPixels, throws PrintError naming it, before its pixels are read.
 QImage load(const QString& path);
