@@ -145,6 +145,9 @@ void TemplateDesignerTest::designedLabelSavesReopensAndPrints()
     QVERIFY(!w.document().isModified());
     const LayoutTemplate designed = w.document().layout();
     QCOMPARE(LayoutTemplates::read(file), designed);
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("\"x_mm\": 5.3,"));
 
     TemplateDesigner again;
     dialogs.files << file;

@@ -157,8 +157,10 @@ void TemplateDocument::move(const QList<int>& indexes, QPointF byMm, int mergeKe
         if (i >= 0 && i < after.items.size()) {
             QRectF& box = after.items[i].boxMm;
             // Never above or left of the paper: the file takes no negatives.
-            box.moveTopLeft(
-                QPointF(std::max(0.0, box.x() + byMm.x()), std::max(0.0, box.y() + byMm.y())));
+            // Steps of 0.1 mm add up in binary; the file should read 5.3, not
+            // 5.299999999999999.
+            const auto step = [](double mm) { return std::max(0.0, std::round(mm * 1000) / 1000); };
+            box.moveTopLeft(QPointF(step(box.x() + byMm.x()), step(box.y() + byMm.y())));
         }
     change(after, QStringLiteral(u"移动"), mergeKey);
 }
