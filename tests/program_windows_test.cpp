@@ -1,15 +1,15 @@
 #include "app/program_windows.h"
-#include "exchange/windows/dr_form.h"
-#include "maintenance/windows/sjbf_form.h"
+#include "exchange/windows/import_window.h"
+#include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "ui/app_info.h"
-#include "waybill/windows/eplsf1_form.h"
-#include "waybill/windows/esf1_form.h"
-#include "waybill/windows/plsf1_form.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_batch_print_window.h"
+#include "waybill/windows/imported_single_print_window.h"
+#include "waybill/windows/single_print_window.h"
 #include "waybill/windows/template_designer.h"
 
 #include <QAction>
@@ -38,11 +38,11 @@ void ProgramWindowsTest::everyWindowIsCreatedHidden()
     ScriptedDialogs dialogs;
     ProgramWindows windows;
     QVERIFY(windows.startupError().isEmpty());
-    QCOMPARE(windows.sf1Form().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
-    QCOMPARE(windows.plsf1Form().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
-    QCOMPARE(windows.sjbfForm().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
-    QVERIFY(windows.sf1Form().isHidden());
-    QVERIFY(windows.plsf1Form().isHidden());
+    QCOMPARE(windows.singlePrintWindow().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
+    QCOMPARE(windows.batchPrintWindow().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
+    QCOMPARE(windows.backupWindow().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
+    QVERIFY(windows.singlePrintWindow().isHidden());
+    QVERIFY(windows.batchPrintWindow().isHidden());
     QVERIFY(dialogs.shown.isEmpty());
 }
 
@@ -53,7 +53,7 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
     db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TForm1& main = windows.form1();
+    MainWindow& main = windows.mainWindow();
 
     // A recipient added after start-up is on the batch pages.
     main.Button6Click();
@@ -70,9 +70,9 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
             window.close();
         });
     };
-    runThenClose(windows.plsf1Form());
+    runThenClose(windows.batchPrintWindow());
     main.N6Click();
-    runThenClose(windows.sf1Form());
+    runThenClose(windows.singlePrintWindow());
     main.N5Click();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{2, 1}));
     const QStringList sender = db.rows("outrxx").at(0);
@@ -114,7 +114,7 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     db.insert("inrxx", {"", "b", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TForm1& main = windows.form1();
+    MainWindow& main = windows.mainWindow();
     const QDir dir(db.dir());
     const auto bytes = [&](const char* name) {
         QFile f(dir.filePath(QString::fromUtf8(name)));
@@ -187,27 +187,27 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     db.insert("excel", {"", QStringLiteral(u"丙"), "", "", "", "", "133", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TDrForm& dr = windows.drForm();
+    ImportWindow& dr = windows.importWindow();
     dr.findChild<QLineEdit*>("Edit3")->setText("132");
     dr.Button2Click();
     QCOMPARE(dr.query().recordCount(), 1);
 
     // The single print reads the import window's query: the found row.
-    QTimer::singleShot(0, &windows.esf1Form(), [&] {
-        QVERIFY(QTest::qWaitForWindowActive(&windows.esf1Form()));
-        windows.esf1Form().N1Click();
-        windows.esf1Form().close();
+    QTimer::singleShot(0, &windows.importedSinglePrintWindow(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.importedSinglePrintWindow()));
+        windows.importedSinglePrintWindow().N1Click();
+        windows.importedSinglePrintWindow().close();
     });
-    windows.form1().findChild<QLineEdit*>("Edit20")->setText("9");
+    windows.mainWindow().findChild<QLineEdit*>("Edit20")->setText("9");
     dr.N2Click();
     QCOMPARE(db.rows("outrxx").at(0).at(10), QStringLiteral("9"));
     QCOMPARE(dr.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"乙"));
 
     // The batch print reads every row of excel, whatever the search shows.
-    QTimer::singleShot(0, &windows.eplsf1Form(), [&] {
-        QVERIFY(QTest::qWaitForWindowActive(&windows.eplsf1Form()));
-        windows.eplsf1Form().N1Click();
-        windows.eplsf1Form().close();
+    QTimer::singleShot(0, &windows.importedBatchPrintWindow(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.importedBatchPrintWindow()));
+        windows.importedBatchPrintWindow().N1Click();
+        windows.importedBatchPrintWindow().close();
     });
     dr.N3Click();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{1, 3}));
@@ -219,23 +219,23 @@ void ProgramWindowsTest::designerIsMadeWhenFirstOpened()
     TestDatabase db;
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    QVERIFY(!windows.form1().findChild<TemplateDesigner*>());
-    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
-    auto* designer = windows.form1().findChild<TemplateDesigner*>();
+    QVERIFY(!windows.mainWindow().findChild<TemplateDesigner*>());
+    windows.mainWindow().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    auto* designer = windows.mainWindow().findChild<TemplateDesigner*>();
     QVERIFY(designer);
     QVERIFY(designer->isVisible());
-    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
-    QCOMPARE(windows.form1().findChildren<TemplateDesigner*>().size(), 1);
+    windows.mainWindow().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    QCOMPARE(windows.mainWindow().findChildren<TemplateDesigner*>().size(), 1);
     QVERIFY(dialogs.shown.isEmpty());
 
     // Unsaved work is asked about before the program ends, and may stop it.
     designer->document().add(TemplateItem{});
-    windows.form1().show();
+    windows.mainWindow().show();
     dialogs.choices << QStringLiteral(u"取消");
-    QVERIFY(!windows.form1().close());
+    QVERIFY(!windows.mainWindow().close());
     QVERIFY(designer->isVisible());
     dialogs.choices << QStringLiteral(u"不保存");
-    QVERIFY(windows.form1().close());
+    QVERIFY(windows.mainWindow().close());
     QVERIFY(!designer->isVisible());
 }
 

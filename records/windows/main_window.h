@@ -17,14 +17,14 @@ class RecipientEditor;
 class RecipientGrid;
 class SenderPanel;
 
-// TForm1, the main window: the address book under its command bar, the
+// MainWindow, the main window: the address book under its command bar, the
 // sender panel, the recipient editor, the menus that open every other
 // window, and the status-bar clock.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // False when the database could not be opened at creation.
     bool databaseOpened() const { return m_openError.isEmpty(); }
@@ -35,11 +35,11 @@ public:
 
     // The windows created after this one, opened from the menus.
     struct Windows {
-        QDialog* import = nullptr;      // TDrForm
-        QDialog* backup = nullptr;      // TSjbfForm
-        QDialog* singlePrint = nullptr; // TSf1Form
-        QDialog* batchPrint = nullptr;  // TPlsf1Form
-        QDialog* printLog = nullptr;    // TDyjlForm
+        QDialog* import = nullptr;      // ImportWindow
+        QDialog* backup = nullptr;      // BackupWindow
+        QDialog* singlePrint = nullptr; // SinglePrintWindow
+        QDialog* batchPrint = nullptr;  // BatchPrintWindow
+        QDialog* printLog = nullptr;    // PrintLogWindow
 
         // Made at its first opening: a start without it costs nothing.
         std::function<QWidget*()> templateDesigner;

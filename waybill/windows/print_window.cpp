@@ -257,8 +257,9 @@ void PrintWindow::showEvent(QShowEvent* event)
     }
 }
 
-SinglePrintWindow::SinglePrintWindow(WaybillVariant variant, const Design& design,
-                                     Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
+CurrentRowPrintWindow::CurrentRowPrintWindow(WaybillVariant variant, const Design& design,
+                                             Dataset& senderQuery, Dataset& recipientQuery,
+                                             QWidget* parent)
     : PrintWindow(variant, design, parent), m_sender(senderQuery), m_recipients(recipientQuery)
 {
 }
@@ -281,13 +282,13 @@ public:
 
 } // namespace
 
-std::unique_ptr<PageSource> SinglePrintWindow::pages()
+std::unique_ptr<PageSource> CurrentRowPrintWindow::pages()
 {
     return std::make_unique<WindowRun>(layout(), &m_sender, &m_recipients, RecordMode::CurrentRow);
 }
 
-BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
-                                   const TableQuery& recipientQuery, QWidget* parent)
+AllRowsPrintWindow::AllRowsPrintWindow(WaybillVariant variant, const Design& design,
+                                       const TableQuery& recipientQuery, QWidget* parent)
     : PrintWindow(variant, design, parent),
       m_queries(recipientQuery, PrintingQueries::Rows::ReadOnReopen)
 {
@@ -300,14 +301,14 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
     });
 }
 
-void BatchPrintWindow::FormActivate()
+void AllRowsPrintWindow::FormActivate()
 {
     m_read = true;
     runCommand([this] { m_queries.reopen(); });
     refreshWarnings();
 }
 
-std::unique_ptr<PageSource> BatchPrintWindow::pages()
+std::unique_ptr<PageSource> AllRowsPrintWindow::pages()
 {
     // Printed before the first activation (by a script, say): the rows it
     // would have read at creation are read now.
@@ -317,7 +318,7 @@ std::unique_ptr<PageSource> BatchPrintWindow::pages()
                                        RecordMode::EveryRow);
 }
 
-bool BatchPrintWindow::event(QEvent* event)
+bool AllRowsPrintWindow::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Show:

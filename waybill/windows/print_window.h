@@ -117,11 +117,11 @@ private:
 
 // A print window that prints one page from the current rows of another
 // window's queries.
-class SinglePrintWindow : public PrintWindow {
+class CurrentRowPrintWindow : public PrintWindow {
     Q_OBJECT
 protected:
-    SinglePrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
-                      Dataset& recipientQuery, QWidget* parent);
+    CurrentRowPrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
+                          Dataset& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
 
@@ -132,7 +132,7 @@ private:
 
 // A print window with its own connection and queries, reopened every time
 // it becomes the active window, that prints one page per recipient row.
-class BatchPrintWindow : public PrintWindow {
+class AllRowsPrintWindow : public PrintWindow {
     Q_OBJECT
 public:
     PrintingQueries& queries() { return m_queries; }
@@ -142,8 +142,8 @@ public slots:
 
 protected:
     // Opens the queries at once; throws StoreError.
-    BatchPrintWindow(WaybillVariant variant, const Design& design, const TableQuery& recipientQuery,
-                     QWidget* parent);
+    AllRowsPrintWindow(WaybillVariant variant, const Design& design,
+                       const TableQuery& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
     bool event(QEvent* event) override;

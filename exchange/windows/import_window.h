@@ -19,13 +19,13 @@ class RecipientGrid;
 // "Excel导入": fills table excel from a sheet, lists and searches the
 // imported rows, and asks for them to be printed. It has a connection of its
 // own; the single-print window for imported rows binds to query().
-class TDrForm : public QDialog {
+class ImportWindow : public QDialog {
     Q_OBJECT
 public:
     // Opens the connection; throws StoreError. "select * from excel" is
     // read when the window is first shown.
-    explicit TDrForm(QWidget* parent = nullptr);
-    ~TDrForm() override;
+    explicit ImportWindow(QWidget* parent = nullptr);
+    ~ImportWindow() override;
 
     Dataset& query() { return m_queries.imported; }
 
