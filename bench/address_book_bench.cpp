@@ -104,7 +104,7 @@ int main(int argc, char** argv)
             name->setText(text);
             clock.start();
             cpu = cpuMs();
-            window.Button9Click();
+            window.search();
             grid->repaint();
             QCoreApplication::processEvents();
             const qint64 shown = clock.elapsed(), shownCpu = cpuMs() - cpu;
@@ -113,14 +113,14 @@ int main(int argc, char** argv)
                 << '\n';
             out << "search-all " << text << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu
                 << '\n';
-            window.Button10Click();
+            window.refresh();
             settle(window);
         }
     } else if (mode == QLatin1String("delete-all")) {
         const int rows = listed.recordCount();
         clock.start();
         cpu = cpuMs();
-        window.N15Click();
+        window.deleteAllRecipients();
         window.repaint();
         QCoreApplication::processEvents();
         out << "delete-all rows " << rows << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu

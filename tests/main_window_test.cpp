@@ -76,10 +76,10 @@ void MainWindowTest::windowMenusAndGrid()
     QVERIFY(!find(&w, "Panel3")->isHidden());
 
     // 寄件人信息 hides the editor; 收件人信息 brings back the bar, not the editor.
-    w.Button6Click();
-    w.N1Click();
+    w.addRecipient();
+    w.showSenderPanel();
     QVERIFY(find(&w, "Panel2")->isHidden());
-    w.N2Click();
+    w.showRecipients();
     QVERIFY(!find(&w, "Panel3")->isHidden());
     QVERIFY(find(&w, "Panel1")->isHidden());
     QVERIFY(find(&w, "Panel2")->isHidden());

@@ -56,7 +56,7 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
     MainWindow& main = windows.mainWindow();
 
     // A recipient added after start-up is on the batch pages.
-    main.Button6Click();
+    main.addRecipient();
     main.recipientEditor().findChild<QLineEdit*>("Edit9")->setText("b");
     main.recipientEditor().findChild<QLineEdit*>("Edit10")->setText("x");
     main.recipientEditor().findChild<QLineEdit*>("Edit13")->setText("1");
@@ -71,9 +71,9 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
         });
     };
     runThenClose(windows.batchPrintWindow());
-    main.N6Click();
+    main.openBatchPrint();
     runThenClose(windows.singlePrintWindow());
-    main.N5Click();
+    main.openSinglePrint();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{2, 1}));
     const QStringList sender = db.rows("outrxx").at(0);
     const QDate today = QDate::currentDate();
@@ -122,12 +122,12 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     };
 
     dialogs.files << QString(); // cancelled: nothing written, nothing said
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.messageTexts(), QStringList());
     QCOMPARE(dialogs.filters.last().split(QStringLiteral(";;")).size(), 3); // .xls .xlsx .csv
 
     dialogs.files << dir.filePath("book.xls");
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(dialogs.lastText(),
              QStringLiteral(u"成功导出全部数据!\n已写入文件：") + dir.filePath("book.xls"));
@@ -145,7 +145,7 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
                           Case{"通讯录3.csv", 0, "通讯录3.csv"}}) {
         dialogs.files << dir.filePath(QString::fromUtf8(c.typed));
         dialogs.fileTypes << c.type;
-        main.N32Click();
+        main.exportFromPopup();
         QCOMPARE(dialogs.shown.last().title, AppInfo::title);
         QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据！\n已写入文件：") +
                                          dir.filePath(QString::fromUtf8(c.written)));
@@ -157,11 +157,11 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     // A file that is there is replaced only when the user says so; Enter says No.
     const QByteArray before = bytes("book.xls");
     db.insert("inrxx", {"", "c", "", "", "", "", "", "", "", ""});
-    main.Button10Click();
+    main.refresh();
     dialogs.clear();
     dialogs.files << dir.filePath("book");
     dialogs.answers << false;
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.shown.size(), 2);
     QCOMPARE(dialogs.shown.last().text,
              QStringLiteral(u"文件“%1”已存在，要替换它吗？").arg(dir.filePath("book.xls")));
@@ -169,13 +169,13 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     QCOMPARE(bytes("book.xls"), before);
     dialogs.files << dir.filePath("book.xls");
     dialogs.answers << true;
-    main.N19Click();
+    main.exportFromMenu();
     QVERIFY(bytes("book.xls") != before);
     QVERIFY(dialogs.lastText().startsWith(QStringLiteral(u"成功导出全部数据!")));
 
     // A folder that cannot be written goes to the error report, no closing message.
     dialogs.files << dir.filePath("missing/book");
-    main.N32Click();
+    main.exportFromPopup();
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
 }
 

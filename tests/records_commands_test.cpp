@@ -62,7 +62,7 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     w.recipientEditor().Button4Click();
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
-    w.Button10Click();
+    w.refresh();
     w.queries().recipients.setCurrentRow(1);
     QVERIFY(grid->indexAt(blank) == QModelIndex());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, blank);
@@ -154,7 +154,7 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
     MainWindow w;
-    w.Button7Click();
+    w.modifyRecipient();
     db.exec("delete from inrxx");
     type(&w, "Edit12", "010-1");
     click(&w, "Button5");
@@ -167,12 +167,12 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
 
     // The sender row gone: the stamp fails and the print window stays shut.
     db.insert("outrxx", QStringList(11, QStringLiteral("s")));
-    w.N2Click();
+    w.showRecipients();
     db.exec("delete from outrxx");
     WindowProbe printWindow;
     w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     dialogs.clear();
-    w.N5Click();
+    w.openSinglePrint();
     QCOMPARE(printWindow.openings, 0);
     QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -186,7 +186,7 @@ void RecordsCommandsTest::editorMovesOnlyByItsBareSurface()
     MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.Button6Click();
+    w.addRecipient();
     QWidget* editor = find(&w, "Panel2");
     const QPoint start = editor->pos();
     const auto drag = [&](QPoint from, QPoint by) {
@@ -217,7 +217,7 @@ void RecordsCommandsTest::enterOnTheFocusedSaveButtonSaves()
     MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.N1Click();
+    w.showSenderPanel();
     auto* save = find<QPushButton>(&w, "Button1");
     QCOMPARE(save->font().pixelSize(), UiFonts::songti(14).pixelSize());
     QCOMPARE(find<QPushButton>(&w, "Button5")->font().pixelSize(), 14);

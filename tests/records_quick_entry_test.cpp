@@ -43,7 +43,7 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
     ScriptedDialogs dialogs;
     MainWindow w;
     w.show();
-    w.Button6Click();
+    w.addRecipient();
     find<QLineEdit>(&w, "Edit21")->setText(QStringLiteral(u"旧目的地"));
     QGuiApplication::clipboard()->setText(pasted);
 
@@ -91,7 +91,7 @@ void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
     ScriptedDialogs dialogs;
     MainWindow w;
     w.show();
-    w.Button7Click();
+    w.modifyRecipient();
     dialogs.texts.enqueue(
         QStringLiteral(u"收件人：王五\n手机：13700001111\n地址：北京市朝阳区建国路1号"));
     click(&w, "PasteButton");
@@ -112,8 +112,8 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
     w.show();
     // The book lists only a search that does not show them; they count anyway.
     type(&w, "Edit15", QStringLiteral(u"没有这个人"));
-    w.Button9Click();
-    w.Button6Click();
+    w.search();
+    w.addRecipient();
 
     struct Case {
         const char16_t* name;
@@ -165,7 +165,7 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
 
-    w.Button6Click();
+    w.addRecipient();
     QCOMPARE(focused(), find(&w, "Edit8"));
     type(&w, "Edit9", QStringLiteral(u"李四"));
     click(&w, "Button3");
@@ -180,17 +180,17 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     QCOMPARE(focused(), find(&w, "Edit8"));
 
     // The sender panel's checks too.
-    w.N1Click();
+    w.showSenderPanel();
     click(&w, "Button1");
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"寄件人姓名不能为空！"));
     QCOMPARE(focused(), find(&w, "Edit2"));
 
     // Both delete questions default to No.
-    w.N2Click();
+    w.showRecipients();
     dialogs.clear();
     dialogs.answers << false << false;
-    w.Button8Click();
-    w.N15Click();
+    w.deleteRecipient();
+    w.deleteAllRecipients();
     QCOMPARE(dialogs.shown.size(), 2);
     for (const auto& question : dialogs.shown)
         QCOMPARE(question.preset, Dialogs::Default::No);

@@ -65,7 +65,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
     connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &MainWindow::DBGridEh1DblClick);
-    connect(m_grid, &RecipientGrid::enterPressed, this, &MainWindow::Button7Click);
+    connect(m_grid, &RecipientGrid::enterPressed, this, &MainWindow::modifyRecipient);
 
     m_senderPanel = new SenderPanel(m_queries, area);
     m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);
@@ -128,13 +128,13 @@ void MainWindow::buildCommandBar(QWidget* area)
     QWidget* order[] = {add, modify, remove, m_nameSearch, search, refresh, m_mobileSearch};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    connect(add, &QPushButton::clicked, this, &MainWindow::Button6Click);
-    connect(modify, &QPushButton::clicked, this, &MainWindow::Button7Click);
-    connect(remove, &QPushButton::clicked, this, &MainWindow::Button8Click);
-    connect(refresh, &QPushButton::clicked, this, &MainWindow::Button10Click);
-    connect(search, &QPushButton::clicked, this, &MainWindow::Button9Click);
+    connect(add, &QPushButton::clicked, this, &MainWindow::addRecipient);
+    connect(modify, &QPushButton::clicked, this, &MainWindow::modifyRecipient);
+    connect(remove, &QPushButton::clicked, this, &MainWindow::deleteRecipient);
+    connect(refresh, &QPushButton::clicked, this, &MainWindow::refresh);
+    connect(search, &QPushButton::clicked, this, &MainWindow::search);
     for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
-        connect(box, &QLineEdit::returnPressed, this, &MainWindow::Button9Click);
+        connect(box, &QLineEdit::returnPressed, this, &MainWindow::search);
 }
 
 void MainWindow::buildMenus()
@@ -145,35 +145,35 @@ void MainWindow::buildMenus()
                              void (MainWindow::*handler)()) {
         menuItem(menu, name, caption, this, handler);
     };
-    item(bar, "N1", u"寄件人信息", &MainWindow::N1Click);
-    item(bar, "N2", u"收件人信息", &MainWindow::N2Click);
-    item(bar, "N5", u"单张打印", &MainWindow::N5Click);
-    item(bar, "N6", u"批量打印", &MainWindow::N6Click);
-    item(bar, "N18", u"数据导入", &MainWindow::N18Click);
-    item(bar, "N19", u"数据导出", &MainWindow::N19Click);
-    item(bar, "N20", u"数据备份与恢复", &MainWindow::N20Click);
+    item(bar, "N1", u"寄件人信息", &MainWindow::showSenderPanel);
+    item(bar, "N2", u"收件人信息", &MainWindow::showRecipients);
+    item(bar, "N5", u"单张打印", &MainWindow::openSinglePrint);
+    item(bar, "N6", u"批量打印", &MainWindow::openBatchPrint);
+    item(bar, "N18", u"数据导入", &MainWindow::openImport);
+    item(bar, "N19", u"数据导出", &MainWindow::exportFromMenu);
+    item(bar, "N20", u"数据备份与恢复", &MainWindow::openBackup);
     QMenu* help = bar->addMenu(QStringLiteral(u"帮助主题"));
     help->setObjectName(QStringLiteral("N22"));
-    item(help, "N23", u"常见问题", &MainWindow::N23Click);
-    item(help, "N24", u"技术支持", &MainWindow::N24Click);
-    item(help, "N25", u"软件首页", &MainWindow::N25Click);
-    item(bar, "N4", u"退出软件", &MainWindow::N4Click);
-    item(bar, "N40", u"打印记录", &MainWindow::N40Click);
+    item(help, "N23", u"常见问题", &MainWindow::openFaq);
+    item(help, "N24", u"技术支持", &MainWindow::openSupport);
+    item(help, "N25", u"软件首页", &MainWindow::openHomePage);
+    item(bar, "N4", u"退出软件", &MainWindow::quit);
+    item(bar, "N40", u"打印记录", &MainWindow::openPrintLog);
     item(bar, "TemplateDesignerMenu", u"模板设计", &MainWindow::openTemplateDesigner);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N11", u"新增记录", &MainWindow::N11Click);
-    item(m_popup, "N12", u"修改记录", &MainWindow::N12Click);
-    item(m_popup, "N13", u"删除记录", &MainWindow::N13Click);
+    item(m_popup, "N11", u"新增记录", &MainWindow::addRecipient);
+    item(m_popup, "N12", u"修改记录", &MainWindow::modifyRecipient);
+    item(m_popup, "N13", u"删除记录", &MainWindow::deleteRecipient);
     m_popup->addSeparator();
-    item(m_popup, "N15", u"全部删除", &MainWindow::N15Click);
+    item(m_popup, "N15", u"全部删除", &MainWindow::deleteAllRecipients);
     m_popup->addSeparator();
-    item(m_popup, "N7", u"单张打印", &MainWindow::N7Click);
-    item(m_popup, "N8", u"批量打印", &MainWindow::N8Click);
+    item(m_popup, "N7", u"单张打印", &MainWindow::openSinglePrint);
+    item(m_popup, "N8", u"批量打印", &MainWindow::openBatchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N31", u"数据导入", &MainWindow::N31Click);
-    item(m_popup, "N32", u"数据导出", &MainWindow::N32Click);
+    item(m_popup, "N31", u"数据导入", &MainWindow::openImport);
+    item(m_popup, "N32", u"数据导出", &MainWindow::exportFromPopup);
     popupOnRightClick(m_grid, m_popup);
 }
 
@@ -217,7 +217,7 @@ void MainWindow::showCommandBar()
     m_commandBar->show();
 }
 
-void MainWindow::N1Click()
+void MainWindow::showSenderPanel()
 {
     m_senderPanel->show();
     m_senderPanel->raise();
@@ -225,7 +225,7 @@ void MainWindow::N1Click()
     m_commandBar->hide();
 }
 
-void MainWindow::N2Click()
+void MainWindow::showRecipients()
 {
     ErrorReport::run(this, [this] {
         m_queries.reopen();
@@ -236,7 +236,7 @@ void MainWindow::N2Click()
     });
 }
 
-void MainWindow::N4Click()
+void MainWindow::quit()
 {
     close();
 }
@@ -254,35 +254,21 @@ void MainWindow::openPrintWindow(QDialog* window)
     window->exec();
 }
 
-void MainWindow::N5Click()
+void MainWindow::openSinglePrint()
 {
     openPrintWindow(m_windows.singlePrint);
 }
-void MainWindow::N6Click()
+void MainWindow::openBatchPrint()
 {
     openPrintWindow(m_windows.batchPrint);
 }
 
-void MainWindow::N7Click()
-{
-    N5Click();
-}
-void MainWindow::N8Click()
-{
-    N6Click();
-}
-
-void MainWindow::N18Click()
+void MainWindow::openImport()
 {
     if (m_windows.import)
         m_windows.import->exec();
 }
-void MainWindow::N31Click()
-{
-    N18Click();
-}
-
-void MainWindow::N20Click()
+void MainWindow::openBackup()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
@@ -307,7 +293,7 @@ void MainWindow::openTemplateDesigner()
     }
 }
 
-void MainWindow::N40Click()
+void MainWindow::openPrintLog()
 {
     if (m_windows.printLog)
         m_windows.printLog->exec();
@@ -334,55 +320,47 @@ QString MainWindow::exportedText(const QString& fileName)
     return QStringLiteral(u"\n已写入文件：%1").arg(fileName);
 }
 
-void MainWindow::N19Click()
+void MainWindow::exportFromMenu()
 {
     QString name;
     if (exportBook(&name))
         Dialogs::notice(this, QStringLiteral(u"成功导出全部数据!") + exportedText(name));
 }
 
-void MainWindow::N32Click()
+void MainWindow::exportFromPopup()
 {
     QString name;
     if (exportBook(&name))
         Dialogs::inform(this, QStringLiteral(u"成功导出全部数据！") + exportedText(name));
 }
 
-void MainWindow::N23Click()
+void MainWindow::openFaq()
 {
     openLink(this, helpPage(AppInfo::faqPage));
 }
-void MainWindow::N24Click()
+void MainWindow::openSupport()
 {
     openLink(this, QUrl(AppInfo::supportMail));
 }
-void MainWindow::N25Click()
+void MainWindow::openHomePage()
 {
     openLink(this, helpPage(AppInfo::homePage));
 }
 
-void MainWindow::Button6Click()
+void MainWindow::addRecipient()
 {
     m_editor->openForNew();
 }
-void MainWindow::N11Click()
-{
-    Button6Click();
-}
-void MainWindow::Button7Click()
+void MainWindow::modifyRecipient()
 {
     m_editor->openOnCurrent();
-}
-void MainWindow::N12Click()
-{
-    Button7Click();
 }
 void MainWindow::DBGridEh1DblClick()
 {
     m_editor->openOnCurrent();
 }
 
-void MainWindow::Button8Click()
+void MainWindow::deleteRecipient()
 {
     ErrorReport::run(this, [this] {
         if (!m_book.hasCurrent()) {
@@ -393,12 +371,7 @@ void MainWindow::Button8Click()
             m_book.deleteCurrent();
     });
 }
-void MainWindow::N13Click()
-{
-    Button8Click();
-}
-
-void MainWindow::N15Click()
+void MainWindow::deleteAllRecipients()
 {
     ErrorReport::run(this, [this] {
         if (Dialogs::confirm(this, QStringLiteral(u"确定要删除全部记录？"), Dialogs::Default::No))
@@ -406,12 +379,12 @@ void MainWindow::N15Click()
     });
 }
 
-void MainWindow::Button9Click()
+void MainWindow::search()
 {
     ErrorReport::run(this, [this] { m_book.search(m_nameSearch->text(), m_mobileSearch->text()); });
 }
 
-void MainWindow::Button10Click()
+void MainWindow::refresh()
 {
     m_nameSearch->clear();
     ErrorReport::run(this, [this] { m_queries.reopen(); });

@@ -59,31 +59,25 @@ public slots:
     // 模板设计
     void openTemplateDesigner();
 
-    void N1Click();       // 寄件人信息
-    void N2Click();       // 收件人信息
-    void N4Click();       // 退出软件
-    void N5Click();       // 单张打印
-    void N6Click();       // 批量打印
-    void N7Click();       // 单张打印 (pop-up)
-    void N8Click();       // 批量打印 (pop-up)
-    void N11Click();      // 新增记录 (pop-up)
-    void N12Click();      // 修改记录 (pop-up)
-    void N13Click();      // 删除记录 (pop-up)
-    void N18Click();      // 数据导入
-    void N19Click();      // 数据导出 (main menu)
-    void N20Click();      // 数据备份与恢复
-    void N23Click();      // 常见问题
-    void N24Click();      // 技术支持
-    void N25Click();      // 软件首页
-    void N40Click();      // 打印记录
-    void N31Click();      // 数据导入 (pop-up)
-    void N32Click();      // 数据导出 (pop-up)
-    void Button6Click();  // 新 增
-    void Button7Click();  // 修 改
-    void Button8Click();  // 删 除
-    void Button9Click();  // 查 询
-    void Button10Click(); // 刷 新
-    void N15Click();      // 全部删除
+    void showSenderPanel();     // 寄件人信息
+    void showRecipients();      // 收件人信息
+    void quit();                // 退出软件
+    void openSinglePrint();     // 单张打印
+    void openBatchPrint();      // 批量打印
+    void openImport();          // 数据导入
+    void exportFromMenu();      // 数据导出 (main menu)
+    void openBackup();          // 数据备份与恢复
+    void openFaq();             // 常见问题
+    void openSupport();         // 技术支持
+    void openHomePage();        // 软件首页
+    void openPrintLog();        // 打印记录
+    void exportFromPopup();     // 数据导出 (pop-up)
+    void addRecipient();        // 新 增
+    void modifyRecipient();     // 修 改
+    void deleteRecipient();     // 删 除
+    void search();              // 查 询
+    void refresh();             // 刷 新
+    void deleteAllRecipients(); // 全部删除
     void DBGridEh1DblClick();
     void Timer1Timer();
 
