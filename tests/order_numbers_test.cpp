@@ -233,7 +233,7 @@ private slots:
         // The log lists the numbers, and a scanned number finds its page.
         log.show();
         log.findChild<QLineEdit*>("Edit4")->setText("880003");
-        log.Button1Click();
+        log.search();
         const QAbstractItemModel* listed = log.findChild<QTableView*>("DBGridEh1")->model();
         QCOMPARE(listed->rowCount(), 1);
         QCOMPARE(listed->index(0, 3).data().toString(), u"李四"_qs);
@@ -251,7 +251,7 @@ private slots:
         log.findChild<QTableView*>("DBGridEh1")->selectRow(0);
         dialogs.files.enqueue(db.dir() + "/window");
         dialogs.texts.enqueue(QString(u"顺丰快递"_qs)); // as the shop's platform names it
-        log.Button4Click();
+        log.exportShipment();
         SheetRows expected = expectedShipping({"880001", "880002", "880003"});
         for (QStringList& row : expected)
             row[1] = u"顺丰快递"_qs;
@@ -261,7 +261,7 @@ private slots:
         later.findChild<QLineEdit*>("Edit3")->setText("2000-01-01");
         dialogs.files.enqueue(db.dir() + "/later");
         dialogs.texts.enqueue(std::nullopt);
-        later.Button4Click();
+        later.exportShipment();
         QCOMPARE(dialogs.textInitials.last(), u"顺丰快递"_qs);
     }
 

@@ -189,7 +189,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     ProgramWindows windows;
     ImportWindow& dr = windows.importWindow();
     dr.findChild<QLineEdit*>("Edit3")->setText("132");
-    dr.Button2Click();
+    dr.search();
     QCOMPARE(dr.query().recordCount(), 1);
 
     // The single print reads the import window's query: the found row.
@@ -199,7 +199,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
         windows.importedSinglePrintWindow().close();
     });
     windows.mainWindow().findChild<QLineEdit*>("Edit20")->setText("9");
-    dr.N2Click();
+    dr.requestSinglePrint();
     QCOMPARE(db.rows("outrxx").at(0).at(10), QStringLiteral("9"));
     QCOMPARE(dr.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"乙"));
 
@@ -209,7 +209,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
         windows.importedBatchPrintWindow().N1Click();
         windows.importedBatchPrintWindow().close();
     });
-    dr.N3Click();
+    dr.requestBatchPrint();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{1, 3}));
 }
 

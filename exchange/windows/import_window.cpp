@@ -79,10 +79,10 @@ void ImportWindow::buildSearchBar(QWidget* client)
     m_mobileSearch = Widgets::lineEdit(bar, QStringLiteral("Edit3"), 256, 8, 121, 22, text);
     m_search = Widgets::button(bar, QStringLiteral("Button2"), QStringLiteral(u"查 询"), 416, 8);
     m_refresh = Widgets::button(bar, QStringLiteral("Button3"), QStringLiteral(u"刷 新"), 512, 8);
-    connect(m_search, &QPushButton::clicked, this, &ImportWindow::Button2Click);
-    connect(m_refresh, &QPushButton::clicked, this, &ImportWindow::Button3Click);
+    connect(m_search, &QPushButton::clicked, this, &ImportWindow::search);
+    connect(m_refresh, &QPushButton::clicked, this, &ImportWindow::refresh);
     for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
-        connect(box, &QLineEdit::returnPressed, this, &ImportWindow::Button2Click);
+        connect(box, &QLineEdit::returnPressed, this, &ImportWindow::search);
 }
 
 void ImportWindow::buildPathPanel(QWidget* client)
@@ -91,7 +91,7 @@ void ImportWindow::buildPathPanel(QWidget* client)
     m_pathPanel->setObjectName(QStringLiteral("Panel1"));
     m_pathPanel->setGeometry(144, 216, 721, 89);
     m_close = new ClosePicture(m_pathPanel, QStringLiteral("Image1"), 696, 8);
-    connect(m_close, &ClosePicture::clicked, this, &ImportWindow::Image1Click);
+    connect(m_close, &ClosePicture::clicked, this, &ImportWindow::hidePathPanel);
     auto* group = new QGroupBox(m_pathPanel);
     group->setGeometry(18, 32, 687, 49);
     Widgets::label(group, QStringLiteral(u"Excel路径"), 24, 20, UiFonts::songti(14));
@@ -104,9 +104,9 @@ void ImportWindow::buildPathPanel(QWidget* client)
     m_choose->setToolTip(QStringLiteral(u"选择路径"));
     m_choose->setAutoRaise(true);
     m_choose->setGeometry(548, 18, 23, 18);
-    connect(m_choose, &QToolButton::clicked, this, &ImportWindow::SpeedButton1Click);
+    connect(m_choose, &QToolButton::clicked, this, &ImportWindow::choosePath);
     m_import = Widgets::button(group, QStringLiteral("Button1"), QStringLiteral(u"导 入"), 592, 16);
-    connect(m_import, &QPushButton::clicked, this, &ImportWindow::Button1Click);
+    connect(m_import, &QPushButton::clicked, this, &ImportWindow::importSheet);
 }
 
 ImportWindow::~ImportWindow()
@@ -122,80 +122,60 @@ QMenuBar* ImportWindow::buildMenus()
     };
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    item(bar, "N1", u"选择路径", &ImportWindow::N1Click);
-    item(bar, "N2", u"单张打印", &ImportWindow::N2Click);
-    item(bar, "N3", u"批量打印", &ImportWindow::N3Click);
-    item(bar, "N49", u"关闭窗口", &ImportWindow::N49Click);
-    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &ImportWindow::N60Click);
+    item(bar, "N1", u"选择路径", &ImportWindow::showPathPanel);
+    item(bar, "N2", u"单张打印", &ImportWindow::requestSinglePrint);
+    item(bar, "N3", u"批量打印", &ImportWindow::requestBatchPrint);
+    item(bar, "N49", u"关闭窗口", &ImportWindow::closeWindow);
+    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &ImportWindow::undoImport);
     m_undo->setEnabled(false);
     m_undo->setToolTip(QStringLiteral(u"恢复上次导入之前的收件人列表"));
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N4", u"选择路径", &ImportWindow::N4Click);
+    item(m_popup, "N4", u"选择路径", &ImportWindow::showPathPanel);
     m_popup->addSeparator();
-    item(m_popup, "N8", u"单张打印", &ImportWindow::N8Click);
-    item(m_popup, "N5", u"批量打印", &ImportWindow::N5Click);
+    item(m_popup, "N8", u"单张打印", &ImportWindow::requestSinglePrint);
+    item(m_popup, "N5", u"批量打印", &ImportWindow::requestBatchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N55", u"关闭窗口", &ImportWindow::N55Click);
+    item(m_popup, "N55", u"关闭窗口", &ImportWindow::closeWindow);
     Widgets::popupOnRightClick(m_grid, m_popup);
     return bar;
 }
 
-void ImportWindow::N1Click()
+void ImportWindow::showPathPanel()
 {
     m_pathPanel->show();
     m_pathPanel->raise();
     m_path->clear();
 }
 
-void ImportWindow::N2Click()
+void ImportWindow::requestSinglePrint()
 {
     emit singlePrintRequested();
 }
 
-void ImportWindow::N3Click()
+void ImportWindow::requestBatchPrint()
 {
     emit batchPrintRequested();
 }
 
-void ImportWindow::N49Click()
+void ImportWindow::closeWindow()
 {
     hide();
 }
 
-void ImportWindow::N4Click()
-{
-    N1Click();
-}
-
-void ImportWindow::N8Click()
-{
-    N2Click();
-}
-
-void ImportWindow::N5Click()
-{
-    N3Click();
-}
-
-void ImportWindow::N55Click()
-{
-    N49Click();
-}
-
-void ImportWindow::SpeedButton1Click()
+void ImportWindow::choosePath()
 {
     const QString file = Dialogs::current().openFile(this, dialogTitle, fileFilter);
     if (!file.isEmpty())
         m_path->setText(file);
 }
 
-void ImportWindow::Image1Click()
+void ImportWindow::hidePathPanel()
 {
     m_pathPanel->hide();
 }
 
-void ImportWindow::Button1Click()
+void ImportWindow::importSheet()
 {
     // Whatever a sheet does (memory included), the program goes on.
     ErrorReport::run(this, [this] {
@@ -220,14 +200,14 @@ void ImportWindow::Button1Click()
     });
 }
 
-void ImportWindow::Button2Click()
+void ImportWindow::search()
 {
     // The mobile search runs last and wins when both boxes hold text.
     ErrorReport::run(this,
                      [this] { m_queries.search(m_nameSearch->text(), m_mobileSearch->text()); });
 }
 
-void ImportWindow::Button3Click()
+void ImportWindow::refresh()
 {
     m_nameSearch->clear();
     m_mobileSearch->clear();
@@ -238,7 +218,7 @@ void ImportWindow::Button3Click()
     });
 }
 
-void ImportWindow::N60Click()
+void ImportWindow::undoImport()
 {
     if (!m_previous)
         return;

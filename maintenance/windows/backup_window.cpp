@@ -52,8 +52,8 @@ BackupWindow::BackupWindow(Connection& mainConnection, QWidget* parent)
                                            QStringLiteral(u"数据库恢复"), 216, 64, 110, 33);
     backup->setFont(UiFonts::songti(15, true));
     restore->setFont(UiFonts::songti(15, true));
-    connect(backup, &QPushButton::clicked, this, &BackupWindow::Button1Click);
-    connect(restore, &QPushButton::clicked, this, &BackupWindow::Button2Click);
+    connect(backup, &QPushButton::clicked, this, &BackupWindow::backup);
+    connect(restore, &QPushButton::clicked, this, &BackupWindow::restore);
 }
 
 void BackupWindow::showEvent(QShowEvent* event)
@@ -63,7 +63,7 @@ void BackupWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void BackupWindow::Button1Click()
+void BackupWindow::backup()
 {
     const QString chosen = Dialogs::current().saveFile(this, QString(), QString());
     if (chosen.isEmpty())
@@ -78,7 +78,7 @@ void BackupWindow::Button1Click()
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
 }
 
-void BackupWindow::Button2Click()
+void BackupWindow::restore()
 {
     const QString chosen = Dialogs::current().openFile(this, QString(), QString());
     if (chosen.isEmpty())

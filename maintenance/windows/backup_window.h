@@ -16,8 +16,8 @@ signals:
     void restoreSucceeded();
 
 public slots:
-    void Button1Click();
-    void Button2Click();
+    void backup();
+    void restore();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -89,7 +89,7 @@ PrintLogWindow::PrintLogWindow(QWidget* parent) : QDialog(parent)
         edit->setObjectName(name);
         edit->setFixedWidth(width);
         bar->addWidget(edit);
-        connect(edit, &QLineEdit::returnPressed, this, &PrintLogWindow::Button1Click);
+        connect(edit, &QLineEdit::returnPressed, this, &PrintLogWindow::search);
         return edit;
     };
     m_name = box(QStringLiteral(u"姓  名"), QStringLiteral("Edit1"), 100);
@@ -112,10 +112,10 @@ PrintLogWindow::PrintLogWindow(QWidget* parent) : QDialog(parent)
         bar->addWidget(b);
     }
     bar->addStretch(1);
-    connect(search, &QPushButton::clicked, this, &PrintLogWindow::Button1Click);
-    connect(reprint, &QPushButton::clicked, this, &PrintLogWindow::Button2Click);
-    connect(scan, &QPushButton::clicked, this, &PrintLogWindow::Button3Click);
-    connect(ship, &QPushButton::clicked, this, &PrintLogWindow::Button4Click);
+    connect(search, &QPushButton::clicked, this, &PrintLogWindow::search);
+    connect(reprint, &QPushButton::clicked, this, &PrintLogWindow::reprint);
+    connect(scan, &QPushButton::clicked, this, &PrintLogWindow::openScan);
+    connect(ship, &QPushButton::clicked, this, &PrintLogWindow::exportShipment);
     m_scan = new ScanWindow(this);
 
     m_model = new PrintLogModel(this);
@@ -148,10 +148,10 @@ void PrintLogWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Widgets::centreOnScreen(this);
-    Button1Click();
+    search();
 }
 
-void PrintLogWindow::Button1Click()
+void PrintLogWindow::search()
 {
     ErrorReport::run(this, [this] {
         Connection connection;
@@ -180,7 +180,7 @@ QString PrintLogWindow::chosenRun() const
     return PrintLog::runOf(connection, page);
 }
 
-void PrintLogWindow::Button3Click()
+void PrintLogWindow::openScan()
 {
     QString run;
     if (!ErrorReport::run(this, [&] { run = chosenRun(); }))
@@ -191,10 +191,10 @@ void PrintLogWindow::Button3Click()
     }
     if (ErrorReport::run(this, [&] { m_scan->openRun(run); }))
         m_scan->exec();
-    Button1Click();
+    search();
 }
 
-void PrintLogWindow::Button4Click()
+void PrintLogWindow::exportShipment()
 {
     const QString since = m_date->text().trimmed();
     QString run;
@@ -236,7 +236,7 @@ void PrintLogWindow::Button4Click()
     });
 }
 
-void PrintLogWindow::Button2Click()
+void PrintLogWindow::reprint()
 {
     QList<qlonglong> numbers;
     for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
@@ -267,5 +267,5 @@ void PrintLogWindow::Button2Click()
         PrintJob job;
         Dialogs::current().preview(this, pages, job);
     });
-    Button1Click();
+    search();
 }

@@ -20,10 +20,10 @@ public:
     QList<qlonglong> listedNumbers() const;
 
 public slots:
-    void Button1Click(); // 查 询
-    void Button2Click(); // 重新打印
-    void Button3Click(); // 扫描回填, into the chosen page's run
-    void Button4Click(); // 导出发货单, of the chosen page's run or from the date on
+    void search();         // 查 询
+    void reprint();        // 重新打印
+    void openScan();       // 扫描回填, into the chosen page's run
+    void exportShipment(); // 导出发货单, of the chosen page's run or from the date on
 
     ScanWindow& scanWindow() { return *m_scan; }
 
