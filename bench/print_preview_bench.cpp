@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     window.activateWindow();
     while (!window.isActiveWindow())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    window.N1Click();
+    window.previewAndPrint();
     Dialogs::install(nullptr);
     return 0;
 }

@@ -200,7 +200,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         Drive::type(&w, QStringLiteral("Edit2"), QStringLiteral("12"));
         Drive::click(&w, QStringLiteral("Button3"));
         m_dialogs->fonts.enqueue(chosen);
-        w.Image1Click();
+        w.chooseFont();
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
         if (save)
             w.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();

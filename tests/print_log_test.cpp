@@ -145,7 +145,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     Drive::type(&batch, QStringLiteral("Edit2"), QStringLiteral("-5"));
     Drive::click(&batch, QStringLiteral("Button3"));
     m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
-    batch.Image1Click();
+    batch.chooseFont();
     // Two copies: each page drawn twice, logged once.
     printNextPreviewTo(*m_dialogs, printed, 2);
     trigger(batch);

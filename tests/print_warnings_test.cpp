@@ -172,7 +172,7 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
     window.show();
     if (points != 12) {
         m_dialogs->fonts.enqueue(font);
-        window.Image1Click();
+        window.chooseFont();
     }
     QStringList tooltips;
     const QImage view = window.view().grab().toImage();

@@ -183,7 +183,7 @@ void PrintWindowTest::shiftsAddUpOnScreenAndPage()
     const QPoint screen0 = box->pos();
     QList<QList<PageText>> before;
     m_dialogs->previewActions.enqueue(recordPages(&before));
-    w.N1Click();
+    w.previewAndPrint();
 
     shift(&w, QStringLiteral("Edit1"), QStringLiteral("Button2"), QStringLiteral("5"));
     QCOMPARE(lefts(w), plus(left0, 5));
@@ -200,7 +200,7 @@ void PrintWindowTest::shiftsAddUpOnScreenAndPage()
 
     QList<QList<PageText>> after;
     m_dialogs->previewActions.enqueue(recordPages(&after));
-    w.N1Click();
+    w.previewAndPrint();
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>({1, 1}));
     const QPointF was = find(before.at(0), QStringLiteral(u"张三"));
     const QPointF now = find(after.at(0), QStringLiteral(u"张三"));
@@ -282,7 +282,7 @@ void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
         shift(&w, QStringLiteral("Edit2"), QStringLiteral("Button3"), QString::number(-i - 1));
         QFont chosen(QStringLiteral("DejaVu Sans"), 10 + i);
         m_dialogs->fonts.enqueue(chosen);
-        w.Image1Click();
+        w.chooseFont();
         w.close();
         QVERIFY(!w.isVisible());
         // The windows not opened yet still have the built-in layout.
@@ -386,7 +386,7 @@ void PrintWindowTest::singlePrintWithoutRecipientPrintsTheSender()
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
-    w.N1Click();
+    w.previewAndPrint();
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>{1});
     QVERIFY(strings.contains(QStringLiteral(u"张三")));
     QVERIFY(!strings.contains(QStringLiteral(u"收件公司")));
@@ -402,7 +402,7 @@ void PrintWindowTest::importedSinglePrintReadsItsQuery()
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
-    w.N1Click();
+    w.previewAndPrint();
     QVERIFY(strings.contains(QStringLiteral(u"赵六")));
     QVERIFY(strings.contains(QStringLiteral(u"张三")));
 }

@@ -60,13 +60,13 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
     main.recipientEditor().findChild<QLineEdit*>("Edit9")->setText("b");
     main.recipientEditor().findChild<QLineEdit*>("Edit10")->setText("x");
     main.recipientEditor().findChild<QLineEdit*>("Edit13")->setText("1");
-    main.recipientEditor().Button3Click();
+    main.recipientEditor().add();
 
     // Each window: its menu command previews, then the window is closed.
     const auto runThenClose = [](QDialog& window) {
         QTimer::singleShot(0, &window, [&window] {
             QVERIFY(QTest::qWaitForWindowActive(&window));
-            QMetaObject::invokeMethod(&window, "N1Click");
+            QMetaObject::invokeMethod(&window, "previewAndPrint");
             window.close();
         });
     };
@@ -195,7 +195,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     // The single print reads the import window's query: the found row.
     QTimer::singleShot(0, &windows.importedSinglePrintWindow(), [&] {
         QVERIFY(QTest::qWaitForWindowActive(&windows.importedSinglePrintWindow()));
-        windows.importedSinglePrintWindow().N1Click();
+        windows.importedSinglePrintWindow().previewAndPrint();
         windows.importedSinglePrintWindow().close();
     });
     windows.mainWindow().findChild<QLineEdit*>("Edit20")->setText("9");
@@ -206,7 +206,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     // The batch print reads every row of excel, whatever the search shows.
     QTimer::singleShot(0, &windows.importedBatchPrintWindow(), [&] {
         QVERIFY(QTest::qWaitForWindowActive(&windows.importedBatchPrintWindow()));
-        windows.importedBatchPrintWindow().N1Click();
+        windows.importedBatchPrintWindow().previewAndPrint();
         windows.importedBatchPrintWindow().close();
     });
     dr.requestBatchPrint();

@@ -59,7 +59,7 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QString());
 
     // Below the rows it opens on the current row.
-    w.recipientEditor().Button4Click();
+    w.recipientEditor().closeEditor();
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     w.refresh();

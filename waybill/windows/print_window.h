@@ -30,10 +30,10 @@ public:
     LayoutView& view() { return *m_view; }
 
 public slots:
-    void Button2Click(); // 左右移动 确定
-    void Button3Click(); // 上下移动 确定
-    void Image1Click();  // one font for every placement
-    void N1Click();      // preview and print
+    void shiftHorizontally(); // 左右移动 确定
+    void shiftVertically();   // 上下移动 确定
+    void chooseFont();        // one font for every placement
+    void previewAndPrint();
 
     // Kept per printer in the user's settings only when asked for.
     void saveCalibration();         // 保存为此打印机的默认位置
