@@ -224,7 +224,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
     QVERIFY(pages.at(0).isEmpty());
 
     m_db->makeReachable();
-    w.FormActivate();
+    w.rereadRows();
     QCOMPARE(m_dialogs->shown.size(), 2); // the preview, no new error
     QCOMPARE(previewPages(*m_dialogs, w).size(), 1);
     QVERIFY(w.queries().recipients.isOpen());

@@ -139,7 +139,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
     BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
     Drive::click(&batch, QStringLiteral("Button2"));
     Drive::type(&batch, QStringLiteral("Edit2"), QStringLiteral("-5"));
@@ -231,7 +231,7 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
 
     BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     QString status;
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
         PrintPreview preview(pages, job, parent);
@@ -331,7 +331,7 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     const QString pdf = m_db->dir() + QStringLiteral("/unlogged.pdf");
     BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     QString done;
     m_dialogs->choices.enqueue(u"仍然打印"_qs);
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {

@@ -64,7 +64,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_grid->setGeometry(0, commandBarHeight, clientWidth,
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
-    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &MainWindow::DBGridEh1DblClick);
+    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &MainWindow::modifyRecipient);
     connect(m_grid, &RecipientGrid::enterPressed, this, &MainWindow::modifyRecipient);
 
     m_senderPanel = new SenderPanel(m_queries, area);
@@ -84,15 +84,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::showClock);
     m_timer->start();
 
-    FormCreate();
+    loadRecords();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::FormCreate()
+void MainWindow::loadRecords()
 {
     m_senderPanel->setSendingDate(m_clock().date());
     try {
@@ -198,7 +198,7 @@ QString MainWindow::clockText() const
     return m_clockPanel->text();
 }
 
-void MainWindow::Timer1Timer()
+void MainWindow::showClock()
 {
     const QDateTime now = m_clock();
     const QDate d = now.date();
@@ -355,11 +355,6 @@ void MainWindow::modifyRecipient()
 {
     m_editor->openOnCurrent();
 }
-void MainWindow::DBGridEh1DblClick()
-{
-    m_editor->openOnCurrent();
-}
-
 void MainWindow::deleteRecipient()
 {
     ErrorReport::run(this, [this] {

@@ -78,15 +78,14 @@ public slots:
     void search();              // 查 询
     void refresh();             // 刷 新
     void deleteAllRecipients(); // 全部删除
-    void DBGridEh1DblClick();
-    void Timer1Timer();
+    void showClock();
 
 protected:
     // A window holding unsaved work (the designer) may keep the program open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void loadRecords();
     void buildMenus();
     void buildCommandBar(QWidget* area);
     void buildStatusBar();

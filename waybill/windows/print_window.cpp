@@ -301,7 +301,7 @@ AllRowsPrintWindow::AllRowsPrintWindow(WaybillVariant variant, const Design& des
     });
 }
 
-void AllRowsPrintWindow::FormActivate()
+void AllRowsPrintWindow::rereadRows()
 {
     m_read = true;
     runCommand([this] { m_queries.reopen(); });
@@ -340,7 +340,7 @@ bool AllRowsPrintWindow::event(QEvent* event)
         const bool fromBox = takeReturnFromBox();
         const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
         if (!fromBox && !fromOtherProgram && !std::exchange(m_readOnShow, false))
-            FormActivate();
+            rereadRows();
         break;
     }
     default:

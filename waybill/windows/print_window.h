@@ -138,7 +138,7 @@ public:
     PrintingQueries& queries() { return m_queries; }
 
 public slots:
-    void FormActivate();
+    void rereadRows();
 
 protected:
     // Opens the queries at once; throws StoreError.
