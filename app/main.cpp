@@ -71,7 +71,7 @@ int main(int argc, char** argv)
             err << advice << '\n';
         return 1;
     }
-    Widgets::centreOnScreen(&windows.form1());
-    windows.form1().show();
+    Widgets::centreOnScreen(&windows.mainWindow());
+    windows.mainWindow().show();
     return app.exec();
 }

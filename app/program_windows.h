@@ -3,14 +3,14 @@
 #include <QString>
 #include <memory>
 
-class TForm1;
-class TDrForm;
-class TEsf1Form;
-class TSjbfForm;
-class TSf1Form;
-class TPlsf1Form;
-class TEPlsf1Form;
-class TDyjlForm;
+class MainWindow;
+class ImportWindow;
+class ImportedSinglePrintWindow;
+class BackupWindow;
+class SinglePrintWindow;
+class BatchPrintWindow;
+class ImportedBatchPrintWindow;
+class PrintLogWindow;
 class TemplateDesigner;
 
 // Every window of the program, created once in a fixed order and living
@@ -24,14 +24,14 @@ public:
     // text, already shown, and the program must end with status 1.
     QString startupError() const { return m_startupError; }
 
-    TForm1& form1() { return *m_form1; }
-    TDrForm& drForm() { return *m_dr; }
-    TSjbfForm& sjbfForm() { return *m_sjbf; }
-    TSf1Form& sf1Form() { return *m_sf1; }
-    TPlsf1Form& plsf1Form() { return *m_plsf1; }
-    TEsf1Form& esf1Form() { return *m_esf1; }
-    TEPlsf1Form& eplsf1Form() { return *m_eplsf1; }
-    TDyjlForm& dyjlForm() { return *m_dyjl; }
+    MainWindow& mainWindow() { return *m_main; }
+    ImportWindow& importWindow() { return *m_import; }
+    BackupWindow& backupWindow() { return *m_backup; }
+    SinglePrintWindow& singlePrintWindow() { return *m_singlePrint; }
+    BatchPrintWindow& batchPrintWindow() { return *m_batchPrint; }
+    ImportedSinglePrintWindow& importedSinglePrintWindow() { return *m_importedSinglePrint; }
+    ImportedBatchPrintWindow& importedBatchPrintWindow() { return *m_importedBatchPrint; }
+    PrintLogWindow& printLogWindow() { return *m_printLog; }
     // Made when first asked for.
     TemplateDesigner& templateDesigner();
 
@@ -40,13 +40,13 @@ private:
     void wire();
 
     QString m_startupError;
-    std::unique_ptr<TForm1> m_form1;
-    std::unique_ptr<TDrForm> m_dr;
-    std::unique_ptr<TSjbfForm> m_sjbf;
-    std::unique_ptr<TSf1Form> m_sf1;
-    std::unique_ptr<TPlsf1Form> m_plsf1;
-    std::unique_ptr<TEsf1Form> m_esf1;
-    std::unique_ptr<TEPlsf1Form> m_eplsf1;
-    std::unique_ptr<TDyjlForm> m_dyjl;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<ImportWindow> m_import;
+    std::unique_ptr<BackupWindow> m_backup;
+    std::unique_ptr<SinglePrintWindow> m_singlePrint;
+    std::unique_ptr<BatchPrintWindow> m_batchPrint;
+    std::unique_ptr<ImportedSinglePrintWindow> m_importedSinglePrint;
+    std::unique_ptr<ImportedBatchPrintWindow> m_importedBatchPrint;
+    std::unique_ptr<PrintLogWindow> m_printLog;
     std::unique_ptr<TemplateDesigner> m_designer;
 };

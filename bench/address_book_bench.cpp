@@ -69,17 +69,17 @@ int main(int argc, char** argv)
         ProgramWindows windows;
         if (!windows.startupError().isEmpty())
             return 1;
-        windows.form1().show();
-        settle(windows.form1());
+        windows.mainWindow().show();
+        settle(windows.mainWindow());
         // The window's own thread apart: the rows are read beside it.
         timespec ui{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ui);
         out << "startup ms " << sinceStart.elapsed() << " cpu " << cpuMs() << " ui_cpu "
             << qint64(ui.tv_sec) * 1000 + ui.tv_nsec / 1000000 << '\n';
-        const int rows = windows.form1().queries().recipients.recordCount();
+        const int rows = windows.mainWindow().queries().recipients.recordCount();
         out << "loaded ms " << sinceStart.elapsed() << " cpu " << cpuMs() << " rows " << rows
             << '\n';
-        auto* grid = windows.form1().findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+        auto* grid = windows.mainWindow().findChild<QTableView*>(QStringLiteral("DBGridEh1"));
         QCoreApplication::processEvents();
         QElapsedTimer scroll;
         scroll.start();
@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    TForm1 window;
+    MainWindow window;
     window.show();
     settle(window);
     Dataset& listed = window.queries().recipients;
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
             name->setText(text);
             clock.start();
             cpu = cpuMs();
-            window.Button9Click();
+            window.search();
             grid->repaint();
             QCoreApplication::processEvents();
             const qint64 shown = clock.elapsed(), shownCpu = cpuMs() - cpu;
@@ -113,14 +113,14 @@ int main(int argc, char** argv)
                 << '\n';
             out << "search-all " << text << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu
                 << '\n';
-            window.Button10Click();
+            window.refresh();
             settle(window);
         }
     } else if (mode == QLatin1String("delete-all")) {
         const int rows = listed.recordCount();
         clock.start();
         cpu = cpuMs();
-        window.N15Click();
+        window.deleteAllRecipients();
         window.repaint();
         QCoreApplication::processEvents();
         out << "delete-all rows " << rows << " ms " << clock.elapsed() << " cpu " << cpuMs() - cpu

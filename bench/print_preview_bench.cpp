@@ -10,7 +10,7 @@
 #include "waybill/font_substitutions.h"
 #include "waybill/page_source.h"
 #include "waybill/printing/printing_job.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/print_preview.h"
 
 #include <QAction>
@@ -138,7 +138,7 @@ int main(int argc, char** argv)
     dialogs.mode = args.at(1);
     dialogs.pdf = dir.filePath(QStringLiteral("out.pdf"));
     Dialogs::install(&dialogs);
-    TPlsf1Form window; // created at start-up
+    BatchPrintWindow window; // created at start-up
     QElapsedTimer clock;
     dialogs.clock = &clock;
     // From "批量打印": the window opens and activates, re-reading the
@@ -149,7 +149,7 @@ int main(int argc, char** argv)
     window.activateWindow();
     while (!window.isActiveWindow())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    window.N1Click();
+    window.previewAndPrint();
     Dialogs::install(nullptr);
     return 0;
 }

@@ -181,7 +181,7 @@ void InstallationTest::helpItemsOpenTheHelpPages()
     {
         TestDatabase db;
         ScriptedDialogs dialogs;
-        TForm1 w;
+        MainWindow w;
         for (const char* item : {"N23", "N24", "N25"})
             w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     }

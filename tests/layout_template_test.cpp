@@ -14,8 +14,8 @@
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
+#include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/windows/plsf1_form.h"
 
 #include <QAction>
 #include <QImage>
@@ -454,7 +454,7 @@ void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
                    "width_mm": 5, "height_mm": 6, "font": "No Such Face 9"}]})");
     file.close();
     ScriptedDialogs dialogs;
-    TPlsf1Form window;
+    BatchPrintWindow window;
     dialogs.files.enqueue(file.fileName());
     window.openTemplateFile();
     QCOMPARE(window.layout().templateName(), u"窗口标签"_qs);
@@ -499,12 +499,12 @@ void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
     file.close();
     ScriptedDialogs dialogs;
     {
-        TPlsf1Form window;
+        BatchPrintWindow window;
         dialogs.files.enqueue(file.fileName());
         window.openTemplateFile();
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
     }
-    TPlsf1Form again;
+    BatchPrintWindow again;
     QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
     const QImage shown = again.view().grab().toImage();
     const auto px = [](double mm) { return int(mm * 96 / 25.4); };
@@ -523,7 +523,7 @@ void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
     QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
 
     again.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch));
-    TPlsf1Form own;
+    BatchPrintWindow own;
     QVERIFY(own.layout().isWindowsOwn());
 }
 

@@ -46,7 +46,7 @@ void MainWindowTest::windowMenusAndGrid()
     TestDatabase db;
     db.insert("inrxx", {"A", QStringLiteral(u"张三"), "", "", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     QCOMPARE(w.windowTitle(), QStringLiteral(u"鹿帆顺丰快递单打印软件 V5.22"));
     QCOMPARE(w.centralWidget()->width(), 1017);
     QCOMPARE(w.centralWidget()->height() + w.statusBar()->height(), 631);
@@ -76,10 +76,10 @@ void MainWindowTest::windowMenusAndGrid()
     QVERIFY(!find(&w, "Panel3")->isHidden());
 
     // 寄件人信息 hides the editor; 收件人信息 brings back the bar, not the editor.
-    w.Button6Click();
-    w.N1Click();
+    w.addRecipient();
+    w.showSenderPanel();
     QVERIFY(find(&w, "Panel2")->isHidden());
-    w.N2Click();
+    w.showRecipients();
     QVERIFY(!find(&w, "Panel3")->isHidden());
     QVERIFY(find(&w, "Panel1")->isHidden());
     QVERIFY(find(&w, "Panel2")->isHidden());
@@ -90,7 +90,7 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     auto labels = w.statusBar()->findChildren<QLabel*>();
     QCOMPARE(w.clockText(), QString());
     w.setClock([] { return QDateTime(QDate(2026, 3, 8), QTime(9, 5, 7)); });
@@ -108,7 +108,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        TForm1 w;
+        MainWindow w;
         QVERIFY(!w.databaseOpened());
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -130,7 +130,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         junk.write(QByteArray(4096, 'x'));
     }
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     QVERIFY(!w.databaseOpened());
     QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
 }

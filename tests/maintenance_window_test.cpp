@@ -1,4 +1,4 @@
-#include "maintenance/windows/sjbf_form.h"
+#include "maintenance/windows/backup_window.h"
 #include "store/connection.h"
 #include "store/query_sets.h"
 #include "support/database_files.h"
@@ -29,7 +29,7 @@ struct Running {
     TestDatabase db;
     MainQueries program;
     ScriptedDialogs dialogs;
-    TSjbfForm form{program.connection};
+    BackupWindow form{program.connection};
 
     Running()
     {
@@ -65,7 +65,7 @@ private slots:
 void MaintenanceWindowTest::windowLooksAsDescribed()
 {
     Running r;
-    TSjbfForm& f = r.form;
+    BackupWindow& f = r.form;
     const auto* label = Drive::find<QLabel>(&f, QStringLiteral("Label1"));
     const auto* backup = Drive::find<QPushButton>(&f, QStringLiteral("Button1"));
     const auto* restore = Drive::find<QPushButton>(&f, QStringLiteral("Button2"));
@@ -90,7 +90,7 @@ void MaintenanceWindowTest::cancelInEitherDialogDoesNothing()
 {
     Running r;
     const QByteArray live = contents(r.db.path());
-    QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
+    QSignalSpy ended(&r.form, &BackupWindow::restoreSucceeded);
     r.dialogs.files << QString() << QString();
     Drive::click(&r.form, QStringLiteral("Button1"));
     Drive::click(&r.form, QStringLiteral("Button2"));
@@ -160,7 +160,7 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
     r.dialogs.clear();
 
     int messagesWhenEnded = -1;
-    connect(&r.form, &TSjbfForm::restoreSucceeded, this, [&] {
+    connect(&r.form, &BackupWindow::restoreSucceeded, this, [&] {
         messagesWhenEnded = int(r.dialogs.messageTexts().size());
         QVERIFY(!r.program.connection.isOpen());
     });
@@ -214,7 +214,7 @@ void MaintenanceWindowTest::restoreOfNoDatabaseKeepsTheProgramWorking()
         QVERIFY(QFile::copy(other.path(), path));
     }
     const QByteArray live = contents(r.db.path());
-    QSignalSpy ended(&r.form, &TSjbfForm::restoreSucceeded);
+    QSignalSpy ended(&r.form, &BackupWindow::restoreSucceeded);
 
     r.dialogs.files << path;
     Drive::click(&r.form, QStringLiteral("Button2"));

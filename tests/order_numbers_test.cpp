@@ -17,11 +17,11 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_numbers.h"
-#include "waybill/windows/dyjl_form.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/print_log_window.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/windows/scan_form.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/scan_window.h"
+#include "waybill/windows/single_print_window.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -208,8 +208,8 @@ private slots:
         TestDatabase db;
         const QString run = importAndPrint(db, {"--number-rule", "none"});
         ScriptedDialogs dialogs;
-        TDyjlForm log;
-        TScanForm& scan = log.scanForm();
+        PrintLogWindow log;
+        ScanWindow& scan = log.scanWindow();
         scan.openRun(run);
         scan.show();
         QVERIFY(QTest::qWaitForWindowActive(&scan));
@@ -233,7 +233,7 @@ private slots:
         // The log lists the numbers, and a scanned number finds its page.
         log.show();
         log.findChild<QLineEdit*>("Edit4")->setText("880003");
-        log.Button1Click();
+        log.search();
         const QAbstractItemModel* listed = log.findChild<QTableView*>("DBGridEh1")->model();
         QCOMPARE(listed->rowCount(), 1);
         QCOMPARE(listed->index(0, 3).data().toString(), u"李四"_qs);
@@ -251,17 +251,17 @@ private slots:
         log.findChild<QTableView*>("DBGridEh1")->selectRow(0);
         dialogs.files.enqueue(db.dir() + "/window");
         dialogs.texts.enqueue(QString(u"顺丰快递"_qs)); // as the shop's platform names it
-        log.Button4Click();
+        log.exportShipment();
         SheetRows expected = expectedShipping({"880001", "880002", "880003"});
         for (QStringList& row : expected)
             row[1] = u"顺丰快递"_qs;
         QCOMPARE(CollectedCells::inFile(db.dir() + "/window.xlsx").mid(1), expected);
         // The courier's name is kept for the next time the program runs.
-        TDyjlForm later;
+        PrintLogWindow later;
         later.findChild<QLineEdit*>("Edit3")->setText("2000-01-01");
         dialogs.files.enqueue(db.dir() + "/later");
         dialogs.texts.enqueue(std::nullopt);
-        later.Button4Click();
+        later.exportShipment();
         QCOMPARE(dialogs.textInitials.last(), u"顺丰快递"_qs);
     }
 
@@ -294,7 +294,7 @@ private slots:
         ScriptedDialogs dialogs;
         MainQueries main;
         main.reopen();
-        TSf1Form single(main.sender, main.recipients);
+        SinglePrintWindow single(main.sender, main.recipients);
         const auto print = [&](QWidget& window) {
             dialogs.previewActions.enqueue([&db](QWidget*, PageSource& pages, PrintJob& job) {
                 job.setOutputFile(db.dir() + "/single.pdf");
@@ -321,7 +321,7 @@ private slots:
                      {"", u"顺丰速运"_qs, "000124", u"赵六"_qs, "13800000006", u"无订单编号"_qs}}));
 
         // A batch whose first form's number is used: refused, no preview.
-        TPlsf1Form batch;
+        BatchPrintWindow batch;
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000124"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();
@@ -340,7 +340,7 @@ private slots:
             db.insert("inrxx",
                       {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
         ScriptedDialogs dialogs;
-        TPlsf1Form batch;
+        BatchPrintWindow batch;
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000123"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();
@@ -390,7 +390,7 @@ private slots:
             db.insert("inrxx",
                       {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
         ScriptedDialogs dialogs;
-        TPlsf1Form batch;
+        BatchPrintWindow batch;
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000123"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();

@@ -4,8 +4,8 @@
 #include "store/store_error.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
-#include "waybill/windows/eplsf1_form.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_batch_print_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,7 +104,7 @@ void PrintBatchTest::everyRowIsAPageWithTheSameSender()
     for (const QString& name :
          {QStringLiteral(u"甲"), QStringLiteral(u"乙"), QStringLiteral(u"丙")})
         m_db->insert(QStringLiteral("inrxx"), recipientRow(name));
-    TPlsf1Form w;
+    BatchPrintWindow w;
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>{3});
@@ -128,14 +128,14 @@ void PrintBatchTest::searchInTheMainWindowDoesNotNarrowTheBatch()
     AddressBook book(main);
     book.search(QString(), QStringLiteral("2"));
     QCOMPARE(main.recipients.recordCount(), 1);
-    TPlsf1Form w;
+    BatchPrintWindow w;
     activate(w);
     QCOMPARE(previewPages(*m_dialogs, w).size(), 2);
 }
 
 void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 {
-    TPlsf1Form w;
+    BatchPrintWindow w;
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 1);
@@ -145,7 +145,7 @@ void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 
 void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 {
-    TPlsf1Form w; // created at start-up, before the row exists
+    BatchPrintWindow w; // created at start-up, before the row exists
     MainQueries main;
     main.reopen();
     AddressBook book(main);
@@ -173,7 +173,7 @@ void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    TPlsf1Form w;
+    BatchPrintWindow w;
     activate(w);
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙")));
 
@@ -210,7 +210,7 @@ void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    TPlsf1Form w;
+    BatchPrintWindow w;
     m_db->makeUnreachable();
     activate(w);
     QCOMPARE(m_dialogs->shown.size(), 1);
@@ -224,7 +224,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
     QVERIFY(pages.at(0).isEmpty());
 
     m_db->makeReachable();
-    w.FormActivate();
+    w.rereadRows();
     QCOMPARE(m_dialogs->shown.size(), 2); // the preview, no new error
     QCOMPARE(previewPages(*m_dialogs, w).size(), 1);
     QVERIFY(w.queries().recipients.isOpen());
@@ -233,7 +233,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 void PrintBatchTest::missingDatabaseFailsConstruction()
 {
     m_db->makeUnreachable();
-    QVERIFY_THROWS_EXCEPTION(StoreError, TEPlsf1Form());
+    QVERIFY_THROWS_EXCEPTION(StoreError, ImportedBatchPrintWindow());
     m_db->makeReachable();
 }
 
@@ -242,7 +242,7 @@ void PrintBatchTest::importedBatchReadsExcel()
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入一")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入二")));
-    TEPlsf1Form w;
+    ImportedBatchPrintWindow w;
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 2);

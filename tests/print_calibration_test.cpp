@@ -9,12 +9,12 @@
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
-#include "waybill/windows/dyjl_form.h"
-#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_single_print_window.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/print_log_window.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/single_print_window.h"
 
 #include <QAction>
 #include <QDir>
@@ -72,7 +72,7 @@ QPoint firstPlacement(PrintWindow& w)
     return {p.left().value, p.top().value};
 }
 
-const QPoint factory(288, 137); // QRDBText1 of TSf1Form
+const QPoint factory(288, 137); // QRDBText1 of SinglePrintWindow
 
 // Empty for a file that is not there.
 QByteArray readAll(const QString& path)
@@ -193,14 +193,14 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
     };
     // 10 px right, 12 down and a font, as a user sets them; saved if asked.
     for (const bool save : {false, true}) {
-        TSf1Form w(m_main->sender, m_main->recipients);
+        SinglePrintWindow w(m_main->sender, m_main->recipients);
         QCOMPARE(firstPlacement(w), factory);
         Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
         Drive::click(&w, QStringLiteral("Button2"));
         Drive::type(&w, QStringLiteral("Edit2"), QStringLiteral("12"));
         Drive::click(&w, QStringLiteral("Button3"));
         m_dialogs->fonts.enqueue(chosen);
-        w.Image1Click();
+        w.chooseFont();
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
         if (save)
             w.findChild<QAction*>(QStringLiteral("saveCalibration"))->trigger();
@@ -226,15 +226,15 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
     {
         // The next start: shifted, in the chosen font, in every print
         // window, since they print on the same form.
-        TSf1Form w(m_main->sender, m_main->recipients);
+        SinglePrintWindow w(m_main->sender, m_main->recipients);
         QCOMPARE(firstPlacement(w), factory + QPoint(10, 12));
         for (const FieldPlacement& p : w.layout().placements())
             QCOMPARE(p.font(), chosen);
         QCOMPARE(w.adjustments().chooserFont(), chosen);
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
-        TEsf1Form other(m_main->sender, m_main->recipients);
+        ImportedSinglePrintWindow other(m_main->sender, m_main->recipients);
         QCOMPARE(other.adjustments().calibration(), (Calibration{{10}, {12}, chosen}));
-        TPlsf1Form batch;
+        BatchPrintWindow batch;
         QCOMPARE(firstPlacement(batch), QPoint(288, 140) + QPoint(10, 12));
 
         w.findChild<QAction*>(QStringLiteral("restoreFactoryPositions"))->trigger();
@@ -246,7 +246,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         batch.show();
         QCOMPARE(firstPlacement(batch), QPoint(288, 140));
     }
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory);
 }
 
@@ -259,13 +259,13 @@ void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterChosen()
     };
     {
         // Made while nothing is stored, as at start-up: named when shown.
-        TPlsf1Form first;
+        BatchPrintWindow first;
         first.show();
         QVERIFY(printerShown(&first).startsWith(QStringLiteral(u"打印机：")));
     }
     CalibrationStore().save(QStringLiteral("A"), {{4}, {-2}, std::nullopt});
     PrinterChoice::remember(QStringLiteral("A"));
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
     w.show();
     QCOMPARE(printerShown(&w), QStringLiteral(u"打印机：A"));
@@ -280,7 +280,7 @@ void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterChosen()
              QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
 
     // Saved for B in another window: this one takes it at its next opening.
-    TPlsf1Form other;
+    BatchPrintWindow other;
     other.show();
     Drive::type(&other, QStringLiteral("Edit1"), QStringLiteral("1"));
     Drive::click(&other, QStringLiteral("Button2"));
@@ -315,7 +315,7 @@ void PrintCalibrationTest::reprintStandsWhereThePrinterInUsePutsIt()
         c.open();
         PrintLog::write(c, {page}, QStringLiteral("A"), QDateTime::currentDateTime());
     }
-    TDyjlForm window;
+    PrintLogWindow window;
     window.show();
     window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
     QList<QPointF> at;
@@ -386,7 +386,7 @@ void PrintCalibrationTest::calibrationPageRulersAndCrosses()
 
 void PrintCalibrationTest::calibrationPageFromTheWindow()
 {
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
     Drive::click(&w, QStringLiteral("Button2"));
     QPointF name;

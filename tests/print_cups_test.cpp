@@ -3,8 +3,8 @@
 #include "waybill/calibration_store.h"
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
-#include "waybill/windows/eplsf1_form.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_batch_print_window.h"
 #include "waybill/windows/print_preview.h"
 
 #include <QAction>
@@ -122,7 +122,7 @@ void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
     TestDatabase db;
     fill(db);
     ScriptedDialogs dialogs;
-    TPlsf1Form window;
+    BatchPrintWindow window;
     window.show();
     // The window reads its rows when it becomes the active window.
     window.activateWindow();
@@ -154,7 +154,7 @@ void PrintCupsTest::commandLinePrintsTheSamePages()
                QStringLiteral("--printer"), m_queue, QStringLiteral("--dx"), QStringLiteral("$a")});
     QVERIFY(cli.waitForFinished(60000));
     QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
-    // TEsf1Form prints one page, even from an empty excel table.
+    // ImportedSinglePrintWindow prints one page, even from an empty excel table.
     checkOutput(waitForOutput(m_out, QStringLiteral("TEsf1Form")), 1);
 
     cli.start(qEnvironmentVariable("SF_CLI"),
@@ -172,7 +172,7 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
     TestDatabase db;
     fill(db);
     ScriptedDialogs dialogs;
-    TPlsf1Form window;
+    BatchPrintWindow window;
     window.show();
     // The user picks the queue in "设 置" of one preview and closes it; the
     // window takes the queue's calibration at once.
@@ -201,7 +201,7 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
              m_queue);
 
     // Another window's preview goes there, names it, and tells what it sent.
-    TEPlsf1Form other;
+    ImportedBatchPrintWindow other;
     other.show();
     const QString title =
         QStringLiteral("sfwaybill-chosen-%1").arg(QCoreApplication::applicationPid());

@@ -10,10 +10,10 @@
 #include "support/test_database.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
-#include "waybill/windows/dyjl_form.h"
-#include "waybill/windows/plsf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/print_log_window.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/single_print_window.h"
 
 #include <QAction>
 #include <QFile>
@@ -137,15 +137,15 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 {
     const QString printed = m_db->dir() + QStringLiteral("/printed.pdf");
     const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
-    TPlsf1Form batch;
+    BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
     Drive::click(&batch, QStringLiteral("Button2"));
     Drive::type(&batch, QStringLiteral("Edit2"), QStringLiteral("-5"));
     Drive::click(&batch, QStringLiteral("Button3"));
     m_dialogs->fonts.enqueue(QFont(u"宋体"_qs, 14));
-    batch.Image1Click();
+    batch.chooseFont();
     // Two copies: each page drawn twice, logged once.
     printNextPreviewTo(*m_dialogs, printed, 2);
     trigger(batch);
@@ -161,7 +161,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 
     // The address book changes; the log keeps what was printed.
     m_db->exec(u"UPDATE inrxx SET 收件人姓名 = '丙三', 收件地址 = '上海某路'"_qs);
-    TDyjlForm window;
+    PrintLogWindow window;
     window.show();
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{2, 1}));
     Drive::type(&window, QStringLiteral("Edit1"), u"甲"_qs);
@@ -206,7 +206,7 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
 {
     MainQueries main;
     main.reopen();
-    TSf1Form single(main.sender, main.recipients);
+    SinglePrintWindow single(main.sender, main.recipients);
     printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/one.pdf"));
     trigger(single);
     QVERIFY(m_dialogs->messageTexts().isEmpty());
@@ -229,9 +229,9 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     trigger(single);
     QVERIFY(m_dialogs->messageTexts().isEmpty());
 
-    TPlsf1Form batch;
+    BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     QString status;
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
         PrintPreview preview(pages, job, parent);
@@ -266,7 +266,7 @@ void PrintLogTest::todayIsTheLocalDay()
     }
     MainQueries main;
     main.reopen();
-    TSf1Form single(main.sender, main.recipients);
+    SinglePrintWindow single(main.sender, main.recipients);
     // Printed yesterday evening: not asked; printed now: asked next time.
     printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/morning.pdf"));
     trigger(single);
@@ -329,9 +329,9 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     m_db->exec(QStringLiteral("DROP TABLE printlog"));
     m_db->exec(QStringLiteral("CREATE TABLE printlog (other)"));
     const QString pdf = m_db->dir() + QStringLiteral("/unlogged.pdf");
-    TPlsf1Form batch;
+    BatchPrintWindow batch;
     batch.show();
-    batch.FormActivate();
+    batch.rereadRows();
     QString done;
     m_dialogs->choices.enqueue(u"仍然打印"_qs);
     m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {

@@ -9,10 +9,10 @@
 #include "waybill/pdf_export.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_pages.h"
+#include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/windows/plsf1_form.h"
 #include "waybill/windows/print_preview.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/single_print_window.h"
 
 #include <QAction>
 #include <QFile>
@@ -168,11 +168,11 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
     // The window: the placement outlined in red, the warning its tooltip.
     MainQueries main;
     main.reopen();
-    TSf1Form window(main.sender, main.recipients);
+    SinglePrintWindow window(main.sender, main.recipients);
     window.show();
     if (points != 12) {
         m_dialogs->fonts.enqueue(font);
-        window.Image1Click();
+        window.chooseFont();
     }
     QStringList tooltips;
     const QImage view = window.view().grab().toImage();
@@ -330,7 +330,7 @@ void PrintWarningsTest::shrinkingPrintsOrdinaryAddressesWhole()
         return found;
     };
 
-    TPlsf1Form batch;
+    BatchPrintWindow batch;
     batch.show();
     QStringList questions;
     const auto print = [&](const QString& choice) {

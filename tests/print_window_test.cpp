@@ -6,11 +6,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "waybill/shift_value.h"
-#include "waybill/windows/eplsf1_form.h"
-#include "waybill/windows/esf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_batch_print_window.h"
+#include "waybill/windows/imported_single_print_window.h"
 #include "waybill/windows/layout_view.h"
-#include "waybill/windows/plsf1_form.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/single_print_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -175,7 +175,7 @@ void PrintWindowTest::shiftTextConversion()
 
 void PrintWindowTest::shiftsAddUpOnScreenAndPage()
 {
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     w.show();
     const QList<int> left0 = lefts(w);
     const QList<int> top0 = tops(w);
@@ -183,7 +183,7 @@ void PrintWindowTest::shiftsAddUpOnScreenAndPage()
     const QPoint screen0 = box->pos();
     QList<QList<PageText>> before;
     m_dialogs->previewActions.enqueue(recordPages(&before));
-    w.N1Click();
+    w.previewAndPrint();
 
     shift(&w, QStringLiteral("Edit1"), QStringLiteral("Button2"), QStringLiteral("5"));
     QCOMPARE(lefts(w), plus(left0, 5));
@@ -200,7 +200,7 @@ void PrintWindowTest::shiftsAddUpOnScreenAndPage()
 
     QList<QList<PageText>> after;
     m_dialogs->previewActions.enqueue(recordPages(&after));
-    w.N1Click();
+    w.previewAndPrint();
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>({1, 1}));
     const QPointF was = find(before.at(0), QStringLiteral(u"张三"));
     const QPointF now = find(after.at(0), QStringLiteral(u"张三"));
@@ -226,7 +226,7 @@ void PrintWindowTest::invalidShiftMovesNothing_data()
 void PrintWindowTest::invalidShiftMovesNothing()
 {
     QFETCH(QString, text);
-    TPlsf1Form w;
+    BatchPrintWindow w;
     w.show();
     const QList<int> left0 = lefts(w);
     const QList<int> top0 = tops(w);
@@ -246,7 +246,7 @@ void PrintWindowTest::invalidShiftMovesNothing()
 
 void PrintWindowTest::emptyBoxAndEnterDoNothing()
 {
-    TEsf1Form w(m_main->sender, m_main->recipients);
+    ImportedSinglePrintWindow w(m_main->sender, m_main->recipients);
     w.show();
     const QList<int> left0 = lefts(w);
     Drive::click(&w, QStringLiteral("Button2"));
@@ -262,10 +262,10 @@ void PrintWindowTest::emptyBoxAndEnterDoNothing()
 
 void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
 {
-    TSf1Form single(m_main->sender, m_main->recipients);
-    TPlsf1Form batch;
-    TEsf1Form importedSingle(m_main->sender, m_main->recipients);
-    TEPlsf1Form importedBatch;
+    SinglePrintWindow single(m_main->sender, m_main->recipients);
+    BatchPrintWindow batch;
+    ImportedSinglePrintWindow importedSingle(m_main->sender, m_main->recipients);
+    ImportedBatchPrintWindow importedBatch;
     QList<PrintWindow*> windows{&single, &batch, &importedSingle, &importedBatch};
     QList<QList<int>> left0, top0;
     QList<QFont> font0;
@@ -282,7 +282,7 @@ void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
         shift(&w, QStringLiteral("Edit2"), QStringLiteral("Button3"), QString::number(-i - 1));
         QFont chosen(QStringLiteral("DejaVu Sans"), 10 + i);
         m_dialogs->fonts.enqueue(chosen);
-        w.Image1Click();
+        w.chooseFont();
         w.close();
         QVERIFY(!w.isVisible());
         // The windows not opened yet still have the built-in layout.
@@ -309,7 +309,7 @@ void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
 
 void PrintWindowTest::fontChooserRemembersTheLastFont()
 {
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     w.show();
     const QFont start = w.layout().placements().first().font();
     QCOMPARE(start.family(), QStringLiteral(u"宋体"));
@@ -345,7 +345,7 @@ void PrintWindowTest::fontChooserRemembersTheLastFont()
 
 void PrintWindowTest::clickOnPlacementOpensNothing()
 {
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     w.show();
     QTest::mouseClick(Drive::find<QWidget>(&w.view(), QStringLiteral("QRDBText8")), Qt::LeftButton);
     QVERIFY(m_dialogs->shown.isEmpty());
@@ -353,7 +353,7 @@ void PrintWindowTest::clickOnPlacementOpensNothing()
 
 void PrintWindowTest::singlePrintIsOnePageOfTheCurrentRows()
 {
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     w.show();
     m_main->recipients.setCurrentRow(1);
     QList<QList<PageText>> pages;
@@ -382,11 +382,11 @@ void PrintWindowTest::singlePrintWithoutRecipientPrintsTheSender()
 {
     m_db->exec(QStringLiteral("delete from inrxx"));
     m_main->reopen();
-    TSf1Form w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_main->sender, m_main->recipients);
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
-    w.N1Click();
+    w.previewAndPrint();
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>{1});
     QVERIFY(strings.contains(QStringLiteral(u"张三")));
     QVERIFY(!strings.contains(QStringLiteral(u"收件公司")));
@@ -398,21 +398,21 @@ void PrintWindowTest::importedSinglePrintReadsItsQuery()
     Dataset imported(m_main->connection);
     imported.setQuery(Statements::selectImported());
     imported.open();
-    TEsf1Form w(m_main->sender, imported);
+    ImportedSinglePrintWindow w(m_main->sender, imported);
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
-    w.N1Click();
+    w.previewAndPrint();
     QVERIFY(strings.contains(QStringLiteral(u"赵六")));
     QVERIFY(strings.contains(QStringLiteral(u"张三")));
 }
 
 void PrintWindowTest::windowDesign()
 {
-    TSf1Form single(m_main->sender, m_main->recipients);
-    TEsf1Form importedSingle(m_main->sender, m_main->recipients);
-    TPlsf1Form batch;
-    TEPlsf1Form importedBatch;
+    SinglePrintWindow single(m_main->sender, m_main->recipients);
+    ImportedSinglePrintWindow importedSingle(m_main->sender, m_main->recipients);
+    BatchPrintWindow batch;
+    ImportedBatchPrintWindow importedBatch;
     const QList<std::tuple<PrintWindow*, QString, QString, QSize, int>> designs{
         {&single, QStringLiteral("TSf1Form"), QStringLiteral(u"单张打印"), {821, 559}, 30},
         {&importedSingle, QStringLiteral("TEsf1Form"), QStringLiteral(u"单张打印"), {822, 559}, 32},

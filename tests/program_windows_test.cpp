@@ -1,15 +1,15 @@
 #include "app/program_windows.h"
-#include "exchange/windows/dr_form.h"
-#include "maintenance/windows/sjbf_form.h"
+#include "exchange/windows/import_window.h"
+#include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "ui/app_info.h"
-#include "waybill/windows/eplsf1_form.h"
-#include "waybill/windows/esf1_form.h"
-#include "waybill/windows/plsf1_form.h"
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/imported_batch_print_window.h"
+#include "waybill/windows/imported_single_print_window.h"
+#include "waybill/windows/single_print_window.h"
 #include "waybill/windows/template_designer.h"
 
 #include <QAction>
@@ -38,11 +38,11 @@ void ProgramWindowsTest::everyWindowIsCreatedHidden()
     ScriptedDialogs dialogs;
     ProgramWindows windows;
     QVERIFY(windows.startupError().isEmpty());
-    QCOMPARE(windows.sf1Form().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
-    QCOMPARE(windows.plsf1Form().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
-    QCOMPARE(windows.sjbfForm().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
-    QVERIFY(windows.sf1Form().isHidden());
-    QVERIFY(windows.plsf1Form().isHidden());
+    QCOMPARE(windows.singlePrintWindow().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
+    QCOMPARE(windows.batchPrintWindow().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
+    QCOMPARE(windows.backupWindow().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
+    QVERIFY(windows.singlePrintWindow().isHidden());
+    QVERIFY(windows.batchPrintWindow().isHidden());
     QVERIFY(dialogs.shown.isEmpty());
 }
 
@@ -53,27 +53,27 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
     db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TForm1& main = windows.form1();
+    MainWindow& main = windows.mainWindow();
 
     // A recipient added after start-up is on the batch pages.
-    main.Button6Click();
+    main.addRecipient();
     main.recipientEditor().findChild<QLineEdit*>("Edit9")->setText("b");
     main.recipientEditor().findChild<QLineEdit*>("Edit10")->setText("x");
     main.recipientEditor().findChild<QLineEdit*>("Edit13")->setText("1");
-    main.recipientEditor().Button3Click();
+    main.recipientEditor().add();
 
     // Each window: its menu command previews, then the window is closed.
     const auto runThenClose = [](QDialog& window) {
         QTimer::singleShot(0, &window, [&window] {
             QVERIFY(QTest::qWaitForWindowActive(&window));
-            QMetaObject::invokeMethod(&window, "N1Click");
+            QMetaObject::invokeMethod(&window, "previewAndPrint");
             window.close();
         });
     };
-    runThenClose(windows.plsf1Form());
-    main.N6Click();
-    runThenClose(windows.sf1Form());
-    main.N5Click();
+    runThenClose(windows.batchPrintWindow());
+    main.openBatchPrint();
+    runThenClose(windows.singlePrintWindow());
+    main.openSinglePrint();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{2, 1}));
     const QStringList sender = db.rows("outrxx").at(0);
     const QDate today = QDate::currentDate();
@@ -114,7 +114,7 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     db.insert("inrxx", {"", "b", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TForm1& main = windows.form1();
+    MainWindow& main = windows.mainWindow();
     const QDir dir(db.dir());
     const auto bytes = [&](const char* name) {
         QFile f(dir.filePath(QString::fromUtf8(name)));
@@ -122,12 +122,12 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     };
 
     dialogs.files << QString(); // cancelled: nothing written, nothing said
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.messageTexts(), QStringList());
     QCOMPARE(dialogs.filters.last().split(QStringLiteral(";;")).size(), 3); // .xls .xlsx .csv
 
     dialogs.files << dir.filePath("book.xls");
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.shown.last().title, QStringLiteral(u"提示"));
     QCOMPARE(dialogs.lastText(),
              QStringLiteral(u"成功导出全部数据!\n已写入文件：") + dir.filePath("book.xls"));
@@ -145,7 +145,7 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
                           Case{"通讯录3.csv", 0, "通讯录3.csv"}}) {
         dialogs.files << dir.filePath(QString::fromUtf8(c.typed));
         dialogs.fileTypes << c.type;
-        main.N32Click();
+        main.exportFromPopup();
         QCOMPARE(dialogs.shown.last().title, AppInfo::title);
         QCOMPARE(dialogs.lastText(), QStringLiteral(u"成功导出全部数据！\n已写入文件：") +
                                          dir.filePath(QString::fromUtf8(c.written)));
@@ -157,11 +157,11 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     // A file that is there is replaced only when the user says so; Enter says No.
     const QByteArray before = bytes("book.xls");
     db.insert("inrxx", {"", "c", "", "", "", "", "", "", "", ""});
-    main.Button10Click();
+    main.refresh();
     dialogs.clear();
     dialogs.files << dir.filePath("book");
     dialogs.answers << false;
-    main.N19Click();
+    main.exportFromMenu();
     QCOMPARE(dialogs.shown.size(), 2);
     QCOMPARE(dialogs.shown.last().text,
              QStringLiteral(u"文件“%1”已存在，要替换它吗？").arg(dir.filePath("book.xls")));
@@ -169,13 +169,13 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     QCOMPARE(bytes("book.xls"), before);
     dialogs.files << dir.filePath("book.xls");
     dialogs.answers << true;
-    main.N19Click();
+    main.exportFromMenu();
     QVERIFY(bytes("book.xls") != before);
     QVERIFY(dialogs.lastText().startsWith(QStringLiteral(u"成功导出全部数据!")));
 
     // A folder that cannot be written goes to the error report, no closing message.
     dialogs.files << dir.filePath("missing/book");
-    main.N32Click();
+    main.exportFromPopup();
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Error);
 }
 
@@ -187,29 +187,29 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     db.insert("excel", {"", QStringLiteral(u"丙"), "", "", "", "", "133", "", "", ""});
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    TDrForm& dr = windows.drForm();
+    ImportWindow& dr = windows.importWindow();
     dr.findChild<QLineEdit*>("Edit3")->setText("132");
-    dr.Button2Click();
+    dr.search();
     QCOMPARE(dr.query().recordCount(), 1);
 
     // The single print reads the import window's query: the found row.
-    QTimer::singleShot(0, &windows.esf1Form(), [&] {
-        QVERIFY(QTest::qWaitForWindowActive(&windows.esf1Form()));
-        windows.esf1Form().N1Click();
-        windows.esf1Form().close();
+    QTimer::singleShot(0, &windows.importedSinglePrintWindow(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.importedSinglePrintWindow()));
+        windows.importedSinglePrintWindow().previewAndPrint();
+        windows.importedSinglePrintWindow().close();
     });
-    windows.form1().findChild<QLineEdit*>("Edit20")->setText("9");
-    dr.N2Click();
+    windows.mainWindow().findChild<QLineEdit*>("Edit20")->setText("9");
+    dr.requestSinglePrint();
     QCOMPARE(db.rows("outrxx").at(0).at(10), QStringLiteral("9"));
     QCOMPARE(dr.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"乙"));
 
     // The batch print reads every row of excel, whatever the search shows.
-    QTimer::singleShot(0, &windows.eplsf1Form(), [&] {
-        QVERIFY(QTest::qWaitForWindowActive(&windows.eplsf1Form()));
-        windows.eplsf1Form().N1Click();
-        windows.eplsf1Form().close();
+    QTimer::singleShot(0, &windows.importedBatchPrintWindow(), [&] {
+        QVERIFY(QTest::qWaitForWindowActive(&windows.importedBatchPrintWindow()));
+        windows.importedBatchPrintWindow().previewAndPrint();
+        windows.importedBatchPrintWindow().close();
     });
-    dr.N3Click();
+    dr.requestBatchPrint();
     QCOMPARE(dialogs.previewPageCounts, (QList<int>{1, 3}));
 }
 
@@ -219,23 +219,23 @@ void ProgramWindowsTest::designerIsMadeWhenFirstOpened()
     TestDatabase db;
     ScriptedDialogs dialogs;
     ProgramWindows windows;
-    QVERIFY(!windows.form1().findChild<TemplateDesigner*>());
-    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
-    auto* designer = windows.form1().findChild<TemplateDesigner*>();
+    QVERIFY(!windows.mainWindow().findChild<TemplateDesigner*>());
+    windows.mainWindow().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    auto* designer = windows.mainWindow().findChild<TemplateDesigner*>();
     QVERIFY(designer);
     QVERIFY(designer->isVisible());
-    windows.form1().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
-    QCOMPARE(windows.form1().findChildren<TemplateDesigner*>().size(), 1);
+    windows.mainWindow().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
+    QCOMPARE(windows.mainWindow().findChildren<TemplateDesigner*>().size(), 1);
     QVERIFY(dialogs.shown.isEmpty());
 
     // Unsaved work is asked about before the program ends, and may stop it.
     designer->document().add(TemplateItem{});
-    windows.form1().show();
+    windows.mainWindow().show();
     dialogs.choices << QStringLiteral(u"取消");
-    QVERIFY(!windows.form1().close());
+    QVERIFY(!windows.mainWindow().close());
     QVERIFY(designer->isVisible());
     dialogs.choices << QStringLiteral(u"不保存");
-    QVERIFY(windows.form1().close());
+    QVERIFY(windows.mainWindow().close());
     QVERIFY(!designer->isVisible());
 }
 

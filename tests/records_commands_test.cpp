@@ -45,7 +45,7 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -59,10 +59,10 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QString());
 
     // Below the rows it opens on the current row.
-    w.recipientEditor().Button4Click();
+    w.recipientEditor().closeEditor();
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
-    w.Button10Click();
+    w.refresh();
     w.queries().recipients.setCurrentRow(1);
     QVERIFY(grid->indexAt(blank) == QModelIndex());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, blank);
@@ -91,7 +91,7 @@ void RecordsCommandsTest::titleClickShowsAMarkerAndKeepsTheOrder()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -121,7 +121,7 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
 
     trigger(&w, "N12");
     QVERIFY(!find(&w, "Button5")->isHidden());
@@ -153,8 +153,8 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
-    TForm1 w;
-    w.Button7Click();
+    MainWindow w;
+    w.modifyRecipient();
     db.exec("delete from inrxx");
     type(&w, "Edit12", "010-1");
     click(&w, "Button5");
@@ -167,12 +167,12 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
 
     // The sender row gone: the stamp fails and the print window stays shut.
     db.insert("outrxx", QStringList(11, QStringLiteral("s")));
-    w.N2Click();
+    w.showRecipients();
     db.exec("delete from outrxx");
     WindowProbe printWindow;
     w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     dialogs.clear();
-    w.N5Click();
+    w.openSinglePrint();
     QCOMPARE(printWindow.openings, 0);
     QCOMPARE(dialogs.shown.size(), 1);
     QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -183,10 +183,10 @@ void RecordsCommandsTest::editorMovesOnlyByItsBareSurface()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.Button6Click();
+    w.addRecipient();
     QWidget* editor = find(&w, "Panel2");
     const QPoint start = editor->pos();
     const auto drag = [&](QPoint from, QPoint by) {
@@ -214,10 +214,10 @@ void RecordsCommandsTest::enterOnTheFocusedSaveButtonSaves()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.N1Click();
+    w.showSenderPanel();
     auto* save = find<QPushButton>(&w, "Button1");
     QCOMPARE(save->font().pixelSize(), UiFonts::songti(14).pixelSize());
     QCOMPARE(find<QPushButton>(&w, "Button5")->font().pixelSize(), 14);

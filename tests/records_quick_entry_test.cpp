@@ -1,4 +1,4 @@
-#include "exchange/windows/dr_form.h"
+#include "exchange/windows/import_window.h"
 #include "records/windows/main_window.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
@@ -41,9 +41,9 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
-    w.Button6Click();
+    w.addRecipient();
     find<QLineEdit>(&w, "Edit21")->setText(QStringLiteral(u"旧目的地"));
     QGuiApplication::clipboard()->setText(pasted);
 
@@ -89,9 +89,9 @@ void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
     TestDatabase db;
     db.insert("inrxx", {"公司", "旧名", "", "旧地址", "", "0755-1", "139", "茶", "1", "备"});
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
-    w.Button7Click();
+    w.modifyRecipient();
     dialogs.texts.enqueue(
         QStringLiteral(u"收件人：王五\n手机：13700001111\n地址：北京市朝阳区建国路1号"));
     click(&w, "PasteButton");
@@ -108,12 +108,12 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "13800138000", "", "", ""});
     db.insert("inrxx", {"", "李四", "", "北京", "", "", " ", "", "", ""});
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     // The book lists only a search that does not show them; they count anyway.
     type(&w, "Edit15", QStringLiteral(u"没有这个人"));
-    w.Button9Click();
-    w.Button6Click();
+    w.search();
+    w.addRecipient();
 
     struct Case {
         const char16_t* name;
@@ -160,12 +160,12 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     TestDatabase db;
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
 
-    w.Button6Click();
+    w.addRecipient();
     QCOMPARE(focused(), find(&w, "Edit8"));
     type(&w, "Edit9", QStringLiteral(u"李四"));
     click(&w, "Button3");
@@ -180,17 +180,17 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     QCOMPARE(focused(), find(&w, "Edit8"));
 
     // The sender panel's checks too.
-    w.N1Click();
+    w.showSenderPanel();
     click(&w, "Button1");
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"寄件人姓名不能为空！"));
     QCOMPARE(focused(), find(&w, "Edit2"));
 
     // Both delete questions default to No.
-    w.N2Click();
+    w.showRecipients();
     dialogs.clear();
     dialogs.answers << false << false;
-    w.Button8Click();
-    w.N15Click();
+    w.deleteRecipient();
+    w.deleteAllRecipients();
     QCOMPARE(dialogs.shown.size(), 2);
     for (const auto& question : dialogs.shown)
         QCOMPARE(question.preset, Dialogs::Default::No);
@@ -221,7 +221,7 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     db.insert("excel", {"", "赵六", "", "广州", "", "", "136", "", "", ""});
     db.insert("excel", {"", "孙八", "", "杭州", "", "", "1340000 2222", "", "", ""});
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     type(&w, "Edit15", QStringLiteral(u"李"));
     QTest::keyClick(find(&w, "Edit15"), Qt::Key_Return);
@@ -238,7 +238,7 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
                  QStringLiteral(u"钱七"));
     }
 
-    TDrForm import;
+    ImportWindow import;
     import.show();
     type(&import, "Edit3", QStringLiteral("136"));
     QTest::keyClick(find(&import, "Edit3"), Qt::Key_Return);

@@ -62,9 +62,9 @@ void RecordsTest::senderSaveChecksInOrderThenWritesEveryColumn()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     QVERIFY(w.databaseOpened());
-    w.N1Click();
+    w.showSenderPanel();
     QVERIFY(find(&w, "Panel1")->isVisible() || !find(&w, "Panel1")->isHidden());
     QVERIFY(find(&w, "Panel3")->isHidden());
 
@@ -110,7 +110,7 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     // Today's date fills the boxes without leading zeros.
     const QDate today = QDate::currentDate();
     QCOMPARE(find<QLineEdit>(&w, "Edit19")->text(), QString::number(today.month()));
@@ -130,7 +130,7 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
     WindowProbe printWindow;
     w.setWindows({nullptr, nullptr, &printWindow, nullptr, nullptr, {}});
     type(&w, "Edit20", "31");
-    w.N5Click();
+    w.openSinglePrint();
     QCOMPARE(printWindow.openings, 1);
     rows = db.rows("outrxx");
     QCOMPARE(rows.size(), 1);
@@ -143,7 +143,7 @@ void RecordsTest::addChecksKeepsGoodsAndListsTheNewRowUnderASearch()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"王五"), "139"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     QCOMPARE(grid->model()->rowCount(), 1);
 
@@ -190,7 +190,7 @@ void RecordsTest::modifyWritesOnlyChangedBoxesOfTheCurrentRow()
     db.insert("inrxx", recipient("A", "n1", "131"));
     db.insert("inrxx", recipient("B", "n2", "132"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     auto* grid = find<QTableView>(&w, "DBGridEh1");
 
     // Double click on the first row opens it in modify mode.
@@ -213,7 +213,7 @@ void RecordsTest::modifyWritesOnlyChangedBoxesOfTheCurrentRow()
     QCOMPARE(rows.at(1), recipient("B", "n2", "132"));
 
     // The row written is the one current at the click, not the one loaded.
-    w.Button7Click();
+    w.modifyRecipient();
     type(&w, "Edit8", "C");
     w.queries().recipients.setCurrentRow(1);
     click(&w, "Button5");
@@ -223,8 +223,8 @@ void RecordsTest::modifyWritesOnlyChangedBoxesOfTheCurrentRow()
 
     // An empty book: modify finds no row.
     db.exec("delete from inrxx");
-    w.Button10Click();
-    w.Button7Click();
+    w.refresh();
+    w.modifyRecipient();
     QCOMPARE(find<QLineEdit>(&w, "Edit8")->text(), QString());
     click(&w, "Button5");
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"当前修改信息为空！"));
@@ -238,7 +238,7 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李二"), "132"));
     db.insert("inrxx", recipient("C", QStringLiteral(u"王三"), "133"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
 
     dialogs.answers << false;
     click(&w, "Button8");
@@ -253,7 +253,7 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     // Another desk changes the first row: the server keeps it elsewhere now,
     // the list keeps its order.
     db.exec(QString::fromUtf8("update inrxx set 单位名称 = 'B2' where 单位名称 = 'B'"));
-    w.Button10Click();
+    w.refresh();
     QCOMPARE(
         listedNames(w.queries().recipients),
         (QStringList{QStringLiteral(u"李二"), QStringLiteral(u"王三"), QStringLiteral(u"王四")}));
@@ -262,7 +262,7 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     QCOMPARE(w.queries().recipients.recordCount(), 2);
     w.queries().recipients.last();
     dialogs.answers << true;
-    w.N15Click();
+    w.deleteAllRecipients();
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"确定要删除全部记录？"));
     const auto rows = db.rows("inrxx");
     QCOMPARE(rows.size(), 1);
@@ -270,12 +270,12 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
 
     // An empty book: delete reports, delete all still asks and deletes nothing.
     db.exec("delete from inrxx");
-    w.Button10Click();
+    w.refresh();
     dialogs.clear();
     click(&w, "Button8");
     QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral(u"不能删除空信息！")});
     dialogs.answers << true;
-    w.N15Click();
+    w.deleteAllRecipients();
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"确定要删除全部记录？"));
 }
 
@@ -286,7 +286,7 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李二"), "13200"));
     db.insert("inrxx", recipient("C", "a\"b", "13300"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     Dataset& d = w.queries().recipients;
 
     type(&w, "Edit15", QStringLiteral(u"王"));
@@ -313,10 +313,10 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
     QVERIFY(dialogs.shown.isEmpty());
 
     // 收件人信息 reopens the whole book and empties the person boxes only.
-    w.Button6Click();
+    w.addRecipient();
     type(&w, "Edit9", "x");
     type(&w, "Edit21", "y");
-    w.N2Click();
+    w.showRecipients();
     QCOMPARE(d.recordCount(), 3);
     QCOMPARE(find<QLineEdit>(&w, "Edit9")->text(), QString());
     QCOMPARE(find<QLineEdit>(&w, "Edit21")->text(), QStringLiteral("y"));
@@ -329,7 +329,7 @@ void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
         QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                        u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     const auto lastName = [&] {
         return grid->model()->index(grid->model()->rowCount() - 1, 1).data().toString();
@@ -338,7 +338,7 @@ void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
     db.exec(QStringLiteral(u"update inrxx set 收件人姓名 = '改' where 收件人姓名 = '王3000'"));
     grid->scrollToBottom();
     QCOMPARE(lastName(), QStringLiteral(u"王3000"));
-    w.Button10Click(); // 刷 新
+    w.refresh(); // 刷 新
     QTRY_COMPARE(grid->model()->rowCount(), 3000);
     QCOMPARE(lastName(), QStringLiteral(u"改"));
     QVERIFY(dialogs.shown.isEmpty());
@@ -348,10 +348,10 @@ void RecordsTest::enterMovesAlongTheChains()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.N1Click();
+    w.showSenderPanel();
     const QStringList sender{"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"};
     for (int i = 0; i < sender.size(); ++i) {
         auto* box = find<QLineEdit>(&w, sender.at(i));
@@ -364,7 +364,7 @@ void RecordsTest::enterMovesAlongTheChains()
     QVERIFY(db.rows("outrxx").isEmpty());
 
     click(&w, "Button2");
-    w.Button6Click();
+    w.addRecipient();
     auto* remarks = find<QLineEdit>(&w, "Edit14");
     remarks->setFocus();
     QTest::keyClick(remarks, Qt::Key_Return);
@@ -382,7 +382,7 @@ void RecordsTest::lostServerIsReportedAndRefreshReconnects()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"王一"), "13100"));
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     Dataset& d = w.queries().recipients;
     db.dropOtherConnections();
 
@@ -409,7 +409,7 @@ void RecordsTest::serverOutOfReachAtStartIsNotAMissingFile()
     TestDatabase db;
     db.makeUnreachable();
     ScriptedDialogs dialogs;
-    TForm1 w;
+    MainWindow w;
     db.makeReachable();
     // The engine's text alone: no advice to make a data.mdb here.
     QCOMPARE(dialogs.shown.size(), 1);

@@ -49,7 +49,7 @@ QUrl helpPage(const QString& relative)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(AppInfo::title);
@@ -64,14 +64,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_grid->setGeometry(0, commandBarHeight, clientWidth,
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
-    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &TForm1::DBGridEh1DblClick);
-    connect(m_grid, &RecipientGrid::enterPressed, this, &TForm1::Button7Click);
+    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &MainWindow::modifyRecipient);
+    connect(m_grid, &RecipientGrid::enterPressed, this, &MainWindow::modifyRecipient);
 
     m_senderPanel = new SenderPanel(m_queries, area);
     m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);
     m_senderPanel->hide();
-    connect(m_senderPanel, &SenderPanel::saved, this, &TForm1::showCommandBar);
-    connect(m_senderPanel, &SenderPanel::closed, this, &TForm1::showCommandBar);
+    connect(m_senderPanel, &SenderPanel::saved, this, &MainWindow::showCommandBar);
+    connect(m_senderPanel, &SenderPanel::closed, this, &MainWindow::showCommandBar);
 
     m_editor = new RecipientEditor(m_book, area);
     m_editor->setGeometry(168, 184, 665, 233);
@@ -84,15 +84,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::showClock);
     m_timer->start();
 
-    FormCreate();
+    loadRecords();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::FormCreate()
+void MainWindow::loadRecords()
 {
     m_senderPanel->setSendingDate(m_clock().date());
     try {
@@ -105,7 +105,7 @@ void TForm1::FormCreate()
     m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
 }
 
-void TForm1::buildCommandBar(QWidget* area)
+void MainWindow::buildCommandBar(QWidget* area)
 {
     m_commandBar = sunkenPanel(area, QStringLiteral("Panel3"));
     m_commandBar->setGeometry(0, 0, clientWidth, commandBarHeight);
@@ -128,56 +128,56 @@ void TForm1::buildCommandBar(QWidget* area)
     QWidget* order[] = {add, modify, remove, m_nameSearch, search, refresh, m_mobileSearch};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    connect(add, &QPushButton::clicked, this, &TForm1::Button6Click);
-    connect(modify, &QPushButton::clicked, this, &TForm1::Button7Click);
-    connect(remove, &QPushButton::clicked, this, &TForm1::Button8Click);
-    connect(refresh, &QPushButton::clicked, this, &TForm1::Button10Click);
-    connect(search, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(add, &QPushButton::clicked, this, &MainWindow::addRecipient);
+    connect(modify, &QPushButton::clicked, this, &MainWindow::modifyRecipient);
+    connect(remove, &QPushButton::clicked, this, &MainWindow::deleteRecipient);
+    connect(refresh, &QPushButton::clicked, this, &MainWindow::refresh);
+    connect(search, &QPushButton::clicked, this, &MainWindow::search);
     for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
-        connect(box, &QLineEdit::returnPressed, this, &TForm1::Button9Click);
+        connect(box, &QLineEdit::returnPressed, this, &MainWindow::search);
 }
 
-void TForm1::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
-                             void (TForm1::*handler)()) {
+                             void (MainWindow::*handler)()) {
         menuItem(menu, name, caption, this, handler);
     };
-    item(bar, "N1", u"寄件人信息", &TForm1::N1Click);
-    item(bar, "N2", u"收件人信息", &TForm1::N2Click);
-    item(bar, "N5", u"单张打印", &TForm1::N5Click);
-    item(bar, "N6", u"批量打印", &TForm1::N6Click);
-    item(bar, "N18", u"数据导入", &TForm1::N18Click);
-    item(bar, "N19", u"数据导出", &TForm1::N19Click);
-    item(bar, "N20", u"数据备份与恢复", &TForm1::N20Click);
+    item(bar, "N1", u"寄件人信息", &MainWindow::showSenderPanel);
+    item(bar, "N2", u"收件人信息", &MainWindow::showRecipients);
+    item(bar, "N5", u"单张打印", &MainWindow::openSinglePrint);
+    item(bar, "N6", u"批量打印", &MainWindow::openBatchPrint);
+    item(bar, "N18", u"数据导入", &MainWindow::openImport);
+    item(bar, "N19", u"数据导出", &MainWindow::exportFromMenu);
+    item(bar, "N20", u"数据备份与恢复", &MainWindow::openBackup);
     QMenu* help = bar->addMenu(QStringLiteral(u"帮助主题"));
     help->setObjectName(QStringLiteral("N22"));
-    item(help, "N23", u"常见问题", &TForm1::N23Click);
-    item(help, "N24", u"技术支持", &TForm1::N24Click);
-    item(help, "N25", u"软件首页", &TForm1::N25Click);
-    item(bar, "N4", u"退出软件", &TForm1::N4Click);
-    item(bar, "N40", u"打印记录", &TForm1::N40Click);
-    item(bar, "TemplateDesignerMenu", u"模板设计", &TForm1::openTemplateDesigner);
+    item(help, "N23", u"常见问题", &MainWindow::openFaq);
+    item(help, "N24", u"技术支持", &MainWindow::openSupport);
+    item(help, "N25", u"软件首页", &MainWindow::openHomePage);
+    item(bar, "N4", u"退出软件", &MainWindow::quit);
+    item(bar, "N40", u"打印记录", &MainWindow::openPrintLog);
+    item(bar, "TemplateDesignerMenu", u"模板设计", &MainWindow::openTemplateDesigner);
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N11", u"新增记录", &TForm1::N11Click);
-    item(m_popup, "N12", u"修改记录", &TForm1::N12Click);
-    item(m_popup, "N13", u"删除记录", &TForm1::N13Click);
+    item(m_popup, "N11", u"新增记录", &MainWindow::addRecipient);
+    item(m_popup, "N12", u"修改记录", &MainWindow::modifyRecipient);
+    item(m_popup, "N13", u"删除记录", &MainWindow::deleteRecipient);
     m_popup->addSeparator();
-    item(m_popup, "N15", u"全部删除", &TForm1::N15Click);
+    item(m_popup, "N15", u"全部删除", &MainWindow::deleteAllRecipients);
     m_popup->addSeparator();
-    item(m_popup, "N7", u"单张打印", &TForm1::N7Click);
-    item(m_popup, "N8", u"批量打印", &TForm1::N8Click);
+    item(m_popup, "N7", u"单张打印", &MainWindow::openSinglePrint);
+    item(m_popup, "N8", u"批量打印", &MainWindow::openBatchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N31", u"数据导入", &TForm1::N31Click);
-    item(m_popup, "N32", u"数据导出", &TForm1::N32Click);
+    item(m_popup, "N31", u"数据导入", &MainWindow::openImport);
+    item(m_popup, "N32", u"数据导出", &MainWindow::exportFromPopup);
     popupOnRightClick(m_grid, m_popup);
 }
 
-void TForm1::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -193,12 +193,12 @@ void TForm1::buildStatusBar()
     bar->addWidget(resolution, 1);
 }
 
-QString TForm1::clockText() const
+QString MainWindow::clockText() const
 {
     return m_clockPanel->text();
 }
 
-void TForm1::Timer1Timer()
+void MainWindow::showClock()
 {
     const QDateTime now = m_clock();
     const QDate d = now.date();
@@ -211,13 +211,13 @@ void TForm1::Timer1Timer()
     m_webPanel->setText(QLatin1Char(' ') + AppInfo::webAddress);
 }
 
-void TForm1::showCommandBar()
+void MainWindow::showCommandBar()
 {
     m_senderPanel->hide();
     m_commandBar->show();
 }
 
-void TForm1::N1Click()
+void MainWindow::showSenderPanel()
 {
     m_senderPanel->show();
     m_senderPanel->raise();
@@ -225,7 +225,7 @@ void TForm1::N1Click()
     m_commandBar->hide();
 }
 
-void TForm1::N2Click()
+void MainWindow::showRecipients()
 {
     ErrorReport::run(this, [this] {
         m_queries.reopen();
@@ -236,59 +236,45 @@ void TForm1::N2Click()
     });
 }
 
-void TForm1::N4Click()
+void MainWindow::quit()
 {
     close();
 }
 
-bool TForm1::stampDate()
+bool MainWindow::stampDate()
 {
     return ErrorReport::run(
         this, [this] { SenderDetails::stampDate(m_queries.sender, m_senderPanel->sendingDate()); });
 }
 
-void TForm1::openPrintWindow(QDialog* window)
+void MainWindow::openPrintWindow(QDialog* window)
 {
     if (!window || !stampDate())
         return;
     window->exec();
 }
 
-void TForm1::N5Click()
+void MainWindow::openSinglePrint()
 {
     openPrintWindow(m_windows.singlePrint);
 }
-void TForm1::N6Click()
+void MainWindow::openBatchPrint()
 {
     openPrintWindow(m_windows.batchPrint);
 }
 
-void TForm1::N7Click()
-{
-    N5Click();
-}
-void TForm1::N8Click()
-{
-    N6Click();
-}
-
-void TForm1::N18Click()
+void MainWindow::openImport()
 {
     if (m_windows.import)
         m_windows.import->exec();
 }
-void TForm1::N31Click()
-{
-    N18Click();
-}
-
-void TForm1::N20Click()
+void MainWindow::openBackup()
 {
     if (m_windows.backup)
         m_windows.backup->exec();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child->isWindow() && child->isVisible() && !child->close()) {
@@ -298,7 +284,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::openTemplateDesigner()
+void MainWindow::openTemplateDesigner()
 {
     if (QWidget* designer = m_windows.templateDesigner ? m_windows.templateDesigner() : nullptr) {
         designer->show();
@@ -307,13 +293,13 @@ void TForm1::openTemplateDesigner()
     }
 }
 
-void TForm1::N40Click()
+void MainWindow::openPrintLog()
 {
     if (m_windows.printLog)
         m_windows.printLog->exec();
 }
 
-bool TForm1::exportBook(QString* fileName)
+bool MainWindow::exportBook(QString* fileName)
 {
     QString type;
     const QString chosen =
@@ -329,60 +315,47 @@ bool TForm1::exportBook(QString* fileName)
     return ErrorReport::run(this, [&] { AddressBookExport::run(m_queries.recipients, *fileName); });
 }
 
-QString TForm1::exportedText(const QString& fileName)
+QString MainWindow::exportedText(const QString& fileName)
 {
     return QStringLiteral(u"\n已写入文件：%1").arg(fileName);
 }
 
-void TForm1::N19Click()
+void MainWindow::exportFromMenu()
 {
     QString name;
     if (exportBook(&name))
         Dialogs::notice(this, QStringLiteral(u"成功导出全部数据!") + exportedText(name));
 }
 
-void TForm1::N32Click()
+void MainWindow::exportFromPopup()
 {
     QString name;
     if (exportBook(&name))
         Dialogs::inform(this, QStringLiteral(u"成功导出全部数据！") + exportedText(name));
 }
 
-void TForm1::N23Click()
+void MainWindow::openFaq()
 {
     openLink(this, helpPage(AppInfo::faqPage));
 }
-void TForm1::N24Click()
+void MainWindow::openSupport()
 {
     openLink(this, QUrl(AppInfo::supportMail));
 }
-void TForm1::N25Click()
+void MainWindow::openHomePage()
 {
     openLink(this, helpPage(AppInfo::homePage));
 }
 
-void TForm1::Button6Click()
+void MainWindow::addRecipient()
 {
     m_editor->openForNew();
 }
-void TForm1::N11Click()
-{
-    Button6Click();
-}
-void TForm1::Button7Click()
+void MainWindow::modifyRecipient()
 {
     m_editor->openOnCurrent();
 }
-void TForm1::N12Click()
-{
-    Button7Click();
-}
-void TForm1::DBGridEh1DblClick()
-{
-    m_editor->openOnCurrent();
-}
-
-void TForm1::Button8Click()
+void MainWindow::deleteRecipient()
 {
     ErrorReport::run(this, [this] {
         if (!m_book.hasCurrent()) {
@@ -393,12 +366,7 @@ void TForm1::Button8Click()
             m_book.deleteCurrent();
     });
 }
-void TForm1::N13Click()
-{
-    Button8Click();
-}
-
-void TForm1::N15Click()
+void MainWindow::deleteAllRecipients()
 {
     ErrorReport::run(this, [this] {
         if (Dialogs::confirm(this, QStringLiteral(u"确定要删除全部记录？"), Dialogs::Default::No))
@@ -406,12 +374,12 @@ void TForm1::N15Click()
     });
 }
 
-void TForm1::Button9Click()
+void MainWindow::search()
 {
     ErrorReport::run(this, [this] { m_book.search(m_nameSearch->text(), m_mobileSearch->text()); });
 }
 
-void TForm1::Button10Click()
+void MainWindow::refresh()
 {
     m_nameSearch->clear();
     ErrorReport::run(this, [this] { m_queries.reopen(); });

@@ -17,14 +17,14 @@ class RecipientEditor;
 class RecipientGrid;
 class SenderPanel;
 
-// TForm1, the main window: the address book under its command bar, the
+// MainWindow, the main window: the address book under its command bar, the
 // sender panel, the recipient editor, the menus that open every other
 // window, and the status-bar clock.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // False when the database could not be opened at creation.
     bool databaseOpened() const { return m_openError.isEmpty(); }
@@ -35,11 +35,11 @@ public:
 
     // The windows created after this one, opened from the menus.
     struct Windows {
-        QDialog* import = nullptr;      // TDrForm
-        QDialog* backup = nullptr;      // TSjbfForm
-        QDialog* singlePrint = nullptr; // TSf1Form
-        QDialog* batchPrint = nullptr;  // TPlsf1Form
-        QDialog* printLog = nullptr;    // TDyjlForm
+        QDialog* import = nullptr;      // ImportWindow
+        QDialog* backup = nullptr;      // BackupWindow
+        QDialog* singlePrint = nullptr; // SinglePrintWindow
+        QDialog* batchPrint = nullptr;  // BatchPrintWindow
+        QDialog* printLog = nullptr;    // PrintLogWindow
 
         // Made at its first opening: a start without it costs nothing.
         std::function<QWidget*()> templateDesigner;
@@ -59,40 +59,33 @@ public slots:
     // 模板设计
     void openTemplateDesigner();
 
-    void N1Click();       // 寄件人信息
-    void N2Click();       // 收件人信息
-    void N4Click();       // 退出软件
-    void N5Click();       // 单张打印
-    void N6Click();       // 批量打印
-    void N7Click();       // 单张打印 (pop-up)
-    void N8Click();       // 批量打印 (pop-up)
-    void N11Click();      // 新增记录 (pop-up)
-    void N12Click();      // 修改记录 (pop-up)
-    void N13Click();      // 删除记录 (pop-up)
-    void N18Click();      // 数据导入
-    void N19Click();      // 数据导出 (main menu)
-    void N20Click();      // 数据备份与恢复
-    void N23Click();      // 常见问题
-    void N24Click();      // 技术支持
-    void N25Click();      // 软件首页
-    void N40Click();      // 打印记录
-    void N31Click();      // 数据导入 (pop-up)
-    void N32Click();      // 数据导出 (pop-up)
-    void Button6Click();  // 新 增
-    void Button7Click();  // 修 改
-    void Button8Click();  // 删 除
-    void Button9Click();  // 查 询
-    void Button10Click(); // 刷 新
-    void N15Click();      // 全部删除
-    void DBGridEh1DblClick();
-    void Timer1Timer();
+    void showSenderPanel();     // 寄件人信息
+    void showRecipients();      // 收件人信息
+    void quit();                // 退出软件
+    void openSinglePrint();     // 单张打印
+    void openBatchPrint();      // 批量打印
+    void openImport();          // 数据导入
+    void exportFromMenu();      // 数据导出 (main menu)
+    void openBackup();          // 数据备份与恢复
+    void openFaq();             // 常见问题
+    void openSupport();         // 技术支持
+    void openHomePage();        // 软件首页
+    void openPrintLog();        // 打印记录
+    void exportFromPopup();     // 数据导出 (pop-up)
+    void addRecipient();        // 新 增
+    void modifyRecipient();     // 修 改
+    void deleteRecipient();     // 删 除
+    void search();              // 查 询
+    void refresh();             // 刷 新
+    void deleteAllRecipients(); // 全部删除
+    void showClock();
 
 protected:
     // A window holding unsaved work (the designer) may keep the program open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void loadRecords();
     void buildMenus();
     void buildCommandBar(QWidget* area);
     void buildStatusBar();

@@ -60,15 +60,15 @@ RecipientEditor::RecipientEditor(AddressBook& book, QWidget* parent)
         b->setAutoDefault(true); // Enter presses the focused button
     }
     auto* picture = new ClosePicture(this, QStringLiteral("Image1"), 640, 8);
-    connect(m_add, &QPushButton::clicked, this, &RecipientEditor::Button3Click);
-    connect(close, &QPushButton::clicked, this, &RecipientEditor::Button4Click);
-    connect(m_modify, &QPushButton::clicked, this, &RecipientEditor::Button5Click);
-    connect(picture, &ClosePicture::clicked, this, &RecipientEditor::Image1Click);
+    connect(m_add, &QPushButton::clicked, this, &RecipientEditor::add);
+    connect(close, &QPushButton::clicked, this, &RecipientEditor::closeEditor);
+    connect(m_modify, &QPushButton::clicked, this, &RecipientEditor::modify);
+    connect(picture, &ClosePicture::clicked, this, &RecipientEditor::closeEditor);
     connect(m_paste, &QPushButton::clicked, this, &RecipientEditor::pasteAndSplit);
     // Esc anywhere in the editor closes it as "关 闭" does.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &RecipientEditor::Button4Click);
+    connect(escape, &QShortcut::activated, this, &RecipientEditor::closeEditor);
 
     QWidget* order[] = {m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4],
                         m_boxes[5], m_boxes[6], m_boxes[7], m_boxes[8], m_boxes[9],
@@ -125,7 +125,7 @@ void RecipientEditor::openOnCurrent()
     m_boxes.first()->setFocus();
 }
 
-void RecipientEditor::Button3Click()
+void RecipientEditor::add()
 {
     ErrorReport::run(this, [this] {
         const RecipientFields f = fields();
@@ -152,7 +152,7 @@ void RecipientEditor::Button3Click()
     });
 }
 
-void RecipientEditor::Button5Click()
+void RecipientEditor::modify()
 {
     ErrorReport::run(this, [this] {
         if (!m_book.hasCurrent()) {
@@ -168,12 +168,7 @@ void RecipientEditor::Button5Click()
     });
 }
 
-void RecipientEditor::Button4Click()
-{
-    hide();
-}
-
-void RecipientEditor::Image1Click()
+void RecipientEditor::closeEditor()
 {
     hide();
 }

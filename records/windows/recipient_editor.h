@@ -20,10 +20,9 @@ public:
     RecipientFields fields() const;
 
 public slots:
-    void Button3Click(); // 新 增
-    void Button4Click(); // 关 闭
-    void Button5Click(); // 修 改
-    void Image1Click();
+    void add();         // 新 增
+    void closeEditor(); // 关 闭
+    void modify();      // 修 改
     // "智能识别": a pasted text split into the boxes, shown before saving.
     void pasteAndSplit();
 

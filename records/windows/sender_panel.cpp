@@ -56,8 +56,8 @@ SenderPanel::SenderPanel(MainQueries& queries, QWidget* parent) : QFrame(parent)
         b->setFont(text);
         b->setAutoDefault(true); // Enter presses the focused button
     }
-    connect(save, &QPushButton::clicked, this, &SenderPanel::Button1Click);
-    connect(close, &QPushButton::clicked, this, &SenderPanel::Button2Click);
+    connect(save, &QPushButton::clicked, this, &SenderPanel::save);
+    connect(close, &QPushButton::clicked, this, &SenderPanel::closePanel);
 
     QWidget* order[] = {m_company,   m_name, m_origin, m_address, m_postcode, m_phone, m_mobile,
                         m_signature, m_year, m_month,  m_day,     save,       close};
@@ -97,7 +97,7 @@ void SenderPanel::setSendingDate(const QDate& date)
     m_day->setSystemText(QString::number(date.day()));
 }
 
-void SenderPanel::Button1Click()
+void SenderPanel::save()
 {
     ErrorReport::run(this, [this] {
         m_queries.reopen();
@@ -118,7 +118,7 @@ void SenderPanel::Button1Click()
     });
 }
 
-void SenderPanel::Button2Click()
+void SenderPanel::closePanel()
 {
     emit closed();
 }

@@ -25,8 +25,8 @@ signals:
     void closed(); // "关 闭"
 
 public slots:
-    void Button1Click(); // 保 存
-    void Button2Click(); // 关 闭
+    void save();       // 保 存
+    void closePanel(); // 关 闭
 
 private:
     MainQueries& m_queries;

@@ -34,7 +34,7 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     menu->setNativeMenuBar(false);
     QAction* n1 = menu->addAction(design.command);
     n1->setObjectName(QStringLiteral("N1"));
-    connect(n1, &QAction::triggered, this, &PrintWindow::N1Click);
+    connect(n1, &QAction::triggered, this, &PrintWindow::previewAndPrint);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -60,12 +60,12 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    connect(button2, &QPushButton::clicked, this, &PrintWindow::Button2Click);
-    connect(button3, &QPushButton::clicked, this, &PrintWindow::Button3Click);
+    connect(button2, &QPushButton::clicked, this, &PrintWindow::shiftHorizontally);
+    connect(button3, &QPushButton::clicked, this, &PrintWindow::shiftVertically);
 
     m_view = new LayoutView(m_layout, panel);
     m_view->move(5, design.layoutTop);
-    connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::Image1Click);
+    connect(m_view, &LayoutView::pictureClicked, this, &PrintWindow::chooseFont);
     addCalibrationCommands(panel, menu);
     addNumberCommand(panel);
     connect(&PrinterChoice::notifier(), &PrinterChoice::Notifier::changed, this,
@@ -81,19 +81,19 @@ PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* 
     restoreTemplate();
 }
 
-void PrintWindow::Button2Click()
+void PrintWindow::shiftHorizontally()
 {
     runCommand([this] { m_adjustments.shiftHorizontally(m_horizontalShift->text()); });
     layoutChanged();
 }
 
-void PrintWindow::Button3Click()
+void PrintWindow::shiftVertically()
 {
     runCommand([this] { m_adjustments.shiftVertically(m_verticalShift->text()); });
     layoutChanged();
 }
 
-void PrintWindow::Image1Click()
+void PrintWindow::chooseFont()
 {
     const std::optional<QFont> font =
         Dialogs::current().chooseFont(this, m_adjustments.chooserFont());
@@ -120,7 +120,7 @@ bool PrintWindow::printedTodayAnswered(PageSource& pages)
                             Dialogs::Default::No);
 }
 
-void PrintWindow::N1Click()
+void PrintWindow::previewAndPrint()
 {
     runCommand([this] {
         const std::unique_ptr<PageSource> source = pages();
@@ -257,8 +257,9 @@ void PrintWindow::showEvent(QShowEvent* event)
     }
 }
 
-SinglePrintWindow::SinglePrintWindow(WaybillVariant variant, const Design& design,
-                                     Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
+CurrentRowPrintWindow::CurrentRowPrintWindow(WaybillVariant variant, const Design& design,
+                                             Dataset& senderQuery, Dataset& recipientQuery,
+                                             QWidget* parent)
     : PrintWindow(variant, design, parent), m_sender(senderQuery), m_recipients(recipientQuery)
 {
 }
@@ -281,13 +282,13 @@ public:
 
 } // namespace
 
-std::unique_ptr<PageSource> SinglePrintWindow::pages()
+std::unique_ptr<PageSource> CurrentRowPrintWindow::pages()
 {
     return std::make_unique<WindowRun>(layout(), &m_sender, &m_recipients, RecordMode::CurrentRow);
 }
 
-BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
-                                   const TableQuery& recipientQuery, QWidget* parent)
+AllRowsPrintWindow::AllRowsPrintWindow(WaybillVariant variant, const Design& design,
+                                       const TableQuery& recipientQuery, QWidget* parent)
     : PrintWindow(variant, design, parent),
       m_queries(recipientQuery, PrintingQueries::Rows::ReadOnReopen)
 {
@@ -300,14 +301,14 @@ BatchPrintWindow::BatchPrintWindow(WaybillVariant variant, const Design& design,
     });
 }
 
-void BatchPrintWindow::FormActivate()
+void AllRowsPrintWindow::rereadRows()
 {
     m_read = true;
     runCommand([this] { m_queries.reopen(); });
     refreshWarnings();
 }
 
-std::unique_ptr<PageSource> BatchPrintWindow::pages()
+std::unique_ptr<PageSource> AllRowsPrintWindow::pages()
 {
     // Printed before the first activation (by a script, say): the rows it
     // would have read at creation are read now.
@@ -317,7 +318,7 @@ std::unique_ptr<PageSource> BatchPrintWindow::pages()
                                        RecordMode::EveryRow);
 }
 
-bool BatchPrintWindow::event(QEvent* event)
+bool AllRowsPrintWindow::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Show:
@@ -339,7 +340,7 @@ bool BatchPrintWindow::event(QEvent* event)
         const bool fromBox = takeReturnFromBox();
         const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
         if (!fromBox && !fromOtherProgram && !std::exchange(m_readOnShow, false))
-            FormActivate();
+            rereadRows();
         break;
     }
     default:

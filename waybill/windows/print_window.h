@@ -30,10 +30,10 @@ public:
     LayoutView& view() { return *m_view; }
 
 public slots:
-    void Button2Click(); // 左右移动 确定
-    void Button3Click(); // 上下移动 确定
-    void Image1Click();  // one font for every placement
-    void N1Click();      // preview and print
+    void shiftHorizontally(); // 左右移动 确定
+    void shiftVertically();   // 上下移动 确定
+    void chooseFont();        // one font for every placement
+    void previewAndPrint();
 
     // Kept per printer in the user's settings only when asked for.
     void saveCalibration();         // 保存为此打印机的默认位置
@@ -117,11 +117,11 @@ private:
 
 // A print window that prints one page from the current rows of another
 // window's queries.
-class SinglePrintWindow : public PrintWindow {
+class CurrentRowPrintWindow : public PrintWindow {
     Q_OBJECT
 protected:
-    SinglePrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
-                      Dataset& recipientQuery, QWidget* parent);
+    CurrentRowPrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
+                          Dataset& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
 
@@ -132,18 +132,18 @@ private:
 
 // A print window with its own connection and queries, reopened every time
 // it becomes the active window, that prints one page per recipient row.
-class BatchPrintWindow : public PrintWindow {
+class AllRowsPrintWindow : public PrintWindow {
     Q_OBJECT
 public:
     PrintingQueries& queries() { return m_queries; }
 
 public slots:
-    void FormActivate();
+    void rereadRows();
 
 protected:
     // Opens the queries at once; throws StoreError.
-    BatchPrintWindow(WaybillVariant variant, const Design& design, const TableQuery& recipientQuery,
-                     QWidget* parent);
+    AllRowsPrintWindow(WaybillVariant variant, const Design& design,
+                       const TableQuery& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
     bool event(QEvent* event) override;

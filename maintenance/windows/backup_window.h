@@ -6,18 +6,18 @@ class Connection;
 
 // "数据库备份与恢复": backs up the database the program has open and
 // restores it from a backup, which ends the program.
-class TSjbfForm : public QDialog {
+class BackupWindow : public QDialog {
     Q_OBJECT
 public:
-    TSjbfForm(Connection& mainConnection, QWidget* parent = nullptr);
+    BackupWindow(Connection& mainConnection, QWidget* parent = nullptr);
 
 signals:
     // Emitted once "数据恢复成功！" is confirmed; the program must end then.
     void restoreSucceeded();
 
 public slots:
-    void Button1Click();
-    void Button2Click();
+    void backup();
+    void restore();
 
 protected:
     void showEvent(QShowEvent* event) override;

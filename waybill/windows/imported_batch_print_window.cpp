@@ -1,9 +1,9 @@
-#include "waybill/windows/eplsf1_form.h"
+#include "waybill/windows/imported_batch_print_window.h"
 
 #include "store/statements.h"
 
-TEPlsf1Form::TEPlsf1Form(QWidget* parent)
-    : BatchPrintWindow(
+ImportedBatchPrintWindow::ImportedBatchPrintWindow(QWidget* parent)
+    : AllRowsPrintWindow(
           WaybillVariant::ImportedBatch,
           {QStringLiteral(u"批量打印顺丰快递单"), QStringLiteral(u"批量打印"), QSize(823, 562), 32},
           Statements::selectImported(), parent)

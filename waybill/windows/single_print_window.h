@@ -4,8 +4,8 @@
 
 // "单张打印顺丰快递单" for the address book: one page from the current rows
 // of the main window's sender and recipient queries.
-class TSf1Form : public SinglePrintWindow {
+class SinglePrintWindow : public CurrentRowPrintWindow {
     Q_OBJECT
 public:
-    TSf1Form(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent = nullptr);
+    SinglePrintWindow(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent = nullptr);
 };

@@ -4,8 +4,9 @@
 
 // "单张打印顺丰快递单" for imported rows: one page from the main window's
 // sender row and the current row of the import window's query over excel.
-class TEsf1Form : public SinglePrintWindow {
+class ImportedSinglePrintWindow : public CurrentRowPrintWindow {
     Q_OBJECT
 public:
-    TEsf1Form(Dataset& senderQuery, Dataset& importedQuery, QWidget* parent = nullptr);
+    ImportedSinglePrintWindow(Dataset& senderQuery, Dataset& importedQuery,
+                              QWidget* parent = nullptr);
 };

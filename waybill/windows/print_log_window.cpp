@@ -1,4 +1,4 @@
-#include "waybill/windows/dyjl_form.h"
+#include "waybill/windows/print_log_window.h"
 
 #include "exchange/shipping_sheet.h"
 #include "store/connection.h"
@@ -10,7 +10,7 @@
 #include "waybill/printing/printer_choice.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/waybill_layout.h"
-#include "waybill/windows/scan_form.h"
+#include "waybill/windows/scan_window.h"
 
 #include <QAbstractTableModel>
 #include <QBoxLayout>
@@ -73,7 +73,7 @@ private:
     QList<PrintLogEntry> m_entries;
 };
 
-TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
+PrintLogWindow::PrintLogWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TDyjlForm"));
     setWindowTitle(QStringLiteral(u"打印记录"));
@@ -89,7 +89,7 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
         edit->setObjectName(name);
         edit->setFixedWidth(width);
         bar->addWidget(edit);
-        connect(edit, &QLineEdit::returnPressed, this, &TDyjlForm::Button1Click);
+        connect(edit, &QLineEdit::returnPressed, this, &PrintLogWindow::search);
         return edit;
     };
     m_name = box(QStringLiteral(u"姓  名"), QStringLiteral("Edit1"), 100);
@@ -112,11 +112,11 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
         bar->addWidget(b);
     }
     bar->addStretch(1);
-    connect(search, &QPushButton::clicked, this, &TDyjlForm::Button1Click);
-    connect(reprint, &QPushButton::clicked, this, &TDyjlForm::Button2Click);
-    connect(scan, &QPushButton::clicked, this, &TDyjlForm::Button3Click);
-    connect(ship, &QPushButton::clicked, this, &TDyjlForm::Button4Click);
-    m_scan = new TScanForm(this);
+    connect(search, &QPushButton::clicked, this, &PrintLogWindow::search);
+    connect(reprint, &QPushButton::clicked, this, &PrintLogWindow::reprint);
+    connect(scan, &QPushButton::clicked, this, &PrintLogWindow::openScan);
+    connect(ship, &QPushButton::clicked, this, &PrintLogWindow::exportShipment);
+    m_scan = new ScanWindow(this);
 
     m_model = new PrintLogModel(this);
     m_list = new QTableView(this);
@@ -136,7 +136,7 @@ TDyjlForm::TDyjlForm(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_list, 1);
 }
 
-QList<qlonglong> TDyjlForm::listedNumbers() const
+QList<qlonglong> PrintLogWindow::listedNumbers() const
 {
     QList<qlonglong> numbers;
     for (const PrintLogEntry& e : m_model->entries())
@@ -144,14 +144,14 @@ QList<qlonglong> TDyjlForm::listedNumbers() const
     return numbers;
 }
 
-void TDyjlForm::showEvent(QShowEvent* event)
+void PrintLogWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Widgets::centreOnScreen(this);
-    Button1Click();
+    search();
 }
 
-void TDyjlForm::Button1Click()
+void PrintLogWindow::search()
 {
     ErrorReport::run(this, [this] {
         Connection connection;
@@ -168,7 +168,7 @@ void TDyjlForm::Button1Click()
     });
 }
 
-QString TDyjlForm::chosenRun() const
+QString PrintLogWindow::chosenRun() const
 {
     const QModelIndexList chosen = m_list->selectionModel()->selectedRows();
     if (chosen.isEmpty() && m_model->entries().isEmpty())
@@ -180,7 +180,7 @@ QString TDyjlForm::chosenRun() const
     return PrintLog::runOf(connection, page);
 }
 
-void TDyjlForm::Button3Click()
+void PrintLogWindow::openScan()
 {
     QString run;
     if (!ErrorReport::run(this, [&] { run = chosenRun(); }))
@@ -191,10 +191,10 @@ void TDyjlForm::Button3Click()
     }
     if (ErrorReport::run(this, [&] { m_scan->openRun(run); }))
         m_scan->exec();
-    Button1Click();
+    search();
 }
 
-void TDyjlForm::Button4Click()
+void PrintLogWindow::exportShipment()
 {
     const QString since = m_date->text().trimmed();
     QString run;
@@ -236,7 +236,7 @@ void TDyjlForm::Button4Click()
     });
 }
 
-void TDyjlForm::Button2Click()
+void PrintLogWindow::reprint()
 {
     QList<qlonglong> numbers;
     for (const QModelIndex& row : m_list->selectionModel()->selectedRows())
@@ -267,5 +267,5 @@ void TDyjlForm::Button2Click()
         PrintJob job;
         Dialogs::current().preview(this, pages, job);
     });
-    Button1Click();
+    search();
 }

@@ -1,4 +1,4 @@
-#include "maintenance/windows/sjbf_form.h"
+#include "maintenance/windows/backup_window.h"
 
 #include "maintenance/backup_error.h"
 #include "maintenance/database_backup.h"
@@ -32,7 +32,7 @@ QString restoreFailure(const CommandError& e, bool connectionClosed)
 
 } // namespace
 
-TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
+BackupWindow::BackupWindow(Connection& mainConnection, QWidget* parent)
     : QDialog(parent), m_connection(mainConnection)
 {
     setObjectName(QStringLiteral("SjbfForm"));
@@ -52,18 +52,18 @@ TSjbfForm::TSjbfForm(Connection& mainConnection, QWidget* parent)
                                            QStringLiteral(u"数据库恢复"), 216, 64, 110, 33);
     backup->setFont(UiFonts::songti(15, true));
     restore->setFont(UiFonts::songti(15, true));
-    connect(backup, &QPushButton::clicked, this, &TSjbfForm::Button1Click);
-    connect(restore, &QPushButton::clicked, this, &TSjbfForm::Button2Click);
+    connect(backup, &QPushButton::clicked, this, &BackupWindow::backup);
+    connect(restore, &QPushButton::clicked, this, &BackupWindow::restore);
 }
 
-void TSjbfForm::showEvent(QShowEvent* event)
+void BackupWindow::showEvent(QShowEvent* event)
 {
     if (QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
 }
 
-void TSjbfForm::Button1Click()
+void BackupWindow::backup()
 {
     const QString chosen = Dialogs::current().saveFile(this, QString(), QString());
     if (chosen.isEmpty())
@@ -78,7 +78,7 @@ void TSjbfForm::Button1Click()
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
 }
 
-void TSjbfForm::Button2Click()
+void BackupWindow::restore()
 {
     const QString chosen = Dialogs::current().openFile(this, QString(), QString());
     if (chosen.isEmpty())

@@ -4,9 +4,9 @@
 
 // "批量打印顺丰快递单" for the address book: one page per row of inrxx,
 // read through the window's own connection.
-class TPlsf1Form : public BatchPrintWindow {
+class BatchPrintWindow : public AllRowsPrintWindow {
     Q_OBJECT
 public:
     // Throws StoreError when data.mdb cannot be opened.
-    explicit TPlsf1Form(QWidget* parent = nullptr);
+    explicit BatchPrintWindow(QWidget* parent = nullptr);
 };

@@ -4,9 +4,9 @@
 
 // "批量打印顺丰快递单" for imported rows: one page per row of excel, read
 // through the window's own connection.
-class TEPlsf1Form : public BatchPrintWindow {
+class ImportedBatchPrintWindow : public AllRowsPrintWindow {
     Q_OBJECT
 public:
     // Throws StoreError when data.mdb cannot be opened.
-    explicit TEPlsf1Form(QWidget* parent = nullptr);
+    explicit ImportedBatchPrintWindow(QWidget* parent = nullptr);
 };

@@ -16,11 +16,11 @@ class QTableWidget;
 // run's next page without one, shown beside its recipient. A refused
 // number is said under the box with a beep and attaches nothing;
 // "撤销上一个" (Ctrl+Z) takes the last one back.
-class TScanForm : public QDialog {
+class ScanWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TScanForm(QWidget* parent = nullptr);
-    ~TScanForm() override;
+    explicit ScanWindow(QWidget* parent = nullptr);
+    ~ScanWindow() override;
 
     // Reads run `run`'s pages; throws StoreError.
     void openRun(const QString& run);

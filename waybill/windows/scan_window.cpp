@@ -1,4 +1,4 @@
-#include "waybill/windows/scan_form.h"
+#include "waybill/windows/scan_window.h"
 
 #include "store/connection.h"
 #include "ui/error_report.h"
@@ -16,7 +16,7 @@
 #include <QShortcut>
 #include <QTableWidget>
 
-TScanForm::TScanForm(QWidget* parent) : QDialog(parent)
+ScanWindow::ScanWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TScanForm"));
     setWindowTitle(QStringLiteral(u"扫描回填"));
@@ -48,11 +48,11 @@ TScanForm::TScanForm(QWidget* parent) : QDialog(parent)
     // A platform's order number runs to twenty digits, read whole.
     m_pages->setColumnWidth(3, m_pages->fontMetrics().horizontalAdvance(QString(20, u'0')) + 12);
 
-    connect(m_box, &QLineEdit::returnPressed, this, &TScanForm::scanned);
+    connect(m_box, &QLineEdit::returnPressed, this, &ScanWindow::scanned);
     m_box->installEventFilter(this);
-    connect(m_undo, &QPushButton::clicked, this, &TScanForm::undo);
+    connect(m_undo, &QPushButton::clicked, this, &ScanWindow::undo);
     auto* undoKey = new QShortcut(QKeySequence::Undo, this);
-    connect(undoKey, &QShortcut::activated, this, &TScanForm::undo);
+    connect(undoKey, &QShortcut::activated, this, &ScanWindow::undo);
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_box, 1);
@@ -65,9 +65,9 @@ TScanForm::TScanForm(QWidget* parent) : QDialog(parent)
     setFocusProxy(m_box);
 }
 
-TScanForm::~TScanForm() = default;
+ScanWindow::~ScanWindow() = default;
 
-bool TScanForm::eventFilter(QObject* watched, QEvent* event)
+bool ScanWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_box && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
@@ -77,7 +77,7 @@ bool TScanForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TScanForm::openRun(const QString& run)
+void ScanWindow::openRun(const QString& run)
 {
     m_assignment.reset();
     if (!m_connection) {
@@ -91,12 +91,12 @@ void TScanForm::openRun(const QString& run)
     m_box->setFocus();
 }
 
-QString TScanForm::lastMessage() const
+QString ScanWindow::lastMessage() const
 {
     return m_message->text();
 }
 
-void TScanForm::scanned()
+void ScanWindow::scanned()
 {
     const QString number = m_box->text();
     m_box->clear();
@@ -115,7 +115,7 @@ void TScanForm::scanned()
     m_box->setFocus();
 }
 
-void TScanForm::undo()
+void ScanWindow::undo()
 {
     if (m_assignment)
         ErrorReport::run(this, [&] {
@@ -127,7 +127,7 @@ void TScanForm::undo()
     m_box->setFocus();
 }
 
-void TScanForm::showPages()
+void ScanWindow::showPages()
 {
     if (!m_assignment)
         return;
@@ -153,7 +153,7 @@ void TScanForm::showPages()
     m_undo->setEnabled(m_assignment->canUndo());
 }
 
-void TScanForm::say(const QString& text, bool refused)
+void ScanWindow::say(const QString& text, bool refused)
 {
     m_message->setText(text);
     m_message->setStyleSheet(refused ? QStringLiteral("color: #c00000") : QString());

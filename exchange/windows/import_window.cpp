@@ -1,4 +1,4 @@
-#include "exchange/windows/dr_form.h"
+#include "exchange/windows/import_window.h"
 
 #include "exchange/sheet_import.h"
 #include "store/store_error.h"
@@ -31,7 +31,7 @@ const QString fileFilter = QStringLiteral(
 
 } // namespace
 
-TDrForm::TDrForm(QWidget* parent) : QDialog(parent)
+ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("TDrForm"));
     setWindowTitle(QStringLiteral(u"Excel导入"));
@@ -62,13 +62,13 @@ TDrForm::TDrForm(QWidget* parent) : QDialog(parent)
     Widgets::centreOnScreen(this);
 }
 
-void TDrForm::showEvent(QShowEvent* event)
+void ImportWindow::showEvent(QShowEvent* event)
 {
     ErrorReport::run(this, [this] { m_queries.list(); });
     QDialog::showEvent(event);
 }
 
-void TDrForm::buildSearchBar(QWidget* client)
+void ImportWindow::buildSearchBar(QWidget* client)
 {
     QFrame* bar = Widgets::sunkenPanel(client, QStringLiteral("Panel2"));
     bar->setGeometry(0, 0, clientWidth, searchBarHeight);
@@ -79,19 +79,19 @@ void TDrForm::buildSearchBar(QWidget* client)
     m_mobileSearch = Widgets::lineEdit(bar, QStringLiteral("Edit3"), 256, 8, 121, 22, text);
     m_search = Widgets::button(bar, QStringLiteral("Button2"), QStringLiteral(u"查 询"), 416, 8);
     m_refresh = Widgets::button(bar, QStringLiteral("Button3"), QStringLiteral(u"刷 新"), 512, 8);
-    connect(m_search, &QPushButton::clicked, this, &TDrForm::Button2Click);
-    connect(m_refresh, &QPushButton::clicked, this, &TDrForm::Button3Click);
+    connect(m_search, &QPushButton::clicked, this, &ImportWindow::search);
+    connect(m_refresh, &QPushButton::clicked, this, &ImportWindow::refresh);
     for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
-        connect(box, &QLineEdit::returnPressed, this, &TDrForm::Button2Click);
+        connect(box, &QLineEdit::returnPressed, this, &ImportWindow::search);
 }
 
-void TDrForm::buildPathPanel(QWidget* client)
+void ImportWindow::buildPathPanel(QWidget* client)
 {
     m_pathPanel = new MovablePanel(client);
     m_pathPanel->setObjectName(QStringLiteral("Panel1"));
     m_pathPanel->setGeometry(144, 216, 721, 89);
     m_close = new ClosePicture(m_pathPanel, QStringLiteral("Image1"), 696, 8);
-    connect(m_close, &ClosePicture::clicked, this, &TDrForm::Image1Click);
+    connect(m_close, &ClosePicture::clicked, this, &ImportWindow::hidePathPanel);
     auto* group = new QGroupBox(m_pathPanel);
     group->setGeometry(18, 32, 687, 49);
     Widgets::label(group, QStringLiteral(u"Excel路径"), 24, 20, UiFonts::songti(14));
@@ -104,98 +104,78 @@ void TDrForm::buildPathPanel(QWidget* client)
     m_choose->setToolTip(QStringLiteral(u"选择路径"));
     m_choose->setAutoRaise(true);
     m_choose->setGeometry(548, 18, 23, 18);
-    connect(m_choose, &QToolButton::clicked, this, &TDrForm::SpeedButton1Click);
+    connect(m_choose, &QToolButton::clicked, this, &ImportWindow::choosePath);
     m_import = Widgets::button(group, QStringLiteral("Button1"), QStringLiteral(u"导 入"), 592, 16);
-    connect(m_import, &QPushButton::clicked, this, &TDrForm::Button1Click);
+    connect(m_import, &QPushButton::clicked, this, &ImportWindow::importSheet);
 }
 
-TDrForm::~TDrForm()
+ImportWindow::~ImportWindow()
 {
     delete m_grid; // before the query it shows
 }
 
-QMenuBar* TDrForm::buildMenus()
+QMenuBar* ImportWindow::buildMenus()
 {
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
-                             void (TDrForm::*handler)()) {
+                             void (ImportWindow::*handler)()) {
         Widgets::menuItem(menu, name, caption, this, handler);
     };
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    item(bar, "N1", u"选择路径", &TDrForm::N1Click);
-    item(bar, "N2", u"单张打印", &TDrForm::N2Click);
-    item(bar, "N3", u"批量打印", &TDrForm::N3Click);
-    item(bar, "N49", u"关闭窗口", &TDrForm::N49Click);
-    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &TDrForm::N60Click);
+    item(bar, "N1", u"选择路径", &ImportWindow::showPathPanel);
+    item(bar, "N2", u"单张打印", &ImportWindow::requestSinglePrint);
+    item(bar, "N3", u"批量打印", &ImportWindow::requestBatchPrint);
+    item(bar, "N49", u"关闭窗口", &ImportWindow::closeWindow);
+    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &ImportWindow::undoImport);
     m_undo->setEnabled(false);
     m_undo->setToolTip(QStringLiteral(u"恢复上次导入之前的收件人列表"));
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N4", u"选择路径", &TDrForm::N4Click);
+    item(m_popup, "N4", u"选择路径", &ImportWindow::showPathPanel);
     m_popup->addSeparator();
-    item(m_popup, "N8", u"单张打印", &TDrForm::N8Click);
-    item(m_popup, "N5", u"批量打印", &TDrForm::N5Click);
+    item(m_popup, "N8", u"单张打印", &ImportWindow::requestSinglePrint);
+    item(m_popup, "N5", u"批量打印", &ImportWindow::requestBatchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N55", u"关闭窗口", &TDrForm::N55Click);
+    item(m_popup, "N55", u"关闭窗口", &ImportWindow::closeWindow);
     Widgets::popupOnRightClick(m_grid, m_popup);
     return bar;
 }
 
-void TDrForm::N1Click()
+void ImportWindow::showPathPanel()
 {
     m_pathPanel->show();
     m_pathPanel->raise();
     m_path->clear();
 }
 
-void TDrForm::N2Click()
+void ImportWindow::requestSinglePrint()
 {
     emit singlePrintRequested();
 }
 
-void TDrForm::N3Click()
+void ImportWindow::requestBatchPrint()
 {
     emit batchPrintRequested();
 }
 
-void TDrForm::N49Click()
+void ImportWindow::closeWindow()
 {
     hide();
 }
 
-void TDrForm::N4Click()
-{
-    N1Click();
-}
-
-void TDrForm::N8Click()
-{
-    N2Click();
-}
-
-void TDrForm::N5Click()
-{
-    N3Click();
-}
-
-void TDrForm::N55Click()
-{
-    N49Click();
-}
-
-void TDrForm::SpeedButton1Click()
+void ImportWindow::choosePath()
 {
     const QString file = Dialogs::current().openFile(this, dialogTitle, fileFilter);
     if (!file.isEmpty())
         m_path->setText(file);
 }
 
-void TDrForm::Image1Click()
+void ImportWindow::hidePathPanel()
 {
     m_pathPanel->hide();
 }
 
-void TDrForm::Button1Click()
+void ImportWindow::importSheet()
 {
     // Whatever a sheet does (memory included), the program goes on.
     ErrorReport::run(this, [this] {
@@ -220,14 +200,14 @@ void TDrForm::Button1Click()
     });
 }
 
-void TDrForm::Button2Click()
+void ImportWindow::search()
 {
     // The mobile search runs last and wins when both boxes hold text.
     ErrorReport::run(this,
                      [this] { m_queries.search(m_nameSearch->text(), m_mobileSearch->text()); });
 }
 
-void TDrForm::Button3Click()
+void ImportWindow::refresh()
 {
     m_nameSearch->clear();
     m_mobileSearch->clear();
@@ -238,7 +218,7 @@ void TDrForm::Button3Click()
     });
 }
 
-void TDrForm::N60Click()
+void ImportWindow::undoImport()
 {
     if (!m_previous)
         return;

@@ -5,27 +5,27 @@
 class PrintLogModel;
 class QLineEdit;
 class QTableView;
-class TScanForm;
+class ScanWindow;
 
 // "打印记录": every page sent to a printer or a PDF, newest first, found by
 // the recipient's name or mobile and the day printed; the chosen pages
 // print again, exactly as they were, through the print preview. Reads the
 // log afresh at every opening and after every search or reprint.
-class TDyjlForm : public QDialog {
+class PrintLogWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TDyjlForm(QWidget* parent = nullptr);
+    explicit PrintLogWindow(QWidget* parent = nullptr);
 
     // The log's numbers of the pages listed, in list order.
     QList<qlonglong> listedNumbers() const;
 
 public slots:
-    void Button1Click(); // 查 询
-    void Button2Click(); // 重新打印
-    void Button3Click(); // 扫描回填, into the chosen page's run
-    void Button4Click(); // 导出发货单, of the chosen page's run or from the date on
+    void search();         // 查 询
+    void reprint();        // 重新打印
+    void openScan();       // 扫描回填, into the chosen page's run
+    void exportShipment(); // 导出发货单, of the chosen page's run or from the date on
 
-    TScanForm& scanForm() { return *m_scan; }
+    ScanWindow& scanWindow() { return *m_scan; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,7 +37,7 @@ private:
     QLineEdit* m_number; // Edit4: order or waybill number
     QTableView* m_list;  // DBGridEh1
     PrintLogModel* m_model;
-    TScanForm* m_scan;
+    ScanWindow* m_scan;
 
     // The run of the first page chosen, else of the newest page listed;
     // empty when none is listed. Throws StoreError.

@@ -19,13 +19,13 @@ class RecipientGrid;
 // "Excel导入": fills table excel from a sheet, lists and searches the
 // imported rows, and asks for them to be printed. It has a connection of its
 // own; the single-print window for imported rows binds to query().
-class TDrForm : public QDialog {
+class ImportWindow : public QDialog {
     Q_OBJECT
 public:
     // Opens the connection; throws StoreError. "select * from excel" is
     // read when the window is first shown.
-    explicit TDrForm(QWidget* parent = nullptr);
-    ~TDrForm() override;
+    explicit ImportWindow(QWidget* parent = nullptr);
+    ~ImportWindow() override;
 
     Dataset& query() { return m_queries.imported; }
 
@@ -35,21 +35,16 @@ signals:
     void batchPrintRequested();
 
 public slots:
-    void N1Click();  // 选择路径
-    void N2Click();  // 单张打印
-    void N3Click();  // 批量打印
-    void N49Click(); // 关闭窗口
-    // The pop-up menu's items, the same commands.
-    void N4Click();
-    void N8Click();
-    void N5Click();
-    void N55Click();
-    void SpeedButton1Click();
-    void Image1Click();
-    void Button1Click(); // 导 入
-    void Button2Click(); // 查 询
-    void Button3Click(); // 刷 新
-    void N60Click();     // 撤销导入: the list before the last import, back
+    void showPathPanel();      // 选择路径
+    void requestSinglePrint(); // 单张打印
+    void requestBatchPrint();  // 批量打印
+    void closeWindow();        // 关闭窗口
+    void choosePath();
+    void hidePathPanel();
+    void importSheet(); // 导 入
+    void search();      // 查 询
+    void refresh();     // 刷 新
+    void undoImport();  // 撤销导入: the list before the last import, back
 
 protected:
     void showEvent(QShowEvent* event) override;

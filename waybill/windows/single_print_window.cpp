@@ -1,7 +1,7 @@
-#include "waybill/windows/sf1_form.h"
+#include "waybill/windows/single_print_window.h"
 
-TSf1Form::TSf1Form(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
-    : SinglePrintWindow(
+SinglePrintWindow::SinglePrintWindow(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
+    : CurrentRowPrintWindow(
           WaybillVariant::AddressBookSingle,
           {QStringLiteral(u"单张打印顺丰快递单"), QStringLiteral(u"单张打印"), QSize(821, 559), 30},
           senderQuery, recipientQuery, parent)
