@@ -110,6 +110,17 @@ std::optional<QString> QtDialogs::editText(QWidget* parent, const QString& title
     return dialog.textValue();
 }
 
+std::optional<QString> QtDialogs::editLine(QWidget* parent, const QString& title,
+                                           const QString& label, const QString& initial)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
+}
+
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);

@@ -12,6 +12,8 @@ public:
                const QStringList& buttons, int preset) override;
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
+    std::optional<QString> editLine(QWidget* parent, const QString& title, const QString& label,
+                                    const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                      QString* chosenType = nullptr) override;

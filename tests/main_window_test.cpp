@@ -188,6 +188,18 @@ void MainWindowTest::pastedTextIsConfirmedByKeyboard()
     });
     QCOMPARE(dialogs.editText(nullptr, QStringLiteral(u"智能识别"), QString(), pasted),
              pasted + QStringLiteral("x"));
+
+    // A number box takes a scanner's digits and its Enter, one line.
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        QTest::keyClicks(dialog->focusWidget(), QStringLiteral("123456789012"));
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        if (auto* stuck = qobject_cast<QDialog*>(dialog); stuck && stuck->isVisible())
+            stuck->reject();
+    });
+    QCOMPARE(dialogs.editLine(nullptr, QStringLiteral(u"运单号"), QString(), QString()),
+             QStringLiteral("123456789012"));
 }
 
 void MainWindowTest::errorBoxesEndChineseTheChineseWay()

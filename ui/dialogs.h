@@ -32,6 +32,10 @@ public:
     // nullopt when cancelled.
     virtual std::optional<QString> editText(QWidget* parent, const QString& title,
                                             const QString& label, const QString& initial) = 0;
+    // One line holding `initial`, for a number a scanner may type: its
+    // Enter confirms; nullopt when cancelled.
+    virtual std::optional<QString> editLine(QWidget* parent, const QString& title,
+                                            const QString& label, const QString& initial) = 0;
     // File choosers; an empty string when cancelled. `filter` lists the
     // types as "Name (*.a *.b);;Other (*.c)"; `chosenType`, when given,
     // receives the type the user left chosen.

@@ -51,6 +51,12 @@ std::optional<QString> ScriptedDialogs::editText(QWidget*, const QString& title,
     return texts.isEmpty() ? std::nullopt : texts.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::editLine(QWidget* parent, const QString& title,
+                                                 const QString& label, const QString& initial)
+{
+    return editText(parent, title, label, initial);
+}
+
 QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& filter)
 {
     shown << Shown{QStringLiteral("open"), title, QString(), Icon::Question};

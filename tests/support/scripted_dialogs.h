@@ -29,6 +29,8 @@ public:
                const QStringList& buttons, int preset) override;
     std::optional<QString> editText(QWidget* parent, const QString& title, const QString& label,
                                     const QString& initial) override;
+    std::optional<QString> editLine(QWidget* parent, const QString& title, const QString& label,
+                                    const QString& initial) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                      QString* chosenType = nullptr) override;
@@ -40,7 +42,7 @@ public:
     QQueue<QString> files;                // for openFile()/saveFile(); "" cancels
     QQueue<int> fileTypes;                // type chosen in saveFile() by its place; none: the first
     QQueue<std::optional<QFont>> fonts;   // for chooseFont()
-    QQueue<std::optional<QString>> texts; // for editText(); empty cancels
+    QQueue<std::optional<QString>> texts; // for editText() and editLine(); empty cancels
     // What the user does in each preview before closing it, e.g. point the
     // job at a PDF and press "打 印"; an empty queue just closes it.
     using PreviewAction = std::function<void(QWidget* parent, PageSource& pages, PrintJob& job)>;

@@ -179,7 +179,7 @@ void PrintWindow::addNumberCommand(QWidget* panel)
 
 void PrintWindow::askOrderNumber()
 {
-    const std::optional<QString> order = Dialogs::current().editText(
+    const std::optional<QString> order = Dialogs::current().editLine(
         this, QStringLiteral(u"订单编号"),
         QStringLiteral(u"下一张运单所属的平台订单编号（打印后清空）："), m_orderNumber);
     noteBoxClosed();
@@ -207,7 +207,7 @@ void PrintWindow::askWaybillNumbers()
         m_firstNumber.clear();
         return;
     }
-    const std::optional<QString> first = Dialogs::current().editText(
+    const std::optional<QString> first = Dialogs::current().editLine(
         this, QStringLiteral(u"运单号"),
         QStringLiteral(u"首张运单纸上的运单号（下一张起依次编排）："), m_firstNumber);
     noteBoxClosed();
