@@ -193,20 +193,30 @@ void TemplateDesignerTest::designedLabelSavesReopensAndPrints()
     QCOMPARE(db.rows(u"printlog"_s).size(), 1);
 }
 
+namespace {
+
+// Two texts: 甲 at (10, 10), 30 x 6 mm, and a second one in `second`.
+void addTwoTexts(TemplateDesigner& w, const QRectF& second)
+{
+    TemplateItem first;
+    first.kind = TemplateItem::Kind::Text;
+    first.text = u"甲"_s;
+    first.boxMm = QRectF(10, 10, 30, 6);
+    TemplateItem other = first;
+    other.boxMm = second;
+    w.document().add(first);
+    w.document().add(other);
+}
+
+} // namespace
+
 void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
 {
     ScriptedDialogs dialogs;
     TemplateDesigner w;
     w.show();
     TemplateCanvas& canvas = w.canvas();
-    TemplateItem a;
-    a.kind = TemplateItem::Kind::Text;
-    a.text = u"甲"_s;
-    a.boxMm = QRectF(10, 10, 30, 6);
-    TemplateItem b = a;
-    b.boxMm = QRectF(50, 40, 20, 6);
-    w.document().add(a);
-    w.document().add(b);
+    addTwoTexts(w, QRectF(50, 40, 20, 6));
     const double perMm = canvas.zoom() * 96 / 25.4;
     const auto at = [&](QPointF mm) { return (mm * perMm).toPoint(); };
     // Dragged from (55, 43) to near x = 10 + 0.4 mm: its left edge goes onto the other's.
@@ -234,14 +244,7 @@ void TemplateDesignerTest::clickAndKeysChangeTheChosenItemOnly()
     TemplateDesigner w;
     w.show();
     TemplateCanvas& canvas = w.canvas();
-    TemplateItem a;
-    a.kind = TemplateItem::Kind::Text;
-    a.text = u"甲"_s;
-    a.boxMm = QRectF(10, 10, 30, 6);
-    TemplateItem b = a;
-    b.boxMm = QRectF(11, 40, 20, 6);
-    w.document().add(a);
-    w.document().add(b);
+    addTwoTexts(w, QRectF(11, 40, 20, 6));
     const QPoint at = (QPointF(20, 43) * (canvas.zoom() * 96 / 25.4)).toPoint();
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, at);
     QCOMPARE(canvas.selection(), QList<int>{1});
