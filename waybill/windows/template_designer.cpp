@@ -678,30 +678,35 @@ void TemplateDesigner::addText()
     addItem(item);
 }
 
-void TemplateDesigner::addBarcode()
+namespace {
+
+// A new code of the recipient's mobile, the value a parcel label most
+// often carries; the properties panel changes it.
+TemplateItem mobileCode(Symbology symbology, const QRectF& boxMm)
 {
     TemplateItem item;
     item.kind = TemplateItem::Kind::Barcode;
-    item.symbology = Symbology::Code128;
+    item.symbology = symbology;
     item.role = RecordRole::Recipient;
     item.column = QStringLiteral(u"手机号码");
-    item.humanReadable = true;
-    item.boxMm = QRectF(0, 0, 50, 12);
+    item.boxMm = boxMm;
     item.font = QStringLiteral(u"宋体");
+    return item;
+}
+
+} // namespace
+
+void TemplateDesigner::addBarcode()
+{
+    TemplateItem item = mobileCode(Symbology::Code128, QRectF(0, 0, 50, 12));
+    item.humanReadable = true;
     item.sizePt = 9;
     addItem(item);
 }
 
 void TemplateDesigner::addQrCode()
 {
-    TemplateItem item;
-    item.kind = TemplateItem::Kind::Barcode;
-    item.symbology = Symbology::Qr;
-    item.role = RecordRole::Recipient;
-    item.column = QStringLiteral(u"手机号码");
-    item.boxMm = QRectF(0, 0, 20, 20);
-    item.font = QStringLiteral(u"宋体");
-    addItem(item);
+    addItem(mobileCode(Symbology::Qr, QRectF(0, 0, 20, 20)));
 }
 
 void TemplateDesigner::copyItems()
