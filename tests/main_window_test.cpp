@@ -1,4 +1,5 @@
 #include "app/qt_dialogs.h"
+#include "exchange/windows/import_window.h"
 #include "records/windows/main_window.h"
 #include "store/command_error.h"
 #include "store/data_folder.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -26,6 +28,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void windowMenusAndGrid();
+    void everyPlaceOfACommandRunsItAndIsEnabledWithIt_data();
+    void everyPlaceOfACommandRunsItAndIsEnabledWithIt();
     void clockShowsAfterTheFirstSecond();
     void missingDatabaseIsReportedAndNotCreated();
     void questionButtonsSpeakChinese();
@@ -84,6 +88,63 @@ void MainWindowTest::windowMenusAndGrid()
     QVERIFY(find(&w, "Panel1")->isHidden());
     QVERIFY(find(&w, "Panel2")->isHidden());
     QVERIFY(dialogs.shown.isEmpty());
+}
+
+void MainWindowTest::everyPlaceOfACommandRunsItAndIsEnabledWithIt_data()
+{
+    QTest::addColumn<bool>("importWindow");
+    QTest::addColumn<QString>("command"); // its action
+    QTest::addColumn<QString>("place");   // a pop-up item or a button for the same command
+    const auto row = [](bool import, const char* command, const char* place) {
+        QTest::addRow("%s %s %s", import ? "import" : "main", command, place)
+            << import << QString::fromLatin1(command) << QString::fromLatin1(place);
+    };
+    row(false, "N5", "N7");
+    row(false, "N6", "N8");
+    row(false, "N18", "N31");
+    row(false, "N11", "Button6");
+    row(false, "N12", "Button7");
+    row(false, "N13", "Button8");
+    row(true, "N1", "N4");
+    row(true, "N2", "N8");
+    row(true, "N3", "N5");
+    row(true, "N49", "N55");
+}
+
+void MainWindowTest::everyPlaceOfACommandRunsItAndIsEnabledWithIt()
+{
+    QFETCH(bool, importWindow);
+    QFETCH(QString, command);
+    QFETCH(QString, place);
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<QWidget> window;
+    if (importWindow)
+        window = std::make_unique<ImportWindow>();
+    else
+        window = std::make_unique<MainWindow>();
+    auto* action = find<QAction>(window.get(), command);
+    auto* item = window->findChild<QAction*>(place);
+    auto* button = window->findChild<QPushButton*>(place);
+    QVERIFY(item || button);
+    if (item)
+        QCOMPARE(item->text(), action->text());
+    const auto enabled = [&] { return item ? item->isEnabled() : button->isEnabled(); };
+    const auto choose = [&] {
+        if (item)
+            item->trigger();
+        else
+            QTest::mouseClick(button, Qt::LeftButton);
+    };
+    QSignalSpy ran(action, &QAction::triggered);
+    action->setEnabled(false);
+    QVERIFY(!enabled());
+    choose();
+    QCOMPARE(ran.size(), 0);
+    action->setEnabled(true);
+    QVERIFY(enabled());
+    choose();
+    QCOMPARE(ran.size(), 1);
 }
 
 void MainWindowTest::clockShowsAfterTheFirstSecond()

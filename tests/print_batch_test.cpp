@@ -77,6 +77,7 @@ private slots:
     void rowsSavedElsewhereArePrintedAfterActivation();
     void comingBackFromAnotherProgramIsNoActivation();
     void failedActivationIsReportedAndLeavesTheWindowUsable();
+    void theActivationAfterAFailedOpeningReadsAgain();
     void missingDatabaseFailsConstruction();
     void importedBatchReadsExcel();
 
@@ -228,6 +229,24 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
     QCOMPARE(m_dialogs->shown.size(), 2); // the preview, no new error
     QCOMPARE(previewPages(*m_dialogs, w).size(), 1);
     QVERIFY(w.queries().recipients.isOpen());
+}
+
+// The error box of the first read takes that opening's activation; the
+// next one, from another window of the program, reads.
+void PrintBatchTest::theActivationAfterAFailedOpeningReadsAgain()
+{
+    m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
+    BatchPrintWindow w;
+    m_db->makeUnreachable();
+    activate(w);
+    QCOMPARE(m_dialogs->shown.size(), 1);
+    m_db->makeReachable();
+    QWidget other;
+    activate(other);
+    activate(w);
+    const QList<QStringList> pages = previewPages(*m_dialogs, w);
+    QCOMPARE(pages.size(), 1);
+    QVERIFY(pages.at(0).contains(QStringLiteral(u"甲")));
 }
 
 void PrintBatchTest::missingDatabaseFailsConstruction()

@@ -61,6 +61,29 @@ void centreOnScreen(QWidget* window)
     window->move(frame.topLeft());
 }
 
+QAction* commandEntry(QWidget* menu, const char* name, QAction* command)
+{
+    auto* entry = new QAction(menu);
+    entry->setObjectName(QString::fromLatin1(name));
+    const auto follow = [entry, command] {
+        entry->setText(command->text());
+        entry->setEnabled(command->isEnabled());
+        entry->setVisible(command->isVisible());
+    };
+    follow();
+    QObject::connect(command, &QAction::changed, entry, follow);
+    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
+    menu->addAction(entry);
+    return entry;
+}
+
+void commandButton(QAbstractButton* button, QAction* command)
+{
+    button->setEnabled(command->isEnabled());
+    QObject::connect(command, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    QObject::connect(button, &QAbstractButton::clicked, command, &QAction::trigger);
+}
+
 void popupOnRightClick(QAbstractItemView* view, QMenu* menu)
 {
     view->setContextMenuPolicy(Qt::CustomContextMenu);

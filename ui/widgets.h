@@ -47,6 +47,14 @@ QAction* menuItem(QWidget* menu, const char* name, const char16_t* caption, Wind
     return action;
 }
 
+// A second menu entry for a command another menu holds: the entry keeps a
+// name of its own; caption, enabled state and visibility are the command's,
+// and choosing it triggers the command.
+QAction* commandEntry(QWidget* menu, const char* name, QAction* command);
+// A button that triggers a command and is enabled with it; its caption
+// stays its own.
+void commandButton(QAbstractButton* button, QAction* command);
+
 // The grid's pop-up menu on a right click.
 void popupOnRightClick(QAbstractItemView* view, QMenu* menu);
 

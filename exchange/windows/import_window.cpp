@@ -118,25 +118,25 @@ QMenuBar* ImportWindow::buildMenus()
 {
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
                              void (ImportWindow::*handler)()) {
-        Widgets::menuItem(menu, name, caption, this, handler);
+        return Widgets::menuItem(menu, name, caption, this, handler);
     };
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    item(bar, "N1", u"选择路径", &ImportWindow::showPathPanel);
-    item(bar, "N2", u"单张打印", &ImportWindow::requestSinglePrint);
-    item(bar, "N3", u"批量打印", &ImportWindow::requestBatchPrint);
-    item(bar, "N49", u"关闭窗口", &ImportWindow::closeWindow);
-    m_undo = Widgets::menuItem(bar, "N60", u"撤销导入", this, &ImportWindow::undoImport);
+    QAction* pathCommand = item(bar, "N1", u"选择路径", &ImportWindow::showPathPanel);
+    QAction* singlePrint = item(bar, "N2", u"单张打印", &ImportWindow::requestSinglePrint);
+    QAction* batchPrint = item(bar, "N3", u"批量打印", &ImportWindow::requestBatchPrint);
+    QAction* closeCommand = item(bar, "N49", u"关闭窗口", &ImportWindow::closeWindow);
+    m_undo = item(bar, "N60", u"撤销导入", &ImportWindow::undoImport);
     m_undo->setEnabled(false);
     m_undo->setToolTip(QStringLiteral(u"恢复上次导入之前的收件人列表"));
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N4", u"选择路径", &ImportWindow::showPathPanel);
+    Widgets::commandEntry(m_popup, "N4", pathCommand);
     m_popup->addSeparator();
-    item(m_popup, "N8", u"单张打印", &ImportWindow::requestSinglePrint);
-    item(m_popup, "N5", u"批量打印", &ImportWindow::requestBatchPrint);
+    Widgets::commandEntry(m_popup, "N8", singlePrint);
+    Widgets::commandEntry(m_popup, "N5", batchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N55", u"关闭窗口", &ImportWindow::closeWindow);
+    Widgets::commandEntry(m_popup, "N55", closeCommand);
     Widgets::popupOnRightClick(m_grid, m_popup);
     return bar;
 }

@@ -64,8 +64,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_grid->setGeometry(0, commandBarHeight, clientWidth,
                         clientHeight - statusBarHeight - commandBarHeight);
     m_grid->setToolTip(QStringLiteral(u"双击可以修改收件人信息"));
-    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, this, &MainWindow::modifyRecipient);
-    connect(m_grid, &RecipientGrid::enterPressed, this, &MainWindow::modifyRecipient);
 
     m_senderPanel = new SenderPanel(m_queries, area);
     m_senderPanel->setGeometry(0, 0, clientWidth, clientHeight - statusBarHeight);
@@ -112,25 +110,23 @@ void MainWindow::buildCommandBar(QWidget* area)
     QWidget* bar = m_commandBar;
     const QFont text = UiFonts::songti(14);
     label(bar, QStringLiteral(u"收件人信息"), 10, 10, UiFonts::songti(16, true), Qt::red);
-    auto* add = button(bar, QStringLiteral("Button6"), QStringLiteral(u"新 增"), 120, 8);
-    auto* modify = button(bar, QStringLiteral("Button7"), QStringLiteral(u"修 改"), 208, 8);
-    auto* remove = button(bar, QStringLiteral("Button8"), QStringLiteral(u"删 除"), 296, 8);
+    m_addButton = button(bar, QStringLiteral("Button6"), QStringLiteral(u"新 增"), 120, 8);
+    m_modifyButton = button(bar, QStringLiteral("Button7"), QStringLiteral(u"修 改"), 208, 8);
+    m_deleteButton = button(bar, QStringLiteral("Button8"), QStringLiteral(u"删 除"), 296, 8);
     auto* refresh = button(bar, QStringLiteral("Button10"), QStringLiteral(u"刷 新"), 384, 8);
     label(bar, QStringLiteral(u"姓  名"), 496, 13, text);
     m_nameSearch = lineEdit(bar, QStringLiteral("Edit15"), 544, 8, 89, 22, text);
     label(bar, QStringLiteral(u"手机号码"), 648, 13, text);
     m_mobileSearch = lineEdit(bar, QStringLiteral("Edit25"), 712, 8, 121, 22, text);
     auto* search = button(bar, QStringLiteral("Button9"), QStringLiteral(u"查 询"), 872, 8);
-    for (QPushButton* b : {add, modify, remove, refresh, search}) {
+    for (QPushButton* b : {m_addButton, m_modifyButton, m_deleteButton, refresh, search}) {
         b->setFont(text);
         b->setAutoDefault(true); // Enter presses the focused button
     }
-    QWidget* order[] = {add, modify, remove, m_nameSearch, search, refresh, m_mobileSearch};
+    QWidget* order[] = {m_addButton, m_modifyButton, m_deleteButton, m_nameSearch,
+                        search,      refresh,        m_mobileSearch};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    connect(add, &QPushButton::clicked, this, &MainWindow::addRecipient);
-    connect(modify, &QPushButton::clicked, this, &MainWindow::modifyRecipient);
-    connect(remove, &QPushButton::clicked, this, &MainWindow::deleteRecipient);
     connect(refresh, &QPushButton::clicked, this, &MainWindow::refresh);
     connect(search, &QPushButton::clicked, this, &MainWindow::search);
     for (QLineEdit* box : {m_nameSearch, m_mobileSearch}) // Enter in a search box searches
@@ -143,13 +139,13 @@ void MainWindow::buildMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
     const auto item = [this](QWidget* menu, const char* name, const char16_t* caption,
                              void (MainWindow::*handler)()) {
-        menuItem(menu, name, caption, this, handler);
+        return menuItem(menu, name, caption, this, handler);
     };
     item(bar, "N1", u"寄件人信息", &MainWindow::showSenderPanel);
     item(bar, "N2", u"收件人信息", &MainWindow::showRecipients);
-    item(bar, "N5", u"单张打印", &MainWindow::openSinglePrint);
-    item(bar, "N6", u"批量打印", &MainWindow::openBatchPrint);
-    item(bar, "N18", u"数据导入", &MainWindow::openImport);
+    QAction* singlePrint = item(bar, "N5", u"单张打印", &MainWindow::openSinglePrint);
+    QAction* batchPrint = item(bar, "N6", u"批量打印", &MainWindow::openBatchPrint);
+    QAction* importData = item(bar, "N18", u"数据导入", &MainWindow::openImport);
     item(bar, "N19", u"数据导出", &MainWindow::exportFromMenu);
     item(bar, "N20", u"数据备份与恢复", &MainWindow::openBackup);
     QMenu* help = bar->addMenu(QStringLiteral(u"帮助主题"));
@@ -163,18 +159,25 @@ void MainWindow::buildMenus()
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    item(m_popup, "N11", u"新增记录", &MainWindow::addRecipient);
-    item(m_popup, "N12", u"修改记录", &MainWindow::modifyRecipient);
-    item(m_popup, "N13", u"删除记录", &MainWindow::deleteRecipient);
+    QAction* add = item(m_popup, "N11", u"新增记录", &MainWindow::addRecipient);
+    QAction* modify = item(m_popup, "N12", u"修改记录", &MainWindow::modifyRecipient);
+    QAction* remove = item(m_popup, "N13", u"删除记录", &MainWindow::deleteRecipient);
     m_popup->addSeparator();
     item(m_popup, "N15", u"全部删除", &MainWindow::deleteAllRecipients);
     m_popup->addSeparator();
-    item(m_popup, "N7", u"单张打印", &MainWindow::openSinglePrint);
-    item(m_popup, "N8", u"批量打印", &MainWindow::openBatchPrint);
+    commandEntry(m_popup, "N7", singlePrint);
+    commandEntry(m_popup, "N8", batchPrint);
     m_popup->addSeparator();
-    item(m_popup, "N31", u"数据导入", &MainWindow::openImport);
+    commandEntry(m_popup, "N31", importData);
+    // Its closing message differs from the main menu's: a command of its own.
     item(m_popup, "N32", u"数据导出", &MainWindow::exportFromPopup);
     popupOnRightClick(m_grid, m_popup);
+
+    commandButton(m_addButton, add);
+    commandButton(m_modifyButton, modify);
+    commandButton(m_deleteButton, remove);
+    connect(m_grid, &RecipientGrid::doubleClickedAnywhere, modify, &QAction::trigger);
+    connect(m_grid, &RecipientGrid::enterPressed, modify, &QAction::trigger);
 }
 
 void MainWindow::buildStatusBar()

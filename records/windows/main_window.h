@@ -12,6 +12,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QTimer;
 class RecipientEditor;
 class RecipientGrid;
@@ -97,7 +98,10 @@ private:
     AddressBook m_book{m_queries};
     QString m_openError;
 
-    QFrame* m_commandBar = nullptr; // Panel3
+    QFrame* m_commandBar = nullptr;        // Panel3
+    QPushButton* m_addButton = nullptr;    // Button6
+    QPushButton* m_modifyButton = nullptr; // Button7
+    QPushButton* m_deleteButton = nullptr; // Button8
     QLineEdit* m_nameSearch = nullptr;
     QLineEdit* m_mobileSearch = nullptr;
     RecipientGrid* m_grid = nullptr;

@@ -236,12 +236,7 @@ void PrintWindow::noteBoxClosed()
 {
     // A box that took the activation away gives it back later, by event.
     if (isVisible() && !isActiveWindow())
-        m_returnFromBox = true;
-}
-
-bool PrintWindow::takeReturnFromBox()
-{
-    return std::exchange(m_returnFromBox, false);
+        boxTookActivation();
 }
 
 void PrintWindow::showEvent(QShowEvent* event)
@@ -297,13 +292,21 @@ AllRowsPrintWindow::AllRowsPrintWindow(WaybillVariant variant, const Design& des
     // activation comes from inside the program.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
         if (window && window != windowHandle())
-            m_leftTheProgram = false;
+            otherWindowFocused();
     });
+}
+
+bool AllRowsPrintWindow::markRead()
+{
+    if (m_activation != Activation::Unread)
+        return false;
+    m_activation = Activation::Rereads;
+    return true;
 }
 
 void AllRowsPrintWindow::rereadRows()
 {
-    m_read = true;
+    markRead();
     runCommand([this] { m_queries.reopen(); });
     refreshWarnings();
 }
@@ -312,37 +315,68 @@ std::unique_ptr<PageSource> AllRowsPrintWindow::pages()
 {
     // Printed before the first activation (by a script, say): the rows it
     // would have read at creation are read now.
-    if (!std::exchange(m_read, true))
+    if (markRead())
         m_queries.reopen();
     return std::make_unique<WindowRun>(layout(), &m_queries.sender, &m_queries.recipients,
                                        RecordMode::EveryRow);
+}
+
+void AllRowsPrintWindow::opened()
+{
+    // Each opening activates afresh, whatever happened before the close.
+    if (m_activation != Activation::Unread) {
+        m_activation = Activation::Rereads;
+        return;
+    }
+    // A window manager may show the window without activating it; its rows
+    // are still there to print. The box of a failed read takes the place
+    // of the read, so the activation after the box's reads again.
+    m_activation = Activation::ReadOnShow;
+    runCommand([this] { m_queries.reopen(); });
+}
+
+void AllRowsPrintWindow::activated()
+{
+    if (m_activation == Activation::Rereads || m_activation == Activation::Unread)
+        rereadRows();
+    else
+        m_activation = Activation::Rereads;
+}
+
+void AllRowsPrintWindow::deactivated()
+{
+    // No window of the program active now: the user went to another
+    // program, and coming back from there is no activation of ours.
+    if (QApplication::activeWindow())
+        otherWindowFocused();
+    else if (m_activation != Activation::Unread)
+        m_activation = Activation::LeftTheProgram;
+}
+
+void AllRowsPrintWindow::otherWindowFocused()
+{
+    if (m_activation == Activation::LeftTheProgram)
+        m_activation = Activation::Rereads;
+}
+
+void AllRowsPrintWindow::boxTookActivation()
+{
+    if (m_activation != Activation::Unread)
+        m_activation = Activation::BoxClosed;
 }
 
 bool AllRowsPrintWindow::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Show:
-        // Each opening activates afresh, whatever happened before the close.
-        takeReturnFromBox();
-        m_leftTheProgram = false;
-        // A window manager may show the window without activating it; its
-        // rows are still there to print.
-        m_readOnShow = !std::exchange(m_read, true);
-        if (m_readOnShow)
-            runCommand([this] { m_queries.reopen(); });
+        opened();
         break;
     case QEvent::WindowDeactivate:
-        // No window of the program active now: the user went to another
-        // program, and coming back from there is no activation of ours.
-        m_leftTheProgram = QApplication::activeWindow() == nullptr;
+        deactivated();
         break;
-    case QEvent::WindowActivate: {
-        const bool fromBox = takeReturnFromBox();
-        const bool fromOtherProgram = std::exchange(m_leftTheProgram, false);
-        if (!fromBox && !fromOtherProgram && !std::exchange(m_readOnShow, false))
-            rereadRows();
+    case QEvent::WindowActivate:
+        activated();
         break;
-    }
     default:
         break;
     }

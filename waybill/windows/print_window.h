@@ -67,8 +67,8 @@ protected:
     // the font chooser, gives the window back its activation; that is no
     // return from another window of the program.
     void runCommand(const std::function<void()>& command);
-    // True once after such a box closed; resets itself.
-    bool takeReturnFromBox();
+    // Such a box closed and the window waits for its activation back.
+    virtual void boxTookActivation() {}
 
     void showEvent(QShowEvent* event) override;
     // Outlines what of the record the window would print first does not
@@ -112,7 +112,6 @@ private:
     WaybillNumbers::Rule m_numberRule = WaybillNumbers::Rule::PlusOne;
     bool m_printerChanged = false;
     bool m_shown = false;
-    bool m_returnFromBox = false;
 };
 
 // A print window that prints one page from the current rows of another
@@ -147,12 +146,26 @@ protected:
 
     std::unique_ptr<PageSource> pages() override;
     bool event(QEvent* event) override;
+    void boxTookActivation() override;
 
 private:
+    // What the window's next activation does; one at a time, so that no
+    // two reasons to skip the re-read, or to take it, can meet.
+    enum class Activation {
+        Unread,         // the tables not read, nor tried, since creation
+        ReadOnShow,     // read when shown: the activation that follows reads no second copy
+        Rereads,        // the next activation reads the tables again
+        BoxClosed,      // a box of this window had the activation: getting it back is none
+        LeftTheProgram, // no window of the program active: coming back is no activation
+    };
+
+    void opened();
+    void activated();
+    void deactivated();
+    void otherWindowFocused();
+    // Out of Unread; true when that was the state.
+    bool markRead();
+
     PrintingQueries m_queries;
-    bool m_read = false; // the tables were read, or tried, since creation
-    bool m_leftTheProgram = false;
-    // Rows first read when shown: the activation that follows reads no
-    // second copy.
-    bool m_readOnShow = false;
+    Activation m_activation = Activation::Unread;
 };
