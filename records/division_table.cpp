@@ -64,16 +64,16 @@ DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
             d.parent = city;
         }
         m_divisions.append(d);
-        m_byName[d.name].append({index, true});
+        m_byName[{d.name}].append({index, true});
         m_longestName = std::max(m_longestName, d.name.size());
         for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts))
-            m_byName[s].append({index, false});
+            m_byName[{s}].append({index, false});
     }
 }
 
 bool DivisionTable::isPlaceName(QStringView word) const
 {
-    const auto it = m_byName.constFind(word);
+    const auto it = m_byName.constFind({word});
     if (it == m_byName.cend())
         return false;
     return std::any_of(it->cbegin(), it->cend(),
@@ -86,7 +86,7 @@ QList<DivisionTable::Match> DivisionTable::matchesAt(QStringView text, qsizetype
     QList<Match> out;
     const qsizetype room = std::min(m_longestName, text.size() - from);
     for (qsizetype length = room; length >= 2; --length) {
-        const auto it = m_byName.constFind(text.mid(from, length));
+        const auto it = m_byName.constFind({text.mid(from, length)});
         if (it == m_byName.cend())
             continue;
         const bool beforeKind =
@@ -251,7 +251,7 @@ DivisionTable::Location DivisionTable::locate(QStringView address) const
         const QStringView rest = address.mid(start);
         if (std::any_of(taiwan.begin(), taiwan.end(),
                         [&](const QString& n) { return rest.startsWith(n); })) {
-            loc.province = m_byName.value(u"台湾省").value(0).division;
+            loc.province = m_byName.value({u"台湾省"}).value(0).division;
             loc.address = loc.destination() + rest.toString();
         }
         return loc;
@@ -266,7 +266,7 @@ DivisionTable::Location DivisionTable::locateCounty(QStringView word) const
 {
     // Only a short name that no other division of the nation has.
     Location loc;
-    const auto it = m_byName.constFind(word);
+    const auto it = m_byName.constFind({word});
     if (it == m_byName.cend() || it->size() != 1 || at(it->first().division).level != Level::County)
         return loc;
     loc.city = at(it->first().division).parent;

@@ -37,7 +37,7 @@ public:
     // A word that is a division's full or short name ("深圳", "广东省").
     bool isPlaceName(QStringView word) const;
     // A name of any division, a county's too ("南山").
-    bool isAnyName(QStringView word) const { return m_byName.contains(word); }
+    bool isAnyName(QStringView word) const { return m_byName.contains({word}); }
 
     // Finds the province and city at the start of `address`; what follows
     // the city is kept as written.
@@ -73,7 +73,20 @@ private:
 
     QString m_text; // every name below is a view into it
     QList<Division> m_divisions;
-    QHash<QStringView, QList<NameRef>> m_byName;
+    // Names are a few characters long: a plain hash of them is many times
+    // cheaper than the one Qt gives a QStringView.
+    struct NameKey {
+        QStringView name;
+        bool operator==(const NameKey& other) const { return name == other.name; }
+    };
+    friend size_t qHash(NameKey key, size_t seed) noexcept
+    {
+        size_t h = seed ^ size_t(key.name.size());
+        for (const QChar c : key.name)
+            h = (h ^ c.unicode()) * 0x100000001b3ULL;
+        return h ^ (h >> 29);
+    }
+    QHash<NameKey, QList<NameRef>> m_byName;
     QHash<int, int> m_municipalCity; // province → its one city
     QSet<int> m_provincesWithCities;
     qsizetype m_longestName = 0;
