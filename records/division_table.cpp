@@ -39,7 +39,8 @@ const DivisionTable& DivisionTable::national()
     return table;
 }
 
-DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
+DivisionTable::DivisionTable(const char* text)
+    : m_text(QString::fromUtf8(text)), m_lengthsByFirst(0x10000, 0)
 {
     const QStringView all(m_text);
     int province = -1;
@@ -66,8 +67,12 @@ DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
         m_divisions.append(d);
         m_byName[{d.name}].append({index, true});
         m_longestName = std::max(m_longestName, d.name.size());
-        for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts))
+        Q_ASSERT(m_longestName < 32);
+        m_lengthsByFirst[d.name.front().unicode()] |= (1u << d.name.size());
+        for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts)) {
             m_byName[{s}].append({index, false});
+            m_lengthsByFirst[s.front().unicode()] |= (1u << s.size());
+        }
     }
 }
 
@@ -84,8 +89,15 @@ QList<DivisionTable::Match> DivisionTable::matchesAt(QStringView text, qsizetype
                                                      int parent) const
 {
     QList<Match> out;
+    if (from >= text.size())
+        return out;
+    const quint32 lengths = m_lengthsByFirst[text.at(from).unicode()];
+    if (lengths == 0)
+        return out;
     const qsizetype room = std::min(m_longestName, text.size() - from);
     for (qsizetype length = room; length >= 2; --length) {
+        if (!(lengths & (1u << length)))
+            continue;
         const auto it = m_byName.constFind({text.mid(from, length)});
         if (it == m_byName.cend())
             continue;

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 // The national divisions (GB/T 2260): provinces, their cities and their
 // counties, with the short names people write ("广东", "深圳", "南山").
@@ -89,5 +90,8 @@ private:
     QHash<NameKey, QList<NameRef>> m_byName;
     QHash<int, int> m_municipalCity; // province → its one city
     QSet<int> m_provincesWithCities;
-    qsizetype m_longestName = 0;
+    // For each first character, bit n set when some name of n characters
+    // starts with it: most places in a text start no name at all.
+    std::vector<quint32> m_lengthsByFirst;
+    qsizetype m_longestName = 0; // below 32
 };
