@@ -1,0 +1,51 @@
+// sfwaybill-cli's start. "--version" and parse-address need Qt Core alone
+// and run here; every other call goes to the library of all commands,
+// loaded only then: its Gui, Sql and printing libraries take most of a
+// short command's time to load.
+#include "app/cli_main.h"
+#include "app/commands/parse_address.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+
+namespace {
+
+// The calls this program runs as the library would: "--version" alone,
+// and parse-address without options (a wrong one is answered with the
+// usage of every command).
+bool runsAlone(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return true;
+    if (argc < 2 || std::strcmp(argv[1], "parse-address") != 0)
+        return false;
+    for (int i = 2; i < argc; ++i)
+        if (argv[i][0] == '-')
+            return false;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (runsAlone(argc, argv)) {
+        CommandLine::CommandSet alone;
+        alone.push_back(std::make_unique<Commands::ParseAddress>());
+        const QCoreApplication app(argc, argv);
+        return cliMain(alone);
+    }
+    // Found by the program's run path: beside it in the build, in
+    // lib/sfwaybill installed.
+    void* library = dlopen(SF_CLI_COMMANDS_LIBRARY, RTLD_LAZY | RTLD_LOCAL);
+    const auto entry =
+        library ? reinterpret_cast<int (*)(int, char**)>(dlsym(library, "sfwaybillCliMain"))
+                : nullptr;
+    if (!entry) {
+        std::fprintf(stderr, "sfwaybill-cli: %s\n", dlerror());
+        return 1;
+    }
+    return entry(argc, argv);
+}
