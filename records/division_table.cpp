@@ -42,12 +42,30 @@ const DivisionTable& DivisionTable::national()
 DivisionTable::DivisionTable(const char* text)
     : m_text(QString::fromUtf8(text)), m_lengthsByFirst(0x10000, 0)
 {
-    const QStringView all(m_text);
+    // Field by field: splitting each line into a list cost more than the
+    // rest of the start together.
+    const auto cut = [](QStringView& rest, char16_t separator) {
+        const qsizetype at = rest.indexOf(QChar(separator));
+        const QStringView field = at < 0 ? rest : rest.first(at);
+        rest = at < 0 ? QStringView() : rest.sliced(at + 1);
+        return field;
+    };
+    const qsizetype lines = m_text.count(u'\n');
+    m_divisions.reserve(lines);
+    m_byName.reserve(2 * lines);
     int province = -1;
     int city = -1;
-    for (const QStringView line : all.split(u'\n', Qt::SkipEmptyParts)) {
-        const QList<QStringView> f = line.split(u'\t');
-        if (f.size() != 4)
+    for (QStringView rest(m_text); !rest.isEmpty();) {
+        QStringView line = cut(rest, u'\n');
+        QStringView f[4];
+        int fields = 0;
+        while (!line.isNull() && fields <= 4) {
+            const QStringView field = cut(line, u'\t');
+            if (fields < 4)
+                f[fields] = field;
+            ++fields;
+        }
+        if (fields != 4)
             continue;
         const int index = int(m_divisions.size());
         Division d{Level::Province, f[1], f[2], -1};
@@ -69,7 +87,10 @@ DivisionTable::DivisionTable(const char* text)
         m_longestName = std::max(m_longestName, d.name.size());
         Q_ASSERT(m_longestName < 32);
         m_lengthsByFirst[d.name.front().unicode()] |= (1u << d.name.size());
-        for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts)) {
+        for (QStringView shortNames = f[3]; !shortNames.isNull();) {
+            const QStringView s = cut(shortNames, u'|');
+            if (s.isEmpty())
+                continue;
             m_byName[{s}].append({index, false});
             m_lengthsByFirst[s.front().unicode()] |= (1u << s.size());
         }

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 #include <vector>
 
 // The national divisions (GB/T 2260): provinces, their cities and their
@@ -87,8 +88,8 @@ private:
             h = (h ^ c.unicode()) * 0x100000001b3ULL;
         return h ^ (h >> 29);
     }
-    QHash<NameKey, QList<NameRef>> m_byName;
-    QHash<int, int> m_municipalCity; // province → its one city
+    QHash<NameKey, QVarLengthArray<NameRef, 2>> m_byName; // most names name one division
+    QHash<int, int> m_municipalCity;                      // province → its one city
     QSet<int> m_provincesWithCities;
     // For each first character, bit n set when some name of n characters
     // starts with it: most places in a text start no name at all.
