@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-extern const char divisionTableText[];
+extern const char16_t divisionTableText[];
 
 namespace {
 
@@ -35,17 +35,20 @@ QString DivisionTable::Location::destination() const
 
 const DivisionTable& DivisionTable::national()
 {
-    static const DivisionTable table(divisionTableText);
+    static const DivisionTable table{QStringView(&divisionTableText[0])};
     return table;
 }
 
-DivisionTable::DivisionTable(const char* text)
-    : m_text(QString::fromUtf8(text)), m_lengthsByFirst(0x10000, 0)
+// The names are views into the built-in text itself, never copied.
+DivisionTable::DivisionTable(QStringView text)
+    : m_text(QString::fromRawData(text.data(), text.size())), m_lengthsByFirst(0x10000, 0)
 {
     // Field by field: splitting each line into a list cost more than the
     // rest of the start together.
     const auto cut = [](QStringView& rest, char16_t separator) {
-        const qsizetype at = rest.indexOf(QChar(separator));
+        // Fields are short: a plain search beats the library's set-up.
+        const auto found = std::find(rest.begin(), rest.end(), QChar(separator));
+        const qsizetype at = found == rest.end() ? -1 : found - rest.begin();
         const QStringView field = at < 0 ? rest : rest.first(at);
         rest = at < 0 ? QStringView() : rest.sliced(at + 1);
         return field;

@@ -68,7 +68,7 @@ private:
         bool lastShort = false; // the last name was a short one
     };
 
-    explicit DivisionTable(const char* text);
+    explicit DivisionTable(QStringView text);
     QList<Match> matchesAt(QStringView text, qsizetype from, Level level, int parent) const;
     void readCounty(QStringView text, Reading& r, int within) const;
     bool plausible(QStringView text, const Reading& r) const;
