@@ -27,11 +27,24 @@ bool runsAlone(int argc, char** argv)
     return true;
 }
 
+// A text on the command line, no longer than a long paste.
+bool shortTextGiven(int argc, char** argv)
+{
+    std::size_t length = 0;
+    for (int i = 2; i < argc; ++i)
+        length += std::strlen(argv[i]);
+    return argc > 2 && length <= 64 * 1024;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (runsAlone(argc, argv)) {
+        // One short text meets each pattern of the parser once or twice:
+        // compiling them to machine code first costs more than it saves.
+        if (shortTextGiven(argc, argv) && qEnvironmentVariableIsEmpty("QT_ENABLE_REGEXP_JIT"))
+            qputenv("QT_ENABLE_REGEXP_JIT", "0");
         CommandLine::CommandSet alone;
         alone.push_back(std::make_unique<Commands::ParseAddress>());
         const QCoreApplication app(argc, argv);
