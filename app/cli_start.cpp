@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -36,6 +38,18 @@ bool shortTextGiven(int argc, char** argv)
     return argc > 2 && length <= 64 * 1024;
 }
 
+// Installed in lib/sfwaybill, in the build beside the program; by the
+// program's own path, which a run path would give too, but not under the
+// sanitizers, whose dlopen is called from their own library.
+std::string commandsLibrary()
+{
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    const fs::path folder = fs::read_symlink("/proc/self/exe", failed).parent_path();
+    const fs::path installed = folder / SF_CLI_COMMANDS_FROM_BINDIR / SF_CLI_COMMANDS_LIBRARY;
+    return (fs::exists(installed, failed) ? installed : folder / SF_CLI_COMMANDS_LIBRARY).string();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -50,9 +64,7 @@ int main(int argc, char** argv)
         const QCoreApplication app(argc, argv);
         return cliMain(alone);
     }
-    // Found by the program's run path: beside it in the build, in
-    // lib/sfwaybill installed.
-    void* library = dlopen(SF_CLI_COMMANDS_LIBRARY, RTLD_LAZY | RTLD_LOCAL);
+    void* library = dlopen(commandsLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL);
     const auto entry =
         library ? reinterpret_cast<int (*)(int, char**)>(dlsym(library, "sfwaybillCliMain"))
                 : nullptr;
