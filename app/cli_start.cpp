@@ -50,6 +50,16 @@ std::string commandsLibrary()
     return (fs::exists(installed, failed) ? installed : folder / SF_CLI_COMMANDS_LIBRARY).string();
 }
 
+// The library's dependencies look their symbols up among themselves first,
+// as they would in a program that links them: behind the program's own
+// libraries their look-ups took more than loading them at start. The
+// sanitizers' runtime refuses that order.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int ownScopeFirst = 0;
+#else
+constexpr int ownScopeFirst = RTLD_DEEPBIND;
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -64,7 +74,7 @@ int main(int argc, char** argv)
         const QCoreApplication app(argc, argv);
         return cliMain(alone);
     }
-    void* library = dlopen(commandsLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL);
+    void* library = dlopen(commandsLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL | ownScopeFirst);
     const auto entry =
         library ? reinterpret_cast<int (*)(int, char**)>(dlsym(library, "sfwaybillCliMain"))
                 : nullptr;
