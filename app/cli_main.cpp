@@ -1,67 +1,23 @@
 // sfwaybill-cli: the program's commands without its windows, on the core
 // alone, working on data.mdb in the current directory or a named data folder.
-#include "app/command_line.h"
+// Here the command runs and its failure becomes text.
+#include "app/cli_main.h"
+
 #include "store/store_choice.h"
 #include "store/store_error.h"
 
-#ifdef SF_CLI_PRINTER
-#include "waybill/printing/printing_job.h"
-#endif
-
-#include <QDir>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
-namespace {
-
-// Without a session (cron, ssh, a service) there is no XDG_RUNTIME_DIR and
-// Qt warns on every run before falling back to a folder of its own; give
-// it a private one instead.
-void provideRuntimeFolder()
+int cliMain(const CommandLine::CommandSet& commands)
 {
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return;
-    const QByteArray dir =
-        QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
-    mkdir(dir.constData(), 0700);
-    struct stat info {};
-    if (lstat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
-        (info.st_mode & 0777) == 0700)
-        qputenv("XDG_RUNTIME_DIR", dir);
-}
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    std::unique_ptr<QCoreApplication> app;
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (CommandLine::drawsPages(arguments)) {
-        // Measuring text needs a GUI application, never a display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        provideRuntimeFolder();
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-#ifdef SF_CLI_PRINTER
-    const PrinterOutput printer = printOnPrinter;
-#else
-    const PrinterOutput printer;
-#endif
     QTextStream err(stderr);
     try {
-        const int status = CommandLine::run(app->arguments().mid(1), printer);
+        const int status = CommandLine::run(QCoreApplication::arguments().mid(1), commands);
         // A full disk or a closed pipe behind standard output fails the
         // command too; a script must not take a cut-off export for done.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include "app/commands/command_list.h"
 #include "store/connection_recipe.h"
 #include "store/store_choice.h"
 #include "store/store_options.h"
@@ -13,8 +12,6 @@
 namespace CommandLine {
 
 namespace {
-
-using CommandSet = std::vector<std::unique_ptr<Command>>;
 
 QString usage(const CommandSet& commands)
 {
@@ -41,9 +38,8 @@ int wrongArguments(const QString& why, const QString& usageText)
     return 2;
 }
 
-int dispatch(const QStringList& arguments, const PrinterOutput& printer)
+int dispatch(const QStringList& arguments, const CommandSet& all)
 {
-    const CommandSet all = commandList(printer);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
 
@@ -104,14 +100,14 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
 
 } // namespace
 
-bool drawsPages(const QStringList& arguments)
+bool drawsPages(const QStringList& arguments, const CommandSet& commands)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (arg == QLatin1String("--data-dir") || arg == QLatin1String("--database")) {
             ++i;
         } else if (!arg.startsWith(QLatin1Char('-'))) {
-            for (const auto& c : commandList({}))
+            for (const auto& c : commands)
                 if (c->name() == arg)
                     return c->drawsPages();
             return false;
@@ -120,9 +116,9 @@ bool drawsPages(const QStringList& arguments)
     return false;
 }
 
-int run(const QStringList& arguments, const PrinterOutput& printer)
+int run(const QStringList& arguments, const CommandSet& commands)
 {
-    const int status = dispatch(arguments, printer);
+    const int status = dispatch(arguments, commands);
     Command::out().flush();
     return status;
 }

@@ -30,6 +30,8 @@ add_custom_target(sf-program-files ALL ${sf_copy_commands}
 add_dependencies(sfwaybill sf-program-files)
 
 install(TARGETS sfwaybill sfwaybill-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# sfwaybill-cli's commands, which it finds there (app/cli_start.cpp).
+install(TARGETS sfwaybill-cli-commands LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/sfwaybill)
 install(DIRECTORY ${SF_HELP} DESTINATION ${SF_FILES_DIR})
 install(FILES ${SF_BLANK_FORM} DESTINATION ${SF_FILES_DIR})
 # The built-in templates, for shops and tools that start from one.

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-extern const char divisionTableText[];
+extern const char16_t divisionTableText[];
 
 namespace {
 
@@ -35,18 +35,40 @@ QString DivisionTable::Location::destination() const
 
 const DivisionTable& DivisionTable::national()
 {
-    static const DivisionTable table(divisionTableText);
+    static const DivisionTable table{QStringView(&divisionTableText[0])};
     return table;
 }
 
-DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
+// The names are views into the built-in text itself, never copied.
+DivisionTable::DivisionTable(QStringView text)
+    : m_text(QString::fromRawData(text.data(), text.size())), m_lengthsByFirst(0x10000, 0)
 {
-    const QStringView all(m_text);
+    // Field by field: splitting each line into a list cost more than the
+    // rest of the start together.
+    const auto cut = [](QStringView& rest, char16_t separator) {
+        // Fields are short: a plain search beats the library's set-up.
+        const auto found = std::find(rest.begin(), rest.end(), QChar(separator));
+        const qsizetype at = found == rest.end() ? -1 : found - rest.begin();
+        const QStringView field = at < 0 ? rest : rest.first(at);
+        rest = at < 0 ? QStringView() : rest.sliced(at + 1);
+        return field;
+    };
+    const qsizetype lines = m_text.count(u'\n');
+    m_divisions.reserve(lines);
+    m_byName.reserve(2 * lines);
     int province = -1;
     int city = -1;
-    for (const QStringView line : all.split(u'\n', Qt::SkipEmptyParts)) {
-        const QList<QStringView> f = line.split(u'\t');
-        if (f.size() != 4)
+    for (QStringView rest(m_text); !rest.isEmpty();) {
+        QStringView line = cut(rest, u'\n');
+        QStringView f[4];
+        int fields = 0;
+        while (!line.isNull() && fields <= 4) {
+            const QStringView field = cut(line, u'\t');
+            if (fields < 4)
+                f[fields] = field;
+            ++fields;
+        }
+        if (fields != 4)
             continue;
         const int index = int(m_divisions.size());
         Division d{Level::Province, f[1], f[2], -1};
@@ -64,16 +86,23 @@ DivisionTable::DivisionTable(const char* text) : m_text(QString::fromUtf8(text))
             d.parent = city;
         }
         m_divisions.append(d);
-        m_byName[d.name].append({index, true});
+        m_byName[{d.name}].append({index, true});
         m_longestName = std::max(m_longestName, d.name.size());
-        for (const QStringView s : f[3].split(u'|', Qt::SkipEmptyParts))
-            m_byName[s].append({index, false});
+        Q_ASSERT(m_longestName < 32);
+        m_lengthsByFirst[d.name.front().unicode()] |= (1u << d.name.size());
+        for (QStringView shortNames = f[3]; !shortNames.isNull();) {
+            const QStringView s = cut(shortNames, u'|');
+            if (s.isEmpty())
+                continue;
+            m_byName[{s}].append({index, false});
+            m_lengthsByFirst[s.front().unicode()] |= (1u << s.size());
+        }
     }
 }
 
 bool DivisionTable::isPlaceName(QStringView word) const
 {
-    const auto it = m_byName.constFind(word);
+    const auto it = m_byName.constFind({word});
     if (it == m_byName.cend())
         return false;
     return std::any_of(it->cbegin(), it->cend(),
@@ -84,9 +113,16 @@ QList<DivisionTable::Match> DivisionTable::matchesAt(QStringView text, qsizetype
                                                      int parent) const
 {
     QList<Match> out;
+    if (from >= text.size())
+        return out;
+    const quint32 lengths = m_lengthsByFirst[text.at(from).unicode()];
+    if (lengths == 0)
+        return out;
     const qsizetype room = std::min(m_longestName, text.size() - from);
     for (qsizetype length = room; length >= 2; --length) {
-        const auto it = m_byName.constFind(text.mid(from, length));
+        if (!(lengths & (1u << length)))
+            continue;
+        const auto it = m_byName.constFind({text.mid(from, length)});
         if (it == m_byName.cend())
             continue;
         const bool beforeKind =
@@ -251,7 +287,7 @@ DivisionTable::Location DivisionTable::locate(QStringView address) const
         const QStringView rest = address.mid(start);
         if (std::any_of(taiwan.begin(), taiwan.end(),
                         [&](const QString& n) { return rest.startsWith(n); })) {
-            loc.province = m_byName.value(u"台湾省").value(0).division;
+            loc.province = m_byName.value({u"台湾省"}).value(0).division;
             loc.address = loc.destination() + rest.toString();
         }
         return loc;
@@ -266,7 +302,7 @@ DivisionTable::Location DivisionTable::locateCounty(QStringView word) const
 {
     // Only a short name that no other division of the nation has.
     Location loc;
-    const auto it = m_byName.constFind(word);
+    const auto it = m_byName.constFind({word});
     if (it == m_byName.cend() || it->size() != 1 || at(it->first().division).level != Level::County)
         return loc;
     loc.city = at(it->first().division).parent;

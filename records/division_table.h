@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
+#include <vector>
 
 // The national divisions (GB/T 2260): provinces, their cities and their
 // counties, with the short names people write ("广东", "深圳", "南山").
@@ -37,7 +39,7 @@ public:
     // A word that is a division's full or short name ("深圳", "广东省").
     bool isPlaceName(QStringView word) const;
     // A name of any division, a county's too ("南山").
-    bool isAnyName(QStringView word) const { return m_byName.contains(word); }
+    bool isAnyName(QStringView word) const { return m_byName.contains({word}); }
 
     // Finds the province and city at the start of `address`; what follows
     // the city is kept as written.
@@ -66,15 +68,31 @@ private:
         bool lastShort = false; // the last name was a short one
     };
 
-    explicit DivisionTable(const char* text);
+    explicit DivisionTable(QStringView text);
     QList<Match> matchesAt(QStringView text, qsizetype from, Level level, int parent) const;
     void readCounty(QStringView text, Reading& r, int within) const;
     bool plausible(QStringView text, const Reading& r) const;
 
     QString m_text; // every name below is a view into it
     QList<Division> m_divisions;
-    QHash<QStringView, QList<NameRef>> m_byName;
-    QHash<int, int> m_municipalCity; // province → its one city
+    // Names are a few characters long: a plain hash of them is many times
+    // cheaper than the one Qt gives a QStringView.
+    struct NameKey {
+        QStringView name;
+        bool operator==(const NameKey& other) const { return name == other.name; }
+    };
+    friend size_t qHash(NameKey key, size_t seed) noexcept
+    {
+        size_t h = seed ^ size_t(key.name.size());
+        for (const QChar c : key.name)
+            h = (h ^ c.unicode()) * 0x100000001b3ULL;
+        return h ^ (h >> 29);
+    }
+    QHash<NameKey, QVarLengthArray<NameRef, 2>> m_byName; // most names name one division
+    QHash<int, int> m_municipalCity;                      // province → its one city
     QSet<int> m_provincesWithCities;
-    qsizetype m_longestName = 0;
+    // For each first character, bit n set when some name of n characters
+    // starts with it: most places in a text start no name at all.
+    std::vector<quint32> m_lengthsByFirst;
+    qsizetype m_longestName = 0; // below 32
 };

@@ -1,8 +1,5 @@
 #include "store/data_folder.h"
 
-#include "store/connection_recipe.h"
-#include "store/database_file.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -14,13 +11,6 @@ QString userFolder()
     // Not AppDataLocation: that would add an organisation folder once one is set.
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("sfwaybill"));
-}
-
-void prepare(const QString& folder)
-{
-    const QString path = QDir(folder).absoluteFilePath(ConnectionRecipe::fileName);
-    if (!QFileInfo::exists(path))
-        DatabaseFile::createEmpty(path);
 }
 
 QString missingDatabaseAdvice(const QString& databasePath)

@@ -1,6 +1,8 @@
 #include "store/database_file.h"
 
 #include "store/connection.h"
+#include "store/connection_recipe.h"
+#include "store/data_folder.h"
 #include "store/staged_file.h"
 #include "store/store_error.h"
 #include "store/store_tables.h"
@@ -30,3 +32,12 @@ void createEmpty(const QString& path)
 }
 
 } // namespace DatabaseFile
+
+// Here, not in data_folder.cpp: what only names folders links without the
+// database engine (sfwaybill-cli's light start).
+void DataFolder::prepare(const QString& folder)
+{
+    const QString path = QDir(folder).absoluteFilePath(ConnectionRecipe::fileName);
+    if (!QFileInfo::exists(path))
+        DatabaseFile::createEmpty(path);
+}
