@@ -450,20 +450,27 @@ std::optional<int> countPrintedToday(PageSource& pages)
 void RecordedPages::drawPage(QPainter& painter, int index)
 {
     m_pages.drawPage(painter, index);
-    if (m_seen.empty()) {
-        // Room for every page before the first is drawn.
+    if (m_seen.empty())
         m_seen.resize(std::max(1, m_pages.pageCount()));
-        m_order.reserve(m_pages.pageCount());
-    }
     if (index < 0 || size_t(index) >= m_seen.size() || m_seen[size_t(index)])
         return;
     m_seen[size_t(index)] = true;
-    m_order << index;
+    if (!m_runs.isEmpty() && m_runs.last().first + m_runs.last().count == index)
+        ++m_runs.last().count;
+    else
+        m_runs.append({m_drawn, index, 1});
+    ++m_drawn;
 }
 
 bool RecordedPages::describeDrawn(qsizetype at, LoggedPage& page)
 {
-    return at >= 0 && at < m_order.size() && m_pages.describePage(m_order.at(at), page);
+    if (at < 0 || at >= m_drawn)
+        return false;
+    const auto after =
+        std::upper_bound(m_runs.cbegin(), m_runs.cend(), at,
+                         [](qsizetype a, const Run& r) { return a < r.drawnBefore; });
+    const Run& run = *std::prev(after);
+    return m_pages.describePage(run.first + int(at - run.drawnBefore), page);
 }
 
 const WaybillLayout& LoggedPages::layoutFor(int index, std::optional<WaybillLayout>& fitted)

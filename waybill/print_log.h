@@ -144,13 +144,22 @@ public:
 
     // The pages drawn, in the order first drawn: how many, and the one at
     // `at` of them, false when it is no waybill.
-    qsizetype drawnCount() const { return m_order.size(); }
+    qsizetype drawnCount() const { return m_drawn; }
     bool describeDrawn(qsizetype at, LoggedPage& page);
 
 private:
+    // Pages drawn one after the other, kept as one run: a batch of a
+    // million pages in order is one run, not a million indices.
+    struct Run {
+        qsizetype drawnBefore; // pages drawn before the run's first
+        int first;             // its first page index
+        int count;
+    };
+
     PageSource& m_pages;
     std::vector<bool> m_seen;
-    QList<int> m_order;
+    QList<Run> m_runs;
+    qsizetype m_drawn = 0;
 };
 
 // Pages of the log, drawn by the one renderer on the layout of the window
