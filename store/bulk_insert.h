@@ -34,6 +34,7 @@ private:
     QString m_table;
     QStringList m_columns;
     sqlite3_stmt* m_insert = nullptr;
+    QList<QByteArray> m_held; // the bound texts of the row being written
     bool m_copying = false;
     QByteArray m_copy; // rows in COPY's text form, not sent yet
 };
