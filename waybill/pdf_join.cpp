@@ -178,6 +178,10 @@ void PdfJoin::append(const QString& part)
         const QByteArray bytes = object(number);
         const qsizetype headerEnd = bytes.indexOf('\n');
         const qsizetype streamAt = bytes.indexOf(">>\nstream\n");
+        // Stream data is never rewritten: a stream laid out otherwise than
+        // Qt lays it out is refused rather than guessed at.
+        if (streamAt < 0 && bytes.contains("endstream"))
+            damaged(part);
         const qsizetype textEnd = streamAt < 0 ? bytes.size() : streamAt + 2;
         QByteArray text =
             shifted(QByteArrayView(bytes).sliced(headerEnd, textEnd - headerEnd), shift);
