@@ -79,14 +79,18 @@ QStringList unpacked(const QString& text, qsizetype count)
     return values;
 }
 
-// Which of `numbers` (each with its page's index) the log holds already,
-// the pages named; empty when none.
-QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers)
+constexpr qsizetype numbersPerLookup = 500;
+constexpr qsizetype pagesNamed = 10;
+
+// The pages of `numbers` (each with its page's index) whose numbers the
+// log holds already, named, up to `limit` of them.
+QStringList usedPages(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers,
+                      qsizetype limit)
 {
     QSet<QString> used;
-    for (qsizetype from = 0; from < numbers.size(); from += 500) {
+    for (qsizetype from = 0; from < numbers.size(); from += numbersPerLookup) {
         QStringList some;
-        for (const auto& n : numbers.mid(from, 500))
+        for (const auto& n : numbers.mid(from, numbersPerLookup))
             some << n.second;
         QSqlQuery q = connection.run(NumberStatements::selectUsedNumbers(some));
         while (q.next())
@@ -94,11 +98,23 @@ QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QSt
     }
     QStringList named;
     for (const auto& [index, number] : numbers)
-        if (used.contains(number) && named.size() < 10)
+        if (used.contains(number) && named.size() < limit)
             named << QStringLiteral(u"第%1页 %2").arg(index + 1).arg(number);
+    return named;
+}
+
+QString refusalNaming(const QStringList& named)
+{
     if (named.isEmpty())
         return {};
     return QStringLiteral(u"运单号已经用过，未打印：%1").arg(named.join(QStringLiteral(u"，")));
+}
+
+// Which of `numbers` (each with its page's index) the log holds already,
+// the pages named; empty when none.
+QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers)
+{
+    return refusalNaming(usedPages(connection, numbers, pagesNamed));
 }
 
 // Each listed page's order and waybill number, where the store has them.
@@ -288,16 +304,27 @@ QString write(RecordedPages& pages, const QString& destination)
         destination, now());
 }
 
-QString usedNumbers(Connection& connection, const QStringList& numbers)
+QString usedNumbers(Connection& connection, const WaybillNumbers::Series& numbers, qsizetype count)
 {
-    QList<std::pair<qsizetype, QString>> given;
-    for (qsizetype i = 0; i < numbers.size(); ++i)
-        if (!numbers.at(i).isEmpty())
-            given << std::pair{i, numbers.at(i)};
-    if (given.isEmpty() || !missingLog(connection).isEmpty() ||
-        !StoreTables::holdsNumbers(connection))
-        return {};
-    return alreadyUsed(connection, given);
+    const qsizetype total = count < 0 ? numbers.count() : std::min(count, numbers.count());
+    QStringList named;
+    bool looked = false;
+    // Slices in page order: the first pages named are those of all pages.
+    for (qsizetype from = 0; from < total && named.size() < pagesNamed; from += numbersPerLookup) {
+        QList<std::pair<qsizetype, QString>> given;
+        for (qsizetype i = from; i < std::min(total, from + numbersPerLookup); ++i)
+            if (QString number = numbers.at(i); !number.isEmpty())
+                given << std::pair{i, std::move(number)};
+        if (given.isEmpty())
+            continue;
+        if (!looked) {
+            if (!missingLog(connection).isEmpty() || !StoreTables::holdsNumbers(connection))
+                return {};
+            looked = true;
+        }
+        named << usedPages(connection, given, pagesNamed - named.size());
+    }
+    return refusalNaming(named);
 }
 
 QString runOf(Connection& connection, qlonglong number)

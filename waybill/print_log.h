@@ -3,6 +3,7 @@
 #include "waybill/calibration_store.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
+#include "waybill/waybill_numbers.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -79,10 +80,12 @@ QString write(Connection& connection, const QList<LoggedPage>& pages, const QStr
 // data.mdb; none opened when they are no waybills.
 QString write(RecordedPages& pages, const QString& destination);
 
-// Why `numbers` (page i's at i, "" for none) cannot go on a run's pages:
-// the pages whose numbers the log holds already, named with the numbers;
-// empty when none does.
-QString usedNumbers(Connection& connection, const QStringList& numbers);
+// Why the first `count` of `numbers` (page i's at i; all of them when
+// `count` is -1) cannot go on a run's pages: the pages whose numbers the
+// log holds already, named with the numbers; empty when none does. The
+// numbers are made and looked up a slice at a time, however many pages.
+QString usedNumbers(Connection& connection, const WaybillNumbers::Series& numbers,
+                    qsizetype count = -1);
 // The run of the page with log number `number`; "" for a page logged
 // before runs were.
 QString runOf(Connection& connection, qlonglong number);
