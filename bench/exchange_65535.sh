@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Export and import of a full .xls sheet (65,535 recipients plus the title
-# row), and the same through .xlsx: wall time and peak memory of each run.
-# usage: bench/exchange_65535.sh path/to/sfwaybill-cli [ROWS]   (default 65535)
+# row), and the same through .xlsx: wall time, processor time (user and
+# system) and peak memory of each run. With BEFORE_CLI, an older build runs
+# each command right after ours, on the same files.
+# usage: bench/exchange_65535.sh path/to/sfwaybill-cli [ROWS [BEFORE_CLI]]   (default 65535)
 set -euo pipefail
 cli="$(realpath "$1")"
 n="${2:-65535}"
+before="${3:+$(realpath "$3")}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -18,18 +21,23 @@ insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '
   '010-' || (87650000 + k), '139' || (10000000 + k), '文件', k % 10, '易碎物品小心轻放' from i;
 SQL
 
-run() {
-  local what="$1"
-  shift
-  /usr/bin/time -f "%e %M" -o time.txt "$cli" "$@" >/dev/null 2>err.txt || {
+run_one() { # PROGRAM-NAME CLI WHAT ARGS...
+  local name="$1" program="$2" what="$3"
+  shift 3
+  /usr/bin/time -f "%e %U %S %M" -o time.txt "$program" "$@" >/dev/null 2>err.txt || {
     cat err.txt >&2
     exit 1
   }
-  read -r seconds kib <time.txt
-  printf '%-14s %8s %10s %10s\n' "$what" "$n" "$seconds" "$((kib / 1024))"
+  read -r seconds user system kib <time.txt
+  printf '%-7s %-14s %8s %10s %10s %10s\n' "$name" "$what" "$n" "$seconds" \
+    "$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')" "$((kib / 1024))"
+}
+run() {
+  run_one ours "$cli" "$@"
+  [[ -z "$before" ]] || run_one before "$before" "$@"
 }
 
-printf '%-14s %8s %10s %10s\n' command rows seconds peak_MiB
+printf '%-7s %-14s %8s %10s %10s %10s\n' program command rows seconds cpu_s peak_MiB
 run "export .xls" export book
 run "import .xls" import book.xls
 run "export .xlsx" export book.xlsx

@@ -37,6 +37,9 @@ public:
     {
         if (!QUtf8StringView(m_bytes).isValidUtf8())
             fail("text is not UTF-8");
+        // Most texts have no escape to decode: told from the bytes at once.
+        if (!m_bytes.contains('_'))
+            return QString::fromUtf8(m_bytes);
         return XlsxEscape::decode(QString::fromUtf8(m_bytes));
     }
     QString raw() const { return QString::fromUtf8(m_bytes); }

@@ -2,6 +2,7 @@
 
 #include "exchange/sheet_error.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -27,11 +28,26 @@ bool isNameEnd(char c)
     return isSpace(c) || c == '>' || c == '/' || c == '=';
 }
 
+// Names are short: a loop of their own, not a search through Qt's.
 QByteArrayView localPart(QByteArrayView name)
 {
-    const qsizetype colon = name.lastIndexOf(':');
-    return colon < 0 ? name : name.sliced(colon + 1);
+    for (qsizetype at = name.size(); at-- > 0;)
+        if (name[at] == ':')
+            return name.sliced(at + 1);
+    return name;
 }
+
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
+}
+
+// What ends a tag or opens a quoted value, marked for the scan of a tag.
+constexpr std::array<bool, 256> tagMarks = [] {
+    std::array<bool, 256> marks{};
+    marks['>'] = marks['"'] = marks['\''] = true;
+    return marks;
+}();
 
 void appendCodePoint(QByteArray& out, std::uint32_t c)
 {
@@ -100,7 +116,7 @@ XmlScanner::XmlScanner(Source source) : m_source(std::move(source)) {}
 
 XmlScanner::XmlScanner(const QByteArray& document) : m_buffer(document), m_sourceDone(true) {}
 
-bool XmlScanner::fill(qsizetype wanted)
+bool XmlScanner::fillMore(qsizetype wanted)
 {
     while (m_buffer.size() - m_pos < wanted && !m_sourceDone) {
         if (m_pos > 0) {
@@ -199,12 +215,14 @@ XmlScanner::Token XmlScanner::readTag()
         const qsizetype have = m_buffer.size() - m_pos;
         for (; at < have; ++at) {
             const char c = p[at];
+            if (!tagMarks[static_cast<unsigned char>(c)])
+                continue;
             if (quote) {
                 if (c == quote)
                     quote = 0;
             } else if (c == '"' || c == '\'') {
                 quote = c;
-            } else if (c == '>') {
+            } else {
                 found = true;
                 break;
             }
@@ -345,10 +363,11 @@ std::optional<QByteArrayView> XmlScanner::rawAttribute(QByteArrayView wanted) co
         if (at >= tag.size() || (tag[at] != '"' && tag[at] != '\''))
             fail("broken attribute");
         const char quote = tag[at++];
-        const qsizetype close = tag.indexOf(quote, at);
-        if (close < 0)
+        const void* end = std::memchr(tag.data() + at, quote, size_t(tag.size() - at));
+        if (!end)
             fail("broken attribute");
-        if (localPart(name) == wanted)
+        const qsizetype close = static_cast<const char*>(end) - tag.data();
+        if (sameName(localPart(name), wanted))
             return tag.sliced(at, close - at);
         at = close + 1;
     }

@@ -37,7 +37,9 @@ public:
     // The views above last until the next call of next().
 
 private:
-    bool fill(qsizetype wanted);
+    // Whether `wanted` bytes from m_pos are there, reading more when not.
+    bool fill(qsizetype wanted) { return m_buffer.size() - m_pos >= wanted || fillMore(wanted); }
+    bool fillMore(qsizetype wanted);
     qsizetype findSequence(QByteArrayView what, qsizetype from);
     void skipPast(QByteArrayView end);
     Token readTag();

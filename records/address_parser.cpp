@@ -857,6 +857,17 @@ ParsedRecipient parse(const QString& text)
 
 QString tidyPhone(const QString& number)
 {
+    // What the expressions below leave as it is, told without them: an
+    // import tidies two numbers a row, most of them a mobile's eleven
+    // digits or a landline.
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const QChar first = number.isEmpty() ? QChar() : number.front();
+    if (number.isEmpty() || (digit(first) && first != u'0' && first != u'1' && first != u'8') ||
+        (first == u'0' && (number.size() < 2 || number.at(1) != u'0')))
+        return number;
+    if (number.size() == 11 && first == u'1' && number.at(1) >= u'3' &&
+        std::all_of(number.begin(), number.end(), digit))
+        return number;
     const QString trimmed = number.trimmed();
     // The apostrophe is a spreadsheet's text mark only before a number; before
     // anything else it may be ours, guarding a formula in a CSV export.

@@ -7,6 +7,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -21,6 +22,41 @@ PGconn* serverHandle(Connection& connection)
     if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
         throw StoreError(QStringLiteral("no PostgreSQL connection for COPY"));
     return *static_cast<PGconn* const*>(handle.constData());
+}
+
+sqlite3* fileHandle(Connection& connection)
+{
+    QSqlDriver* driver = connection.driver();
+    const QVariant handle = driver ? driver->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw StoreError(QStringLiteral("no SQLite connection"));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// As the driver binds each type. Texts and blobs are bound where they lie
+// in `held`, which keeps them until the row is written: copied by the
+// engine instead, every value of an import took an allocation more.
+int bind(sqlite3_stmt* statement, int index, const QVariant& value, QByteArray& held)
+{
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index);
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        held = value.toByteArray();
+        return sqlite3_bind_blob(statement, index, held.constData(), int(held.size()),
+                                 SQLITE_STATIC);
+    case QMetaType::Int:
+    case QMetaType::Bool:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(statement, index, value.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, index, value.toDouble());
+    default:
+        held = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, held.constData(), int(held.size()),
+                                 SQLITE_STATIC);
+    }
 }
 
 QString serverText(PGconn* server)
@@ -66,6 +102,7 @@ BulkInsert::BulkInsert(Connection& connection, const QString& table, const QStri
 
 BulkInsert::~BulkInsert()
 {
+    sqlite3_finalize(m_insert);
     if (!m_copying)
         return;
     try {
@@ -91,10 +128,29 @@ void BulkInsert::add(const QVariantList& values)
             sendCopy(false);
         return;
     }
-    if (!m_insert)
-        m_insert.emplace(m_connection.prepare(
-            Statements::insertRow(m_connection.dialect(), m_table, m_columns, {}).text));
-    m_insert->execute(values.mid(0, m_columns.size()));
+    insertRow(values);
+}
+
+void BulkInsert::insertRow(const QVariantList& values)
+{
+    sqlite3* file = fileHandle(m_connection);
+    if (!m_insert) {
+        const QByteArray text =
+            Statements::insertRow(m_connection.dialect(), m_table, m_columns, {}).text.toUtf8();
+        if (sqlite3_prepare_v2(file, text.constData(), int(text.size()), &m_insert, nullptr) !=
+            SQLITE_OK)
+            throw StoreError(QString::fromUtf8(sqlite3_errmsg(file)));
+    }
+    m_held.resize(m_columns.size());
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        if (bind(m_insert, int(c + 1), values.value(c), m_held[c]) != SQLITE_OK)
+            throw StoreError(QString::fromUtf8(sqlite3_errmsg(file)));
+    if (sqlite3_step(m_insert) != SQLITE_DONE) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(file));
+        sqlite3_reset(m_insert);
+        throw StoreError(why);
+    }
+    sqlite3_reset(m_insert);
 }
 
 void BulkInsert::sendCopy(bool last)

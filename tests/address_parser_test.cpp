@@ -33,6 +33,8 @@ private slots:
     void everyLabelWord_data();
     void everyLabelWord();
     void commandLinePrintsJson();
+    void phoneNumbersTidied_data();
+    void phoneNumbersTidied();
 };
 
 // At least 95% of the texts give every field exactly and at most 0.5% of
@@ -239,3 +241,36 @@ void AddressParserTest::commandLinePrintsJson()
 
 QTEST_GUILESS_MAIN(AddressParserTest)
 #include "address_parser_test.moc"
+
+void AddressParserTest::phoneNumbersTidied_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("tidied");
+    const auto row = [](const char* n, const char* t) {
+        QTest::newRow(n) << QString::fromUtf8(n) << QString::fromUtf8(t);
+    };
+    row("", "");
+    row("13910000001", "13910000001");
+    row("12910000001", "12910000001");
+    row("1391000000", "1391000000");
+    row("8613910000001", "13910000001");
+    row("008613910000001", "13910000001");
+    row("0086 139 1000 0001", "13910000001");
+    row("+86 139-1000-0001", "13910000001");
+    row("(+86)13910000001", "13910000001");
+    row(" 139 1000 0001 ", "13910000001");
+    row("'13910000001", "13910000001");
+    row("'010-87650001", "010-87650001");
+    row("'=1+1", "'=1+1");
+    row("010-87650001", "010-87650001");
+    row("0755 1234 5678", "0755 1234 5678");
+    row("87650001", "87650001");
+    row("400-811-1111", "400-811-1111");
+    row("1391000000１", "1391000000１");
+}
+
+void AddressParserTest::phoneNumbersTidied()
+{
+    QFETCH(QString, number);
+    QTEST(AddressParser::tidyPhone(number), "tidied");
+}

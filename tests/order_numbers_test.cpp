@@ -156,6 +156,25 @@ private slots:
         QVERIFY(!QFile::exists("again.pdf"));
     }
 
+    void usedNumbersAreLookedUpInSlices()
+    {
+        // Numbers used by pages 495 to 504 of a thousand, and by page 901:
+        // the first ten are named, across the slices they are looked up in.
+        TestDatabase db;
+        for (const int page : {494, 495, 496, 497, 498, 499, 500, 501, 502, 503, 900})
+            db.insert(Schema::waybillNumbersTable,
+                      {QString::number(page + 1), "1", "", "", QString::number(10000000 + page)});
+        Connection connection;
+        connection.open();
+        const WaybillNumbers::Series numbers("10000000", WaybillNumbers::Rule::PlusOne, 1000);
+        const QString used = PrintLog::usedNumbers(connection, numbers);
+        QVERIFY2(used.contains(u"第495页 10000494"_qs) && used.contains(u"第504页 10000503"_qs),
+                 qPrintable(used));
+        QVERIFY(!used.contains(u"第901页"_qs));
+        QCOMPARE(PrintLog::usedNumbers(connection, numbers, 494), QString());
+        QVERIFY(PrintLog::usedNumbers(connection, numbers, 495).contains(u"第495页"_qs));
+    }
+
     void numbersScannedAfterThePrint()
     {
         TestDatabase db;

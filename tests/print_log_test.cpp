@@ -17,7 +17,9 @@
 
 #include <QAction>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QScopeGuard>
@@ -96,6 +98,18 @@ Run cli(const QStringList& args)
     return runCommandLine(args);
 }
 
+// Pages that describe themselves by their index.
+class NumberedPages : public PageSource {
+public:
+    int pageCount() override { return 6; }
+    void drawPage(QPainter&, int) override {}
+    bool describePage(int index, LoggedPage& page) override
+    {
+        page.recipient = {QString::number(index)};
+        return true;
+    }
+};
+
 } // namespace
 
 class PrintLogTest : public QObject {
@@ -104,6 +118,8 @@ private slots:
     void init();
     void cleanup();
 
+    void pagesAreLoggedOnceInTheOrderFirstDrawn_data();
+    void pagesAreLoggedOnceInTheOrderFirstDrawn();
     void reprintIsThePagePrintedWhateverTheRowsBecame();
     void recipientPrintedTodayIsAskedForOrCounted();
     void todayIsTheLocalDay();
@@ -131,6 +147,37 @@ void PrintLogTest::cleanup()
 {
     m_dialogs.reset();
     m_db.reset();
+}
+
+void PrintLogTest::pagesAreLoggedOnceInTheOrderFirstDrawn_data()
+{
+    QTest::addColumn<QList<int>>("drawn");
+    QTest::addColumn<QList<int>>("logged");
+    QTest::newRow("in order") << QList<int>{0, 1, 2, 3, 4, 5} << QList<int>{0, 1, 2, 3, 4, 5};
+    QTest::newRow("two copies") << QList<int>{0, 0, 1, 1} << QList<int>{0, 1};
+    QTest::newRow("a range, then the rest")
+        << QList<int>{2, 3, 4, 3, 0, 1, 5} << QList<int>{2, 3, 4, 0, 1, 5};
+    QTest::newRow("backwards") << QList<int>{5, 4, 3} << QList<int>{5, 4, 3};
+    QTest::newRow("outside") << QList<int>{-1, 6, 1} << QList<int>{1};
+}
+
+void PrintLogTest::pagesAreLoggedOnceInTheOrderFirstDrawn()
+{
+    QFETCH(QList<int>, drawn);
+    QFETCH(QList<int>, logged);
+    NumberedPages numbered;
+    RecordedPages pages(numbered);
+    QImage paper(8, 8, QImage::Format_RGB32);
+    QPainter painter(&paper);
+    for (const int index : drawn)
+        pages.drawPage(painter, index);
+    QList<int> described;
+    LoggedPage page;
+    for (qsizetype at = 0; at < pages.drawnCount(); ++at)
+        if (pages.describeDrawn(at, page))
+            described << page.recipient.first().toInt();
+    QCOMPARE(described, logged);
+    QVERIFY(!pages.describeDrawn(pages.drawnCount(), page));
 }
 
 void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()

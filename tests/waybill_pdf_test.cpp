@@ -10,12 +10,15 @@
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_pages.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -168,6 +171,7 @@ private slots:
     void lineMayEndATenthOfAMillimetreBelowItsBox();
     void laterBoxCoversEarlierText();
     void batchPrintsOnePagePerRow();
+    void batchInPartsPrintsTheSamePages();
     void singlePrintIsAlwaysOnePage();
     void printCommand();
     void pagesDrawTheSameWhateverWasDrawnBefore();
@@ -394,6 +398,53 @@ void WaybillPdfTest::batchPrintsOnePagePerRow()
                  QStringLiteral(u"张三"));
         exportPdf(empty, dir.filePath(QStringLiteral("empty.pdf")));
         QCOMPARE(readPdf(dir.filePath(QStringLiteral("empty.pdf")))[0].words.size(), 0);
+    }
+}
+
+void WaybillPdfTest::batchInPartsPrintsTheSamePages()
+{
+    TestDatabase db;
+    db.insert(Schema::senderTable, row(Schema::senderColumns(), senderValues));
+    for (const QString& name : {u"甲一"_qs, u"乙二"_qs, u"丙三"_qs, u"丁四"_qs, u"戊五"_qs}) {
+        QMap<QString, QString> values = recipientValues;
+        values[u"收件人姓名"_qs] = name;
+        db.insert(Schema::recipientTable, row(Schema::recipientColumns(), values));
+    }
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    Source source(WaybillVariant::AddressBookBatch);
+    WaybillPages pages(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
+    QTemporaryDir dir;
+    const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+    exportPdf(pages, whole);
+    const QList<PdfPage> expected = readPdf(whole);
+    QCOMPARE(expected.size(), 5);
+    for (const int perPart : {1, 2, 4}) {
+        const QString joined = dir.filePath(QStringLiteral("joined%1.pdf").arg(perPart));
+        QList<int> told;
+        exportPdf(
+            pages, joined, [&](int done, int) { return told << done, true; }, perPart);
+        QCOMPARE(told, (QList<int>{1, 2, 3, 4, 5}));
+        const QList<PdfPage> read = readPdf(joined);
+        QCOMPARE(read.size(), expected.size());
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            QCOMPARE(read.at(i).text(), expected.at(i).text());
+            QCOMPARE(read.at(i).widthPt, expected.at(i).widthPt);
+            QCOMPARE(read.at(i).heightPt, expected.at(i).heightPt);
+            for (qsizetype w = 0; w < read.at(i).words.size(); ++w) {
+                QCOMPARE(read.at(i).words.at(w).leftMm, expected.at(i).words.at(w).leftMm);
+                QCOMPARE(read.at(i).words.at(w).topMm, expected.at(i).words.at(w).topMm);
+            }
+        }
+        int exitCode = -1;
+        const QString info = run(QStringLiteral("pdfinfo"), {joined}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages: +5\\n"))),
+                 qPrintable(info));
+        QVERIFY(info.contains(QStringLiteral("sfwaybill")));
+        // Nothing of the parts is left beside the file.
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::Files).filter(QStringLiteral("joined%1").arg(perPart)),
+            QStringList{QFileInfo(joined).fileName()});
     }
 }
 

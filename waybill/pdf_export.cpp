@@ -3,8 +3,10 @@
 #include "store/file_identity.h"
 #include "store/staged_file.h"
 #include "store/store_choice.h"
+#include "store/temporary_files.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
+#include "waybill/pdf_join.h"
 #include "waybill/print_error.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
@@ -14,6 +16,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryFile>
 #include <algorithm>
 
 namespace {
@@ -137,35 +140,60 @@ void PdfTarget::commit(QSizeF paperMm)
     m_staged->commit();
 }
 
-void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
+namespace {
+
+// Pages [from, to) of `pages` as one PDF at `file`.
+void writePages(PageSource& pages, const QString& file, int from, int to, QSizeF paper,
+                const QString& shown, const PageProgress& progress)
+{
+    PageBufferReuse reuse;
+    QPdfWriter writer(file);
+    writer.setResolution(1200);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(paper, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
+    writer.setCreator(QStringLiteral("sfwaybill"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
+    const double scale = writer.resolution() / Pixels::perInch;
+    const int count = pages.pageCount();
+    for (int i = from; i < to; ++i) {
+        if (i > from)
+            writer.newPage();
+        painter.save();
+        painter.scale(scale, scale);
+        pages.drawPage(painter, i);
+        painter.restore();
+        reuse.pageDone();
+        if (progress)
+            progress(i + 1, count);
+    }
+    if (!painter.end())
+        throw PrintError(QStringLiteral(u"无法写入 %1").arg(shown));
+}
+
+} // namespace
+
+void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress,
+               int pagesPerPart)
 {
     PdfTarget target(path);
     const QSizeF paper = pages.paperMm();
-    {
-        PageBufferReuse reuse;
-        QPdfWriter writer(target.writePath());
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(paper, QPageSize::Millimeter),
-                                         QPageLayout::Portrait, QMarginsF()));
-        writer.setCreator(QStringLiteral("sfwaybill"));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
-        const double scale = writer.resolution() / Pixels::perInch;
-        const int count = pages.pageCount();
-        for (int i = 0; i < count; ++i) {
-            if (i > 0)
-                writer.newPage();
-            painter.save();
-            painter.scale(scale, scale);
-            pages.drawPage(painter, i);
-            painter.restore();
-            reuse.pageDone();
-            if (progress)
-                progress(i + 1, count);
+    const int count = pages.pageCount();
+    if (count <= pagesPerPart) {
+        writePages(pages, target.writePath(), 0, count, paper, path, progress);
+    } else {
+        PdfJoin joined(target.writePath(), path);
+        for (int from = 0; from < count; from += pagesPerPart) {
+            QTemporaryFile part(TemporaryFiles::stagedTemplate(target.writePath()));
+            if (!part.open())
+                throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
+            part.close();
+            writePages(pages, part.fileName(), from, std::min(count, from + pagesPerPart), paper,
+                       path, progress);
+            joined.append(part.fileName());
         }
-        if (!painter.end())
-            throw PrintError(QStringLiteral(u"无法写入 %1").arg(path));
+        joined.finish();
     }
     target.commit(paper);
 }

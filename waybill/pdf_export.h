@@ -10,8 +10,12 @@ class StagedFile;
 // Writes every page of `pages` to a PDF on the waybill paper (216.0 x 140.0
 // mm, no margins), one page drawn at a time; `progress` hears of each page
 // (a PDF is always written whole). Throws PrintError when the file cannot
-// be written.
-void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress = {});
+// be written. More pages than `pagesPerPart` are written a part at a time
+// and joined (PdfJoin), so that the memory a batch takes stays the same
+// whatever its length.
+constexpr int pdfPagesPerPart = 50000;
+void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress = {},
+               int pagesPerPart = pdfPagesPerPart);
 
 // Qt writes the page box in whole points (612 x 397 for 216 x 140 mm); this
 // makes every page box of a PDF Qt wrote on the waybill paper exact.

@@ -177,7 +177,7 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
             WaybillNumbers::Series(request.firstNumber, rule, numbered.pageCount()));
         Connection connection;
         connection.open();
-        if (const QString used = PrintLog::usedNumbers(connection, numbered.numbers().all());
+        if (const QString used = PrintLog::usedNumbers(connection, numbered.numbers());
             !used.isEmpty())
             throw PrintError(used);
     }

@@ -79,14 +79,18 @@ QStringList unpacked(const QString& text, qsizetype count)
     return values;
 }
 
-// Which of `numbers` (each with its page's index) the log holds already,
-// the pages named; empty when none.
-QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers)
+constexpr qsizetype numbersPerLookup = 500;
+constexpr qsizetype pagesNamed = 10;
+
+// The pages of `numbers` (each with its page's index) whose numbers the
+// log holds already, named, up to `limit` of them.
+QStringList usedPages(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers,
+                      qsizetype limit)
 {
     QSet<QString> used;
-    for (qsizetype from = 0; from < numbers.size(); from += 500) {
+    for (qsizetype from = 0; from < numbers.size(); from += numbersPerLookup) {
         QStringList some;
-        for (const auto& n : numbers.mid(from, 500))
+        for (const auto& n : numbers.mid(from, numbersPerLookup))
             some << n.second;
         QSqlQuery q = connection.run(NumberStatements::selectUsedNumbers(some));
         while (q.next())
@@ -94,11 +98,23 @@ QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QSt
     }
     QStringList named;
     for (const auto& [index, number] : numbers)
-        if (used.contains(number) && named.size() < 10)
+        if (used.contains(number) && named.size() < limit)
             named << QStringLiteral(u"第%1页 %2").arg(index + 1).arg(number);
+    return named;
+}
+
+QString refusalNaming(const QStringList& named)
+{
     if (named.isEmpty())
         return {};
     return QStringLiteral(u"运单号已经用过，未打印：%1").arg(named.join(QStringLiteral(u"，")));
+}
+
+// Which of `numbers` (each with its page's index) the log holds already,
+// the pages named; empty when none.
+QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QString>>& numbers)
+{
+    return refusalNaming(usedPages(connection, numbers, pagesNamed));
 }
 
 // Each listed page's order and waybill number, where the store has them.
@@ -288,16 +304,27 @@ QString write(RecordedPages& pages, const QString& destination)
         destination, now());
 }
 
-QString usedNumbers(Connection& connection, const QStringList& numbers)
+QString usedNumbers(Connection& connection, const WaybillNumbers::Series& numbers, qsizetype count)
 {
-    QList<std::pair<qsizetype, QString>> given;
-    for (qsizetype i = 0; i < numbers.size(); ++i)
-        if (!numbers.at(i).isEmpty())
-            given << std::pair{i, numbers.at(i)};
-    if (given.isEmpty() || !missingLog(connection).isEmpty() ||
-        !StoreTables::holdsNumbers(connection))
-        return {};
-    return alreadyUsed(connection, given);
+    const qsizetype total = count < 0 ? numbers.count() : std::min(count, numbers.count());
+    QStringList named;
+    bool looked = false;
+    // Slices in page order: the first pages named are those of all pages.
+    for (qsizetype from = 0; from < total && named.size() < pagesNamed; from += numbersPerLookup) {
+        QList<std::pair<qsizetype, QString>> given;
+        for (qsizetype i = from; i < std::min(total, from + numbersPerLookup); ++i)
+            if (QString number = numbers.at(i); !number.isEmpty())
+                given << std::pair{i, std::move(number)};
+        if (given.isEmpty())
+            continue;
+        if (!looked) {
+            if (!missingLog(connection).isEmpty() || !StoreTables::holdsNumbers(connection))
+                return {};
+            looked = true;
+        }
+        named << usedPages(connection, given, pagesNamed - named.size());
+    }
+    return refusalNaming(named);
 }
 
 QString runOf(Connection& connection, qlonglong number)
@@ -450,20 +477,27 @@ std::optional<int> countPrintedToday(PageSource& pages)
 void RecordedPages::drawPage(QPainter& painter, int index)
 {
     m_pages.drawPage(painter, index);
-    if (m_seen.empty()) {
-        // Room for every page before the first is drawn.
+    if (m_seen.empty())
         m_seen.resize(std::max(1, m_pages.pageCount()));
-        m_order.reserve(m_pages.pageCount());
-    }
     if (index < 0 || size_t(index) >= m_seen.size() || m_seen[size_t(index)])
         return;
     m_seen[size_t(index)] = true;
-    m_order << index;
+    if (!m_runs.isEmpty() && m_runs.last().first + m_runs.last().count == index)
+        ++m_runs.last().count;
+    else
+        m_runs.append({m_drawn, index, 1});
+    ++m_drawn;
 }
 
 bool RecordedPages::describeDrawn(qsizetype at, LoggedPage& page)
 {
-    return at >= 0 && at < m_order.size() && m_pages.describePage(m_order.at(at), page);
+    if (at < 0 || at >= m_drawn)
+        return false;
+    const auto after =
+        std::upper_bound(m_runs.cbegin(), m_runs.cend(), at,
+                         [](qsizetype a, const Run& r) { return a < r.drawnBefore; });
+    const Run& run = *std::prev(after);
+    return m_pages.describePage(run.first + int(at - run.drawnBefore), page);
 }
 
 const WaybillLayout& LoggedPages::layoutFor(int index, std::optional<WaybillLayout>& fitted)

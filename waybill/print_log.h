@@ -3,6 +3,7 @@
 #include "waybill/calibration_store.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
+#include "waybill/waybill_numbers.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -79,10 +80,12 @@ QString write(Connection& connection, const QList<LoggedPage>& pages, const QStr
 // data.mdb; none opened when they are no waybills.
 QString write(RecordedPages& pages, const QString& destination);
 
-// Why `numbers` (page i's at i, "" for none) cannot go on a run's pages:
-// the pages whose numbers the log holds already, named with the numbers;
-// empty when none does.
-QString usedNumbers(Connection& connection, const QStringList& numbers);
+// Why the first `count` of `numbers` (page i's at i; all of them when
+// `count` is -1) cannot go on a run's pages: the pages whose numbers the
+// log holds already, named with the numbers; empty when none does. The
+// numbers are made and looked up a slice at a time, however many pages.
+QString usedNumbers(Connection& connection, const WaybillNumbers::Series& numbers,
+                    qsizetype count = -1);
 // The run of the page with log number `number`; "" for a page logged
 // before runs were.
 QString runOf(Connection& connection, qlonglong number);
@@ -144,13 +147,22 @@ public:
 
     // The pages drawn, in the order first drawn: how many, and the one at
     // `at` of them, false when it is no waybill.
-    qsizetype drawnCount() const { return m_order.size(); }
+    qsizetype drawnCount() const { return m_drawn; }
     bool describeDrawn(qsizetype at, LoggedPage& page);
 
 private:
+    // Pages drawn one after the other, kept as one run: a batch of a
+    // million pages in order is one run, not a million indices.
+    struct Run {
+        qsizetype drawnBefore; // pages drawn before the run's first
+        int first;             // its first page index
+        int count;
+    };
+
     PageSource& m_pages;
     std::vector<bool> m_seen;
-    QList<int> m_order;
+    QList<Run> m_runs;
+    qsizetype m_drawn = 0;
 };
 
 // Pages of the log, drawn by the one renderer on the layout of the window

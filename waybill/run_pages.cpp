@@ -60,10 +60,7 @@ QString RunPages::refusal() const
         return {};
     Connection connection;
     connection.open();
-    QStringList numbers = m_numbers.all();
-    if (!m_form.isEmpty())
-        numbers.resize(m_form.size());
-    return PrintLog::usedNumbers(connection, numbers);
+    return PrintLog::usedNumbers(connection, m_numbers, m_form.isEmpty() ? -1 : m_form.size());
 }
 
 void RunPages::setPrintOrder(const QList<int>& indices)
