@@ -254,6 +254,11 @@ Statement fullSync()
     return {QStringLiteral("PRAGMA synchronous=FULL"), {}};
 }
 
+Statement dataVersion()
+{
+    return {QStringLiteral("PRAGMA data_version"), {}};
+}
+
 Statement quickCheck()
 {
     return {QStringLiteral("PRAGMA quick_check"), {}};
