@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cstring>
+#include <malloc.h>
 
 namespace {
 
@@ -258,17 +259,23 @@ void Dataset::release(RowText* spare)
 {
     m_load.reset();
     m_index.reset();
-    m_whole.clear();
+    m_whole = {}; // clear() would keep its room
     m_wholeRead = 0;
     if (!m_open)
         return;
     emit aboutToReset();
     m_open = false;
     m_rows.clear();
+    // A large snapshot's blocks were allocated by its reading thread, in
+    // an arena of its own that the next reading thread need not take: the
+    // book read again after "刷 新" would take twice the memory.
+    const bool large = m_text.size() > 16 * 1024 * 1024;
     if (spare && spare->compressed() == m_text.compressed())
         std::swap(*spare, m_text);
     m_text.clear();
     m_columns.clear();
+    if (large)
+        malloc_trim(0);
     m_current = -1;
     m_atEnd = true;
     m_state = State::Browse;
@@ -617,7 +624,7 @@ void Dataset::deleteAll()
         for (int r = 0; r < m_rows.size(); ++r)
             unindex(r);
     } else if (m_index) {
-        m_whole.clear();
+        m_whole = {};
         m_wholeRead = 0;
         m_index = std::make_unique<SearchIndex>(m_searchKeys);
     }
