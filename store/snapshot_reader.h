@@ -38,9 +38,10 @@ public:
     // file or server URL `path`. `arrived` is called from the reading thread whenever
     // rows are ready to take, and once at the end. `counted`: the rows are
     // counted first, in the same read transaction. `keys`: the records of
-    // a SearchIndex come with the rows (from data.mdb only).
+    // a SearchIndex come with the rows (from data.mdb only). `yielding`:
+    // the rows after the first screen are read at the lowest priority.
     SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
-                   QList<SearchIndex::Key> keys, std::function<void()> arrived);
+                   QList<SearchIndex::Key> keys, bool yielding, std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
     SnapshotReader(const SnapshotReader&) = delete;
@@ -89,6 +90,7 @@ private:
     const bool m_compressed;
     const bool m_countFirst;
     const QList<SearchIndex::Key> m_keys;
+    const bool m_yielding;
     const std::function<void()> m_arrived;
     std::mutex m_mutex;
     std::condition_variable m_changed;
