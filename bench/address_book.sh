@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main window on 100,000 recipients and 65,535 imported rows: start-up to
-# the shown window, "查 询" (a broad match of 20,000 rows and a no-match) and
-# "全部删除". Programs take turns; each figure is the median of REPS runs,
+# the shown window (also on an empty database), "查 询" (a broad match of
+# 20,000 rows and a no-match, once every row is read) and "全部删除". Programs take turns; each figure is the median of REPS runs,
 # wall-clock and CPU time as the bench reports them (CPU time tells more on a
 # machine busy with other work), peak resident memory by /usr/bin/time.
 #
@@ -45,18 +45,21 @@ with recursive i(k) as (select 1 union all select k + 1 from i where k < $2)
 insert into inrxx select '北京某某贸易有限公司第' || k || '分部',
   '收件人' || k || (case when k % 5 = 0 then '甲' else '乙' end), '北京',
   '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
+  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i
+  where k <= $2;
 with recursive i(k) as (select 1 union all select k + 1 from i where k < $3)
-insert into excel select * from inrxx where rowid <= $3;
+insert into excel select * from inrxx where rowid <= $3 and $3 > 0;
 commit;
 SQL
 }
-mkdir big small run
+mkdir big small empty run
 fill big/data.mdb "$rows" "$imported"
 fill small/data.mdb "$small" 0
+fill empty/data.mdb 0 0
 
 # measure NAME BUILD SOURCE ARGS...: one run on a fresh copy of SOURCE's
-# data.mdb; appends "label ms peak_kib cpu_ms" lines to NAME.txt
+# data.mdb; appends "label ms peak_kib cpu_ms" lines to NAME.txt (start-up
+# labels on the empty database end in -empty)
 measure() {
   local name=$1 build=$2 source=$3
   shift 3
@@ -64,16 +67,18 @@ measure() {
   (cd run && /usr/bin/time -f '%M' -o ../kib.txt "$build/bench/address-book-bench" "$@" >../out.txt)
   local kib
   kib=$(tail -1 kib.txt)
-  awk -v k="$kib" -v n="$name" '$1 != "" {
+  awk -v k="$kib" -v n="$name" -v e="$([[ $source == empty ]] && echo -empty)" '$1 != "" {
       for (i = 1; i <= NF; ++i) { if ($i == "ms") ms = $(i + 1); if ($i == "cpu") cpu = $(i + 1) }
       label = $1; if ($1 == "search" || $1 == "search-all") label = $1 "-" $2
       if ($1 == "delete-all") label = "delete-all-" $3
+      label = label e
       print label, ms, k, cpu >> (n ".txt") }' out.txt
 }
 
 for ((r = 0; r < reps; ++r)); do
   for i in "${!builds[@]}"; do
     b=${builds[$i]} n=${names[$i]}
+    measure "$n" "$b" empty startup
     measure "$n" "$b" big startup
     measure "$n" "$b" big search 甲 丙
     measure "$n" "$b" small delete-all

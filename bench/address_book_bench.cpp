@@ -6,7 +6,8 @@
 //                                       grid scrolled to its last row
 //   address-book-bench search TEXT ...  ms per "查 询" on the name box to the
 //                                       grid repainted, and to every match
-//                                       read, "刷 新" between them
+//                                       read, "刷 新" between them; each once
+//                                       every row of the book is read
 //   address-book-bench delete-all       ms for "全部删除" of the listed rows
 //   address-book-bench delete-each N    ms for N rows deleted one at a time,
 //                                       as "全部删除" used to
@@ -95,12 +96,18 @@ int main(int argc, char** argv)
     window.show();
     settle(window);
     Dataset& listed = window.queries().recipients;
+    // A search typed while the book is still being read goes to the store.
+    const auto readWhole = [&] {
+        listed.recordCount();
+        QCoreApplication::processEvents();
+    };
     QElapsedTimer clock;
     qint64 cpu = 0;
     if (mode == QLatin1String("search")) {
         auto* name = window.findChild<QLineEdit*>(QStringLiteral("Edit15"));
         auto* grid = window.findChild<QTableView*>(QStringLiteral("DBGridEh1"));
         for (const QString& text : args.mid(2)) {
+            readWhole();
             name->setText(text);
             clock.start();
             cpu = cpuMs();

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cstring>
+#include <malloc.h>
 
 namespace {
 
@@ -62,8 +63,17 @@ void Dataset::open()
     openInto(RowText(m_compressed));
 }
 
+void Dataset::setSearchable(const QList<TableQuery>& searches)
+{
+    m_searchKeys.clear();
+    for (const TableQuery& search : searches)
+        m_searchKeys.append({search.column, search.ignoringSpacesAndDashes});
+}
+
 void Dataset::reopen(const TableQuery& query)
 {
+    if (searchRowsRead(query))
+        return;
     RowText spare(m_compressed);
     release(&spare);
     m_query = query;
@@ -88,9 +98,17 @@ void Dataset::openInto(RowText spare)
     const bool server = m_connection.dialect().isServer();
     if (server && m_compressed)
         probe();
+    QList<SearchIndex::Key> keys;
+    if (!server && m_query.column.isEmpty() && !m_searchKeys.isEmpty() && m_connection.isOpen()) {
+        // Taken before the snapshot begins: a commit in between only
+        // sends the searches to the store.
+        m_dataVersion = dataVersion();
+        keys = m_searchKeys;
+    }
     if (m_connection.isOpen() && (!server || m_compressed)) {
         load = std::make_unique<SnapshotReader>(
-            m_connection.path(), select, spare.compressed(), m_countedFirst, [this] {
+            m_connection.path(), select, spare.compressed(), m_countedFirst, keys, m_readingYields,
+            [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
             });
@@ -98,6 +116,13 @@ void Dataset::openInto(RowText spare)
             columns = load->columns();
         else
             load.reset();
+    }
+    const bool keyed = std::all_of(keys.cbegin(), keys.cend(), [&](const SearchIndex::Key& key) {
+        return columns.contains(key.column);
+    });
+    if (load && !keys.isEmpty() && keyed && m_dataVersion >= 0) {
+        m_index = std::make_unique<SearchIndex>(keys);
+        m_indexExact = true;
     }
     // A closed dataset's list is empty but keeps its memory: use it again.
     QList<Row> rows;
@@ -150,10 +175,24 @@ void Dataset::takeRows()
         const qsizetype base = m_text.append(chunk.text, chunk.size);
         for (qsizetype i = 0; i < chunk.identities.size(); ++i)
             m_rows.append({chunk.identities.at(i), base + chunk.starts.at(i)});
+        if (m_index) {
+            m_indexExact =
+                m_indexExact && chunk.exact && chunk.records.size() == m_index->keys().size();
+            m_index->append(chunk.records, chunk.identities.size());
+        }
     }
     if (finished) {
         m_loadFailure = m_load->failure();
         m_load.reset();
+        if (m_index) {
+            // Shared until either changes.
+            m_whole = m_rows;
+            m_wholeRead = m_whole.size();
+            m_indexExact = m_indexExact && std::adjacent_find(m_whole.cbegin(), m_whole.cend(),
+                                                              [](const Row& a, const Row& b) {
+                                                                  return a.identity >= b.identity;
+                                                              }) == m_whole.cend();
+        }
     }
     if (!m_loadFailure.isEmpty()) {
         // A list cut short would pass for the whole one.
@@ -220,15 +259,24 @@ void Dataset::close()
 void Dataset::release(RowText* spare)
 {
     m_load.reset();
+    m_index.reset();
+    m_whole = {}; // clear() would keep its room
+    m_wholeRead = 0;
     if (!m_open)
         return;
     emit aboutToReset();
     m_open = false;
     m_rows.clear();
+    // A large snapshot's blocks were allocated by its reading thread, in
+    // an arena of its own that the next reading thread need not take: the
+    // book read again after "刷 新" would take twice the memory.
+    const bool large = m_text.size() > 16 * 1024 * 1024;
     if (spare && spare->compressed() == m_text.compressed())
         std::swap(*spare, m_text);
     m_text.clear();
     m_columns.clear();
+    if (large)
+        malloc_trim(0);
     m_current = -1;
     m_atEnd = true;
     m_state = State::Browse;
@@ -418,6 +466,10 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
         for (qsizetype i = 0; i < columns.size(); ++i)
             now[columnIndex(columns.at(i))] = values.at(i).toString();
         m_rows[m_current].start = appendText(now);
+        if (const qsizetype at = wholeIndex(m_current); at >= 0) {
+            m_whole[at].start = m_rows.at(m_current).start;
+            indexStored(m_current);
+        }
     }
     m_state = State::Browse;
     emit rowChanged(m_current);
@@ -436,6 +488,10 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
         inserted[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
     m_rows.append({identity, appendText(inserted)});
+    if (m_index) {
+        m_whole.append(m_rows.at(row));
+        indexStored(row);
+    }
     emit rowAppended(row);
     m_state = State::Browse;
     m_current = row;
@@ -525,6 +581,7 @@ void Dataset::deleteCurrent()
                                           QVariant(m_rows.at(m_current).identity)),
                     m_columns);
     const int row = m_current;
+    unindex(row);
     emit rowAboutToBeRemoved(row);
     m_rows.removeAt(row);
     emit rowRemoved(row);
@@ -562,11 +619,112 @@ void Dataset::deleteAll()
         m_connection.rollback();
         throw;
     }
+    // The whole book's text stays while its index lists rows in it.
+    const bool searched = m_index && !m_query.column.isEmpty();
+    if (searched) {
+        for (int r = 0; r < m_rows.size(); ++r)
+            unindex(r);
+    } else if (m_index) {
+        m_whole = {};
+        m_wholeRead = 0;
+        m_index = std::make_unique<SearchIndex>(m_searchKeys);
+    }
     emit aboutToReset();
     m_rows.clear();
-    m_text.clear();
+    if (!searched)
+        m_text.clear();
     m_current = -1;
     m_atEnd = true;
     emit reset();
     emit currentRowChanged(-1);
+}
+
+bool Dataset::searchRowsRead(const TableQuery& query)
+{
+    // Read to the end but not yet taken in. While the rest is still being
+    // read, a scan of the store is sooner.
+    if (m_load && m_load->finished())
+        takeRows();
+    if (!m_open || !m_index || !m_indexExact || m_load || query.table != m_query.table)
+        return false;
+    const int key = m_index->keyOf(query);
+    if (key < 0)
+        return false;
+    try {
+        // Another connection's commit, or a restore, may have changed
+        // what the store lists.
+        if (dataVersion() != m_dataVersion || m_connection.generation() != m_generation)
+            return false;
+    } catch (const StoreError&) {
+        return false;
+    }
+    const QList<qsizetype> found = m_index->find(key, query.text);
+    QList<Row> rows;
+    rows.reserve(found.size());
+    for (const qsizetype at : found)
+        rows.append(m_whole.at(at));
+    emit aboutToReset();
+    m_rows = std::move(rows);
+    m_query = query;
+    m_state = State::Browse;
+    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_atEnd = m_rows.isEmpty();
+    emit reset();
+    emit currentRowChanged(m_current);
+    return true;
+}
+
+qint64 Dataset::dataVersion()
+{
+    QSqlQuery q = m_connection.run(Statements::dataVersion());
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+qsizetype Dataset::wholeIndex(int row) const
+{
+    if (!m_index)
+        return -1;
+    const qint64 identity = m_rows.at(row).identity;
+    const auto read = m_whole.cbegin() + m_wholeRead;
+    const auto it = std::lower_bound(m_whole.cbegin(), read, identity,
+                                     [](const Row& r, qint64 i) { return r.identity < i; });
+    if (it != read && it->identity == identity && it->start >= 0)
+        return it - m_whole.cbegin();
+    // Added rows: few, and an identity may come back after its row went.
+    for (qsizetype i = m_whole.size() - 1; i >= m_wholeRead; --i)
+        if (m_whole.at(i).identity == identity && m_whole.at(i).start >= 0)
+            return i;
+    return -1;
+}
+
+void Dataset::indexStored(int row)
+{
+    // Read back: what the store holds is what a search there compares.
+    QStringList columns;
+    for (const SearchIndex::Key& key : m_index->keys())
+        columns << key.column;
+    QSqlQuery stored = m_connection.run(Statements::selectRowForChange(
+        m_connection.dialect(), m_query.table, columns, QVariant(m_rows.at(row).identity)));
+    const qsizetype at = wholeIndex(row);
+    if (at < 0 || !stored.next()) {
+        m_indexExact = false;
+        return;
+    }
+    QByteArrayList records(columns.size());
+    for (int k = 0; k < columns.size(); ++k) {
+        const QVariant v = stored.value(k);
+        const QByteArray value = v.toString().toUtf8();
+        if (!SearchIndex::appendRecord(records[k], m_index->keys().at(k), value.constData(),
+                                       value.size(), v.isNull()))
+            m_indexExact = false;
+    }
+    m_index->setRecords(at, records);
+}
+
+void Dataset::unindex(int row)
+{
+    if (const qsizetype at = wholeIndex(row); at >= 0) {
+        m_whole[at].start = -1;
+        m_index->remove(at);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/row_text.h"
+#include "store/search_index.h"
 #include "store/table_query.h"
 
 #include <QList>
@@ -49,6 +50,16 @@ public:
     // their own, a tenth of the reading), so that expectedCount() need not
     // wait for them: a batch's page count.
     void setCountedFirst(bool counted) { m_countedFirst = counted; }
+    // Rows after the first screen are read at the lowest priority: a list
+    // shown while it is read, whose window's start comes first when every
+    // core is busy.
+    void setReadingYields(bool yields) { m_readingYields = yields; }
+    // Searches of these columns (any text) that reopen() may answer from
+    // the rows read by the last open() of the whole table, as the store
+    // would: only while no other connection has written to the store
+    // since, on data.mdb, and for a text without % or _. Our own changes
+    // are kept in step meanwhile.
+    void setSearchable(const QList<TableQuery>& searches);
     void close();
     // close(), the new query, open(): the rows read take the memory of the
     // rows they replace instead of fresh pages from the system.
@@ -141,6 +152,16 @@ private:
     // Row identities read before a restore would address other rows after it.
     void requireSameContent();
 
+    // reopen() on `query` from the rows read; false when the store must
+    // be asked.
+    bool searchRowsRead(const TableQuery& query);
+    qint64 dataVersion();
+    // Where row `row` lies in m_whole; -1 without a search index.
+    qsizetype wholeIndex(int row) const;
+    // Row `row`'s searched values, as stored now, into the index.
+    void indexStored(int row);
+    void unindex(int row);
+
     Connection& m_connection;
     TableQuery m_query;
     bool m_open = false;
@@ -150,6 +171,7 @@ private:
     RowText m_text;
     bool m_compressed = false;
     bool m_countedFirst = false;
+    bool m_readingYields = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;
@@ -158,4 +180,14 @@ private:
     std::unique_ptr<SnapshotReader> m_load;
     std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
     QString m_loadFailure;
+
+    QList<SearchIndex::Key> m_searchKeys;
+    // Every row of the whole table as read, then as we changed it (a
+    // deleted row's start is -1, added rows follow), while m_rows lists a
+    // search's; m_index holds their searched columns in the same order.
+    std::unique_ptr<SearchIndex> m_index;
+    bool m_indexExact = false;
+    QList<Row> m_whole;
+    qsizetype m_wholeRead = 0; // rows read; sorted by identity
+    qint64 m_dataVersion = 0;
 };

@@ -6,6 +6,10 @@ MainQueries::MainQueries() : sender(connection), recipients(connection)
 {
     // A screen at a time from a book of up to a million rows.
     recipients.setCompressed(true);
+    recipients.setReadingYields(true);
+    // "查 询" over a million rows in memory, not a scan of the table.
+    recipients.setSearchable(
+        {Statements::searchRecipientsByName({}), Statements::searchRecipientsByMobile({})});
 }
 
 void MainQueries::reopen()

@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,8 +39,10 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 } // namespace
 
 SnapshotReader::SnapshotReader(const QString& path, const Statement& statement, bool compressed,
-                               bool counted, std::function<void()> arrived)
-    : m_compressed(compressed), m_countFirst(counted), m_arrived(std::move(arrived))
+                               bool counted, QList<SearchIndex::Key> keys, bool yielding,
+                               std::function<void()> arrived)
+    : m_compressed(compressed), m_countFirst(counted), m_keys(std::move(keys)),
+      m_yielding(yielding), m_arrived(std::move(arrived))
 {
     m_thread = std::thread([this, path, statement] { read(path, statement); });
 }
@@ -131,6 +135,15 @@ void SnapshotReader::Writer::beginRow(qint64 identity)
     ++rows;
     chunk.identities.append(identity);
     chunk.starts.append(text.beginRow());
+    records.resize(reader.m_keys.size());
+}
+
+void SnapshotReader::Writer::record(int column, const char* value, qsizetype size, bool null)
+{
+    for (int k = 0; k < keyColumns.size(); ++k)
+        if (keyColumns.at(k) == column &&
+            !SearchIndex::appendRecord(records[k], reader.m_keys.at(k), value, size, null))
+            chunk.exact = false;
 }
 
 bool SnapshotReader::Writer::endRow()
@@ -152,7 +165,16 @@ void SnapshotReader::Writer::flush()
         chunk.text = qCompress(chunk.text, 1);
         chunk.text.squeeze(); // it comes at the size of the worst case
     }
+    // Copies of their own size: arrays grown and shrunk a chunk at a time
+    // leave a third more of the heap behind.
+    for (QByteArray& built : records) {
+        chunk.records << QByteArray(built.constData(), built.size());
+        built.resize(0);
+    }
     reader.deliver(std::exchange(chunk, {}));
+    // Lowered for good (raising it again takes a privilege).
+    if (first && reader.m_yielding)
+        setpriority(PRIO_PROCESS, id_t(gettid()), 19);
     first = false;
 }
 
@@ -259,6 +281,8 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
         std::lock_guard lock(m_mutex);
         for (int c = 1; c < count; ++c)
             m_columns << QString::fromUtf8(sqlite3_column_name(s, c));
+        for (const SearchIndex::Key& key : m_keys)
+            out.keyColumns << int(m_columns.indexOf(key.column)) + 1;
     }
     int step;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
@@ -271,13 +295,18 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
             // as much as the copy.
             sqlite3_value* cell = sqlite3_column_value(s, c);
             // Asked first: reading a value as text may change its type.
-            const bool blob = sqlite3_value_type(cell) == SQLITE_BLOB;
+            const int type = sqlite3_value_type(cell);
+            const bool blob = type == SQLITE_BLOB;
             const char* value = reinterpret_cast<const char*>(sqlite3_value_text(cell));
             const int size = value ? sqlite3_value_bytes(cell) : 0;
             if (QByteArrayView(value, size).isValidUtf8()) {
                 out.text.value(value, size);
+                out.record(c, value, size, type == SQLITE_NULL);
                 continue;
             }
+            // LIKE compares these bytes as they are, not as decoded here.
+            out.record(c, "", 0, false);
+            out.chunk.exact = false;
             // Bytes that are no UTF-8 read as the driver reads them: text
             // through SQLite's own UTF-16, which keeps a stray byte as a
             // character of its own, and a blob through Qt's.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/row_text.h"
+#include "store/search_index.h"
 #include "store/statement.h"
 
 #include <QByteArray>
@@ -29,14 +30,18 @@ public:
         QList<qsizetype> starts;  // where each row begins, within `text`
         QByteArray text;          // compressed when the snapshot is
         qsizetype size = 0;       // of the text unpacked
+        QByteArrayList records;   // the rows' SearchIndex records, one array per key
+        bool exact = true;        // false when a record may not search as LIKE does
     };
 
     // Starts reading `statement` (row identity first) from the database
     // file or server URL `path`. `arrived` is called from the reading thread whenever
     // rows are ready to take, and once at the end. `counted`: the rows are
-    // counted first, in the same read transaction.
+    // counted first, in the same read transaction. `keys`: the records of
+    // a SearchIndex come with the rows (from data.mdb only). `yielding`:
+    // the rows after the first screen are read at the lowest priority.
     SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
-                   std::function<void()> arrived);
+                   QList<SearchIndex::Key> keys, bool yielding, std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
     SnapshotReader(const SnapshotReader&) = delete;
@@ -65,7 +70,11 @@ private:
         RowText text = RowText(false);
         bool first = true;
         qint64 rows = 0;
+        QList<int> keyColumns = {};  // of the statement, for each key
+        QByteArrayList records = {}; // the chunk's, while it is written
         void beginRow(qint64 identity);
+        // The value of column `column` into the records of its keys.
+        void record(int column, const char* value, qsizetype size, bool null);
         // False when the reading is to stop.
         bool endRow();
         void flush();
@@ -80,6 +89,8 @@ private:
 
     const bool m_compressed;
     const bool m_countFirst;
+    const QList<SearchIndex::Key> m_keys;
+    const bool m_yielding;
     const std::function<void()> m_arrived;
     std::mutex m_mutex;
     std::condition_variable m_changed;

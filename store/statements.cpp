@@ -8,7 +8,7 @@ namespace {
 
 TableQuery search(const QString& table, const QString& column, const QString& text)
 {
-    return {table, column, {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
+    return {table, column, false, text};
 }
 
 // "138-1111 2222" is found by "13811112222" and the other way round.
@@ -16,7 +16,7 @@ TableQuery searchMobile(const QString& table, const QString& text)
 {
     QString digits = text;
     digits.remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
-    return search(table, QStringLiteral(u"replace(replace(手机号码, ' ', ''), '-', '')"), digits);
+    return {table, QStringLiteral(u"手机号码"), true, digits};
 }
 
 } // namespace
@@ -28,15 +28,15 @@ Statement selectRecipientKeys()
 
 TableQuery selectSender()
 {
-    return {Schema::senderTable, {}, {}};
+    return {Schema::senderTable};
 }
 TableQuery selectRecipients()
 {
-    return {Schema::recipientTable, {}, {}};
+    return {Schema::recipientTable};
 }
 TableQuery selectImported()
 {
-    return {Schema::importedTable, {}, {}};
+    return {Schema::importedTable};
 }
 
 TableQuery searchRecipientsByName(const QString& text)
@@ -252,6 +252,11 @@ Statement rollbackJournal()
 Statement fullSync()
 {
     return {QStringLiteral("PRAGMA synchronous=FULL"), {}};
+}
+
+Statement dataVersion()
+{
+    return {QStringLiteral("PRAGMA data_version"), {}};
 }
 
 Statement quickCheck()

@@ -79,6 +79,8 @@ Statement setGeneration(int generation);
 // A rollback journal keeps the database one file, as a backup copies it.
 Statement rollbackJournal();
 Statement fullSync();
+// A number that changes whenever another connection commits a change.
+Statement dataVersion();
 Statement quickCheck();
 Statement begin();
 // Takes the write lock at once.

@@ -2,7 +2,12 @@
 
 Statement TableQuery::select(const SqlDialect& dialect) const
 {
-    const QString condition =
-        containsColumn.isEmpty() ? QString() : dialect.contains(containsColumn);
-    return {dialect.selectWithIdentity(table, condition), bindings};
+    if (column.isEmpty())
+        return {dialect.selectWithIdentity(table, {}), {}};
+    const QString compared =
+        ignoringSpacesAndDashes
+            ? QStringLiteral("replace(replace(%1, ' ', ''), '-', '')").arg(column)
+            : column;
+    return {dialect.selectWithIdentity(table, dialect.contains(compared)),
+            {QVariant(QLatin1Char('%') + text + QLatin1Char('%'))}};
 }

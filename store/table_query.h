@@ -4,15 +4,17 @@
 #include "store/statement.h"
 
 // What a dataset reads: every column of one table in the table's order,
-// optionally only the rows whose column contains a bound text. The dataset
+// optionally only the rows whose column contains a text. The dataset
 // writes its edits back to that table.
 struct TableQuery {
     QString table;
-    QString containsColumn; // a column or an expression on one; empty for every row
-    QVariantList bindings;  // the pattern for containsColumn
+    QString column = {}; // empty for every row
+    // The column's value compared without its spaces and dashes.
+    bool ignoringSpacesAndDashes = false;
+    QString text = {}; // % and _ in it match any run or any one character
 
-    // "select * from <table> [where <column> like ?]", with the store's row
-    // identity as an extra first column.
+    // "select * from <table> [where <column> like '%text%']", with the
+    // store's row identity as an extra first column.
     Statement select(const SqlDialect& dialect) const;
 
     bool operator==(const TableQuery&) const = default;

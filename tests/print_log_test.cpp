@@ -253,6 +253,22 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
 {
     MainQueries main;
     main.reopen();
+    BatchPrintWindow batch;
+    batch.show();
+    const auto batchStatus = [&] {
+        batch.rereadRows();
+        QString status;
+        m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
+            PrintPreview preview(pages, job, parent);
+            auto* label = preview.findChild<QLabel*>(QStringLiteral("printedToday"));
+            QTRY_VERIFY(!label->text().isEmpty());
+            status = label->text();
+        });
+        trigger(batch);
+        return status;
+    };
+    QCOMPARE(batchStatus(), u"其中 0 页今天已打印过"_qs);
+    m_dialogs->clear();
     SinglePrintWindow single(main.sender, main.recipients);
     printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/one.pdf"));
     trigger(single);
@@ -276,18 +292,7 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     trigger(single);
     QVERIFY(m_dialogs->messageTexts().isEmpty());
 
-    BatchPrintWindow batch;
-    batch.show();
-    batch.rereadRows();
-    QString status;
-    m_dialogs->previewActions.enqueue([&](QWidget* parent, PageSource& pages, PrintJob& job) {
-        PrintPreview preview(pages, job, parent);
-        auto* label = preview.findChild<QLabel*>(QStringLiteral("printedToday"));
-        QTRY_VERIFY(!label->text().isEmpty());
-        status = label->text();
-    });
-    trigger(batch);
-    QCOMPARE(status, u"其中 1 页今天已打印过"_qs);
+    QCOMPARE(batchStatus(), u"其中 1 页今天已打印过"_qs);
 }
 
 void PrintLogTest::todayIsTheLocalDay()

@@ -21,6 +21,7 @@ private slots:
     void staticCursorSeesOtherConnectionsOnlyAfterReopen();
     void editAppendDeleteReachTheFile();
     void searchesBindTheirText();
+    void searchesOfTheRowsReadListWhatTheStoreLists();
     void editOfARowDeletedElsewhereIsNotReportedAsSaved();
     void deleteAllTakesTheListedRowsOrNone();
     void anotherDesksRowUnderAFreedIdentityIsLeftAlone();
@@ -192,6 +193,102 @@ void StoreTest::searchesBindTheirText()
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"é"))), 0);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"张É𠮷"))), 1);
     QCOMPARE(count(Statements::searchRecipientsByName(QStringLiteral(u"_𠮷"))), 1);
+}
+
+void StoreTest::searchesOfTheRowsReadListWhatTheStoreLists()
+{
+    TestDatabase db;
+    const auto add = [&](const QString& name, const QString& mobile) {
+        db.insert("inrxx", {"", name, "", "", "", "", mobile, "", "", ""});
+    };
+    add(QStringLiteral(u"王一"), "138-1111 2222");
+    add("Abc", "13911112222");
+    add("a_b", "+86 139 0000");
+    db.exec(QStringLiteral(u"insert into inrxx (单位名称) values ('no name or mobile')"));
+    add(QStringLiteral(u"张É𠮷"), "");
+    // Matches in every place of the scanned blocks.
+    db.exec(QStringLiteral(
+        u"with recursive i(k) as (select 1 union all select k + 1 from i where k < 300) "
+        u"insert into inrxx (收件人姓名, 手机号码) select substr('王王王王王王王', 1, k % 7) || "
+        u"(case when k % 3 = 0 then 'aB' else 'c' end) || k, '139-' || k from i"));
+    Connection c;
+    c.open();
+    Dataset d(c);
+    d.setSearchable(
+        {Statements::searchRecipientsByName({}), Statements::searchRecipientsByMobile({})});
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    QCOMPARE(d.recordCount(), 305);
+    Connection other;
+    other.open();
+    Dataset store(other);
+    const auto listed = [](Dataset& s) {
+        QStringList rows;
+        for (int r = 0; r < s.recordCount(); ++r)
+            rows << s.identity(r).toString() + QLatin1Char(' ') + s.value(r, 1) + QLatin1Char(' ') +
+                        s.value(r, 6);
+        return rows;
+    };
+    const QList<TableQuery> searches = {
+        Statements::searchRecipientsByName(QStringLiteral(u"王")),
+        Statements::searchRecipientsByName("a"),
+        Statements::searchRecipientsByName("B"),
+        Statements::searchRecipientsByName("_"),
+        Statements::searchRecipientsByName("%"),
+        Statements::searchRecipientsByName(QStringLiteral(u"É")),
+        Statements::searchRecipientsByName(QStringLiteral(u"é")),
+        Statements::searchRecipientsByName(QStringLiteral(u"𠮷")),
+        Statements::searchRecipientsByName("zzz"),
+        Statements::searchRecipientsByMobile("1111"),
+        Statements::searchRecipientsByMobile("1111-2222"),
+        Statements::searchRecipientsByMobile("1390"),
+        Statements::searchRecipientsByMobile("-"),
+    };
+    const auto compare = [&](const char* after) {
+        for (const TableQuery& search : searches) {
+            d.reopen(search);
+            store.reopen(search);
+            QVERIFY2(listed(d) == listed(store),
+                     qPrintable(QLatin1String(after) + QStringLiteral(" / ") + search.text +
+                                listed(d).join("|") + " VS " + listed(store).join("|")));
+        }
+    };
+    compare("read");
+    if (QTest::currentTestFailed())
+        return;
+
+    // Our own changes, under a search and on the whole book.
+    d.reopen(Statements::searchRecipientsByName(QStringLiteral(u"王")));
+    d.edit();
+    d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral(u"Ab王"));
+    d.post();
+    d.append();
+    d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral("new a"));
+    d.setField(QStringLiteral(u"手机号码"), QStringLiteral("1111-0"));
+    d.post();
+    d.reopen(Statements::searchRecipientsByName("a"));
+    d.deleteCurrent();
+    compare("changed");
+    d.reopen(Statements::searchRecipientsByName("b"));
+    d.deleteAll();
+    compare("deleted");
+    d.reopen(Statements::selectRecipients());
+    d.last();
+    d.deleteCurrent(); // its identity is given again to the next row
+    d.append();
+    d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral("again"));
+    d.post();
+    compare("identity again");
+    d.reopen(Statements::selectRecipients());
+    d.deleteAll();
+    d.append();
+    d.setField(QStringLiteral(u"收件人姓名"), QStringLiteral("after all"));
+    d.post();
+    compare("all deleted");
+
+    // Another desk's rows are listed by the next search, as the store lists them.
+    add("another a", "1111");
+    compare("another desk");
 }
 
 void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()

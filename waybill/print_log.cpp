@@ -465,6 +465,9 @@ std::optional<int> countPrintedToday(PageSource& pages)
     if (count < 1 || !pages.describePage(0, page))
         return std::nullopt;
     const PrintedRecipients printed = PrintedRecipients::today();
+    // The first batch of a day walks none of its pages.
+    if (printed.isEmpty())
+        return 0;
     int already = 0;
     for (int i = 0; i < count; ++i)
         if (pages.describePage(i, page) && printed.contains(page.recipient))

@@ -112,6 +112,7 @@ public:
 
     // False for a page without recipient.
     bool contains(const QStringList& recipient) const;
+    bool isEmpty() const { return m_mobiles.isEmpty() && m_namesAndAddresses.isEmpty(); }
 
 private:
     QSet<QString> m_mobiles;
