@@ -88,12 +88,13 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     const std::optional<QString> url = StoreOptions::databaseUrl({&global, &parser});
     if (!url)
         return wrongArguments(QStringLiteral("name one database"), command.usage());
-    if (QString bad; !StoreChoice::choose(*url, &bad)) {
+    try {
+        StoreChoice::choose(*url);
+    } catch (const StoreChoiceError& e) {
+        // An empty --database falls back to the file, yet was an argument.
         if (global.isSet(StoreOptions::database) || parser.isSet(StoreOptions::database))
-            return wrongArguments(bad, command.usage());
-        // The configuration file's line: no argument of this call was wrong.
-        Command::err() << Command::program << ": " << StoreChoice::configFile() << ": " << bad
-                       << '\n';
+            return wrongArguments(e.fromOption() ? e.text() : e.detail(), command.usage());
+        Command::err() << Command::program << ": " << e.text() << '\n';
         return 1;
     }
     ConnectionRecipe::setDataFolder(*folder);

@@ -41,13 +41,13 @@ int main(int argc, char** argv)
     }
     const QString& dataFolder = store->folder;
     const QString& databaseUrl = store->databaseUrl;
-    if (QString why; !StoreChoice::choose(databaseUrl, &why)) {
+    try {
+        StoreChoice::choose(databaseUrl);
+    } catch (const StoreChoiceError& e) {
         // Started from the menu, a wrong configuration line shows nowhere else.
-        if (databaseUrl.isEmpty())
-            why = StoreChoice::configFile() + QStringLiteral(": ") + why;
-        ErrorReport::show(nullptr, why);
-        err << "sfwaybill: " << why << '\n';
-        return databaseUrl.isEmpty() ? 1 : 2;
+        ErrorReport::show(nullptr, e.text());
+        err << "sfwaybill: " << e.text() << '\n';
+        return e.fromOption() ? 2 : 1;
     }
     if (!dataFolder.isEmpty()) {
         try {

@@ -45,41 +45,49 @@ QString configFile()
            QStringLiteral("/sfwaybill/sfwaybill.conf");
 }
 
-bool configuredUrl(QString* url, QString* error)
+namespace {
+
+StoreChoiceError fileError(const QString& why)
 {
-    url->clear();
+    return StoreChoiceError(configFile() + QStringLiteral(": ") + why, false, why);
+}
+
+} // namespace
+
+QString configuredUrl()
+{
+    QString url;
     QFile file(configFile());
     if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
+        return url;
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError(QStringLiteral("%1: %2").arg(file.fileName(), file.errorString()));
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq > 0 && line.left(eq).trimmed() == QLatin1String("database"))
-            *url = line.mid(eq + 1).trimmed();
+            url = line.mid(eq + 1).trimmed();
     }
-    return true;
+    return url;
 }
 
-bool choose(const QString& optionUrl, QString* error)
+void choose(const QString& optionUrl)
 {
-    QString url = optionUrl;
-    if (url.isEmpty() && !configuredUrl(&url, error))
-        return false;
+    const QString url = optionUrl.isEmpty() ? configuredUrl() : optionUrl;
     if (url.isEmpty()) {
         setServer(std::nullopt);
-        return true;
+        return;
     }
-    const std::optional<ServerAddress> address = ServerAddress::parse(url, error);
-    if (!address)
-        return false;
+    QString why;
+    const std::optional<ServerAddress> address = ServerAddress::parse(url, &why);
+    if (!address) {
+        if (optionUrl.isEmpty())
+            throw fileError(why);
+        throw StoreChoiceError(why, true);
+    }
     setServer(address);
-    return true;
 }
 
 } // namespace StoreChoice

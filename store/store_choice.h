@@ -1,10 +1,26 @@
 #pragma once
 
+#include "store/command_error.h"
 #include "store/server_address.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+// What the option or the configuration file names is not a server that
+// can be used. From the file, the text begins with the file's name (no
+// argument of the call was wrong) and the detail is the reason alone.
+class StoreChoiceError : public CommandError {
+public:
+    StoreChoiceError(const QString& text, bool fromOption, const QString& detail = {})
+        : CommandError(text, detail), m_fromOption(fromOption)
+    {
+    }
+    bool fromOption() const { return m_fromOption; }
+
+private:
+    bool m_fromOption;
+};
 
 // Which store every connection opens: a PostgreSQL server named by
 // --database URL, else by the line "database=URL" of the configuration
@@ -28,12 +44,12 @@ QString missingDatabaseAdvice();
 QString configFile();
 
 // The URL of the configuration file's database line; empty without one.
-// False with the reason when the file cannot be read.
-bool configuredUrl(QString* url, QString* error);
+// Throws StoreChoiceError when the file cannot be read.
+QString configuredUrl();
 
 // Chooses the store from an option's URL (empty when not given) and the
-// configuration file; false with the reason when what they name is not a
-// server address.
-bool choose(const QString& optionUrl, QString* error);
+// configuration file; throws StoreChoiceError when what they name is not
+// a server address.
+void choose(const QString& optionUrl);
 
 } // namespace StoreChoice

@@ -121,9 +121,7 @@ TestDatabase::TestDatabase()
         qFatal("cannot write %s", qPrintable(file.fileName()));
     file.write("# written by the tests\ndatabase=" + address.display().toUtf8() + '\n');
     file.close();
-    QString why;
-    if (!StoreChoice::choose(QString(), &why))
-        qFatal("%s", qPrintable(why));
+    StoreChoice::choose(QString());
     Connection c;
     c.open();
     StoreTables::create(c);
