@@ -1,8 +1,8 @@
 // sfwaybill-cli: the program's commands without its windows, on the core
 // alone, working on data.mdb in the current directory or a named data folder.
 #include "app/command_line.h"
-#include "store/store_choice.h"
 #include "store/store_error.h"
+#include "store/store_session.h"
 
 #ifdef SF_CLI_PRINTER
 #include "waybill/printing/printing_job.h"
@@ -60,8 +60,9 @@ int main(int argc, char** argv)
     const PrinterOutput printer;
 #endif
     QTextStream err(stderr);
+    StoreSession store;
     try {
-        const int status = CommandLine::run(app->arguments().mid(1), printer);
+        const int status = CommandLine::run(app->arguments().mid(1), printer, store);
         // A full disk or a closed pipe behind standard output fails the
         // command too; a script must not take a cut-off export for done.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -77,7 +78,7 @@ int main(int argc, char** argv)
         if (!e.detail().isEmpty() && !e.text().contains(e.detail()))
             err << e.detail() << '\n';
         if (dynamic_cast<const StoreError*>(&e))
-            if (const QString advice = StoreChoice::missingDatabaseAdvice(); !advice.isEmpty())
+            if (const QString advice = store.missingDatabaseAdvice(); !advice.isEmpty())
                 err << advice << '\n';
     } catch (const std::bad_alloc&) {
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';

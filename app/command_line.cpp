@@ -1,7 +1,6 @@
 #include "app/command_line.h"
 
 #include "app/commands/command_list.h"
-#include "store/connection_recipe.h"
 #include "store/store_choice.h"
 #include "store/store_options.h"
 #include "store/temporary_files.h"
@@ -41,7 +40,7 @@ int wrongArguments(const QString& why, const QString& usageText)
     return 2;
 }
 
-int dispatch(const QStringList& arguments, const PrinterOutput& printer)
+int dispatch(const QStringList& arguments, const PrinterOutput& printer, StoreSession& store)
 {
     const CommandSet all = commandList(printer);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
@@ -89,7 +88,7 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
     if (!url)
         return wrongArguments(QStringLiteral("name one database"), command.usage());
     try {
-        StoreChoice::choose(*url);
+        store = StoreChoice::choose(*folder, *url);
     } catch (const StoreChoiceError& e) {
         // An empty --database falls back to the file, yet was an argument.
         if (global.isSet(StoreOptions::database) || parser.isSet(StoreOptions::database))
@@ -97,10 +96,9 @@ int dispatch(const QStringList& arguments, const PrinterOutput& printer)
         Command::err() << Command::program << ": " << e.text() << '\n';
         return 1;
     }
-    ConnectionRecipe::setDataFolder(*folder);
     // What a killed run of either program left beside the database.
-    TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
-    return command.run(parser);
+    TemporaryFiles::removeLeftovers(QFileInfo(store.databasePath()).absolutePath());
+    return command.run(parser, store);
 }
 
 } // namespace
@@ -121,9 +119,9 @@ bool drawsPages(const QStringList& arguments)
     return false;
 }
 
-int run(const QStringList& arguments, const PrinterOutput& printer)
+int run(const QStringList& arguments, const PrinterOutput& printer, StoreSession& store)
 {
-    const int status = dispatch(arguments, printer);
+    const int status = dispatch(arguments, printer, store);
     Command::out().flush();
     return status;
 }

@@ -16,6 +16,7 @@
 #include "records/windows/main_window.h"
 #include "store/dataset.h"
 #include "store/query_sets.h"
+#include "store/store_session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,9 +65,10 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     YesDialogs dialogs;
     Dialogs::install(&dialogs);
+    const StoreSession store; // data.mdb of the current directory
 
     if (mode == QLatin1String("startup")) {
-        ProgramWindows windows;
+        ProgramWindows windows(store);
         if (!windows.startupError().isEmpty())
             return 1;
         windows.mainWindow().show();
@@ -91,7 +93,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    MainWindow window;
+    MainWindow window(store);
     window.show();
     settle(window);
     Dataset& listed = window.queries().recipients;

@@ -1,43 +1,9 @@
 #include "store/store_choice.h"
 
-#include "store/connection_recipe.h"
-#include "store/data_folder.h"
-
 #include <QFile>
 #include <QStandardPaths>
 
 namespace StoreChoice {
-
-namespace {
-
-std::optional<ServerAddress>& chosen()
-{
-    static std::optional<ServerAddress> address;
-    return address;
-}
-
-} // namespace
-
-std::optional<ServerAddress> server()
-{
-    return chosen();
-}
-
-void setServer(const std::optional<ServerAddress>& address)
-{
-    chosen() = address;
-}
-
-QString storeName()
-{
-    return chosen() ? chosen()->display() : ConnectionRecipe::databasePath();
-}
-
-QString missingDatabaseAdvice()
-{
-    return chosen() ? QString()
-                    : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
-}
 
 QString configFile()
 {
@@ -73,13 +39,11 @@ QString configuredUrl()
     return url;
 }
 
-void choose(const QString& optionUrl)
+StoreSession choose(const QString& folder, const QString& optionUrl)
 {
     const QString url = optionUrl.isEmpty() ? configuredUrl() : optionUrl;
-    if (url.isEmpty()) {
-        setServer(std::nullopt);
-        return;
-    }
+    if (url.isEmpty())
+        return StoreSession(folder);
     QString why;
     const std::optional<ServerAddress> address = ServerAddress::parse(url, &why);
     if (!address) {
@@ -87,7 +51,7 @@ void choose(const QString& optionUrl)
             throw fileError(why);
         throw StoreChoiceError(why, true);
     }
-    setServer(address);
+    return StoreSession(folder, address);
 }
 
 } // namespace StoreChoice

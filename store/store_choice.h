@@ -1,11 +1,9 @@
 #pragma once
 
 #include "store/command_error.h"
-#include "store/server_address.h"
+#include "store/store_session.h"
 
 #include <QString>
-#include <QStringList>
-#include <optional>
 
 // What the option or the configuration file names is not a server that
 // can be used. From the file, the text begins with the file's name (no
@@ -22,22 +20,10 @@ private:
     bool m_fromOption;
 };
 
-// Which store every connection opens: a PostgreSQL server named by
-// --database URL, else by the line "database=URL" of the configuration
-// file, else data.mdb as always.
+// Which store a program works on: a PostgreSQL server named by --database
+// URL, else by the line "database=URL" of the configuration file, else
+// data.mdb as always.
 namespace StoreChoice {
-
-// The server in force; none means data.mdb.
-std::optional<ServerAddress> server();
-void setServer(const std::optional<ServerAddress>& address);
-
-// The store in force as backups and copies name it: the server's URL, else
-// the path of data.mdb.
-QString storeName();
-
-// How to make the missing data.mdb; empty when it is there or the store
-// is a server, where that advice would send the user the wrong way.
-QString missingDatabaseAdvice();
 
 // $XDG_CONFIG_HOME/sfwaybill/sfwaybill.conf, by default
 // ~/.config/sfwaybill/sfwaybill.conf.
@@ -47,9 +33,9 @@ QString configFile();
 // Throws StoreChoiceError when the file cannot be read.
 QString configuredUrl();
 
-// Chooses the store from an option's URL (empty when not given) and the
-// configuration file; throws StoreChoiceError when what they name is not
-// a server address.
-void choose(const QString& optionUrl);
+// The store of the data folder named (empty: the current directory), an
+// option's URL (empty when not given) and the configuration file; throws
+// StoreChoiceError when what they name is not a server address.
+StoreSession choose(const QString& folder, const QString& optionUrl);
 
 } // namespace StoreChoice

@@ -4,11 +4,11 @@
 #include "app/program_windows.h"
 #include "records/windows/main_window.h"
 #include "store/connection.h"
-#include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/program_files.h"
 #include "store/store_error.h"
 #include "store/store_options.h"
+#include "store/store_session.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -34,12 +34,6 @@ private slots:
 };
 
 namespace {
-
-// The data folder is process-wide: a test that sets one goes back to the
-// current directory at its end.
-struct CurrentDirectoryAgain {
-    ~CurrentDirectoryAgain() { ConnectionRecipe::setDataFolder(QString()); }
-};
 
 void touch(const QString& path)
 {
@@ -117,7 +111,6 @@ void InstallationTest::dataFolderOption()
 
 void InstallationTest::dataFolderHoldsTheDatabase()
 {
-    CurrentDirectoryAgain again;
     TestFolder here;
     QTemporaryDir elsewhere;
     const QString folder = QDir(elsewhere.path()).filePath(QStringLiteral("new/data"));
@@ -128,10 +121,10 @@ void InstallationTest::dataFolderHoldsTheDatabase()
     QVERIFY(QFile::exists(file));
     QVERIFY(QDir(here.path()).isEmpty());
 
-    ConnectionRecipe::setDataFolder(folder);
-    QCOMPARE(ConnectionRecipe::databasePath(), file);
+    const StoreSession store(folder);
+    QCOMPARE(store.databasePath(), file);
     {
-        Connection connection;
+        Connection connection(store);
         connection.open();
         QCOMPARE(connection.path(), file);
         connection.execute({QStringLiteral("insert into inrxx (收件人姓名) values (?)"),
@@ -148,10 +141,9 @@ void InstallationTest::dataFolderHoldsTheDatabase()
                              DataFolder::prepare(here.filePath(QStringLiteral("a-file/data"))));
 
     // A relative folder is taken from the current directory when it is set.
-    ConnectionRecipe::setDataFolder(QStringLiteral("rel"));
-    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("rel/data.mdb"));
-    ConnectionRecipe::setDataFolder(QString());
-    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("data.mdb"));
+    QCOMPARE(StoreSession(QStringLiteral("rel")).databasePath(),
+             QDir(here.path()).filePath("rel/data.mdb"));
+    QCOMPARE(StoreSession(QString()).databasePath(), QDir(here.path()).filePath("data.mdb"));
 }
 
 void InstallationTest::programFilesInstalledFirstThenBeside()
@@ -181,7 +173,7 @@ void InstallationTest::helpItemsOpenTheHelpPages()
     {
         TestDatabase db;
         ScriptedDialogs dialogs;
-        MainWindow w;
+        MainWindow w(db.session());
         for (const char* item : {"N23", "N24", "N25"})
             w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     }
@@ -222,7 +214,7 @@ void InstallationTest::everyWindowShowsTheProgramIcon()
 
     TestDatabase db;
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     QVERIFY(windows.startupError().isEmpty());
     const QWidgetList all = QApplication::topLevelWidgets();
     QVERIFY(all.size() >= 7);

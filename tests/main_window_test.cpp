@@ -46,7 +46,7 @@ void MainWindowTest::windowMenusAndGrid()
     TestDatabase db;
     db.insert("inrxx", {"A", QStringLiteral(u"张三"), "", "", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     QCOMPARE(w.windowTitle(), QStringLiteral(u"鹿帆顺丰快递单打印软件 V5.22"));
     QCOMPARE(w.centralWidget()->width(), 1017);
     QCOMPARE(w.centralWidget()->height() + w.statusBar()->height(), 631);
@@ -90,7 +90,7 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     auto labels = w.statusBar()->findChildren<QLabel*>();
     QCOMPARE(w.clockText(), QString());
     w.setClock([] { return QDateTime(QDate(2026, 3, 8), QTime(9, 5, 7)); });
@@ -108,7 +108,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        MainWindow w;
+        MainWindow w(currentDirectoryStore());
         QVERIFY(!w.databaseOpened());
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -130,7 +130,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         junk.write(QByteArray(4096, 'x'));
     }
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(currentDirectoryStore());
     QVERIFY(!w.databaseOpened());
     QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
 }

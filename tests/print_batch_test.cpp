@@ -104,7 +104,7 @@ void PrintBatchTest::everyRowIsAPageWithTheSameSender()
     for (const QString& name :
          {QStringLiteral(u"甲"), QStringLiteral(u"乙"), QStringLiteral(u"丙")})
         m_db->insert(QStringLiteral("inrxx"), recipientRow(name));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>{3});
@@ -123,19 +123,19 @@ void PrintBatchTest::searchInTheMainWindowDoesNotNarrowTheBatch()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲"), QStringLiteral("1")));
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙"), QStringLiteral("2")));
-    MainQueries main;
+    MainQueries main(m_db->session());
     main.reopen();
     AddressBook book(main);
     book.search(QString(), QStringLiteral("2"));
     QCOMPARE(main.recipients.recordCount(), 1);
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     QCOMPARE(previewPages(*m_dialogs, w).size(), 2);
 }
 
 void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 {
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 1);
@@ -145,8 +145,8 @@ void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 
 void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 {
-    BatchPrintWindow w; // created at start-up, before the row exists
-    MainQueries main;
+    BatchPrintWindow w(m_db->session()); // created at start-up, before the row exists
+    MainQueries main(m_db->session());
     main.reopen();
     AddressBook book(main);
     RecipientFields fields;
@@ -173,7 +173,7 @@ void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙")));
 
@@ -210,7 +210,7 @@ void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     m_db->makeUnreachable();
     activate(w);
     QCOMPARE(m_dialogs->shown.size(), 1);
@@ -233,7 +233,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 void PrintBatchTest::missingDatabaseFailsConstruction()
 {
     m_db->makeUnreachable();
-    QVERIFY_THROWS_EXCEPTION(StoreError, ImportedBatchPrintWindow());
+    QVERIFY_THROWS_EXCEPTION(StoreError, ImportedBatchPrintWindow(m_db->session()));
     m_db->makeReachable();
 }
 
@@ -242,7 +242,7 @@ void PrintBatchTest::importedBatchReadsExcel()
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入一")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入二")));
-    ImportedBatchPrintWindow w;
+    ImportedBatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 2);

@@ -36,7 +36,7 @@ void StoreTest::missingFileIsNotCreated()
 {
     SKIP_ON_SERVER();
     TestFolder dir;
-    Connection c;
+    Connection c(currentDirectoryStore());
     QVERIFY_THROWS_EXCEPTION(StoreError, c.open());
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
 }
@@ -53,7 +53,7 @@ void StoreTest::foreignFileIsLeftAlone()
     f.write(junk);
     f.close();
     {
-        Connection c;
+        Connection c(currentDirectoryStore());
         bool failed = false;
         try {
             c.open();
@@ -72,7 +72,7 @@ void StoreTest::foreignFileIsLeftAlone()
 void StoreTest::selectAllReturnsTheSchemaColumns()
 {
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset sender(c), recipients(c);
     sender.setQuery(Statements::selectSender());
@@ -89,7 +89,7 @@ void StoreTest::selectAllReturnsTheSchemaColumns()
 void StoreTest::staticCursorSeesOtherConnectionsOnlyAfterReopen()
 {
     TestDatabase db;
-    Connection a, b;
+    Connection a(db.session()), b(db.session());
     a.open();
     b.open();
     Dataset da(a), dbs(b);
@@ -124,7 +124,7 @@ void StoreTest::editAppendDeleteReachTheFile()
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"c", "n3", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -165,7 +165,7 @@ void StoreTest::searchesBindTheirText()
     db.insert("inrxx", {"", QString::fromUtf8("王a\"b"), "", "", "", "", "138", "", "", ""});
     db.insert("inrxx", {"", "it's", "", "", "", "", "139", "", "", ""});
     db.insert("inrxx", {"", "plain", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     const auto count = [&](const TableQuery& s) {
@@ -199,7 +199,7 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     TestDatabase db;
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -234,7 +234,7 @@ void StoreTest::deleteAllTakesTheListedRowsOrNone()
         QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                        u"where k < 1200) insert into inrxx (收件人姓名) select '王' || k from i"));
     db.insert("inrxx", {"", QStringLiteral(u"李二"), "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::searchRecipientsByName(QStringLiteral(u"王")));
@@ -275,7 +275,7 @@ void StoreTest::anotherDesksRowUnderAFreedIdentityIsLeftAlone()
     TestDatabase db;
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -312,7 +312,7 @@ void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
     // NULL, empty, a number, bytes that are no UTF-8, a separator-like byte.
     db.exec(QStringLiteral(u"insert into inrxx values (NULL, '', 42, 1.5, cast(x'41ff42' as "
                            u"text), '收件人', 'a\tb', '', '', '𠮷')"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -407,7 +407,7 @@ void StoreTest::compressedSnapshotReadsAsThePlainOne()
                            u"where k < 3000) insert into inrxx select '公司' || k, '王' || k, "
                            u"'', '地址' || (k * 7919 % 1000), k, '', '139' || k, '', k % 10, "
                            u"case when k % 2 = 1 then null else '备注' end from i"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset plain(c), compressed(c);
     plain.setQuery(Statements::selectRecipients());
@@ -443,7 +443,7 @@ void StoreTest::rowsStillBeingReadAreOneSnapshot()
     db.exec(QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                            u"where k < 20000) insert into inrxx (单位名称, 收件人姓名) "
                            u"select 'a' || k, '王' || k from i"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c), counted(c);
     d.setCompressed(true);
@@ -477,7 +477,7 @@ void StoreTest::preparedRowsKeepWhatEachRowBound()
     // Values left bound from the row before must read as given: an empty
     // text is no NULL.
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     Connection::Prepared insert =
         c.prepare(QStringLiteral("INSERT INTO excel (单位名称, 收件人姓名) VALUES (?, ?)"));

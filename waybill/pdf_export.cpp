@@ -2,7 +2,7 @@
 
 #include "store/file_identity.h"
 #include "store/staged_file.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
 #include "waybill/print_error.h"
@@ -114,10 +114,10 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints, const QString&
 
 } // namespace
 
-PdfTarget::PdfTarget(const QString& path) : m_target(path)
+PdfTarget::PdfTarget(const QString& path, const StoreSession& store) : m_target(path)
 {
     if (const QString refused =
-            FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
+            FileIdentity::refusal(path, store.storeName(), QStringLiteral(u"打印"));
         !refused.isEmpty())
         throw PrintError(refused + QStringLiteral(u"，未打印任何页!"));
     const QFileInfo info(path);
@@ -137,9 +137,10 @@ void PdfTarget::commit(QSizeF paperMm)
     m_staged->commit();
 }
 
-void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress)
+void exportPdf(PageSource& pages, const QString& path, const StoreSession& store,
+               const PageProgress& progress)
 {
-    PdfTarget target(path);
+    PdfTarget target(path, store);
     const QSizeF paper = pages.paperMm();
     {
         PageBufferReuse reuse;
