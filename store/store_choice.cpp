@@ -20,6 +20,10 @@ StoreChoiceError fileError(const QString& why)
 
 } // namespace
 
+// Read line by line, not by QSettings: an INI reader takes a ',' for a
+// list (libpq's several hosts), a ';' for a comment, a backslash for an
+// escape and a section for a prefix, so files desks use now would name
+// another server.
 QString configuredUrl()
 {
     QString url;

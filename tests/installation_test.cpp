@@ -6,6 +6,7 @@
 #include "store/connection.h"
 #include "store/data_folder.h"
 #include "store/program_files.h"
+#include "store/store_choice.h"
 #include "store/store_error.h"
 #include "store/store_options.h"
 #include "store/store_session.h"
@@ -18,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +31,8 @@ private slots:
     void dataFolderOption_data();
     void dataFolderOption();
     void dataFolderHoldsTheDatabase();
+    void configurationFileLine_data();
+    void configurationFileLine();
     void programFilesInstalledFirstThenBeside();
     void helpItemsOpenTheHelpPages();
     void everyWindowShowsTheProgramIcon();
@@ -144,6 +149,52 @@ void InstallationTest::dataFolderHoldsTheDatabase()
     QCOMPARE(StoreSession(QStringLiteral("rel")).databasePath(),
              QDir(here.path()).filePath("rel/data.mdb"));
     QCOMPARE(StoreSession(QString()).databasePath(), QDir(here.path()).filePath("data.mdb"));
+}
+
+void InstallationTest::configurationFileLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("url");
+    // Whether QSettings reads the same from it; where it does not, a file a
+    // desk uses now would name another server, or none.
+    QTest::addColumn<bool>("sameInQSettings");
+    const QString url = QStringLiteral("postgresql://u@h:5432/db");
+    QTest::newRow("plain") << QByteArray("database=postgresql://u@h:5432/db\n") << url << true;
+    QTest::newRow("spaced, after a comment")
+        << QByteArray("# desk 2\n database = postgresql://u@h:5432/db \r\n") << url << true;
+    QTest::newRow("the last of two")
+        << QByteArray("database=postgresql://u@h/a\ndatabase=" + url.toUtf8() + '\n') << url
+        << true;
+    QTest::newRow("chinese name") << QByteArray("database=postgresql://u@h/数据\n")
+                                  << QStringLiteral(u"postgresql://u@h/数据") << true;
+    QTest::newRow("none") << QByteArray("# database=postgresql://u@h/db\n") << QString() << true;
+    QTest::newRow("several hosts") << QByteArray("database=postgresql://u@/db?host=/a,/b\n")
+                                   << QStringLiteral("postgresql://u@/db?host=/a,/b") << false;
+    QTest::newRow("semicolon") << QByteArray("database=postgresql://u@h/db;x\n")
+                               << QStringLiteral("postgresql://u@h/db;x") << false;
+    QTest::newRow("backslash") << QByteArray("database=postgresql://u@h/a\\b\n")
+                               << QStringLiteral("postgresql://u@h/a\\b") << false;
+    QTest::newRow("in a section") << QByteArray("[desk]\ndatabase=" + url.toUtf8() + '\n') << url
+                                  << false;
+}
+
+void InstallationTest::configurationFileLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, url);
+    QFETCH(bool, sameInQSettings);
+    TestFolder here;
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(here.path()));
+    const auto back = qScopeGuard([&previous] { qputenv("XDG_CONFIG_HOME", previous); });
+    QVERIFY(QDir().mkpath(here.filePath(QStringLiteral("sfwaybill"))));
+    QFile config(StoreChoice::configFile());
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(file);
+    config.close();
+    QCOMPARE(StoreChoice::configuredUrl(), url);
+    const QSettings settings(config.fileName(), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("database")).toString() == url, sameInQSettings);
 }
 
 void InstallationTest::programFilesInstalledFirstThenBeside()
