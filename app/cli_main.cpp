@@ -3,8 +3,8 @@
 // Here the command runs and its failure becomes text.
 #include "app/cli_main.h"
 
-#include "store/store_choice.h"
 #include "store/store_error.h"
+#include "store/store_session.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,8 +16,9 @@
 int cliMain(const CommandLine::CommandSet& commands)
 {
     QTextStream err(stderr);
+    StoreSession store;
     try {
-        const int status = CommandLine::run(QCoreApplication::arguments().mid(1), commands);
+        const int status = CommandLine::run(QCoreApplication::arguments().mid(1), commands, store);
         // A full disk or a closed pipe behind standard output fails the
         // command too; a script must not take a cut-off export for done.
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -33,7 +34,7 @@ int cliMain(const CommandLine::CommandSet& commands)
         if (!e.detail().isEmpty() && !e.text().contains(e.detail()))
             err << e.detail() << '\n';
         if (dynamic_cast<const StoreError*>(&e))
-            if (const QString advice = StoreChoice::missingDatabaseAdvice(); !advice.isEmpty())
+            if (const QString advice = store.missingDatabaseAdvice(); !advice.isEmpty())
                 err << advice << '\n';
     } catch (const std::bad_alloc&) {
         err << QStringLiteral(u"内存不足，命令未完成") << '\n';

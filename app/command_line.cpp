@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include "store/connection_recipe.h"
 #include "store/store_choice.h"
 #include "store/store_options.h"
 #include "store/temporary_files.h"
@@ -38,7 +37,7 @@ int wrongArguments(const QString& why, const QString& usageText)
     return 2;
 }
 
-int dispatch(const QStringList& arguments, const CommandSet& all)
+int dispatch(const QStringList& arguments, const CommandSet& all, StoreSession& store)
 {
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
@@ -84,18 +83,18 @@ int dispatch(const QStringList& arguments, const CommandSet& all)
     const std::optional<QString> url = StoreOptions::databaseUrl({&global, &parser});
     if (!url)
         return wrongArguments(QStringLiteral("name one database"), command.usage());
-    if (QString bad; !StoreChoice::choose(*url, &bad)) {
+    try {
+        store = StoreChoice::choose(*folder, *url);
+    } catch (const StoreChoiceError& e) {
+        // An empty --database falls back to the file, yet was an argument.
         if (global.isSet(StoreOptions::database) || parser.isSet(StoreOptions::database))
-            return wrongArguments(bad, command.usage());
-        // The configuration file's line: no argument of this call was wrong.
-        Command::err() << Command::program << ": " << StoreChoice::configFile() << ": " << bad
-                       << '\n';
+            return wrongArguments(e.fromOption() ? e.text() : e.detail(), command.usage());
+        Command::err() << Command::program << ": " << e.text() << '\n';
         return 1;
     }
-    ConnectionRecipe::setDataFolder(*folder);
     // What a killed run of either program left beside the database.
-    TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
-    return command.run(parser);
+    TemporaryFiles::removeLeftovers(QFileInfo(store.databasePath()).absolutePath());
+    return command.run(parser, store);
 }
 
 } // namespace
@@ -116,9 +115,9 @@ bool drawsPages(const QStringList& arguments, const CommandSet& commands)
     return false;
 }
 
-int run(const QStringList& arguments, const CommandSet& commands)
+int run(const QStringList& arguments, const CommandSet& commands, StoreSession& store)
 {
-    const int status = dispatch(arguments, commands);
+    const int status = dispatch(arguments, commands, store);
     Command::out().flush();
     return status;
 }

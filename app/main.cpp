@@ -5,7 +5,6 @@
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
 #include "store/command_error.h"
-#include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/store_choice.h"
 #include "store/store_options.h"
@@ -41,13 +40,15 @@ int main(int argc, char** argv)
     }
     const QString& dataFolder = store->folder;
     const QString& databaseUrl = store->databaseUrl;
-    if (QString why; !StoreChoice::choose(databaseUrl, &why)) {
+    // Where the data lives, for every window of the run.
+    StoreSession session;
+    try {
+        session = StoreChoice::choose(dataFolder, databaseUrl);
+    } catch (const StoreChoiceError& e) {
         // Started from the menu, a wrong configuration line shows nowhere else.
-        if (databaseUrl.isEmpty())
-            why = StoreChoice::configFile() + QStringLiteral(": ") + why;
-        ErrorReport::show(nullptr, why);
-        err << "sfwaybill: " << why << '\n';
-        return databaseUrl.isEmpty() ? 1 : 2;
+        ErrorReport::show(nullptr, e.text());
+        err << "sfwaybill: " << e.text() << '\n';
+        return e.fromOption() ? 2 : 1;
     }
     if (!dataFolder.isEmpty()) {
         try {
@@ -57,16 +58,15 @@ int main(int argc, char** argv)
             err << e.text() << '\n';
             return 1;
         }
-        ConnectionRecipe::setDataFolder(dataFolder);
     }
 
     // What a killed run of either program left beside the database.
-    TemporaryFiles::removeLeftovers(QFileInfo(ConnectionRecipe::databasePath()).absolutePath());
+    TemporaryFiles::removeLeftovers(QFileInfo(session.databasePath()).absolutePath());
 
-    ProgramWindows windows;
+    ProgramWindows windows(session);
     if (!windows.startupError().isEmpty()) {
         err << windows.startupError() << '\n';
-        const QString advice = StoreChoice::missingDatabaseAdvice();
+        const QString advice = session.missingDatabaseAdvice();
         if (!advice.isEmpty())
             err << advice << '\n';
         return 1;

@@ -14,9 +14,9 @@
 
 #include <QCoreApplication>
 
-ProgramWindows::ProgramWindows()
+ProgramWindows::ProgramWindows(const StoreSession& store) : m_store(store)
 {
-    m_main = std::make_unique<MainWindow>();
+    m_main = std::make_unique<MainWindow>(m_store);
     if (!m_main->databaseOpened()) {
         // Nothing else can work without the database; stop before any
         // other window tries it and shows the same error again.
@@ -39,15 +39,16 @@ void ProgramWindows::create()
 {
     MainWindow* owner = m_main.get();
     MainQueries& main = owner->queries();
-    m_import = std::make_unique<ImportWindow>(owner);
+    m_import = std::make_unique<ImportWindow>(m_store, owner);
     m_backup = std::make_unique<BackupWindow>(main.connection, owner);
-    m_singlePrint = std::make_unique<SinglePrintWindow>(main.sender, main.recipients, owner);
-    m_batchPrint = std::make_unique<BatchPrintWindow>(owner);
+    m_singlePrint =
+        std::make_unique<SinglePrintWindow>(m_store, main.sender, main.recipients, owner);
+    m_batchPrint = std::make_unique<BatchPrintWindow>(m_store, owner);
     m_importedSinglePrint =
-        std::make_unique<ImportedSinglePrintWindow>(main.sender, m_import->query(), owner);
-    m_importedBatchPrint = std::make_unique<ImportedBatchPrintWindow>(owner);
+        std::make_unique<ImportedSinglePrintWindow>(m_store, main.sender, m_import->query(), owner);
+    m_importedBatchPrint = std::make_unique<ImportedBatchPrintWindow>(m_store, owner);
     // Reads the log only when opened.
-    m_printLog = std::make_unique<PrintLogWindow>(owner);
+    m_printLog = std::make_unique<PrintLogWindow>(m_store, owner);
 }
 
 void ProgramWindows::wire()
@@ -68,7 +69,7 @@ void ProgramWindows::wire()
 TemplateDesigner& ProgramWindows::templateDesigner()
 {
     if (!m_designer) {
-        m_designer = std::make_unique<TemplateDesigner>(m_main.get());
+        m_designer = std::make_unique<TemplateDesigner>(m_store, m_main.get());
         MainQueries& main = m_main->queries();
         m_designer->setCurrentRecord([&main](RecordRole role, const QString& column) {
             return role == RecordRole::Sender ? main.sender.field(column)

@@ -12,12 +12,14 @@ class BatchPrintWindow;
 class ImportedBatchPrintWindow;
 class PrintLogWindow;
 class TemplateDesigner;
+class StoreSession;
 
 // Every window of the program, created once in a fixed order and living
 // for the whole run; the main window comes first and opens the database.
+// Every window works on `store`.
 class ProgramWindows {
 public:
-    ProgramWindows();
+    explicit ProgramWindows(const StoreSession& store);
     ~ProgramWindows();
 
     // Empty when every window could be created; otherwise the engine's
@@ -39,6 +41,7 @@ private:
     void create();
     void wire();
 
+    const StoreSession& m_store;
     QString m_startupError;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<ImportWindow> m_import;

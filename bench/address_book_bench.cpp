@@ -17,6 +17,7 @@
 #include "records/windows/main_window.h"
 #include "store/dataset.h"
 #include "store/query_sets.h"
+#include "store/store_session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,9 +66,10 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     YesDialogs dialogs;
     Dialogs::install(&dialogs);
+    const StoreSession store; // data.mdb of the current directory
 
     if (mode == QLatin1String("startup")) {
-        ProgramWindows windows;
+        ProgramWindows windows(store);
         if (!windows.startupError().isEmpty())
             return 1;
         windows.mainWindow().show();
@@ -92,7 +94,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    MainWindow window;
+    MainWindow window(store);
     window.show();
     settle(window);
     Dataset& listed = window.queries().recipients;

@@ -7,6 +7,7 @@
 //       --check runs the page warnings on what drawing measured, as the
 //       command line does, and formats each warning's line; --overflow gives
 //       every page a remark that does not fit, so that every page warns.
+#include "store/store_session.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/page_renderer.h"
 #include "waybill/page_source.h"
@@ -124,7 +125,7 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     const double cpuBefore = cpuSeconds();
-    exportPdf(pages, args.at(2));
+    exportPdf(pages, args.at(2), StoreSession());
     out << "pages " << pages.pageCount() << " seconds " << clock.elapsed() / 1000.0
         << " cpu seconds " << cpuSeconds() - cpuBefore << " peak MiB " << peakMiB() << '\n';
     if (check)

@@ -9,6 +9,7 @@
 #include "store/query_sets.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/store_session.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/pdf_export.h"
 #include "waybill/print_log.h"
@@ -93,16 +94,17 @@ int main(int argc, char** argv)
     QDir::setCurrent(dir.path());
     DatabaseFile::createEmpty(dir.filePath(QStringLiteral("data.mdb")));
     fill(dir.filePath(QStringLiteral("data.mdb")), pages);
+    const StoreSession store(dir.path());
     installFontSubstitutions();
 
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
-    PrintingQueries queries(Statements::selectRecipients());
+    PrintingQueries queries(store, Statements::selectRecipients());
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     QList<double> without, with, withoutCpu, withCpu, logOnly, logOnlyCpu;
     const auto withoutLog = [&] {
         WaybillPages source(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
         const Stopwatch watch;
-        exportPdf(source, pdf);
+        exportPdf(source, pdf, store);
         without << watch.wallSeconds();
         withoutCpu << watch.processorSecondsSince();
     };
@@ -110,9 +112,9 @@ int main(int argc, char** argv)
         WaybillPages source(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
         const Stopwatch watch;
         RecordedPages recorded(source);
-        exportPdf(recorded, pdf);
+        exportPdf(recorded, pdf, store);
         const Stopwatch logWatch;
-        PrintLog::write(recorded, pdf);
+        PrintLog::write(store, recorded, pdf);
         logOnly << logWatch.wallSeconds();
         logOnlyCpu << logWatch.processorSecondsSince();
         with << watch.wallSeconds();
@@ -141,7 +143,7 @@ int main(int argc, char** argv)
     const double noting = clock.nsecsElapsed() / 1e9;
     clock.restart();
     {
-        Connection connection;
+        Connection connection(store);
         connection.open();
         PrintLog::write(connection, noted, pdf, QDateTime::currentDateTime());
     }

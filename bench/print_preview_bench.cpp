@@ -7,6 +7,7 @@
 #include "app/qt_dialogs.h"
 #include "store/connection.h"
 #include "store/database_file.h"
+#include "store/store_session.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/page_source.h"
 #include "waybill/printing/printing_job.h"
@@ -41,9 +42,9 @@ double peakMiB()
     return usage.ru_maxrss / 1024.0;
 }
 
-void fill(int rows)
+void fill(const StoreSession& store, int rows)
 {
-    Connection c;
+    Connection c(store);
     c.open();
     c.beginTransaction();
     c.execute({QStringLiteral("insert into outrxx values (?,?,?,?,?,?,?,?,?,?,?)"),
@@ -131,14 +132,15 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
     DatabaseFile::createEmpty(dir.filePath(QStringLiteral("data.mdb")));
-    fill(args.at(2).toInt());
+    const StoreSession store(dir.path());
+    fill(store, args.at(2).toInt());
     QTextStream(stdout) << "peak MiB before " << peakMiB() << '\n';
 
     BenchDialogs dialogs;
     dialogs.mode = args.at(1);
     dialogs.pdf = dir.filePath(QStringLiteral("out.pdf"));
     Dialogs::install(&dialogs);
-    BatchPrintWindow window; // created at start-up
+    BatchPrintWindow window(store); // created at start-up
     QElapsedTimer clock;
     dialogs.clock = &clock;
     // From "批量打印": the window opens and activates, re-reading the

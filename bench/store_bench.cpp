@@ -3,11 +3,10 @@
 // start-up waits for), a name search, and an import of a sheet.
 // usage: store-bench STORE(DIR|URL) SHEET
 #include "exchange/sheet_import.h"
-#include "store/connection_recipe.h"
 #include "store/query_sets.h"
 #include "store/server_address.h"
 #include "store/statements.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,14 +20,13 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: store-bench STORE(DIR|URL) SHEET\n";
         return 2;
     }
-    if (ServerAddress::looksLikeUrl(args.at(1)))
-        StoreChoice::setServer(ServerAddress::parse(args.at(1)));
-    else
-        ConnectionRecipe::setDataFolder(args.at(1));
+    const StoreSession store = ServerAddress::looksLikeUrl(args.at(1))
+                                   ? StoreSession(QString(), ServerAddress::parse(args.at(1)))
+                                   : StoreSession(args.at(1));
     QTextStream out(stdout);
     QElapsedTimer t;
 
-    MainQueries main;
+    MainQueries main(store);
     t.start();
     main.reopen();
     out << "reopen_ms " << t.nsecsElapsed() / 1e6 << " rows " << main.recipients.recordCount()
@@ -46,7 +44,7 @@ int main(int argc, char** argv)
     }
     out << "search_ms " << t.nsecsElapsed() / 1e6 / searches << " found " << found << '\n';
 
-    Connection connection;
+    Connection connection(store);
     SheetImport import(connection);
     t.restart();
     const auto outcome = import.run(args.at(2));

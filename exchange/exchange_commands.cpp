@@ -12,9 +12,9 @@ namespace ExchangeCommands {
 namespace {
 
 // `use` of the recipients as "数据导出" reads them.
-template <class Use> auto withRecipients(Use use)
+template <class Use> auto withRecipients(const StoreSession& store, Use use)
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     Dataset recipients(connection);
     recipients.setQuery(Statements::selectRecipients());
@@ -24,9 +24,10 @@ template <class Use> auto withRecipients(Use use)
 
 } // namespace
 
-QString importSheet(const QString& path, const std::function<void(int done, int total)>& progress)
+QString importSheet(const StoreSession& store, const QString& path,
+                    const std::function<void(int done, int total)>& progress)
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     SheetImport import(connection);
     import.setProgress(progress);
@@ -36,18 +37,19 @@ QString importSheet(const QString& path, const std::function<void(int done, int 
     return import.report(outcome);
 }
 
-QString exportAddressBook(const QString& name, bool csv)
+QString exportAddressBook(const StoreSession& store, const QString& name, bool csv)
 {
-    return withRecipients([&](Dataset& recipients) {
+    return withRecipients(store, [&](Dataset& recipients) {
         return csv ? AddressBookExport::runCsv(recipients, name)
                    : AddressBookExport::run(recipients, name);
     });
 }
 
-QByteArray addressBookCsv()
+QByteArray addressBookCsv(const StoreSession& store)
 {
-    return withRecipients(
-        [](Dataset& recipients) { return CsvWriter::write(AddressBookExport::rows(recipients)); });
+    return withRecipients(store, [](Dataset& recipients) {
+        return CsvWriter::write(AddressBookExport::rows(recipients));
+    });
 }
 
 } // namespace ExchangeCommands

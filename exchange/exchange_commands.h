@@ -6,8 +6,10 @@
 #include <QString>
 #include <functional>
 
-// The import of "导 入" and the export of "数据导出" on the store in force,
-// for the command line: what was done comes back as text, a failure as a
+class StoreSession;
+
+// The import of "导 入" and the export of "数据导出" on a store, for the
+// command line: what was done comes back as text, a failure as a
 // CommandError.
 namespace ExchangeCommands {
 
@@ -20,14 +22,14 @@ public:
 
 // The import's report; `progress` hears of the rows written. Throws
 // ImportError.
-QString importSheet(const QString& path,
+QString importSheet(const StoreSession& store, const QString& path,
                     const std::function<void(int done, int total)>& progress = {});
 // The whole address book into NAME as the export window writes it; or,
 // with `csv`, as comma-separated UTF-8 text into NAME (".csv" appended
 // unless there). Gives the file written; throws CommandError when nothing
 // could be written.
-QString exportAddressBook(const QString& name, bool csv = false);
+QString exportAddressBook(const StoreSession& store, const QString& name, bool csv = false);
 // The whole address book as comma-separated UTF-8 text.
-QByteArray addressBookCsv();
+QByteArray addressBookCsv(const StoreSession& store);
 
 } // namespace ExchangeCommands

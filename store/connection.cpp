@@ -3,8 +3,8 @@
 #include "store/connection_recipe.h"
 #include "store/server_address.h"
 #include "store/statements.h"
-#include "store/store_choice.h"
 #include "store/store_error.h"
+#include "store/store_session.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -46,6 +46,11 @@ Connection::Connection(QObject* parent)
 {
 }
 
+Connection::Connection(const StoreSession& store, QObject* parent) : Connection(parent)
+{
+    m_store = &store;
+}
+
 Connection::~Connection()
 {
     close();
@@ -55,10 +60,12 @@ Connection::~Connection()
 
 void Connection::open()
 {
-    if (const std::optional<ServerAddress> server = StoreChoice::server())
+    if (!m_store)
+        throw StoreError(QStringLiteral("Connection names no store"));
+    if (const std::optional<ServerAddress>& server = m_store->server())
         openServer(*server);
     else
-        openFile(ConnectionRecipe::databasePath());
+        openFile(m_store->databasePath());
 }
 
 QSqlDatabase Connection::handleFor(const QString& driver)

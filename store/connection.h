@@ -13,15 +13,19 @@ class QSqlDriver;
 class QSqlQuery;
 
 struct ServerAddress;
+class StoreSession;
 
-// One connection to data.mdb, or to the PostgreSQL server the store choice
+// One connection to data.mdb, or to the PostgreSQL server a StoreSession
 // names. Several live at once (main window, import window, the two batch
 // windows), so each has its own name; on the file a busy timeout and a
 // rollback journal that keeps backups a single file.
 class Connection : public QObject {
     Q_OBJECT
 public:
+    // For openFile() and openServer() only.
     explicit Connection(QObject* parent = nullptr);
+    // open() opens what `store` names then; it must outlive the connection.
+    explicit Connection(const StoreSession& store, QObject* parent = nullptr);
     ~Connection() override;
 
     // UpToDate: the store's tables are brought to this program's shape
@@ -29,9 +33,11 @@ public:
     // is only read from (a backup copied elsewhere).
     enum class Shape { UpToDate, AsItIs };
 
-    // Opens the chosen server, else data.mdb of the current directory;
-    // throws StoreError. A file that is missing is not created.
+    // Opens the store's server, else its data.mdb; throws StoreError. A
+    // file that is missing is not created.
     void open();
+    // The store open() opens; none for a connection made without one.
+    const StoreSession* store() const { return m_store; }
     // Opens an explicit database file, same rules.
     void openFile(const QString& path, Shape shape = Shape::UpToDate);
     // Opens a PostgreSQL database; its password comes from ~/.pgpass.
@@ -102,6 +108,7 @@ private:
     QString failureText(const QString& engineText) const;
     void takeShape(Shape shape);
 
+    const StoreSession* m_store = nullptr;
     QString m_name;
     QString m_path;
     SqlDialect m_dialect;

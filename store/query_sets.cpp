@@ -2,7 +2,8 @@
 
 #include "store/statements.h"
 
-MainQueries::MainQueries() : sender(connection), recipients(connection)
+MainQueries::MainQueries(const StoreSession& store)
+    : connection(store), sender(connection), recipients(connection)
 {
     // A screen at a time from a book of up to a million rows.
     recipients.setCompressed(true);
@@ -24,8 +25,9 @@ void MainQueries::reopen()
     recipients.open();
 }
 
-PrintingQueries::PrintingQueries(const TableQuery& recipientQuery, Rows rows)
-    : recipients(connection), sender(connection)
+PrintingQueries::PrintingQueries(const StoreSession& store, const TableQuery& recipientQuery,
+                                 Rows rows)
+    : connection(store), recipients(connection), sender(connection)
 {
     // The pages walk the rows once, from the first to the last; the
     // preview needs their number before the last is read.
@@ -54,7 +56,7 @@ void PrintingQueries::reopen()
     sender.open();
 }
 
-ImportQueries::ImportQueries() : imported(connection)
+ImportQueries::ImportQueries(const StoreSession& store) : connection(store), imported(connection)
 {
     imported.setCompressed(true);
     connection.open();

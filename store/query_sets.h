@@ -3,6 +3,8 @@
 #include "store/connection.h"
 #include "store/dataset.h"
 
+class StoreSession;
+
 // The connections and queries the windows own, built in one place. Each set
 // has its own connection; static cursors see rows saved elsewhere only
 // after reopen().
@@ -11,7 +13,7 @@
 // over inrxx that the grid shows.
 class MainQueries {
 public:
-    MainQueries();
+    explicit MainQueries(const StoreSession& store);
 
     // Closes and reopens the connection and both queries, undoing any
     // search: the sender query stands on the sender row, the recipient
@@ -30,11 +32,11 @@ public:
     // Connects at once (throws StoreError). A window that reopens on every
     // activation leaves the queries closed until then, its tables only
     // tried: its copy of them would be read again before anyone sees it.
-    explicit PrintingQueries(const TableQuery& recipientQuery, Rows rows = Rows::ReadNow);
+    PrintingQueries(const StoreSession& store, const TableQuery& recipientQuery,
+                    Rows rows = Rows::ReadNow);
 
-    // Closes, reconnects to data.mdb of the current directory and opens the
-    // recipients, then the sender. Throws StoreError; what was not opened
-    // by then stays closed.
+    // Closes, reconnects to the store and opens the recipients, then the
+    // sender. Throws StoreError; what was not opened by then stays closed.
     void reopen();
 
     Connection connection; // ADOConnection1
@@ -47,7 +49,7 @@ class ImportQueries {
 public:
     // Connects at once and tries the table; throws StoreError. The rows
     // are read by list().
-    ImportQueries();
+    explicit ImportQueries(const StoreSession& store);
 
     // Every imported row, unless reopen() or search() chose the rows
     // already: the window lists them when it is first shown, not at start.

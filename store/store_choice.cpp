@@ -1,43 +1,9 @@
 #include "store/store_choice.h"
 
-#include "store/connection_recipe.h"
-#include "store/data_folder.h"
-
 #include <QFile>
 #include <QStandardPaths>
 
 namespace StoreChoice {
-
-namespace {
-
-std::optional<ServerAddress>& chosen()
-{
-    static std::optional<ServerAddress> address;
-    return address;
-}
-
-} // namespace
-
-std::optional<ServerAddress> server()
-{
-    return chosen();
-}
-
-void setServer(const std::optional<ServerAddress>& address)
-{
-    chosen() = address;
-}
-
-QString storeName()
-{
-    return chosen() ? chosen()->display() : ConnectionRecipe::databasePath();
-}
-
-QString missingDatabaseAdvice()
-{
-    return chosen() ? QString()
-                    : DataFolder::missingDatabaseAdvice(ConnectionRecipe::databasePath());
-}
 
 QString configFile()
 {
@@ -45,41 +11,51 @@ QString configFile()
            QStringLiteral("/sfwaybill/sfwaybill.conf");
 }
 
-bool configuredUrl(QString* url, QString* error)
+namespace {
+
+StoreChoiceError fileError(const QString& why)
 {
-    url->clear();
+    return StoreChoiceError(configFile() + QStringLiteral(": ") + why, false, why);
+}
+
+} // namespace
+
+// Read line by line, not by QSettings: an INI reader takes a ',' for a
+// list (libpq's several hosts), a ';' for a comment, a backslash for an
+// escape and a section for a prefix, so files desks use now would name
+// another server.
+QString configuredUrl()
+{
+    QString url;
     QFile file(configFile());
     if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
+        return url;
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError(QStringLiteral("%1: %2").arg(file.fileName(), file.errorString()));
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         if (line.startsWith(QLatin1Char('#')))
             continue;
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq > 0 && line.left(eq).trimmed() == QLatin1String("database"))
-            *url = line.mid(eq + 1).trimmed();
+            url = line.mid(eq + 1).trimmed();
     }
-    return true;
+    return url;
 }
 
-bool choose(const QString& optionUrl, QString* error)
+StoreSession choose(const QString& folder, const QString& optionUrl)
 {
-    QString url = optionUrl;
-    if (url.isEmpty() && !configuredUrl(&url, error))
-        return false;
-    if (url.isEmpty()) {
-        setServer(std::nullopt);
-        return true;
+    const QString url = optionUrl.isEmpty() ? configuredUrl() : optionUrl;
+    if (url.isEmpty())
+        return StoreSession(folder);
+    QString why;
+    const std::optional<ServerAddress> address = ServerAddress::parse(url, &why);
+    if (!address) {
+        if (optionUrl.isEmpty())
+            throw fileError(why);
+        throw StoreChoiceError(why, true);
     }
-    const std::optional<ServerAddress> address = ServerAddress::parse(url, error);
-    if (!address)
-        return false;
-    setServer(address);
-    return true;
+    return StoreSession(folder, address);
 }
 
 } // namespace StoreChoice

@@ -4,13 +4,12 @@
 //   added NAME | modified NAME NOTE | imported TAG ROWS | failed WHAT: WHY
 //   | wrong WHAT (a search that missed a row this desk saved)
 #include "exchange/sheet_import.h"
-#include "store/connection_recipe.h"
 #include "store/dataset.h"
 #include "store/query_sets.h"
 #include "store/server_address.h"
 #include "store/statements.h"
-#include "store/store_choice.h"
 #include "store/store_error.h"
+#include "store/store_session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,11 +47,10 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() != 6)
         qFatal("usage: desk_worker STORE(DIR|URL) DESK SECONDS LOG SHEETDIR");
-    const QString store = args.at(1);
-    if (ServerAddress::looksLikeUrl(store))
-        StoreChoice::setServer(ServerAddress::parse(store));
-    else
-        ConnectionRecipe::setDataFolder(store);
+    const QString named = args.at(1);
+    const StoreSession store = ServerAddress::looksLikeUrl(named)
+                                   ? StoreSession(QString(), ServerAddress::parse(named))
+                                   : StoreSession(named);
     const QString desk = args.at(2);
     const qint64 until = args.at(3).toLongLong() * 1000;
     QFile logFile(args.at(4));
@@ -65,8 +63,8 @@ int main(int argc, char** argv)
     };
 
     QRandomGenerator random(quint32(desk.toUInt() * 7919 + 17));
-    MainQueries main;
-    Connection importConnection;
+    MainQueries main(store);
+    Connection importConnection(store);
     QStringList saved; // names this desk added, in order
     int serial = 0;
     QElapsedTimer clock;

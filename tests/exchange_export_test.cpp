@@ -250,7 +250,7 @@ void ExchangeExportTest::exportsTheDatasetInItsOrder()
     db.insert(QStringLiteral("inrxx"), recipient(QStringLiteral(u"张三"), QStringLiteral("1")));
     db.insert(QStringLiteral("inrxx"), recipient(QStringLiteral(u"李四"), QStringLiteral("2")));
     db.insert(QStringLiteral("inrxx"), recipient(rare, QStringLiteral("3")));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -281,7 +281,7 @@ void ExchangeExportTest::exportsOnlyWhatASearchFound()
     for (const char* name : {"a1", "b", "a2"})
         db.insert(QStringLiteral("inrxx"),
                   recipient(QString::fromLatin1(name), QStringLiteral("9")));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::searchRecipientsByName(QStringLiteral("a")));
@@ -318,7 +318,7 @@ void ExchangeExportTest::xlsxNameWritesXlsx()
 {
     TestDatabase db;
     db.insert(QStringLiteral("inrxx"), recipient(rare + longText, QStringLiteral("13800138000")));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -338,7 +338,7 @@ void ExchangeExportTest::tooManyRowsAreRefusedBeforeWriting()
     TestDatabase db;
     db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < 65536) INSERT INTO inrxx (\"收件人姓名\") SELECT i FROM n"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -356,7 +356,7 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
     // broken file (.xls) reported as written.
     TestDatabase db;
     db.insert(QStringLiteral("inrxx"), recipient(QString(32767, QChar(u'长')), "1"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -390,7 +390,7 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
 void ExchangeExportTest::unwritableFolderFails()
 {
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());

@@ -71,7 +71,7 @@ void ExchangeImportTest::importReplacesTheList()
 {
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
@@ -89,7 +89,7 @@ void ExchangeImportTest::pathIsTrimmedAndBlankPathRefused()
 {
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     QCOMPARE(import.run(QStringLiteral("   ")), Outcome::NoPath);
@@ -119,7 +119,7 @@ void ExchangeImportTest::failedReadKeepsThePreviousRows()
     QFETCH(QString, path);
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     const Outcome outcome = import.run(path);
@@ -138,7 +138,7 @@ void ExchangeImportTest::failedWriteIsRolledBack()
     db.exec(TestDatabase::createTable(QStringLiteral("excel"),
                                       QStringLiteral("CHECK (\"备注\" <> '只有备注')")));
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
@@ -151,7 +151,7 @@ void ExchangeImportTest::missingDatabaseReportsTheConnection()
 {
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     db.makeUnreachable();
     SheetImport import(c);
@@ -169,7 +169,7 @@ void ExchangeImportTest::exportThenImportGivesEveryRowBack()
     book << QStringList{"", "只有名字", "", "", "", "", "", "", "", ""};
     for (const QStringList& r : book)
         db.insert(QStringLiteral("inrxx"), r);
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset recipients(c);
     recipients.setQuery(Statements::selectRecipients());
@@ -177,7 +177,7 @@ void ExchangeImportTest::exportThenImportGivesEveryRowBack()
     for (const char* name : {"/book", "/book.xlsx"}) {
         const QString written =
             AddressBookExport::run(recipients, db.dir() + QString::fromLatin1(name));
-        Connection importWindow;
+        Connection importWindow(db.session());
         SheetImport import(importWindow);
         QCOMPARE(import.run(written), Outcome::Imported);
         QCOMPARE(db.rows(QStringLiteral("excel")), book);

@@ -78,7 +78,7 @@ void ExchangeLimitsTest::hostileSheetsAreDoneWith()
     QFETCH(int, rows);
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     const Outcome outcome = import.run(write(db.dir() + QStringLiteral("/bomb.xlsx"), file));
@@ -133,7 +133,7 @@ void ExchangeLimitsTest::eachLimitGivesItsReason()
     QFETCH(QString, reason);
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     const Outcome outcome = import.run(write(db.dir() + QStringLiteral("/big.xlsx"), file));
@@ -163,7 +163,7 @@ void ExchangeLimitsTest::csvMarkedUtf8MustBeUtf8()
     QFETCH(bool, imported);
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     QCOMPARE(import.run(write(db.dir() + QStringLiteral("/list.csv"), file)),
@@ -204,7 +204,7 @@ void ExchangeLimitsTest::textsComeBackExactlyOrAreRefused()
                             QStringLiteral("\""),
                             QStringLiteral("'")};
     db.insert(QStringLiteral("inrxx"), texts);
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset recipients(c);
     recipients.setQuery(Statements::selectRecipients());
@@ -214,7 +214,7 @@ void ExchangeLimitsTest::textsComeBackExactlyOrAreRefused()
     back[3] = QStringLiteral(u"控制字符与");
     for (const char* name : {"/book.xlsx", "/book.xls"}) {
         const QString written = AddressBookExport::run(recipients, db.dir() + QLatin1String(name));
-        Connection importWindow;
+        Connection importWindow(db.session());
         SheetImport import(importWindow);
         QCOMPARE(import.run(written), Outcome::Imported);
         QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{back});
@@ -258,7 +258,7 @@ void ExchangeLimitsTest::exportNeverWritesOntoTheDatabase()
         QCOMPARE(::symlink(target.constData(), QFile::encodeName(chosen).constData()), 0);
     else
         QCOMPARE(::link(target.constData(), QFile::encodeName(chosen).constData()), 0);
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset recipients(c);
     recipients.setQuery(Statements::selectRecipients());

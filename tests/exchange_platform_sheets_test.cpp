@@ -76,7 +76,7 @@ void ExchangePlatformSheetsTest::platformSheetsImport()
 {
     QFETCH(QString, file);
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     const Outcome outcome = import.run(SampleSheets::path(file));
@@ -108,7 +108,7 @@ void ExchangePlatformSheetsTest::failureSaysWhy()
     QFETCH(QString, path);
     QFETCH(QString, reason);
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     const Outcome outcome = import.run(path);
@@ -217,7 +217,7 @@ void ExchangePlatformSheetsTest::linesAboveTheTitles()
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size());
     file.close();
-    Connection c;
+    Connection c(db.session());
     c.open();
     SheetImport import(c);
     QTEST(import.report(import.run(path)), "report");

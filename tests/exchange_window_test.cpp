@@ -64,7 +64,7 @@ private slots:
 void ExchangeWindowTest::layoutAndMenus()
 {
     TestDatabase db;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show(); // the rows and their columns are read at the first opening
     QCOMPARE(form.windowTitle(), QStringLiteral(u"Excel导入"));
     QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisibleTo(&form));
@@ -98,7 +98,7 @@ void ExchangeWindowTest::importFillsTheGridAndHidesThePanel()
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
     QCOMPARE(form.query().recordCount(), 1);
     Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))
@@ -119,7 +119,7 @@ void ExchangeWindowTest::platformOrderSheetsImportAndUndo()
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
 
     // A workbook whose only sheet is not Sheet1: that sheet, named.
@@ -186,7 +186,7 @@ void ExchangeWindowTest::failedImportsKeepThePreviousRows()
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
     import(form, QStringLiteral("   "));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"请正确选择相关路径！"));
@@ -214,7 +214,7 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     TestDatabase db;
     db.insert(QStringLiteral("excel"), previous);
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
 
     // The store gone: the connection cannot be made again.
@@ -256,7 +256,7 @@ void ExchangeWindowTest::pathWithAColonImports()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("C:list.xls"));
     QVERIFY(QFile::copy(dataFile("xlwt_recipients.xls"), path));
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
     import(form, path);
     QCOMPARE(dialogs.messageTexts(),
@@ -268,7 +268,7 @@ void ExchangeWindowTest::chooseFileAndPathPanel()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
     dialogs.files.enqueue(dataFile("xlwt_recipients.xls"));
     QTest::mouseClick(Drive::find<QToolButton>(&form, QStringLiteral("SpeedButton1")),
@@ -316,7 +316,7 @@ void ExchangeWindowTest::searchAndRefresh()
     db.insert(QStringLiteral("excel"), {"", "李四", "", "", "", "", "13900", "", "", ""});
     db.insert(QStringLiteral("excel"), {"", "张\"五", "", "", "", "", "13901", "", "", ""});
     ScriptedDialogs dialogs;
-    ImportWindow form;
+    ImportWindow form(db.session());
     form.show();
     Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"张"));
     Drive::click(&form, QStringLiteral("Button2"));
@@ -342,7 +342,7 @@ void ExchangeWindowTest::searchAndRefresh()
 void ExchangeWindowTest::printCommandsAndClose()
 {
     TestDatabase db;
-    ImportWindow form;
+    ImportWindow form(db.session());
     QSignalSpy single(&form, &ImportWindow::singlePrintRequested);
     QSignalSpy batch(&form, &ImportWindow::batchPrintRequested);
     action(&form, "N2")->trigger();
@@ -373,7 +373,7 @@ void ExchangeWindowTest::missingDatabaseThrows()
     db.makeUnreachable();
     bool threw = false;
     try {
-        ImportWindow form;
+        ImportWindow form(db.session());
     } catch (const StoreError&) {
         threw = true;
     }

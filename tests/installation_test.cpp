@@ -4,11 +4,12 @@
 #include "app/program_windows.h"
 #include "records/windows/main_window.h"
 #include "store/connection.h"
-#include "store/connection_recipe.h"
 #include "store/data_folder.h"
 #include "store/program_files.h"
+#include "store/store_choice.h"
 #include "store/store_error.h"
 #include "store/store_options.h"
+#include "store/store_session.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 
@@ -18,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,18 +31,14 @@ private slots:
     void dataFolderOption_data();
     void dataFolderOption();
     void dataFolderHoldsTheDatabase();
+    void configurationFileLine_data();
+    void configurationFileLine();
     void programFilesInstalledFirstThenBeside();
     void helpItemsOpenTheHelpPages();
     void everyWindowShowsTheProgramIcon();
 };
 
 namespace {
-
-// The data folder is process-wide: a test that sets one goes back to the
-// current directory at its end.
-struct CurrentDirectoryAgain {
-    ~CurrentDirectoryAgain() { ConnectionRecipe::setDataFolder(QString()); }
-};
 
 void touch(const QString& path)
 {
@@ -117,7 +116,6 @@ void InstallationTest::dataFolderOption()
 
 void InstallationTest::dataFolderHoldsTheDatabase()
 {
-    CurrentDirectoryAgain again;
     TestFolder here;
     QTemporaryDir elsewhere;
     const QString folder = QDir(elsewhere.path()).filePath(QStringLiteral("new/data"));
@@ -128,10 +126,10 @@ void InstallationTest::dataFolderHoldsTheDatabase()
     QVERIFY(QFile::exists(file));
     QVERIFY(QDir(here.path()).isEmpty());
 
-    ConnectionRecipe::setDataFolder(folder);
-    QCOMPARE(ConnectionRecipe::databasePath(), file);
+    const StoreSession store(folder);
+    QCOMPARE(store.databasePath(), file);
     {
-        Connection connection;
+        Connection connection(store);
         connection.open();
         QCOMPARE(connection.path(), file);
         connection.execute({QStringLiteral("insert into inrxx (收件人姓名) values (?)"),
@@ -148,10 +146,55 @@ void InstallationTest::dataFolderHoldsTheDatabase()
                              DataFolder::prepare(here.filePath(QStringLiteral("a-file/data"))));
 
     // A relative folder is taken from the current directory when it is set.
-    ConnectionRecipe::setDataFolder(QStringLiteral("rel"));
-    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("rel/data.mdb"));
-    ConnectionRecipe::setDataFolder(QString());
-    QCOMPARE(ConnectionRecipe::databasePath(), QDir(here.path()).filePath("data.mdb"));
+    QCOMPARE(StoreSession(QStringLiteral("rel")).databasePath(),
+             QDir(here.path()).filePath("rel/data.mdb"));
+    QCOMPARE(StoreSession(QString()).databasePath(), QDir(here.path()).filePath("data.mdb"));
+}
+
+void InstallationTest::configurationFileLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("url");
+    // Whether QSettings reads the same from it; where it does not, a file a
+    // desk uses now would name another server, or none.
+    QTest::addColumn<bool>("sameInQSettings");
+    const QString url = QStringLiteral("postgresql://u@h:5432/db");
+    QTest::newRow("plain") << QByteArray("database=postgresql://u@h:5432/db\n") << url << true;
+    QTest::newRow("spaced, after a comment")
+        << QByteArray("# desk 2\n database = postgresql://u@h:5432/db \r\n") << url << true;
+    QTest::newRow("the last of two")
+        << QByteArray("database=postgresql://u@h/a\ndatabase=" + url.toUtf8() + '\n') << url
+        << true;
+    QTest::newRow("chinese name") << QByteArray("database=postgresql://u@h/数据\n")
+                                  << QStringLiteral(u"postgresql://u@h/数据") << true;
+    QTest::newRow("none") << QByteArray("# database=postgresql://u@h/db\n") << QString() << true;
+    QTest::newRow("several hosts") << QByteArray("database=postgresql://u@/db?host=/a,/b\n")
+                                   << QStringLiteral("postgresql://u@/db?host=/a,/b") << false;
+    QTest::newRow("semicolon") << QByteArray("database=postgresql://u@h/db;x\n")
+                               << QStringLiteral("postgresql://u@h/db;x") << false;
+    QTest::newRow("backslash") << QByteArray("database=postgresql://u@h/a\\b\n")
+                               << QStringLiteral("postgresql://u@h/a\\b") << false;
+    QTest::newRow("in a section") << QByteArray("[desk]\ndatabase=" + url.toUtf8() + '\n') << url
+                                  << false;
+}
+
+void InstallationTest::configurationFileLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, url);
+    QFETCH(bool, sameInQSettings);
+    TestFolder here;
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(here.path()));
+    const auto back = qScopeGuard([&previous] { qputenv("XDG_CONFIG_HOME", previous); });
+    QVERIFY(QDir().mkpath(here.filePath(QStringLiteral("sfwaybill"))));
+    QFile config(StoreChoice::configFile());
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(file);
+    config.close();
+    QCOMPARE(StoreChoice::configuredUrl(), url);
+    const QSettings settings(config.fileName(), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("database")).toString() == url, sameInQSettings);
 }
 
 void InstallationTest::programFilesInstalledFirstThenBeside()
@@ -181,7 +224,7 @@ void InstallationTest::helpItemsOpenTheHelpPages()
     {
         TestDatabase db;
         ScriptedDialogs dialogs;
-        MainWindow w;
+        MainWindow w(db.session());
         for (const char* item : {"N23", "N24", "N25"})
             w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     }
@@ -222,7 +265,7 @@ void InstallationTest::everyWindowShowsTheProgramIcon()
 
     TestDatabase db;
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     QVERIFY(windows.startupError().isEmpty());
     const QWidgetList all = QApplication::topLevelWidgets();
     QVERIFY(all.size() >= 7);

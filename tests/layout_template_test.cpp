@@ -102,7 +102,7 @@ void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages()
         db.insert(table, values(Schema::recipientColumns(), QStringLiteral(u"收")));
         db.insert(table, values(Schema::recipientColumns(), QStringLiteral("AB 12")));
     }
-    Connection connection;
+    Connection connection(db.session());
     connection.open();
     Dataset sender(connection);
     Dataset recipients(connection);
@@ -117,7 +117,7 @@ void LayoutTemplateTest::builtInTemplatesPrintTheCompiledInPages()
     WaybillPages pages(layout, &sender, &recipients,
                        isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow);
     const QString pdf = db.dir() + QStringLiteral("/out.pdf");
-    exportPdf(pages, pdf);
+    exportPdf(pages, pdf, db.session());
     QFile expected(QStringLiteral(SF_TEST_DATA_DIR "/built_in_pages/") + windowClassName(variant) +
                    QStringLiteral(".txt"));
     QVERIFY(expected.open(QIODevice::ReadOnly));
@@ -454,7 +454,7 @@ void LayoutTemplateTest::printWindowPrintsTheTemplateChosen()
                    "width_mm": 5, "height_mm": 6, "font": "No Such Face 9"}]})");
     file.close();
     ScriptedDialogs dialogs;
-    BatchPrintWindow window;
+    BatchPrintWindow window(db.session());
     dialogs.files.enqueue(file.fileName());
     window.openTemplateFile();
     QCOMPARE(window.layout().templateName(), u"窗口标签"_qs);
@@ -499,12 +499,12 @@ void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
     file.close();
     ScriptedDialogs dialogs;
     {
-        BatchPrintWindow window;
+        BatchPrintWindow window(db.session());
         dialogs.files.enqueue(file.fileName());
         window.openTemplateFile();
         QVERIFY2(dialogs.messageTexts().isEmpty(), qPrintable(dialogs.lastText()));
     }
-    BatchPrintWindow again;
+    BatchPrintWindow again(db.session());
     QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
     const QImage shown = again.view().grab().toImage();
     const auto px = [](double mm) { return int(mm * 96 / 25.4); };
@@ -523,7 +523,7 @@ void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
     QCOMPARE(again.layout().templateName(), u"扫描标签"_qs);
 
     again.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch));
-    BatchPrintWindow own;
+    BatchPrintWindow own(db.session());
     QVERIFY(own.layout().isWindowsOwn());
 }
 

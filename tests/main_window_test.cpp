@@ -50,7 +50,7 @@ void MainWindowTest::windowMenusAndGrid()
     TestDatabase db;
     db.insert("inrxx", {"A", QStringLiteral(u"张三"), "", "", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     QCOMPARE(w.windowTitle(), QStringLiteral(u"鹿帆顺丰快递单打印软件 V5.22"));
     QCOMPARE(w.centralWidget()->width(), 1017);
     QCOMPARE(w.centralWidget()->height() + w.statusBar()->height(), 631);
@@ -120,9 +120,9 @@ void MainWindowTest::everyPlaceOfACommandRunsItAndIsEnabledWithIt()
     ScriptedDialogs dialogs;
     std::unique_ptr<QWidget> window;
     if (importWindow)
-        window = std::make_unique<ImportWindow>();
+        window = std::make_unique<ImportWindow>(db.session());
     else
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(db.session());
     auto* action = find<QAction>(window.get(), command);
     auto* item = window->findChild<QAction*>(place);
     auto* button = window->findChild<QPushButton*>(place);
@@ -151,7 +151,7 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     auto labels = w.statusBar()->findChildren<QLabel*>();
     QCOMPARE(w.clockText(), QString());
     w.setClock([] { return QDateTime(QDate(2026, 3, 8), QTime(9, 5, 7)); });
@@ -169,7 +169,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        MainWindow w;
+        MainWindow w(currentDirectoryStore());
         QVERIFY(!w.databaseOpened());
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -191,7 +191,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         junk.write(QByteArray(4096, 'x'));
     }
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(currentDirectoryStore());
     QVERIFY(!w.databaseOpened());
     QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
 }

@@ -123,11 +123,11 @@ void MaintenanceBackupTest::backupIsAConsistentDatabaseWhileTheProgramWorks()
     db.insert("outrxx",
               {"co", QStringLiteral(u"李四"), "", "addr", "", "", "139", "", "2026", "12", "8"});
     db.insert("inrxx", {"", QStringLiteral(u"张三"), "", "", "", "", "", "", "", ""});
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
 
     // Another connection is half-way through a write when the backup runs.
-    Connection writer;
+    Connection writer(db.session());
     writer.open();
     writer.beginTransaction();
     writer.execute({QStringLiteral(u"insert into inrxx (收件人姓名) values ('uncommitted')"), {}});
@@ -137,7 +137,7 @@ void MaintenanceBackupTest::backupIsAConsistentDatabaseWhileTheProgramWorks()
     writer.rollback();
 
     QCOMPARE(recipientNamesIn(target), QStringList{QStringLiteral(u"张三")});
-    Connection c;
+    Connection c(db.session());
     c.openFile(target);
     Dataset sender(c);
     sender.setQuery(Statements::selectSender());
@@ -253,7 +253,7 @@ void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase()
     }
     const QStringList chosenFolder = filesIn(elsewhere.path());
 
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
     int closes = 0;
     QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::restore(chosen, db.path(), [&] {
@@ -275,7 +275,7 @@ void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
     TestDatabase db;
     db.insert("outrxx", {"", QStringLiteral(u"李四"), "", "", "", "", "", "", "2026", "1", "2"});
     db.insert("inrxx", {"", "kept", "", "", "", "", "", "", "", ""});
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
     QTemporaryDir elsewhere;
     const QString backup = elsewhere.filePath("monday.bak");
@@ -306,7 +306,7 @@ void MaintenanceBackupTest::restoreReplacesAndKeepsThePrevious()
     QCOMPARE(filesIn(db.dir()), (QStringList{"data.mdb", "data.mdb.before-restore"}));
 
     // Started again: exactly what there was at the backup.
-    MainQueries again;
+    MainQueries again(db.session());
     again.reopen();
     QCOMPARE(again.recipients.recordCount(), 1);
     QCOMPARE(again.recipients.field(QStringLiteral(u"收件人姓名")), "kept");
@@ -365,7 +365,7 @@ void MaintenanceBackupTest::restoreThatFailsWhileWritingChangesNothing()
     TestDatabase db;
     fillAddressBook(db, liveRows + 1);
     const QByteArray live = contents(db.path());
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
 
     int closes = 0;

@@ -157,7 +157,7 @@ void MaintenanceSafetyTest::restoreWaitsForAChangeInProgress()
     QTemporaryDir elsewhere;
     const QString backup = elsewhere.filePath("new.bak");
     DatabaseBackup::backup(db.path(), backup);
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
     int closes = 0;
     {
@@ -209,7 +209,7 @@ void MaintenanceSafetyTest::restoredFileHoldsDataOnly()
                                   "<null>", "<null>", "<null>", "<null>", "<null>"}}));
     db.insert("inrxx", {"", "", "", "", "010000", "", "", "", "", ""});
     QCOMPARE(db.rows("inrxx").last().at(4), QStringLiteral("010000"));
-    Connection importWindow;
+    Connection importWindow(db.session());
     SheetImport import(importWindow);
     QCOMPARE(import.run(SampleSheets::path("xlwt_recipients.xls")), SheetImport::Outcome::Imported);
     QCOMPARE(db.rows("inrxx").size(), 2);
@@ -304,7 +304,7 @@ void MaintenanceSafetyTest::anotherProgramsRestoreIsReportedAndRefreshRecovers()
     const QString backup = elsewhere.filePath("old.bak");
     DatabaseBackup::backup(db.path(), backup);
     fillAddressBook(db, 2, "added");
-    MainQueries program;
+    MainQueries program(db.session());
     program.reopen();
     QCOMPARE(program.recipients.recordCount(), 5);
 

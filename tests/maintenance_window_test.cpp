@@ -27,7 +27,7 @@ const QString restoreFailed = QStringLiteral(u"数据恢复失败，请重试！
 // The program as the window finds it: data.mdb open in the main queries.
 struct Running {
     TestDatabase db;
-    MainQueries program;
+    MainQueries program{db.session()};
     ScriptedDialogs dialogs;
     BackupWindow form{program.connection};
 
@@ -180,7 +180,7 @@ void MaintenanceWindowTest::restoreOfABackupEndsTheProgram()
     QVERIFY(QFile::exists(r.db.path() + ".before-restore"));
 
     // Started again: the sender and recipients of the moment of the backup.
-    MainQueries again;
+    MainQueries again(r.db.session());
     again.reopen();
     QCOMPARE(again.sender.field(QStringLiteral(u"寄件人姓名")), QStringLiteral(u"李四"));
     QCOMPARE(again.recipients.recordCount(), 1);

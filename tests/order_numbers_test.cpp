@@ -7,7 +7,7 @@
 #include "store/connection.h"
 #include "store/query_sets.h"
 #include "store/schema.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 #include "support/collected_cells.h"
 #include "support/command_line_run.h"
 #include "support/scripted_dialogs.h"
@@ -164,7 +164,7 @@ private slots:
         for (const int page : {494, 495, 496, 497, 498, 499, 500, 501, 502, 503, 900})
             db.insert(Schema::waybillNumbersTable,
                       {QString::number(page + 1), "1", "", "", QString::number(10000000 + page)});
-        Connection connection;
+        Connection connection(db.session());
         connection.open();
         const WaybillNumbers::Series numbers("10000000", WaybillNumbers::Rule::PlusOne, 1000);
         const QString used = PrintLog::usedNumbers(connection, numbers);
@@ -203,7 +203,7 @@ private slots:
     {
         TestDatabase db;
         const QString run = importAndPrint(db, {"--number-rule", "none"});
-        Connection one, other;
+        Connection one(db.session()), other(db.session());
         one.open();
         other.open();
         NumberAssignment first(one, run), second(other, run);
@@ -227,7 +227,7 @@ private slots:
         TestDatabase db;
         const QString run = importAndPrint(db, {"--number-rule", "none"});
         ScriptedDialogs dialogs;
-        PrintLogWindow log;
+        PrintLogWindow log(db.session());
         ScanWindow& scan = log.scanWindow();
         scan.openRun(run);
         scan.show();
@@ -276,7 +276,7 @@ private slots:
             row[1] = u"顺丰快递"_qs;
         QCOMPARE(CollectedCells::inFile(db.dir() + "/window.xlsx").mid(1), expected);
         // The courier's name is kept for the next time the program runs.
-        PrintLogWindow later;
+        PrintLogWindow later(db.session());
         later.findChild<QLineEdit*>("Edit3")->setText("2000-01-01");
         dialogs.files.enqueue(db.dir() + "/later");
         dialogs.texts.enqueue(std::nullopt);
@@ -288,7 +288,7 @@ private slots:
     {
         TestDatabase db;
         const QString run = importAndPrint(db, {"--first-number", "700001"});
-        Connection connection;
+        Connection connection(db.session());
         connection.open();
         const QList<qlonglong> first = PrintLog::findNumber(connection, "700001");
         QCOMPARE(first.size(), 1);
@@ -311,9 +311,9 @@ private slots:
         db.insert("inrxx",
                   {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", "13800000006", "", "", ""});
         ScriptedDialogs dialogs;
-        MainQueries main;
+        MainQueries main(db.session());
         main.reopen();
-        SinglePrintWindow single(main.sender, main.recipients);
+        SinglePrintWindow single(db.session(), main.sender, main.recipients);
         const auto print = [&](QWidget& window) {
             dialogs.previewActions.enqueue([&db](QWidget*, PageSource& pages, PrintJob& job) {
                 job.setOutputFile(db.dir() + "/single.pdf");
@@ -340,7 +340,7 @@ private slots:
                      {"", u"顺丰速运"_qs, "000124", u"赵六"_qs, "13800000006", u"无订单编号"_qs}}));
 
         // A batch whose first form's number is used: refused, no preview.
-        BatchPrintWindow batch;
+        BatchPrintWindow batch(db.session());
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000124"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();
@@ -359,7 +359,7 @@ private slots:
             db.insert("inrxx",
                       {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
         ScriptedDialogs dialogs;
-        BatchPrintWindow batch;
+        BatchPrintWindow batch(db.session());
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000123"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();
@@ -374,7 +374,7 @@ private slots:
             print("/first.pdf");
             print("/second.pdf");
             // Another desk took the pad's next form meanwhile: nothing printed.
-            Connection other;
+            Connection other(db.session());
             other.open();
             NumberAssignment(other, PrintLog::write(other, PrintLog::pages(other, {1}), "desk.pdf",
                                                     PrintLog::now()))
@@ -409,7 +409,7 @@ private slots:
             db.insert("inrxx",
                       {"", u"赵六"_qs, "", u"北京长安街2号"_qs, "", "", mobile, "", "", ""});
         ScriptedDialogs dialogs;
-        BatchPrintWindow batch;
+        BatchPrintWindow batch(db.session());
         dialogs.choices.enqueue(u"逐张加一"_qs);
         dialogs.texts.enqueue(QString("000123"));
         batch.findChild<QAction*>("waybillNumbers")->trigger();
@@ -441,7 +441,7 @@ private slots:
     {
         TestDatabase db;
         importAndPrint(db, {"--number-rule", "none"});
-        Connection connection;
+        Connection connection(db.session());
         SheetRows previous;
         SheetImport next(connection);
         next.keepPrevious(&previous);

@@ -105,7 +105,7 @@ void PrintBatchTest::everyRowIsAPageWithTheSameSender()
     for (const QString& name :
          {QStringLiteral(u"甲"), QStringLiteral(u"乙"), QStringLiteral(u"丙")})
         m_db->insert(QStringLiteral("inrxx"), recipientRow(name));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(m_dialogs->previewPageCounts, QList<int>{3});
@@ -124,19 +124,19 @@ void PrintBatchTest::searchInTheMainWindowDoesNotNarrowTheBatch()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲"), QStringLiteral("1")));
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙"), QStringLiteral("2")));
-    MainQueries main;
+    MainQueries main(m_db->session());
     main.reopen();
     AddressBook book(main);
     book.search(QString(), QStringLiteral("2"));
     QCOMPARE(main.recipients.recordCount(), 1);
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     QCOMPARE(previewPages(*m_dialogs, w).size(), 2);
 }
 
 void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 {
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 1);
@@ -146,8 +146,8 @@ void PrintBatchTest::emptyTablePrintsOnePageWithTheSender()
 
 void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 {
-    BatchPrintWindow w; // created at start-up, before the row exists
-    MainQueries main;
+    BatchPrintWindow w(m_db->session()); // created at start-up, before the row exists
+    MainQueries main(m_db->session());
     main.reopen();
     AddressBook book(main);
     RecipientFields fields;
@@ -174,7 +174,7 @@ void PrintBatchTest::rowsSavedElsewhereArePrintedAfterActivation()
 void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     activate(w);
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"乙")));
 
@@ -211,7 +211,7 @@ void PrintBatchTest::comingBackFromAnotherProgramIsNoActivation()
 void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     m_db->makeUnreachable();
     activate(w);
     QCOMPARE(m_dialogs->shown.size(), 1);
@@ -236,7 +236,7 @@ void PrintBatchTest::failedActivationIsReportedAndLeavesTheWindowUsable()
 void PrintBatchTest::theActivationAfterAFailedOpeningReadsAgain()
 {
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     m_db->makeUnreachable();
     activate(w);
     QCOMPARE(m_dialogs->shown.size(), 1);
@@ -252,7 +252,7 @@ void PrintBatchTest::theActivationAfterAFailedOpeningReadsAgain()
 void PrintBatchTest::missingDatabaseFailsConstruction()
 {
     m_db->makeUnreachable();
-    QVERIFY_THROWS_EXCEPTION(StoreError, ImportedBatchPrintWindow());
+    QVERIFY_THROWS_EXCEPTION(StoreError, ImportedBatchPrintWindow(m_db->session()));
     m_db->makeReachable();
 }
 
@@ -261,7 +261,7 @@ void PrintBatchTest::importedBatchReadsExcel()
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"甲")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入一")));
     m_db->insert(QStringLiteral("excel"), recipientRow(QStringLiteral(u"导入二")));
-    ImportedBatchPrintWindow w;
+    ImportedBatchPrintWindow w(m_db->session());
     activate(w);
     const QList<QStringList> pages = previewPages(*m_dialogs, w);
     QCOMPARE(pages.size(), 2);

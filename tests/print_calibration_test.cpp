@@ -113,7 +113,7 @@ void PrintCalibrationTest::init()
 {
     m_db = std::make_unique<TestDatabase>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_main = std::make_unique<MainQueries>();
+    m_main = std::make_unique<MainQueries>(m_db->session());
     m_main->reopen();
 }
 
@@ -193,7 +193,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
     };
     // 10 px right, 12 down and a font, as a user sets them; saved if asked.
     for (const bool save : {false, true}) {
-        SinglePrintWindow w(m_main->sender, m_main->recipients);
+        SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
         QCOMPARE(firstPlacement(w), factory);
         Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
         Drive::click(&w, QStringLiteral("Button2"));
@@ -226,15 +226,15 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
     {
         // The next start: shifted, in the chosen font, in every print
         // window, since they print on the same form.
-        SinglePrintWindow w(m_main->sender, m_main->recipients);
+        SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
         QCOMPARE(firstPlacement(w), factory + QPoint(10, 12));
         for (const FieldPlacement& p : w.layout().placements())
             QCOMPARE(p.font(), chosen);
         QCOMPARE(w.adjustments().chooserFont(), chosen);
         QCOMPARE(offset(&w), QStringLiteral(u"总偏移：左右 2.65 mm，上下 3.18 mm"));
-        ImportedSinglePrintWindow other(m_main->sender, m_main->recipients);
+        ImportedSinglePrintWindow other(m_db->session(), m_main->sender, m_main->recipients);
         QCOMPARE(other.adjustments().calibration(), (Calibration{{10}, {12}, chosen}));
-        BatchPrintWindow batch;
+        BatchPrintWindow batch(m_db->session());
         QCOMPARE(firstPlacement(batch), QPoint(288, 140) + QPoint(10, 12));
 
         w.findChild<QAction*>(QStringLiteral("restoreFactoryPositions"))->trigger();
@@ -246,7 +246,7 @@ void PrintCalibrationTest::windowKeepsItsCalibrationOnlyWhenAsked()
         batch.show();
         QCOMPARE(firstPlacement(batch), QPoint(288, 140));
     }
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory);
 }
 
@@ -259,13 +259,13 @@ void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterChosen()
     };
     {
         // Made while nothing is stored, as at start-up: named when shown.
-        BatchPrintWindow first;
+        BatchPrintWindow first(m_db->session());
         first.show();
         QVERIFY(printerShown(&first).startsWith(QStringLiteral(u"打印机：")));
     }
     CalibrationStore().save(QStringLiteral("A"), {{4}, {-2}, std::nullopt});
     PrinterChoice::remember(QStringLiteral("A"));
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     QCOMPARE(firstPlacement(w), factory + QPoint(4, -2));
     w.show();
     QCOMPARE(printerShown(&w), QStringLiteral(u"打印机：A"));
@@ -280,7 +280,7 @@ void PrintCalibrationTest::windowTakesTheCalibrationOfThePrinterChosen()
              QStringLiteral(u"总偏移：左右 0.00 mm，上下 0.00 mm"));
 
     // Saved for B in another window: this one takes it at its next opening.
-    BatchPrintWindow other;
+    BatchPrintWindow other(m_db->session());
     other.show();
     Drive::type(&other, QStringLiteral("Edit1"), QStringLiteral("1"));
     Drive::click(&other, QStringLiteral("Button2"));
@@ -311,11 +311,11 @@ void PrintCalibrationTest::reprintStandsWhereThePrinterInUsePutsIt()
         page.sender << (column == u"寄件人姓名"_qs ? u"张三"_qs : QString());
     page.recipient = QStringList(Schema::recipientColumns().size());
     {
-        Connection c;
+        Connection c(m_db->session());
         c.open();
         PrintLog::write(c, {page}, QStringLiteral("A"), QDateTime::currentDateTime());
     }
-    PrintLogWindow window;
+    PrintLogWindow window(m_db->session());
     window.show();
     window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->selectAll();
     QList<QPointF> at;
@@ -386,7 +386,7 @@ void PrintCalibrationTest::calibrationPageRulersAndCrosses()
 
 void PrintCalibrationTest::calibrationPageFromTheWindow()
 {
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     Drive::type(&w, QStringLiteral("Edit1"), QStringLiteral("10"));
     Drive::click(&w, QStringLiteral("Button2"));
     QPointF name;

@@ -122,7 +122,7 @@ void PrintCupsTest::batchOfThreeReachesThePrinterOnWaybillPaper()
     TestDatabase db;
     fill(db);
     ScriptedDialogs dialogs;
-    BatchPrintWindow window;
+    BatchPrintWindow window(db.session());
     window.show();
     // The window reads its rows when it becomes the active window.
     window.activateWindow();
@@ -172,7 +172,7 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
     TestDatabase db;
     fill(db);
     ScriptedDialogs dialogs;
-    BatchPrintWindow window;
+    BatchPrintWindow window(db.session());
     window.show();
     // The user picks the queue in "设 置" of one preview and closes it; the
     // window takes the queue's calibration at once.
@@ -201,7 +201,7 @@ void PrintCupsTest::printerChosenInSettingsLastsForTheRun()
              m_queue);
 
     // Another window's preview goes there, names it, and tells what it sent.
-    ImportedBatchPrintWindow other;
+    ImportedBatchPrintWindow other(db.session());
     other.show();
     const QString title =
         QStringLiteral("sfwaybill-chosen-%1").arg(QCoreApplication::applicationPid());

@@ -184,7 +184,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 {
     const QString printed = m_db->dir() + QStringLiteral("/printed.pdf");
     const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
-    BatchPrintWindow batch;
+    BatchPrintWindow batch(m_db->session());
     batch.show();
     batch.rereadRows();
     Drive::type(&batch, QStringLiteral("Edit1"), QStringLiteral("7"));
@@ -208,7 +208,7 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 
     // The address book changes; the log keeps what was printed.
     m_db->exec(u"UPDATE inrxx SET 收件人姓名 = '丙三', 收件地址 = '上海某路'"_qs);
-    PrintLogWindow window;
+    PrintLogWindow window(m_db->session());
     window.show();
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{2, 1}));
     Drive::type(&window, QStringLiteral("Edit1"), u"甲"_qs);
@@ -251,9 +251,9 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
 
 void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
 {
-    MainQueries main;
+    MainQueries main(m_db->session());
     main.reopen();
-    BatchPrintWindow batch;
+    BatchPrintWindow batch(m_db->session());
     batch.show();
     const auto batchStatus = [&] {
         batch.rereadRows();
@@ -269,7 +269,7 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     };
     QCOMPARE(batchStatus(), u"其中 0 页今天已打印过"_qs);
     m_dialogs->clear();
-    SinglePrintWindow single(main.sender, main.recipients);
+    SinglePrintWindow single(m_db->session(), main.sender, main.recipients);
     printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/one.pdf"));
     trigger(single);
     QVERIFY(m_dialogs->messageTexts().isEmpty());
@@ -309,16 +309,16 @@ void PrintLogTest::todayIsTheLocalDay()
     tzset();
     PrintLog::now = [] { return QDateTime(QDate(2025, 1, 1), QTime(0, 30)); };
     {
-        Connection c;
+        Connection c(m_db->session());
         c.open();
         LoggedPage page;
         page.sender = senderRow();
         page.recipient = recipient(u"甲一"_qs, "13900000001");
         PrintLog::write(c, {page}, u"打印机一"_qs, QDateTime(QDate(2024, 12, 31), QTime(20, 0)));
     }
-    MainQueries main;
+    MainQueries main(m_db->session());
     main.reopen();
-    SinglePrintWindow single(main.sender, main.recipients);
+    SinglePrintWindow single(m_db->session(), main.sender, main.recipients);
     // Printed yesterday evening: not asked; printed now: asked next time.
     printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/morning.pdf"));
     trigger(single);
@@ -344,7 +344,7 @@ void PrintLogTest::logSurvivesBackupAndRestore()
         QSKIP("data.mdb's own file; the server's backups are store_copy_test's");
     QFETCH(bool, withLog);
     if (withLog) {
-        Connection c;
+        Connection c(m_db->session());
         c.open();
         LoggedPage page;
         page.calibration = {{-3}, {5}, QFont(u"宋体"_qs, 10)};
@@ -368,7 +368,7 @@ void PrintLogTest::logSurvivesBackupAndRestore()
         // The database itself gets the table once the program opens it.
         QFile::remove(other.path());
         QVERIFY(QFile::copy(bak, other.path()));
-        MainQueries main;
+        MainQueries main(other.session());
         main.reopen();
         QCOMPARE(other.rows(Schema::printLogTable), QList<QStringList>{});
     }
@@ -381,7 +381,7 @@ void PrintLogTest::printWhoseLogFailsIsPrintedAndSaysSo()
     m_db->exec(QStringLiteral("DROP TABLE printlog"));
     m_db->exec(QStringLiteral("CREATE TABLE printlog (other)"));
     const QString pdf = m_db->dir() + QStringLiteral("/unlogged.pdf");
-    BatchPrintWindow batch;
+    BatchPrintWindow batch(m_db->session());
     batch.show();
     batch.rereadRows();
     QString done;

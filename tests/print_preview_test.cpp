@@ -139,7 +139,7 @@ private slots:
 void PrintPreviewTest::toolbarAndStatusBar()
 {
     CountingPages pages(5);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     QCOMPARE(preview.windowTitle(), QStringLiteral(u"打印预览"));
     QStringList captions;
@@ -161,7 +161,7 @@ void PrintPreviewTest::toolbarAndStatusBar()
 void PrintPreviewTest::coversTheWorkAreaWithItsFrame()
 {
     CountingPages pages(2);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
@@ -182,7 +182,7 @@ void PrintPreviewTest::coversTheWorkAreaWithItsFrame()
 void PrintPreviewTest::opensLazilyOnTenThousandPages()
 {
     CountingPages pages(10000);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
@@ -207,7 +207,7 @@ void PrintPreviewTest::opensLazilyOnTenThousandPages()
 void PrintPreviewTest::keysAndCommandsPage()
 {
     CountingPages pages(5);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     preview.show();
     preview.activateWindow();
@@ -246,7 +246,7 @@ void PrintPreviewTest::keyboardPrintsAndOpensTheSettings()
 {
     QTemporaryDir dir;
     CountingPages pages(2);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(dir.filePath(QStringLiteral("keys.pdf")));
     PrintPreview preview(pages, job);
     preview.show();
@@ -292,7 +292,7 @@ void PrintPreviewTest::keyboardPrintsAndOpensTheSettings()
 void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
 {
     CountingPages pages(30);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
@@ -315,7 +315,7 @@ void PrintPreviewTest::thumbnailsAreNumberedAndChooseThePage()
 void PrintPreviewTest::zoomCommands()
 {
     CountingPages pages(1);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     PrintPreview preview(pages, job);
     preview.setWindowState(Qt::WindowNoState); // it opens maximised
     preview.resize(1600, 500);                 // wide: the whole page fits by its height
@@ -336,7 +336,7 @@ void PrintPreviewTest::settingsOnlyKeepTheChoice()
 {
     QTemporaryDir dir;
     CountingPages pages(4);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(dir.filePath(QStringLiteral("settings.pdf")));
     PrintPreview preview(pages, job);
     preview.show();
@@ -364,7 +364,7 @@ void PrintPreviewTest::printGoesToPaperOfTheWaybillSize()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     CountingPages pages(3);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(pdf);
     PrintPreview preview(pages, job);
     preview.show();
@@ -389,7 +389,7 @@ void PrintPreviewTest::printHonoursPageRangeAndCopies()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("range.pdf"));
     CountingPages pages(5);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(pdf);
     job.printer().setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
     job.printer().setCopyCount(2);
@@ -419,7 +419,7 @@ void PrintPreviewTest::cancelStopsTheLoop()
 void PrintPreviewTest::cancelInTheProgressWindow()
 {
     QTemporaryDir dir;
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(dir.filePath(QStringLiteral("cancelled.pdf")));
     CountingPages pages(10);
     QString title;
@@ -455,8 +455,9 @@ void PrintPreviewTest::noPrinterIsAnError()
     };
     QCOMPARE(reason([&] { Printing::printPages(pages, printer); }),
              QStringLiteral(u"没有可用的打印机：请先在系统中添加打印机，或点“设 置”打印到文件"));
-    QCOMPARE(reason([] { PrintJob().setPrinterName(QStringLiteral("no such")); }),
-             QStringLiteral(u"没有名为“no such”的打印机"));
+    QCOMPARE(
+        reason([] { PrintJob(currentDirectoryStore()).setPrinterName(QStringLiteral("no such")); }),
+        QStringLiteral(u"没有名为“no such”的打印机"));
 }
 
 void PrintPreviewTest::statusBarNamesWhereThePagesGo()
@@ -464,7 +465,7 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
     CountingPages pages(3);
     {
         // The printer in use, or words that there is none and "设 置".
-        PrintJob job;
+        PrintJob job(currentDirectoryStore());
         PrintPreview preview(pages, job);
         const QString shown = preview.findChild<QLabel*>(QStringLiteral("destination"))->text();
         auto* offer = preview.findChild<QPushButton*>(QStringLiteral("offerSettings"));
@@ -485,7 +486,7 @@ void PrintPreviewTest::statusBarNamesWhereThePagesGo()
     }
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("named.pdf"));
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(pdf);
     PrintPreview preview(pages, job);
     auto* destination = preview.findChild<QLabel*>(QStringLiteral("destination"));
@@ -506,7 +507,7 @@ void PrintPreviewTest::printToFileNeverReplacesTheDatabase()
     const QByteArray before = DatabaseFiles::contents(db.path());
     ScriptedDialogs dialogs;
     CountingPages pages(1);
-    PrintJob job;
+    PrintJob job(db.session());
     job.setOutputFile(link);
     PrintPreview preview(pages, job);
     command(preview, "print")->trigger();
@@ -529,7 +530,7 @@ void PrintPreviewTest::aPrintThatFailsLeavesThePreviousFileWhole()
                QDir(dir.path()).entryList(QDir::Files) == QStringList{QStringLiteral("kept.pdf")};
     };
     CountingPages pages(3);
-    PrintJob job;
+    PrintJob job(currentDirectoryStore());
     job.setOutputFile(pdf);
     QVERIFY(!job.run(pages, [](int done, int) { return done < 2; }));
     QVERIFY(kept());
@@ -544,7 +545,7 @@ void PrintPreviewTest::aPrintThatFailsLeavesThePreviousFileWhole()
             CountingPages::drawPage(painter, index);
         }
     } failing(3);
-    QVERIFY_THROWS_EXCEPTION(CommandError, exportPdf(failing, pdf));
+    QVERIFY_THROWS_EXCEPTION(CommandError, exportPdf(failing, pdf, currentDirectoryStore()));
     QVERIFY(kept());
 }
 

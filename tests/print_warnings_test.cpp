@@ -166,9 +166,9 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
     font.setPointSize(points);
 
     // The window: the placement outlined in red, the warning its tooltip.
-    MainQueries main;
+    MainQueries main(m_db->session());
     main.reopen();
-    SinglePrintWindow window(main.sender, main.recipients);
+    SinglePrintWindow window(m_db->session(), main.sender, main.recipients);
     window.show();
     if (points != 12) {
         m_dialogs->fonts.enqueue(font);
@@ -189,7 +189,7 @@ void PrintWarningsTest::sameWarningsInWindowPreviewAndCommandLine()
 
     // The preview's status bar, for the page shown.
     WaybillPages pages(window.layout(), &main.sender, &main.recipients, RecordMode::CurrentRow);
-    PrintJob job;
+    PrintJob job(m_db->session());
     PrintPreview preview(pages, job);
     QCOMPARE(preview.findChild<QLabel*>(QStringLiteral("pageWarnings"))->text(),
              warnings.join(u"；"_qs));
@@ -240,7 +240,7 @@ void PrintWarningsTest::theCheckLeavesThePdfAsItWas()
         row << recipient.value(c);
     for (int i = 0; i < 3; ++i)
         m_db->insert(Schema::recipientTable, row);
-    PrintingQueries queries(Statements::selectRecipients());
+    PrintingQueries queries(m_db->session(), Statements::selectRecipients());
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
     WaybillPages plain(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
     WaybillPages checked(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
@@ -248,8 +248,8 @@ void PrintWarningsTest::theCheckLeavesThePdfAsItWas()
     checked.setWarningSink([&](int index, const QList<FieldWarning>&) { warned << index; });
     const QString without = m_db->dir() + QStringLiteral("/without.pdf");
     const QString with = m_db->dir() + QStringLiteral("/with.pdf");
-    exportPdf(plain, without);
-    exportPdf(checked, with);
+    exportPdf(plain, without, m_db->session());
+    exportPdf(checked, with, m_db->session());
     QCOMPARE(warned, (QList<int>{0, 1, 2}));
     QCOMPARE(pdfWithoutDate(with), pdfWithoutDate(without));
 }
@@ -265,10 +265,10 @@ void PrintWarningsTest::previewCountsThePagesWithWarnings()
             row << recipient.value(c);
         m_db->insert(Schema::recipientTable, row);
     }
-    PrintingQueries queries(Statements::selectRecipients());
+    PrintingQueries queries(m_db->session(), Statements::selectRecipients());
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
     WaybillPages pages(layout, &queries.sender, &queries.recipients, RecordMode::EveryRow);
-    PrintJob job;
+    PrintJob job(m_db->session());
     PrintPreview preview(pages, job);
     auto* shown = preview.findChild<QLabel*>(QStringLiteral("pageWarnings"));
     QCOMPARE(shown->text(), QString());
@@ -330,7 +330,7 @@ void PrintWarningsTest::shrinkingPrintsOrdinaryAddressesWhole()
         return found;
     };
 
-    BatchPrintWindow batch;
+    BatchPrintWindow batch(m_db->session());
     batch.show();
     QStringList questions;
     const auto print = [&](const QString& choice) {

@@ -121,7 +121,7 @@ void PrintWindowTest::init()
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"李四")));
     m_db->insert(QStringLiteral("inrxx"), recipientRow(QStringLiteral(u"王五")));
     m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_main = std::make_unique<MainQueries>();
+    m_main = std::make_unique<MainQueries>(m_db->session());
     m_main->reopen();
 }
 
@@ -175,7 +175,7 @@ void PrintWindowTest::shiftTextConversion()
 
 void PrintWindowTest::shiftsAddUpOnScreenAndPage()
 {
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     w.show();
     const QList<int> left0 = lefts(w);
     const QList<int> top0 = tops(w);
@@ -226,7 +226,7 @@ void PrintWindowTest::invalidShiftMovesNothing_data()
 void PrintWindowTest::invalidShiftMovesNothing()
 {
     QFETCH(QString, text);
-    BatchPrintWindow w;
+    BatchPrintWindow w(m_db->session());
     w.show();
     const QList<int> left0 = lefts(w);
     const QList<int> top0 = tops(w);
@@ -246,7 +246,7 @@ void PrintWindowTest::invalidShiftMovesNothing()
 
 void PrintWindowTest::emptyBoxAndEnterDoNothing()
 {
-    ImportedSinglePrintWindow w(m_main->sender, m_main->recipients);
+    ImportedSinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     w.show();
     const QList<int> left0 = lefts(w);
     Drive::click(&w, QStringLiteral("Button2"));
@@ -262,10 +262,10 @@ void PrintWindowTest::emptyBoxAndEnterDoNothing()
 
 void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
 {
-    SinglePrintWindow single(m_main->sender, m_main->recipients);
-    BatchPrintWindow batch;
-    ImportedSinglePrintWindow importedSingle(m_main->sender, m_main->recipients);
-    ImportedBatchPrintWindow importedBatch;
+    SinglePrintWindow single(m_db->session(), m_main->sender, m_main->recipients);
+    BatchPrintWindow batch(m_db->session());
+    ImportedSinglePrintWindow importedSingle(m_db->session(), m_main->sender, m_main->recipients);
+    ImportedBatchPrintWindow importedBatch(m_db->session());
     QList<PrintWindow*> windows{&single, &batch, &importedSingle, &importedBatch};
     QList<QList<int>> left0, top0;
     QList<QFont> font0;
@@ -309,7 +309,7 @@ void PrintWindowTest::eachWindowKeepsItsOwnShiftAndFont()
 
 void PrintWindowTest::fontChooserRemembersTheLastFont()
 {
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     w.show();
     const QFont start = w.layout().placements().first().font();
     QCOMPARE(start.family(), QStringLiteral(u"宋体"));
@@ -345,7 +345,7 @@ void PrintWindowTest::fontChooserRemembersTheLastFont()
 
 void PrintWindowTest::clickOnPlacementOpensNothing()
 {
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     w.show();
     QTest::mouseClick(Drive::find<QWidget>(&w.view(), QStringLiteral("QRDBText8")), Qt::LeftButton);
     QVERIFY(m_dialogs->shown.isEmpty());
@@ -353,7 +353,7 @@ void PrintWindowTest::clickOnPlacementOpensNothing()
 
 void PrintWindowTest::singlePrintIsOnePageOfTheCurrentRows()
 {
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     w.show();
     m_main->recipients.setCurrentRow(1);
     QList<QList<PageText>> pages;
@@ -382,7 +382,7 @@ void PrintWindowTest::singlePrintWithoutRecipientPrintsTheSender()
 {
     m_db->exec(QStringLiteral("delete from inrxx"));
     m_main->reopen();
-    SinglePrintWindow w(m_main->sender, m_main->recipients);
+    SinglePrintWindow w(m_db->session(), m_main->sender, m_main->recipients);
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
@@ -398,7 +398,7 @@ void PrintWindowTest::importedSinglePrintReadsItsQuery()
     Dataset imported(m_main->connection);
     imported.setQuery(Statements::selectImported());
     imported.open();
-    ImportedSinglePrintWindow w(m_main->sender, imported);
+    ImportedSinglePrintWindow w(m_db->session(), m_main->sender, imported);
     QStringList strings;
     m_dialogs->previewActions.enqueue(
         [&](QWidget*, PageSource& source, PrintJob&) { strings = pageStrings(source, 0); });
@@ -409,10 +409,10 @@ void PrintWindowTest::importedSinglePrintReadsItsQuery()
 
 void PrintWindowTest::windowDesign()
 {
-    SinglePrintWindow single(m_main->sender, m_main->recipients);
-    ImportedSinglePrintWindow importedSingle(m_main->sender, m_main->recipients);
-    BatchPrintWindow batch;
-    ImportedBatchPrintWindow importedBatch;
+    SinglePrintWindow single(m_db->session(), m_main->sender, m_main->recipients);
+    ImportedSinglePrintWindow importedSingle(m_db->session(), m_main->sender, m_main->recipients);
+    BatchPrintWindow batch(m_db->session());
+    ImportedBatchPrintWindow importedBatch(m_db->session());
     const QList<std::tuple<PrintWindow*, QString, QString, QSize, int>> designs{
         {&single, QStringLiteral("TSf1Form"), QStringLiteral(u"单张打印"), {821, 559}, 30},
         {&importedSingle, QStringLiteral("TEsf1Form"), QStringLiteral(u"单张打印"), {822, 559}, 32},

@@ -36,7 +36,7 @@ void ProgramWindowsTest::everyWindowIsCreatedHidden()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     QVERIFY(windows.startupError().isEmpty());
     QCOMPARE(windows.singlePrintWindow().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
     QCOMPARE(windows.batchPrintWindow().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
@@ -52,7 +52,7 @@ void ProgramWindowsTest::printCommandsStampThenPreviewTheirRows()
     db.insert("outrxx", {"", QStringLiteral(u"王五"), "", "", "", "", "", "", "2020", "1", "1"});
     db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     MainWindow& main = windows.mainWindow();
 
     // A recipient added after start-up is on the batch pages.
@@ -88,7 +88,7 @@ void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        ProgramWindows windows;
+        ProgramWindows windows(currentDirectoryStore());
         QVERIFY(!windows.startupError().isEmpty());
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
@@ -101,7 +101,7 @@ void ProgramWindowsTest::startupWithoutImportTableStopsWithTheEnginesText()
     TestDatabase db;
     db.exec(QStringLiteral("DROP TABLE excel"));
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     QVERIFY2(windows.startupError().contains(QStringLiteral("excel")),
              qPrintable(windows.startupError()));
     QCOMPARE(dialogs.shown.size(), 1);
@@ -113,7 +113,7 @@ void ProgramWindowsTest::exportFromBothMenusEndsWithItsOwnMessage()
     db.insert("inrxx", {"", "a", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"", "b", "", "", "", "", "", "", "", ""});
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     MainWindow& main = windows.mainWindow();
     const QDir dir(db.dir());
     const auto bytes = [&](const char* name) {
@@ -186,7 +186,7 @@ void ProgramWindowsTest::importWindowPrintsTheRowItFound()
     db.insert("excel", {"", QStringLiteral(u"乙"), "", "", "", "", "132", "", "", ""});
     db.insert("excel", {"", QStringLiteral(u"丙"), "", "", "", "", "133", "", "", ""});
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     ImportWindow& dr = windows.importWindow();
     dr.findChild<QLineEdit*>("Edit3")->setText("132");
     dr.search();
@@ -218,7 +218,7 @@ void ProgramWindowsTest::designerIsMadeWhenFirstOpened()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    ProgramWindows windows;
+    ProgramWindows windows(db.session());
     QVERIFY(!windows.mainWindow().findChild<TemplateDesigner*>());
     windows.mainWindow().findChild<QAction*>(QStringLiteral("TemplateDesignerMenu"))->trigger();
     auto* designer = windows.mainWindow().findChild<TemplateDesigner*>();

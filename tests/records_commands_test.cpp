@@ -45,7 +45,7 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -91,7 +91,7 @@ void RecordsCommandsTest::titleClickShowsAMarkerAndKeepsTheOrder()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -121,7 +121,7 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
 
     trigger(&w, "N12");
     QVERIFY(!find(&w, "Button5")->isHidden());
@@ -153,7 +153,7 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.modifyRecipient();
     db.exec("delete from inrxx");
     type(&w, "Edit12", "010-1");
@@ -183,7 +183,7 @@ void RecordsCommandsTest::editorMovesOnlyByItsBareSurface()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.addRecipient();
@@ -214,7 +214,7 @@ void RecordsCommandsTest::enterOnTheFocusedSaveButtonSaves()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.showSenderPanel();

@@ -41,7 +41,7 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     w.addRecipient();
     find<QLineEdit>(&w, "Edit21")->setText(QStringLiteral(u"旧目的地"));
@@ -89,7 +89,7 @@ void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
     TestDatabase db;
     db.insert("inrxx", {"公司", "旧名", "", "旧地址", "", "0755-1", "139", "茶", "1", "备"});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     w.modifyRecipient();
     dialogs.texts.enqueue(
@@ -108,7 +108,7 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "13800138000", "", "", ""});
     db.insert("inrxx", {"", "李四", "", "北京", "", "", " ", "", "", ""});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     // The book lists only a search that does not show them; they count anyway.
     type(&w, "Edit15", QStringLiteral(u"没有这个人"));
@@ -160,7 +160,7 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     TestDatabase db;
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -221,7 +221,7 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     db.insert("excel", {"", "赵六", "", "广州", "", "", "136", "", "", ""});
     db.insert("excel", {"", "孙八", "", "杭州", "", "", "1340000 2222", "", "", ""});
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     type(&w, "Edit15", QStringLiteral(u"李"));
     QTest::keyClick(find(&w, "Edit15"), Qt::Key_Return);
@@ -238,7 +238,7 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
                  QStringLiteral(u"钱七"));
     }
 
-    ImportWindow import;
+    ImportWindow import(db.session());
     import.show();
     type(&import, "Edit3", QStringLiteral("136"));
     QTest::keyClick(find(&import, "Edit3"), Qt::Key_Return);

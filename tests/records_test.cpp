@@ -62,7 +62,7 @@ void RecordsTest::senderSaveChecksInOrderThenWritesEveryColumn()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     QVERIFY(w.databaseOpened());
     w.showSenderPanel();
     QVERIFY(find(&w, "Panel1")->isVisible() || !find(&w, "Panel1")->isHidden());
@@ -110,7 +110,7 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     // Today's date fills the boxes without leading zeros.
     const QDate today = QDate::currentDate();
     QCOMPARE(find<QLineEdit>(&w, "Edit19")->text(), QString::number(today.month()));
@@ -143,7 +143,7 @@ void RecordsTest::addChecksKeepsGoodsAndListsTheNewRowUnderASearch()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"王五"), "139"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     QCOMPARE(grid->model()->rowCount(), 1);
 
@@ -190,7 +190,7 @@ void RecordsTest::modifyWritesOnlyChangedBoxesOfTheCurrentRow()
     db.insert("inrxx", recipient("A", "n1", "131"));
     db.insert("inrxx", recipient("B", "n2", "132"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     auto* grid = find<QTableView>(&w, "DBGridEh1");
 
     // Double click on the first row opens it in modify mode.
@@ -238,7 +238,7 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李二"), "132"));
     db.insert("inrxx", recipient("C", QStringLiteral(u"王三"), "133"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
 
     dialogs.answers << false;
     click(&w, "Button8");
@@ -286,7 +286,7 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李二"), "13200"));
     db.insert("inrxx", recipient("C", "a\"b", "13300"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     Dataset& d = w.queries().recipients;
 
     type(&w, "Edit15", QStringLiteral(u"王"));
@@ -329,7 +329,7 @@ void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
         QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                        u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     const auto lastName = [&] {
         return grid->model()->index(grid->model()->rowCount() - 1, 1).data().toString();
@@ -348,7 +348,7 @@ void RecordsTest::enterMovesAlongTheChains()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.showSenderPanel();
@@ -382,7 +382,7 @@ void RecordsTest::lostServerIsReportedAndRefreshReconnects()
     TestDatabase db;
     db.insert("inrxx", recipient("A", QStringLiteral(u"王一"), "13100"));
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     Dataset& d = w.queries().recipients;
     db.dropOtherConnections();
 
@@ -409,7 +409,7 @@ void RecordsTest::serverOutOfReachAtStartIsNotAMissingFile()
     TestDatabase db;
     db.makeUnreachable();
     ScriptedDialogs dialogs;
-    MainWindow w;
+    MainWindow w(db.session());
     db.makeReachable();
     // The engine's text alone: no advice to make a data.mdb here.
     QCOMPARE(dialogs.shown.size(), 1);

@@ -4,8 +4,8 @@
 #include "maintenance/database_backup.h"
 #include "maintenance/store_copy.h"
 #include "store/schema.h"
-#include "store/store_choice.h"
 #include "store/store_error.h"
+#include "store/store_session.h"
 #include "support/database_files.h"
 #include "support/test_database.h"
 
@@ -51,7 +51,7 @@ void StoreCopyTest::backupRestoresToEitherStore()
     const auto before = everyRow(db);
     QTemporaryDir elsewhere;
     const QString bak = elsewhere.filePath("one.bak");
-    DatabaseBackup::backup(StoreChoice::storeName(), bak);
+    DatabaseBackup::backup(db.session().storeName(), bak);
 
     // Into a data.mdb: the same rows, NULLs included.
     const QString file = elsewhere.filePath("data.mdb");
@@ -69,7 +69,7 @@ void StoreCopyTest::backupRestoresToEitherStore()
     // And back over changed rows of the store in use.
     db.exec("delete from inrxx");
     db.insert(Schema::recipientTable, {"", "later"});
-    DatabaseBackup::restore(bak, StoreChoice::storeName());
+    DatabaseBackup::restore(bak, db.session().storeName());
     QCOMPARE(everyRow(db), before);
 }
 
@@ -81,9 +81,9 @@ void StoreCopyTest::copiesKeepWhatABulkWriteEscapes()
     const auto before = everyRow(db);
     QTemporaryDir elsewhere;
     const QString bak = elsewhere.filePath("one.bak");
-    DatabaseBackup::backup(StoreChoice::storeName(), bak);
+    DatabaseBackup::backup(db.session().storeName(), bak);
     db.exec("delete from inrxx");
-    DatabaseBackup::restore(bak, StoreChoice::storeName());
+    DatabaseBackup::restore(bak, db.session().storeName());
     QCOMPARE(everyRow(db), before);
 }
 
@@ -93,15 +93,15 @@ void StoreCopyTest::copyRefusesATargetWithRows()
     db.insert(Schema::recipientTable, recipients().at(0));
     QTemporaryDir elsewhere;
     const QString file = elsewhere.filePath("data.mdb");
-    QCOMPARE(StoreCopy::copy(StoreChoice::storeName(), file), 1);
-    QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(file, StoreChoice::storeName()));
+    QCOMPARE(StoreCopy::copy(db.session().storeName(), file), 1);
+    QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(file, db.session().storeName()));
     QCOMPARE(db.rows(Schema::recipientTable).size(), 1);
     QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(file, file));
 
     // A copy that fails leaves no file it made.
     db.exec(QStringLiteral(u"alter table inrxx rename column 备注 to gone"));
     const QString made = elsewhere.filePath("made.mdb");
-    QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(StoreChoice::storeName(), made));
+    QVERIFY_THROWS_EXCEPTION(CommandError, StoreCopy::copy(db.session().storeName(), made));
     QVERIFY(!QFileInfo::exists(made));
 }
 

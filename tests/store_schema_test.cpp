@@ -90,20 +90,20 @@ void makeShape(const TestDatabase& db, const QStringList& tables, int restores, 
     }
 }
 
-QString scalar(const QString& sql)
+QString scalar(const TestDatabase& db, const QString& sql)
 {
-    Connection c;
+    Connection c(db.session());
     c.open();
     QSqlQuery q = c.run({sql, {}});
     return q.next() ? q.value(0).toString() : QString();
 }
 
 // The version the store holds, as this program writes it.
-int storedVersion()
+int storedVersion(const TestDatabase& db)
 {
     if (TestDatabase::onServer())
-        return scalar(QStringLiteral("SELECT version FROM schemaversion")).toInt();
-    const int id = scalar(QStringLiteral("PRAGMA application_id")).toInt();
+        return scalar(db, QStringLiteral("SELECT version FROM schemaversion")).toInt();
+    const int id = scalar(db, QStringLiteral("PRAGMA application_id")).toInt();
     return (id >> 16) == 0x5346 ? id & 0xFFFF : -1;
 }
 
@@ -138,7 +138,7 @@ void StoreSchemaTest::opensEveryEarlierShape()
     QCOMPARE(log.status, 0);
     QCOMPARE(logLines(log).size(), 1);
     QVERIFY2(log.out.contains(QString::fromUtf8("张三\t13900000001")), qPrintable(log.out));
-    QCOMPARE(storedVersion(), SchemaSteps::current());
+    QCOMPARE(storedVersion(db), SchemaSteps::current());
     QCOMPARE(db.rows(Schema::waybillNumbersTable).size(), 1);
     QCOMPARE(db.rows(Schema::senderTable), QList<QStringList>{senderRow});
     QCOMPARE(db.rows(Schema::recipientTable), QList<QStringList>{recipientRow});
@@ -146,11 +146,11 @@ void StoreSchemaTest::opensEveryEarlierShape()
     // Up to date, the store is not changed again by a print or a reading.
     if (TestDatabase::onServer())
         return;
-    const QString before = scalar(QStringLiteral("PRAGMA schema_version"));
+    const QString before = scalar(db, QStringLiteral("PRAGMA schema_version"));
     QCOMPARE(runCommandLine({"print", "--window", "single", "--pdf", "second.pdf"}).status, 0);
     QCOMPARE(logLines(runCommandLine({"log"})).size(), 2);
-    QCOMPARE(scalar(QStringLiteral("PRAGMA schema_version")), before);
-    QCOMPARE(scalar(QStringLiteral("PRAGMA user_version")), QString::number(restores));
+    QCOMPARE(scalar(db, QStringLiteral("PRAGMA schema_version")), before);
+    QCOMPARE(scalar(db, QStringLiteral("PRAGMA user_version")), QString::number(restores));
 }
 
 void StoreSchemaTest::restoresEveryEarlierShape_data()
@@ -184,7 +184,7 @@ void StoreSchemaTest::restoresEveryEarlierShape()
     QCOMPARE(restored.status, 0);
     QCOMPARE(db.rows(Schema::recipientTable), QList<QStringList>{recipientRow});
     QCOMPARE(db.rows(Schema::printLogTable), QList<QStringList>{});
-    QCOMPARE(storedVersion(), SchemaSteps::current());
+    QCOMPARE(storedVersion(db), SchemaSteps::current());
     QCOMPARE(runCommandLine({"print", "--window", "single", "--pdf", "restored.pdf"}).status, 0);
     QCOMPARE(logLines(runCommandLine({"log"})).size(), 1);
 }

@@ -37,7 +37,7 @@ void StoreTest::missingFileIsNotCreated()
 {
     SKIP_ON_SERVER();
     TestFolder dir;
-    Connection c;
+    Connection c(currentDirectoryStore());
     QVERIFY_THROWS_EXCEPTION(StoreError, c.open());
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
 }
@@ -54,7 +54,7 @@ void StoreTest::foreignFileIsLeftAlone()
     f.write(junk);
     f.close();
     {
-        Connection c;
+        Connection c(currentDirectoryStore());
         bool failed = false;
         try {
             c.open();
@@ -73,7 +73,7 @@ void StoreTest::foreignFileIsLeftAlone()
 void StoreTest::selectAllReturnsTheSchemaColumns()
 {
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset sender(c), recipients(c);
     sender.setQuery(Statements::selectSender());
@@ -90,7 +90,7 @@ void StoreTest::selectAllReturnsTheSchemaColumns()
 void StoreTest::staticCursorSeesOtherConnectionsOnlyAfterReopen()
 {
     TestDatabase db;
-    Connection a, b;
+    Connection a(db.session()), b(db.session());
     a.open();
     b.open();
     Dataset da(a), dbs(b);
@@ -125,7 +125,7 @@ void StoreTest::editAppendDeleteReachTheFile()
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"c", "n3", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -166,7 +166,7 @@ void StoreTest::searchesBindTheirText()
     db.insert("inrxx", {"", QString::fromUtf8("王a\"b"), "", "", "", "", "138", "", "", ""});
     db.insert("inrxx", {"", "it's", "", "", "", "", "139", "", "", ""});
     db.insert("inrxx", {"", "plain", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     const auto count = [&](const TableQuery& s) {
@@ -211,7 +211,7 @@ void StoreTest::searchesOfTheRowsReadListWhatTheStoreLists()
         u"with recursive i(k) as (select 1 union all select k + 1 from i where k < 300) "
         u"insert into inrxx (收件人姓名, 手机号码) select substr('王王王王王王王', 1, k % 7) || "
         u"(case when k % 3 = 0 then 'aB' else 'c' end) || k, '139-' || k from i"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setSearchable(
@@ -219,7 +219,7 @@ void StoreTest::searchesOfTheRowsReadListWhatTheStoreLists()
     d.setQuery(Statements::selectRecipients());
     d.open();
     QCOMPARE(d.recordCount(), 305);
-    Connection other;
+    Connection other(db.session());
     other.open();
     Dataset store(other);
     const auto listed = [](Dataset& s) {
@@ -296,7 +296,7 @@ void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
     TestDatabase db;
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -331,7 +331,7 @@ void StoreTest::deleteAllTakesTheListedRowsOrNone()
         QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                        u"where k < 1200) insert into inrxx (收件人姓名) select '王' || k from i"));
     db.insert("inrxx", {"", QStringLiteral(u"李二"), "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::searchRecipientsByName(QStringLiteral(u"王")));
@@ -372,7 +372,7 @@ void StoreTest::anotherDesksRowUnderAFreedIdentityIsLeftAlone()
     TestDatabase db;
     db.insert("inrxx", {"a", "n1", "", "", "", "", "", "", "", ""});
     db.insert("inrxx", {"b", "n2", "", "", "", "", "", "", "", ""});
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -409,7 +409,7 @@ void StoreTest::snapshotReadsEveryKindOfStoredValueAsText()
     // NULL, empty, a number, bytes that are no UTF-8, a separator-like byte.
     db.exec(QStringLiteral(u"insert into inrxx values (NULL, '', 42, 1.5, cast(x'41ff42' as "
                            u"text), '收件人', 'a\tb', '', '', '𠮷')"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c);
     d.setQuery(Statements::selectRecipients());
@@ -504,7 +504,7 @@ void StoreTest::compressedSnapshotReadsAsThePlainOne()
                            u"where k < 3000) insert into inrxx select '公司' || k, '王' || k, "
                            u"'', '地址' || (k * 7919 % 1000), k, '', '139' || k, '', k % 10, "
                            u"case when k % 2 = 1 then null else '备注' end from i"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset plain(c), compressed(c);
     plain.setQuery(Statements::selectRecipients());
@@ -540,7 +540,7 @@ void StoreTest::rowsStillBeingReadAreOneSnapshot()
     db.exec(QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
                            u"where k < 20000) insert into inrxx (单位名称, 收件人姓名) "
                            u"select 'a' || k, '王' || k from i"));
-    Connection c;
+    Connection c(db.session());
     c.open();
     Dataset d(c), counted(c);
     d.setCompressed(true);
@@ -574,7 +574,7 @@ void StoreTest::preparedRowsKeepWhatEachRowBound()
     // Values left bound from the row before must read as given: an empty
     // text is no NULL.
     TestDatabase db;
-    Connection c;
+    Connection c(db.session());
     c.open();
     Connection::Prepared insert =
         c.prepare(QStringLiteral("INSERT INTO excel (单位名称, 收件人姓名) VALUES (?, ?)"));

@@ -118,7 +118,7 @@ void TemplateDesignerTest::designedLabelSavesReopensAndPrints()
     db.insert(Schema::senderTable, QStringList(Schema::senderColumns().size()));
 
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(db.session());
     w.show();
     dialogs.choices << u"100 × 150 毫米"_s;
     trigger(w, "DesignerNew");
@@ -159,7 +159,7 @@ void TemplateDesignerTest::designedLabelSavesReopensAndPrints()
     const LayoutTemplate designed = w.document().layout();
     QCOMPARE(LayoutTemplates::read(file), designed);
 
-    TemplateDesigner again;
+    TemplateDesigner again(db.session());
     dialogs.files << file;
     trigger(again, "DesignerOpen");
     QCOMPARE(again.document().layout(), designed);
@@ -213,7 +213,7 @@ void addTwoTexts(TemplateDesigner& w, const QRectF& second)
 void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
 {
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     w.show();
     TemplateCanvas& canvas = w.canvas();
     addTwoTexts(w, QRectF(50, 40, 20, 6));
@@ -241,7 +241,7 @@ void TemplateDesignerTest::mouseDragSnapsAndUndoesInOneStep()
 void TemplateDesignerTest::clickAndKeysChangeTheChosenItemOnly()
 {
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     w.show();
     TemplateCanvas& canvas = w.canvas();
     addTwoTexts(w, QRectF(11, 40, 20, 6));
@@ -264,7 +264,7 @@ void TemplateDesignerTest::clickAndKeysChangeTheChosenItemOnly()
 void TemplateDesignerTest::copyPasteAndDelete()
 {
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     dialogs.texts << u"√"_s;
     trigger(w, "DesignerAddText");
     trigger(w, "DesignerCopy");
@@ -287,7 +287,7 @@ void TemplateDesignerTest::exportAndImportLeaveTheDocumentAsItIs()
 {
     TestFolder folder;
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     dialogs.choices << u"取消"_s;
     trigger(w, "DesignerCopyBuiltIn");
     QVERIFY(w.document().layout().items.isEmpty());
@@ -361,7 +361,7 @@ void TemplateDesignerTest::pictureIsRefusedWhenNoImageOrHuge()
     }
     for (const QString& file : {notImage, huge}) {
         ScriptedDialogs dialogs;
-        TemplateDesigner w;
+        TemplateDesigner w(currentDirectoryStore());
         dialogs.files << file;
         trigger(w, "DesignerNewFromPicture");
         QCOMPARE(messages(dialogs).size(), 1);
@@ -384,7 +384,7 @@ void TemplateDesignerTest::scanScaledByTwoPoints()
     picture.fill(Qt::red);
     QVERIFY(picture.save(scan));
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     w.show();
     dialogs.files << scan;
     dialogs.choices << u"按两点距离"_s;

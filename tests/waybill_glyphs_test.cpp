@@ -47,7 +47,7 @@ QString printRecipient(const TestDatabase& db, WaybillVariant variant, const QSt
         row << (c == column ? value : QString());
     db.insert(imported ? Schema::importedTable : Schema::recipientTable, row);
 
-    Connection connection;
+    Connection connection(db.session());
     connection.open();
     Dataset sender(connection);
     Dataset recipients(connection);
@@ -59,7 +59,7 @@ QString printRecipient(const TestDatabase& db, WaybillVariant variant, const QSt
     WaybillPages pages(layout, &sender, &recipients,
                        isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow);
     const QString path = db.dir() + QLatin1Char('/') + name + QStringLiteral(".pdf");
-    exportPdf(pages, path);
+    exportPdf(pages, path, db.session());
     return path;
 }
 

@@ -117,7 +117,7 @@ struct Source {
     Dataset sender{connection};
     Dataset recipients{connection};
 
-    explicit Source(WaybillVariant variant)
+    Source(const StoreSession& store, WaybillVariant variant) : connection(store)
     {
         connection.open();
         sender.setQuery(Statements::selectSender());
@@ -135,7 +135,7 @@ QString exportTo(const QTemporaryDir& dir, const WaybillLayout& layout, Source& 
 {
     const QString path = dir.filePath(QStringLiteral("out.pdf"));
     WaybillPages pages(layout, &source.sender, &source.recipients, mode);
-    exportPdf(pages, path);
+    exportPdf(pages, path, *source.connection.store());
     return path;
 }
 
@@ -203,11 +203,11 @@ void WaybillPdfTest::textsLandOnTheCatalogue()
     db.insert(Schema::importedTable, row(Schema::recipientColumns(), recipientValues));
     const QString path = db.dir() + QStringLiteral("/out.pdf");
     if (dx == 0 && dy == 0) {
-        Source source(variant);
+        Source source(db.session(), variant);
         const WaybillLayout layout = WaybillLayout::forWindow(variant);
         WaybillPages pages(layout, &source.sender, &source.recipients,
                            isBatch(variant) ? RecordMode::EveryRow : RecordMode::CurrentRow);
-        exportPdf(pages, path);
+        exportPdf(pages, path, db.session());
     } else {
         // The same through the command line, shifted.
         int exitCode = -1;
@@ -255,7 +255,7 @@ void WaybillPdfTest::longAddressPrintsTwoLinesOnly()
     QCOMPARE(address.size(), 40);
     TestDatabase db;
     db.insert(Schema::recipientTable, row(Schema::recipientColumns(), {{u"收件地址"_qs, address}}));
-    Source source(WaybillVariant::AddressBookSingle);
+    Source source(db.session(), WaybillVariant::AddressBookSingle);
     QTemporaryDir dir;
     const auto pages =
         readPdf(exportTo(dir, WaybillLayout::forWindow(WaybillVariant::AddressBookSingle), source,
@@ -273,7 +273,7 @@ void WaybillPdfTest::largerFontLeavesRoomForFewerLines()
     db.insert(Schema::recipientTable,
               row(Schema::recipientColumns(), {{u"单位名称"_qs, u"北京某某贸易有限公司分部"_qs},
                                                {u"收件人姓名"_qs, u"李四"_qs}}));
-    Source source(WaybillVariant::AddressBookSingle);
+    Source source(db.session(), WaybillVariant::AddressBookSingle);
     WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookSingle);
     QFont big(QStringLiteral(u"宋体"));
     big.setPointSize(16);
@@ -295,7 +295,7 @@ void WaybillPdfTest::lineBreaksOfTheValue()
     db.insert(Schema::recipientTable,
               row(Schema::recipientColumns(),
                   {{u"备注"_qs, u"甲\r\n乙"_qs}, {u"内件品名"_qs, u"戊\r\n己"_qs}}));
-    Source source(WaybillVariant::AddressBookSingle);
+    Source source(db.session(), WaybillVariant::AddressBookSingle);
     QTemporaryDir dir;
     const auto pages =
         readPdf(exportTo(dir, WaybillLayout::forWindow(WaybillVariant::AddressBookSingle), source,
@@ -323,7 +323,7 @@ void WaybillPdfTest::lineMayEndATenthOfAMillimetreBelowItsBox()
     TestDatabase db;
     db.insert(Schema::recipientTable,
               row(Schema::recipientColumns(), {{u"备注"_qs, u"甲\r\n乙"_qs}}));
-    Source source(WaybillVariant::AddressBookSingle);
+    Source source(db.session(), WaybillVariant::AddressBookSingle);
     QTemporaryDir dir;
     // The remark is 41 px high; 0.1 mm is 0.378 px.
     for (const auto& [points, lines] : {std::pair{15.4, 2}, std::pair{15.6, 1}}) {
@@ -344,13 +344,13 @@ void WaybillPdfTest::laterBoxCoversEarlierText()
     db.insert(Schema::recipientTable,
               row(Schema::recipientColumns(), {{u"联系电话"_qs, u"11111111111111111111"_qs},
                                                {u"手机号码"_qs, u"2222222222222222"_qs}}));
-    Source both(WaybillVariant::AddressBookSingle);
+    Source both(db.session(), WaybillVariant::AddressBookSingle);
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookSingle);
     WaybillPages pages(layout, &both.sender, &both.recipients, RecordMode::CurrentRow);
     const QImage drawn = renderPage(pages, 0);
 
     db.exec(QStringLiteral(u"update inrxx set \"联系电话\" = ''"));
-    Source mobileOnly(WaybillVariant::AddressBookSingle);
+    Source mobileOnly(db.session(), WaybillVariant::AddressBookSingle);
     WaybillPages alone(layout, &mobileOnly.sender, &mobileOnly.recipients, RecordMode::CurrentRow);
     const QImage covered = renderPage(alone, 0);
 
@@ -373,7 +373,7 @@ void WaybillPdfTest::batchPrintsOnePagePerRow()
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
     QTemporaryDir dir;
     {
-        Source source(WaybillVariant::AddressBookBatch);
+        Source source(db.session(), WaybillVariant::AddressBookBatch);
         source.recipients.setCurrentRow(2); // the cursor does not matter
         const auto pages = readPdf(exportTo(dir, layout, source, RecordMode::EveryRow));
         QCOMPARE(pages.size(), 3);
@@ -385,7 +385,7 @@ void WaybillPdfTest::batchPrintsOnePagePerRow()
         // No recipients: one page with the sender only; nothing read
         // beyond the rows.
         db.exec(QStringLiteral("delete from inrxx"));
-        Source source(WaybillVariant::AddressBookBatch);
+        Source source(db.session(), WaybillVariant::AddressBookBatch);
         const auto pages = readPdf(exportTo(dir, layout, source, RecordMode::EveryRow));
         QCOMPARE(pages.size(), 1);
         QCOMPARE(pages[0].text(), QStringLiteral(u"张三"));
@@ -396,7 +396,7 @@ void WaybillPdfTest::batchPrintsOnePagePerRow()
         QCOMPARE(empty.pageCount(), 1);
         QCOMPARE(readPdf(exportTo(dir, layout, source, RecordMode::EveryRow))[0].text(),
                  QStringLiteral(u"张三"));
-        exportPdf(empty, dir.filePath(QStringLiteral("empty.pdf")));
+        exportPdf(empty, dir.filePath(QStringLiteral("empty.pdf")), db.session());
         QCOMPARE(readPdf(dir.filePath(QStringLiteral("empty.pdf")))[0].words.size(), 0);
     }
 }
@@ -411,18 +411,19 @@ void WaybillPdfTest::batchInPartsPrintsTheSamePages()
         db.insert(Schema::recipientTable, row(Schema::recipientColumns(), values));
     }
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
-    Source source(WaybillVariant::AddressBookBatch);
+    Source source(db.session(), WaybillVariant::AddressBookBatch);
     WaybillPages pages(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
     QTemporaryDir dir;
     const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
-    exportPdf(pages, whole);
+    exportPdf(pages, whole, db.session());
     const QList<PdfPage> expected = readPdf(whole);
     QCOMPARE(expected.size(), 5);
     for (const int perPart : {1, 2, 4}) {
         const QString joined = dir.filePath(QStringLiteral("joined%1.pdf").arg(perPart));
         QList<int> told;
         exportPdf(
-            pages, joined, [&](int done, int) { return told << done, true; }, perPart);
+            pages, joined, db.session(), [&](int done, int) { return told << done, true; },
+            perPart);
         QCOMPARE(told, (QList<int>{1, 2, 3, 4, 5}));
         const QList<PdfPage> read = readPdf(joined);
         QCOMPARE(read.size(), expected.size());
@@ -456,14 +457,14 @@ void WaybillPdfTest::singlePrintIsAlwaysOnePage()
         db.insert(Schema::importedTable,
                   row(Schema::recipientColumns(), {{u"收件人姓名"_qs, name}}));
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::ImportedSingle);
-    Source source(WaybillVariant::ImportedSingle);
+    Source source(db.session(), WaybillVariant::ImportedSingle);
     source.recipients.setCurrentRow(1);
     QTemporaryDir dir;
     auto pages = readPdf(exportTo(dir, layout, source, RecordMode::CurrentRow));
     QCOMPARE(pages.size(), 1);
     QCOMPARE(pages[0].text(), QStringLiteral(u"张三乙二"));
     db.exec(QStringLiteral("delete from excel"));
-    Source none(WaybillVariant::ImportedSingle);
+    Source none(db.session(), WaybillVariant::ImportedSingle);
     pages = readPdf(exportTo(dir, layout, none, RecordMode::CurrentRow));
     QCOMPARE(pages.size(), 1);
     QCOMPARE(pages[0].text(), QStringLiteral(u"张三"));
@@ -526,7 +527,7 @@ void WaybillPdfTest::pagesDrawTheSameWhateverWasDrawnBefore()
           {{u"收件人姓名"_qs, u"乙二二"_qs}, {u"内件品名"_qs, manyLines.join('\r')}},
           {{u"收件人姓名"_qs, u"甲一"_qs}, {u"备注"_qs, u"易碎物品小心轻放"_qs}}})
         db.insert(Schema::recipientTable, row(Schema::recipientColumns(), values));
-    Source source(WaybillVariant::AddressBookBatch);
+    Source source(db.session(), WaybillVariant::AddressBookBatch);
     WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
     WaybillPages reused(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
     const auto firstDrawn = [&](int page) {
@@ -552,7 +553,7 @@ void WaybillPdfTest::separatorKeepsTheLineTogether()
     for (const QString& name : {u"左右"_qs, u"左\u2028右"_qs, u"左\u2029右"_qs})
         db.insert(Schema::recipientTable,
                   row(Schema::recipientColumns(), {{u"收件人姓名"_qs, name}}));
-    Source source(WaybillVariant::AddressBookBatch);
+    Source source(db.session(), WaybillVariant::AddressBookBatch);
     const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
     WaybillPages pages(layout, &source.sender, &source.recipients, RecordMode::EveryRow);
     const QImage plain = renderPage(pages, 0);

@@ -2,7 +2,7 @@
 
 #include "store/file_identity.h"
 #include "store/staged_file.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 #include "store/temporary_files.h"
 #include "waybill/page_buffer_reuse.h"
 #include "waybill/page_source.h"
@@ -117,10 +117,10 @@ void writeExactPageBoxes(const QString& path, QSizeF exactPoints, const QString&
 
 } // namespace
 
-PdfTarget::PdfTarget(const QString& path) : m_target(path)
+PdfTarget::PdfTarget(const QString& path, const StoreSession& store) : m_target(path)
 {
     if (const QString refused =
-            FileIdentity::refusal(path, StoreChoice::storeName(), QStringLiteral(u"打印"));
+            FileIdentity::refusal(path, store.storeName(), QStringLiteral(u"打印"));
         !refused.isEmpty())
         throw PrintError(refused + QStringLiteral(u"，未打印任何页!"));
     const QFileInfo info(path);
@@ -174,10 +174,10 @@ void writePages(PageSource& pages, const QString& file, int from, int to, QSizeF
 
 } // namespace
 
-void exportPdf(PageSource& pages, const QString& path, const PageProgress& progress,
-               int pagesPerPart)
+void exportPdf(PageSource& pages, const QString& path, const StoreSession& store,
+               const PageProgress& progress, int pagesPerPart)
 {
-    PdfTarget target(path);
+    PdfTarget target(path, store);
     const QSizeF paper = pages.paperMm();
     const int count = pages.pageCount();
     if (count <= pagesPerPart) {

@@ -40,18 +40,19 @@ QFont parseFont(const QString& text)
 // the main window's sender row and its recipient query.
 class WindowRows {
 public:
-    WindowRows(WaybillVariant variant, const QString& row)
+    WindowRows(const StoreSession& store, WaybillVariant variant, const QString& row)
     {
         const bool imported =
             variant == WaybillVariant::ImportedSingle || variant == WaybillVariant::ImportedBatch;
         const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
-            m_batch = std::make_unique<PrintingQueries>(query, PrintingQueries::Rows::ReadOnReopen);
+            m_batch = std::make_unique<PrintingQueries>(store, query,
+                                                        PrintingQueries::Rows::ReadOnReopen);
             m_batch->reopen();
             return;
         }
-        m_main = std::make_unique<MainQueries>();
+        m_main = std::make_unique<MainQueries>(store);
         m_main->reopen();
         if (imported) {
             m_imported = std::make_unique<Dataset>(m_main->connection);
@@ -120,8 +121,8 @@ QString argumentError(const PrintRequest& request)
     return {};
 }
 
-Printed run(const PrintRequest& request, const PrinterOutput& printer, const PageProgress& progress,
-            const WaybillPages::WarningSink& warnings)
+Printed run(const StoreSession& store, const PrintRequest& request, const PrinterOutput& printer,
+            const PageProgress& progress, const WaybillPages::WarningSink& warnings)
 {
     Printed printed;
     if (const QString wrong = argumentError(request); !wrong.isEmpty())
@@ -159,7 +160,7 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
 
     std::optional<WindowRows> rows; // none read for the calibration page
     if (!request.calibration)
-        rows.emplace(*variant, request.row);
+        rows.emplace(store, *variant, request.row);
     CalibrationPage calibrationPage(layout);
     WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
                           rows ? rows->recipients() : nullptr,
@@ -167,7 +168,7 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
     waybills.setWarningSink(warnings);
     if (request.fit)
         waybills.setShrinkToFit(CalibrationStore().minimumPoints());
-    RunPages numbered(waybills, rows ? rows->recipients() : nullptr,
+    RunPages numbered(store, waybills, rows ? rows->recipients() : nullptr,
                       rows ? rows->mode() : RecordMode::CurrentRow);
     numbered.setOrderNumber(request.orderNumber.trimmed());
     if (!request.firstNumber.isNull()) {
@@ -175,7 +176,7 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
             WaybillNumbers::ruleNamed(request.numberRule).value_or(WaybillNumbers::Rule::PlusOne);
         numbered.setNumbers(
             WaybillNumbers::Series(request.firstNumber, rule, numbered.pageCount()));
-        Connection connection;
+        Connection connection(store);
         connection.open();
         if (const QString used = PrintLog::usedNumbers(connection, numbered.numbers());
             !used.isEmpty())
@@ -183,19 +184,20 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
     }
     RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : numbered);
     if (!request.pdf.isEmpty()) {
-        exportPdf(pages, request.pdf, progress);
+        exportPdf(pages, request.pdf, store, progress);
         printed.pages = pages.pageCount();
     } else {
         // The window's name, or the template's, is the job's title in the queue.
         printed.pages = printer(
-            pages, request.printer,
+            store, pages, request.printer,
             layout.isBuiltIn() ? windowClassName(*variant) : layout.templateName(), progress);
     }
     if (printed.pages >= 0) {
         try {
-            printed.run = PrintLog::write(pages, request.pdf.isEmpty()
-                                                     ? request.printer
-                                                     : QFileInfo(request.pdf).absoluteFilePath());
+            printed.run =
+                PrintLog::write(store, pages,
+                                request.pdf.isEmpty() ? request.printer
+                                                      : QFileInfo(request.pdf).absoluteFilePath());
         } catch (const CommandError& e) {
             printed.logFailure = e.text();
         }

@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+class StoreSession;
+
 // What `sfwaybill-cli print` is asked for: the pages the print window
-// `window` (its class name or plain name) would print, read from data.mdb in the current directory
-// the way the window reads it. A single window prints row `row` (from 1, default the first) of its
+// `window` (its class name or plain name) would print, read from the store the way the window reads
+// it. A single window prints row `row` (from 1, default the first) of its
 // recipient query, a batch window every row through its own queries. `dx` and `dy` take what the
 // shift boxes take, `font` is "FAMILY,POINTS". The pages go to the PDF `pdf` with the exact paper
 // size, or to the printer `printer` by the job of the preview's "打 印", from where that printer's
@@ -40,8 +42,9 @@ struct PrintRequest {
 // Puts pages on the named printer under a job title, telling `progress` of
 // each page; gives the pages sent, -1 when the job was cancelled. The
 // printing library provides it; the core knows no printers.
-using PrinterOutput = std::function<int(PageSource& pages, const QString& printer,
-                                        const QString& title, const PageProgress& progress)>;
+using PrinterOutput =
+    std::function<int(const StoreSession& store, PageSource& pages, const QString& printer,
+                      const QString& title, const PageProgress& progress)>;
 
 namespace PrintCommand {
 
@@ -61,10 +64,11 @@ struct Printed {
     QStringList notices;
 };
 
-// Prints, telling `progress` of each page and `warnings` of what on a page
-// does not reach paper whole. Throws PrintError (argumentError() included)
-// or StoreError. Numbers the log holds already print nothing.
-Printed run(const PrintRequest& request, const PrinterOutput& printer,
+// Prints the rows of `store`, telling `progress` of each page and
+// `warnings` of what on a page does not reach paper whole. Throws
+// PrintError (argumentError() included) or StoreError. Numbers the log
+// holds already print nothing.
+Printed run(const StoreSession& store, const PrintRequest& request, const PrinterOutput& printer,
             const PageProgress& progress = {}, const WaybillPages::WarningSink& warnings = {});
 
 } // namespace PrintCommand

@@ -291,12 +291,12 @@ QString write(Connection& connection, const QList<LoggedPage>& pages, const QStr
         destination, at);
 }
 
-QString write(RecordedPages& pages, const QString& destination)
+QString write(const StoreSession& store, RecordedPages& pages, const QString& destination)
 {
     LoggedPage first;
     if (pages.drawnCount() == 0 || !pages.describeDrawn(0, first))
         return {};
-    Connection connection;
+    Connection connection(store);
     connection.open();
     return write(
         connection, pages.drawnCount(),
@@ -439,9 +439,9 @@ PrintedRecipients PrintedRecipients::on(Connection& connection, QDate day)
     return printed;
 }
 
-PrintedRecipients PrintedRecipients::today()
+PrintedRecipients PrintedRecipients::today(const StoreSession& store)
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     return on(connection, now().date());
 }
@@ -458,13 +458,13 @@ bool PrintedRecipients::contains(const QStringList& recipient) const
     return m_namesAndAddresses.contains({name, address});
 }
 
-std::optional<int> countPrintedToday(PageSource& pages)
+std::optional<int> countPrintedToday(const StoreSession& store, PageSource& pages)
 {
     LoggedPage page;
     const int count = pages.pageCount();
     if (count < 1 || !pages.describePage(0, page))
         return std::nullopt;
-    const PrintedRecipients printed = PrintedRecipients::today();
+    const PrintedRecipients printed = PrintedRecipients::today(store);
     // The first batch of a day walks none of its pages.
     if (printed.isEmpty())
         return 0;

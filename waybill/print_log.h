@@ -18,6 +18,7 @@
 
 class Connection;
 class RecordedPages;
+class StoreSession;
 
 // One page as the print log keeps it: the window whose layout drew it, how
 // far that layout stood from the catalogue and the font chosen, and the two
@@ -77,8 +78,8 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
 QString write(Connection& connection, const QList<LoggedPage>& pages, const QString& destination,
               const QDateTime& at);
 // The pages drawn through `pages`, now, through a connection of its own to
-// data.mdb; none opened when they are no waybills.
-QString write(RecordedPages& pages, const QString& destination);
+// `store`; none opened when they are no waybills.
+QString write(const StoreSession& store, RecordedPages& pages, const QString& destination);
 
 // Why the first `count` of `numbers` (page i's at i; all of them when
 // `count` is -1) cannot go on a run's pages: the pages whose numbers the
@@ -107,8 +108,8 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
 class PrintedRecipients {
 public:
     static PrintedRecipients on(Connection& connection, QDate day);
-    // Today's, through a connection of its own to data.mdb.
-    static PrintedRecipients today();
+    // Today's, through a connection of its own to `store`.
+    static PrintedRecipients today(const StoreSession& store);
 
     // False for a page without recipient.
     bool contains(const QStringList& recipient) const;
@@ -121,7 +122,7 @@ private:
 
 // How many of `pages` print a recipient that was printed today; nullopt
 // when the pages are no waybills.
-std::optional<int> countPrintedToday(PageSource& pages);
+std::optional<int> countPrintedToday(const StoreSession& store, PageSource& pages);
 
 } // namespace PrintLog
 

@@ -10,8 +10,9 @@
 
 #include <QSqlQuery>
 
-RunPages::RunPages(PageSource& pages, const Dataset* recipients, RecordMode mode)
-    : m_pages(pages), m_recipients(recipients), m_mode(mode)
+RunPages::RunPages(const StoreSession& store, PageSource& pages, const Dataset* recipients,
+                   RecordMode mode)
+    : m_store(store), m_pages(pages), m_recipients(recipients), m_mode(mode)
 {
 }
 
@@ -58,7 +59,7 @@ QString RunPages::refusal() const
         return m_padEnd;
     if (m_numbers.isEmpty())
         return {};
-    Connection connection;
+    Connection connection(m_store);
     connection.open();
     return PrintLog::usedNumbers(connection, m_numbers, m_form.isEmpty() ? -1 : m_form.size());
 }

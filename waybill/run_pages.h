@@ -8,6 +8,7 @@
 #include <QPair>
 
 class Dataset;
+class StoreSession;
 
 // A print run's pages as the log is to keep them: each with the order its
 // imported row came with and the number of the form it goes on (page i
@@ -16,8 +17,10 @@ class RunPages : public PageSource {
 public:
     // `recipients` is the dataset the pages read, in `mode`; the order
     // numbers are read from its store, when it lists imported rows, the
-    // first time a page is described.
-    RunPages(PageSource& pages, const Dataset* recipients, RecordMode mode);
+    // first time a page is described. The log of `store` is asked about the
+    // numbers.
+    RunPages(const StoreSession& store, PageSource& pages, const Dataset* recipients,
+             RecordMode mode);
 
     void setNumbers(const WaybillNumbers::Series& numbers) { m_numbers = numbers; }
     // The order every page is for, whatever its row came with: a recipient
@@ -47,6 +50,7 @@ public:
 private:
     void readOrders();
 
+    const StoreSession& m_store;
     PageSource& m_pages;
     bool m_ordersRead = false;
     const Dataset* m_recipients;

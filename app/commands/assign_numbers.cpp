@@ -46,9 +46,9 @@ QString AssignNumbers::check(const QCommandLineParser& p) const
     return {};
 }
 
-int AssignNumbers::run(const QCommandLineParser& p) const
+int AssignNumbers::run(const QCommandLineParser& p, const StoreSession& store) const
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     NumberAssignment assignment(connection, value(p, "run"));
     // At a terminal the shipper sees a refusal and scans the form again; a

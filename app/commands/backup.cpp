@@ -2,7 +2,7 @@
 
 #include "maintenance/database_backup.h"
 #include "store/plain_text.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 
 #include <QTextStream>
 
@@ -14,10 +14,10 @@ Backup::Backup()
 {
 }
 
-int Backup::run(const QCommandLineParser& p) const
+int Backup::run(const QCommandLineParser& p, const StoreSession& store) const
 {
     const QString target = DatabaseBackup::backupFileName(p.positionalArguments().first());
-    DatabaseBackup::backup(StoreChoice::storeName(), target);
+    DatabaseBackup::backup(store.storeName(), target);
     out() << PlainText::oneLine(target) << '\n';
     return 0;
 }

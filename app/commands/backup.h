@@ -8,7 +8,7 @@ namespace Commands {
 class Backup : public Command {
 public:
     Backup();
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 };
 
 } // namespace Commands

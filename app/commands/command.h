@@ -6,6 +6,7 @@
 #include <QString>
 
 class QTextStream;
+class StoreSession;
 
 // One command of sfwaybill-cli: its name, its options, the checks of its
 // arguments a parser cannot make, and what it does. Only commands write to
@@ -27,8 +28,9 @@ public:
 
     // Why the parsed arguments do not fit; empty when they do.
     virtual QString check(const QCommandLineParser& p) const;
-    // The exit status: 0 done, 1 failed, 3 print --strict with a text cut.
-    virtual int run(const QCommandLineParser& p) const = 0;
+    // Works on `store`. The exit status: 0 done, 1 failed, 3 print
+    // --strict with a text cut.
+    virtual int run(const QCommandLineParser& p, const StoreSession& store) const = 0;
 
     QString usage() const;
 

@@ -31,7 +31,7 @@ QString Copy::check(const QCommandLineParser& p) const
     return {};
 }
 
-int Copy::run(const QCommandLineParser& p) const
+int Copy::run(const QCommandLineParser& p, const StoreSession&) const
 {
     out() << StoreCopy::copy(value(p, "from"), value(p, "to")) << '\n';
     return 0;

@@ -42,14 +42,15 @@ QString Export::check(const QCommandLineParser& p) const
     return {};
 }
 
-int Export::run(const QCommandLineParser& p) const
+int Export::run(const QCommandLineParser& p, const StoreSession& store) const
 {
     const QString name = p.positionalArguments().value(0);
     if (!name.isEmpty() || !csv(p)) {
-        out() << PlainText::oneLine(ExchangeCommands::exportAddressBook(name, csv(p))) << '\n';
+        out() << PlainText::oneLine(ExchangeCommands::exportAddressBook(store, name, csv(p)))
+              << '\n';
         return 0;
     }
-    const QByteArray text = ExchangeCommands::addressBookCsv();
+    const QByteArray text = ExchangeCommands::addressBookCsv(store);
     out().flush();
     QFile file;
     if (!file.open(stdout, QIODevice::WriteOnly) || file.write(text) != text.size())

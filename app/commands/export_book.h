@@ -10,7 +10,7 @@ public:
     Export();
     QList<QCommandLineOption> options() const override;
     QString check(const QCommandLineParser& p) const override;
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 };
 
 } // namespace Commands

@@ -15,11 +15,12 @@ Import::Import()
 {
 }
 
-int Import::run(const QCommandLineParser& p) const
+int Import::run(const QCommandLineParser& p, const StoreSession& store) const
 {
     TerminalProgress progress(QStringLiteral("rows"));
-    const QString report = ExchangeCommands::importSheet(
-        p.positionalArguments().first(), [&](int done, int total) { progress(done, total); });
+    const QString report =
+        ExchangeCommands::importSheet(store, p.positionalArguments().first(),
+                                      [&](int done, int total) { progress(done, total); });
     out() << report << '\n';
     return 0;
 }

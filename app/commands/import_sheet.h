@@ -8,7 +8,7 @@ namespace Commands {
 class Import : public Command {
 public:
     Import();
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 };
 
 } // namespace Commands

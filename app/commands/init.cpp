@@ -1,9 +1,8 @@
 #include "app/commands/init.h"
 
 #include "store/connection.h"
-#include "store/connection_recipe.h"
 #include "store/database_file.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 #include "store/store_tables.h"
 
 namespace Commands {
@@ -15,13 +14,13 @@ Init::Init()
 {
 }
 
-int Init::run(const QCommandLineParser&) const
+int Init::run(const QCommandLineParser&, const StoreSession& store) const
 {
-    if (!StoreChoice::server()) {
-        DatabaseFile::createEmpty(ConnectionRecipe::databasePath());
+    if (!store.server()) {
+        DatabaseFile::createEmpty(store.databasePath());
         return 0;
     }
-    Connection connection;
+    Connection connection(store);
     connection.open();
     StoreTables::create(connection);
     return 0;

@@ -8,7 +8,7 @@ namespace Commands {
 class Init : public Command {
 public:
     Init();
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 };
 
 } // namespace Commands

@@ -29,9 +29,9 @@ QString Log::check(const QCommandLineParser& p) const
     return sinceError(p);
 }
 
-int Log::run(const QCommandLineParser& p) const
+int Log::run(const QCommandLineParser& p, const StoreSession& store) const
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     // One page a line, whatever the texts hold.
     const auto field = PlainText::oneLine;

@@ -16,7 +16,7 @@ ParseAddress::ParseAddress()
 {
 }
 
-int ParseAddress::run(const QCommandLineParser& p) const
+int ParseAddress::run(const QCommandLineParser& p, const StoreSession&) const
 {
     const QStringList words = p.positionalArguments();
     QString text = words.join(u' ');

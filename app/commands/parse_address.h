@@ -8,7 +8,7 @@ namespace Commands {
 class ParseAddress : public Command {
 public:
     ParseAddress();
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 };
 
 } // namespace Commands

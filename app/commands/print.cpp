@@ -102,7 +102,7 @@ QString Print::check(const QCommandLineParser& p) const
     return PrintCommand::argumentError(printRequest(p));
 }
 
-int Print::run(const QCommandLineParser& p) const
+int Print::run(const QCommandLineParser& p, const StoreSession& store) const
 {
     const PrintRequest request = printRequest(p);
     TerminalProgress progress(QStringLiteral("pages"));
@@ -115,7 +115,7 @@ int Print::run(const QCommandLineParser& p) const
         ++warned;
     };
     const PrintCommand::Printed printed =
-        PrintCommand::run(request, m_printer, std::ref(progress), warn);
+        PrintCommand::run(store, request, m_printer, std::ref(progress), warn);
     for (const QString& notice : printed.notices)
         err() << notice << '\n';
     if (printed.pages < 0)

@@ -14,7 +14,7 @@ public:
     QList<QCommandLineOption> options() const override;
     bool drawsPages() const override { return true; }
     QString check(const QCommandLineParser& p) const override;
-    int run(const QCommandLineParser& p) const override;
+    int run(const QCommandLineParser& p, const StoreSession& store) const override;
 
 private:
     PrinterOutput m_printer;

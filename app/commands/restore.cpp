@@ -1,7 +1,7 @@
 #include "app/commands/restore.h"
 
 #include "maintenance/database_backup.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 
 namespace Commands {
 
@@ -11,9 +11,9 @@ Restore::Restore()
 {
 }
 
-int Restore::run(const QCommandLineParser& p) const
+int Restore::run(const QCommandLineParser& p, const StoreSession& store) const
 {
-    DatabaseBackup::restore(p.positionalArguments().first(), StoreChoice::storeName());
+    DatabaseBackup::restore(p.positionalArguments().first(), store.storeName());
     return 0;
 }
 

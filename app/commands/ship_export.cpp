@@ -41,9 +41,9 @@ QString ShipExport::check(const QCommandLineParser& p) const
     return sinceError(p);
 }
 
-int ShipExport::run(const QCommandLineParser& p) const
+int ShipExport::run(const QCommandLineParser& p, const StoreSession& store) const
 {
-    Connection connection;
+    Connection connection(store);
     connection.open();
     const QString courier =
         p.isSet(QStringLiteral("courier")) ? value(p, "courier") : ShippingSheet::defaultCourier;

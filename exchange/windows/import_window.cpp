@@ -31,7 +31,8 @@ const QString fileFilter = QStringLiteral(
 
 } // namespace
 
-ImportWindow::ImportWindow(QWidget* parent) : QDialog(parent)
+ImportWindow::ImportWindow(const StoreSession& store, QWidget* parent)
+    : QDialog(parent), m_queries(store)
 {
     setObjectName(QStringLiteral("TDrForm"));
     setWindowTitle(QStringLiteral(u"Excel导入"));

@@ -24,7 +24,7 @@ class ImportWindow : public QDialog {
 public:
     // Opens the connection; throws StoreError. "select * from excel" is
     // read when the window is first shown.
-    explicit ImportWindow(QWidget* parent = nullptr);
+    explicit ImportWindow(const StoreSession& store, QWidget* parent = nullptr);
     ~ImportWindow() override;
 
     Dataset& query() { return m_queries.imported; }

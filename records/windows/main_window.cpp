@@ -6,7 +6,7 @@
 #include "records/windows/sender_panel.h"
 #include "store/command_error.h"
 #include "store/program_files.h"
-#include "store/store_choice.h"
+#include "store/store_session.h"
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -49,7 +49,8 @@ QUrl helpPage(const QString& relative)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(const StoreSession& store, QWidget* parent)
+    : QMainWindow(parent), m_queries(store)
 {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(AppInfo::title);
@@ -97,7 +98,7 @@ void MainWindow::loadRecords()
         m_queries.reopen();
     } catch (const CommandError& e) {
         m_openError = e.text();
-        ErrorReport::show(this, m_openError, StoreChoice::missingDatabaseAdvice());
+        ErrorReport::show(this, m_openError, m_queries.connection.store()->missingDatabaseAdvice());
         return;
     }
     m_senderPanel->showFields(SenderDetails::load(m_queries.sender));

@@ -17,6 +17,7 @@ class QTimer;
 class RecipientEditor;
 class RecipientGrid;
 class SenderPanel;
+class StoreSession;
 
 // MainWindow, the main window: the address book under its command bar, the
 // sender panel, the recipient editor, the menus that open every other
@@ -24,7 +25,7 @@ class SenderPanel;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(const StoreSession& store, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // False when the database could not be opened at creation.

@@ -94,6 +94,12 @@ TestFolder::~TestFolder()
     QDir::setCurrent(m_previous);
 }
 
+const StoreSession& currentDirectoryStore()
+{
+    static const StoreSession store;
+    return store;
+}
+
 bool TestDatabase::onServer()
 {
     return qEnvironmentVariable("SF_TEST_STORE") == QLatin1String("postgresql");
@@ -121,10 +127,8 @@ TestDatabase::TestDatabase()
         qFatal("cannot write %s", qPrintable(file.fileName()));
     file.write("# written by the tests\ndatabase=" + address.display().toUtf8() + '\n');
     file.close();
-    QString why;
-    if (!StoreChoice::choose(QString(), &why))
-        qFatal("%s", qPrintable(why));
-    Connection c;
+    m_session = StoreChoice::choose(QString(), QString());
+    Connection c(m_session);
     c.open();
     StoreTables::create(c);
 }
@@ -134,7 +138,7 @@ QString TestDatabase::path() const
     return m_folder.filePath(QStringLiteral("data.mdb"));
 }
 
-void TestDatabase::makeUnreachable() const
+void TestDatabase::makeUnreachable()
 {
     if (!onServer()) {
         if (!QFile::rename(path(), path() + QStringLiteral(".away")))
@@ -143,17 +147,17 @@ void TestDatabase::makeUnreachable() const
     }
     ServerAddress gone = serverDatabase();
     gone.database += QStringLiteral("_gone");
-    StoreChoice::setServer(gone);
+    m_session = StoreSession(QString(), gone);
 }
 
-void TestDatabase::makeReachable() const
+void TestDatabase::makeReachable()
 {
     if (!onServer()) {
         if (!QFile::rename(path() + QStringLiteral(".away"), path()))
             qFatal("cannot move %s back", qPrintable(path()));
         return;
     }
-    StoreChoice::setServer(serverDatabase());
+    m_session = StoreSession(QString(), serverDatabase());
 }
 
 void TestDatabase::dropOtherConnections() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/store_session.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -23,6 +25,7 @@ private:
 // postgresql the store is instead a fresh set of tables in a database of
 // its own on the server SF_TEST_POSTGRESQL names, chosen through the
 // configuration file so that sfwaybill-cli run by a test uses it too.
+// session() names the store to what the test runs.
 class TestDatabase {
 public:
     TestDatabase();
@@ -30,14 +33,15 @@ public:
     // Whether the tests run against the PostgreSQL server.
     static bool onServer();
 
+    const StoreSession& session() const { return m_session; }
     QString dir() const { return m_folder.path(); }
     QString path() const;
 
     // The store cannot be reached by a connection opened meanwhile: the
     // file is moved away, or the server's database is another that does
     // not exist. makeReachable() brings it back.
-    void makeUnreachable() const;
-    void makeReachable() const;
+    void makeUnreachable();
+    void makeReachable();
 
     // "CREATE TABLE" for a table of the program's, on the store in use,
     // with a constraint of the test's own added.
@@ -58,7 +62,14 @@ public:
 
 private:
     TestFolder m_folder;
+    // data.mdb of the current directory, as the programs' default.
+    StoreSession m_session;
 };
+
+// data.mdb of the current directory, as the programs' default: the store
+// of a test without a TestDatabase (a TestFolder's missing or foreign
+// file, pages that are no waybills and are never logged).
+const StoreSession& currentDirectoryStore();
 
 // For a test of data.mdb itself (a missing or foreign file).
 #define SKIP_ON_SERVER()                                                                           \

@@ -12,7 +12,8 @@
 #include <QScopeGuard>
 #include <optional>
 
-PrintJob::PrintJob() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+PrintJob::PrintJob(const StoreSession& store)
+    : m_store(store), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     const QString chosen = PrinterChoice::chosen();
     if (!chosen.isEmpty() && !QPrinterInfo::printerInfo(chosen).isNull())
@@ -61,7 +62,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
         m_printer->outputFormat() == QPrinter::PdfFormat ? m_printer->outputFileName() : QString();
     std::optional<PdfTarget> target;
     if (!file.isEmpty()) {
-        target.emplace(file);
+        target.emplace(file, m_store);
         m_printer->setOutputFileName(target->writePath());
     }
     m_pagesSent = 0;
@@ -84,7 +85,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
     // The pages are out whatever the log does; the caller tells the user.
     if (printed && m_logging) {
         try {
-            PrintLog::write(recorded, destination());
+            PrintLog::write(m_store, recorded, destination());
         } catch (const CommandError& e) {
             m_logFailure = e.text();
         }
@@ -100,10 +101,10 @@ QString PrintJob::destination() const
                                                             : m_printer->printerName();
 }
 
-int printOnPrinter(PageSource& pages, const QString& printer, const QString& title,
-                   const Printing::Progress& progress)
+int printOnPrinter(const StoreSession& store, PageSource& pages, const QString& printer,
+                   const QString& title, const Printing::Progress& progress)
 {
-    PrintJob job;
+    PrintJob job(store);
     job.setLogging(false); // the print command logs what it prints
     job.setPrinterName(printer);
     job.printer().setDocName(title);

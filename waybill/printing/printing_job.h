@@ -7,14 +7,15 @@
 
 class PageSource;
 class QPrinter;
+class StoreSession;
 
 // One printer and its settings for a print run: the printer chosen for the
 // run (else the system's default) on the waybill's paper, until the user or
 // the caller picks another printer, copies or a page range. What the
-// preview's "打 印" runs.
+// preview's "打 印" runs; its pages are logged in `store`.
 class PrintJob {
 public:
-    PrintJob();
+    explicit PrintJob(const StoreSession& store);
     ~PrintJob();
     PrintJob(const PrintJob&) = delete;
     PrintJob& operator=(const PrintJob&) = delete;
@@ -42,8 +43,10 @@ public:
 
     // The printer's name, or the file it writes.
     QString destination() const;
+    const StoreSession& store() const { return m_store; }
 
 private:
+    const StoreSession& m_store;
     std::unique_ptr<QPrinter> m_printer;
     int m_pagesSent = 0;
     bool m_logging = true;
@@ -53,5 +56,5 @@ private:
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what
 // the command line's --printer runs. Gives the pages sent, -1 when the job
 // was cancelled.
-int printOnPrinter(PageSource& pages, const QString& printer, const QString& title,
-                   const Printing::Progress& progress);
+int printOnPrinter(const StoreSession& store, PageSource& pages, const QString& printer,
+                   const QString& title, const Printing::Progress& progress);

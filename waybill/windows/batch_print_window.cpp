@@ -2,9 +2,9 @@
 
 #include "store/statements.h"
 
-BatchPrintWindow::BatchPrintWindow(QWidget* parent)
+BatchPrintWindow::BatchPrintWindow(const StoreSession& store, QWidget* parent)
     : AllRowsPrintWindow(
-          WaybillVariant::AddressBookBatch,
+          store, WaybillVariant::AddressBookBatch,
           {QStringLiteral(u"批量打印顺丰快递单"), QStringLiteral(u"批量打印"), QSize(821, 561), 30},
           Statements::selectRecipients(), parent)
 {

@@ -7,6 +7,6 @@
 class BatchPrintWindow : public AllRowsPrintWindow {
     Q_OBJECT
 public:
-    // Throws StoreError when data.mdb cannot be opened.
-    explicit BatchPrintWindow(QWidget* parent = nullptr);
+    // Throws StoreError when the store cannot be opened.
+    explicit BatchPrintWindow(const StoreSession& store, QWidget* parent = nullptr);
 };

@@ -2,9 +2,9 @@
 
 #include "store/statements.h"
 
-ImportedBatchPrintWindow::ImportedBatchPrintWindow(QWidget* parent)
+ImportedBatchPrintWindow::ImportedBatchPrintWindow(const StoreSession& store, QWidget* parent)
     : AllRowsPrintWindow(
-          WaybillVariant::ImportedBatch,
+          store, WaybillVariant::ImportedBatch,
           {QStringLiteral(u"批量打印顺丰快递单"), QStringLiteral(u"批量打印"), QSize(823, 562), 32},
           Statements::selectImported(), parent)
 {

@@ -7,6 +7,6 @@
 class ImportedBatchPrintWindow : public AllRowsPrintWindow {
     Q_OBJECT
 public:
-    // Throws StoreError when data.mdb cannot be opened.
-    explicit ImportedBatchPrintWindow(QWidget* parent = nullptr);
+    // Throws StoreError when the store cannot be opened.
+    explicit ImportedBatchPrintWindow(const StoreSession& store, QWidget* parent = nullptr);
 };

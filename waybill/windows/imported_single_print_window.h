@@ -7,6 +7,6 @@
 class ImportedSinglePrintWindow : public CurrentRowPrintWindow {
     Q_OBJECT
 public:
-    ImportedSinglePrintWindow(Dataset& senderQuery, Dataset& importedQuery,
-                              QWidget* parent = nullptr);
+    ImportedSinglePrintWindow(const StoreSession& store, Dataset& senderQuery,
+                              Dataset& importedQuery, QWidget* parent = nullptr);
 };

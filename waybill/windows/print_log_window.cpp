@@ -73,7 +73,8 @@ private:
     QList<PrintLogEntry> m_entries;
 };
 
-PrintLogWindow::PrintLogWindow(QWidget* parent) : QDialog(parent)
+PrintLogWindow::PrintLogWindow(const StoreSession& store, QWidget* parent)
+    : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("TDyjlForm"));
     setWindowTitle(QStringLiteral(u"打印记录"));
@@ -116,7 +117,7 @@ PrintLogWindow::PrintLogWindow(QWidget* parent) : QDialog(parent)
     connect(reprint, &QPushButton::clicked, this, &PrintLogWindow::reprint);
     connect(scan, &QPushButton::clicked, this, &PrintLogWindow::openScan);
     connect(ship, &QPushButton::clicked, this, &PrintLogWindow::exportShipment);
-    m_scan = new ScanWindow(this);
+    m_scan = new ScanWindow(m_store, this);
 
     m_model = new PrintLogModel(this);
     m_list = new QTableView(this);
@@ -154,7 +155,7 @@ void PrintLogWindow::showEvent(QShowEvent* event)
 void PrintLogWindow::search()
 {
     ErrorReport::run(this, [this] {
-        Connection connection;
+        Connection connection(m_store);
         connection.open();
         QList<PrintLogEntry> entries =
             PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed());
@@ -175,7 +176,7 @@ QString PrintLogWindow::chosenRun() const
         return {};
     const qlonglong page =
         m_model->entries().at(chosen.isEmpty() ? 0 : chosen.first().row()).number;
-    Connection connection;
+    Connection connection(m_store);
     connection.open();
     return PrintLog::runOf(connection, page);
 }
@@ -223,7 +224,7 @@ void PrintLogWindow::exportShipment()
     const QString chosen = courier->trimmed();
     settings.setValue(QStringLiteral("courier"), chosen);
     ErrorReport::run(this, [&] {
-        Connection connection;
+        Connection connection(m_store);
         connection.open();
         const SheetRows rows = ShippingSheet::rows(connection, run, since, chosen);
         const bool csv = name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
@@ -248,7 +249,7 @@ void PrintLogWindow::reprint()
     // In the order they were printed first.
     std::sort(numbers.begin(), numbers.end());
     ErrorReport::run(this, [&] {
-        Connection connection;
+        Connection connection(m_store);
         connection.open();
         QList<LoggedPage> logged = PrintLog::pages(connection, numbers);
         connection.close();
@@ -264,7 +265,7 @@ void PrintLogWindow::reprint()
             connect(&PrinterChoice::notifier(), &PrinterChoice::Notifier::changed, this,
                     [&pages] { pages.setPrinter(PrinterChoice::inUse()); });
         const auto unhear = qScopeGuard([&chosen] { disconnect(chosen); });
-        PrintJob job;
+        PrintJob job(m_store);
         Dialogs::current().preview(this, pages, job);
     });
     search();

@@ -6,15 +6,16 @@ class PrintLogModel;
 class QLineEdit;
 class QTableView;
 class ScanWindow;
+class StoreSession;
 
 // "打印记录": every page sent to a printer or a PDF, newest first, found by
 // the recipient's name or mobile and the day printed; the chosen pages
 // print again, exactly as they were, through the print preview. Reads the
-// log afresh at every opening and after every search or reprint.
+// log of `store` afresh at every opening and after every search or reprint.
 class PrintLogWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit PrintLogWindow(QWidget* parent = nullptr);
+    explicit PrintLogWindow(const StoreSession& store, QWidget* parent = nullptr);
 
     // The log's numbers of the pages listed, in list order.
     QList<qlonglong> listedNumbers() const;
@@ -31,6 +32,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    const StoreSession& m_store;
     QLineEdit* m_name;   // Edit1
     QLineEdit* m_mobile; // Edit2
     QLineEdit* m_date;   // Edit3

@@ -348,7 +348,7 @@ void PrintPreview::showPrintedToday()
 {
     std::optional<int> count;
     try {
-        count = PrintLog::countPrintedToday(m_pages);
+        count = PrintLog::countPrintedToday(m_job.store(), m_pages);
     } catch (const CommandError&) {
         // A log that cannot be read only leaves this empty; printing says
         // when it cannot be written.

@@ -22,8 +22,9 @@
 #include <QToolButton>
 #include <QWindow>
 
-PrintWindow::PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent)
-    : QDialog(parent), m_layout(WaybillLayout::forWindow(variant))
+PrintWindow::PrintWindow(const StoreSession& store, WaybillVariant variant, const Design& design,
+                         QWidget* parent)
+    : QDialog(parent), m_store(store), m_layout(WaybillLayout::forWindow(variant))
 {
     setObjectName(windowClassName(variant));
     setWindowTitle(design.caption);
@@ -111,7 +112,7 @@ bool PrintWindow::printedTodayAnswered(PageSource& pages)
         return true;
     bool printed = false;
     try {
-        printed = PrintLog::PrintedRecipients::today().contains(page.recipient);
+        printed = PrintLog::PrintedRecipients::today(m_store).contains(page.recipient);
     } catch (const CommandError&) {
         // Unreadable log: nothing to warn of; the print says if it cannot log.
     }
@@ -136,7 +137,7 @@ void PrintWindow::previewAndPrint()
         }
         if (!printedTodayAnswered(*source))
             return;
-        PrintJob job;
+        PrintJob job(m_store);
         Dialogs::current().preview(this, *source, job);
         // The order was this recipient's; the pad goes on where this run
         // left it.
@@ -252,10 +253,11 @@ void PrintWindow::showEvent(QShowEvent* event)
     }
 }
 
-CurrentRowPrintWindow::CurrentRowPrintWindow(WaybillVariant variant, const Design& design,
-                                             Dataset& senderQuery, Dataset& recipientQuery,
-                                             QWidget* parent)
-    : PrintWindow(variant, design, parent), m_sender(senderQuery), m_recipients(recipientQuery)
+CurrentRowPrintWindow::CurrentRowPrintWindow(const StoreSession& store, WaybillVariant variant,
+                                             const Design& design, Dataset& senderQuery,
+                                             Dataset& recipientQuery, QWidget* parent)
+    : PrintWindow(store, variant, design, parent), m_sender(senderQuery),
+      m_recipients(recipientQuery)
 {
 }
 
@@ -267,10 +269,10 @@ struct OwnedPages {
 };
 class WindowRun : private OwnedPages, public RunPages {
 public:
-    WindowRun(const WaybillLayout& layout, const Dataset* sender, const Dataset* recipients,
-              RecordMode mode)
+    WindowRun(const StoreSession& store, const WaybillLayout& layout, const Dataset* sender,
+              const Dataset* recipients, RecordMode mode)
         : OwnedPages{std::make_unique<WaybillPages>(layout, sender, recipients, mode)},
-          RunPages(*pages, recipients, mode)
+          RunPages(store, *pages, recipients, mode)
     {
     }
 };
@@ -279,13 +281,15 @@ public:
 
 std::unique_ptr<PageSource> CurrentRowPrintWindow::pages()
 {
-    return std::make_unique<WindowRun>(layout(), &m_sender, &m_recipients, RecordMode::CurrentRow);
+    return std::make_unique<WindowRun>(store(), layout(), &m_sender, &m_recipients,
+                                       RecordMode::CurrentRow);
 }
 
-AllRowsPrintWindow::AllRowsPrintWindow(WaybillVariant variant, const Design& design,
-                                       const TableQuery& recipientQuery, QWidget* parent)
-    : PrintWindow(variant, design, parent),
-      m_queries(recipientQuery, PrintingQueries::Rows::ReadOnReopen)
+AllRowsPrintWindow::AllRowsPrintWindow(const StoreSession& store, WaybillVariant variant,
+                                       const Design& design, const TableQuery& recipientQuery,
+                                       QWidget* parent)
+    : PrintWindow(store, variant, design, parent),
+      m_queries(store, recipientQuery, PrintingQueries::Rows::ReadOnReopen)
 {
     // The system may leave no window active for a moment while focus moves
     // between our own windows; another of them taking focus means the next
@@ -317,7 +321,7 @@ std::unique_ptr<PageSource> AllRowsPrintWindow::pages()
     // would have read at creation are read now.
     if (markRead())
         m_queries.reopen();
-    return std::make_unique<WindowRun>(layout(), &m_queries.sender, &m_queries.recipients,
+    return std::make_unique<WindowRun>(store(), layout(), &m_queries.sender, &m_queries.recipients,
                                        RecordMode::EveryRow);
 }
 

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
+class StoreSession;
 
 // The design the four print windows share: the top row of shift boxes,
 // the layout over the picture of the blank form and the one menu command
@@ -58,7 +59,10 @@ protected:
         QSize clientArea; // below the menu bar
         int layoutTop;
     };
-    PrintWindow(WaybillVariant variant, const Design& design, QWidget* parent);
+    // Prints the rows of `store` and logs the pages there.
+    PrintWindow(const StoreSession& store, WaybillVariant variant, const Design& design,
+                QWidget* parent);
+    const StoreSession& store() const { return m_store; }
 
     // The pages of one run, reading the rows as they stand when drawn.
     virtual std::unique_ptr<PageSource> pages() = 0;
@@ -97,6 +101,7 @@ private:
     // The template chosen at the last start, if it is still there.
     void restoreTemplate();
 
+    const StoreSession& m_store;
     WaybillLayout m_layout;
     LayoutAdjustments m_adjustments{m_layout};
     LayoutView* m_view;
@@ -119,8 +124,8 @@ private:
 class CurrentRowPrintWindow : public PrintWindow {
     Q_OBJECT
 protected:
-    CurrentRowPrintWindow(WaybillVariant variant, const Design& design, Dataset& senderQuery,
-                          Dataset& recipientQuery, QWidget* parent);
+    CurrentRowPrintWindow(const StoreSession& store, WaybillVariant variant, const Design& design,
+                          Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;
 
@@ -141,7 +146,7 @@ public slots:
 
 protected:
     // Opens the queries at once; throws StoreError.
-    AllRowsPrintWindow(WaybillVariant variant, const Design& design,
+    AllRowsPrintWindow(const StoreSession& store, WaybillVariant variant, const Design& design,
                        const TableQuery& recipientQuery, QWidget* parent);
 
     std::unique_ptr<PageSource> pages() override;

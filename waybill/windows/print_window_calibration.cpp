@@ -295,7 +295,7 @@ void PrintWindow::printCalibrationPage()
 {
     runCommand([this] {
         CalibrationPage page(m_layout);
-        PrintJob job;
+        PrintJob job(m_store);
         Dialogs::current().preview(this, page, job);
     });
 }

@@ -16,7 +16,7 @@
 #include <QShortcut>
 #include <QTableWidget>
 
-ScanWindow::ScanWindow(QWidget* parent) : QDialog(parent)
+ScanWindow::ScanWindow(const StoreSession& store, QWidget* parent) : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("TScanForm"));
     setWindowTitle(QStringLiteral(u"扫描回填"));
@@ -81,7 +81,7 @@ void ScanWindow::openRun(const QString& run)
 {
     m_assignment.reset();
     if (!m_connection) {
-        m_connection = std::make_unique<Connection>();
+        m_connection = std::make_unique<Connection>(m_store);
         m_connection->open();
     }
     m_assignment = std::make_unique<NumberAssignment>(*m_connection, run);

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class StoreSession;
 
 // "扫描回填": the forms of a printed run scanned one after the other in the
 // order they came out; a scanner types each barcode's digits and Enter into
@@ -19,7 +20,8 @@ class QTableWidget;
 class ScanWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit ScanWindow(QWidget* parent = nullptr);
+    // Works on the print log of `store`.
+    explicit ScanWindow(const StoreSession& store, QWidget* parent = nullptr);
     ~ScanWindow() override;
 
     // Reads run `run`'s pages; throws StoreError.
@@ -38,6 +40,7 @@ private:
     void showPages();
     void say(const QString& text, bool refused);
 
+    const StoreSession& m_store;
     std::unique_ptr<Connection> m_connection;
     std::unique_ptr<NumberAssignment> m_assignment;
     QLabel* m_title;

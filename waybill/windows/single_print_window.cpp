@@ -1,8 +1,9 @@
 #include "waybill/windows/single_print_window.h"
 
-SinglePrintWindow::SinglePrintWindow(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent)
+SinglePrintWindow::SinglePrintWindow(const StoreSession& store, Dataset& senderQuery,
+                                     Dataset& recipientQuery, QWidget* parent)
     : CurrentRowPrintWindow(
-          WaybillVariant::AddressBookSingle,
+          store, WaybillVariant::AddressBookSingle,
           {QStringLiteral(u"单张打印顺丰快递单"), QStringLiteral(u"单张打印"), QSize(821, 559), 30},
           senderQuery, recipientQuery, parent)
 {

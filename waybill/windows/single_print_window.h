@@ -7,5 +7,6 @@
 class SinglePrintWindow : public CurrentRowPrintWindow {
     Q_OBJECT
 public:
-    SinglePrintWindow(Dataset& senderQuery, Dataset& recipientQuery, QWidget* parent = nullptr);
+    SinglePrintWindow(const StoreSession& store, Dataset& senderQuery, Dataset& recipientQuery,
+                      QWidget* parent = nullptr);
 };

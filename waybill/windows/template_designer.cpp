@@ -80,7 +80,8 @@ std::optional<double> positiveNumber(const QString& text)
 
 } // namespace
 
-TemplateDesigner::TemplateDesigner(QWidget* parent) : QMainWindow(parent)
+TemplateDesigner::TemplateDesigner(const StoreSession& store, QWidget* parent)
+    : QMainWindow(parent), m_store(store)
 {
     setObjectName(QStringLiteral("TemplateDesigner"));
     setWindowTitle(title);
@@ -323,7 +324,7 @@ void TemplateDesigner::updateSample()
 void TemplateDesigner::printSample()
 {
     SamplePage page(m_document.layout(), sample());
-    PrintJob job;
+    PrintJob job(m_store);
     job.setLogging(false);
     Dialogs::current().preview(this, page, job);
 }

@@ -20,10 +20,13 @@ class TemplateCanvas;
 
 // "模板设计": lays out a template over the picture of the blank form and
 // keeps it in a file the print windows and the command line print.
+class StoreSession;
+
 class TemplateDesigner : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TemplateDesigner(QWidget* parent = nullptr);
+    // A sample printed to a file is never written over `store`'s database.
+    explicit TemplateDesigner(const StoreSession& store, QWidget* parent = nullptr);
     ~TemplateDesigner() override;
 
     TemplateDocument& document() { return m_document; }
@@ -73,6 +76,7 @@ private:
     int addItem(TemplateItem item);
     void useScale(double dpi, const QString& picture, const QSize& pixels);
 
+    const StoreSession& m_store;
     TemplateDocument m_document;
     TemplateCanvas* m_canvas = nullptr;
     QScrollArea* m_scroll = nullptr;
