@@ -16,6 +16,8 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QListWidget>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -57,6 +59,22 @@ QByteArray pngHeader(quint32 width, quint32 height)
            chunk("IDAT") + chunk("IEND");
 }
 
+// A PDF of pages this size in points, each filled with its colour.
+void writePdf(const QString& path, const QList<std::pair<QSizeF, QColor>>& pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageMargins(QMarginsF());
+    QPainter painter;
+    for (const auto& [size, colour] : pages) {
+        writer.setPageSize(QPageSize(size, QPageSize::Point));
+        if (painter.isActive())
+            writer.newPage();
+        else
+            painter.begin(&writer);
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), colour);
+    }
+}
+
 // The message boxes shown, not the questions and choosers.
 QStringList messages(const ScriptedDialogs& dialogs)
 {
@@ -84,6 +102,7 @@ private slots:
     void snapping();
     void pictureIsRefusedWhenNoImageOrHuge();
     void scanScaledByTwoPoints();
+    void pdfPageAsPicture();
 };
 
 void TemplateDesignerTest::builtInTemplatesWriteAndReadBackEqual()
@@ -402,6 +421,71 @@ void TemplateDesignerTest::scanScaledByTwoPoints()
     QCOMPARE(t.background->file, scan);
     // Shown over the whole paper, its bottom right corner too.
     const QImage shown = canvas.grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
+}
+
+// A page of a PDF scan is a picture of its own size, drawn at bounded
+// pixels however large; a file or page that is not there is named.
+void TemplateDesignerTest::pdfPageAsPicture()
+{
+    TestFolder folder;
+    const QString scan = folder.filePath(u"扫描.pdf"_s);
+    writePdf(scan, {{QSizeF(288, 432), Qt::red},
+                    {QSizeF(216, 144), Qt::blue},
+                    {QSizeF(8000, 8000), Qt::green}});
+    const QString notPdf = folder.filePath(u"不是.PDF"_s);
+    QFile f(notPdf);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("%PDF- not really");
+    f.close();
+
+    const TemplatePicture::Picture second = TemplatePicture::load(scan, 2);
+    const QRectF box =
+        TemplatePicture::boxMm(TemplateBackground{scan, QRectF(5, 5, 0, 0), 0, 1}, second.units);
+    QVERIFY2(qAbs(box.width() - 76.2) < 0.01 && qAbs(box.height() - 50.8) < 0.01 &&
+                 box.topLeft() == QPointF(5, 5),
+             qPrintable(QDebug::toString(box)));
+    QCOMPARE(second.image.pixelColor(second.image.rect().center()), QColor(Qt::blue));
+    const QImage huge = TemplatePicture::load(scan, 3).image;
+    QVERIFY(qint64(huge.width()) * huge.height() <= TemplatePicture::largestPdfPixels);
+    QVERIFY(huge.width() > 1000);
+
+    const struct {
+        QString file;
+        int page;
+        QString says;
+    } refused[] = {{scan, 4, u"没有第 4 页（共 3 页）"_s},
+                   {notPdf, 1, u"不是可读的 PDF"_s},
+                   {folder.filePath(u"没有.pdf"_s), 1, u"不是可读的 PDF"_s}};
+    for (const auto& r : refused) {
+        const QString problem = TemplatePicture::problem(r.file, r.page);
+        QVERIFY2(problem.contains(r.file) && problem.contains(r.says), qPrintable(problem));
+        try {
+            TemplatePicture::load(r.file, r.page);
+            QFAIL("a page that is not there was shown");
+        } catch (const PrintError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), problem);
+        }
+    }
+
+    // A template on the second page: read back, and shown by the designer.
+    LayoutTemplate t = TemplateDocument::blank(QSizeF(76.2, 50.8));
+    t.background = TemplateBackground{u"扫描.pdf"_s, {}, 0, 2};
+    const QString file = folder.filePath(u"pdf.json"_s);
+    LayoutTemplates::write(t, file);
+    QCOMPARE(LayoutTemplates::read(file).background, t.background);
+    ScriptedDialogs dialogs;
+    TemplateDesigner w;
+    w.show();
+    w.document().open(file);
+    QImage shown = w.canvas().grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::blue));
+    // A new template from the scan: its first page's size is the paper's.
+    dialogs.files << scan;
+    trigger(w, "DesignerNewFromPicture");
+    QVERIFY2(messages(dialogs).isEmpty(), qPrintable(dialogs.lastText()));
+    QCOMPARE(w.document().layout().paperMm, QSizeF(101.6, 152.4));
+    shown = w.canvas().grab().toImage();
     QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
 }
 

@@ -139,7 +139,8 @@ Printed run(const PrintRequest& request, const PrinterOutput& printer, const Pag
         // The picture is never printed, but a shop should hear of a template
         // whose form will not show in the windows.
         if (chosen->background)
-            if (const QString why = TemplatePicture::problem(TemplatePicture::pathOf(*chosen));
+            if (const QString why = TemplatePicture::problem(TemplatePicture::pathOf(*chosen),
+                                                             chosen->background->page);
                 !why.isEmpty())
                 printed.notices << why;
     }
