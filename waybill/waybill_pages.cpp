@@ -87,6 +87,7 @@ bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
     page.layoutTemplate = m_layout.isWindowsOwn() ? QString() : m_layout.templateName();
+    page.templateFile = m_layout.templateFile();
     page.calibration = calibration();
     page.sender.clear();
     page.recipient.clear();
