@@ -13,6 +13,7 @@
 #include "waybill/windows/template_designer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QUndoStack>
 #include <QtEndian>
+#include <cstdio>
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +77,33 @@ void writePdf(const QString& path, const QList<std::pair<QSizeF, QColor>>& pages
     }
 }
 
+// Two versions of one template, the second long enough that its save
+// takes a while to be killed in.
+LayoutTemplate savedVersion(int which)
+{
+    LayoutTemplate t = TemplateDocument::blank(QSizeF(100, 150));
+    t.name = QStringLiteral(u"版本%1").arg(which);
+    for (int i = 0; i < (which == 0 ? 1 : 4000); ++i) {
+        TemplateItem item;
+        item.kind = TemplateItem::Kind::Text;
+        item.text = QStringLiteral(u"第%1项").arg(i);
+        item.boxMm = QRectF(i % 80, i % 140, 10, 5);
+        t.items << item;
+    }
+    return t;
+}
+
+// The child process of killedSaveLeavesAWholeFile: saves the two versions
+// in turn until it is killed.
+int saveForever(const QString& file)
+{
+    const LayoutTemplate versions[] = {savedVersion(0), savedVersion(1)};
+    std::fputs("saving\n", stdout);
+    std::fflush(stdout);
+    for (int i = 0;; i = 1 - i)
+        LayoutTemplates::write(versions[i], file);
+}
+
 // The message boxes shown, not the questions and choosers.
 QStringList messages(const ScriptedDialogs& dialogs)
 {
@@ -103,6 +132,7 @@ private slots:
     void pictureIsRefusedWhenNoImageOrHuge();
     void scanScaledByTwoPoints();
     void pdfPageAsPicture();
+    void killedSaveLeavesAWholeFile();
 };
 
 void TemplateDesignerTest::builtInTemplatesWriteAndReadBackEqual()
@@ -489,5 +519,33 @@ void TemplateDesignerTest::pdfPageAsPicture()
     QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
 }
 
-QTEST_MAIN(TemplateDesignerTest)
+// A save killed at any moment leaves one of the versions whole.
+void TemplateDesignerTest::killedSaveLeavesAWholeFile()
+{
+    TestFolder folder;
+    const QString file = folder.filePath(u"模板.json"_s);
+    const LayoutTemplate versions[] = {savedVersion(0), savedVersion(1)};
+    LayoutTemplates::write(versions[0], file);
+    for (int round = 0; round < 8; ++round) {
+        QProcess saver;
+        saver.start(QCoreApplication::applicationFilePath(), {u"--save-forever"_s, file});
+        QVERIFY(saver.waitForReadyRead());
+        QTest::qWait(5 + 7 * round);
+        saver.kill();
+        QVERIFY(saver.waitForFinished());
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+        const LayoutTemplate left = LayoutTemplates::read(file);
+        QVERIFY2(left == versions[0] || left == versions[1], qPrintable(left.name));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--save-forever") == 0)
+        return saveForever(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    TemplateDesignerTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "template_designer_test.moc"
