@@ -155,6 +155,9 @@ void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem_data()
         << head + R"("items": [{"kind": "text", "text": "x", "x_mm": 1, "y_mm": 1,
                      "wrap": "gb-bytes"}]})"
         << u"第 1 项：“wrap_width”应为数字"_qs;
+    QTest::newRow("page of no PDF")
+        << head + R"("background": {"file": "scan.pdf", "page": 1.5}, "items": []})"
+        << u" 底图：“page”应为从 1 起的页码，而不是 1.5"_qs;
     QTest::newRow("huge paper") << QByteArray(R"({"format": 1, "paper": {"width_mm": 1e9,
                                                   "height_mm": 1}, "items": []})")
                                 << u"“width_mm”应在 0 到 10000 毫米之间"_qs;

@@ -9,6 +9,8 @@
 #include "waybill/template_document.h"
 #include "waybill/template_picture.h"
 #include "waybill/template_snapping.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/layout_view.h"
 #include "waybill/windows/template_canvas.h"
 #include "waybill/windows/template_designer.h"
 
@@ -21,6 +23,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QUndoStack>
 #include <QtEndian>
@@ -510,13 +513,29 @@ void TemplateDesignerTest::pdfPageAsPicture()
     w.document().open(file);
     QImage shown = w.canvas().grab().toImage();
     QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::blue));
-    // A new template from the scan: its first page's size is the paper's.
+    // A new template from the scan: the page chosen, its size the paper's.
     dialogs.files << scan;
+    dialogs.texts << u"1"_s;
     trigger(w, "DesignerNewFromPicture");
     QVERIFY2(messages(dialogs).isEmpty(), qPrintable(dialogs.lastText()));
     QCOMPARE(w.document().layout().paperMm, QSizeF(101.6, 152.4));
     shown = w.canvas().grab().toImage();
     QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
+
+    // The print windows show it too (a template without items as well);
+    // the window's own page again afterwards, for other tests.
+    TestDatabase db;
+    BatchPrintWindow window;
+    const auto own = qScopeGuard(
+        [&] { window.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch)); });
+    dialogs.files << file;
+    window.openTemplateFile();
+    QVERIFY2(messages(dialogs).isEmpty(), qPrintable(dialogs.lastText()));
+    shown = window.view().grab().toImage();
+    QCOMPARE(shown.pixelColor(100, 100), QColor(Qt::blue));
+    // Printed, a page of nothing on its paper, and logged.
+    QCOMPARE(runCommandLine({u"print"_s, u"--template"_s, file, u"--pdf"_s, u"empty.pdf"_s}).status,
+             0);
 }
 
 // A save killed at any moment leaves one of the versions whole.

@@ -86,7 +86,7 @@ Picture loadPdf(const QString& path, int number)
     QImage image = pdf.page->renderToImage(dpi, dpi);
     if (image.isNull())
         throw PrintError(QStringLiteral(u"底图 %1：第 %2 页无法显示").arg(path).arg(number));
-    return {image, points};
+    return {image, points, pdf.document->numPages()};
 }
 
 } // namespace
@@ -117,7 +117,7 @@ Picture load(const QString& path, int page)
     if (image.isNull())
         throw PrintError(
             QStringLiteral(u"底图 %1：无法读取（%2）").arg(path, reader.errorString()));
-    return {image, QSizeF(image.size())};
+    return {image, QSizeF(image.size()), 1};
 }
 
 QRectF boxMm(const TemplateBackground& background, const QSizeF& units)

@@ -24,6 +24,7 @@ inline constexpr double bestPdfDpi = 200;
 struct Picture {
     QImage image;
     QSizeF units;
+    int pages = 1; // a PDF's, whichever page was read
 };
 
 // The picture's file, found from the template's folder.

@@ -516,9 +516,27 @@ void TemplateDesigner::newFromPicture()
     TemplatePicture::Picture picture;
     if (!ErrorReport::run(this, [&] { picture = TemplatePicture::load(file); }))
         return;
-    // A PDF page knows its own size.
+    // A PDF page knows its own size; of several, the user says which.
     if (TemplateBackground::isPdf(file)) {
-        useScale(72, QFileInfo(file).absoluteFilePath(), picture.units);
+        int page = 1;
+        if (picture.pages > 1) {
+            const std::optional<QString> typed = Dialogs::current().editText(
+                this, title, QStringLiteral(u"用第几页（共 %1 页）：").arg(picture.pages),
+                QStringLiteral("1"));
+            if (!typed)
+                return;
+            bool number = false;
+            page = typed->trimmed().toInt(&number);
+            if (!number || page < 1 || page > picture.pages) {
+                Dialogs::notice(this,
+                                QStringLiteral(u"页码应为 1 到 %1 之间的整数").arg(picture.pages));
+                return;
+            }
+            if (page > 1 &&
+                !ErrorReport::run(this, [&] { picture = TemplatePicture::load(file, page); }))
+                return;
+        }
+        useScale(72, QFileInfo(file).absoluteFilePath(), picture.units, page);
         return;
     }
     const int how = Dialogs::current().choose(
@@ -546,12 +564,12 @@ void TemplateDesigner::newFromPicture()
     }
 }
 
-void TemplateDesigner::useScale(double dpi, const QString& picture, const QSizeF& units)
+void TemplateDesigner::useScale(double dpi, const QString& picture, const QSizeF& units, int page)
 {
     const QSizeF mm = units * 25.4 / dpi;
     LayoutTemplate t = TemplateDocument::blank(
         QSizeF(std::round(mm.width() * 10) / 10, std::round(mm.height() * 10) / 10));
-    t.background = TemplateBackground{picture, QRectF(QPointF(), mm), dpi, 1};
+    t.background = TemplateBackground{picture, QRectF(QPointF(), mm), dpi, page};
     if (t.background->isPdf())
         t.background->dpi = 0;
     m_pictureFile.clear();

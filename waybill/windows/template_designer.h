@@ -71,7 +71,7 @@ private:
     void updateTitle();
     bool keepChanges(); // false: the user cancelled
     int addItem(TemplateItem item);
-    void useScale(double dpi, const QString& picture, const QSizeF& units);
+    void useScale(double dpi, const QString& picture, const QSizeF& units, int page = 1);
 
     TemplateDocument m_document;
     TemplateCanvas* m_canvas = nullptr;
