@@ -28,7 +28,7 @@ const QStringList& printLogColumns()
         QStringLiteral(u"打印时间"),   QStringLiteral(u"打印窗口"), QStringLiteral(u"打印到"),
         QStringLiteral(u"左右移动"),   QStringLiteral(u"上下移动"), QStringLiteral(u"字体"),
         QStringLiteral(u"收件人姓名"), QStringLiteral(u"手机号码"), QStringLiteral(u"收件地址"),
-        QStringLiteral(u"寄件人"),     QStringLiteral(u"收件人")};
+        QStringLiteral(u"寄件人"),     QStringLiteral(u"收件人"),   printLogTemplateColumn};
     return columns;
 }
 

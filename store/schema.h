@@ -30,9 +30,11 @@ const QStringList& recipientColumns(); // ten columns of inrxx and excel
 // recipient's name, mobile and address to find a page by; then all columns
 // of the sender and of the recipient, each set in one text, tab-separated
 // ("\t" and "\\" stand for a tab and a backslash in a value), which keeps
-// the values written per page few.
+// the values written per page few; last, what finds the page's template
+// again (a built-in one's name or a file's path; "" for the window's own).
 const QStringList& printLogColumns();
 inline constexpr int printLogMetaColumns = 6;
+inline const QString printLogTemplateColumn = QStringLiteral(u"模板");
 const QStringList& importedOrdersColumns(); // 行, 订单编号, 店铺
 const QStringList& waybillNumbersColumns(); // 页, 批次, 订单编号, 店铺, 运单号
 

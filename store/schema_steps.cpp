@@ -88,9 +88,22 @@ void addNumberTables(Connection& connection, const QStringList& names)
     createIfMissing(connection, names, Schema::waybillNumbersTable);
 }
 
+// 4: what finds a logged page's template again.
+void addPrintLogTemplate(Connection& connection, const QStringList&)
+{
+    QSqlQuery q =
+        connection.run(Statements::tableColumns(connection.dialect(), Schema::printLogTable));
+    while (q.next())
+        if (q.value(0).toString() == Schema::printLogTemplateColumn)
+            return;
+    connection.execute(
+        Statements::addColumn(Schema::printLogTable, Schema::printLogTemplateColumn));
+}
+
 const Step steps[] = {
     {2, addPrintLog},
     {3, addNumberTables},
+    {4, addPrintLogTemplate},
 };
 
 void writeVersion(Connection& connection, int version)

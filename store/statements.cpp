@@ -64,9 +64,21 @@ Statement deleteImported()
     return {QStringLiteral("Delete From excel"), {}};
 }
 
-QString insertPrintLog(int rows)
+namespace {
+
+QStringList printLogColumns(bool withTemplate)
 {
-    return insertRows(Schema::printLogTable, Schema::printLogColumns(), rows);
+    QStringList columns = Schema::printLogColumns();
+    if (!withTemplate)
+        columns.removeLast();
+    return columns;
+}
+
+} // namespace
+
+QString insertPrintLog(int rows, bool withTemplate)
+{
+    return insertRows(Schema::printLogTable, printLogColumns(withTemplate), rows);
 }
 
 Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
@@ -89,13 +101,14 @@ Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const Q
     return s;
 }
 
-Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers)
+Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers,
+                              bool withTemplate)
 {
     QVariantList bound;
     for (qlonglong n : numbers)
         bound << n;
     return {QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
-                .arg(identity, SqlDialect::quotedList(Schema::printLogColumns()),
+                .arg(identity, SqlDialect::quotedList(printLogColumns(withTemplate)),
                      Schema::printLogTable, SqlDialect::markers(numbers.size())),
             bound};
 }
@@ -208,6 +221,13 @@ Statement tableColumns(const SqlDialect& dialect, const QString& table)
                                  "ORDER BY ordinal_position")
                 : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
             {table}};
+}
+
+Statement addColumn(const QString& table, const QString& column)
+{
+    return {
+        QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT").arg(table, SqlDialect::quoted(column)),
+        {}};
 }
 
 Statement selectVersion(const SqlDialect& dialect)

@@ -24,15 +24,17 @@ Statement deleteImported(); // Delete From excel
 
 // The print log. Rows are listed newest first, `identity` (the store's row
 // identity) leading as the entry's number.
-// `rows` rows of every column of the log, bound row after row.
-QString insertPrintLog(int rows = 1);
+// `rows` rows of every column of the log, bound row after row; without the
+// template's for a store that could not be given it.
+QString insertPrintLog(int rows, bool withTemplate);
 // Number, time, window, destination, name, mobile and address of each page
 // whose name and mobile contain the texts and whose time starts with
 // `date`; empty texts match everything. From `since` (a time or a date) on.
 Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
                          const QString& date, const QString& since = {});
 // Whole rows, number first, of the given numbers.
-Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers);
+Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers,
+                              bool withTemplate);
 // Name, address and mobile of the pages printed from `since` on.
 Statement selectPrintedRecipients(const QString& since);
 
@@ -67,6 +69,7 @@ Statement createTable(const SqlDialect& dialect, const QString& table);
 Statement tableNames(const SqlDialect& dialect);
 // The names of a table's columns, in order.
 Statement tableColumns(const SqlDialect& dialect, const QString& table);
+Statement addColumn(const QString& table, const QString& column);
 // The version of the tables' shape (SchemaSteps), see Schema::versionTable.
 Statement selectVersion(const SqlDialect& dialect);
 Statement createVersionTable(); // the server's

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,7 @@ private slots:
     void parcelLabelIsBuiltIn();
     void printWindowPrintsTheTemplateChosen();
     void chosenTemplateAndItsPictureComeBackAtTheNextStart();
+    void tallPageScrollsInTheView();
 
 private:
     QTemporaryDir m_config;
@@ -153,6 +155,9 @@ void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem_data()
         << head + R"("items": [{"kind": "text", "text": "x", "x_mm": 1, "y_mm": 1,
                      "wrap": "gb-bytes"}]})"
         << u"第 1 项：“wrap_width”应为数字"_qs;
+    QTest::newRow("page of no PDF")
+        << head + R"("background": {"file": "scan.pdf", "page": 1.5}, "items": []})"
+        << u" 底图：“page”应为从 1 起的页码，而不是 1.5"_qs;
     QTest::newRow("huge paper") << QByteArray(R"({"format": 1, "paper": {"width_mm": 1e9,
                                                   "height_mm": 1}, "items": []})")
                                 << u"“width_mm”应在 0 到 10000 毫米之间"_qs;
@@ -525,6 +530,41 @@ void LayoutTemplateTest::chosenTemplateAndItsPictureComeBackAtTheNextStart()
     again.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch));
     BatchPrintWindow own(db.session());
     QVERIFY(own.layout().isWindowsOwn());
+}
+
+// The built-in form fills the view; a 150 mm label's foot is scrolled to.
+void LayoutTemplateTest::tallPageScrollsInTheView()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    BatchPrintWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    LayoutView& view = window.view();
+    QCOMPARE(view.verticalScrollBar()->maximum(), 0);
+    QCOMPARE(view.horizontalScrollBar()->maximum(), 0);
+
+    LayoutTemplate label;
+    label.name = u"高标签"_qs;
+    label.paperMm = QSizeF(100, 150);
+    TemplateItem foot;
+    foot.kind = TemplateItem::Kind::Text;
+    foot.id = u"foot"_qs;
+    foot.text = u"底"_qs;
+    foot.boxMm = QRectF(5, 143, 20, 6);
+    label.items << foot;
+    window.useTemplate(label);
+    QTest::qWait(0);
+    auto* box = view.findChild<QWidget*>(u"foot"_qs);
+    QVERIFY(box);
+    QVERIFY(view.verticalScrollBar()->isVisible());
+    QVERIFY(!view.viewport()->rect().contains(box->geometry()));
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    QVERIFY2(view.viewport()->rect().contains(box->geometry()),
+             qPrintable(QDebug::toString(box->geometry())));
+    // The paper's foot is in sight too.
+    QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(),
+             qRound(150 * 96 / 25.4));
 }
 
 QTEST_MAIN(LayoutTemplateTest)

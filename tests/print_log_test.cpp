@@ -8,6 +8,7 @@
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
+#include "waybill/layout_template.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/windows/batch_print_window.h"
@@ -121,6 +122,7 @@ private slots:
     void pagesAreLoggedOnceInTheOrderFirstDrawn_data();
     void pagesAreLoggedOnceInTheOrderFirstDrawn();
     void reprintIsThePagePrintedWhateverTheRowsBecame();
+    void templatePagesPrintAgain();
     void recipientPrintedTodayIsAskedForOrCounted();
     void todayIsTheLocalDay();
     void logSurvivesBackupAndRestore_data();
@@ -247,6 +249,68 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "-5"}));
     QCOMPARE(after.at(2).mid(5), first.mid(5));
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{4, 3, 2, 1}));
+}
+
+// Pages of a template file and of the built-in label print again on their
+// template; a file gone since, or pages on two papers, are said.
+void PrintLogTest::templatePagesPrintAgain()
+{
+    const QString label = m_db->dir() + QStringLiteral("/label.json");
+    QFile file(label);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "小标签", "paper": {"width_mm": 80, "height_mm": 60},
+        "items": [{"source": "recipient", "column": "收件人姓名", "x_mm": 10.3, "y_mm": 12.7,
+                   "width_mm": 30, "height_mm": 6}]})");
+    file.close();
+    const QString printed = m_db->dir() + QStringLiteral("/printed.pdf");
+    const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
+    BatchPrintWindow batch;
+    // The window's choice outlives it: its own page again for other tests.
+    const auto own = qScopeGuard(
+        [&] { batch.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch)); });
+    batch.rereadRows();
+    m_dialogs->files.enqueue(label);
+    batch.openTemplateFile();
+    printNextPreviewTo(*m_dialogs, printed);
+    trigger(batch);
+    batch.useTemplate(*LayoutTemplates::builtIn(u"parcel-label-100x150"_qs));
+    printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/parcels.pdf"));
+    trigger(batch);
+    const QList<QStringList> log = m_db->rows(Schema::printLogTable);
+    QCOMPARE(log.size(), 4);
+    QCOMPARE(log.at(0).mid(1, 2), (QStringList{u"TPlsf1Form 模板 小标签"_qs, printed}));
+    QCOMPARE(log.at(0).last(), label);
+    QCOMPARE(log.at(2).last(), u"parcel-label-100x150"_qs);
+    // The label as a log from before kept it: known by its name.
+    m_db->exec(u"UPDATE printlog SET 模板 = '' WHERE 打印到 LIKE '%parcels.pdf'"_qs);
+
+    PrintLogWindow window;
+    window.show();
+    auto* list = window.findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+    const auto reprint = [&](const QList<int>& rows) {
+        list->clearSelection();
+        for (int row : rows)
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Drive::click(&window, QStringLiteral("Button2"));
+    };
+    // Newest first, each reprint logged on top: labels 4 3, file 2 1.
+    printNextPreviewTo(*m_dialogs, reprinted);
+    reprint({2, 3});
+    QCOMPARE(pdfWords(reprinted), pdfWords(printed));
+    // File 6 5, labels 4 3, file 2 1.
+    printNextPreviewTo(*m_dialogs, m_db->dir() + QStringLiteral("/parcels-again.pdf"));
+    reprint({2});
+    QCOMPARE(m_dialogs->previewPageCounts, (QList<int>{2, 2, 2, 1}));
+    QCOMPARE(m_db->rows(Schema::printLogTable).last().last(), u"parcel-label-100x150"_qs);
+    // Label 7, file 6 5, ...
+    reprint({0, 1});
+    QVERIFY2(m_dialogs->lastText().contains(u"纸张大小不同"_qs), qPrintable(m_dialogs->lastText()));
+    QVERIFY(QFile::remove(label));
+    reprint({1});
+    QVERIFY2(m_dialogs->lastText().contains(u"第 1 页的模板文件已不在："_qs + label),
+             qPrintable(m_dialogs->lastText()));
+    QCOMPARE(m_dialogs->previewPageCounts.size(), 4);
 }
 
 void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()

@@ -9,18 +9,25 @@
 #include "waybill/template_document.h"
 #include "waybill/template_picture.h"
 #include "waybill/template_snapping.h"
+#include "waybill/windows/batch_print_window.h"
+#include "waybill/windows/layout_view.h"
 #include "waybill/windows/template_canvas.h"
 #include "waybill/windows/template_designer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QListWidget>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QUndoStack>
 #include <QtEndian>
+#include <cstdio>
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +64,49 @@ QByteArray pngHeader(quint32 width, quint32 height)
            chunk("IDAT") + chunk("IEND");
 }
 
+// A PDF of pages this size in points, each filled with its colour.
+void writePdf(const QString& path, const QList<std::pair<QSizeF, QColor>>& pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageMargins(QMarginsF());
+    QPainter painter;
+    for (const auto& [size, colour] : pages) {
+        writer.setPageSize(QPageSize(size, QPageSize::Point));
+        if (painter.isActive())
+            writer.newPage();
+        else
+            painter.begin(&writer);
+        painter.fillRect(QRect(0, 0, writer.width(), writer.height()), colour);
+    }
+}
+
+// Two versions of one template, the second long enough that its save
+// takes a while to be killed in.
+LayoutTemplate savedVersion(int which)
+{
+    LayoutTemplate t = TemplateDocument::blank(QSizeF(100, 150));
+    t.name = QStringLiteral(u"版本%1").arg(which);
+    for (int i = 0; i < (which == 0 ? 1 : 4000); ++i) {
+        TemplateItem item;
+        item.kind = TemplateItem::Kind::Text;
+        item.text = QStringLiteral(u"第%1项").arg(i);
+        item.boxMm = QRectF(i % 80, i % 140, 10, 5);
+        t.items << item;
+    }
+    return t;
+}
+
+// The child process of killedSaveLeavesAWholeFile: saves the two versions
+// in turn until it is killed.
+int saveForever(const QString& file)
+{
+    const LayoutTemplate versions[] = {savedVersion(0), savedVersion(1)};
+    std::fputs("saving\n", stdout);
+    std::fflush(stdout);
+    for (int i = 0;; i = 1 - i)
+        LayoutTemplates::write(versions[i], file);
+}
+
 // The message boxes shown, not the questions and choosers.
 QStringList messages(const ScriptedDialogs& dialogs)
 {
@@ -84,6 +134,8 @@ private slots:
     void snapping();
     void pictureIsRefusedWhenNoImageOrHuge();
     void scanScaledByTwoPoints();
+    void pdfPageAsPicture();
+    void killedSaveLeavesAWholeFile();
 };
 
 void TemplateDesignerTest::builtInTemplatesWriteAndReadBackEqual()
@@ -405,5 +457,114 @@ void TemplateDesignerTest::scanScaledByTwoPoints()
     QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
 }
 
-QTEST_MAIN(TemplateDesignerTest)
+// A page of a PDF scan is a picture of its own size, drawn at bounded
+// pixels however large; a file or page that is not there is named.
+void TemplateDesignerTest::pdfPageAsPicture()
+{
+    TestFolder folder;
+    const QString scan = folder.filePath(u"扫描.pdf"_s);
+    writePdf(scan, {{QSizeF(288, 432), Qt::red},
+                    {QSizeF(216, 144), Qt::blue},
+                    {QSizeF(8000, 8000), Qt::green}});
+    const QString notPdf = folder.filePath(u"不是.PDF"_s);
+    QFile f(notPdf);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("%PDF- not really");
+    f.close();
+
+    const TemplatePicture::Picture second = TemplatePicture::load(scan, 2);
+    const QRectF box =
+        TemplatePicture::boxMm(TemplateBackground{scan, QRectF(5, 5, 0, 0), 0, 1}, second.units);
+    QVERIFY2(qAbs(box.width() - 76.2) < 0.01 && qAbs(box.height() - 50.8) < 0.01 &&
+                 box.topLeft() == QPointF(5, 5),
+             qPrintable(QDebug::toString(box)));
+    QCOMPARE(second.image.pixelColor(second.image.rect().center()), QColor(Qt::blue));
+    const QImage huge = TemplatePicture::load(scan, 3).image;
+    QVERIFY(qint64(huge.width()) * huge.height() <= TemplatePicture::largestPdfPixels);
+    QVERIFY(huge.width() > 1000);
+
+    const struct {
+        QString file;
+        int page;
+        QString says;
+    } refused[] = {{scan, 4, u"没有第 4 页（共 3 页）"_s},
+                   {notPdf, 1, u"不是可读的 PDF"_s},
+                   {folder.filePath(u"没有.pdf"_s), 1, u"不是可读的 PDF"_s}};
+    for (const auto& r : refused) {
+        const QString problem = TemplatePicture::problem(r.file, r.page);
+        QVERIFY2(problem.contains(r.file) && problem.contains(r.says), qPrintable(problem));
+        try {
+            TemplatePicture::load(r.file, r.page);
+            QFAIL("a page that is not there was shown");
+        } catch (const PrintError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), problem);
+        }
+    }
+
+    // A template on the second page: read back, and shown by the designer.
+    LayoutTemplate t = TemplateDocument::blank(QSizeF(76.2, 50.8));
+    t.background = TemplateBackground{u"扫描.pdf"_s, {}, 0, 2};
+    const QString file = folder.filePath(u"pdf.json"_s);
+    LayoutTemplates::write(t, file);
+    QCOMPARE(LayoutTemplates::read(file).background, t.background);
+    ScriptedDialogs dialogs;
+    TemplateDesigner w;
+    w.show();
+    w.document().open(file);
+    QImage shown = w.canvas().grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::blue));
+    // A new template from the scan: the page chosen, its size the paper's.
+    dialogs.files << scan;
+    dialogs.texts << u"1"_s;
+    trigger(w, "DesignerNewFromPicture");
+    QVERIFY2(messages(dialogs).isEmpty(), qPrintable(dialogs.lastText()));
+    QCOMPARE(w.document().layout().paperMm, QSizeF(101.6, 152.4));
+    shown = w.canvas().grab().toImage();
+    QCOMPARE(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::red));
+
+    // The print windows show it too (a template without items as well);
+    // the window's own page again afterwards, for other tests.
+    TestDatabase db;
+    BatchPrintWindow window;
+    const auto own = qScopeGuard(
+        [&] { window.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch)); });
+    dialogs.files << file;
+    window.openTemplateFile();
+    QVERIFY2(messages(dialogs).isEmpty(), qPrintable(dialogs.lastText()));
+    shown = window.view().grab().toImage();
+    QCOMPARE(shown.pixelColor(100, 100), QColor(Qt::blue));
+    // Printed, a page of nothing on its paper, and logged.
+    QCOMPARE(runCommandLine({u"print"_s, u"--template"_s, file, u"--pdf"_s, u"empty.pdf"_s}).status,
+             0);
+}
+
+// A save killed at any moment leaves one of the versions whole.
+void TemplateDesignerTest::killedSaveLeavesAWholeFile()
+{
+    TestFolder folder;
+    const QString file = folder.filePath(u"模板.json"_s);
+    const LayoutTemplate versions[] = {savedVersion(0), savedVersion(1)};
+    LayoutTemplates::write(versions[0], file);
+    for (int round = 0; round < 8; ++round) {
+        QProcess saver;
+        saver.start(QCoreApplication::applicationFilePath(), {u"--save-forever"_s, file});
+        QVERIFY(saver.waitForReadyRead());
+        QTest::qWait(5 + 7 * round);
+        saver.kill();
+        QVERIFY(saver.waitForFinished());
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+        const LayoutTemplate left = LayoutTemplates::read(file);
+        QVERIFY2(left == versions[0] || left == versions[1], qPrintable(left.name));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--save-forever") == 0)
+        return saveForever(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    TemplateDesignerTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "template_designer_test.moc"

@@ -236,12 +236,16 @@ LayoutTemplate parse(const QByteArray& json, const QString& shown, QStringList* 
         if (background.file.isEmpty())
             r.fail(QStringLiteral(u"缺少“file”"));
         background.dpi = r.number(bo, QStringLiteral("dpi"), 0);
+        const double page = r.number(bo, QStringLiteral("page"), 1);
+        if (page < 1 || page > 1e6 || page != std::floor(page))
+            r.fail(QStringLiteral(u"“page”应为从 1 起的页码，而不是 %1").arg(page));
+        background.page = int(page);
         const double x = r.length(bo, QStringLiteral("x_mm"), 0);
         const double y = r.length(bo, QStringLiteral("y_mm"), 0);
         const double w = r.length(bo, QStringLiteral("width_mm"), 0);
         // Without a size the picture's own pixels and dpi give it.
         background.boxMm = QRectF(x, y, w, r.length(bo, QStringLiteral("height_mm"), 0));
-        if (background.boxMm.isEmpty() && background.dpi <= 0)
+        if (background.boxMm.isEmpty() && background.dpi <= 0 && !background.isPdf())
             r.fail(QStringLiteral(u"应给出“dpi”或“width_mm”和“height_mm”"));
         t.background = background;
     }
@@ -376,6 +380,8 @@ QByteArray toJson(const LayoutTemplate& t)
                       {QStringLiteral("y_mm"), t.background->boxMm.y()}};
         if (t.background->dpi > 0)
             b.insert(QStringLiteral("dpi"), t.background->dpi);
+        if (t.background->page != 1)
+            b.insert(QStringLiteral("page"), t.background->page);
         if (!t.background->boxMm.isEmpty()) {
             b.insert(QStringLiteral("width_mm"), t.background->boxMm.width());
             b.insert(QStringLiteral("height_mm"), t.background->boxMm.height());

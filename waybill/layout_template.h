@@ -39,8 +39,16 @@ struct TemplateItem {
 // A picture of the blank form, shown behind the items and never printed.
 struct TemplateBackground {
     QString file; // as the template names it: relative to the template's folder
-    QRectF boxMm; // where it lies; its size from `dpi` unless given
+    QRectF boxMm; // where it lies; its size from `dpi` (a PDF page: its own) unless given
     double dpi = 0;
+    int page = 1; // of a PDF scan, from 1
+
+    // A PDF scan's page rather than an image, told by the file's name.
+    static bool isPdf(const QString& file)
+    {
+        return file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+    }
+    bool isPdf() const { return isPdf(file); }
 
     bool operator==(const TemplateBackground&) const = default;
 };

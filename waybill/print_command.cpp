@@ -140,7 +140,8 @@ Printed run(const StoreSession& store, const PrintRequest& request, const Printe
         // The picture is never printed, but a shop should hear of a template
         // whose form will not show in the windows.
         if (chosen->background)
-            if (const QString why = TemplatePicture::problem(TemplatePicture::pathOf(*chosen));
+            if (const QString why = TemplatePicture::problem(TemplatePicture::pathOf(*chosen),
+                                                             chosen->background->page);
                 !why.isEmpty())
                 printed.notices << why;
     }

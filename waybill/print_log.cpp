@@ -8,8 +8,10 @@
 #include "store/store_error.h"
 #include "store/store_tables.h"
 #include "waybill/page_renderer.h"
+#include "waybill/print_error.h"
 #include "waybill/print_window_adjustments.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <algorithm>
 
@@ -23,6 +25,31 @@ QString missingLog(const Connection& connection)
     if (connection.holds(Schema::printLogTable))
         return {};
     return QStringLiteral(u"没有打印记录表，也无法建立：%1").arg(connection.schemaFailure());
+}
+
+// A store the schema steps could not change (read-only, a role that may
+// not alter tables) keeps its log without the page's template.
+bool holdsTemplateColumn(Connection& connection)
+{
+    QSqlQuery q =
+        connection.run(Statements::tableColumns(connection.dialect(), Schema::printLogTable));
+    while (q.next())
+        if (q.value(0).toString() == Schema::printLogTemplateColumn)
+            return true;
+    return false;
+}
+
+// The window column: its class name, and the template's after " 模板 "
+// when the page was not the window's own.
+const QString templateMark = QStringLiteral(u" 模板 ");
+
+std::optional<WaybillVariant> windowOf(const QString& logged, QString& templateName)
+{
+    const qsizetype mark = logged.indexOf(templateMark);
+    if (mark < 0)
+        return variantForWindow(logged);
+    templateName = logged.mid(mark + templateMark.size());
+    return variantForWindow(logged.left(mark));
 }
 
 // Never NULL, which no search would find: a page without recipient is
@@ -182,6 +209,7 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
     qlonglong logged = 0; // pages in the log before this one
     QString run;
     bool numbers = false; // the store has the number tables
+    bool withTemplate = false;
     const auto insert = [&] {
         if (!numbered.isEmpty()) {
             if (const QString used = alreadyUsed(connection, numbered); !used.isEmpty())
@@ -190,7 +218,8 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
         }
         if (rows == rowsPerStatement) {
             if (!full) {
-                full.emplace(connection.prepare(Statements::insertPrintLog(rowsPerStatement)));
+                full.emplace(
+                    connection.prepare(Statements::insertPrintLog(rowsPerStatement, withTemplate)));
                 fullNumbers.emplace(
                     connection.prepare(NumberStatements::insertWaybillNumbers(rowsPerStatement)));
             }
@@ -198,7 +227,7 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
             if (numbers)
                 fullNumbers->execute(numberValues);
         } else {
-            connection.prepare(Statements::insertPrintLog(rows)).execute(values);
+            connection.prepare(Statements::insertPrintLog(rows, withTemplate)).execute(values);
             if (numbers)
                 connection.prepare(NumberStatements::insertWaybillNumbers(rows))
                     .execute(numberValues);
@@ -221,6 +250,7 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
                 if (const QString missing = missingLog(connection); !missing.isEmpty())
                     throw StoreError(missing);
                 numbers = StoreTables::holdsNumbers(connection);
+                withTemplate = holdsTemplateColumn(connection);
                 // The pages' places in the log are counted from here: no
                 // other desk's pages may come between.
                 connection.beginWriting();
@@ -249,13 +279,14 @@ QString write(Connection& connection, qsizetype count, const DescribePage& descr
             values << time
                    << (page.layoutTemplate.isEmpty()
                            ? windowClassName(page.window)
-                           : QStringLiteral(u"%1 模板 %2")
-                                 .arg(windowClassName(page.window), page.layoutTemplate))
+                           : windowClassName(page.window) + templateMark + page.layoutTemplate)
                    << destination << c.right.value << c.down.value << font
                    << text(page.recipient.value(AddressBook::Name))
                    << text(page.recipient.value(AddressBook::Mobile))
                    << text(page.recipient.value(AddressBook::Address)) << sender
                    << packed(page.recipient, recipients);
+            if (withTemplate)
+                values << text(page.templateFile);
             numberValues << QString::number(++logged) << run << text(page.orderNumber)
                          << text(page.shop) << text(page.waybillNumber);
             if (!page.waybillNumber.isEmpty())
@@ -378,17 +409,21 @@ QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)
     const int senders = int(Schema::senderColumns().size());
     const int recipients = int(Schema::recipientColumns().size());
     const int firstText = 1 + Schema::printLogMetaColumns;
+    const bool withTemplate = holdsTemplateColumn(connection);
     QHash<qlonglong, LoggedPage> found;
     // Bounded lists of markers, however many pages were chosen.
     for (qsizetype from = 0; from < numbers.size(); from += 500) {
-        QSqlQuery q = connection.run(
-            Statements::selectPrintLogPages(connection.rowIdentity(), numbers.mid(from, 500)));
+        QSqlQuery q = connection.run(Statements::selectPrintLogPages(
+            connection.rowIdentity(), numbers.mid(from, 500), withTemplate));
         while (q.next()) {
-            const std::optional<WaybillVariant> window = variantForWindow(q.value(2).toString());
+            LoggedPage page;
+            const std::optional<WaybillVariant> window =
+                windowOf(q.value(2).toString(), page.layoutTemplate);
             if (!window)
                 continue;
-            LoggedPage page;
             page.window = *window;
+            if (withTemplate)
+                page.templateFile = q.value(firstText + 5).toString();
             page.destination = q.value(3).toString();
             page.calibration.right = {q.value(4).toInt()};
             page.calibration.down = {q.value(5).toInt()};
@@ -503,13 +538,60 @@ bool RecordedPages::describeDrawn(qsizetype at, LoggedPage& page)
     return m_pages.describePage(run.first + int(at - run.drawnBefore), page);
 }
 
+LoggedPages::LoggedPages(QList<LoggedPage> pages) : m_pages(std::move(pages))
+{
+    for (qsizetype i = 0; i < m_pages.size(); ++i) {
+        LoggedPage& page = m_pages[i];
+        // Logged before the template was kept: a built-in one is known by name.
+        if (page.templateFile.isEmpty() && !page.layoutTemplate.isEmpty())
+            for (const QString& name : LayoutTemplates::builtInNames())
+                if (LayoutTemplates::builtIn(name)->name == page.layoutTemplate)
+                    page.templateFile = name;
+        if (page.templateFile.isEmpty() && !page.layoutTemplate.isEmpty())
+            throw PrintError(QStringLiteral(u"第 %1 页的模板“%2”未记下文件，无法重新打印")
+                                 .arg(i + 1)
+                                 .arg(page.layoutTemplate));
+        if (page.templateFile.isEmpty() || m_templates.contains(page.templateFile))
+            continue;
+        const LayoutTemplate* builtIn = LayoutTemplates::builtIn(page.templateFile);
+        if (!builtIn && !QFileInfo::exists(page.templateFile))
+            throw PrintError(
+                QStringLiteral(u"第 %1 页的模板文件已不在：%2").arg(i + 1).arg(page.templateFile));
+        const LayoutTemplate t = builtIn ? *builtIn : LayoutTemplates::read(page.templateFile);
+        m_templates.insert(page.templateFile, t);
+        m_calibrationKeys.insert(page.templateFile,
+                                 WaybillLayout::fromTemplate(t, page.window).calibrationKey());
+    }
+    // One paper for the whole run.
+    for (qsizetype i = 0; i < m_pages.size(); ++i) {
+        const QString& file = m_pages.at(i).templateFile;
+        const QSizeF paper =
+            file.isEmpty() ? WaybillLayout::paperSizeMm() : m_templates.value(file).paperMm;
+        if (i == 0)
+            m_paper = paper;
+        else if (paper != m_paper)
+            throw PrintError(QStringLiteral(u"所选记录的纸张大小不同（第 1 页 %1 × %2 毫米，"
+                                            u"第 %3 页 %4 × %5 毫米），请分开重新打印")
+                                 .arg(m_paper.width())
+                                 .arg(m_paper.height())
+                                 .arg(i + 1)
+                                 .arg(paper.width())
+                                 .arg(paper.height()));
+    }
+}
+
 const WaybillLayout& LoggedPages::layoutFor(int index, std::optional<WaybillLayout>& fitted)
 {
     const LoggedPage& page = m_pages.at(index);
     const Calibration calibration = calibrationOf(page);
-    if (!m_layout || m_layout->variant() != page.window || !(m_layoutCalibration == calibration)) {
-        m_layout = WaybillLayout::forWindow(page.window);
+    if (!m_layout || m_layout->variant() != page.window || m_layoutTemplate != page.templateFile ||
+        !(m_layoutCalibration == calibration)) {
+        m_layout =
+            page.templateFile.isEmpty()
+                ? WaybillLayout::forWindow(page.window)
+                : WaybillLayout::fromTemplate(m_templates.value(page.templateFile), page.window);
         LayoutAdjustments(*m_layout).apply(calibration);
+        m_layoutTemplate = page.templateFile;
         m_layoutCalibration = calibration;
     }
     if (m_shrinkTo > 0)
@@ -566,11 +648,13 @@ Calibration LoggedPages::calibrationOf(const LoggedPage& page)
 {
     if (!m_printer || page.destination == *m_printer)
         return page.calibration;
-    const auto stored = [this](const QString& printer) {
-        if (const auto it = m_stored.constFind(printer); it != m_stored.constEnd())
+    const QString key = m_calibrationKeys.value(page.templateFile);
+    const auto stored = [&](const QString& printer) {
+        const QString at = printer + QLatin1Char('\n') + key;
+        if (const auto it = m_stored.constFind(at); it != m_stored.constEnd())
             return *it;
-        const Calibration c = CalibrationStore().load(printer).value_or(Calibration{});
-        m_stored.insert(printer, c);
+        const Calibration c = CalibrationStore().load(printer, key).value_or(Calibration{});
+        m_stored.insert(at, c);
         return c;
     };
     const Calibration from = stored(page.destination);

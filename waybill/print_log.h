@@ -1,6 +1,7 @@
 #pragma once
 
 #include "waybill/calibration_store.h"
+#include "waybill/layout_template.h"
 #include "waybill/page_source.h"
 #include "waybill/shaped_text.h"
 #include "waybill/waybill_numbers.h"
@@ -33,9 +34,11 @@ struct LoggedPage {
     QString orderNumber;   // the platform's order the recipient came with
     QString shop;          // the shop or platform that order is from
     QString waybillNumber; // the form's pre-printed number, when known
-    // The template's name when the page was none of the built-in ones; such
-    // a page is listed, and not drawn again from the log.
+    // The template's name when the page was not the window's own, and
+    // what finds it again: a built-in one's name or the file's whole path
+    // ("" for a page logged before it was kept).
     QString layoutTemplate;
+    QString templateFile;
 
     QString field(RecordRole role, const QString& column) const;
 };
@@ -168,12 +171,15 @@ private:
 };
 
 // Pages of the log, drawn by the one renderer on the layout of the window
-// that printed them, shifted and in the font they had.
+// or template that printed them, shifted and in the font they had. Their
+// templates are read when made: one that is gone, or pages on papers of
+// different sizes, throw PrintError naming them.
 class LoggedPages : public PageSource {
 public:
-    explicit LoggedPages(QList<LoggedPage> pages) : m_pages(std::move(pages)) {}
+    explicit LoggedPages(QList<LoggedPage> pages);
 
     int pageCount() override { return int(m_pages.size()); }
+    QSizeF paperMm() override { return m_paper; }
     void drawPage(QPainter& painter, int index) override;
     QList<FieldWarning> warnings(int index) override;
     void setShrinkToFit(double minimumPoints) override { m_shrinkTo = minimumPoints; }
@@ -191,10 +197,14 @@ private:
     const WaybillLayout& layoutFor(int index, std::optional<WaybillLayout>& fitted);
 
     QList<LoggedPage> m_pages;
+    QHash<QString, LayoutTemplate> m_templates; // by LoggedPage::templateFile
+    QHash<QString, QString> m_calibrationKeys;  // the same
+    QSizeF m_paper = WaybillLayout::paperSizeMm();
     std::optional<QString> m_printer;
-    QHash<QString, Calibration> m_stored; // by printer, none stored as 0 0
+    QHash<QString, Calibration> m_stored; // by printer and key, none stored as 0 0
     // The layout of the page drawn last, kept while the next one shares it.
     std::optional<WaybillLayout> m_layout;
+    QString m_layoutTemplate;
     Calibration m_layoutCalibration;
     ShapedFonts m_fonts;
     double m_shrinkTo = 0;

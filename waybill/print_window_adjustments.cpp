@@ -28,7 +28,10 @@ Pixels distance(Pixels from, Pixels to)
 Calibration calibrationOf(const WaybillLayout& layout, const WaybillLayout& catalogue)
 {
     // Every shift moves all placements alike, and a chosen font goes on
-    // all of them, so the first placement tells both.
+    // all of them, so the first placement tells both; a template without
+    // any has nothing to move.
+    if (layout.placements().isEmpty())
+        return {};
     const FieldPlacement& now = layout.placements().first();
     const FieldPlacement& factory = catalogue.placements().first();
     Calibration c{distance(factory.left(), now.left()), distance(factory.top(), now.top()), {}};
@@ -66,13 +69,16 @@ void LayoutAdjustments::applyFont(const QFont& font)
 
 Calibration LayoutAdjustments::calibration() const
 {
+    const std::optional<QFont> font =
+        m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt;
     // Every shift moves all placements alike, so the first one tells.
+    if (m_layout.placements().isEmpty())
+        return {{}, {}, font};
     const FieldPlacement& now = m_layout.placements().first();
     // Kept whole: a placement of the temporary would dangle.
     const WaybillLayout atRest = m_layout.atRest();
     const FieldPlacement& factory = atRest.placements().first();
-    return {distance(factory.left(), now.left()), distance(factory.top(), now.top()),
-            m_fontChosen ? std::optional<QFont>(m_chooserFont) : std::nullopt};
+    return {distance(factory.left(), now.left()), distance(factory.top(), now.top()), font};
 }
 
 void LayoutAdjustments::apply(const Calibration& calibration)

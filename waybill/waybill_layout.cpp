@@ -2,6 +2,7 @@
 
 #include "waybill/blank_form.h"
 
+#include <QFileInfo>
 #include <cmath>
 #include <map>
 
@@ -168,6 +169,18 @@ WaybillLayout WaybillLayout::fromTemplate(std::shared_ptr<const LayoutTemplate> 
 bool WaybillLayout::isWindowsOwn() const
 {
     return isBuiltIn() && templateName() == LayoutTemplates::builtIn(m_variant).name;
+}
+
+QString WaybillLayout::templateFile() const
+{
+    if (isWindowsOwn())
+        return {};
+    if (isBuiltIn())
+        for (const QString& name : LayoutTemplates::builtInNames())
+            if (LayoutTemplates::builtIn(name)->name == templateName())
+                return name;
+    const QString& source = m_template->source;
+    return source.isEmpty() ? QString() : QFileInfo(source).absoluteFilePath();
 }
 
 QString WaybillLayout::calibrationKey() const

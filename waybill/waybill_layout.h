@@ -46,6 +46,9 @@ public:
     bool isBuiltIn() const { return m_template->builtIn; }
     // The window's own built-in template.
     bool isWindowsOwn() const;
+    // What finds the template again: a built-in one's name, a file's whole
+    // path; "" for the window's own and for one read from no file.
+    QString templateFile() const;
     // Which calibration of a printer it takes: "" for the four SF forms,
     // which print on the same form, else the template's name.
     QString calibrationKey() const;

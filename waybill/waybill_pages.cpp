@@ -69,7 +69,10 @@ QList<FieldWarning> WaybillPages::warnings(int index)
 const Calibration& WaybillPages::calibration()
 {
     const QList<FieldPlacement>& placements = m_layout.placements();
-    const QPoint at(placements.first().left().value, placements.first().top().value);
+    // A template without items: nothing moved.
+    const QPoint at = placements.isEmpty()
+                          ? QPoint()
+                          : QPoint(placements.first().left().value, placements.first().top().value);
     bool same = m_calibration && at == m_calibratedAt;
     for (qsizetype i = 0; same && i < placements.size(); ++i)
         same = placements.at(i).font() == m_calibratedFonts.at(i);
@@ -87,6 +90,7 @@ bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
     page.layoutTemplate = m_layout.isWindowsOwn() ? QString() : m_layout.templateName();
+    page.templateFile = m_layout.templateFile();
     page.calibration = calibration();
     page.sender.clear();
     page.recipient.clear();

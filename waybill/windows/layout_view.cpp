@@ -7,6 +7,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
 #include <functional>
 
 // Transparent stand-ins over the drawing: they give the picture and each
@@ -51,9 +53,13 @@ QRect screenRect(const QRectF& r)
 } // namespace
 
 LayoutView::LayoutView(const WaybillLayout& layout, QWidget* parent)
-    : QWidget(parent), m_layout(layout), m_picture(new PictureWidget(this))
+    : QAbstractScrollArea(parent), m_layout(layout), m_picture(new PictureWidget(viewport()))
 {
     setFixedSize(WaybillLayout::detailSize());
+    setFrameShape(QFrame::NoFrame);
+    // As a plain widget: no focus of its own, the panel behind it showing.
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setAutoFillBackground(false);
     m_picture->setObjectName(QStringLiteral("Image1"));
     m_picture->onClick = [this] { emit pictureClicked(); };
     refresh();
@@ -66,22 +72,58 @@ void LayoutView::refresh()
         qDeleteAll(m_boxes);
         m_boxes.clear();
         for (const FieldPlacement* placement : m_layout.drawingOrder()) {
-            auto* box = new PlacementBox(this);
+            auto* box = new PlacementBox(viewport());
             box->setObjectName(placement->controlName());
             box->show();
             m_boxes.append(box);
         }
         m_scaledPicture = QImage();
     }
-    m_picture->setGeometry(m_layout.pictureBox());
+    updateScrollBars();
+    m_picture->setGeometry(m_layout.pictureBox().translated(offset()));
     const QList<const FieldPlacement*> order = m_layout.drawingOrder();
     for (int i = 0; i < order.size(); ++i) {
         const FieldPlacement& p = *order.at(i);
-        m_boxes.at(i)->setGeometry(screenRect(PageRenderer::boxFor(
-            p, {p.isFixedText() ? p.fixedText() : p.column()}, this, font(), m_fonts)));
+        m_boxes.at(i)->setGeometry(
+            screenRect(PageRenderer::boxFor(p, {p.isFixedText() ? p.fixedText() : p.column()}, this,
+                                            font(), m_fonts))
+                .translated(offset()));
         m_boxes.at(i)->raise();
     }
-    update();
+    viewport()->update();
+}
+
+void LayoutView::updateScrollBars()
+{
+    // The SF forms as they always showed (their picture lies 3 px low and
+    // its foot is cut); another page to its paper's or picture's edge.
+    const double perMm = Pixels::perInch / 25.4;
+    const QRect paper(0, 0, qRound(m_layout.paper().width() * perMm),
+                      qRound(m_layout.paper().height() * perMm));
+    const QRect page = paper.united(m_layout.pictureBox());
+    const QSize content = m_layout.calibrationKey().isEmpty()
+                              ? WaybillLayout::detailSize()
+                              : QSize(page.right() + 1, page.bottom() + 1);
+    QSize room = maximumViewportSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool across = content.width() > room.width();
+    const bool down = content.height() > room.height() - (across ? bar : 0);
+    across = across || content.width() > room.width() - (down ? bar : 0);
+    room -= QSize(down ? bar : 0, across ? bar : 0);
+    horizontalScrollBar()->setRange(0, std::max(0, content.width() - room.width()));
+    horizontalScrollBar()->setPageStep(room.width());
+    verticalScrollBar()->setRange(0, std::max(0, content.height() - room.height()));
+    verticalScrollBar()->setPageStep(room.height());
+}
+
+QPoint LayoutView::offset() const
+{
+    return -QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void LayoutView::scrollContentsBy(int, int)
+{
+    refresh();
 }
 
 void LayoutView::paintEvent(QPaintEvent*)
@@ -107,8 +149,10 @@ void LayoutView::paintEvent(QPaintEvent*)
         }
         m_scaledPicture.setDevicePixelRatio(devicePixelRatioF());
     }
-    QPainter painter(this);
+    QPainter painter(viewport());
+    painter.translate(offset());
     PageRenderer::drawLayoutView(painter, m_layout, m_scaledPicture, m_fonts);
+    painter.resetTransform();
     // Around the box, so that the column name stays readable.
     painter.setPen(QPen(Qt::red, 2));
     painter.setBrush(Qt::NoBrush);
@@ -128,7 +172,7 @@ void LayoutView::setTemplatePicture(const QImage& picture, const QRectF& boxMm)
             ? QImage()
             : picture.scaled(onScreen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_scaledPicture = QImage();
-    update();
+    viewport()->update();
 }
 
 void LayoutView::setWarnings(const QList<FieldWarning>& warnings)
@@ -141,5 +185,5 @@ void LayoutView::setWarnings(const QList<FieldWarning>& warnings)
     for (const FieldWarning& warning : m_warnings)
         if (QWidget* box = findChild<QWidget*>(warning.controlName))
             box->setToolTip(warning.text());
-    update();
+    viewport()->update();
 }

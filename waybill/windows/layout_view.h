@@ -3,9 +3,9 @@
 #include "waybill/page_warnings.h"
 #include "waybill/shaped_text.h"
 
+#include <QAbstractScrollArea>
 #include <QImage>
 #include <QList>
-#include <QWidget>
 
 class WaybillLayout;
 class PlacementBox;
@@ -14,8 +14,9 @@ class PictureWidget;
 // The layout at 100 %: the picture as child "Image1", and over it one child
 // per placement, named by control name, showing its column name. Clicks on
 // the picture outside the placements emit pictureClicked(); clicks on a
-// placement do nothing.
-class LayoutView : public QWidget {
+// placement do nothing. A page larger than the view (a template's) scrolls;
+// the built-in forms fill it exactly and show no scroll bars.
+class LayoutView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit LayoutView(const WaybillLayout& layout, QWidget* parent = nullptr);
@@ -34,8 +35,12 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void updateScrollBars();
+    QPoint offset() const;
+
     const WaybillLayout& m_layout;
     PictureWidget* m_picture;
     QList<PlacementBox*> m_boxes;

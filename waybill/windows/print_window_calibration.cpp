@@ -219,18 +219,18 @@ void PrintWindow::useTemplateFile(const QString& path, QStringList& warnings)
 {
     const LayoutTemplate chosen = LayoutTemplates::read(path, &warnings);
     // A picture that cannot be shown leaves the template printable.
-    QImage picture;
+    TemplatePicture::Picture picture;
     if (chosen.background) {
         try {
-            picture = TemplatePicture::load(TemplatePicture::pathOf(chosen));
+            picture = TemplatePicture::load(chosen);
         } catch (const PrintError& e) {
             warnings << QString::fromUtf8(e.what());
         }
     }
     useTemplate(chosen);
-    if (!picture.isNull())
-        m_view->setTemplatePicture(picture,
-                                   TemplatePicture::boxMm(*chosen.background, picture.size()));
+    if (!picture.image.isNull())
+        m_view->setTemplatePicture(picture.image,
+                                   TemplatePicture::boxMm(*chosen.background, picture.units));
 }
 
 void PrintWindow::openTemplateFile()

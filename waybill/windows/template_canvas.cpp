@@ -70,10 +70,10 @@ void TemplateCanvas::setSample(FieldReader sample)
     refresh();
 }
 
-void TemplateCanvas::setPicture(const QImage& picture, const QSize& pixels)
+void TemplateCanvas::setPicture(const QImage& picture, const QSizeF& units)
 {
     m_picture = picture;
-    m_picturePixels = pixels;
+    m_pictureUnits = units;
     update();
 }
 
@@ -147,7 +147,7 @@ void TemplateCanvas::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().window());
     painter.fillRect(toWidget(QRectF(QPointF(), t.paperMm)), Qt::white);
     if (t.background && !m_picture.isNull())
-        painter.drawImage(toWidget(TemplatePicture::boxMm(*t.background, m_picturePixels)),
+        painter.drawImage(toWidget(TemplatePicture::boxMm(*t.background, m_pictureUnits)),
                           m_picture);
 
     // Dragged items are drawn where they are going.

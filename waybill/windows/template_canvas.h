@@ -25,8 +25,8 @@ public:
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
     void setSample(FieldReader sample);
-    // `pixels`: the picture file's own size, which its dpi measures.
-    void setPicture(const QImage& picture, const QSize& pixels);
+    // `units`: the picture file's own size, which its dpi measures.
+    void setPicture(const QImage& picture, const QSizeF& units);
     // The next two clicks report where they land instead of selecting.
     void pickPoints();
     // After a change of the document.
@@ -57,7 +57,7 @@ private:
     double m_zoom = 1.0;
     FieldReader m_sample;
     QImage m_picture;
-    QSize m_picturePixels;
+    QSizeF m_pictureUnits;
     ShapedFonts m_fonts;
     QList<FieldWarning> m_warnings;
     QList<QString> m_ids; // of the items as drawn, by index

@@ -342,21 +342,24 @@ void TemplateDesigner::loadPicture()
 {
     const LayoutTemplate& t = m_document.layout();
     const QString file = t.background ? TemplatePicture::pathOf(t) : QString();
-    if (file == m_pictureFile)
+    const QString shown =
+        file.isEmpty() ? file : QStringLiteral("%1#%2").arg(file).arg(t.background->page);
+    if (shown == m_pictureFile)
         return;
-    m_pictureFile = file;
+    m_pictureFile = shown;
     m_canvas->setPicture({}, {});
     if (file.isEmpty())
         return;
     ErrorReport::run(this, [&] {
         // Kept no finer than the screen needs at the largest zoom.
         constexpr int finest = 4096;
-        const QImage picture = TemplatePicture::load(file);
+        const TemplatePicture::Picture picture = TemplatePicture::load(t);
+        const QImage& image = picture.image;
         m_canvas->setPicture(
-            picture.width() > finest || picture.height() > finest
-                ? picture.scaled(finest, finest, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                : picture,
-            picture.size());
+            image.width() > finest || image.height() > finest
+                ? image.scaled(finest, finest, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                : image,
+            picture.units);
     });
 }
 
@@ -508,12 +511,35 @@ void TemplateDesigner::newFromPicture()
         return;
     const QString file = Dialogs::current().openFile(
         this, QStringLiteral(u"选择空白单据的扫描图"),
-        QStringLiteral(u"图片 (*.png *.jpg *.jpeg *.bmp);;所有文件 (*)"));
+        QStringLiteral(u"图片 (*.png *.jpg *.jpeg *.bmp *.pdf);;所有文件 (*)"));
     if (file.isEmpty())
         return;
-    QImage picture;
+    TemplatePicture::Picture picture;
     if (!ErrorReport::run(this, [&] { picture = TemplatePicture::load(file); }))
         return;
+    // A PDF page knows its own size; of several, the user says which.
+    if (TemplateBackground::isPdf(file)) {
+        int page = 1;
+        if (picture.pages > 1) {
+            const std::optional<QString> typed = Dialogs::current().editText(
+                this, title, QStringLiteral(u"用第几页（共 %1 页）：").arg(picture.pages),
+                QStringLiteral("1"));
+            if (!typed)
+                return;
+            bool number = false;
+            page = typed->trimmed().toInt(&number);
+            if (!number || page < 1 || page > picture.pages) {
+                Dialogs::notice(this,
+                                QStringLiteral(u"页码应为 1 到 %1 之间的整数").arg(picture.pages));
+                return;
+            }
+            if (page > 1 &&
+                !ErrorReport::run(this, [&] { picture = TemplatePicture::load(file, page); }))
+                return;
+        }
+        useScale(72, QFileInfo(file).absoluteFilePath(), picture.units, page);
+        return;
+    }
     const int how = Dialogs::current().choose(
         this, title, QStringLiteral(u"扫描图的比例："),
         {QStringLiteral(u"按扫描分辨率"), QStringLiteral(u"按两点距离"), QStringLiteral(u"取消")},
@@ -528,23 +554,25 @@ void TemplateDesigner::newFromPicture()
             Dialogs::notice(this, QStringLiteral(u"分辨率应为大于 0 的数"));
             return;
         }
-        useScale(*dpi, QFileInfo(file).absoluteFilePath(), picture.size());
+        useScale(*dpi, QFileInfo(file).absoluteFilePath(), picture.units);
     } else if (how == 1) {
         // Shown at 96 an inch until the two points give the scale.
         m_pendingPicture = QFileInfo(file).absoluteFilePath();
-        m_pendingPixels = picture.size();
+        m_pendingPixels = picture.units;
         useScale(Pixels::perInch, m_pendingPicture, m_pendingPixels);
         m_canvas->pickPoints();
         statusBar()->showMessage(QStringLiteral(u"请在图上先后点两个点，再输入它们之间的实际距离"));
     }
 }
 
-void TemplateDesigner::useScale(double dpi, const QString& picture, const QSize& pixels)
+void TemplateDesigner::useScale(double dpi, const QString& picture, const QSizeF& units, int page)
 {
-    const QSizeF mm(pixels.width() * 25.4 / dpi, pixels.height() * 25.4 / dpi);
+    const QSizeF mm = units * 25.4 / dpi;
     LayoutTemplate t = TemplateDocument::blank(
         QSizeF(std::round(mm.width() * 10) / 10, std::round(mm.height() * 10) / 10));
-    t.background = TemplateBackground{picture, QRectF(QPointF(), mm), dpi};
+    t.background = TemplateBackground{picture, QRectF(QPointF(), mm), dpi, page};
+    if (t.background->isPdf())
+        t.background->dpi = 0;
     m_pictureFile.clear();
     m_document.reset(t);
     statusBar()->clearMessage();

@@ -74,7 +74,7 @@ private:
     void updateTitle();
     bool keepChanges(); // false: the user cancelled
     int addItem(TemplateItem item);
-    void useScale(double dpi, const QString& picture, const QSize& pixels);
+    void useScale(double dpi, const QString& picture, const QSizeF& units, int page = 1);
 
     const StoreSession& m_store;
     TemplateDocument m_document;
@@ -104,6 +104,6 @@ private:
     QWidget* m_itemPanel = nullptr;
     // The picture being scaled by two points, until they are picked.
     QString m_pendingPicture;
-    QString m_pictureFile; // the picture shown
-    QSize m_pendingPixels;
+    QString m_pictureFile; // the picture shown, and its page
+    QSizeF m_pendingPixels;
 };
