@@ -537,7 +537,7 @@ void LayoutTemplateTest::tallPageScrollsInTheView()
 {
     TestDatabase db;
     ScriptedDialogs dialogs;
-    BatchPrintWindow window;
+    BatchPrintWindow window(db.session());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     LayoutView& view = window.view();

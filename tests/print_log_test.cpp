@@ -264,7 +264,7 @@ void PrintLogTest::templatePagesPrintAgain()
     file.close();
     const QString printed = m_db->dir() + QStringLiteral("/printed.pdf");
     const QString reprinted = m_db->dir() + QStringLiteral("/reprinted.pdf");
-    BatchPrintWindow batch;
+    BatchPrintWindow batch(m_db->session());
     // The window's choice outlives it: its own page again for other tests.
     const auto own = qScopeGuard(
         [&] { batch.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch)); });
@@ -284,7 +284,7 @@ void PrintLogTest::templatePagesPrintAgain()
     // The label as a log from before kept it: known by its name.
     m_db->exec(u"UPDATE printlog SET 模板 = '' WHERE 打印到 LIKE '%parcels.pdf'"_qs);
 
-    PrintLogWindow window;
+    PrintLogWindow window(m_db->session());
     window.show();
     auto* list = window.findChild<QTableView*>(QStringLiteral("DBGridEh1"));
     const auto reprint = [&](const QList<int>& rows) {

@@ -508,7 +508,7 @@ void TemplateDesignerTest::pdfPageAsPicture()
     LayoutTemplates::write(t, file);
     QCOMPARE(LayoutTemplates::read(file).background, t.background);
     ScriptedDialogs dialogs;
-    TemplateDesigner w;
+    TemplateDesigner w(currentDirectoryStore());
     w.show();
     w.document().open(file);
     QImage shown = w.canvas().grab().toImage();
@@ -525,7 +525,7 @@ void TemplateDesignerTest::pdfPageAsPicture()
     // The print windows show it too (a template without items as well);
     // the window's own page again afterwards, for other tests.
     TestDatabase db;
-    BatchPrintWindow window;
+    BatchPrintWindow window(db.session());
     const auto own = qScopeGuard(
         [&] { window.useTemplate(LayoutTemplates::builtIn(WaybillVariant::AddressBookBatch)); });
     dialogs.files << file;
