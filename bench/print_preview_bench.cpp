@@ -53,14 +53,15 @@ void fill(int rows)
                 QStringLiteral("518000"), QStringLiteral("0755-12345678"),
                 QStringLiteral("13800138000"), QStringLiteral(u"张三"), QStringLiteral("2026"),
                 QStringLiteral("12"), QStringLiteral("8")}});
-    for (int k = 1; k <= rows; ++k)
-        c.execute({QStringLiteral("insert into inrxx values (?,?,?,?,?,?,?,?,?,?)"),
-                   {QStringLiteral(u"北京某某贸易有限公司第%1分部").arg(k),
-                    QStringLiteral(u"收件人%1").arg(k), QStringLiteral(u"北京"),
-                    QStringLiteral(u"北京市朝阳区建国路八十八号现代城写字楼%1号楼十二层").arg(k),
-                    QStringLiteral("100022"), QStringLiteral("010-%1").arg(87650000 + k),
-                    QStringLiteral("139%1").arg(10000000 + k), QStringLiteral(u"文件"),
-                    QStringLiteral("1"), QStringLiteral(u"易碎物品小心轻放")}});
+    // One statement for every row: a million rows one by one took most of
+    // a minute before anything was measured.
+    c.execute({QStringLiteral(
+                   u"with recursive i(k) as (select 1 union all select k + 1 from i where k < ?) "
+                   u"insert into inrxx select '北京某某贸易有限公司第' || k || '分部', "
+                   u"'收件人' || k, '北京', '北京市朝阳区建国路八十八号现代城写字楼' || k || "
+                   u"'号楼十二层', '100022', '010-' || (87650000 + k), '139' || (10000000 + k), "
+                   u"'文件', '1', '易碎物品小心轻放' from i where k <= ?"),
+               {rows, rows}});
     c.commit();
 }
 
