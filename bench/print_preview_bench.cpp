@@ -95,6 +95,13 @@ public:
     QElapsedTimer* clock = nullptr;
     qint64 cpuAtStart = 0;
 
+    // "仍然打印" for pages whose texts do not print whole: no one is there
+    // to answer the box, and the pages print as laid out.
+    int choose(QWidget*, const QString&, const QString&, const QStringList& buttons, int) override
+    {
+        return int(buttons.indexOf(QStringLiteral(u"仍然打印")));
+    }
+
     void preview(QWidget* parent, PageSource& pages, PrintJob& job) override
     {
         QTextStream out(stdout);
