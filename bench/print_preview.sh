@@ -1,12 +1,67 @@
 #!/usr/bin/env bash
-# The batch window's preview and printing on 1,000 and 10,000 rows.
-# usage: bench/print_preview.sh path/to/print-preview-bench
+# The batch window's preview: from "批量打印" to the first page shown, on
+# 1,000, 10,000 and 1,000,000 rows in data.mdb and on a private PostgreSQL
+# server (fsync on; left out when none starts), beside an older build's bench
+# when given (interleaved runs, medians of wall and processor time and of
+# peak memory); then 10,000 pages through "打 印".
+# usage: bench/print_preview.sh BENCH [BEFORE_BENCH]   (RUNS=3 by default;
+# the older bench needs --database for the server rows)
 set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="$(realpath "$1")"
+before="${2:+$(realpath "$2")}"
+runs="${RUNS:-3}"
 export QT_QPA_PLATFORM=offscreen
-for n in 1000 10000; do
-  echo "== preview, $n rows"
-  "$bench" preview "$n"
+
+source "$root/scripts/private_postgresql"
+postgresql_fsync=on
+trap stop_private_postgresql EXIT
+start_private_postgresql
+server="${SF_TEST_POSTGRESQL:-}"
+
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# One run: wall ms, processor ms, peak MiB.
+run() {
+  local program="$1" rows="$2" store="$3"
+  local args=(preview "$rows")
+  if [[ "$store" == postgresql ]]; then
+    # An empty database for each run; runs are apart by far more than a nanosecond.
+    local database="preview_$(date +%s%N)"
+    psql -q -d "$server" -c "create database $database" >/dev/null
+    args+=(--database "${server/\/sfwaybill\?/\/$database?}")
+  fi
+  "$program" "${args[@]}" 2>/dev/null |
+    awk '/first page shown/ {w = $5; c = $7} /with the preview open/ {m = $NF} END {print w, c, m}'
+  [[ "$store" == postgresql ]] && psql -q -d "$server" -c "drop database $database" >/dev/null
+  return 0
+}
+
+printf '%-10s %8s %-7s %8s %8s %9s\n' store rows build wall_ms cpu_ms peak_MiB
+stores=(data.mdb)
+[[ -n "$server" ]] && stores+=(postgresql)
+for store in "${stores[@]}"; do
+  for rows in 1000 10000 1000000; do
+    builds=(this)
+    [[ -n "$before" ]] && builds+=(before)
+    declare -A results=()
+    for ((r = 0; r < runs; r++)); do
+      for b in "${builds[@]}"; do
+        program="$bench"
+        [[ "$b" == before ]] && program="$before"
+        results[$b]+="$(run "$program" "$rows" "$store")"$'\n'
+      done
+    done
+    for b in "${builds[@]}"; do
+      lines="${results[$b]}"
+      printf '%-10s %8s %-7s %8s %8s %9s\n' "$store" "$rows" "$b" \
+        "$(awk 'NF {print $1}' <<<"$lines" | median)" \
+        "$(awk 'NF {print $2}' <<<"$lines" | median)" \
+        "$(awk 'NF {print $3}' <<<"$lines" | median)"
+    done
+    unset results
+  done
 done
+
 echo "== print 10000 pages to PDF through 打 印"
 "$bench" pdf 10000

@@ -128,9 +128,6 @@ void Dataset::openInto(RowText spare)
     QList<Row> rows;
     rows.swap(m_rows);
     rows.clear();
-    // Counted rows take their room at once, not twice it while growing.
-    if (load && m_countedFirst)
-        rows.reserve(qsizetype(std::max<qint64>(0, load->count())));
     if (!load) {
         QList<qint64> identities;
         QList<qsizetype> starts;
@@ -170,6 +167,10 @@ void Dataset::takeRows()
     // Asked before taking: rows read before the end are all there then.
     const bool finished = m_load->finished();
     const QList<SnapshotReader::Chunk> chunks = m_load->take();
+    // Counted rows take their room once counted, not twice it while growing.
+    if (const qint64 counted = m_countedFirst ? m_load->knownCount() : -1;
+        counted > m_rows.capacity())
+        m_rows.reserve(qsizetype(counted));
     const int first = int(m_rows.size());
     for (const SnapshotReader::Chunk& chunk : chunks) {
         const qsizetype base = m_text.append(chunk.text, chunk.size);

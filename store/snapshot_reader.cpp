@@ -69,6 +69,12 @@ QList<SnapshotReader::Chunk> SnapshotReader::take()
     return std::exchange(m_chunks, {});
 }
 
+qint64 SnapshotReader::knownCount()
+{
+    std::lock_guard lock(m_mutex);
+    return m_count;
+}
+
 qint64 SnapshotReader::count()
 {
     std::unique_lock lock(m_mutex);
@@ -268,7 +274,8 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
         return;
     }
     // While the select is under way the file takes no other writer's
-    // commit, so a count beside it counts the same rows.
+    // commit, so a count beside it counts the same rows; a table of no
+    // more than the first screen is counted by reading it.
     const auto countRows = [&] {
         sqlite3_stmt* c = nullptr;
         if (prepare(QStringLiteral("select count(*) from (%1)").arg(statement.text), &c) &&
@@ -285,9 +292,14 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
             out.keyColumns << int(m_columns.indexOf(key.column)) + 1;
     }
     int step;
+    bool countDue = m_countFirst;
     while ((step = sqlite3_step(s)) == SQLITE_ROW) {
-        if (m_countFirst && out.rows == 0)
+        // The first screen goes out before the count, which reads the
+        // whole table: the window shows meanwhile.
+        if (countDue && !out.first) {
+            countDue = false;
             countRows();
+        }
         out.beginRow(sqlite3_column_int64(s, 0));
         for (int c = 1; c < count; ++c) {
             // One look-up of the column for its text and its size: each

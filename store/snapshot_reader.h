@@ -37,9 +37,11 @@ public:
     // Starts reading `statement` (row identity first) from the database
     // file or server URL `path`. `arrived` is called from the reading thread whenever
     // rows are ready to take, and once at the end. `counted`: the rows are
-    // counted first, in the same read transaction. `keys`: the records of
-    // a SearchIndex come with the rows (from data.mdb only). `yielding`:
-    // the rows after the first screen are read at the lowest priority.
+    // counted in the same read transaction, on the file once the first
+    // screen of them is out, on the server before the first row. `keys`:
+    // the records of a SearchIndex come with the rows (from data.mdb only).
+    // `yielding`: the rows after the first screen are read at the lowest
+    // priority.
     SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
                    QList<SearchIndex::Key> keys, bool yielding, std::function<void()> arrived);
     // Stops reading and waits for the thread.
@@ -56,6 +58,8 @@ public:
     // How many rows there are, once counted or read; -1 when the reading
     // failed first.
     qint64 count();
+    // The count if it is there yet, else -1; never waits.
+    qint64 knownCount();
     // Waits for the last row.
     void finish();
     bool finished();

@@ -121,6 +121,7 @@ private slots:
     void toolbarAndStatusBar();
     void coversTheWorkAreaWithItsFrame();
     void opensLazilyOnTenThousandPages();
+    void thumbnailsFollowAJumpPastWhatIsLaidOut();
     void keysAndCommandsPage();
     void keyboardPrintsAndOpensTheSettings();
     void thumbnailsAreNumberedAndChooseThePage();
@@ -202,6 +203,21 @@ void PrintPreviewTest::opensLazilyOnTenThousandPages()
     QCoreApplication::processEvents();
     QVERIFY(pages.draws.value(9999) >= 1);
     QVERIFY(pages.draws.size() < 100);
+}
+
+void PrintPreviewTest::thumbnailsFollowAJumpPastWhatIsLaidOut()
+{
+    // The pictures are placed a batch at a time while idle; the last page
+    // chosen at once is still shown in the side tab.
+    CountingPages pages(100000);
+    PrintJob job(currentDirectoryStore());
+    PrintPreview preview(pages, job);
+    preview.show();
+    command(preview, "lastPage")->trigger();
+    auto* list = preview.findChild<QListView*>(QStringLiteral("thumbnails"));
+    const QRect last = list->visualRect(list->model()->index(99999, 0));
+    QVERIFY(last.isValid());
+    QVERIFY(list->viewport()->rect().contains(last));
 }
 
 void PrintPreviewTest::keysAndCommandsPage()

@@ -23,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -119,13 +118,8 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
 
     m_thumbnails = new PreviewThumbnails(m_pages, m_pageCount, pageSizeInPixels(m_pages),
                                          thumbnailWidth, this);
-    m_thumbnailList = new QListView;
+    m_thumbnailList = new PreviewThumbnailList;
     m_thumbnailList->setObjectName(QStringLiteral("thumbnails"));
-    m_thumbnailList->setViewMode(QListView::IconMode);
-    m_thumbnailList->setFlow(QListView::TopToBottom);
-    m_thumbnailList->setWrapping(false);
-    m_thumbnailList->setMovement(QListView::Static);
-    m_thumbnailList->setUniformItemSizes(true);
     m_thumbnailList->setIconSize(m_thumbnails->pictureSize());
     m_thumbnailList->setSpacing(4);
     m_thumbnailList->setModel(m_thumbnails);
@@ -248,7 +242,7 @@ void PrintPreview::showPage(int index)
     const QModelIndex item = m_thumbnails->index(index);
     if (m_thumbnailList->currentIndex() != item)
         m_thumbnailList->setCurrentIndex(item);
-    m_thumbnailList->scrollTo(item);
+    m_thumbnailList->showItem(item);
     updateIndicator();
 }
 

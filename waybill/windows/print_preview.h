@@ -4,11 +4,11 @@
 
 class PageSource;
 class PreviewPage;
+class PreviewThumbnailList;
 class PreviewThumbnails;
 class PrintJob;
 class QAction;
 class QLabel;
-class QListView;
 class QPushButton;
 class QScrollArea;
 class QTimer;
@@ -73,7 +73,7 @@ private:
     QScrollArea* m_scroll;
     PreviewPage* m_page;
     PreviewThumbnails* m_thumbnails;
-    QListView* m_thumbnailList;
+    PreviewThumbnailList* m_thumbnailList;
     QLabel* m_building;
     QLabel* m_indicator;
     QLabel* m_title;

@@ -8,8 +8,10 @@
 namespace {
 
 const int keptPictures = 200;
+// Pictures placed at a time while idle: a fraction of a millisecond each.
+const int layoutBatch = 5000;
 
-}
+} // namespace
 
 PreviewThumbnails::PreviewThumbnails(PageSource& pages, int pageCount, QSizeF pageSize, int width,
                                      QObject* parent)
@@ -97,4 +99,41 @@ QImage PreviewThumbnails::draw(int page) const
         painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
     }
     return image;
+}
+
+PreviewThumbnailList::PreviewThumbnailList(QWidget* parent) : QListView(parent)
+{
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(false);
+    setMovement(QListView::Static);
+    setUniformItemSizes(true);
+    setLayoutMode(QListView::Batched);
+    setBatchSize(layoutBatch);
+    // Per item, the list would list every item's place once more.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void PreviewThumbnailList::showItem(const QModelIndex& index)
+{
+    if (!visualRect(index).isValid()) {
+        setLayoutMode(QListView::SinglePass);
+        doItemsLayout();
+        setLayoutMode(QListView::Batched);
+    }
+    scrollTo(index);
+}
+
+void PreviewThumbnailList::initViewItemOption(QStyleOptionViewItem* option) const
+{
+    QListView::initViewItemOption(option);
+    option->decorationPosition = QStyleOptionViewItem::Top;
+    option->displayAlignment = Qt::AlignCenter;
+    option->showDecorationSelected = false;
+}
+
+void PreviewThumbnailList::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                       const QList<int>& roles)
+{
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
 }

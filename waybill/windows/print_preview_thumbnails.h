@@ -4,6 +4,7 @@
 #include <QCache>
 #include <QIcon>
 #include <QImage>
+#include <QListView>
 #include <QSet>
 #include <QSizeF>
 
@@ -41,4 +42,26 @@ private:
     mutable QCache<int, QIcon> m_cache;
     mutable int m_drawn = 0;
     QSet<int> m_warned;
+};
+
+// The side tab's list of those pictures, each above its number. Laid out as
+// a list, whose places for pictures of one size are numbers, and in batches
+// while the program is idle: an icon view keeps an item for every page and
+// lays them all out before the first is shown, most of the opening of a
+// million pages.
+class PreviewThumbnailList : public QListView {
+    Q_OBJECT
+public:
+    explicit PreviewThumbnailList(QWidget* parent = nullptr);
+
+    // Scrolls to `index`, laying out the pictures before it first when the
+    // batches have not reached it yet.
+    void showItem(const QModelIndex& index);
+
+protected:
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
+    // A picture or number changed keeps its size: repainted, not laid out
+    // again from the first page.
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override;
 };
