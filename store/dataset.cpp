@@ -107,8 +107,7 @@ void Dataset::openInto(RowText spare)
     }
     if (m_connection.isOpen() && (!server || m_compressed)) {
         load = std::make_unique<SnapshotReader>(
-            m_connection.path(), select, spare.compressed(), m_countedFirst, keys, m_readingYields,
-            [this] {
+            m_connection.path(), select, spare.compressed(), m_countedFirst, keys, [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
             });

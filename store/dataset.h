@@ -50,10 +50,6 @@ public:
     // their own, a tenth of the reading), so that expectedCount() need not
     // wait for them: a batch's page count.
     void setCountedFirst(bool counted) { m_countedFirst = counted; }
-    // Rows after the first screen are read at the lowest priority: a list
-    // shown while it is read, whose window's start comes first when every
-    // core is busy.
-    void setReadingYields(bool yields) { m_readingYields = yields; }
     // Searches of these columns (any text) that reopen() may answer from
     // the rows read by the last open() of the whole table, as the store
     // would: only while no other connection has written to the store
@@ -171,7 +167,6 @@ private:
     RowText m_text;
     bool m_compressed = false;
     bool m_countedFirst = false;
-    bool m_readingYields = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;

@@ -7,7 +7,6 @@ MainQueries::MainQueries(const StoreSession& store)
 {
     // A screen at a time from a book of up to a million rows.
     recipients.setCompressed(true);
-    recipients.setReadingYields(true);
     // "查 询" over a million rows in memory, not a scan of the table.
     recipients.setSearchable(
         {Statements::searchRecipientsByName({}), Statements::searchRecipientsByMobile({})});

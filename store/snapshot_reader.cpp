@@ -10,8 +10,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -39,10 +37,10 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 } // namespace
 
 SnapshotReader::SnapshotReader(const QString& path, const Statement& statement, bool compressed,
-                               bool counted, QList<SearchIndex::Key> keys, bool yielding,
+                               bool counted, QList<SearchIndex::Key> keys,
                                std::function<void()> arrived)
     : m_compressed(compressed), m_countFirst(counted), m_keys(std::move(keys)),
-      m_yielding(yielding), m_arrived(std::move(arrived))
+      m_arrived(std::move(arrived))
 {
     m_thread = std::thread([this, path, statement] { read(path, statement); });
 }
@@ -178,9 +176,6 @@ void SnapshotReader::Writer::flush()
         built.resize(0);
     }
     reader.deliver(std::exchange(chunk, {}));
-    // Lowered for good (raising it again takes a privilege).
-    if (first && reader.m_yielding)
-        setpriority(PRIO_PROCESS, id_t(gettid()), 19);
     first = false;
 }
 

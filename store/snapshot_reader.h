@@ -40,10 +40,8 @@ public:
     // counted in the same read transaction, on the file once the first
     // screen of them is out, on the server before the first row. `keys`:
     // the records of a SearchIndex come with the rows (from data.mdb only).
-    // `yielding`: the rows after the first screen are read at the lowest
-    // priority.
     SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
-                   QList<SearchIndex::Key> keys, bool yielding, std::function<void()> arrived);
+                   QList<SearchIndex::Key> keys, std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
     SnapshotReader(const SnapshotReader&) = delete;
@@ -94,7 +92,6 @@ private:
     const bool m_compressed;
     const bool m_countFirst;
     const QList<SearchIndex::Key> m_keys;
-    const bool m_yielding;
     const std::function<void()> m_arrived;
     std::mutex m_mutex;
     std::condition_variable m_changed;
