@@ -95,6 +95,10 @@ const QRegularExpression
 const QRegularExpression edgeSeparators(QStringLiteral(R"(^[\s,;|/、。]+|[\s,;|/、。]+$)"));
 const QRegularExpression separator(QStringLiteral(R"([\s,;|/、。])"));
 const QRegularExpression sixDigits(QStringLiteral(R"((\d{6}))"));
+// "订单号：123456", "单号SF1234567890", "订单123456": an order's number and
+// its title, which would otherwise pass for a postcode or hide the place.
+const QRegularExpression orderNumber(QStringLiteral(
+    u"(?:订单编号|订单号|快递单号|运单号|单号|订单(?=[A-Za-z0-9]))[ \\t]*:?[ \\t]*[A-Za-z0-9-]*"));
 const QString separators = QStringLiteral(u"\n\r\t,;:|/、。");
 // A title we do not know ("订单号：", "收货信息：") is not part of a value.
 const QRegularExpression
@@ -500,6 +504,8 @@ Parse::Parse(const QString& raw, bool again) : m_again(again)
 {
     QString text = plainText(raw).normalized(QString::NormalizationForm_KC);
     text.replace(u'\u2014', u'-').replace(u'\u2013', u'-');
+    if (text.contains(u'单'))
+        text.replace(orderNumber, QStringLiteral(" "));
     for (const char16_t dot : {u'\u2022', u'\u30fb', u'\uff65', u'\u2027'})
         text.replace(dot, u'\u00b7');
     m_text = text;
