@@ -190,16 +190,23 @@ void LayoutTemplateTest::doubtfulItemsAreWarned()
           {"kind": "text", "text": "√", "x_mm": 95, "y_mm": 10, "width_mm": 10, "height_mm": 5},
           {"kind": "field", "source": "sender", "column": "签名", "x_mm": 5, "y_mm": 5,
            "font": "No Such Face 9"},
-          {"kind": "field", "source": "recipient", "column": "备注", "x_mm": 5, "y_mm": 20}]})";
+          {"kind": "field", "source": "recipient", "column": "备注", "x_mm": 5, "y_mm": 20},
+          {"kind": "barcode", "symbology": "code128", "text": "顺丰", "x_mm": 5, "y_mm": 40,
+           "width_mm": 60, "height_mm": 15}]})";
     QStringList warnings;
     const LayoutTemplate t = LayoutTemplates::parse(json, QStringLiteral("a.json"), &warnings);
     QCOMPARE(
-        warnings,
+        warnings.mid(0, 3),
         QStringList({u"模板 a.json：不认识“colour”，已忽略"_qs,
                      u"模板 a.json 第 1 项：超出纸边（纸 100 × 150 毫米），超出的部分印不出"_qs,
                      u"模板 a.json 第 2 项：字体“No Such Face 9”未安装，以替代字体打印"_qs}));
+    // The reason after it is libzint's own.
+    QCOMPARE(warnings.size(), 4);
+    QVERIFY2(warnings[3].startsWith(u"模板 a.json 第 4 项：Code 128 无法编码“顺丰”"_qs) &&
+                 warnings[3].endsWith(u"，条码未打印"_qs),
+             qPrintable(warnings[3]));
     QCOMPARE(t.name, u"标签"_qs);
-    QCOMPARE(t.items.size(), 3);
+    QCOMPARE(t.items.size(), 4);
     QCOMPARE(t.items.at(0).kind, TemplateItem::Kind::Text);
     QCOMPARE(t.items.at(0).text, u"√"_qs);
     QCOMPARE(t.items.at(1).role, RecordRole::Sender);

@@ -139,10 +139,14 @@ TemplateItem readItem(Reader& r, const QJsonObject& o, const QSizeF& paper, bool
             item.symbology = Symbology::Qr;
         else
             r.fail(QStringLiteral(u"不认识的“symbology”：“%1”（可用 code128、qr）").arg(symbology));
-        if (o.contains(QStringLiteral("text")))
+        if (o.contains(QStringLiteral("text"))) {
             item.text = r.text(o, QStringLiteral("text"));
-        else
+            // A fixed value that cannot be encoded never will be: told here, by its item.
+            if (const Barcode fixed = Barcode::encode(item.symbology, item.text); !fixed.isValid())
+                r.warn(fixed.error() + QStringLiteral(u"，条码未打印"));
+        } else {
             readColumn();
+        }
         const QJsonValue readable = o.value(QStringLiteral("human_readable"));
         if (!readable.isUndefined() && !readable.isBool())
             r.fail(QStringLiteral(u"“human_readable”应为 true 或 false"));
