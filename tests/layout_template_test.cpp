@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
 namespace {
 
@@ -80,6 +81,7 @@ private slots:
     void printWindowPrintsTheTemplateChosen();
     void chosenTemplateAndItsPictureComeBackAtTheNextStart();
     void tallPageScrollsInTheView();
+    void paperMetresLongStaysBoundedInTheView();
 
 private:
     QTemporaryDir m_config;
@@ -572,6 +574,40 @@ void LayoutTemplateTest::tallPageScrollsInTheView()
     // The paper's foot is in sight too.
     QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(),
              qRound(150 * 96 / 25.4));
+}
+
+namespace {
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// A paper and its picture five metres square are shown coarser: kept at
+// their size on screen they would take 1.4 GB each.
+void LayoutTemplateTest::paperMetresLongStaysBoundedInTheView()
+{
+    TestDatabase db;
+    QImage scan(20, 20, QImage::Format_RGB32);
+    scan.fill(Qt::blue);
+    QVERIFY(scan.save(db.dir() + QStringLiteral("/scan.png")));
+    QFile file(db.dir() + QStringLiteral("/roll.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "长卷", "paper": {"width_mm": 5000, "height_mm": 5000},
+        "background": {"file": "scan.png", "width_mm": 5000, "height_mm": 5000}, "items": []})");
+    file.close();
+    ScriptedDialogs dialogs;
+    BatchPrintWindow window(db.session());
+    const long before = peakKiB();
+    dialogs.files.enqueue(file.fileName());
+    window.openTemplateFile();
+    const QImage shown = window.view().grab().toImage();
+    QVERIFY2(peakKiB() - before < 400 * 1024, qPrintable(QString::number(peakKiB() - before)));
+    QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::blue));
 }
 
 QTEST_MAIN(LayoutTemplateTest)
