@@ -135,6 +135,11 @@ void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem_data()
     QTest::addColumn<QString>("message");
     const QByteArray head = R"({"format": 1, "paper": {"width_mm": 100, "height_mm": 150}, )";
     QTest::newRow("not json") << QByteArray("{\"format\": 1,") << u"不是有效的 JSON"_qs;
+    // The reason in Chinese, the command line's too.
+    QTest::newRow("unterminated text") << QByteArray("{\"name\": \"abc")
+                                       << u"不是有效的 JSON（第 15 字节：文字缺少结尾的引号）"_qs;
+    QTest::newRow("garbage at end")
+        << QByteArray("{} x") << u"不是有效的 JSON（第 4 字节：结尾多出了内容）"_qs;
     QTest::newRow("no object") << QByteArray("[1]") << u"应为一个 JSON 对象"_qs;
     QTest::newRow("newer format") << QByteArray(R"({"format": 2})")
                                   << u"不认识的格式“2”（本程序读格式 1）"_qs;
