@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
 namespace {
 
@@ -80,6 +81,7 @@ private slots:
     void printWindowPrintsTheTemplateChosen();
     void chosenTemplateAndItsPictureComeBackAtTheNextStart();
     void tallPageScrollsInTheView();
+    void paperMetresLongStaysBoundedInTheView();
 
 private:
     QTemporaryDir m_config;
@@ -133,6 +135,11 @@ void LayoutTemplateTest::badTemplatesAreRefusedNamingFileAndItem_data()
     QTest::addColumn<QString>("message");
     const QByteArray head = R"({"format": 1, "paper": {"width_mm": 100, "height_mm": 150}, )";
     QTest::newRow("not json") << QByteArray("{\"format\": 1,") << u"不是有效的 JSON"_qs;
+    // The reason in Chinese, the command line's too.
+    QTest::newRow("unterminated text") << QByteArray("{\"name\": \"abc")
+                                       << u"不是有效的 JSON（第 15 字节：文字缺少结尾的引号）"_qs;
+    QTest::newRow("garbage at end")
+        << QByteArray("{} x") << u"不是有效的 JSON（第 4 字节：结尾多出了内容）"_qs;
     QTest::newRow("no object") << QByteArray("[1]") << u"应为一个 JSON 对象"_qs;
     QTest::newRow("newer format") << QByteArray(R"({"format": 2})")
                                   << u"不认识的格式“2”（本程序读格式 1）"_qs;
@@ -190,16 +197,23 @@ void LayoutTemplateTest::doubtfulItemsAreWarned()
           {"kind": "text", "text": "√", "x_mm": 95, "y_mm": 10, "width_mm": 10, "height_mm": 5},
           {"kind": "field", "source": "sender", "column": "签名", "x_mm": 5, "y_mm": 5,
            "font": "No Such Face 9"},
-          {"kind": "field", "source": "recipient", "column": "备注", "x_mm": 5, "y_mm": 20}]})";
+          {"kind": "field", "source": "recipient", "column": "备注", "x_mm": 5, "y_mm": 20},
+          {"kind": "barcode", "symbology": "code128", "text": "顺丰", "x_mm": 5, "y_mm": 40,
+           "width_mm": 60, "height_mm": 15}]})";
     QStringList warnings;
     const LayoutTemplate t = LayoutTemplates::parse(json, QStringLiteral("a.json"), &warnings);
     QCOMPARE(
-        warnings,
+        warnings.mid(0, 3),
         QStringList({u"模板 a.json：不认识“colour”，已忽略"_qs,
                      u"模板 a.json 第 1 项：超出纸边（纸 100 × 150 毫米），超出的部分印不出"_qs,
                      u"模板 a.json 第 2 项：字体“No Such Face 9”未安装，以替代字体打印"_qs}));
+    // The reason after it is libzint's own.
+    QCOMPARE(warnings.size(), 4);
+    QVERIFY2(warnings[3].startsWith(u"模板 a.json 第 4 项：Code 128 无法编码“顺丰”"_qs) &&
+                 warnings[3].endsWith(u"，条码未打印"_qs),
+             qPrintable(warnings[3]));
     QCOMPARE(t.name, u"标签"_qs);
-    QCOMPARE(t.items.size(), 3);
+    QCOMPARE(t.items.size(), 4);
     QCOMPARE(t.items.at(0).kind, TemplateItem::Kind::Text);
     QCOMPARE(t.items.at(0).text, u"√"_qs);
     QCOMPARE(t.items.at(1).role, RecordRole::Sender);
@@ -565,6 +579,40 @@ void LayoutTemplateTest::tallPageScrollsInTheView()
     // The paper's foot is in sight too.
     QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(),
              qRound(150 * 96 / 25.4));
+}
+
+namespace {
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// A paper and its picture five metres square are shown coarser: kept at
+// their size on screen they would take 1.4 GB each.
+void LayoutTemplateTest::paperMetresLongStaysBoundedInTheView()
+{
+    TestDatabase db;
+    QImage scan(20, 20, QImage::Format_RGB32);
+    scan.fill(Qt::blue);
+    QVERIFY(scan.save(db.dir() + QStringLiteral("/scan.png")));
+    QFile file(db.dir() + QStringLiteral("/roll.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": 1, "name": "长卷", "paper": {"width_mm": 5000, "height_mm": 5000},
+        "background": {"file": "scan.png", "width_mm": 5000, "height_mm": 5000}, "items": []})");
+    file.close();
+    ScriptedDialogs dialogs;
+    BatchPrintWindow window(db.session());
+    const long before = peakKiB();
+    dialogs.files.enqueue(file.fileName());
+    window.openTemplateFile();
+    const QImage shown = window.view().grab().toImage();
+    QVERIFY2(peakKiB() - before < 400 * 1024, qPrintable(QString::number(peakKiB() - before)));
+    QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::blue));
 }
 
 QTEST_MAIN(LayoutTemplateTest)

@@ -96,6 +96,40 @@ private:
     QStringList* m_warnings;
 };
 
+// Qt's own reason is English where no translation is loaded (the command line).
+QString jsonReason(QJsonParseError::ParseError error)
+{
+    switch (error) {
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral(u"对象缺少结尾的“}”");
+    case QJsonParseError::MissingNameSeparator:
+        return QStringLiteral(u"名称后缺少“:”");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral(u"列表缺少结尾的“]”");
+    case QJsonParseError::MissingValueSeparator:
+        return QStringLiteral(u"两个值之间缺少“,”");
+    case QJsonParseError::IllegalNumber:
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral(u"数字有误");
+    case QJsonParseError::IllegalEscapeSequence:
+        return QStringLiteral(u"文字中的“\\”转义有误");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral(u"不是 UTF-8 编码的文字");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral(u"文字缺少结尾的引号");
+    case QJsonParseError::MissingObject:
+        return QStringLiteral(u"应为一个对象");
+    case QJsonParseError::DeepNesting:
+        return QStringLiteral(u"嵌套过深");
+    case QJsonParseError::DocumentTooLarge:
+        return QStringLiteral(u"文件过大");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral(u"结尾多出了内容");
+    default:
+        return QStringLiteral(u"此处的值有误");
+    }
+}
+
 bool fontIsThere(const QString& family)
 {
     return QFontDatabase::hasFamily(family) || !QFont::substitutes(family).isEmpty();
@@ -139,10 +173,14 @@ TemplateItem readItem(Reader& r, const QJsonObject& o, const QSizeF& paper, bool
             item.symbology = Symbology::Qr;
         else
             r.fail(QStringLiteral(u"不认识的“symbology”：“%1”（可用 code128、qr）").arg(symbology));
-        if (o.contains(QStringLiteral("text")))
+        if (o.contains(QStringLiteral("text"))) {
             item.text = r.text(o, QStringLiteral("text"));
-        else
+            // A fixed value that cannot be encoded never will be: told here, by its item.
+            if (const Barcode fixed = Barcode::encode(item.symbology, item.text); !fixed.isValid())
+                r.warn(fixed.error() + QStringLiteral(u"，条码未打印"));
+        } else {
             readColumn();
+        }
         const QJsonValue readable = o.value(QStringLiteral("human_readable"));
         if (!readable.isUndefined() && !readable.isBool())
             r.fail(QStringLiteral(u"“human_readable”应为 true 或 false"));
@@ -204,7 +242,7 @@ LayoutTemplate parse(const QByteArray& json, const QString& shown, QStringList* 
     if (error.error != QJsonParseError::NoError)
         r.fail(QStringLiteral(u"不是有效的 JSON（第 %1 字节：%2）")
                    .arg(error.offset + 1)
-                   .arg(error.errorString()));
+                   .arg(jsonReason(error.error)));
     if (!doc.isObject())
         r.fail(QStringLiteral(u"应为一个 JSON 对象"));
     const QJsonObject o = doc.object();

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <cmath>
 #include <functional>
 
 // Transparent stand-ins over the drawing: they give the picture and each
@@ -48,6 +49,18 @@ QRect screenRect(const QRectF& r)
 {
     return QRect(onScreen(r.left()), onScreen(r.top()), int(std::ceil(r.width())),
                  int(std::ceil(r.height())));
+}
+
+// What the view keeps of a template's paper or picture: a paper metres
+// long would otherwise take gigabytes; past this it is drawn coarser.
+constexpr double largestKeptPixels = 16e6;
+
+QSize withinKept(const QSize& size)
+{
+    const double pixels = double(size.width()) * size.height();
+    if (pixels <= largestKeptPixels)
+        return size;
+    return (QSizeF(size) * std::sqrt(largestKeptPixels / pixels)).toSize();
 }
 
 } // namespace
@@ -130,10 +143,12 @@ void LayoutView::paintEvent(QPaintEvent*)
 {
     // Scaled once with area averaging: the painter's own scaling drops
     // pixels, and the thin lines and small labels of the form break up.
-    const QSize size = m_layout.pictureBox().size() * devicePixelRatioF();
+    const QSize full = m_layout.pictureBox().size() * devicePixelRatioF();
+    const bool ownForm = m_layout.calibrationKey().isEmpty();
+    const QSize size = ownForm ? full : withinKept(full);
     if (m_scaledPicture.size() != size) {
         // A template of another form shows its blank paper.
-        if (m_layout.calibrationKey().isEmpty()) {
+        if (ownForm) {
             m_scaledPicture =
                 blankFormPicture().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         } else {
@@ -141,7 +156,8 @@ void LayoutView::paintEvent(QPaintEvent*)
             m_scaledPicture.fill(Qt::white);
             if (!m_templatePicture.isNull()) {
                 QPainter onPaper(&m_scaledPicture);
-                onPaper.scale(devicePixelRatioF(), devicePixelRatioF());
+                onPaper.scale(devicePixelRatioF() * size.width() / full.width(),
+                              devicePixelRatioF() * size.height() / full.height());
                 onPaper.drawImage(
                     m_templatePictureBox.translated(-QPointF(m_layout.pictureBox().topLeft())),
                     m_templatePicture);
@@ -166,7 +182,7 @@ void LayoutView::setTemplatePicture(const QImage& picture, const QRectF& boxMm)
     const double perMm = Pixels::perInch / 25.4;
     m_templatePictureBox = QRectF(boxMm.topLeft() * perMm, boxMm.size() * perMm);
     // Kept at its size on screen: a scan may be far larger.
-    const QSize onScreen = (m_templatePictureBox.size() * devicePixelRatioF()).toSize();
+    const QSize onScreen = withinKept((m_templatePictureBox.size() * devicePixelRatioF()).toSize());
     m_templatePicture =
         picture.isNull() || onScreen.isEmpty()
             ? QImage()
