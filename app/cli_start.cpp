@@ -38,9 +38,9 @@ bool shortTextGiven(int argc, char** argv)
     return argc > 2 && length <= 64 * 1024;
 }
 
-// Installed in lib/sfwaybill, in the build beside the program; by the
-// program's own path, which a run path would give too, but not under the
-// sanitizers, whose dlopen is called from their own library.
+#ifndef SF_CLI_COMMANDS_LINKED
+// Installed in lib/sfwaybill, in the build beside the program; found by
+// the program's own path.
 std::string commandsLibrary()
 {
     namespace fs = std::filesystem;
@@ -49,18 +49,13 @@ std::string commandsLibrary()
     const fs::path installed = folder / SF_CLI_COMMANDS_FROM_BINDIR / SF_CLI_COMMANDS_LIBRARY;
     return (fs::exists(installed, failed) ? installed : folder / SF_CLI_COMMANDS_LIBRARY).string();
 }
-
-// The library's dependencies look their symbols up among themselves first,
-// as they would in a program that links them: behind the program's own
-// libraries their look-ups took more than loading them at start. The
-// sanitizers' runtime refuses that order.
-#ifdef __SANITIZE_ADDRESS__
-constexpr int ownScopeFirst = 0;
-#else
-constexpr int ownScopeFirst = RTLD_DEEPBIND;
 #endif
 
 } // namespace
+
+#ifdef SF_CLI_COMMANDS_LINKED
+extern "C" int sfwaybillCliMain(int argc, char** argv);
+#endif
 
 int main(int argc, char** argv)
 {
@@ -74,7 +69,13 @@ int main(int argc, char** argv)
         const QCoreApplication app(argc, argv);
         return cliMain(alone);
     }
-    void* library = dlopen(commandsLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL | ownScopeFirst);
+#ifdef SF_CLI_COMMANDS_LINKED
+    return sfwaybillCliMain(argc, argv);
+#else
+    // The library's dependencies look their symbols up among themselves
+    // first, as they would in a program that links them: behind the
+    // program's own libraries their look-ups took more than loading them.
+    void* library = dlopen(commandsLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_DEEPBIND);
     const auto entry =
         library ? reinterpret_cast<int (*)(int, char**)>(dlsym(library, "sfwaybillCliMain"))
                 : nullptr;
@@ -83,4 +84,5 @@ int main(int argc, char** argv)
         return 1;
     }
     return entry(argc, argv);
+#endif
 }

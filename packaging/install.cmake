@@ -31,7 +31,10 @@ add_dependencies(sfwaybill sf-program-files)
 
 install(TARGETS sfwaybill sfwaybill-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # sfwaybill-cli's commands, which it finds there (app/cli_start.cpp).
-install(TARGETS sfwaybill-cli-commands LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/sfwaybill)
+get_target_property(sf_cli_commands_type sfwaybill-cli-commands TYPE)
+if(sf_cli_commands_type STREQUAL "MODULE_LIBRARY")
+  install(TARGETS sfwaybill-cli-commands LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/sfwaybill)
+endif()
 install(DIRECTORY ${SF_HELP} DESTINATION ${SF_FILES_DIR})
 install(FILES ${SF_BLANK_FORM} DESTINATION ${SF_FILES_DIR})
 # The built-in templates, for shops and tools that start from one.
