@@ -4,6 +4,7 @@
 #include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
 #include "store/command_error.h"
+#include "store/store_session.h"
 #include "ui/error_report.h"
 #include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/imported_batch_print_window.h"
@@ -17,10 +18,13 @@
 ProgramWindows::ProgramWindows(const StoreSession& store) : m_store(store)
 {
     m_main = std::make_unique<MainWindow>(m_store);
-    if (!m_main->databaseOpened()) {
+    try {
+        m_main->open();
+    } catch (const CommandError& e) {
         // Nothing else can work without the database; stop before any
         // other window tries it and shows the same error again.
-        m_startupError = m_main->openError();
+        m_startupError = e.text();
+        ErrorReport::show(m_main.get(), m_startupError, m_store.missingDatabaseAdvice());
         return;
     }
     try {

@@ -95,6 +95,7 @@ int main(int argc, char** argv)
     }
 
     MainWindow window(store);
+    window.open();
     window.show();
     settle(window);
     Dataset& listed = window.queries().recipients;

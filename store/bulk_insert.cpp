@@ -159,9 +159,7 @@ void BulkInsert::sendCopy(bool last)
     if (!m_copying) {
         if (m_copy.isEmpty())
             return;
-        const QByteArray start = QStringLiteral("COPY %1 (%2) FROM STDIN")
-                                     .arg(m_table, SqlDialect::quotedList(m_columns))
-                                     .toUtf8();
+        const QByteArray start = Statements::copyRows(m_table, m_columns).toUtf8();
         PGresult* r = PQexec(server, start.constData());
         const bool ready = PQresultStatus(r) == PGRES_COPY_IN;
         PQclear(r);

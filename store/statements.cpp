@@ -134,6 +134,12 @@ QString insertRows(const QString& table, const QStringList& columns, int rows)
              QStringList(rows, row).join(QStringLiteral(", ")));
 }
 
+QString copyRows(const QString& table, const QStringList& columns)
+{
+    return QStringLiteral("COPY %1 (%2) FROM STDIN")
+        .arg(SqlDialect::quoted(table), SqlDialect::quotedList(columns));
+}
+
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                     const QString& identity, const QVariant& row)
 {

@@ -44,6 +44,8 @@ Statement insertRow(const SqlDialect& dialect, const QString& table, const QStri
 // `rows` rows of `columns` in one statement, bound row after row; no
 // identities come back.
 QString insertRows(const QString& table, const QStringList& columns, int rows);
+// The server's: rows of `columns` follow as COPY text data.
+QString copyRows(const QString& table, const QStringList& columns);
 Statement updateRow(const QString& table, const QStringList& columns, const QVariantList& values,
                     const QString& identity, const QVariant& row);
 Statement deleteRow(const QString& table, const QString& identity, const QVariant& row);

@@ -225,6 +225,7 @@ void InstallationTest::helpItemsOpenTheHelpPages()
         TestDatabase db;
         ScriptedDialogs dialogs;
         MainWindow w(db.session());
+        w.open();
         for (const char* item : {"N23", "N24", "N25"})
             w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
     }

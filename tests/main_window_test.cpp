@@ -1,3 +1,4 @@
+#include "app/program_windows.h"
 #include "app/qt_dialogs.h"
 #include "exchange/windows/import_window.h"
 #include "records/windows/main_window.h"
@@ -51,6 +52,7 @@ void MainWindowTest::windowMenusAndGrid()
     db.insert("inrxx", {"A", QStringLiteral(u"张三"), "", "", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     QCOMPARE(w.windowTitle(), QStringLiteral(u"鹿帆顺丰快递单打印软件 V5.22"));
     QCOMPARE(w.centralWidget()->width(), 1017);
     QCOMPARE(w.centralWidget()->height() + w.statusBar()->height(), 631);
@@ -119,10 +121,13 @@ void MainWindowTest::everyPlaceOfACommandRunsItAndIsEnabledWithIt()
     TestDatabase db;
     ScriptedDialogs dialogs;
     std::unique_ptr<QWidget> window;
-    if (importWindow)
+    if (importWindow) {
         window = std::make_unique<ImportWindow>(db.session());
-    else
-        window = std::make_unique<MainWindow>(db.session());
+    } else {
+        auto main = std::make_unique<MainWindow>(db.session());
+        main->open();
+        window = std::move(main);
+    }
     auto* action = find<QAction>(window.get(), command);
     auto* item = window->findChild<QAction*>(place);
     auto* button = window->findChild<QPushButton*>(place);
@@ -152,6 +157,7 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     auto labels = w.statusBar()->findChildren<QLabel*>();
     QCOMPARE(w.clockText(), QString());
     w.setClock([] { return QDateTime(QDate(2026, 3, 8), QTime(9, 5, 7)); });
@@ -169,8 +175,8 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        MainWindow w(currentDirectoryStore());
-        QVERIFY(!w.databaseOpened());
+        ProgramWindows windows(currentDirectoryStore());
+        QVERIFY(!windows.startupError().isEmpty());
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
         QCOMPARE(dialogs.shown.at(0).title, AppInfo::title);
@@ -179,7 +185,7 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         QVERIFY(advice.contains(QStringLiteral("sfwaybill-cli init")));
         QVERIFY(advice.contains(dir.path()) && advice.contains(DataFolder::userFolder()));
         QCOMPARE(dialogs.shown.at(0).text,
-                 ErrorReport::boxText(w.openError()) + QStringLiteral("\n\n") + advice);
+                 ErrorReport::boxText(windows.startupError()) + QStringLiteral("\n\n") + advice);
     }
     QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
 
@@ -191,9 +197,9 @@ void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
         junk.write(QByteArray(4096, 'x'));
     }
     ScriptedDialogs dialogs;
-    MainWindow w(currentDirectoryStore());
-    QVERIFY(!w.databaseOpened());
-    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
+    ProgramWindows windows(currentDirectoryStore());
+    QVERIFY(!windows.startupError().isEmpty());
+    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(windows.startupError()));
 }
 
 void MainWindowTest::questionButtonsSpeakChinese()

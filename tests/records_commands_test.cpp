@@ -46,6 +46,7 @@ void RecordsCommandsTest::doubleClickAnywhereInTheGridOpensTheEditor()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -92,6 +93,7 @@ void RecordsCommandsTest::titleClickShowsAMarkerAndKeepsTheOrder()
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* grid = find<QTableView>(&w, "DBGridEh1");
@@ -122,6 +124,7 @@ void RecordsCommandsTest::popupItemsRunTheSameCommands()
     db.insert("inrxx", recipient("B", QStringLiteral(u"李四")));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
 
     trigger(&w, "N12");
     QVERIFY(!find(&w, "Button5")->isHidden());
@@ -154,6 +157,7 @@ void RecordsCommandsTest::changesToRowsDeletedElsewhereAreReported()
     db.insert("inrxx", recipient("A", QStringLiteral(u"张三")));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.modifyRecipient();
     db.exec("delete from inrxx");
     type(&w, "Edit12", "010-1");
@@ -184,6 +188,7 @@ void RecordsCommandsTest::editorMovesOnlyByItsBareSurface()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.addRecipient();
@@ -215,6 +220,7 @@ void RecordsCommandsTest::enterOnTheFocusedSaveButtonSaves()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.showSenderPanel();

@@ -42,6 +42,7 @@ void RecordsQuickEntryTest::pasteFillsTheBoxesBeforeSaving()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     w.addRecipient();
     find<QLineEdit>(&w, "Edit21")->setText(QStringLiteral(u"旧目的地"));
@@ -90,6 +91,7 @@ void RecordsQuickEntryTest::pasteInModifyModeWritesWhatChanged()
     db.insert("inrxx", {"公司", "旧名", "", "旧地址", "", "0755-1", "139", "茶", "1", "备"});
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     w.modifyRecipient();
     dialogs.texts.enqueue(
@@ -109,6 +111,7 @@ void RecordsQuickEntryTest::addingSomeoneAlreadyThereAsksFirst()
     db.insert("inrxx", {"", "李四", "", "北京", "", "", " ", "", "", ""});
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     // The book lists only a search that does not show them; they count anyway.
     type(&w, "Edit15", QStringLiteral(u"没有这个人"));
@@ -161,6 +164,7 @@ void RecordsQuickEntryTest::focusFollowsTheKeyboard()
     db.insert("inrxx", {"", "张三", "", "深圳", "", "", "138", "", "", ""});
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -222,6 +226,7 @@ void RecordsQuickEntryTest::enterInASearchBoxSearches()
     db.insert("excel", {"", "孙八", "", "杭州", "", "", "1340000 2222", "", "", ""});
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     type(&w, "Edit15", QStringLiteral(u"李"));
     QTest::keyClick(find(&w, "Edit15"), Qt::Key_Return);

@@ -1,3 +1,4 @@
+#include "app/program_windows.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
 #include "store/schema.h"
@@ -63,7 +64,7 @@ void RecordsTest::senderSaveChecksInOrderThenWritesEveryColumn()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
-    QVERIFY(w.databaseOpened());
+    w.open();
     w.showSenderPanel();
     QVERIFY(find(&w, "Panel1")->isVisible() || !find(&w, "Panel1")->isHidden());
     QVERIFY(find(&w, "Panel3")->isHidden());
@@ -111,6 +112,7 @@ void RecordsTest::dateStampWritesTheBoxesAsTyped()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     // Today's date fills the boxes without leading zeros.
     const QDate today = QDate::currentDate();
     QCOMPARE(find<QLineEdit>(&w, "Edit19")->text(), QString::number(today.month()));
@@ -144,6 +146,7 @@ void RecordsTest::addChecksKeepsGoodsAndListsTheNewRowUnderASearch()
     db.insert("inrxx", recipient("A", QStringLiteral(u"王五"), "139"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     QCOMPARE(grid->model()->rowCount(), 1);
 
@@ -191,6 +194,7 @@ void RecordsTest::modifyWritesOnlyChangedBoxesOfTheCurrentRow()
     db.insert("inrxx", recipient("B", "n2", "132"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     auto* grid = find<QTableView>(&w, "DBGridEh1");
 
     // Double click on the first row opens it in modify mode.
@@ -239,6 +243,7 @@ void RecordsTest::deleteAndDeleteAllWorkOnTheListedRows()
     db.insert("inrxx", recipient("C", QStringLiteral(u"王三"), "133"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
 
     dialogs.answers << false;
     click(&w, "Button8");
@@ -287,6 +292,7 @@ void RecordsTest::searchByNameOrMobileAndRefresh()
     db.insert("inrxx", recipient("C", "a\"b", "13300"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     Dataset& d = w.queries().recipients;
 
     type(&w, "Edit15", QStringLiteral(u"王"));
@@ -330,6 +336,7 @@ void RecordsTest::largeBookFillsTheGridAsReadUntilRefresh()
                        u"where k < 3000) insert into inrxx (收件人姓名) select '王' || k from i"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     auto* grid = find<QTableView>(&w, "DBGridEh1");
     const auto lastName = [&] {
         return grid->model()->index(grid->model()->rowCount() - 1, 1).data().toString();
@@ -349,6 +356,7 @@ void RecordsTest::enterMovesAlongTheChains()
     TestDatabase db;
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.showSenderPanel();
@@ -383,6 +391,7 @@ void RecordsTest::lostServerIsReportedAndRefreshReconnects()
     db.insert("inrxx", recipient("A", QStringLiteral(u"王一"), "13100"));
     ScriptedDialogs dialogs;
     MainWindow w(db.session());
+    w.open();
     Dataset& d = w.queries().recipients;
     db.dropOtherConnections();
 
@@ -409,11 +418,11 @@ void RecordsTest::serverOutOfReachAtStartIsNotAMissingFile()
     TestDatabase db;
     db.makeUnreachable();
     ScriptedDialogs dialogs;
-    MainWindow w(db.session());
+    ProgramWindows windows(db.session());
     db.makeReachable();
     // The engine's text alone: no advice to make a data.mdb here.
     QCOMPARE(dialogs.shown.size(), 1);
-    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(w.openError()));
+    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(windows.startupError()));
 }
 
 QTEST_MAIN(RecordsTest)

@@ -189,11 +189,13 @@ Printed run(const StoreSession& store, const PrintRequest& request, const Printe
         printed.pages = pages.pageCount();
     } else {
         // The window's name, or the template's, is the job's title in the queue.
-        printed.pages = printer(
+        const std::optional<int> sent = printer(
             store, pages, request.printer,
             layout.isBuiltIn() ? windowClassName(*variant) : layout.templateName(), progress);
+        printed.cancelled = !sent;
+        printed.pages = sent.value_or(0);
     }
-    if (printed.pages >= 0) {
+    if (!printed.cancelled) {
         try {
             printed.run =
                 PrintLog::write(store, pages,

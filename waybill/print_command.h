@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class StoreSession;
 
@@ -40,11 +41,11 @@ struct PrintRequest {
 };
 
 // Puts pages on the named printer under a job title, telling `progress` of
-// each page; gives the pages sent, -1 when the job was cancelled. The
+// each page; gives the pages sent, nothing when the job was cancelled. The
 // printing library provides it; the core knows no printers.
-using PrinterOutput =
-    std::function<int(const StoreSession& store, PageSource& pages, const QString& printer,
-                      const QString& title, const PageProgress& progress)>;
+using PrinterOutput = std::function<std::optional<int>(const StoreSession& store, PageSource& pages,
+                                                       const QString& printer, const QString& title,
+                                                       const PageProgress& progress)>;
 
 namespace PrintCommand {
 
@@ -53,12 +54,13 @@ namespace PrintCommand {
 // when it is not.
 QString argumentError(const PrintRequest& request);
 
-// What a run did: the pages written (-1 when the printer job was
-// cancelled); the print log's run the waybill pages went into, or why the
-// log could not be written (the pages still count as printed); what may
-// not print as the template meant.
+// What a run did: the pages written, or that the printer job was
+// cancelled (nothing is logged then); the print log's run the waybill
+// pages went into, or why the log could not be written (the pages still
+// count as printed); what may not print as the template meant.
 struct Printed {
     int pages = 0;
+    bool cancelled = false;
     QString run;
     QString logFailure;
     QStringList notices;

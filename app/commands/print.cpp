@@ -118,7 +118,7 @@ int Print::run(const QCommandLineParser& p, const StoreSession& store) const
         PrintCommand::run(store, request, m_printer, std::ref(progress), warn);
     for (const QString& notice : printed.notices)
         err() << notice << '\n';
-    if (printed.pages < 0)
+    if (printed.cancelled)
         return 1;
     // Printed all the same: a failing status would invite printing again.
     if (!printed.logFailure.isEmpty())

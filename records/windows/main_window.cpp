@@ -4,7 +4,6 @@
 #include "records/sender_details.h"
 #include "records/windows/recipient_editor.h"
 #include "records/windows/sender_panel.h"
-#include "store/command_error.h"
 #include "store/program_files.h"
 #include "store/store_session.h"
 #include "ui/app_info.h"
@@ -85,22 +84,14 @@ MainWindow::MainWindow(const StoreSession& store, QWidget* parent)
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &MainWindow::showClock);
     m_timer->start();
-
-    loadRecords();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::loadRecords()
+void MainWindow::open()
 {
     m_senderPanel->setSendingDate(m_clock().date());
-    try {
-        m_queries.reopen();
-    } catch (const CommandError& e) {
-        m_openError = e.text();
-        ErrorReport::show(this, m_openError, m_queries.connection.store()->missingDatabaseAdvice());
-        return;
-    }
+    m_queries.reopen();
     m_senderPanel->showFields(SenderDetails::load(m_queries.sender));
 }
 

@@ -28,9 +28,9 @@ public:
     explicit MainWindow(const StoreSession& store, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // False when the database could not be opened at creation.
-    bool databaseOpened() const { return m_openError.isEmpty(); }
-    QString openError() const { return m_openError; }
+    // Opens the database and fills the window from it; throws CommandError
+    // when it cannot, and the window is of no use then.
+    void open();
 
     MainQueries& queries() { return m_queries; }
     RecipientEditor& recipientEditor() { return *m_editor; }
@@ -87,7 +87,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void loadRecords();
     void buildMenus();
     void buildCommandBar(QWidget* area);
     void buildStatusBar();
@@ -97,7 +96,6 @@ private:
 
     MainQueries m_queries;
     AddressBook m_book{m_queries};
-    QString m_openError;
 
     QFrame* m_commandBar = nullptr;        // Panel3
     QPushButton* m_addButton = nullptr;    // Button6

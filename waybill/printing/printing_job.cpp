@@ -101,12 +101,15 @@ QString PrintJob::destination() const
                                                             : m_printer->printerName();
 }
 
-int printOnPrinter(const StoreSession& store, PageSource& pages, const QString& printer,
-                   const QString& title, const Printing::Progress& progress)
+std::optional<int> printOnPrinter(const StoreSession& store, PageSource& pages,
+                                  const QString& printer, const QString& title,
+                                  const Printing::Progress& progress)
 {
     PrintJob job(store);
     job.setLogging(false); // the print command logs what it prints
     job.setPrinterName(printer);
     job.printer().setDocName(title);
-    return job.run(pages, progress) ? job.pagesSent() : -1;
+    if (!job.run(pages, progress))
+        return std::nullopt;
+    return job.pagesSent();
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class PageSource;
 class QPrinter;
@@ -54,7 +55,8 @@ private:
 };
 
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what
-// the command line's --printer runs. Gives the pages sent, -1 when the job
-// was cancelled.
-int printOnPrinter(const StoreSession& store, PageSource& pages, const QString& printer,
-                   const QString& title, const Printing::Progress& progress);
+// the command line's --printer runs. Gives the pages sent, nothing when the
+// job was cancelled.
+std::optional<int> printOnPrinter(const StoreSession& store, PageSource& pages,
+                                  const QString& printer, const QString& title,
+                                  const Printing::Progress& progress);
