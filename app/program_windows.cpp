@@ -24,14 +24,14 @@ ProgramWindows::ProgramWindows(const StoreSession& store) : m_store(store)
         // Nothing else can work without the database; stop before any
         // other window tries it and shows the same error again.
         m_startupError = e.text();
-        ErrorReport::show(m_main.get(), m_startupError, m_store.missingDatabaseAdvice());
+        ErrorReport::show(m_main.get(), e, m_store.missingDatabaseAdvice());
         return;
     }
     try {
         create();
     } catch (const CommandError& e) {
         m_startupError = e.text();
-        ErrorReport::show(m_main.get(), m_startupError);
+        ErrorReport::show(m_main.get(), e);
         return;
     }
     wire();

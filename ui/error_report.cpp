@@ -4,6 +4,7 @@
 #include "ui/app_info.h"
 #include "ui/dialogs.h"
 
+#include <QStringList>
 #include <exception>
 #include <new>
 
@@ -37,14 +38,23 @@ void show(QWidget* parent, const QString& errorText, const QString& advice)
     Dialogs::current().message(parent, AppInfo::title, text, Dialogs::Icon::Error);
 }
 
+void show(QWidget* parent, const CommandError& error, const QString& advice)
+{
+    QStringList below;
+    if (!error.text().contains(error.detail()))
+        below << error.detail();
+    if (!advice.isEmpty())
+        below << advice;
+    show(parent, error.text(), below.join(QStringLiteral("\n\n")));
+}
+
 bool run(QWidget* parent, const std::function<void()>& command)
 {
     try {
         command();
         return true;
     } catch (const CommandError& e) {
-        // The engine's reason below the message, unless the message holds it.
-        show(parent, e.text(), e.text().contains(e.detail()) ? QString() : e.detail());
+        show(parent, e);
     } catch (const std::bad_alloc&) {
         show(parent, QStringLiteral(u"内存不足，命令未完成"));
     } catch (const std::exception& e) {

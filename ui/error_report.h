@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class CommandError;
 class QWidget;
 
 // The application-wide error report: a command that fails stops at that
@@ -16,6 +17,10 @@ QString boxText(const QString& errorText);
 void show(QWidget* parent, const QString& errorText);
 // The same box with advice of the program's own below the error's text.
 void show(QWidget* parent, const QString& errorText, const QString& advice);
+
+// A command's error: its message, the engine's reason below it unless the
+// message holds it, then `advice`.
+void show(QWidget* parent, const CommandError& error, const QString& advice = {});
 
 // Runs a command; returns false when it failed and the error was shown.
 bool run(QWidget* parent, const std::function<void()>& command);
