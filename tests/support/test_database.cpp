@@ -5,6 +5,7 @@
 #include "store/schema.h"
 #include "store/server_address.h"
 #include "store/store_choice.h"
+#include "store/store_error.h"
 #include "store/store_tables.h"
 
 #include <QCoreApplication>
@@ -36,14 +37,16 @@ ServerAddress serverDatabase()
 {
     static const ServerAddress address = [] {
         const QString url = qEnvironmentVariable("SF_TEST_POSTGRESQL");
-        QString why;
-        const std::optional<ServerAddress> admin = ServerAddress::parse(url, &why);
-        if (!admin)
-            qFatal("SF_TEST_POSTGRESQL: %s", qPrintable(why));
-        ServerAddress own = *admin;
+        ServerAddress admin;
+        try {
+            admin = ServerAddress::parse(url);
+        } catch (const StoreError& e) {
+            qFatal("SF_TEST_POSTGRESQL: %s", e.what());
+        }
+        ServerAddress own = admin;
         own.database = QStringLiteral("sft_%1").arg(QCoreApplication::applicationPid());
         {
-            QSqlDatabase db = openServer(*admin, QStringLiteral("test-admin"));
+            QSqlDatabase db = openServer(admin, QStringLiteral("test-admin"));
             QSqlQuery q(db);
             q.exec(QStringLiteral("drop database if exists ") + own.database);
             if (!q.exec(QStringLiteral("create database ") + own.database))
