@@ -16,6 +16,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,6 +98,30 @@ TestFolder::TestFolder() : m_previous(QDir::currentPath())
 TestFolder::~TestFolder()
 {
     QDir::setCurrent(m_previous);
+}
+
+namespace {
+
+constexpr quint32 overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool setOverrides(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (::syscall(SYS_capget, &header, data) != 0 || !(data[0].permitted & overrides))
+        return false;
+    data[0].effective = on ? data[0].effective | overrides : data[0].effective & ~overrides;
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+PermissionsHold::PermissionsHold() : m_dropped(setOverrides(false)) {}
+
+PermissionsHold::~PermissionsHold()
+{
+    if (m_dropped)
+        setOverrides(true);
 }
 
 const StoreSession& currentDirectoryStore()
