@@ -12,6 +12,7 @@
 //   address-book-bench delete-each N    ms for N rows deleted one at a time,
 //                                       as "全部删除" used to
 // Peak memory is measured outside, by /usr/bin/time.
+#include "app/program_start.h"
 #include "app/program_windows.h"
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
@@ -69,20 +70,21 @@ int main(int argc, char** argv)
     const StoreSession store; // data.mdb of the current directory
 
     if (mode == QLatin1String("startup")) {
-        ProgramWindows windows(store);
-        if (!windows.startupError().isEmpty())
+        QTextStream err(stderr);
+        const std::unique_ptr<ProgramWindows> windows = ProgramStart::windows(store, err);
+        if (!windows)
             return 1;
-        windows.mainWindow().show();
-        settle(windows.mainWindow());
+        windows->mainWindow().show();
+        settle(windows->mainWindow());
         // The window's own thread apart: the rows are read beside it.
         timespec ui{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ui);
         out << "startup ms " << sinceStart.elapsed() << " cpu " << cpuMs() << " ui_cpu "
             << qint64(ui.tv_sec) * 1000 + ui.tv_nsec / 1000000 << '\n';
-        const int rows = windows.mainWindow().queries().recipients.recordCount();
+        const int rows = windows->mainWindow().queries().recipients.recordCount();
         out << "loaded ms " << sinceStart.elapsed() << " cpu " << cpuMs() << " rows " << rows
             << '\n';
-        auto* grid = windows.mainWindow().findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+        auto* grid = windows->mainWindow().findChild<QTableView*>(QStringLiteral("DBGridEh1"));
         QCoreApplication::processEvents();
         QElapsedTimer scroll;
         scroll.start();

@@ -38,7 +38,7 @@ QString reasonFor(const SheetError& e, const QString& path)
     case Kind::Empty:
         return QStringLiteral(u"表格是空的，第一行应为列标题（收件人姓名、收件地址等）。");
     case Kind::MissingColumn:
-        return QString::fromUtf8(e.what());
+        return e.text();
     case Kind::Damaged:
         break;
     }

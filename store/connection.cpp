@@ -118,10 +118,14 @@ void Connection::openFile(const QString& path, Shape shape)
     QSqlDatabase db = handleFor(QStringLiteral("QSQLITE"));
     db.setDatabaseName(ConnectionRecipe::uriFor(m_path));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
+    // Missing, unreadable or no database at all: the engine says which.
+    const auto unopenable = [this](const QString& engine) {
+        return StoreError(QStringLiteral(u"数据库 %1 无法打开：%2").arg(m_path, engine), engine);
+    };
     if (!db.open()) {
         const QString text = engineText(db.lastError());
         db.close();
-        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+        throw unopenable(text);
     }
     // A file that is not a database fails here, before anything is written.
     QSqlQuery probe(db);
@@ -130,7 +134,7 @@ void Connection::openFile(const QString& path, Shape shape)
         const QString text = engineText(probe.lastError());
         probe.finish();
         db.close();
-        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+        throw unopenable(text);
     }
     identify(m_path, m_device, m_inode);
     takeShape(shape);
