@@ -52,15 +52,17 @@ sqlite3* fileHandle(const QSqlDriver* driver)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-// Bytes 24-27 of the file's header; -1 when they cannot be read.
+// Bytes 24-27 of the file's header, which every commit changes with a
+// rollback journal; -1 when they cannot be read, or under a write-ahead
+// log (byte 18 is 2), where commits leave them be.
 qint64 changeCounter(sqlite3* db)
 {
     sqlite3_file* file = nullptr;
-    uchar bytes[4];
+    uchar bytes[10];
     if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
-        !file->pMethods || file->pMethods->xRead(file, bytes, 4, 24) != SQLITE_OK)
+        !file->pMethods || file->pMethods->xRead(file, bytes, 10, 18) != SQLITE_OK || bytes[0] != 1)
         return -1;
-    return qFromBigEndian<quint32>(bytes);
+    return qFromBigEndian<quint32>(bytes + 6);
 }
 
 // A commit of one of this program's connections on data.mdb, by the
@@ -353,7 +355,8 @@ bool Connection::ownCommitsOnly(const Mark& from, const Mark& to, const QString&
 {
     if (from.dataVersion >= 0 && from.dataVersion == to.dataVersion)
         return true;
-    if (from.counter < 0 || to.counter < 0)
+    // Another's commit moves the counter too.
+    if (from.counter < 0 || to.counter < 0 || from.counter == to.counter)
         return false;
     const QString changed = table.toLower();
     Commits& all = commits();

@@ -355,6 +355,13 @@ void StoreTest::searchesStayInMemoryAfterOurWritesElsewhere()
         d.reopen(Statements::searchRecipientsByName(unread));
         QVERIFY2((d.recordCount() == 0) == write.inMemory, write.write);
     }
+    // Under a write-ahead log commits leave the counter that follows them.
+    db.exec(QStringLiteral("pragma journal_mode=wal"));
+    d.reopen(Statements::selectRecipients());
+    d.recordCount();
+    db.insert("inrxx", {"", "logged ahead"});
+    d.reopen(Statements::searchRecipientsByName("logged ahead"));
+    QCOMPARE(d.recordCount(), 1);
 }
 
 void StoreTest::editOfARowDeletedElsewhereIsNotReportedAsSaved()
