@@ -68,7 +68,9 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
 {
     static const QString emptyText = QStringLiteral("");
     const bool orders = StoreTables::holdsNumbers(connection);
-    connection.beginTransaction();
+    // It reads what it replaces, then writes: the write lock first, as
+    // another desk's write could not then come between.
+    connection.beginWriting();
     try {
         const SqlDialect& dialect = connection.dialect();
         if (const QString lock = dialect.lockForReplace(Schema::importedTable); !lock.isEmpty())
