@@ -25,7 +25,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
-#include <cstring>
 
 class InstallationTest : public QObject {
     Q_OBJECT
@@ -155,9 +154,9 @@ void InstallationTest::dataFolderHoldsTheDatabase()
         DataFolder::prepare(here.filePath(QStringLiteral("shut/data")));
         QFAIL("made");
     } catch (const StoreError& e) {
-        QCOMPARE(e.text(), QStringLiteral(u"无法创建文件夹 %1：%2")
-                               .arg(here.filePath(QStringLiteral("shut/data")),
-                                    QString::fromLocal8Bit(std::strerror(EACCES))));
+        QCOMPARE(e.text(),
+                 QStringLiteral(u"无法创建文件夹 %1：%2")
+                     .arg(here.filePath(QStringLiteral("shut/data")), qt_error_string(EACCES)));
     }
 
     // A relative folder is taken from the current directory when it is set.
