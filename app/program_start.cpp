@@ -13,12 +13,15 @@ namespace ProgramStart {
 int failed(const CommandError& error, const QString& advice, QTextStream& err)
 {
     ErrorReport::show(nullptr, error, advice);
+    const auto* choice = dynamic_cast<const StoreChoiceError*>(&error);
+    // A wrong store is told as the program's own complaint, as on the command line.
+    if (choice)
+        err << "sfwaybill: ";
     err << error.text() << '\n';
     if (!error.text().contains(error.detail()))
         err << error.detail() << '\n';
     if (!advice.isEmpty())
         err << advice << '\n';
-    const auto* choice = dynamic_cast<const StoreChoiceError*>(&error);
     return choice && choice->fromOption() ? 2 : 1;
 }
 

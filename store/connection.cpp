@@ -152,7 +152,8 @@ void Connection::openServer(const ServerAddress& address, Shape shape)
     if (!db.open()) {
         const QString text = engineText(db.lastError());
         db.close();
-        throw StoreError(QStringLiteral("%1: %2").arg(text, m_path));
+        // Said as a data.mdb that cannot be opened is, the server's reason after it.
+        throw StoreError(QStringLiteral(u"数据库 %1 无法打开：%2").arg(m_path, text), text);
     }
     takeShape(shape);
 }

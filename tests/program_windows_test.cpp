@@ -4,6 +4,7 @@
 #include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
+#include "store/store_choice.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "ui/app_info.h"
@@ -29,6 +30,7 @@ private slots:
     void printCommandsStampThenPreviewTheirRows();
     void startupWithoutDatabaseStopsAfterOneReport();
     void startupWithoutImportTableStopsWithTheEnginesText();
+    void wrongDatabaseOptionEndsTheStartWithStatus2();
     void exportFromBothMenusEndsWithItsOwnMessage();
     void importWindowPrintsTheRowItFound();
     void designerIsMadeWhenFirstOpened();
@@ -107,6 +109,22 @@ void ProgramWindowsTest::startupWithoutImportTableStopsWithTheEnginesText()
     QTextStream err(&told);
     QVERIFY(!ProgramStart::windows(db.session(), err));
     QVERIFY2(told.contains(QStringLiteral("excel")), qPrintable(told));
+    QCOMPARE(dialogs.shown.size(), 1);
+}
+
+// Shown, and on the terminal with the program's name; 2 for the option.
+void ProgramWindowsTest::wrongDatabaseOptionEndsTheStartWithStatus2()
+{
+    ScriptedDialogs dialogs;
+    QString told;
+    QTextStream err(&told);
+    try {
+        StoreChoice::choose({}, QStringLiteral("postgresql://host/"));
+        QFAIL("taken as a server");
+    } catch (const CommandError& e) {
+        QCOMPARE(ProgramStart::failed(e, {}, err), 2);
+        QCOMPARE(told, QStringLiteral("sfwaybill: ") + e.text() + u'\n');
+    }
     QCOMPARE(dialogs.shown.size(), 1);
 }
 

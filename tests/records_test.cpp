@@ -423,9 +423,12 @@ void RecordsTest::serverOutOfReachAtStartIsNotAMissingFile()
     QString told;
     QTextStream err(&told);
     QVERIFY(!ProgramStart::windows(db.session(), err));
+    const QString named =
+        QStringLiteral(u"数据库 %1 无法打开：").arg(db.session().server()->display());
     db.makeReachable();
-    // The engine's text alone: no advice to make a data.mdb here.
+    // Named with the server's reason, and no advice to make a data.mdb here.
     QCOMPARE(dialogs.shown.size(), 1);
+    QVERIFY2(told.startsWith(named), qPrintable(told));
     QCOMPARE(dialogs.lastText(), ErrorReport::boxText(told.section(u'\n', 0, 0)));
 }
 
