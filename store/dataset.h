@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/row_source.h"
 #include "store/row_text.h"
 #include "store/search_index.h"
 #include "store/table_query.h"
@@ -29,7 +30,7 @@ struct Statement;
 // rows take a second or more to read. Whatever asks about rows not yet
 // there (the count, a row beyond them, any change) waits for the rest, so
 // it sees the dataset whole as before; only a view asks loadedCount().
-class Dataset : public QObject {
+class Dataset : public QObject, public RowSource {
     Q_OBJECT
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
@@ -38,6 +39,7 @@ public:
     Connection& connection() const { return m_connection; }
     void setQuery(const TableQuery& query) { m_query = query; }
     const TableQuery& query() const { return m_query; }
+    QString table() const override { return m_query.table; }
 
     void open(); // no-op when already open; stays closed on failure
     // Runs the query for no rows: fails as open() would on a table that is
@@ -68,7 +70,7 @@ public:
     int loadedCount() const { return int(m_rows.size()); }
     // recordCount(), waiting only for the count when the rows are counted
     // first.
-    int expectedCount() const;
+    int expectedCount() const override;
     bool isEmpty() const;
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);
@@ -77,13 +79,13 @@ public:
     void next(); // past the last row sets atEnd()
     bool atEnd() const { return m_atEnd; }
 
-    QStringList columnNames() const { return m_columns; }
+    QStringList columnNames() const override { return m_columns; }
     QString field(const QString& column) const;
     // Any row without moving the cursor; "" out of range.
-    QString value(int row, const QString& column) const;
-    QString value(int row, int column) const;
+    QString value(int row, const QString& column) const override;
+    QString value(int row, int column) const override;
     // The store's identity of a row; null out of range.
-    QVariant identity(int row) const
+    QVariant identity(int row) const override
     {
         return row >= 0 && row < m_rows.size() ? m_rows.at(row).identity : QVariant();
     }
