@@ -52,6 +52,10 @@ public:
     // their own, a tenth of the reading), so that expectedCount() need not
     // wait for them: a batch's page count.
     void setCountedFirst(bool counted) { m_countedFirst = counted; }
+    // Rows read from now on come with their recipient's key, a few bytes
+    // a row, for rowsKeyedAs(): a batch's check of the recipients printed
+    // today. Any change of the rows drops the keys.
+    void setRecipientKeys(bool keyed) { m_recipientKeys = keyed; }
     // Searches of these columns (any text) that reopen() may answer from
     // the rows read by the last open() of the whole table, as the store
     // would: only while no other connection has written to the store
@@ -89,6 +93,7 @@ public:
     {
         return row >= 0 && row < m_rows.size() ? m_rows.at(row).identity : QVariant();
     }
+    std::optional<QList<int>> rowsKeyedAs(const QSet<quint32>& keys) const override;
 
     // Changes, each written to the file by post().
     void edit(); // on a dataset without rows this starts a new row
@@ -128,6 +133,7 @@ private:
     void requireOpen() const;
     // The rows that arrived from the reading thread, into the snapshot.
     void takeRows();
+    void dropKeys();
     // Waits for every row; throws StoreError when the reading failed.
     void complete() const;
     qsizetype appendText(const QStringList& values);
@@ -169,6 +175,10 @@ private:
     RowText m_text;
     bool m_compressed = false;
     bool m_countedFirst = false;
+    bool m_recipientKeys = false;
+    // Row i's RecipientKey::hash, while the rows are as read.
+    QList<quint32> m_keys;
+    bool m_keyed = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 // Rows a print run reads by their place in it: a dataset's, or a batch's
 // read back from a spool (SpooledRows). Every value is text; "" out of
@@ -20,6 +23,14 @@ public:
     virtual QVariant identity(int row) const = 0;
     // The table the rows are of.
     virtual QString table() const = 0;
+    // The rows, in order, whose RecipientKey::hash is one of `keys`:
+    // some of them may be another recipient whose key hashes alike.
+    // Nothing when the rows' keys are not at hand.
+    virtual std::optional<QList<int>> rowsKeyedAs(const QSet<quint32>& keys) const
+    {
+        (void)keys;
+        return std::nullopt;
+    }
 
 protected:
     RowSource() = default;

@@ -60,7 +60,7 @@ SpooledRows::SpooledRows(Connection& connection, const TableQuery& query)
     };
     {
         auto made = std::make_unique<SnapshotReader>(connection.path(), select, true, false,
-                                                     QList<SearchIndex::Key>(), spool);
+                                                     QList<SearchIndex::Key>(), false, spool);
         const std::lock_guard lock(spooling);
         reader = std::move(made);
     }

@@ -50,6 +50,10 @@ public:
     QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
     void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }
     bool describePage(int index, LoggedPage& page) override;
+    std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys) override
+    {
+        return m_pages.pagesKeyedAs(keys);
+    }
 
 private:
     void readOrders();

@@ -92,6 +92,13 @@ const Calibration& WaybillPages::calibration()
     return *m_calibration;
 }
 
+std::optional<QList<int>> WaybillPages::pagesKeyedAs(const QSet<quint32>& keys)
+{
+    if (m_mode != RecordMode::EveryRow || !m_rows)
+        return std::nullopt;
+    return m_rows->rowsKeyedAs(keys);
+}
+
 bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();

@@ -42,6 +42,7 @@ public:
     // The rows' texts as drawPage() reads them now, and the layout's
     // shifts and font.
     bool describePage(int index, LoggedPage& page) override;
+    std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys) override;
 
     // Hears the warnings of each page as it is drawn, from what drawing
     // measured; pages without any are not told.
