@@ -45,7 +45,8 @@ protected:
 
 } // namespace
 
-void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon)
+void QtDialogs::message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                        const QString& details)
 {
     QMessageBox::Icon boxIcon = QMessageBox::Information;
     switch (icon) {
@@ -63,6 +64,7 @@ void QtDialogs::message(QWidget* parent, const QString& title, const QString& te
         break;
     }
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
     box.exec();
 }
 

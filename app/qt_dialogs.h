@@ -5,7 +5,8 @@
 // The real dialogs of the desktop.
 class QtDialogs : public Dialogs {
 public:
-    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                 const QString& details = {}) override;
     bool ask(QWidget* parent, const QString& title, const QString& text,
              Default preset = Default::Yes) override;
     int choose(QWidget* parent, const QString& title, const QString& text,

@@ -38,7 +38,7 @@ namespace {
 class YesDialogs : public QtDialogs {
 public:
     bool ask(QWidget*, const QString&, const QString&, Default) override { return true; }
-    void message(QWidget*, const QString&, const QString&, Icon) override {}
+    void message(QWidget*, const QString&, const QString&, Icon, const QString&) override {}
 };
 
 // CPU time of the process: the other figure beside wall-clock time on a

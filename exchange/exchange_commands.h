@@ -13,15 +13,8 @@ class StoreSession;
 // CommandError.
 namespace ExchangeCommands {
 
-// An import that did not replace the list: the report as the window shows
-// it, and why it failed as the detail.
-class ImportError : public CommandError {
-public:
-    using CommandError::CommandError;
-};
-
 // The import's report; `progress` hears of the rows written. Throws
-// ImportError.
+// ImportError (exchange/sheet_import.h).
 QString importSheet(const StoreSession& store, const QString& path,
                     const std::function<void(int done, int total)>& progress = {});
 // The whole address book into NAME as the export window writes it; or,

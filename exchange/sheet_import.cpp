@@ -138,39 +138,38 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
 
 } // namespace
 
-SheetImport::Outcome SheetImport::run(const QString& pathText)
+void SheetImport::run(const QString& pathText)
 {
-    m_detail.clear();
-    m_reason.clear();
     m_sheet.clear();
     m_rows = 0;
     m_repeatedMobiles = 0;
     m_skippedLines = 0;
     const QString path = pathText.trimmed();
     if (path.isEmpty())
-        return Outcome::NoPath;
+        throw ImportError(ImportError::Kind::NoPath, QStringLiteral(u"请正确选择相关路径！"));
 
+    const auto unreadable = [](const QString& reason, const QString& detail) {
+        return ImportError(ImportError::Kind::Unreadable, failureMessage() + u'\n' + reason,
+                           detail);
+    };
     RecipientSheet recipients;
     try {
         m_sheet = SheetFile::read(path, recipients);
         recipients.finish();
     } catch (const SheetTooLarge& e) {
-        m_reason = m_detail = e.text();
-        return Outcome::Unreadable;
+        throw unreadable(e.text(), e.text());
     } catch (const SheetError& e) {
-        m_detail = e.text();
-        m_reason = reasonFor(e, path);
-        return Outcome::Unreadable;
+        throw unreadable(reasonFor(e, path), e.text());
     } catch (const std::bad_alloc&) {
-        m_reason = m_detail = QStringLiteral(u"内存不足");
-        return Outcome::Unreadable;
+        const QString memory = QStringLiteral(u"内存不足");
+        throw unreadable(memory, memory);
     }
 
     try {
         m_connection.open();
     } catch (const StoreError& e) {
-        m_detail = e.text();
-        return Outcome::NoConnection;
+        throw ImportError(ImportError::Kind::NoConnection, QStringLiteral(u"连接ACCESS失败!"),
+                          e.text());
     }
 
     try {
@@ -179,13 +178,13 @@ SheetImport::Outcome SheetImport::run(const QString& pathText)
             [&](qsizetype row, int column) { return recipients.value(row, column); }, m_progress,
             m_previous);
     } catch (const StoreError& e) {
-        m_detail = e.text();
-        return Outcome::NotWritten;
+        throw ImportError(ImportError::Kind::NotWritten,
+                          failureMessage() + QStringLiteral(u"\n无法写入数据库：") + e.text(),
+                          e.text());
     }
     m_rows = int(recipients.rowCount());
     m_repeatedMobiles = countRepeatedMobiles(recipients);
     m_skippedLines = recipients.skippedLines();
-    return Outcome::Imported;
 }
 
 void SheetImport::restore(Connection& connection, const SheetRows& rows)
@@ -197,46 +196,20 @@ void SheetImport::restore(Connection& connection, const SheetRows& rows)
         [&](qsizetype row, int column) { return rows.at(row).value(column); }, {}, nullptr);
 }
 
-QString SheetImport::message(Outcome outcome)
+QString SheetImport::failureMessage()
 {
-    switch (outcome) {
-    case Outcome::Imported:
-        return QStringLiteral(u"批量导入EXCEL成功!");
-    case Outcome::NoPath:
-        return QStringLiteral(u"请正确选择相关路径！");
-    case Outcome::NoConnection:
-        return QStringLiteral(u"连接ACCESS失败!");
-    case Outcome::Unreadable:
-    case Outcome::NotWritten:
-        break;
-    }
     return QStringLiteral(u"批量导入EXCEL失败!");
 }
 
-QString SheetImport::report(Outcome outcome) const
+QString SheetImport::report() const
 {
-    QString text = message(outcome);
-    switch (outcome) {
-    case Outcome::Imported:
-        text += QStringLiteral(u"\n共导入%1条收件人信息。").arg(m_rows);
-        if (m_skippedLines > 0)
-            text += QStringLiteral(u"\n列标题上方的%1行不是收件人，未导入。").arg(m_skippedLines);
-        if (!m_sheet.isEmpty() && m_sheet.compare(SheetFile::sheetName, Qt::CaseInsensitive) != 0)
-            text +=
-                QStringLiteral(u"\n工作簿中没有Sheet1，读取的是第一个工作表“%1”。").arg(m_sheet);
-        if (m_repeatedMobiles > 0)
-            text += QStringLiteral(u"\n其中%1条的手机号码与前面的行相同，请检查是否重复。")
-                        .arg(m_repeatedMobiles);
-        break;
-    case Outcome::Unreadable:
-        text += u'\n' + m_reason;
-        break;
-    case Outcome::NotWritten:
-        text += QStringLiteral(u"\n无法写入数据库：") + m_detail;
-        break;
-    case Outcome::NoPath:
-    case Outcome::NoConnection:
-        break;
-    }
+    QString text = QStringLiteral(u"批量导入EXCEL成功!\n共导入%1条收件人信息。").arg(m_rows);
+    if (m_skippedLines > 0)
+        text += QStringLiteral(u"\n列标题上方的%1行不是收件人，未导入。").arg(m_skippedLines);
+    if (!m_sheet.isEmpty() && m_sheet.compare(SheetFile::sheetName, Qt::CaseInsensitive) != 0)
+        text += QStringLiteral(u"\n工作簿中没有Sheet1，读取的是第一个工作表“%1”。").arg(m_sheet);
+    if (m_repeatedMobiles > 0)
+        text += QStringLiteral(u"\n其中%1条的手机号码与前面的行相同，请检查是否重复。")
+                    .arg(m_repeatedMobiles);
     return text;
 }

@@ -20,7 +20,7 @@
 
 namespace {
 
-using Outcome = SheetImport::Outcome;
+using Kind = ImportError::Kind;
 
 const QStringList previous{"旧公司", "旧收件人", "", "旧地址", "", "", "139", "", "", ""};
 
@@ -74,15 +74,15 @@ void ExchangeImportTest::importReplacesTheList()
     Connection c(db.session());
     c.open();
     SheetImport import(c);
-    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
-             Outcome::Imported);
+    QVERIFY_THROWS_NO_EXCEPTION(
+        import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))));
     QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
     QCOMPARE(import.importedRows(), 4);
     // The same file again: one copy, not two.
-    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("libreoffice_recipients.xlsx"))),
-             Outcome::Imported);
+    QVERIFY_THROWS_NO_EXCEPTION(
+        import.run(SampleSheets::path(QStringLiteral("libreoffice_recipients.xlsx"))));
     QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
-    QCOMPARE(SheetImport::message(Outcome::Imported), QStringLiteral(u"批量导入EXCEL成功!"));
+    QCOMPARE(import.report().section(u'\n', 0, 0), QStringLiteral(u"批量导入EXCEL成功!"));
 }
 
 void ExchangeImportTest::pathIsTrimmedAndBlankPathRefused()
@@ -92,13 +92,15 @@ void ExchangeImportTest::pathIsTrimmedAndBlankPathRefused()
     Connection c(db.session());
     c.open();
     SheetImport import(c);
-    QCOMPARE(import.run(QStringLiteral("   ")), Outcome::NoPath);
-    QCOMPARE(SheetImport::message(Outcome::NoPath), QStringLiteral(u"请正确选择相关路径！"));
+    const std::optional<ImportError> blank =
+        SampleSheets::importFailure(import, QStringLiteral("   "));
+    QVERIFY(blank);
+    QCOMPARE(blank->kind(), Kind::NoPath);
+    QCOMPARE(blank->text(), QStringLiteral(u"请正确选择相关路径！"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
-    QCOMPARE(import.run(QStringLiteral("  ") +
-                        SampleSheets::path(QStringLiteral("recipients_gb18030.csv")) +
-                        QStringLiteral(" ")),
-             Outcome::Imported);
+    QVERIFY_THROWS_NO_EXCEPTION(import.run(
+        QStringLiteral("  ") + SampleSheets::path(QStringLiteral("recipients_gb18030.csv")) +
+        QStringLiteral(" ")));
     QCOMPARE(db.rows(QStringLiteral("excel")), SampleSheets::expectedRecipients());
 }
 
@@ -122,10 +124,11 @@ void ExchangeImportTest::failedReadKeepsThePreviousRows()
     Connection c(db.session());
     c.open();
     SheetImport import(c);
-    const Outcome outcome = import.run(path);
-    QCOMPARE(outcome, Outcome::Unreadable);
-    QVERIFY(!import.detail().isEmpty());
-    QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"批量导入EXCEL失败!"));
+    const std::optional<ImportError> failure = SampleSheets::importFailure(import, path);
+    QVERIFY(failure);
+    QCOMPARE(failure->kind(), Kind::Unreadable);
+    QVERIFY(!failure->detail().isEmpty());
+    QCOMPARE(failure->text().section(u'\n', 0, 0), QStringLiteral(u"批量导入EXCEL失败!"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 }
 
@@ -141,9 +144,11 @@ void ExchangeImportTest::failedWriteIsRolledBack()
     Connection c(db.session());
     c.open();
     SheetImport import(c);
-    QCOMPARE(import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls"))),
-             Outcome::NotWritten);
-    QCOMPARE(SheetImport::message(Outcome::NotWritten), QStringLiteral(u"批量导入EXCEL失败!"));
+    const std::optional<ImportError> failure = SampleSheets::importFailure(
+        import, SampleSheets::path(QStringLiteral("xlwt_recipients.xls")));
+    QVERIFY(failure);
+    QCOMPARE(failure->kind(), Kind::NotWritten);
+    QCOMPARE(failure->text().section(u'\n', 0, 0), QStringLiteral(u"批量导入EXCEL失败!"));
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 }
 
@@ -155,9 +160,11 @@ void ExchangeImportTest::missingDatabaseReportsTheConnection()
     c.open();
     db.makeUnreachable();
     SheetImport import(c);
-    const Outcome outcome = import.run(SampleSheets::path(QStringLiteral("xlwt_recipients.xls")));
-    QCOMPARE(outcome, Outcome::NoConnection);
-    QCOMPARE(SheetImport::message(outcome), QStringLiteral(u"连接ACCESS失败!"));
+    const std::optional<ImportError> failure = SampleSheets::importFailure(
+        import, SampleSheets::path(QStringLiteral("xlwt_recipients.xls")));
+    QVERIFY(failure);
+    QCOMPARE(failure->kind(), Kind::NoConnection);
+    QCOMPARE(failure->text(), QStringLiteral(u"连接ACCESS失败!"));
     db.makeReachable();
     QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{previous});
 }
@@ -179,7 +186,7 @@ void ExchangeImportTest::exportThenImportGivesEveryRowBack()
             AddressBookExport::run(recipients, db.dir() + QString::fromLatin1(name));
         Connection importWindow(db.session());
         SheetImport import(importWindow);
-        QCOMPARE(import.run(written), Outcome::Imported);
+        QVERIFY_THROWS_NO_EXCEPTION(import.run(written));
         QCOMPARE(db.rows(QStringLiteral("excel")), book);
     }
 }

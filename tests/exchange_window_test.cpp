@@ -1,4 +1,5 @@
 #include "exchange/windows/import_window.h"
+#include "store/connection.h"
 #include "store/schema.h"
 #include "store/store_error.h"
 #include "support/main_window_driver.h"
@@ -223,6 +224,15 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     import(form, dataFile("xlwt_recipients.xls"));
     QCOMPARE(dialogs.lastText(), QStringLiteral(u"连接ACCESS失败!"));
     QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Information);
+    // Why, behind the box's details: what the connection says when opened.
+    QString why;
+    try {
+        Connection(db.session()).open();
+    } catch (const StoreError& e) {
+        why = e.text();
+    }
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(dialogs.shown.last().details, why);
     QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
     QVERIFY(!form.query().isOpen());
     Drive::find<QLineEdit>(&form, QStringLiteral("Edit2"))->setText(QStringLiteral(u"旧"));

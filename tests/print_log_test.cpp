@@ -86,7 +86,7 @@ void printNextPreviewTo(ScriptedDialogs& dialogs, const QString& pdf, int copies
         job.setOutputFile(pdf);
         job.printer().setCopyCount(copies);
         QVERIFY(job.run(pages));
-        QCOMPARE(job.logFailure(), QString());
+        QVERIFY(!job.logFailure());
     });
 }
 

@@ -331,8 +331,8 @@ void StoreTest::searchesStayInMemoryAfterOurWritesElsewhere()
          }),
          true},
         {"our import", ours([](Connection& own) {
-             QCOMPARE(SheetImport(own).run(SampleSheets::path("xlwt_recipients.xls")),
-                      SheetImport::Outcome::Imported);
+             QVERIFY_THROWS_NO_EXCEPTION(
+                 SheetImport(own).run(SampleSheets::path("xlwt_recipients.xls")));
          }),
          true},
         {"our address book elsewhere", ours(addRecipient), false},

@@ -22,14 +22,14 @@ void Dialogs::install(Dialogs* dialogs)
     installed = dialogs;
 }
 
-void Dialogs::inform(QWidget* parent, const QString& text)
+void Dialogs::inform(QWidget* parent, const QString& text, const QString& details)
 {
-    current().message(parent, AppInfo::title, text, Icon::Information);
+    current().message(parent, AppInfo::title, text, Icon::Information, details);
 }
 
-void Dialogs::notice(QWidget* parent, const QString& text)
+void Dialogs::notice(QWidget* parent, const QString& text, const QString& details)
 {
-    current().message(parent, noticeTitle, text, Icon::Information);
+    current().message(parent, noticeTitle, text, Icon::Information, details);
 }
 
 bool Dialogs::confirm(QWidget* parent, const QString& text, Default preset)

@@ -18,8 +18,9 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // OK-only message box.
-    virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+    // OK-only message box; `details`, when given, behind its details button.
+    virtual void message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                         const QString& details = {}) = 0;
     // Yes/No question; true on Yes.
     virtual bool ask(QWidget* parent, const QString& title, const QString& text,
                      Default preset = Default::Yes) = 0;
@@ -53,8 +54,10 @@ public:
     static void install(Dialogs* dialogs);
 
     // Shorthands used by the windows.
-    static void inform(QWidget* parent, const QString& text); // program title, information
-    static void notice(QWidget* parent, const QString& text); // "提示", information
+    // Program title, information.
+    static void inform(QWidget* parent, const QString& text, const QString& details = {});
+    // "提示", information.
+    static void notice(QWidget* parent, const QString& text, const QString& details = {});
     static bool confirm(QWidget* parent, const QString& text, // "提示", Yes/No
                         Default preset = Default::Yes);
 };

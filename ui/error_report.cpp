@@ -10,6 +10,25 @@
 
 namespace ErrorReport {
 
+namespace {
+
+void showIn(QWidget* parent, Box box, const QString& text, const QString& details = {})
+{
+    switch (box) {
+    case Box::Inform:
+        Dialogs::inform(parent, text, details);
+        break;
+    case Box::Notice:
+        Dialogs::notice(parent, text, details);
+        break;
+    case Box::Warning:
+        Dialogs::current().message(parent, AppInfo::title, text, Dialogs::Icon::Warning, details);
+        break;
+    }
+}
+
+} // namespace
+
 QString boxText(const QString& errorText)
 {
     if (errorText.isEmpty())
@@ -59,11 +78,14 @@ void show(QWidget* parent, Box box, const QString& message, const CommandError& 
         lines << QStringLiteral(u"原因：") + reason;
     else
         lines << advice << QStringLiteral(u"（%1）").arg(reason);
-    const QString text = lines.join(QLatin1Char('\n'));
-    if (box == Box::Notice)
-        Dialogs::notice(parent, text);
-    else
-        Dialogs::inform(parent, text);
+    showIn(parent, box, lines.join(QLatin1Char('\n')));
+}
+
+void showWithDetails(QWidget* parent, Box box, const CommandError& error, const QString& heading)
+{
+    const QString text =
+        heading.isEmpty() ? error.text() : heading + QLatin1Char('\n') + error.text();
+    showIn(parent, box, text, text.contains(error.detail()) ? QString() : error.detail());
 }
 
 bool run(QWidget* parent, const std::function<void()>& command)

@@ -23,14 +23,22 @@ void show(QWidget* parent, const QString& errorText, const QString& advice);
 void show(QWidget* parent, const CommandError& error, const QString& advice = {});
 
 // The box of a window's other messages: with the program's title
-// (Dialogs::inform) or with "提示" (Dialogs::notice).
-enum class Box { Inform, Notice };
+// (Dialogs::inform) or with "提示" (Dialogs::notice); or the program's
+// title with a warning icon.
+enum class Box { Inform, Notice, Warning };
 
 // A failure a window names with its own `message`, in `box`: below the
 // message `advice`, then the error's message and the engine's reason,
 // bracketed after advice, else after "原因：". One line each.
 void show(QWidget* parent, Box box, const QString& message, const CommandError& error,
           const QString& advice = {});
+
+// A failure told in the words the error carries, below `heading` when
+// there is one, in `box`; the engine's reason, unless those words hold
+// it, behind the box's details button, for the window's own message stays
+// as the user knows it.
+void showWithDetails(QWidget* parent, Box box, const CommandError& error,
+                     const QString& heading = {});
 
 // Runs a command; returns false when it failed and the error was shown.
 bool run(QWidget* parent, const std::function<void()>& command);

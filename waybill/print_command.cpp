@@ -213,7 +213,7 @@ Printed run(const StoreSession& store, const PrintRequest& request, const Printe
                                 request.pdf.isEmpty() ? request.printer
                                                       : QFileInfo(request.pdf).absoluteFilePath());
         } catch (const CommandError& e) {
-            printed.logFailure = e.text();
+            printed.logFailure = e;
         }
     }
     return printed;

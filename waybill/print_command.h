@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/command_error.h"
 #include "waybill/page_source.h"
 #include "waybill/waybill_pages.h"
 
@@ -62,7 +63,7 @@ struct Printed {
     int pages = 0;
     bool cancelled = false;
     QString run;
-    QString logFailure;
+    std::optional<CommandError> logFailure;
     QStringList notices;
 };
 

@@ -121,9 +121,9 @@ int Print::run(const QCommandLineParser& p, const StoreSession& store) const
     if (printed.cancelled)
         return 1;
     // Printed all the same: a failing status would invite printing again.
-    if (!printed.logFailure.isEmpty())
+    if (printed.logFailure)
         err() << program
-              << ": printed, but the print log could not be written: " << printed.logFailure
+              << ": printed, but the print log could not be written: " << printed.logFailure->text()
               << '\n';
     err().flush();
     // For scripts: the pages written and where they went.

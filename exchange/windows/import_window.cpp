@@ -183,9 +183,11 @@ void ImportWindow::importSheet()
         SheetImport import(m_queries.connection);
         SheetRows previous;
         import.keepPrevious(&previous);
-        const SheetImport::Outcome outcome = import.run(m_path->text());
-        if (outcome != SheetImport::Outcome::Imported) {
-            Dialogs::inform(this, import.report(outcome));
+        try {
+            import.run(m_path->text());
+        } catch (const ImportError& e) {
+            // Its own words as the window always said them; the reason behind.
+            ErrorReport::showWithDetails(this, ErrorReport::Box::Inform, e);
             return;
         }
         m_previous = std::move(previous);
@@ -194,14 +196,13 @@ void ImportWindow::importSheet()
             m_queries.reopen();
         } catch (const StoreError& e) {
             // The rows are in: a second import would only replace them.
-            ErrorReport::show(this, ErrorReport::Box::Inform,
-                              SheetImport::message(SheetImport::Outcome::NotWritten), e,
+            ErrorReport::show(this, ErrorReport::Box::Inform, SheetImport::failureMessage(), e,
                               QStringLiteral(u"已导入%1条收件人信息，但无法重新读取列表。"
                                              u"请点“刷 新”查看，不要再次导入。")
                                   .arg(import.importedRows()));
             return;
         }
-        Dialogs::inform(this, import.report(outcome));
+        Dialogs::inform(this, import.report());
         m_pathPanel->hide();
     });
 }

@@ -26,4 +26,14 @@ QList<QStringList> expectedRecipients()
     return rows;
 }
 
+std::optional<ImportError> importFailure(SheetImport& import, const QString& pathText)
+{
+    try {
+        import.run(pathText);
+    } catch (const ImportError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 } // namespace SampleSheets

@@ -14,9 +14,10 @@ ScriptedDialogs::~ScriptedDialogs()
     Dialogs::install(nullptr);
 }
 
-void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, Icon icon)
+void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, Icon icon,
+                              const QString& details)
 {
-    shown << Shown{QStringLiteral("message"), title, text, icon};
+    shown << Shown{QStringLiteral("message"), title, text, icon, Default::Yes, details};
 }
 
 bool ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, Default preset)

@@ -17,12 +17,14 @@ public:
         QString text;
         Icon icon = Icon::Information;
         Default preset = Default::Yes; // of a question
+        QString details = {};          // of a message, behind its details button
     };
 
     ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the Qt dialogs
 
-    void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                 const QString& details = {}) override;
     bool ask(QWidget* parent, const QString& title, const QString& text,
              Default preset = Default::Yes) override;
     int choose(QWidget* parent, const QString& title, const QString& text,

@@ -66,7 +66,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
         m_printer->setOutputFileName(target->writePath());
     }
     m_pagesSent = 0;
-    m_logFailure.clear();
+    m_logFailure.reset();
     RecordedPages recorded(pages);
     bool printed = false;
     {
@@ -87,7 +87,7 @@ bool PrintJob::run(PageSource& pages, const Printing::Progress& progress)
         try {
             PrintLog::write(m_store, recorded, destination());
         } catch (const CommandError& e) {
-            m_logFailure = e.text();
+            m_logFailure = e;
         }
     }
     if (printed && numbered)

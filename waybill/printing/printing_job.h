@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/command_error.h"
 #include "waybill/printing/printing.h"
 
 #include <QString>
@@ -37,8 +38,8 @@ public:
     // Pages the last run put out, copies made by the page loop included.
     int pagesSent() const { return m_pagesSent; }
     // Why the last run's pages are not in the print log although they were
-    // printed; empty when they are.
-    QString logFailure() const { return m_logFailure; }
+    // printed; none when they are. Not thrown: the print itself succeeded.
+    const std::optional<CommandError>& logFailure() const { return m_logFailure; }
     // For a caller that logs the pages itself.
     void setLogging(bool on) { m_logging = on; }
 
@@ -51,7 +52,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     int m_pagesSent = 0;
     bool m_logging = true;
-    QString m_logFailure;
+    std::optional<CommandError> m_logFailure;
 };
 
 // A job on `printer` titled `title`, as the preview's "打 印" sends it: what

@@ -319,12 +319,10 @@ void PrintPreview::print()
                        .arg(m_job.destination());
         if (printed && printer.copyCount() > 1 && printer.supportsMultipleCopies())
             done += QStringLiteral(u"，每页 %1 份").arg(printer.copyCount());
-        if (printed && !m_job.logFailure().isEmpty()) {
+        if (printed && m_job.logFailure()) {
             done += QStringLiteral(u"（未写入打印记录）");
-            Dialogs::current().message(
-                this, AppInfo::title,
-                QStringLiteral(u"已打印，但打印记录未能写入！\n%1").arg(m_job.logFailure()),
-                Dialogs::Icon::Warning);
+            ErrorReport::showWithDetails(this, ErrorReport::Box::Warning, *m_job.logFailure(),
+                                         QStringLiteral(u"已打印，但打印记录未能写入！"));
         }
         m_destination->setText(done);
     });
