@@ -14,9 +14,14 @@
 #include <thread>
 
 // A select's rows read on a connection of its own, in a thread of its own,
-// while the window that asked is already shown. One statement is one read
-// transaction (with its count, on the server a repeatable read), so the
-// rows are one consistent snapshot however long the reading takes. From
+// while the window that asked is already shown. The rows are one
+// consistent snapshot however long the reading takes: on the server one
+// repeatable read. On data.mdb a read transaction keeps every other
+// connection from writing, so a long select is read in parts, each a
+// transaction of its own; a write by another connection in between begins
+// the reading anew (the rows before are void), and after a few such writes
+// the rows are read in one transaction as a select with its count always
+// is. From
 // data.mdb every value comes straight as the UTF-8 the file holds (through
 // the driver each value goes to UTF-16 and into a QVariant first, most of
 // the time a large snapshot took).
@@ -32,6 +37,7 @@ public:
         qsizetype size = 0;       // of the text unpacked
         QByteArrayList records;   // the rows' SearchIndex records, one array per key
         bool exact = true;        // false when a record may not search as LIKE does
+        bool anew = false;        // the rows taken before are void; has no rows
     };
 
     // Starts reading `statement` (row identity first) from the database
@@ -40,8 +46,11 @@ public:
     // counted in the same read transaction, on the file once the first
     // screen of them is out, on the server before the first row. `keys`:
     // the records of a SearchIndex come with the rows (from data.mdb only).
-    SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
-                   QList<SearchIndex::Key> keys, std::function<void()> arrived);
+    // `inParts`: the same select a part at a time (TableQuery::selectAfter),
+    // for data.mdb; empty for one read transaction.
+    SnapshotReader(const QString& path, const Statement& statement, const Statement& inParts,
+                   bool compressed, bool counted, QList<SearchIndex::Key> keys,
+                   std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
     SnapshotReader(const SnapshotReader&) = delete;
@@ -80,10 +89,12 @@ private:
         // False when the reading is to stop.
         bool endRow();
         void flush();
+        // The rows written so far are void: the next come first again.
+        void restart();
     };
 
-    void read(const QString& path, const Statement& statement);
-    void readFile(const QString& path, const Statement& statement);
+    void read(const QString& path, const Statement& statement, const Statement& inParts);
+    void readFile(const QString& path, const Statement& statement, const Statement& inParts);
     void readServer(const ServerAddress& address, const Statement& statement);
     void deliver(Chunk&& chunk);
     void counted(qint64 count);
