@@ -89,10 +89,10 @@ qint64 SnapshotReader::count()
     return m_count;
 }
 
-void SnapshotReader::finish()
+void SnapshotReader::waitForRows()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_finished; });
+    m_changed.wait(lock, [this] { return m_finished || !m_chunks.isEmpty(); });
 }
 
 bool SnapshotReader::finished()

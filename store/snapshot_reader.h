@@ -67,8 +67,8 @@ public:
     qint64 count();
     // The count if it is there yet, else -1; never waits.
     qint64 knownCount();
-    // Waits for the last row.
-    void finish();
+    // Waits for rows to take, or for the end.
+    void waitForRows();
     bool finished();
     // Why the reading stopped before the last row; empty when it did not.
     QString failure();
