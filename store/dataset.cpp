@@ -5,6 +5,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
+#include <QAbstractEventDispatcher>
 #include <QHash>
 #include <QSignalBlocker>
 #include <QSqlQuery>
@@ -153,6 +154,15 @@ void Dataset::openInto(RowText spare)
         const QSignalBlocker quiet(this);
         takeRows();
     }
+    // The rest once this thread has nothing else to do: with the window
+    // shown first, a list of 100,000 rows starts it nearly as soon as an
+    // empty one.
+    disconnect(m_proceeding);
+    if (auto* events = QAbstractEventDispatcher::instance(thread()); events && m_load)
+        m_proceeding = connect(events, &QAbstractEventDispatcher::aboutToBlock, this,
+                               &Dataset::proceed, Qt::SingleShotConnection);
+    else if (m_load)
+        m_load->proceed();
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
     emit reset();
@@ -232,6 +242,12 @@ void Dataset::takeRows()
         m_atEnd = false;
         emit currentRowChanged(m_current);
     }
+}
+
+void Dataset::proceed()
+{
+    if (m_load)
+        m_load->proceed();
 }
 
 void Dataset::complete() const

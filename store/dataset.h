@@ -130,6 +130,7 @@ private:
     void takeRows();
     // Waits for every row; throws StoreError when the reading failed.
     void complete() const;
+    void proceed(); // the reading past its first part
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
@@ -176,6 +177,7 @@ private:
     QSet<int> m_changed;
     std::unique_ptr<SnapshotReader> m_load;
     std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
+    QMetaObject::Connection m_proceeding;
     QString m_loadFailure;
 
     QList<SearchIndex::Key> m_searchKeys;

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <chrono>
 #include <limits>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -25,6 +27,9 @@ constexpr int rowsPerPart = 32768;
 // Writes by other connections that begin the reading anew before the rest
 // is read in one transaction, so that it ends however busy the file is.
 constexpr int partedPasses = 3;
+// How long the first part waits, its transaction open, after the first
+// screen for proceed(): about as long as a part takes.
+constexpr std::chrono::milliseconds pauseInPart(100);
 
 bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
@@ -60,6 +65,7 @@ SnapshotReader::~SnapshotReader()
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
+    m_changed.notify_all();
     m_thread.join();
 }
 
@@ -84,6 +90,7 @@ qint64 SnapshotReader::knownCount()
 
 qint64 SnapshotReader::count()
 {
+    proceed();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_count >= 0 || m_finished; });
     return m_count;
@@ -91,8 +98,29 @@ qint64 SnapshotReader::count()
 
 void SnapshotReader::waitForRows()
 {
+    proceed();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_finished || !m_chunks.isEmpty(); });
+}
+
+bool SnapshotReader::proceeding(std::optional<std::chrono::milliseconds> atMost)
+{
+    std::unique_lock lock(m_mutex);
+    const auto asked = [this] { return m_proceed || m_stop; };
+    if (atMost)
+        m_changed.wait_for(lock, *atMost, asked);
+    else
+        m_changed.wait(lock, asked);
+    return !m_stop;
+}
+
+void SnapshotReader::proceed()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_proceed = true;
+    }
+    m_changed.notify_all();
 }
 
 bool SnapshotReader::finished()
@@ -359,6 +387,7 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement,
     // connection wrote since the part before.
     sqlite3_stmt* version = nullptr;
     bool going = true;
+    bool paused = false;
     for (int pass = 0; part && going && pass < partedPasses; ++pass) {
         if (pass > 0)
             out.restart();
@@ -389,6 +418,14 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement,
                 after = sqlite3_column_int64(part, 0);
                 ++rows;
                 going = readRow(part);
+                if (going && !out.first && !paused) {
+                    // The first screen is out: the window may come up before
+                    // the rest of a long list takes the processor; another
+                    // connection's write waits meanwhile, no longer than it
+                    // would for a part.
+                    paused = true;
+                    going = proceeding(pauseInPart);
+                }
             }
             if (step != SQLITE_ROW && step != SQLITE_DONE) {
                 sqlite3_finalize(version);
@@ -397,6 +434,8 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement,
             }
             sqlite3_reset(part);
             sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            if (going && rows == rowsPerPart)
+                going = proceeding(std::nullopt);
         }
         if (!torn) {
             sqlite3_finalize(version);

@@ -8,9 +8,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 // A select's rows read on a connection of its own, in a thread of its own,
@@ -69,6 +71,11 @@ public:
     qint64 knownCount();
     // Waits for rows to take, or for the end.
     void waitForRows();
+    // Read in parts, the rows wait after the first screen (a moment) and
+    // after the first part until this is called, or until they or their
+    // count are waited for: the window comes up before the rest of a long
+    // list takes the processor.
+    void proceed();
     bool finished();
     // Why the reading stopped before the last row; empty when it did not.
     QString failure();
@@ -96,6 +103,8 @@ private:
     void read(const QString& path, const Statement& statement, const Statement& inParts);
     void readFile(const QString& path, const Statement& statement, const Statement& inParts);
     void readServer(const ServerAddress& address, const Statement& statement);
+    // Waits for proceed() or the stop, at most `atMost`; false to stop.
+    bool proceeding(std::optional<std::chrono::milliseconds> atMost);
     void deliver(Chunk&& chunk);
     void counted(qint64 count);
     void ended(bool ran, qint64 rows, const QString& failure);
@@ -113,6 +122,7 @@ private:
     bool m_ran = false;
     bool m_finished = false;
     bool m_stop = false;
+    bool m_proceed = false;
     QString m_failure;
     std::thread m_thread;
 };
