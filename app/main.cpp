@@ -1,6 +1,7 @@
 // sfwaybill: creates every window once, in a fixed order, and runs until
 // the main window closes.
 #include "app/program_icon.h"
+#include "app/program_start.h"
 #include "app/program_windows.h"
 #include "app/qt_dialogs.h"
 #include "records/windows/main_window.h"
@@ -10,7 +11,6 @@
 #include "store/store_options.h"
 #include "store/temporary_files.h"
 #include "ui/app_info.h"
-#include "ui/error_report.h"
 #include "ui/qt_texts.h"
 #include "ui/widgets.h"
 #include "waybill/font_substitutions.h"
@@ -39,39 +39,24 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString& dataFolder = store->folder;
-    const QString& databaseUrl = store->databaseUrl;
     // Where the data lives, for every window of the run.
     StoreSession session;
     try {
-        session = StoreChoice::choose(dataFolder, databaseUrl);
-    } catch (const StoreChoiceError& e) {
-        // Started from the menu, a wrong configuration line shows nowhere else.
-        ErrorReport::show(nullptr, e.text());
-        err << "sfwaybill: " << e.text() << '\n';
-        return e.fromOption() ? 2 : 1;
-    }
-    if (!dataFolder.isEmpty()) {
-        try {
+        session = StoreChoice::choose(dataFolder, store->databaseUrl);
+        if (!dataFolder.isEmpty())
             DataFolder::prepare(dataFolder);
-        } catch (const CommandError& e) {
-            ErrorReport::show(nullptr, e.text());
-            err << e.text() << '\n';
-            return 1;
-        }
+    } catch (const CommandError& e) {
+        // Started from the menu, a wrong configuration line shows nowhere else.
+        return ProgramStart::failed(e, {}, err);
     }
 
     // What a killed run of either program left beside the database.
     TemporaryFiles::removeLeftovers(QFileInfo(session.databasePath()).absolutePath());
 
-    ProgramWindows windows(session);
-    if (!windows.startupError().isEmpty()) {
-        err << windows.startupError() << '\n';
-        const QString advice = session.missingDatabaseAdvice();
-        if (!advice.isEmpty())
-            err << advice << '\n';
+    const std::unique_ptr<ProgramWindows> windows = ProgramStart::windows(session, err);
+    if (!windows)
         return 1;
-    }
-    Widgets::centreOnScreen(&windows.mainWindow());
-    windows.mainWindow().show();
+    Widgets::centreOnScreen(&windows->mainWindow());
+    windows->mainWindow().show();
     return app.exec();
 }

@@ -3,9 +3,7 @@
 #include "exchange/windows/import_window.h"
 #include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
-#include "store/command_error.h"
 #include "store/store_session.h"
-#include "ui/error_report.h"
 #include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/imported_batch_print_window.h"
 #include "waybill/windows/imported_single_print_window.h"
@@ -18,22 +16,10 @@
 ProgramWindows::ProgramWindows(const StoreSession& store) : m_store(store)
 {
     m_main = std::make_unique<MainWindow>(m_store);
-    try {
-        m_main->open();
-    } catch (const CommandError& e) {
-        // Nothing else can work without the database; stop before any
-        // other window tries it and shows the same error again.
-        m_startupError = e.text();
-        ErrorReport::show(m_main.get(), e, m_store.missingDatabaseAdvice());
-        return;
-    }
-    try {
-        create();
-    } catch (const CommandError& e) {
-        m_startupError = e.text();
-        ErrorReport::show(m_main.get(), e);
-        return;
-    }
+    // Nothing else can work without the database: stopped before any other
+    // window tries it and the same error is shown again.
+    m_main->open();
+    create();
     wire();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <memory>
 
 class MainWindow;
@@ -19,12 +18,10 @@ class StoreSession;
 // Every window works on `store`.
 class ProgramWindows {
 public:
+    // Throws CommandError when the database cannot be worked on; no
+    // window is left then.
     explicit ProgramWindows(const StoreSession& store);
     ~ProgramWindows();
-
-    // Empty when every window could be created; otherwise the engine's
-    // text, already shown, and the program must end with status 1.
-    QString startupError() const { return m_startupError; }
 
     MainWindow& mainWindow() { return *m_main; }
     ImportWindow& importWindow() { return *m_import; }
@@ -42,7 +39,6 @@ private:
     void wire();
 
     const StoreSession& m_store;
-    QString m_startupError;
     std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<ImportWindow> m_import;
     std::unique_ptr<BackupWindow> m_backup;

@@ -113,7 +113,7 @@ template <typename Write> void writeOrSay(const Write& write)
     try {
         write();
     } catch (const SheetError& e) {
-        throw SheetError(QStringLiteral(u"导出失败：%1").arg(QString::fromStdString(e.what())));
+        throw SheetError(QStringLiteral(u"导出失败：%1").arg(e.text()), e.detail(), e.kind());
     }
 }
 

@@ -27,6 +27,10 @@ public:
         : CommandError(text), m_kind(kind)
     {
     }
+    SheetError(const QString& text, const QString& detail, Kind kind)
+        : CommandError(text, detail), m_kind(kind)
+    {
+    }
     explicit SheetError(const char* text, Kind kind = Kind::Damaged)
         : CommandError(text), m_kind(kind)
     {

@@ -104,7 +104,7 @@ void save(const QString& path, const QByteArray& bytes)
     } catch (const SheetError&) {
         throw;
     } catch (const CommandError& e) {
-        throw SheetError(e.text());
+        throw SheetError(e.text(), e.detail(), SheetError::Kind::Damaged);
     }
 }
 

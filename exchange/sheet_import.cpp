@@ -38,7 +38,7 @@ QString reasonFor(const SheetError& e, const QString& path)
     case Kind::Empty:
         return QStringLiteral(u"表格是空的，第一行应为列标题（收件人姓名、收件地址等）。");
     case Kind::MissingColumn:
-        return QString::fromUtf8(e.what());
+        return e.text();
     case Kind::Damaged:
         break;
     }
@@ -68,7 +68,9 @@ void replaceImported(Connection& connection, qsizetype count, const Value& value
 {
     static const QString emptyText = QStringLiteral("");
     const bool orders = StoreTables::holdsNumbers(connection);
-    connection.beginTransaction();
+    // It reads what it replaces, then writes: the write lock first, as
+    // another desk's write could not then come between.
+    connection.beginWriting();
     try {
         const SqlDialect& dialect = connection.dialect();
         if (const QString lock = dialect.lockForReplace(Schema::importedTable); !lock.isEmpty())

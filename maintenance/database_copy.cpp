@@ -233,6 +233,9 @@ void replaceContent(const QString& from, const QString& live, const QString& kep
 
 void checkedDataOnly(const QString& chosen, const QString& to)
 {
+    // Unreadable is no sign of another program's file: said as it is.
+    if (QFile file(chosen); !file.open(QIODevice::ReadOnly))
+        throw BackupError(QStringLiteral(u"无法读取 %1：%2").arg(chosen, file.errorString()));
     try {
         requireWaybillTables(chosen);
         dataOnly(chosen, to);

@@ -29,7 +29,7 @@ void requireWaybillTables(const QString& path);
 // copy holds the current version (SchemaSteps) and a new generation
 // (Connection::generation).
 void dataOnly(const QString& from, const QString& to);
-// A backup chosen for a restore: requireWaybillTables(), then dataOnly();
+// A backup chosen for a restore: readable, requireWaybillTables(), then dataOnly();
 // throws BackupError naming the file.
 void checkedDataOnly(const QString& chosen, const QString& to);
 

@@ -75,11 +75,7 @@ int copyRows(Connection& from, Connection& to)
 void open(Connection& connection, const QString& store, Connection::Shape shape)
 {
     if (ServerAddress::looksLikeUrl(store)) {
-        QString why;
-        const std::optional<ServerAddress> address = ServerAddress::parse(store, &why);
-        if (!address)
-            throw StoreError(why);
-        connection.openServer(*address, shape);
+        connection.openServer(ServerAddress::parse(store), shape);
         return;
     }
     if (!QFileInfo(store).isFile())

@@ -5,9 +5,11 @@
 #include "store/statement.h"
 
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QSqlDriver;
 class QSqlQuery;
@@ -60,9 +62,24 @@ public:
     void beginTransaction();
     // A transaction that will write: on the file it takes the write lock at
     // once, so a read inside it cannot be overtaken by another desk's write.
+    // Its commit on the file is noted for ownCommitsOnly().
     void beginWriting();
     void commit();
     void rollback();
+
+    // Where data.mdb stands, both read at one moment: PRAGMA data_version,
+    // which moves with other connections' commits only, and the change
+    // counter of the file's header, which every commit moves.
+    struct Mark {
+        qint64 dataVersion = -1;
+        qint64 counter = -1; // -1: unknown
+    };
+    Mark mark();
+    // Whether every commit between two marks of this connection was its own
+    // or one of this program's, written through beginWriting() by a
+    // connection that changed neither `table` nor the tables' shapes. A
+    // commit of another program, or one not noted, answers false.
+    bool ownCommitsOnly(const Mark& from, const Mark& to, const QString& table) const;
     // The engine's own driver, for reading large results its own way.
     QSqlDriver* driver() const;
 
@@ -107,6 +124,9 @@ private:
     // The engine's text, put in context when the file was replaced.
     QString failureText(const QString& engineText) const;
     void takeShape(Shape shape);
+    void noteCommit(const Mark& before);
+    static int authorize(void* self, int action, const char* first, const char*, const char*,
+                         const char*);
 
     const StoreSession* m_store = nullptr;
     QString m_name;
@@ -115,4 +135,10 @@ private:
     SchemaSteps::State m_schema;
     quint64 m_device = 0;
     quint64 m_inode = 0;
+    int m_id = 0;
+    std::optional<Mark> m_writingFrom; // of the transaction beginWriting() began
+    // What the statements prepared since the file was opened may change:
+    // rows of these tables (lower case), or more.
+    QSet<QString> m_written;
+    bool m_reshapes = false;
 };

@@ -8,7 +8,10 @@
 #include "store/store_tables.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 namespace DatabaseFile {
 
@@ -20,8 +23,15 @@ void createEmpty(const QString& path)
         if (!existing.isFile() || existing.size() > 0)
             throw StoreError(QStringLiteral("%1 already exists; nothing was changed").arg(path));
     }
-    // A data folder named on the command line may not exist yet.
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // A data folder named on the command line may not exist yet; why it
+    // cannot be made is the reason, not the file missing from it. The
+    // system's words in the user's language, as QFile gives them.
+    const QString folder = QFileInfo(path).absolutePath();
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), made);
+    if (made)
+        throw StoreError(
+            QStringLiteral(u"无法创建文件夹 %1：%2").arg(folder, qt_error_string(made.value())));
     StagedFile staged(path);
     {
         Connection connection;

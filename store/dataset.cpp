@@ -103,7 +103,7 @@ void Dataset::openInto(RowText spare)
     if (!server && m_query.column.isEmpty() && !m_searchKeys.isEmpty() && m_connection.isOpen()) {
         // Taken before the snapshot begins: a commit in between only
         // sends the searches to the store.
-        m_dataVersion = dataVersion();
+        m_mark = m_connection.mark();
         keys = m_searchKeys;
     }
     if (m_connection.isOpen() && (!server || m_compressed)) {
@@ -123,7 +123,7 @@ void Dataset::openInto(RowText spare)
     const bool keyed = std::all_of(keys.cbegin(), keys.cend(), [&](const SearchIndex::Key& key) {
         return columns.contains(key.column);
     });
-    if (load && !keys.isEmpty() && keyed && m_dataVersion >= 0) {
+    if (load && !keys.isEmpty() && keyed && m_mark.counter >= 0) {
         m_index = std::make_unique<SearchIndex>(keys);
         m_indexExact = true;
     }
@@ -518,12 +518,22 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
 
 void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
 {
-    QSqlQuery q = m_connection.run(
-        Statements::insertRow(m_connection.dialect(), m_query.table, columns, values));
-    const qint64 identity =
-        (m_connection.dialect().isServer() ? (q.next() ? q.value(0) : QVariant())
-                                           : q.lastInsertId())
-            .toLongLong();
+    // In a transaction of its own, like every other change: its commit is
+    // then noted as ours, and a search after it may stay in memory.
+    m_connection.beginWriting();
+    qint64 identity = 0;
+    try {
+        QSqlQuery q = m_connection.run(
+            Statements::insertRow(m_connection.dialect(), m_query.table, columns, values));
+        identity = (m_connection.dialect().isServer() ? (q.next() ? q.value(0) : QVariant())
+                                                      : q.lastInsertId())
+                       .toLongLong();
+        q.finish();
+        m_connection.commit();
+    } catch (...) {
+        m_connection.rollback();
+        throw;
+    }
     QStringList inserted(m_columns.size());
     for (qsizetype i = 0; i < columns.size(); ++i)
         inserted[columnIndex(columns.at(i))] = values.at(i).toString();
@@ -692,10 +702,13 @@ bool Dataset::searchRowsRead(const TableQuery& query)
     if (key < 0)
         return false;
     try {
-        // Another connection's commit, or a restore, may have changed
-        // what the store lists.
-        if (dataVersion() != m_dataVersion || m_connection.generation() != m_generation)
+        // Another program's commit, another connection's change of the
+        // table, or a restore may have changed what the store lists.
+        const Connection::Mark now = m_connection.mark();
+        if (!m_connection.ownCommitsOnly(m_mark, now, m_query.table) ||
+            m_connection.generation() != m_generation)
             return false;
+        m_mark = now;
     } catch (const StoreError&) {
         return false;
     }
@@ -713,12 +726,6 @@ bool Dataset::searchRowsRead(const TableQuery& query)
     emit reset();
     emit currentRowChanged(m_current);
     return true;
-}
-
-qint64 Dataset::dataVersion()
-{
-    QSqlQuery q = m_connection.run(Statements::dataVersion());
-    return q.next() ? q.value(0).toLongLong() : -1;
 }
 
 qsizetype Dataset::wholeIndex(int row) const

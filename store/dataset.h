@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/connection.h"
 #include "store/row_text.h"
 #include "store/search_index.h"
 #include "store/table_query.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <memory>
 
-class Connection;
 class SnapshotReader;
 class QSqlQuery;
 struct Statement;
@@ -54,9 +54,10 @@ public:
     void setCountedFirst(bool counted) { m_countedFirst = counted; }
     // Searches of these columns (any text) that reopen() may answer from
     // the rows read by the last open() of the whole table, as the store
-    // would: only while no other connection has written to the store
-    // since, on data.mdb, and for a text without % or _. Our own changes
-    // are kept in step meanwhile.
+    // would: only while no other program has written to the store since,
+    // nor another connection of ours to the table (Connection::
+    // ownCommitsOnly()), on data.mdb, and for a text without % or _. Our
+    // own changes are kept in step meanwhile.
     void setSearchable(const QList<TableQuery>& searches);
     void close();
     // close(), the new query, open(): the rows read take the memory of the
@@ -154,7 +155,6 @@ private:
     // reopen() on `query` from the rows read; false when the store must
     // be asked.
     bool searchRowsRead(const TableQuery& query);
-    qint64 dataVersion();
     // Where row `row` lies in m_whole; -1 without a search index.
     qsizetype wholeIndex(int row) const;
     // Row `row`'s searched values, as stored now, into the index.
@@ -188,5 +188,5 @@ private:
     bool m_indexExact = false;
     QList<Row> m_whole;
     qsizetype m_wholeRead = 0; // rows read; sorted by identity
-    qint64 m_dataVersion = 0;
+    Connection::Mark m_mark;   // where the store stood when the rows were read
 };

@@ -1,5 +1,7 @@
 #include "store/server_address.h"
 
+#include "store/store_error.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
@@ -10,15 +12,10 @@ bool ServerAddress::looksLikeUrl(const QString& text)
            text.startsWith(QLatin1String("postgres://"));
 }
 
-std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* error)
+ServerAddress ServerAddress::parse(const QString& url)
 {
-    const auto fail = [error](const QString& why) -> std::optional<ServerAddress> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
     if (!looksLikeUrl(url))
-        return fail(QStringLiteral("a database URL starts with postgresql://"));
+        throw StoreError(QStringLiteral("a database URL starts with postgresql://"));
     const QString noPassword =
         QStringLiteral("no password in the URL: put it in ~/.pgpass or PGPASSFILE");
     // Command lines and logs are readable by others. Looked for in the text
@@ -31,14 +28,14 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
         authority.truncate(end);
     if (authority.contains(QLatin1Char('@')) &&
         authority.section(QLatin1Char('@'), 0, -2).contains(QLatin1Char(':')))
-        return fail(noPassword);
+        throw StoreError(noPassword);
     const QUrl u(url, QUrl::StrictMode);
     // QUrl's reason quotes the whole text; only the reason itself is told.
     if (!u.isValid())
-        return fail(QStringLiteral("not a database URL: %1")
-                        .arg(u.errorString().section(QStringLiteral("; source was"), 0, 0)));
+        throw StoreError(QStringLiteral("not a database URL: %1")
+                             .arg(u.errorString().section(QStringLiteral("; source was"), 0, 0)));
     if (u.userInfo(QUrl::FullyEncoded).contains(QLatin1Char(':')))
-        return fail(noPassword);
+        throw StoreError(noPassword);
     ServerAddress a;
     // Decoded whole: libpq wants the names themselves, not their escapes.
     a.user = u.userName(QUrl::FullyDecoded);
@@ -46,7 +43,7 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
     a.port = u.port(0);
     a.database = u.path(QUrl::FullyDecoded).mid(1);
     if (a.database.isEmpty() || a.database.contains(QLatin1Char('/')))
-        return fail(
+        throw StoreError(
             QStringLiteral("the URL names no database: postgresql://user@host:port/dbname"));
     const QUrlQuery query(u);
     for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
@@ -57,12 +54,12 @@ std::optional<ServerAddress> ServerAddress::parse(const QString& url, QString* e
         else if (key == QLatin1String("user") && a.user.isEmpty())
             a.user = value;
         else if (key == QLatin1String("password"))
-            return fail(noPassword);
+            throw StoreError(noPassword);
         else
-            return fail(QStringLiteral("unknown URL parameter '%1'").arg(key));
+            throw StoreError(QStringLiteral("unknown URL parameter '%1'").arg(key));
     }
     if (a.port < 0 || a.port > 65535)
-        return fail(QStringLiteral("no port %1").arg(a.port));
+        throw StoreError(QStringLiteral("no port %1").arg(a.port));
     return a;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 // A PostgreSQL server named by a URL,
 // postgresql://user@host:port/dbname (a Unix socket folder as
@@ -13,8 +12,8 @@ struct ServerAddress {
     QString user;
     QString database;
 
-    // The address, or nothing with the reason in *error.
-    static std::optional<ServerAddress> parse(const QString& url, QString* error = nullptr);
+    // The address; throws StoreError with the reason when it is none.
+    static ServerAddress parse(const QString& url);
     // Whether the text is meant as a server URL rather than a file.
     static bool looksLikeUrl(const QString& text);
     // The URL again, for messages; it never holds a password.

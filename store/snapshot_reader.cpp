@@ -236,10 +236,14 @@ void SnapshotReader::Writer::restart()
 void SnapshotReader::read(const QString& path, const Statement& statement, const Statement& inParts)
 {
     if (ServerAddress::looksLikeUrl(path)) {
-        if (const std::optional<ServerAddress> address = ServerAddress::parse(path))
-            readServer(*address, statement);
-        else
-            ended(false, 0, {});
+        ServerAddress address;
+        try {
+            address = ServerAddress::parse(path);
+        } catch (const StoreError& e) {
+            ended(false, 0, e.text());
+            return;
+        }
+        readServer(address, statement);
         return;
     }
     readFile(path, statement, inParts);

@@ -1,5 +1,8 @@
 #include "store/store_choice.h"
 
+#include "store/server_address.h"
+#include "store/store_error.h"
+
 #include <QFile>
 #include <QStandardPaths>
 
@@ -48,14 +51,14 @@ StoreSession choose(const QString& folder, const QString& optionUrl)
     const QString url = optionUrl.isEmpty() ? configuredUrl() : optionUrl;
     if (url.isEmpty())
         return StoreSession(folder);
-    QString why;
-    const std::optional<ServerAddress> address = ServerAddress::parse(url, &why);
-    if (!address) {
+    try {
+        return StoreSession(folder, ServerAddress::parse(url));
+    } catch (const StoreError& e) {
+        // Said of where the URL came from.
         if (optionUrl.isEmpty())
-            throw fileError(why);
-        throw StoreChoiceError(why, true);
+            throw fileError(e.text());
+        throw StoreChoiceError(e.text(), true);
     }
-    return StoreSession(folder, address);
 }
 
 } // namespace StoreChoice

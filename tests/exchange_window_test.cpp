@@ -54,6 +54,7 @@ private slots:
     void platformOrderSheetsImportAndUndo();
     void failedImportsKeepThePreviousRows();
     void failuresAfterTheReadCloseTheListUntilRefresh();
+    void listNotReadAfterAnImportSaysTheRowsAreIn();
     void pathWithAColonImports();
     void chooseFileAndPathPanel();
     void searchAndRefresh();
@@ -247,6 +248,33 @@ void ExchangeWindowTest::failuresAfterTheReadCloseTheListUntilRefresh()
     Drive::click(&form, QStringLiteral("Button3"));
     QCOMPARE(form.query().recordCount(), 1);
     QCOMPARE(form.query().field(QStringLiteral(u"收件人姓名")), QStringLiteral(u"旧收件人"));
+}
+
+// Told with the reason, and that the rows are in: a second import would
+// only write them again.
+void ExchangeWindowTest::listNotReadAfterAnImportSaysTheRowsAreIn()
+{
+    TestDatabase db;
+    ScriptedDialogs dialogs;
+    ImportWindow form(db.session());
+    form.show();
+    // Undo is offered once the rows are written, before the list is read.
+    connect(
+        action(&form, "N60"), &QAction::enabledChanged, this,
+        [&] { db.exec(QStringLiteral("ALTER TABLE excel RENAME TO kept")); },
+        Qt::SingleShotConnection);
+    import(form, dataFile("xlwt_recipients.xls"));
+    db.exec(QStringLiteral("ALTER TABLE kept RENAME TO excel"));
+    // The engine's reason last, in brackets; the server's takes lines.
+    const QString said = QStringLiteral(u"批量导入EXCEL失败!\n已导入%1条收件人信息，但无法重新"
+                                        u"读取列表。请点“刷 新”查看，不要再次导入。\n（")
+                             .arg(db.rows(QStringLiteral("excel")).size());
+    const QString text = dialogs.lastText();
+    QVERIFY2(text.startsWith(said) && text.endsWith(u'）') &&
+                 text.contains(QStringLiteral("excel")),
+             qPrintable(text));
+    QVERIFY(!db.rows(QStringLiteral("excel")).isEmpty());
+    QVERIFY(Drive::find<MovablePanel>(&form, QStringLiteral("Panel1"))->isVisible());
 }
 
 void ExchangeWindowTest::pathWithAColonImports()

@@ -1,3 +1,4 @@
+#include "app/program_start.h"
 #include "app/program_windows.h"
 #include "app/qt_dialogs.h"
 #include "exchange/windows/import_window.h"
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QTimer>
 
 using namespace Drive;
@@ -32,7 +34,8 @@ private slots:
     void everyPlaceOfACommandRunsItAndIsEnabledWithIt_data();
     void everyPlaceOfACommandRunsItAndIsEnabledWithIt();
     void clockShowsAfterTheFirstSecond();
-    void missingDatabaseIsReportedAndNotCreated();
+    void unopenableDatabaseIsNamed_data();
+    void unopenableDatabaseIsNamed();
     void questionButtonsSpeakChinese();
     void pastedTextIsConfirmedByKeyboard();
     void errorBoxesEndChineseTheChineseWay();
@@ -170,36 +173,52 @@ void MainWindowTest::clockShowsAfterTheFirstSecond()
     QVERIFY(texts.contains(QStringLiteral(u"最佳分辨率：1024*768")));
 }
 
-void MainWindowTest::missingDatabaseIsReportedAndNotCreated()
+void MainWindowTest::unopenableDatabaseIsNamed_data()
 {
+    QTest::addColumn<QByteArray>("file"); // none: an empty database
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("missing") << QByteArray() << false << "unable to open database file";
+    QTest::newRow("not a database") << QByteArray(4096, 'x') << true << "file is not a database";
+    QTest::newRow("not readable") << QByteArray() << true << "unable to open database file";
+}
+
+// Named in Chinese with the engine's reason; a missing one is not made,
+// and how to make one follows.
+void MainWindowTest::unopenableDatabaseIsNamed()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, exists);
+    QFETCH(QString, engine);
     TestFolder dir;
-    {
-        ScriptedDialogs dialogs;
-        ProgramWindows windows(currentDirectoryStore());
-        QVERIFY(!windows.startupError().isEmpty());
-        QCOMPARE(dialogs.shown.size(), 1);
-        QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
-        QCOMPARE(dialogs.shown.at(0).title, AppInfo::title);
-        // The engine's text with its full stop, then how to make a database.
-        const QString advice = DataFolder::missingDatabaseAdvice(dir.filePath("data.mdb"));
+    const QString path = dir.filePath("data.mdb");
+    if (!file.isEmpty()) {
+        QFile junk(path);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(file);
+    } else if (exists) {
+        DataFolder::prepare(dir.path());
+        QVERIFY(QFile::setPermissions(path, {}));
+    }
+    QString advice;
+    if (!exists) {
+        advice = QStringLiteral("\n\n") + DataFolder::missingDatabaseAdvice(path);
         QVERIFY(advice.contains(QStringLiteral("sfwaybill-cli init")));
         QVERIFY(advice.contains(dir.path()) && advice.contains(DataFolder::userFolder()));
-        QCOMPARE(dialogs.shown.at(0).text,
-                 ErrorReport::boxText(windows.startupError()) + QStringLiteral("\n\n") + advice);
-    }
-    QVERIFY(!QFile::exists(dir.filePath("data.mdb")));
-
-    // A file that is there but no database gets the engine's text alone.
-    TestFolder other;
-    {
-        QFile junk(other.filePath("data.mdb"));
-        QVERIFY(junk.open(QIODevice::WriteOnly));
-        junk.write(QByteArray(4096, 'x'));
     }
     ScriptedDialogs dialogs;
-    ProgramWindows windows(currentDirectoryStore());
-    QVERIFY(!windows.startupError().isEmpty());
-    QCOMPARE(dialogs.lastText(), ErrorReport::boxText(windows.startupError()));
+    QString told;
+    QTextStream err(&told);
+    {
+        const PermissionsHold asAUser;
+        QVERIFY(!ProgramStart::windows(currentDirectoryStore(), err));
+    }
+    QCOMPARE(dialogs.shown.size(), 1);
+    QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
+    QCOMPARE(dialogs.shown.at(0).title, AppInfo::title);
+    QCOMPARE(dialogs.shown.at(0).text,
+             QStringLiteral(u"数据库 %1 无法打开：%2.").arg(path, engine) + advice);
+    QCOMPARE(QFile::exists(path), exists);
 }
 
 void MainWindowTest::questionButtonsSpeakChinese()

@@ -208,18 +208,24 @@ void MaintenanceBackupTest::backupThatCannotBeWrittenLeavesTheOldFile()
 void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("text file") << "text";
-    QTest::newRow("empty file") << "empty";
-    QTest::newRow("database without inrxx") << "no inrxx";
-    QTest::newRow("inrxx without a column") << "short inrxx";
-    QTest::newRow("cut-off database") << "cut";
-    QTest::newRow("missing file") << "missing";
-    QTest::newRow("a folder") << "folder";
+    QTest::addColumn<QString>("said"); // %1 the file chosen
+    const QString foreign = QStringLiteral(u"%1 不是本软件的数据库：");
+    const QString noFile = QStringLiteral(u"%1 不是可读取的文件");
+    QTest::newRow("text file") << "text" << foreign;
+    QTest::newRow("empty file") << "empty" << foreign;
+    QTest::newRow("database without inrxx") << "no inrxx" << foreign;
+    QTest::newRow("inrxx without a column") << "short inrxx" << foreign;
+    QTest::newRow("cut-off database") << "cut" << foreign;
+    QTest::newRow("missing file") << "missing" << noFile;
+    QTest::newRow("a folder") << "folder" << noFile;
+    // A backup all the same: not called another program's file.
+    QTest::newRow("unreadable backup") << "unreadable" << QStringLiteral(u"无法读取 %1：");
 }
 
 void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, said);
     TestDatabase db;
     db.insert("inrxx", {"", QStringLiteral(u"张三"), "", "", "", "", "", "", "", ""});
     fillAddressBook(db, 300);
@@ -237,6 +243,9 @@ void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase()
         chosen = elsewhere.filePath("gone.bak");
     } else if (kind == "folder") {
         chosen = elsewhere.path();
+    } else if (kind == "unreadable") {
+        DatabaseBackup::backup(db.path(), chosen);
+        QVERIFY(QFile::setPermissions(chosen, {}));
     } else {
         auto other = QSqlDatabase::addDatabase("QSQLITE", "other");
         other.setDatabaseName(chosen);
@@ -256,10 +265,17 @@ void MaintenanceBackupTest::restoreRejectsWhatIsNoWaybillDatabase()
     MainQueries program(db.session());
     program.reopen();
     int closes = 0;
-    QVERIFY_THROWS_EXCEPTION(CommandError, DatabaseBackup::restore(chosen, db.path(), [&] {
-                                 ++closes;
-                                 program.connection.close();
-                             }));
+    QString told;
+    try {
+        const PermissionsHold asAUser;
+        DatabaseBackup::restore(chosen, db.path(), [&] {
+            ++closes;
+            program.connection.close();
+        });
+    } catch (const CommandError& e) {
+        told = e.text();
+    }
+    QVERIFY2(told.startsWith(said.arg(chosen)), qPrintable(told));
     QCOMPARE(closes, 0);
     QCOMPARE(contents(db.path()), live);
     QCOMPARE(filesIn(db.dir()), QStringList{"data.mdb"});

@@ -1,8 +1,10 @@
+#include "app/program_start.h"
 #include "app/program_windows.h"
 #include "exchange/windows/import_window.h"
 #include "maintenance/windows/backup_window.h"
 #include "records/windows/main_window.h"
 #include "records/windows/recipient_editor.h"
+#include "store/store_choice.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_database.h"
 #include "ui/app_info.h"
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 #include <QTimer>
 
 class ProgramWindowsTest : public QObject {
@@ -27,6 +30,7 @@ private slots:
     void printCommandsStampThenPreviewTheirRows();
     void startupWithoutDatabaseStopsAfterOneReport();
     void startupWithoutImportTableStopsWithTheEnginesText();
+    void wrongDatabaseOptionEndsTheStartWithStatus2();
     void exportFromBothMenusEndsWithItsOwnMessage();
     void importWindowPrintsTheRowItFound();
     void designerIsMadeWhenFirstOpened();
@@ -37,7 +41,6 @@ void ProgramWindowsTest::everyWindowIsCreatedHidden()
     TestDatabase db;
     ScriptedDialogs dialogs;
     ProgramWindows windows(db.session());
-    QVERIFY(windows.startupError().isEmpty());
     QCOMPARE(windows.singlePrintWindow().windowTitle(), QStringLiteral(u"单张打印顺丰快递单"));
     QCOMPARE(windows.batchPrintWindow().windowTitle(), QStringLiteral(u"批量打印顺丰快递单"));
     QCOMPARE(windows.backupWindow().windowTitle(), QStringLiteral(u"数据库备份与恢复"));
@@ -88,8 +91,9 @@ void ProgramWindowsTest::startupWithoutDatabaseStopsAfterOneReport()
     TestFolder dir;
     {
         ScriptedDialogs dialogs;
-        ProgramWindows windows(currentDirectoryStore());
-        QVERIFY(!windows.startupError().isEmpty());
+        QString told;
+        QTextStream err(&told);
+        QVERIFY(!ProgramStart::windows(currentDirectoryStore(), err));
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown.at(0).icon, Dialogs::Icon::Error);
     }
@@ -101,9 +105,26 @@ void ProgramWindowsTest::startupWithoutImportTableStopsWithTheEnginesText()
     TestDatabase db;
     db.exec(QStringLiteral("DROP TABLE excel"));
     ScriptedDialogs dialogs;
-    ProgramWindows windows(db.session());
-    QVERIFY2(windows.startupError().contains(QStringLiteral("excel")),
-             qPrintable(windows.startupError()));
+    QString told;
+    QTextStream err(&told);
+    QVERIFY(!ProgramStart::windows(db.session(), err));
+    QVERIFY2(told.contains(QStringLiteral("excel")), qPrintable(told));
+    QCOMPARE(dialogs.shown.size(), 1);
+}
+
+// Shown, and on the terminal with the program's name; 2 for the option.
+void ProgramWindowsTest::wrongDatabaseOptionEndsTheStartWithStatus2()
+{
+    ScriptedDialogs dialogs;
+    QString told;
+    QTextStream err(&told);
+    try {
+        StoreChoice::choose({}, QStringLiteral("postgresql://host/"));
+        QFAIL("taken as a server");
+    } catch (const CommandError& e) {
+        QCOMPARE(ProgramStart::failed(e, {}, err), 2);
+        QCOMPARE(told, QStringLiteral("sfwaybill: ") + e.text() + u'\n');
+    }
     QCOMPARE(dialogs.shown.size(), 1);
 }
 

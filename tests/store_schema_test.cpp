@@ -227,7 +227,7 @@ void StoreSchemaTest::deskRoleWithoutCreatePrintsAndLogs()
                            "TO %1")
                 .arg(role));
     db.exec(QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO %1").arg(role));
-    ServerAddress desk = *ServerAddress::parse(db.storeArgument());
+    ServerAddress desk = ServerAddress::parse(db.storeArgument());
     desk.user = role;
     const QStringList store{"--database", desk.display()};
 

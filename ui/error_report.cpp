@@ -48,6 +48,24 @@ void show(QWidget* parent, const CommandError& error, const QString& advice)
     show(parent, error.text(), below.join(QStringLiteral("\n\n")));
 }
 
+void show(QWidget* parent, Box box, const QString& message, const CommandError& error,
+          const QString& advice)
+{
+    QString reason = error.text();
+    if (!reason.contains(error.detail()))
+        reason += QStringLiteral(u"：") + error.detail();
+    QStringList lines{message};
+    if (advice.isEmpty())
+        lines << QStringLiteral(u"原因：") + reason;
+    else
+        lines << advice << QStringLiteral(u"（%1）").arg(reason);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (box == Box::Notice)
+        Dialogs::notice(parent, text);
+    else
+        Dialogs::inform(parent, text);
+}
+
 bool run(QWidget* parent, const std::function<void()>& command)
 {
     try {

@@ -22,6 +22,16 @@ void show(QWidget* parent, const QString& errorText, const QString& advice);
 // message holds it, then `advice`.
 void show(QWidget* parent, const CommandError& error, const QString& advice = {});
 
+// The box of a window's other messages: with the program's title
+// (Dialogs::inform) or with "提示" (Dialogs::notice).
+enum class Box { Inform, Notice };
+
+// A failure a window names with its own `message`, in `box`: below the
+// message `advice`, then the error's message and the engine's reason,
+// bracketed after advice, else after "原因：". One line each.
+void show(QWidget* parent, Box box, const QString& message, const CommandError& error,
+          const QString& advice = {});
+
 // Runs a command; returns false when it failed and the error was shown.
 bool run(QWidget* parent, const std::function<void()>& command);
 

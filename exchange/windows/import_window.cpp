@@ -192,8 +192,13 @@ void ImportWindow::importSheet()
         m_undo->setEnabled(true);
         try {
             m_queries.reopen();
-        } catch (const StoreError&) {
-            Dialogs::inform(this, SheetImport::message(SheetImport::Outcome::NotWritten));
+        } catch (const StoreError& e) {
+            // The rows are in: a second import would only replace them.
+            ErrorReport::show(this, ErrorReport::Box::Inform,
+                              SheetImport::message(SheetImport::Outcome::NotWritten), e,
+                              QStringLiteral(u"已导入%1条收件人信息，但无法重新读取列表。"
+                                             u"请点“刷 新”查看，不要再次导入。")
+                                  .arg(import.importedRows()));
             return;
         }
         Dialogs::inform(this, import.report(outcome));

@@ -5,6 +5,7 @@
 #include "store/command_error.h"
 #include "store/connection.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/ui_fonts.h"
 #include "ui/widgets.h"
 
@@ -12,8 +13,8 @@
 
 namespace {
 
-// What went wrong and what to do, then the engine's detail.
-QString restoreFailure(const CommandError& e, bool connectionClosed)
+// What went wrong and what to do; the error report adds the reason.
+QString restoreAdvice(const CommandError& e, bool connectionClosed)
 {
     QString advice = QStringLiteral(u"原数据库没有改动。");
     if (const auto* backup = dynamic_cast<const BackupError*>(&e)) {
@@ -27,7 +28,7 @@ QString restoreFailure(const CommandError& e, bool connectionClosed)
     // the database again.
     if (connectionClosed)
         advice += QStringLiteral(u"请关闭并重新打开本程序后再使用。");
-    return advice + QStringLiteral(u"\n（%1）").arg(e.text());
+    return advice;
 }
 
 } // namespace
@@ -71,8 +72,8 @@ void BackupWindow::backup()
     try {
         DatabaseBackup::backup(m_connection.path(), DatabaseBackup::backupFileName(chosen));
     } catch (const CommandError& e) {
-        Dialogs::notice(this, QStringLiteral(u"数据备份失败，请重试！\n") +
-                                  QStringLiteral(u"原因：%1").arg(e.text()));
+        ErrorReport::show(this, ErrorReport::Box::Notice, QStringLiteral(u"数据备份失败，请重试！"),
+                          e);
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据备份成功！"));
@@ -87,8 +88,8 @@ void BackupWindow::restore()
         // The connection stays open until the checked copy is ready.
         DatabaseBackup::restore(chosen, m_connection.path(), [this] { m_connection.close(); });
     } catch (const CommandError& e) {
-        Dialogs::notice(this, QStringLiteral(u"数据恢复失败，请重试！\n") +
-                                  restoreFailure(e, !m_connection.isOpen()));
+        ErrorReport::show(this, ErrorReport::Box::Notice, QStringLiteral(u"数据恢复失败，请重试！"),
+                          e, restoreAdvice(e, !m_connection.isOpen()));
         return;
     }
     Dialogs::notice(this, QStringLiteral(u"数据恢复成功！\n"

@@ -5,6 +5,7 @@
 #include "store/schema.h"
 #include "store/server_address.h"
 #include "store/store_choice.h"
+#include "store/store_error.h"
 #include "store/store_tables.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,14 +40,16 @@ ServerAddress serverDatabase()
 {
     static const ServerAddress address = [] {
         const QString url = qEnvironmentVariable("SF_TEST_POSTGRESQL");
-        QString why;
-        const std::optional<ServerAddress> admin = ServerAddress::parse(url, &why);
-        if (!admin)
-            qFatal("SF_TEST_POSTGRESQL: %s", qPrintable(why));
-        ServerAddress own = *admin;
+        ServerAddress admin;
+        try {
+            admin = ServerAddress::parse(url);
+        } catch (const StoreError& e) {
+            qFatal("SF_TEST_POSTGRESQL: %s", e.what());
+        }
+        ServerAddress own = admin;
         own.database = QStringLiteral("sft_%1").arg(QCoreApplication::applicationPid());
         {
-            QSqlDatabase db = openServer(*admin, QStringLiteral("test-admin"));
+            QSqlDatabase db = openServer(admin, QStringLiteral("test-admin"));
             QSqlQuery q(db);
             q.exec(QStringLiteral("drop database if exists ") + own.database);
             if (!q.exec(QStringLiteral("create database ") + own.database))
@@ -92,6 +98,30 @@ TestFolder::TestFolder() : m_previous(QDir::currentPath())
 TestFolder::~TestFolder()
 {
     QDir::setCurrent(m_previous);
+}
+
+namespace {
+
+constexpr quint32 overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool setOverrides(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (::syscall(SYS_capget, &header, data) != 0 || !(data[0].permitted & overrides))
+        return false;
+    data[0].effective = on ? data[0].effective | overrides : data[0].effective & ~overrides;
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+PermissionsHold::PermissionsHold() : m_dropped(setOverrides(false)) {}
+
+PermissionsHold::~PermissionsHold()
+{
+    if (m_dropped)
+        setOverrides(true);
 }
 
 const StoreSession& currentDirectoryStore()

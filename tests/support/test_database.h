@@ -66,6 +66,19 @@ private:
     StoreSession m_session;
 };
 
+// Files' permissions hold while it lives, also for a test run as root: the
+// capabilities that pass over them are off in this thread.
+class PermissionsHold {
+public:
+    PermissionsHold();
+    ~PermissionsHold();
+    PermissionsHold(const PermissionsHold&) = delete;
+    PermissionsHold& operator=(const PermissionsHold&) = delete;
+
+private:
+    bool m_dropped = false;
+};
+
 // data.mdb of the current directory, as the programs' default: the store
 // of a test without a TestDatabase (a TestFolder's missing or foreign
 // file, pages that are no waybills and are never logged).

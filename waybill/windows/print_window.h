@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/query_sets.h"
+#include "waybill/print_error.h"
 #include "waybill/print_window_adjustments.h"
 #include "waybill/waybill_layout.h"
 #include "waybill/waybill_numbers.h"
@@ -97,7 +98,8 @@ private:
     void layoutChanged();
     // A template file in place of the page, its picture in the view;
     // throws CommandError, what may not print as meant to `warnings`.
-    void useTemplateFile(const QString& path, QStringList& warnings);
+    // Gives why the picture cannot be shown, which leaves it printable.
+    std::optional<PrintError> useTemplateFile(const QString& path, QStringList& warnings);
     // The template chosen at the last start, if it is still there.
     void restoreTemplate();
 

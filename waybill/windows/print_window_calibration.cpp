@@ -4,6 +4,7 @@
 
 #include "store/command_error.h"
 #include "ui/dialogs.h"
+#include "ui/error_report.h"
 #include "ui/ui_fonts.h"
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
@@ -215,22 +216,23 @@ void PrintWindow::useTemplate(const LayoutTemplate& layoutTemplate)
     takeStoredCalibration();
 }
 
-void PrintWindow::useTemplateFile(const QString& path, QStringList& warnings)
+std::optional<PrintError> PrintWindow::useTemplateFile(const QString& path, QStringList& warnings)
 {
     const LayoutTemplate chosen = LayoutTemplates::read(path, &warnings);
-    // A picture that cannot be shown leaves the template printable.
     TemplatePicture::Picture picture;
+    std::optional<PrintError> pictureError;
     if (chosen.background) {
         try {
             picture = TemplatePicture::load(chosen);
         } catch (const PrintError& e) {
-            warnings << QString::fromUtf8(e.what());
+            pictureError = e;
         }
     }
     useTemplate(chosen);
     if (!picture.image.isNull())
         m_view->setTemplatePicture(picture.image,
                                    TemplatePicture::boxMm(*chosen.background, picture.units));
+    return pictureError;
 }
 
 void PrintWindow::openTemplateFile()
@@ -242,8 +244,10 @@ void PrintWindow::openTemplateFile()
         return;
     runCommand([&] {
         QStringList warnings;
-        useTemplateFile(path, warnings);
-        if (!warnings.isEmpty())
+        const std::optional<PrintError> pictureError = useTemplateFile(path, warnings);
+        if (pictureError)
+            ErrorReport::show(this, *pictureError, warnings.join(QLatin1Char('\n')));
+        else if (!warnings.isEmpty())
             Dialogs::notice(this, warnings.join(QLatin1Char('\n')));
     });
 }
@@ -258,6 +262,7 @@ void PrintWindow::restoreTemplate()
         return;
     }
     try {
+        // Told when the template was chosen; a window being made shows no box.
         QStringList warnings;
         useTemplateFile(kept, warnings);
     } catch (const CommandError&) {
