@@ -3,9 +3,12 @@
 # 1,000, 10,000 and 1,000,000 rows in data.mdb and on a private PostgreSQL
 # server (fsync on; left out when none starts), beside an older build's bench
 # when given (interleaved runs, medians of wall and processor time and of
-# peak memory); then 10,000 pages through "打 印".
+# peak memory); then "其中 N 页今天已打印过" on 100,000 and 1,000,000 rows
+# with 100 of them printed today, beside the older build's; then 10,000
+# pages through "打 印".
 # usage: bench/print_preview.sh BENCH [BEFORE_BENCH]   (RUNS=3 by default;
-# the older bench needs --database for the server rows)
+# the older bench needs --database for the server rows and the today mode:
+# this bench's source built against the older tree)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="$(realpath "$1")"
@@ -61,6 +64,27 @@ for store in "${stores[@]}"; do
     done
     unset results
   done
+done
+
+echo "== 其中 N 页今天已打印过, 100 rows printed today (data.mdb)"
+printf '%8s %-7s %8s %8s\n' rows build wall_ms cpu_ms
+for rows in 100000 1000000; do
+  builds=(this)
+  [[ -n "$before" ]] && builds+=(before)
+  declare -A results=()
+  for ((r = 0; r < runs; r++)); do
+    for b in "${builds[@]}"; do
+      program="$bench"
+      [[ "$b" == before ]] && program="$before"
+      results[$b]+="$("$program" today "$rows" 2>/dev/null | awk '/printed today/ {print $6, $8}')"$'\n'
+    done
+  done
+  for b in "${builds[@]}"; do
+    lines="${results[$b]}"
+    printf '%8s %-7s %8s %8s\n' "$rows" "$b" \
+      "$(awk 'NF {print $1}' <<<"$lines" | median)" "$(awk 'NF {print $2}' <<<"$lines" | median)"
+  done
+  unset results
 done
 
 echo "== print 10000 pages to PDF through 打 印"

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Batch waybills to PDF: pages per second and peak memory for N rows of inrxx.
 # usage: bench/waybill_batch_pdf.sh path/to/sfwaybill-cli [N ...]   (default 1000 10000)
+#   BEFORE=CLI   also runs another sfwaybill-cli (an older build) on the same
+#                rows, the two taking turns, and says how they compare
+#   RUNS=1       runs of each build for each N; the figures are medians
 # The "single" line prints one page from the same rows: the query's snapshot
-# of the rows is in memory either way, so the difference is what the pages
-# cost.
+# of the rows is read either way, so the difference is what the pages cost.
+# Peak memory is the maximum resident set /usr/bin/time reports.
 set -euo pipefail
 cli="$(realpath "$1")"
 shift
+before="${BEFORE:+$(realpath "$BEFORE")}"
+runs="${RUNS:-1}"
 counts=("$@")
 ((${#counts[@]})) || counts=(1000 10000)
 work="$(mktemp -d)"
@@ -14,9 +19,22 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export QT_QPA_PLATFORM=offscreen
 
-printf '%-8s %8s %8s %10s %10s %10s\n' window rows pages seconds pages/s peak_MiB
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+# One run: "seconds peak_KiB" appended to $1; the PDF's pages checked.
+timed() {
+  local out="$1" n="$2" window="$3" program="$4"
+  rm -f out.pdf
+  /usr/bin/time -f '%e %M' -o time.txt "$program" print --window "$window" --pdf out.pdf >/dev/null 2>&1
+  local pages
+  pages=$(pdfinfo out.pdf | awk '/^Pages:/ {print $2}')
+  [[ "$window" == TSf1Form || "$pages" == "$n" ]] || { echo "$program printed $pages pages of $n" >&2; exit 1; }
+  cat time.txt >>"$out"
+}
+
+printf '%-8s %-7s %8s %10s %10s %10s\n' window build pages seconds pages/s peak_MiB
 for n in "${counts[@]}"; do
-  rm -f data.mdb out.pdf
+  rm -f data.mdb
   "$cli" init 2>/dev/null
   sqlite3 data.mdb <<SQL
 insert into outrxx values ('深圳市顺达电子科技有限公司','张三','深圳',
@@ -27,11 +45,23 @@ insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '
   '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
   '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
 SQL
-  for window in TSf1Form TPlsf1Form; do
-    /usr/bin/time -f '%e %M' -o time.txt "$cli" print --window "$window" --pdf out.pdf 2>/dev/null
-    read -r seconds kib < time.txt
-    pages=$(pdfinfo out.pdf | awk '/^Pages:/ {print $2}')
-    awk -v w="$window" -v n="$n" -v p="$pages" -v s="$seconds" -v k="$kib" \
-      'BEGIN { printf "%-8s %8d %8d %10.2f %10.0f %10.1f\n", (w == "TSf1Form" ? "single" : "batch"), n, p, s, (s > 0 ? p / s : 0), k / 1024 }'
+  rm -f single.t this.t before.t
+  timed single.t "$n" TSf1Form "$cli"
+  for ((r = 0; r < runs; r++)); do
+    timed this.t "$n" TPlsf1Form "$cli"
+    [[ -n "$before" ]] && timed before.t "$n" TPlsf1Form "$before"
   done
+  for b in single this ${before:+before}; do
+    pages=$([[ "$b" == single ]] && echo 1 || echo "$n")
+    [[ "$b" == single ]] && label=single || label=batch
+    s=$(awk '{print $1}' "$b.t" | median)
+    k=$(awk '{print $2}' "$b.t" | median)
+    awk -v w="$label" -v b="$([[ $b == single ]] && echo this || echo "$b")" -v p="$pages" -v s="$s" -v k="$k" \
+      'BEGIN { printf "%-8s %-7s %8d %10.2f %10.0f %10.1f\n", w, b, p, s, (s > 0 ? p / s : 0), k / 1024 }'
+  done
+  if [[ -n "$before" ]]; then
+    awk -v n="$n" -v a="$(awk '{print $1}' this.t | median)" -v b="$(awk '{print $1}' before.t | median)" \
+      -v c="$(awk '{print $2}' this.t | median)" -v d="$(awk '{print $2}' before.t | median)" \
+      'BEGIN { printf "%-8s %-7s %8d %9.2fx %10s %9.2fx\n", "batch", "this/bef", n, a / b, "", c / d }'
+  fi
 done

@@ -1,6 +1,7 @@
 #include "records/address_book.h"
 
 #include "store/query_sets.h"
+#include "store/recipient_key.h"
 #include "store/schema.h"
 #include "store/statements.h"
 
@@ -41,13 +42,7 @@ std::optional<QString> AddressBook::missingField(const RecipientFields& fields)
 
 QString AddressBook::mobileKey(const QString& mobile)
 {
-    QString digits;
-    for (const QChar c : mobile)
-        if (c.isDigit())
-            digits += c;
-    if (digits.size() == 13 && digits.startsWith(QStringLiteral("86")))
-        digits.remove(0, 2);
-    return digits;
+    return RecipientKey::mobile(mobile);
 }
 
 std::optional<AddressBook::Match> AddressBook::alreadyHas(const RecipientFields& fields) const

@@ -111,7 +111,8 @@ void Dataset::openInto(RowText spare)
         // one transaction.
         const Statement inParts = server || m_countedFirst ? Statement() : m_query.selectAfter();
         load = std::make_unique<SnapshotReader>(
-            m_connection.path(), select, inParts, spare.compressed(), m_countedFirst, keys, [this] {
+            m_connection.path(), select, inParts, spare.compressed(), m_countedFirst, keys,
+            m_recipientKeys, [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
             });
@@ -147,6 +148,8 @@ void Dataset::openInto(RowText spare)
     m_generation = generation;
     m_state = State::Browse;
     m_load = std::move(load);
+    m_keys = {};
+    m_keyed = m_load && m_recipientKeys;
     // The first screen is there already; later rows come as they are read.
     m_current = -1;
     m_atEnd = true;
@@ -193,6 +196,7 @@ void Dataset::takeRows()
     for (const SnapshotReader::Chunk& chunk : chunks) {
         if (chunk.anew) {
             m_rows.clear();
+            m_keys.clear();
             m_text.restart();
             if (m_index) {
                 m_index = std::make_unique<SearchIndex>(m_index->keys());
@@ -202,6 +206,10 @@ void Dataset::takeRows()
         const qsizetype base = m_text.append(chunk.text, chunk.size);
         for (qsizetype i = 0; i < chunk.identities.size(); ++i)
             m_rows.append({chunk.identities.at(i), base + chunk.starts.at(i)});
+        if (m_keyed && chunk.keys.size() == chunk.identities.size())
+            m_keys.append(chunk.keys);
+        else
+            dropKeys();
         if (m_index) {
             m_indexExact =
                 m_indexExact && chunk.exact && chunk.records.size() == m_index->keys().size();
@@ -248,6 +256,24 @@ void Dataset::proceed()
 {
     if (m_load)
         m_load->proceed();
+}
+
+void Dataset::dropKeys()
+{
+    m_keyed = false;
+    m_keys = {};
+}
+
+std::optional<QList<int>> Dataset::rowsKeyedAs(const QSet<quint32>& keys) const
+{
+    complete();
+    if (!m_keyed || m_keys.size() != m_rows.size())
+        return std::nullopt;
+    QList<int> rows;
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        if (keys.contains(m_keys.at(i)))
+            rows << int(i);
+    return rows;
 }
 
 void Dataset::complete() const
@@ -300,6 +326,7 @@ void Dataset::close()
 void Dataset::release(RowText* spare)
 {
     m_load.reset();
+    dropKeys();
     m_index.reset();
     m_whole = {}; // clear() would keep its room
     m_wholeRead = 0;
@@ -503,6 +530,7 @@ void Dataset::postEdit(const QStringList& columns, const QVariantList& values)
                                               m_connection.rowIdentity(),
                                               QVariant(m_rows.at(m_current).identity)),
                         columns);
+        dropKeys();
         QStringList now = rowValues(m_current);
         for (qsizetype i = 0; i < columns.size(); ++i)
             now[columnIndex(columns.at(i))] = values.at(i).toString();
@@ -538,6 +566,7 @@ void Dataset::postInsert(const QStringList& columns, const QVariantList& values)
     for (qsizetype i = 0; i < columns.size(); ++i)
         inserted[columnIndex(columns.at(i))] = values.at(i).toString();
     const int row = int(m_rows.size());
+    dropKeys();
     m_rows.append({identity, appendText(inserted)});
     if (m_index) {
         m_whole.append(m_rows.at(row));
@@ -634,6 +663,7 @@ void Dataset::deleteCurrent()
     const int row = m_current;
     unindex(row);
     emit rowAboutToBeRemoved(row);
+    dropKeys();
     m_rows.removeAt(row);
     emit rowRemoved(row);
     m_current = m_rows.isEmpty() ? -1 : std::min(row, int(m_rows.size()) - 1);
@@ -681,6 +711,7 @@ void Dataset::deleteAll()
         m_index = std::make_unique<SearchIndex>(m_searchKeys);
     }
     emit aboutToReset();
+    dropKeys();
     m_rows.clear();
     if (!searched)
         m_text.clear();
@@ -718,6 +749,7 @@ bool Dataset::searchRowsRead(const TableQuery& query)
     for (const qsizetype at : found)
         rows.append(m_whole.at(at));
     emit aboutToReset();
+    dropKeys();
     m_rows = std::move(rows);
     m_query = query;
     m_state = State::Browse;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/connection.h"
+#include "store/row_source.h"
 #include "store/row_text.h"
 #include "store/search_index.h"
 #include "store/table_query.h"
@@ -31,7 +32,7 @@ struct Statement;
 // reset of the view. Whatever asks about rows not yet
 // there (the count, a row beyond them, any change) waits for the rest, so
 // it sees the dataset whole as before; only a view asks loadedCount().
-class Dataset : public QObject {
+class Dataset : public QObject, public RowSource {
     Q_OBJECT
 public:
     explicit Dataset(Connection& connection, QObject* parent = nullptr);
@@ -40,6 +41,7 @@ public:
     Connection& connection() const { return m_connection; }
     void setQuery(const TableQuery& query) { m_query = query; }
     const TableQuery& query() const { return m_query; }
+    QString table() const override { return m_query.table; }
 
     void open(); // no-op when already open; stays closed on failure
     // Runs the query for no rows: fails as open() would on a table that is
@@ -52,6 +54,10 @@ public:
     // their own, a tenth of the reading), so that expectedCount() need not
     // wait for them: a batch's page count.
     void setCountedFirst(bool counted) { m_countedFirst = counted; }
+    // Rows read from now on come with their recipient's key, a few bytes
+    // a row, for rowsKeyedAs(): a batch's check of the recipients printed
+    // today. Any change of the rows drops the keys.
+    void setRecipientKeys(bool keyed) { m_recipientKeys = keyed; }
     // Searches of these columns (any text) that reopen() may answer from
     // the rows read by the last open() of the whole table, as the store
     // would: only while no other program has written to the store since,
@@ -71,7 +77,7 @@ public:
     int loadedCount() const { return int(m_rows.size()); }
     // recordCount(), waiting only for the count when the rows are counted
     // first.
-    int expectedCount() const;
+    int expectedCount() const override;
     bool isEmpty() const;
     int currentRow() const { return m_current; } // -1 when there is no row
     void setCurrentRow(int row);
@@ -80,16 +86,17 @@ public:
     void next(); // past the last row sets atEnd()
     bool atEnd() const { return m_atEnd; }
 
-    QStringList columnNames() const { return m_columns; }
+    QStringList columnNames() const override { return m_columns; }
     QString field(const QString& column) const;
     // Any row without moving the cursor; "" out of range.
-    QString value(int row, const QString& column) const;
-    QString value(int row, int column) const;
+    QString value(int row, const QString& column) const override;
+    QString value(int row, int column) const override;
     // The store's identity of a row; null out of range.
-    QVariant identity(int row) const
+    QVariant identity(int row) const override
     {
         return row >= 0 && row < m_rows.size() ? m_rows.at(row).identity : QVariant();
     }
+    std::optional<QList<int>> rowsKeyedAs(const QSet<quint32>& keys) const override;
 
     // Changes, each written to the file by post().
     void edit(); // on a dataset without rows this starts a new row
@@ -129,6 +136,7 @@ private:
     void requireOpen() const;
     // The rows that arrived from the reading thread, into the snapshot.
     void takeRows();
+    void dropKeys();
     // Waits for every row; throws StoreError when the reading failed.
     void complete() const;
     void proceed(); // the reading past its first part
@@ -170,6 +178,10 @@ private:
     RowText m_text;
     bool m_compressed = false;
     bool m_countedFirst = false;
+    bool m_recipientKeys = false;
+    // Row i's RecipientKey::hash, while the rows are as read.
+    QList<quint32> m_keys;
+    bool m_keyed = false;
     int m_current = -1;
     bool m_atEnd = true;
     State m_state = State::Browse;

@@ -32,6 +32,8 @@ PrintingQueries::PrintingQueries(const StoreSession& store, const TableQuery& re
     // preview needs their number before the last is read.
     recipients.setCompressed(true);
     recipients.setCountedFirst(true);
+    // "其中 N 页今天已打印过" looks at the pages of today's recipients only.
+    recipients.setRecipientKeys(true);
     recipients.setQuery(recipientQuery);
     sender.setQuery(Statements::selectSender());
     if (rows == Rows::ReadNow) {

@@ -1,6 +1,7 @@
 #include "store/snapshot_reader.h"
 
 #include "store/connection.h"
+#include "store/recipient_key.h"
 #include "store/row_text.h"
 #include "store/server_address.h"
 #include "store/store_error.h"
@@ -10,6 +11,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <chrono>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <sqlite3.h>
@@ -52,9 +54,10 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 
 SnapshotReader::SnapshotReader(const QString& path, const Statement& statement,
                                const Statement& inParts, bool compressed, bool counted,
-                               QList<SearchIndex::Key> keys, std::function<void()> arrived)
+                               QList<SearchIndex::Key> keys, bool recipientKeys,
+                               std::function<void()> arrived)
     : m_compressed(compressed), m_countFirst(counted), m_keys(std::move(keys)),
-      m_arrived(std::move(arrived))
+      m_recipientKeys(recipientKeys), m_arrived(std::move(arrived))
 {
     m_thread = std::thread([this, path, statement, inParts] { read(path, statement, inParts); });
 }
@@ -94,6 +97,13 @@ qint64 SnapshotReader::count()
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_count >= 0 || m_finished; });
     return m_count;
+}
+
+void SnapshotReader::finish()
+{
+    proceed();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_finished; });
 }
 
 void SnapshotReader::waitForRows()
@@ -187,8 +197,31 @@ void SnapshotReader::Writer::record(int column, const char* value, qsizetype siz
             chunk.exact = false;
 }
 
+void SnapshotReader::Writer::keyRecipients(const QStringList& columns)
+{
+    if (!reader.m_recipientKeys)
+        return;
+    for (const QString& column : RecipientKey::columns())
+        recipientColumns << int(columns.indexOf(column));
+    if (recipientColumns.contains(-1))
+        recipientColumns.clear();
+}
+
 bool SnapshotReader::Writer::endRow()
 {
+    if (!recipientColumns.isEmpty()) {
+        auto [p, end] = text.row(chunk.starts.last());
+        QByteArrayView values[3];
+        for (int column = 0; p < end; ++column) {
+            const char* stop =
+                static_cast<const char*>(std::memchr(p, RowText::separator, size_t(end - p)));
+            for (int k = 0; k < 3; ++k)
+                if (recipientColumns.at(k) == column)
+                    values[k] = QByteArrayView(p, stop - p);
+            p = stop + 1;
+        }
+        chunk.keys.append(RecipientKey::hash(values[0], values[1], values[2]));
+    }
     if (first ? chunk.identities.size() < firstRows : text.size() < RowText::blockSize)
         return true;
     flush();
@@ -272,6 +305,7 @@ void SnapshotReader::readServer(const ServerAddress& address, const Statement& s
             std::lock_guard lock(m_mutex);
             for (int c = 1; c < record.count(); ++c)
                 m_columns << record.fieldName(c);
+            out.keyRecipients(m_columns);
         }
         bool going = true;
         while (going && q.next()) {
@@ -347,6 +381,7 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement,
             m_columns << QString::fromUtf8(sqlite3_column_name(s, c));
         for (const SearchIndex::Key& key : m_keys)
             out.keyColumns << int(m_columns.indexOf(key.column)) + 1;
+        out.keyRecipients(m_columns);
     }
     // The row `from` stands on, into `out`; false when the reading is to stop.
     const auto readRow = [&](sqlite3_stmt* from) {

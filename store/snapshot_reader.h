@@ -39,6 +39,7 @@ public:
         qsizetype size = 0;       // of the text unpacked
         QByteArrayList records;   // the rows' SearchIndex records, one array per key
         bool exact = true;        // false when a record may not search as LIKE does
+        QList<quint32> keys;      // each row's RecipientKey::hash, when asked for
         bool anew = false;        // the rows taken before are void; has no rows
     };
 
@@ -49,9 +50,10 @@ public:
     // screen of them is out, on the server before the first row. `keys`:
     // the records of a SearchIndex come with the rows (from data.mdb only).
     // `inParts`: the same select a part at a time (TableQuery::selectAfter),
-    // for data.mdb; empty for one read transaction.
+    // for data.mdb; empty for one read transaction. `recipientKeys`: each
+    // row's RecipientKey::hash comes with it, when the rows have the columns.
     SnapshotReader(const QString& path, const Statement& statement, const Statement& inParts,
-                   bool compressed, bool counted, QList<SearchIndex::Key> keys,
+                   bool compressed, bool counted, QList<SearchIndex::Key> keys, bool recipientKeys,
                    std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
@@ -69,6 +71,8 @@ public:
     qint64 count();
     // The count if it is there yet, else -1; never waits.
     qint64 knownCount();
+    // Waits for the last row.
+    void finish();
     // Waits for rows to take, or for the end.
     void waitForRows();
     // Read in parts, the rows wait after the first screen (a moment) and
@@ -88,8 +92,11 @@ private:
         RowText text = RowText(false);
         bool first = true;
         qint64 rows = 0;
-        QList<int> keyColumns = {};  // of the statement, for each key
-        QByteArrayList records = {}; // the chunk's, while it is written
+        QList<int> keyColumns = {};       // of the statement, for each key
+        QByteArrayList records = {};      // the chunk's, while it is written
+        QList<int> recipientColumns = {}; // of the values, RecipientKey::columns() order
+        // Asks for the recipient keys once the columns are known.
+        void keyRecipients(const QStringList& columns);
         void beginRow(qint64 identity);
         // The value of column `column` into the records of its keys.
         void record(int column, const char* value, qsizetype size, bool null);
@@ -112,6 +119,7 @@ private:
     const bool m_compressed;
     const bool m_countFirst;
     const QList<SearchIndex::Key> m_keys;
+    const bool m_recipientKeys;
     const std::function<void()> m_arrived;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -2,8 +2,10 @@
 // line, reprints from it, the questions it raises, backup and restore.
 #include "maintenance/database_backup.h"
 #include "store/connection.h"
+#include "store/dataset.h"
 #include "store/query_sets.h"
 #include "store/schema.h"
+#include "store/statements.h"
 #include "support/command_line_run.h"
 #include "support/main_window_driver.h"
 #include "support/scripted_dialogs.h"
@@ -11,6 +13,7 @@
 #include "waybill/layout_template.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printing_job.h"
+#include "waybill/waybill_pages.h"
 #include "waybill/windows/batch_print_window.h"
 #include "waybill/windows/print_log_window.h"
 #include "waybill/windows/print_preview.h"
@@ -124,6 +127,7 @@ private slots:
     void reprintIsThePagePrintedWhateverTheRowsBecame();
     void templatePagesPrintAgain();
     void recipientPrintedTodayIsAskedForOrCounted();
+    void batchLooksOnlyAtTodaysRecipientsAndCountsAsTheWalk();
     void todayIsTheLocalDay();
     void logSurvivesBackupAndRestore_data();
     void logSurvivesBackupAndRestore();
@@ -357,6 +361,50 @@ void PrintLogTest::recipientPrintedTodayIsAskedForOrCounted()
     QVERIFY(m_dialogs->messageTexts().isEmpty());
 
     QCOMPARE(batchStatus(), u"其中 1 页今天已打印过"_qs);
+}
+
+void PrintLogTest::batchLooksOnlyAtTodaysRecipientsAndCountsAsTheWalk()
+{
+    const auto row = [](const QString& name, const QString& mobile, const QString& address) {
+        QStringList r = recipient(name, mobile);
+        r[3] = address;
+        return r;
+    };
+    const QString street = u"北京长安街2号"_qs;
+    // Beside 甲一 and 乙二: each printed today in another spelling, or not.
+    for (const QStringList& r :
+         {row(u"丙三"_qs, "138-0013-8000", street), row(u"丁四"_qs, "13800138000", street),
+          row(u"戊五"_qs, u"１３７ ００１３ ７０００"_qs, street), row(u" 己六 "_qs, "", street),
+          row(u"庚七"_qs, "", street), row("", "", ""), row(u"辛八"_qs, "13600136000", street)})
+        m_db->insert(Schema::recipientTable, r);
+    QList<LoggedPage> today;
+    for (const QStringList& r :
+         {row(u"别名"_qs, "+86 13800138000", ""), row(u"别名"_qs, u"１３７００１３７０００"_qs, ""),
+          row(u"己六"_qs, "", street + u" "_qs), row("", "", ""),
+          row(u"甲一"_qs, "1390000000", street)}) {
+        LoggedPage page;
+        page.window = WaybillVariant::AddressBookBatch;
+        page.sender = senderRow();
+        page.recipient = r;
+        today << page;
+    }
+    Connection log(m_db->session());
+    log.open();
+    PrintLog::write(log, today, QStringLiteral("desk"), PrintLog::now());
+
+    // 丙三 and 丁四 by the mobile's digits, 戊五 by digits of another
+    // script, 己六 by name and address.
+    PrintingQueries keyed(m_db->session(), Statements::selectRecipients());
+    Dataset unkeyed(keyed.connection);
+    unkeyed.setQuery(Statements::selectRecipients());
+    unkeyed.open();
+    const WaybillLayout layout = WaybillLayout::forWindow(WaybillVariant::AddressBookBatch);
+    WaybillPages looked(layout, &keyed.sender, &keyed.recipients, RecordMode::EveryRow);
+    WaybillPages walked(layout, &keyed.sender, &unkeyed, RecordMode::EveryRow);
+    QVERIFY(looked.pagesKeyedAs({}).has_value());
+    QVERIFY(!walked.pagesKeyedAs({}).has_value());
+    QCOMPARE(PrintLog::countPrintedToday(m_db->session(), looked), 4);
+    QCOMPARE(PrintLog::countPrintedToday(m_db->session(), walked), 4);
 }
 
 void PrintLogTest::todayIsTheLocalDay()

@@ -1,7 +1,9 @@
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
 #include "store/dataset.h"
+#include "store/schema.h"
 #include "store/server_address.h"
+#include "store/spooled_rows.h"
 #include "store/statements.h"
 #include "store/store_error.h"
 #include "support/sample_sheets.h"
@@ -35,6 +37,7 @@ private slots:
     void compressedSnapshotReadsAsThePlainOne();
     void rowsStillBeingReadAreOneSnapshot();
     void aLongReadLetsAnotherDeskWriteAndStaysOneState();
+    void spooledRowsReadAsTheSnapshotOfADataset();
     void preparedRowsKeepWhatEachRowBound();
 };
 
@@ -666,6 +669,41 @@ void StoreTest::aLongReadLetsAnotherDeskWriteAndStaysOneState()
     QCOMPARE(d.value(0, 9), seen);
     QCOMPARE(d.value(99999, 9), seen);
     QCOMPARE(d.value(99999, 0), QStringLiteral("a100000"));
+}
+
+void StoreTest::spooledRowsReadAsTheSnapshotOfADataset()
+{
+    TestDatabase db;
+    // Many spooled blocks, rows of uneven length, identities with a gap.
+    db.exec(
+        QStringLiteral(u"with recursive i(k) as (select 1 union all select k + 1 from i "
+                       u"where k < 3000) insert into inrxx select '公司' || k, '王' || k, "
+                       u"'', '地址' || (k * 7919 % 1000) || substr('路路路路路路路路', 1, k % 9), "
+                       u"k, '', '139' || k, '', k % 10, "
+                       u"case when k % 2 = 1 then null else '备注' end from i"));
+    db.exec(QStringLiteral(u"delete from inrxx where 收件人姓名 = '王1000'"));
+    Connection c(db.session());
+    c.open();
+    Dataset read(c);
+    read.setQuery(Statements::selectRecipients());
+    read.open();
+    const SpooledRows spooled(c, Statements::selectRecipients());
+    // What other desks do later is not in the batch.
+    db.exec(QStringLiteral(u"update inrxx set 收件人姓名 = '改'"));
+    db.exec(QStringLiteral("delete from inrxx where 数量 = '3'"));
+    QCOMPARE(read.recordCount(), 2999);
+    QCOMPARE(spooled.expectedCount(), 2999);
+    QCOMPARE(spooled.columnNames(), read.columnNames());
+    QCOMPARE(spooled.table(), Schema::recipientTable);
+    // Backwards, so that every block is read again from the file.
+    for (int row = 2998; row >= 0; --row) {
+        QCOMPARE(spooled.identity(row), read.identity(row));
+        for (int column = 0; column < 10; ++column)
+            QCOMPARE(spooled.value(row, column), read.value(row, column));
+    }
+    QCOMPARE(spooled.value(2998, QStringLiteral(u"收件人姓名")), QStringLiteral(u"王3000"));
+    QCOMPARE(spooled.value(2999, 0), QString());
+    QVERIFY(spooled.identity(-1).isNull());
 }
 
 void StoreTest::preparedRowsKeepWhatEachRowBound()

@@ -3,7 +3,10 @@
 #include "waybill/page_warnings.h"
 #include "waybill/waybill_layout.h"
 
+#include <QList>
+#include <QSet>
 #include <functional>
+#include <optional>
 
 class QPainter;
 struct LoggedPage;
@@ -37,6 +40,15 @@ public:
     // page by page, down to `minimumPoints` (PageWarnings::shrinkToFit);
     // warnings() then tells what still does not fit. 0 draws as laid out.
     virtual void setShrinkToFit(double minimumPoints) { (void)minimumPoints; }
+
+    // The pages, in order, whose recipient's RecipientKey::hash is one
+    // of `keys` (and maybe a few others); nothing when the pages cannot
+    // tell without being described one by one.
+    virtual std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys)
+    {
+        (void)keys;
+        return std::nullopt;
+    }
 
     // What page `index` prints, for the print log; false for pages that
     // are no waybill (the calibration page, tests' made-up pages).

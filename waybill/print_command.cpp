@@ -2,6 +2,7 @@
 
 #include "store/connection.h"
 #include "store/query_sets.h"
+#include "store/spooled_rows.h"
 #include "store/statements.h"
 #include "waybill/calibration_page.h"
 #include "waybill/calibration_store.h"
@@ -37,7 +38,10 @@ QFont parseFont(const QString& text)
 }
 
 // The rows a window reads: a batch window its own queries, a single window
-// the main window's sender row and its recipient query.
+// the main window's sender row and its recipient query. A batch's rows go
+// through a spool, not into memory: the log's second walk over them reads
+// the same snapshot the pages were drawn from, and a batch of a million
+// rows holds the store no longer than a window's reading of them does.
 class WindowRows {
 public:
     WindowRows(const StoreSession& store, WaybillVariant variant, const QString& row)
@@ -47,9 +51,11 @@ public:
         const TableQuery query =
             imported ? Statements::selectImported() : Statements::selectRecipients();
         if (isBatch(variant)) {
+            // Both tables tried before any row is read, as the window does.
             m_batch = std::make_unique<PrintingQueries>(store, query,
                                                         PrintingQueries::Rows::ReadOnReopen);
-            m_batch->reopen();
+            m_spooled = std::make_unique<SpooledRows>(m_batch->connection, query);
+            m_batch->sender.open();
             return;
         }
         m_main = std::make_unique<MainQueries>(store);
@@ -62,23 +68,21 @@ public:
         if (!row.isNull()) {
             bool ok = false;
             const int n = row.toInt(&ok);
-            if (!ok || n < 1 || n > recipients()->recordCount())
+            if (!ok || n < 1 || n > current()->recordCount())
                 throw PrintError(QStringLiteral("print: there is no row %1").arg(row));
-            recipients()->setCurrentRow(n - 1);
+            current()->setCurrentRow(n - 1);
         }
     }
 
     Dataset* sender() { return m_batch ? &m_batch->sender : &m_main->sender; }
-    Dataset* recipients()
-    {
-        if (m_batch)
-            return &m_batch->recipients;
-        return m_imported ? m_imported.get() : &m_main->recipients;
-    }
-    RecordMode mode() const { return m_batch ? RecordMode::EveryRow : RecordMode::CurrentRow; }
+    // A batch's rows; null for a single window.
+    const SpooledRows* every() const { return m_spooled.get(); }
+    // A single window's recipients, standing on the row it prints.
+    Dataset* current() { return m_imported ? m_imported.get() : &m_main->recipients; }
 
 private:
     std::unique_ptr<PrintingQueries> m_batch;
+    std::unique_ptr<SpooledRows> m_spooled;
     std::unique_ptr<MainQueries> m_main;
     std::unique_ptr<Dataset> m_imported;
 };
@@ -163,27 +167,34 @@ Printed run(const StoreSession& store, const PrintRequest& request, const Printe
     if (!request.calibration)
         rows.emplace(store, *variant, request.row);
     CalibrationPage calibrationPage(layout);
-    WaybillPages waybills(layout, rows ? rows->sender() : nullptr,
-                          rows ? rows->recipients() : nullptr,
-                          rows ? rows->mode() : RecordMode::CurrentRow);
-    waybills.setWarningSink(warnings);
+    std::optional<WaybillPages> waybills;
+    std::optional<RunPages> numbered;
+    if (rows && rows->every()) {
+        waybills.emplace(layout, rows->sender(), *rows->every());
+        numbered.emplace(store, *waybills, *rows->every());
+    } else {
+        Dataset* recipients = rows ? rows->current() : nullptr;
+        waybills.emplace(layout, rows ? rows->sender() : nullptr, recipients,
+                         RecordMode::CurrentRow);
+        numbered.emplace(store, *waybills, recipients, RecordMode::CurrentRow);
+    }
+    waybills->setWarningSink(warnings);
     if (request.fit)
-        waybills.setShrinkToFit(CalibrationStore().minimumPoints());
-    RunPages numbered(store, waybills, rows ? rows->recipients() : nullptr,
-                      rows ? rows->mode() : RecordMode::CurrentRow);
-    numbered.setOrderNumber(request.orderNumber.trimmed());
+        waybills->setShrinkToFit(CalibrationStore().minimumPoints());
+    numbered->setOrderNumber(request.orderNumber.trimmed());
     if (!request.firstNumber.isNull()) {
         const WaybillNumbers::Rule rule =
             WaybillNumbers::ruleNamed(request.numberRule).value_or(WaybillNumbers::Rule::PlusOne);
-        numbered.setNumbers(
-            WaybillNumbers::Series(request.firstNumber, rule, numbered.pageCount()));
+        numbered->setNumbers(
+            WaybillNumbers::Series(request.firstNumber, rule, numbered->pageCount()));
         Connection connection(store);
         connection.open();
-        if (const QString used = PrintLog::usedNumbers(connection, numbered.numbers());
+        if (const QString used = PrintLog::usedNumbers(connection, numbered->numbers());
             !used.isEmpty())
             throw PrintError(used);
     }
-    RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage) : numbered);
+    RecordedPages pages(request.calibration ? static_cast<PageSource&>(calibrationPage)
+                                            : *numbered);
     if (!request.pdf.isEmpty()) {
         exportPdf(pages, request.pdf, store, progress);
         printed.pages = pages.pageCount();

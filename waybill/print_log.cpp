@@ -2,6 +2,7 @@
 
 #include "records/address_book.h"
 #include "store/connection.h"
+#include "store/recipient_key.h"
 #include "store/schema.h"
 #include "store/statements.h"
 #include "store/statements_numbers.h"
@@ -465,11 +466,16 @@ PrintedRecipients PrintedRecipients::on(Connection& connection, QDate day)
         Statements::selectPrintedRecipients(day.toString(QStringLiteral("yyyy-MM-dd"))));
     while (q.next()) {
         const QString mobile = AddressBook::mobileKey(q.value(2).toString());
-        if (!mobile.isEmpty())
+        if (!mobile.isEmpty()) {
             printed.m_mobiles.insert(mobile);
-        else
-            printed.m_namesAndAddresses.insert(
-                {q.value(0).toString().trimmed(), q.value(1).toString().trimmed()});
+            printed.m_keys.insert(RecipientKey::hashOfMobile(mobile));
+            continue;
+        }
+        const QString name = q.value(0).toString().trimmed();
+        const QString address = q.value(1).toString().trimmed();
+        printed.m_namesAndAddresses.insert({name, address});
+        if (const quint32 key = RecipientKey::hashOfNameAndAddress(name, address))
+            printed.m_keys.insert(key);
     }
     return printed;
 }
@@ -504,6 +510,14 @@ std::optional<int> countPrintedToday(const StoreSession& store, PageSource& page
     if (printed.isEmpty())
         return 0;
     int already = 0;
+    // Only the pages of today's recipients, when the pages know their keys:
+    // a million-page batch is not walked for a few pages printed today.
+    if (const std::optional<QList<int>> keyed = pages.pagesKeyedAs(printed.keys())) {
+        for (const int i : *keyed)
+            if (pages.describePage(i, page) && printed.contains(page.recipient))
+                ++already;
+        return already;
+    }
     for (int i = 0; i < count; ++i)
         if (pages.describePage(i, page) && printed.contains(page.recipient))
             ++already;

@@ -117,10 +117,13 @@ public:
     // False for a page without recipient.
     bool contains(const QStringList& recipient) const;
     bool isEmpty() const { return m_mobiles.isEmpty() && m_namesAndAddresses.isEmpty(); }
+    // Their RecipientKey::hash.
+    const QSet<quint32>& keys() const { return m_keys; }
 
 private:
     QSet<QString> m_mobiles;
     QSet<QPair<QString, QString>> m_namesAndAddresses;
+    QSet<quint32> m_keys;
 };
 
 // How many of `pages` print a recipient that was printed today; nullopt
@@ -146,6 +149,10 @@ public:
     bool describePage(int index, LoggedPage& page) override
     {
         return m_pages.describePage(index, page);
+    }
+    std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys) override
+    {
+        return m_pages.pagesKeyedAs(keys);
     }
     QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
     void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }

@@ -12,23 +12,37 @@
 
 RunPages::RunPages(const StoreSession& store, PageSource& pages, const Dataset* recipients,
                    RecordMode mode)
-    : m_store(store), m_pages(pages), m_recipients(recipients), m_mode(mode)
+    : m_store(store), m_pages(pages), m_recipients(recipients),
+      m_rows(mode == RecordMode::EveryRow ? recipients : nullptr), m_mode(mode)
+{
+}
+
+RunPages::RunPages(const StoreSession& store, PageSource& pages, const RowSource& rows)
+    : m_store(store), m_pages(pages), m_recipients(nullptr), m_rows(&rows),
+      m_mode(RecordMode::EveryRow)
 {
 }
 
 void RunPages::readOrders()
 {
     m_ordersRead = true;
-    if (!m_recipients || !m_recipients->isOpen() ||
-        m_recipients->query().table != Schema::importedTable)
-        return;
-    Connection& connection = m_recipients->connection();
-    // A store from before the order numbers has none to read.
-    if (!StoreTables::present(connection).contains(Schema::importedOrdersTable))
-        return;
-    QSqlQuery q = connection.run(NumberStatements::selectImportedOrders(connection.dialect()));
-    while (q.next())
-        m_orders.insert(q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString()});
+    const auto read = [this](Connection& connection) {
+        // A store from before the order numbers has none to read.
+        if (!StoreTables::present(connection).contains(Schema::importedOrdersTable))
+            return;
+        QSqlQuery q = connection.run(NumberStatements::selectImportedOrders(connection.dialect()));
+        while (q.next())
+            m_orders.insert(q.value(0).toLongLong(),
+                            {q.value(1).toString(), q.value(2).toString()});
+    };
+    if (m_recipients) {
+        if (m_recipients->isOpen() && m_recipients->query().table == Schema::importedTable)
+            read(m_recipients->connection());
+    } else if (m_rows && m_rows->table() == Schema::importedTable) {
+        Connection own(m_store);
+        own.open();
+        read(own);
+    }
 }
 
 bool RunPages::describePage(int index, LoggedPage& page)
@@ -37,9 +51,11 @@ bool RunPages::describePage(int index, LoggedPage& page)
         return false;
     if (!m_ordersRead)
         readOrders();
-    if (!m_orders.isEmpty() && m_recipients) {
-        const int row = m_mode == RecordMode::EveryRow ? index : m_recipients->currentRow();
-        const auto it = m_orders.constFind(m_recipients->identity(row).toLongLong());
+    if (!m_orders.isEmpty()) {
+        const QVariant identity = m_mode == RecordMode::EveryRow
+                                      ? m_rows->identity(index)
+                                      : m_recipients->identity(m_recipients->currentRow());
+        const auto it = m_orders.constFind(identity.toLongLong());
         if (it != m_orders.constEnd()) {
             page.orderNumber = it->first;
             page.shop = it->second;

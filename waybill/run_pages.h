@@ -8,6 +8,7 @@
 #include <QPair>
 
 class Dataset;
+class RowSource;
 class StoreSession;
 
 // A print run's pages as the log is to keep them: each with the order its
@@ -21,6 +22,9 @@ public:
     // numbers.
     RunPages(const StoreSession& store, PageSource& pages, const Dataset* recipients,
              RecordMode mode);
+    // A page for each of `rows`, however they are held; the order numbers
+    // are read through a connection of its own.
+    RunPages(const StoreSession& store, PageSource& pages, const RowSource& rows);
 
     void setNumbers(const WaybillNumbers::Series& numbers) { m_numbers = numbers; }
     // The order every page is for, whatever its row came with: a recipient
@@ -46,6 +50,10 @@ public:
     QList<FieldWarning> warnings(int index) override { return m_pages.warnings(index); }
     void setShrinkToFit(double minimumPoints) override { m_pages.setShrinkToFit(minimumPoints); }
     bool describePage(int index, LoggedPage& page) override;
+    std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys) override
+    {
+        return m_pages.pagesKeyedAs(keys);
+    }
 
 private:
     void readOrders();
@@ -53,7 +61,8 @@ private:
     const StoreSession& m_store;
     PageSource& m_pages;
     bool m_ordersRead = false;
-    const Dataset* m_recipients;
+    const Dataset* m_recipients; // the current row's, in RecordMode::CurrentRow
+    const RowSource* m_rows;     // in RecordMode::EveryRow
     RecordMode m_mode;
     QHash<qlonglong, QPair<QString, QString>> m_orders; // by row identity: number, shop
     WaybillNumbers::Series m_numbers;

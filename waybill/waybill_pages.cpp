@@ -10,26 +10,32 @@
 WaybillPages::WaybillPages(const WaybillLayout& layout, const Dataset* sender,
                            const Dataset* recipients, RecordMode mode)
     : m_layout(layout), m_catalogue(layout.atRest()), m_sender(sender), m_recipients(recipients),
-      m_mode(mode)
+      m_rows(mode == RecordMode::EveryRow ? recipients : nullptr), m_mode(mode)
+{
+}
+
+WaybillPages::WaybillPages(const WaybillLayout& layout, const Dataset* sender,
+                           const RowSource& rows)
+    : m_layout(layout), m_catalogue(layout.atRest()), m_sender(sender), m_recipients(nullptr),
+      m_rows(&rows), m_mode(RecordMode::EveryRow)
 {
 }
 
 int WaybillPages::pageCount()
 {
-    if (m_mode == RecordMode::CurrentRow || !m_recipients)
+    if (m_mode == RecordMode::CurrentRow || !m_rows)
         return 1;
     // The detail area prints even without rows.
-    return std::max(1, m_recipients->expectedCount());
+    return std::max(1, m_rows->expectedCount());
 }
 
 QString WaybillPages::read(int index, RecordRole role, const QString& column) const
 {
     if (role == RecordRole::Sender)
         return m_sender ? m_sender->field(column) : QString();
-    if (!m_recipients)
-        return {};
-    return m_mode == RecordMode::CurrentRow ? m_recipients->field(column)
-                                            : m_recipients->value(index, column);
+    if (m_mode == RecordMode::CurrentRow)
+        return m_recipients ? m_recipients->field(column) : QString();
+    return m_rows ? m_rows->value(index, column) : QString();
 }
 
 FieldReader WaybillPages::reader(int index) const
@@ -86,6 +92,13 @@ const Calibration& WaybillPages::calibration()
     return *m_calibration;
 }
 
+std::optional<QList<int>> WaybillPages::pagesKeyedAs(const QSet<quint32>& keys)
+{
+    if (m_mode != RecordMode::EveryRow || !m_rows)
+        return std::nullopt;
+    return m_rows->rowsKeyedAs(keys);
+}
+
 bool WaybillPages::describePage(int index, LoggedPage& page)
 {
     page.window = m_layout.variant();
@@ -96,19 +109,19 @@ bool WaybillPages::describePage(int index, LoggedPage& page)
     page.recipient.clear();
     for (const QString& column : Schema::senderColumns())
         page.sender << read(index, RecordRole::Sender, column);
-    if (m_mode != RecordMode::EveryRow || !m_recipients) {
+    if (m_mode != RecordMode::EveryRow || !m_rows) {
         for (const QString& column : Schema::recipientColumns())
             page.recipient << read(index, RecordRole::Recipient, column);
         return true;
     }
     // As read() reads them, without looking each column up on every page.
-    if (const QStringList names = m_recipients->columnNames(); names != m_recipientNames) {
+    if (const QStringList names = m_rows->columnNames(); names != m_recipientNames) {
         m_recipientNames = names;
         m_recipientIndexes.clear();
         for (const QString& column : Schema::recipientColumns())
             m_recipientIndexes << int(names.indexOf(column));
     }
     for (const int column : m_recipientIndexes)
-        page.recipient << m_recipients->value(index, column);
+        page.recipient << m_rows->value(index, column);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Dataset;
+class RowSource;
 
 // Which recipient rows a run prints.
 enum class RecordMode {
@@ -26,8 +27,12 @@ class WaybillPages : public PageSource {
 public:
     WaybillPages(const WaybillLayout& layout, const Dataset* sender, const Dataset* recipients,
                  RecordMode mode);
+    // One page per row of `rows` (RecordMode::EveryRow), however they are
+    // held.
+    WaybillPages(const WaybillLayout& layout, const Dataset* sender, const RowSource& rows);
     // The pages read the layout while they are drawn; it must outlive them.
     WaybillPages(WaybillLayout&&, const Dataset*, const Dataset*, RecordMode) = delete;
+    WaybillPages(WaybillLayout&&, const Dataset*, const RowSource&) = delete;
 
     int pageCount() override;
     QSizeF paperMm() override { return m_layout.paper(); }
@@ -37,6 +42,7 @@ public:
     // The rows' texts as drawPage() reads them now, and the layout's
     // shifts and font.
     bool describePage(int index, LoggedPage& page) override;
+    std::optional<QList<int>> pagesKeyedAs(const QSet<quint32>& keys) override;
 
     // Hears the warnings of each page as it is drawn, from what drawing
     // measured; pages without any are not told.
@@ -65,7 +71,8 @@ private:
     QStringList m_recipientNames;
     QList<int> m_recipientIndexes;
     const Dataset* m_sender;
-    const Dataset* m_recipients;
+    const Dataset* m_recipients; // the current row's, in RecordMode::CurrentRow
+    const RowSource* m_rows;     // in RecordMode::EveryRow
     RecordMode m_mode;
     ShapedFonts m_fonts;
     WarningSink m_sink;
