@@ -5,6 +5,7 @@
 #include "store/statements.h"
 #include "store/store_error.h"
 
+#include <QAbstractEventDispatcher>
 #include <QHash>
 #include <QSignalBlocker>
 #include <QSqlQuery>
@@ -106,9 +107,12 @@ void Dataset::openInto(RowText spare)
         keys = m_searchKeys;
     }
     if (m_connection.isOpen() && (!server || m_compressed)) {
+        // A count promised for pages to come holds for the rows only in
+        // one transaction.
+        const Statement inParts = server || m_countedFirst ? Statement() : m_query.selectAfter();
         load = std::make_unique<SnapshotReader>(
-            m_connection.path(), select, spare.compressed(), m_countedFirst, keys, m_recipientKeys,
-            [this] {
+            m_connection.path(), select, inParts, spare.compressed(), m_countedFirst, keys,
+            m_recipientKeys, [this] {
                 if (!m_takePosted.exchange(true))
                     QMetaObject::invokeMethod(this, &Dataset::takeRows, Qt::QueuedConnection);
             });
@@ -153,6 +157,15 @@ void Dataset::openInto(RowText spare)
         const QSignalBlocker quiet(this);
         takeRows();
     }
+    // The rest once this thread has nothing else to do: with the window
+    // shown first, a list of 100,000 rows starts it nearly as soon as an
+    // empty one.
+    disconnect(m_proceeding);
+    if (auto* events = QAbstractEventDispatcher::instance(thread()); events && m_load)
+        m_proceeding = connect(events, &QAbstractEventDispatcher::aboutToBlock, this,
+                               &Dataset::proceed, Qt::SingleShotConnection);
+    else if (m_load)
+        m_load->proceed();
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_atEnd = m_rows.isEmpty();
     emit reset();
@@ -169,12 +182,27 @@ void Dataset::takeRows()
     // Asked before taking: rows read before the end are all there then.
     const bool finished = m_load->finished();
     const QList<SnapshotReader::Chunk> chunks = m_load->take();
+    // Another connection wrote while the rows were read in parts: they are
+    // read again, all of the state after it.
+    const bool anew = std::any_of(chunks.cbegin(), chunks.cend(),
+                                  [](const SnapshotReader::Chunk& c) { return c.anew; });
+    if (anew)
+        emit aboutToReset();
     // Counted rows take their room once counted, not twice it while growing.
     if (const qint64 counted = m_countedFirst ? m_load->knownCount() : -1;
         counted > m_rows.capacity())
         m_rows.reserve(qsizetype(counted));
     const int first = int(m_rows.size());
     for (const SnapshotReader::Chunk& chunk : chunks) {
+        if (chunk.anew) {
+            m_rows.clear();
+            m_keys.clear();
+            m_text.restart();
+            if (m_index) {
+                m_index = std::make_unique<SearchIndex>(m_index->keys());
+                m_indexExact = true;
+            }
+        }
         const qsizetype base = m_text.append(chunk.text, chunk.size);
         for (qsizetype i = 0; i < chunk.identities.size(); ++i)
             m_rows.append({chunk.identities.at(i), base + chunk.starts.at(i)});
@@ -201,6 +229,12 @@ void Dataset::takeRows()
                                                               }) == m_whole.cend();
         }
     }
+    if (anew) {
+        m_current = m_rows.isEmpty() ? -1 : 0;
+        m_atEnd = m_rows.isEmpty();
+        emit reset();
+        emit currentRowChanged(m_current);
+    }
     if (!m_loadFailure.isEmpty()) {
         // A list cut short would pass for the whole one.
         const QString failure = m_loadFailure;
@@ -208,7 +242,7 @@ void Dataset::takeRows()
         m_loadFailure = failure;
         return;
     }
-    if (m_rows.size() == first)
+    if (anew || m_rows.size() == first)
         return;
     emit rowsLoaded(first, int(m_rows.size()) - 1);
     if (m_current < 0) {
@@ -216,6 +250,12 @@ void Dataset::takeRows()
         m_atEnd = false;
         emit currentRowChanged(m_current);
     }
+}
+
+void Dataset::proceed()
+{
+    if (m_load)
+        m_load->proceed();
 }
 
 void Dataset::dropKeys()
@@ -241,8 +281,10 @@ void Dataset::complete() const
     // The rows still to come belong to what the dataset holds: taking them
     // changes nothing a caller can see but the time it waits.
     auto* self = const_cast<Dataset*>(this);
-    if (m_load) {
-        m_load->finish();
+    // Taken as they come: rows waiting in the reader's chunks take twice
+    // their room (a million rows' identities alone are 16 MB).
+    while (m_load) {
+        m_load->waitForRows();
         self->takeRows();
     }
     if (!m_loadFailure.isEmpty())

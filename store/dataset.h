@@ -26,8 +26,10 @@ struct Statement;
 // Engine failures throw StoreError. A grid shows it through DatasetModel.
 //
 // On data.mdb the rows after the first screen arrive while the window is
-// shown, read in a thread of its own in one read transaction: a million
-// rows take a second or more to read. Whatever asks about rows not yet
+// shown, read in a thread of its own as one snapshot (see SnapshotReader):
+// a million rows take a second or more to read. Another connection's
+// write meanwhile has them read again, all of the state after it, as one
+// reset of the view. Whatever asks about rows not yet
 // there (the count, a row beyond them, any change) waits for the rest, so
 // it sees the dataset whole as before; only a view asks loadedCount().
 class Dataset : public QObject, public RowSource {
@@ -137,6 +139,7 @@ private:
     void dropKeys();
     // Waits for every row; throws StoreError when the reading failed.
     void complete() const;
+    void proceed(); // the reading past its first part
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
@@ -186,6 +189,7 @@ private:
     QSet<int> m_changed;
     std::unique_ptr<SnapshotReader> m_load;
     std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
+    QMetaObject::Connection m_proceeding;
     QString m_loadFailure;
 
     QList<SearchIndex::Key> m_searchKeys;

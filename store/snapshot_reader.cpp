@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <chrono>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -18,6 +21,17 @@ namespace {
 // A screen of rows first, for the window to show at once; then blocks of
 // the size RowText keeps them in.
 constexpr qsizetype firstRows = 100;
+
+// Rows per read transaction on data.mdb: another connection's write waits
+// for one part, some tens of milliseconds, not for a million rows' seconds.
+// A table of no more rows is read in one transaction from its open on.
+constexpr int rowsPerPart = 32768;
+// Writes by other connections that begin the reading anew before the rest
+// is read in one transaction, so that it ends however busy the file is.
+constexpr int partedPasses = 3;
+// How long the first part waits, its transaction open, after the first
+// screen for proceed(): about as long as a part takes.
+constexpr std::chrono::milliseconds pauseInPart(100);
 
 bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
@@ -38,13 +52,14 @@ bool bind(sqlite3_stmt* statement, int index, const QVariant& value)
 
 } // namespace
 
-SnapshotReader::SnapshotReader(const QString& path, const Statement& statement, bool compressed,
-                               bool counted, QList<SearchIndex::Key> keys, bool recipientKeys,
+SnapshotReader::SnapshotReader(const QString& path, const Statement& statement,
+                               const Statement& inParts, bool compressed, bool counted,
+                               QList<SearchIndex::Key> keys, bool recipientKeys,
                                std::function<void()> arrived)
     : m_compressed(compressed), m_countFirst(counted), m_keys(std::move(keys)),
       m_recipientKeys(recipientKeys), m_arrived(std::move(arrived))
 {
-    m_thread = std::thread([this, path, statement] { read(path, statement); });
+    m_thread = std::thread([this, path, statement, inParts] { read(path, statement, inParts); });
 }
 
 SnapshotReader::~SnapshotReader()
@@ -53,6 +68,7 @@ SnapshotReader::~SnapshotReader()
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
+    m_changed.notify_all();
     m_thread.join();
 }
 
@@ -77,6 +93,7 @@ qint64 SnapshotReader::knownCount()
 
 qint64 SnapshotReader::count()
 {
+    proceed();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_count >= 0 || m_finished; });
     return m_count;
@@ -84,8 +101,36 @@ qint64 SnapshotReader::count()
 
 void SnapshotReader::finish()
 {
+    proceed();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_finished; });
+}
+
+void SnapshotReader::waitForRows()
+{
+    proceed();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_finished || !m_chunks.isEmpty(); });
+}
+
+bool SnapshotReader::proceeding(std::optional<std::chrono::milliseconds> atMost)
+{
+    std::unique_lock lock(m_mutex);
+    const auto asked = [this] { return m_proceed || m_stop; };
+    if (atMost)
+        m_changed.wait_for(lock, *atMost, asked);
+    else
+        m_changed.wait(lock, asked);
+    return !m_stop;
+}
+
+void SnapshotReader::proceed()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_proceed = true;
+    }
+    m_changed.notify_all();
 }
 
 bool SnapshotReader::finished()
@@ -204,7 +249,24 @@ void SnapshotReader::Writer::flush()
     first = false;
 }
 
-void SnapshotReader::read(const QString& path, const Statement& statement)
+void SnapshotReader::Writer::restart()
+{
+    chunk = {};
+    text = RowText(false);
+    records.clear();
+    first = true;
+    rows = 0;
+    {
+        std::lock_guard lock(reader.m_mutex);
+        // Not yet taken, so never to be.
+        reader.m_chunks.clear();
+    }
+    Chunk anew;
+    anew.anew = true;
+    reader.deliver(std::move(anew));
+}
+
+void SnapshotReader::read(const QString& path, const Statement& statement, const Statement& inParts)
 {
     if (ServerAddress::looksLikeUrl(path)) {
         ServerAddress address;
@@ -217,7 +279,7 @@ void SnapshotReader::read(const QString& path, const Statement& statement)
         readServer(address, statement);
         return;
     }
-    readFile(path, statement);
+    readFile(path, statement, inParts);
 }
 
 void SnapshotReader::readServer(const ServerAddress& address, const Statement& statement)
@@ -266,13 +328,16 @@ void SnapshotReader::readServer(const ServerAddress& address, const Statement& s
     ended(true, out.rows, {});
 }
 
-void SnapshotReader::readFile(const QString& path, const Statement& statement)
+void SnapshotReader::readFile(const QString& path, const Statement& statement,
+                              const Statement& inParts)
 {
     sqlite3* db = nullptr;
     sqlite3_stmt* s = nullptr;
+    sqlite3_stmt* part = nullptr;
     Writer out{*this, {}};
     const auto end = [&](bool ran, const QString& failure) {
         sqlite3_finalize(s);
+        sqlite3_finalize(part);
         sqlite3_close(db);
         ended(ran, out.rows, failure);
     };
@@ -294,7 +359,8 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
                 return false;
         return true;
     };
-    if (!prepare(statement.text, &s)) {
+    if (!prepare(statement.text, &s) ||
+        (!inParts.text.isEmpty() && !prepare(inParts.text, &part))) {
         end(false, {});
         return;
     }
@@ -317,21 +383,14 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
             out.keyColumns << int(m_columns.indexOf(key.column)) + 1;
         out.keyRecipients(m_columns);
     }
-    int step;
-    bool countDue = m_countFirst;
-    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
-        // The first screen goes out before the count, which reads the
-        // whole table: the window shows meanwhile.
-        if (countDue && !out.first) {
-            countDue = false;
-            countRows();
-        }
-        out.beginRow(sqlite3_column_int64(s, 0));
+    // The row `from` stands on, into `out`; false when the reading is to stop.
+    const auto readRow = [&](sqlite3_stmt* from) {
+        out.beginRow(sqlite3_column_int64(from, 0));
         for (int c = 1; c < count; ++c) {
             // One look-up of the column for its text and its size: each
             // sqlite3_column_* call locks the connection anew, which costs
             // as much as the copy.
-            sqlite3_value* cell = sqlite3_column_value(s, c);
+            sqlite3_value* cell = sqlite3_column_value(from, c);
             // Asked first: reading a value as text may change its type.
             const int type = sqlite3_value_type(cell);
             const bool blob = type == SQLITE_BLOB;
@@ -355,7 +414,88 @@ void SnapshotReader::readFile(const QString& path, const Statement& statement)
             const QByteArray utf8 = decoded.toUtf8();
             out.text.value(utf8.constData(), utf8.size());
         }
-        if (!out.endRow())
+        return out.endRow();
+    };
+    const auto failed = [&] {
+        const QString failure = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        end(false, failure);
+    };
+    // Parts in row identity order, as the whole select scans the table.
+    // data_version, asked in each part's transaction, tells whether another
+    // connection wrote since the part before.
+    sqlite3_stmt* version = nullptr;
+    bool going = true;
+    bool paused = false;
+    for (int pass = 0; part && going && pass < partedPasses; ++pass) {
+        if (pass > 0)
+            out.restart();
+        qint64 after = std::numeric_limits<qint64>::min();
+        qint64 seen = -1;
+        bool torn = false;
+        int rows = rowsPerPart;
+        while (going && !torn && rows == rowsPerPart) {
+            if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
+                (!version && sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &version, nullptr) !=
+                                 SQLITE_OK) ||
+                sqlite3_step(version) != SQLITE_ROW) {
+                sqlite3_finalize(version);
+                failed();
+                return;
+            }
+            const qint64 now = sqlite3_column_int64(version, 0);
+            sqlite3_reset(version);
+            torn = seen >= 0 && now != seen;
+            seen = now;
+            const int bound = int(statement.bindings.size());
+            sqlite3_reset(part);
+            sqlite3_bind_int64(part, bound + 1, after);
+            sqlite3_bind_int(part, bound + 2, rowsPerPart);
+            int step = SQLITE_DONE;
+            rows = 0;
+            while (going && !torn && (step = sqlite3_step(part)) == SQLITE_ROW) {
+                after = sqlite3_column_int64(part, 0);
+                ++rows;
+                going = readRow(part);
+                if (going && !out.first && !paused) {
+                    // The first screen is out: the window may come up before
+                    // the rest of a long list takes the processor; another
+                    // connection's write waits meanwhile, no longer than it
+                    // would for a part.
+                    paused = true;
+                    going = proceeding(pauseInPart);
+                }
+            }
+            if (step != SQLITE_ROW && step != SQLITE_DONE) {
+                sqlite3_finalize(version);
+                failed();
+                return;
+            }
+            sqlite3_reset(part);
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            if (going && rows == rowsPerPart)
+                going = proceeding(std::nullopt);
+        }
+        if (!torn) {
+            sqlite3_finalize(version);
+            out.flush();
+            end(true, {});
+            return;
+        }
+    }
+    sqlite3_finalize(version);
+    if (part)
+        out.restart();
+    int step;
+    bool countDue = m_countFirst;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) {
+        // The first screen goes out before the count, which reads the
+        // whole table: the window shows meanwhile.
+        if (countDue && !out.first) {
+            countDue = false;
+            countRows();
+        }
+        if (!readRow(s))
             break;
     }
     if (step != SQLITE_ROW && step != SQLITE_DONE) {

@@ -8,15 +8,22 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 // A select's rows read on a connection of its own, in a thread of its own,
-// while the window that asked is already shown. One statement is one read
-// transaction (with its count, on the server a repeatable read), so the
-// rows are one consistent snapshot however long the reading takes. From
+// while the window that asked is already shown. The rows are one
+// consistent snapshot however long the reading takes: on the server one
+// repeatable read. On data.mdb a read transaction keeps every other
+// connection from writing, so a long select is read in parts, each a
+// transaction of its own; a write by another connection in between begins
+// the reading anew (the rows before are void), and after a few such writes
+// the rows are read in one transaction as a select with its count always
+// is. From
 // data.mdb every value comes straight as the UTF-8 the file holds (through
 // the driver each value goes to UTF-16 and into a QVariant first, most of
 // the time a large snapshot took).
@@ -33,6 +40,7 @@ public:
         QByteArrayList records;   // the rows' SearchIndex records, one array per key
         bool exact = true;        // false when a record may not search as LIKE does
         QList<quint32> keys;      // each row's RecipientKey::hash, when asked for
+        bool anew = false;        // the rows taken before are void; has no rows
     };
 
     // Starts reading `statement` (row identity first) from the database
@@ -41,10 +49,12 @@ public:
     // counted in the same read transaction, on the file once the first
     // screen of them is out, on the server before the first row. `keys`:
     // the records of a SearchIndex come with the rows (from data.mdb only).
-    // `recipientKeys`: each row's RecipientKey::hash comes with it, when
-    // the rows have the columns.
-    SnapshotReader(const QString& path, const Statement& statement, bool compressed, bool counted,
-                   QList<SearchIndex::Key> keys, bool recipientKeys, std::function<void()> arrived);
+    // `inParts`: the same select a part at a time (TableQuery::selectAfter),
+    // for data.mdb; empty for one read transaction. `recipientKeys`: each
+    // row's RecipientKey::hash comes with it, when the rows have the columns.
+    SnapshotReader(const QString& path, const Statement& statement, const Statement& inParts,
+                   bool compressed, bool counted, QList<SearchIndex::Key> keys, bool recipientKeys,
+                   std::function<void()> arrived);
     // Stops reading and waits for the thread.
     ~SnapshotReader();
     SnapshotReader(const SnapshotReader&) = delete;
@@ -63,6 +73,13 @@ public:
     qint64 knownCount();
     // Waits for the last row.
     void finish();
+    // Waits for rows to take, or for the end.
+    void waitForRows();
+    // Read in parts, the rows wait after the first screen (a moment) and
+    // after the first part until this is called, or until they or their
+    // count are waited for: the window comes up before the rest of a long
+    // list takes the processor.
+    void proceed();
     bool finished();
     // Why the reading stopped before the last row; empty when it did not.
     QString failure();
@@ -86,11 +103,15 @@ private:
         // False when the reading is to stop.
         bool endRow();
         void flush();
+        // The rows written so far are void: the next come first again.
+        void restart();
     };
 
-    void read(const QString& path, const Statement& statement);
-    void readFile(const QString& path, const Statement& statement);
+    void read(const QString& path, const Statement& statement, const Statement& inParts);
+    void readFile(const QString& path, const Statement& statement, const Statement& inParts);
     void readServer(const ServerAddress& address, const Statement& statement);
+    // Waits for proceed() or the stop, at most `atMost`; false to stop.
+    bool proceeding(std::optional<std::chrono::milliseconds> atMost);
     void deliver(Chunk&& chunk);
     void counted(qint64 count);
     void ended(bool ran, qint64 rows, const QString& failure);
@@ -109,6 +130,7 @@ private:
     bool m_ran = false;
     bool m_finished = false;
     bool m_stop = false;
+    bool m_proceed = false;
     QString m_failure;
     std::thread m_thread;
 };

@@ -59,8 +59,9 @@ SpooledRows::SpooledRows(Connection& connection, const TableQuery& query)
         }
     };
     {
-        auto made = std::make_unique<SnapshotReader>(connection.path(), select, true, false,
-                                                     QList<SearchIndex::Key>(), false, spool);
+        auto made =
+            std::make_unique<SnapshotReader>(connection.path(), select, Statement(), true, false,
+                                             QList<SearchIndex::Key>(), false, spool);
         const std::lock_guard lock(spooling);
         reader = std::move(made);
     }

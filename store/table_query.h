@@ -16,6 +16,10 @@ struct TableQuery {
     // "select * from <table> [where <column> like '%text%']", with the
     // store's row identity as an extra first column.
     Statement select(const SqlDialect& dialect) const;
+    // select() on data.mdb a part at a time, in the order it scans the
+    // rows: those after a row identity, as many as a limit, both bound
+    // after select()'s values.
+    Statement selectAfter() const;
 
     bool operator==(const TableQuery&) const = default;
 };
