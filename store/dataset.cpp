@@ -186,8 +186,12 @@ void Dataset::takeRows()
     // read again, all of the state after it.
     const bool anew = std::any_of(chunks.cbegin(), chunks.cend(),
                                   [](const SnapshotReader::Chunk& c) { return c.anew; });
-    if (anew)
+    if (anew) {
         emit aboutToReset();
+        // The row the user chose, to be chosen again once read anew.
+        if (m_current >= 0 && m_current < m_rows.size())
+            m_chosenIdentity = m_rows.at(m_current).identity;
+    }
     // Counted rows take their room once counted, not twice it while growing.
     if (const qint64 counted = m_countedFirst ? m_load->knownCount() : -1;
         counted > m_rows.capacity())
@@ -229,8 +233,9 @@ void Dataset::takeRows()
                                                               }) == m_whole.cend();
         }
     }
+    const int chosen = chosenAgain(anew ? 0 : first);
     if (anew) {
-        m_current = m_rows.isEmpty() ? -1 : 0;
+        m_current = chosen >= 0 ? chosen : m_rows.isEmpty() ? -1 : 0;
         m_atEnd = m_rows.isEmpty();
         emit reset();
         emit currentRowChanged(m_current);
@@ -245,11 +250,26 @@ void Dataset::takeRows()
     if (anew || m_rows.size() == first)
         return;
     emit rowsLoaded(first, int(m_rows.size()) - 1);
-    if (m_current < 0) {
-        m_current = 0;
+    if (m_current < 0 || chosen >= 0) {
+        m_current = std::max(chosen, 0);
         m_atEnd = false;
         emit currentRowChanged(m_current);
     }
+}
+
+int Dataset::chosenAgain(int from)
+{
+    if (!m_chosenIdentity)
+        return -1;
+    for (int row = from; row < m_rows.size(); ++row)
+        if (m_rows.at(row).identity == *m_chosenIdentity) {
+            m_chosenIdentity.reset();
+            return row;
+        }
+    // Gone from the store meanwhile, as after 刷 新.
+    if (!m_load)
+        m_chosenIdentity.reset();
+    return -1;
 }
 
 void Dataset::proceed()
@@ -326,6 +346,7 @@ void Dataset::close()
 void Dataset::release(RowText* spare)
 {
     m_load.reset();
+    m_chosenIdentity.reset();
     dropKeys();
     m_index.reset();
     m_whole = {}; // clear() would keep its room
@@ -360,6 +381,7 @@ void Dataset::requireOpen() const
 
 void Dataset::moveTo(int row)
 {
+    m_chosenIdentity.reset();
     if (m_state != State::Browse)
         cancel();
     const int target = m_rows.isEmpty() ? -1 : std::clamp(row, 0, int(m_rows.size()) - 1);

@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class SnapshotReader;
 class QSqlQuery;
@@ -140,6 +141,9 @@ private:
     // Waits for every row; throws StoreError when the reading failed.
     void complete() const;
     void proceed(); // the reading past its first part
+    // The row of the identity chosen before the rows were read anew, when
+    // it is among those from `from` on; -1 otherwise.
+    int chosenAgain(int from);
     qsizetype appendText(const QStringList& values);
     QString cell(int row, int column) const;
     QStringList rowValues(int row) const;
@@ -190,6 +194,8 @@ private:
     std::unique_ptr<SnapshotReader> m_load;
     std::atomic<bool> m_takePosted = false; // one call of takeRows() waiting is enough
     QMetaObject::Connection m_proceeding;
+    // The identity of the row chosen when the rows began to be read anew.
+    std::optional<qint64> m_chosenIdentity;
     QString m_loadFailure;
 
     QList<SearchIndex::Key> m_searchKeys;
