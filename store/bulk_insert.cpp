@@ -6,6 +6,7 @@
 
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <algorithm>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -65,15 +66,34 @@ QString serverText(PGconn* server)
 }
 
 // A value in COPY's text form: backslash escapes for what would end the
-// value or the row, \N for NULL.
-void appendCopyValue(QByteArray& out, const QVariant& value)
+// value or the row, \N for NULL. The text is encoded straight onto the
+// end of `out`: through a UTF-8 copy of each value and a byte at a time,
+// the rows took longer to write than the server took to store them.
+void appendCopyValue(QByteArray& out, const QVariant& value, QStringEncoder& utf8)
 {
     if (value.isNull()) {
         out += "\\N";
         return;
     }
-    const QByteArray text = value.toString().toUtf8();
-    for (char c : text) {
+    const QString text = value.toString();
+    const qsizetype at = out.size();
+    out.resize(at + utf8.requiredSpace(text.size()));
+    out.truncate(utf8.appendToBuffer(out.data() + at, text) - out.constData());
+    if (utf8.hasError()) {
+        // A lone surrogate: as toUtf8() writes it, which is not as the encoder does.
+        utf8.resetState();
+        out.truncate(at);
+        out += text.toUtf8();
+    }
+    // Only ASCII bytes need an escape, and UTF-8 never uses them within a
+    // character; most values have none.
+    const auto special = [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; };
+    const qsizetype first = std::find_if(out.cbegin() + at, out.cend(), special) - out.cbegin();
+    if (first == out.size())
+        return;
+    const QByteArray rest = out.mid(first);
+    out.truncate(first);
+    for (char c : rest) {
         switch (c) {
         case '\\':
             out += "\\\\";
@@ -121,7 +141,7 @@ void BulkInsert::add(const QVariantList& values)
         for (qsizetype c = 0; c < m_columns.size(); ++c) {
             if (c > 0)
                 m_copy += '\t';
-            appendCopyValue(m_copy, values.value(c));
+            appendCopyValue(m_copy, values.value(c), m_utf8);
         }
         m_copy += '\n';
         if (m_copy.size() >= copyPiece)
@@ -169,7 +189,8 @@ void BulkInsert::sendCopy(bool last)
     }
     if (!m_copy.isEmpty() && PQputCopyData(server, m_copy.constData(), int(m_copy.size())) != 1)
         throw StoreError(serverText(server));
-    m_copy.clear();
+    // Kept for the next piece.
+    m_copy.resize(0);
     if (!last)
         return;
     m_copying = false;

@@ -3,6 +3,7 @@
 #include "store/connection.h"
 
 #include <QByteArray>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QVariantList>
 
@@ -37,4 +38,5 @@ private:
     QList<QByteArray> m_held; // the bound texts of the row being written
     bool m_copying = false;
     QByteArray m_copy; // rows in COPY's text form, not sent yet
+    QStringEncoder m_utf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
