@@ -12,8 +12,11 @@
 
 namespace {
 
-// COPY's text goes to the server in pieces of about this size.
-constexpr qsizetype copyPiece = 1 << 20;
+// COPY's text goes to the server in pieces of about this size. A piece
+// waits for the server to take all of it but what the socket holds: in
+// small pieces the server stores rows while the next piece is written,
+// instead of waiting for it.
+constexpr qsizetype copyPiece = 1 << 16;
 
 PGconn* serverHandle(Connection& connection)
 {
