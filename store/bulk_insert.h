@@ -3,6 +3,7 @@
 #include "store/connection.h"
 
 #include <QByteArray>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QVariantList>
 
@@ -28,6 +29,8 @@ public:
 
 private:
     void sendCopy(bool last);
+    // Where `bytes` more may be written after the rows held.
+    char* copyRoom(qsizetype bytes);
     void insertRow(const QVariantList& values);
 
     Connection& m_connection;
@@ -36,5 +39,9 @@ private:
     sqlite3_stmt* m_insert = nullptr;
     QList<QByteArray> m_held; // the bound texts of the row being written
     bool m_copying = false;
-    QByteArray m_copy; // rows in COPY's text form, not sent yet
+    // Rows in COPY's text form not sent yet: the first m_copyUsed bytes,
+    // the rest room kept for the next.
+    QByteArray m_copy;
+    qsizetype m_copyUsed = 0;
+    QStringEncoder m_utf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };

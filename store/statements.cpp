@@ -213,8 +213,18 @@ Statement createTable(const SqlDialect& dialect, const QString& table)
 Statement tableNames(const SqlDialect& dialect)
 {
     return {dialect.isServer()
-                ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                 "table_schema = current_schema()")
+                // What information_schema.tables lists, without the view:
+                // on a new connection it took twice as long.
+                ? QStringLiteral(
+                      "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
+                      "ON n.oid = c.relnamespace WHERE n.nspname = current_schema() "
+                      "AND c.relkind IN ('r', 'v', 'f', 'p') "
+                      "AND NOT pg_catalog.pg_is_other_temp_schema(n.oid) "
+                      "AND (pg_catalog.pg_has_role(c.relowner, 'USAGE') "
+                      "OR pg_catalog.has_table_privilege(c.oid, "
+                      "'SELECT, INSERT, UPDATE, DELETE, TRUNCATE, REFERENCES, TRIGGER') "
+                      "OR pg_catalog.has_any_column_privilege(c.oid, "
+                      "'SELECT, INSERT, UPDATE, REFERENCES'))")
                 : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
             {}};
 }

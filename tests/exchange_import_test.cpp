@@ -64,6 +64,7 @@ private slots:
     void failedWriteIsRolledBack();
     void missingDatabaseReportsTheConnection();
     void exportThenImportGivesEveryRowBack();
+    void halfASurrogatePairIsStoredAsOnDataMdb();
     void commandLine();
 };
 
@@ -189,6 +190,19 @@ void ExchangeImportTest::exportThenImportGivesEveryRowBack()
         QVERIFY_THROWS_NO_EXCEPTION(import.run(written));
         QCOMPARE(db.rows(QStringLiteral("excel")), book);
     }
+}
+
+void ExchangeImportTest::halfASurrogatePairIsStoredAsOnDataMdb()
+{
+    // A workbook's UTF-16 text may hold half a pair; each store writes it
+    // as a question mark.
+    TestDatabase db;
+    Connection c(db.session());
+    QStringList row(10);
+    row[1] = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b\tc");
+    SheetImport::restore(c, {row});
+    row[1] = QStringLiteral("a?b\tc");
+    QCOMPARE(db.rows(QStringLiteral("excel")), QList<QStringList>{row});
 }
 
 void ExchangeImportTest::commandLine()
