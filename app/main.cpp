@@ -1,6 +1,5 @@
 // sfwaybill: creates every window once, in a fixed order, and runs until
 // the main window closes.
-#include "app/program_icon.h"
 #include "app/program_start.h"
 #include "app/program_windows.h"
 #include "app/qt_dialogs.h"
@@ -10,10 +9,7 @@
 #include "store/store_choice.h"
 #include "store/store_options.h"
 #include "store/temporary_files.h"
-#include "ui/app_info.h"
-#include "ui/qt_texts.h"
 #include "ui/widgets.h"
-#include "waybill/font_substitutions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,11 +19,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("sfwaybill"));
-    app.setDesktopFileName(AppInfo::desktopEntry);
-    app.setWindowIcon(ProgramIcon::icon());
-    installFontSubstitutions();
-    QtTexts::installChinese(app);
+    ProgramStart::prepare(app);
     QtDialogs dialogs;
     Dialogs::install(&dialogs);
     QTextStream err(stderr);

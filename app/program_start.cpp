@@ -1,14 +1,28 @@
 #include "app/program_start.h"
 
+#include "app/program_icon.h"
 #include "app/program_windows.h"
 #include "store/store_choice.h"
 #include "store/store_error.h"
 #include "store/store_session.h"
+#include "ui/app_info.h"
 #include "ui/error_report.h"
+#include "ui/qt_texts.h"
+#include "waybill/font_substitutions.h"
 
+#include <QApplication>
 #include <QTextStream>
 
 namespace ProgramStart {
+
+void prepare(QApplication& app)
+{
+    app.setApplicationName(QStringLiteral("sfwaybill"));
+    app.setDesktopFileName(AppInfo::desktopEntry);
+    app.setWindowIcon(ProgramIcon::icon());
+    installFontSubstitutions();
+    QtTexts::installChinese(app);
+}
 
 int failed(const CommandError& error, const QString& advice, QTextStream& err)
 {

@@ -67,6 +67,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Fonts as the program has them: the grid's 宋体 is another face without.
+    ProgramStart::prepare(app);
     const QStringList args = app.arguments();
     const QString mode = args.value(1);
     QTextStream out(stdout);
