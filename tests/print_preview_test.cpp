@@ -55,7 +55,11 @@ public:
     {
         if (index > 0)
             ++(draws.isEmpty() ? batchReadsBeforeDraw : batchReads);
-        return {};
+        checked.insert(index);
+        FieldWarning lost;
+        lost.title = QStringLiteral(u"收件地址");
+        lost.charactersLost = 3;
+        return warned.contains(index) ? QList<FieldWarning>{lost} : QList<FieldWarning>();
     }
     bool describePage(int, LoggedPage&) override
     {
@@ -68,6 +72,8 @@ public:
     int batchReads = 0;
     QHash<int, int> printed; // drawn onto a printer
     std::function<void(int)> onPrinted;
+    QSet<int> warned; // whose texts do not print whole
+    QSet<int> checked;
 
 private:
     int m_count;
@@ -131,6 +137,7 @@ private slots:
     void printHonoursPageRangeAndCopies();
     void cancelStopsTheLoop();
     void cancelInTheProgressWindow();
+    void warningsAskedOfThePagesPrinted();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
     void printToFileNeverReplacesTheDatabase();
@@ -453,6 +460,35 @@ void PrintPreviewTest::cancelInTheProgressWindow()
     QVERIFY(!PrintProgress::run(nullptr, job, pages));
     QCOMPARE(title, QStringLiteral("Printing progress"));
     QCOMPARE(pages.printed.size(), 3);
+}
+
+void PrintPreviewTest::warningsAskedOfThePagesPrinted()
+{
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    const QString lost = QStringLiteral(u"收件地址 超出，3 字未打印");
+    // A range without warned pages is not asked about, and prints.
+    for (const auto& [range, box, checked] :
+         {std::tuple{
+              QString(),
+              u"4 页的文字打印不全：\n第 2 页：%1\n第 5 页：%1\n第 13 页：%1\n第 18 页：%1"_qs, 20},
+          std::tuple{u"3-13"_qs, u"2 页的文字打印不全：\n第 5 页：%1\n第 13 页：%1"_qs, 12},
+          std::tuple{u"6-12"_qs, QString(), 8}}) {
+        CountingPages pages(20);
+        pages.warned = {1, 4, 12, 17};
+        PrintJob job(currentDirectoryStore());
+        job.setOutputFile(dir.filePath(QStringLiteral("range.pdf")));
+        job.printer().setPageRanges(QPageRanges::fromString(range));
+        PrintPreview preview(pages, job);
+        dialogs.clear();
+        if (!box.isEmpty())
+            dialogs.choices.enqueue(QStringLiteral(u"取消"));
+        command(preview, "print")->trigger();
+        QCOMPARE(dialogs.lastText(), box.isEmpty() ? QString() : box.arg(lost));
+        QCOMPARE(pages.printed.size(), box.isEmpty() ? 7 : 0);
+        // The page shown and those printed; the rest is left to idle time.
+        QCOMPARE(pages.checked.size(), checked);
+    }
 }
 
 void PrintPreviewTest::noPrinterIsAnError()
