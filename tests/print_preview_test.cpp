@@ -56,6 +56,8 @@ public:
         if (index > 0)
             ++(draws.isEmpty() ? batchReadsBeforeDraw : batchReads);
         checked.insert(index);
+        if (onChecked)
+            onChecked(index);
         FieldWarning lost;
         lost.title = QStringLiteral(u"收件地址");
         lost.charactersLost = 3;
@@ -74,6 +76,7 @@ public:
     std::function<void(int)> onPrinted;
     QSet<int> warned; // whose texts do not print whole
     QSet<int> checked;
+    std::function<void(int)> onChecked;
 
 private:
     int m_count;
@@ -138,6 +141,7 @@ private slots:
     void cancelStopsTheLoop();
     void cancelInTheProgressWindow();
     void warningsAskedOfThePagesPrinted();
+    void cancellingTheCheckPrintsNothing();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
     void printToFileNeverReplacesTheDatabase();
@@ -489,6 +493,39 @@ void PrintPreviewTest::warningsAskedOfThePagesPrinted()
         // The page shown and those printed; the rest is left to idle time.
         QCOMPARE(pages.checked.size(), checked);
     }
+}
+
+void PrintPreviewTest::cancellingTheCheckPrintsNothing()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("checked.pdf"));
+    ScriptedDialogs dialogs;
+    CountingPages pages(5000);
+    pages.warned = {4000};
+    PrintJob job(currentDirectoryStore());
+    job.setOutputFile(pdf);
+    PrintPreview preview(pages, job);
+    preview.show();
+    QString shown;
+    pages.onChecked = [&](int index) {
+        if (index != 2500)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(w);
+            if (progress && progress->isVisible()) {
+                shown = progress->windowTitle() + QLatin1Char(' ') + progress->labelText();
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        }
+    };
+    command(preview, "print")->trigger();
+    QCOMPARE(shown, QStringLiteral(u"打印前检查 检查中 2500/5000 页"));
+    QVERIFY(dialogs.shown.isEmpty());
+    QVERIFY(pages.printed.isEmpty());
+    QVERIFY(!QFile::exists(pdf));
+    // The idle check goes on with what is left.
+    QTRY_COMPARE(preview.findChild<QLabel*>(QStringLiteral("batchWarnings"))->text(),
+                 QStringLiteral(u"共 1 页有警告：第 4001 页"));
 }
 
 void PrintPreviewTest::noPrinterIsAnError()

@@ -442,8 +442,10 @@ bool PrintPreview::choosePrintingOfWarnedPages()
         return true;
     // Those the printer's page range leaves out are not asked about.
     const QList<int> printed = Printing::pagesToPrint(m_job.printer(), m_pages.pageCount());
-    m_warned.checkAll(printed);
+    const bool checked = PrintProgress::check(this, m_warned, printed);
     showChecking();
+    if (!checked)
+        return false;
     const QList<int> warned = m_warned.warnedAmong(printed);
     if (warned.isEmpty())
         return true;

@@ -45,8 +45,8 @@ private:
     void print();
     // Before paper: when pages about to print will not print whole, the
     // user chooses to shrink their texts, print them as they are, or not
-    // print; false for not. Asked once; a printer set to always shrink is
-    // not asked.
+    // print; false for not, or when the check before it is cancelled.
+    // Asked once; a printer set to always shrink is not asked.
     bool choosePrintingOfWarnedPages();
     // From the next warned page after the one shown, round to the first.
     void showNextWarning();
