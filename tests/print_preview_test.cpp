@@ -142,6 +142,7 @@ private slots:
     void cancelInTheProgressWindow();
     void warningsAskedOfThePagesPrinted();
     void cancellingTheCheckPrintsNothing();
+    void shrunkPagesAreCheckedAgainAfterThePrint();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
     void printToFileNeverReplacesTheDatabase();
@@ -526,6 +527,28 @@ void PrintPreviewTest::cancellingTheCheckPrintsNothing()
     // The idle check goes on with what is left.
     QTRY_COMPARE(preview.findChild<QLabel*>(QStringLiteral("batchWarnings"))->text(),
                  QStringLiteral(u"共 1 页有警告：第 4001 页"));
+}
+
+void PrintPreviewTest::shrunkPagesAreCheckedAgainAfterThePrint()
+{
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    struct Shrinking : CountingPages {
+        using CountingPages::CountingPages;
+        void setShrinkToFit(double) override { warned = {19}; } // still too long
+    } pages(20);
+    pages.warned = {1, 19};
+    PrintJob job(currentDirectoryStore());
+    job.setOutputFile(dir.filePath(QStringLiteral("shrunk.pdf")));
+    PrintPreview preview(pages, job);
+    auto* label = preview.findChild<QLabel*>(QStringLiteral("batchWarnings"));
+    QString whilePrinting;
+    pages.onPrinted = [&](int) { whilePrinting = label->text(); };
+    dialogs.choices.enqueue(QStringLiteral(u"缩小字号打印"));
+    command(preview, "print")->trigger();
+    QCOMPARE(pages.printed.size(), 20);
+    QCOMPARE(whilePrinting, QStringLiteral(u"检查中 0/20 页"));
+    QTRY_COMPARE(label->text(), QStringLiteral(u"共 1 页有警告：第 20 页"));
 }
 
 void PrintPreviewTest::noPrinterIsAnError()

@@ -477,11 +477,10 @@ bool PrintPreview::choosePrintingOfWarnedPages()
     if (shrink) {
         m_shrinking = true;
         m_pages.setShrinkToFit(store.minimumPoints());
-        // What still does not fit stays listed.
+        // What still does not fit stays listed: the idle check goes through
+        // the batch again once the pages are out.
         m_warned.clear();
         m_thumbnails->clearWarned();
-        while (!m_warned.allChecked())
-            m_warned.checkNext();
         showChecking();
         pagesChanged();
     }
