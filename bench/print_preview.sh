@@ -6,11 +6,11 @@
 # peak memory); then "其中 N 页今天已打印过" on 100,000 and 1,000,000 rows
 # with 100 of them printed today, beside the older build's; then "打 印"
 # to the box about texts that do not print whole on 1,000,000 rows with
-# pages 1-5 chosen, beside the older build's; then 10,000 pages through
-# "打 印".
+# pages 1-5 chosen and with none, beside the older build's; then 10,000
+# pages through "打 印".
 # usage: bench/print_preview.sh BENCH [BEFORE_BENCH]   (RUNS=3 by default;
-# the older bench needs --database for the server rows and the today mode:
-# this bench's source built against the older tree)
+# the older bench needs --database for the server rows and the today and
+# ask modes: this bench's source built against the older tree)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="$(realpath "$1")"
@@ -100,6 +100,8 @@ beside today '/printed today/ {print $6, $8}' 100000 1000000
 
 echo "== 打 印 to the box of texts that do not print whole, pages 1-5 chosen (data.mdb)"
 beside ask '/box after/ {print $4, $6}' 1000000
+echo "== the same, no pages chosen: every page checked, with progress shown"
+beside ask-all '/box after/ {print $4, $6}' 1000000
 
 echo "== print 10000 pages to PDF through 打 印"
 "$bench" pdf 10000
