@@ -4,11 +4,13 @@
 # server (fsync on; left out when none starts), beside an older build's bench
 # when given (interleaved runs, medians of wall and processor time and of
 # peak memory); then "其中 N 页今天已打印过" on 100,000 and 1,000,000 rows
-# with 100 of them printed today, beside the older build's; then 10,000
+# with 100 of them printed today, beside the older build's; then "打 印"
+# to the box about texts that do not print whole on 1,000,000 rows with
+# pages 1-5 chosen and with none, beside the older build's; then 10,000
 # pages through "打 印".
 # usage: bench/print_preview.sh BENCH [BEFORE_BENCH]   (RUNS=3 by default;
-# the older bench needs --database for the server rows and the today mode:
-# this bench's source built against the older tree)
+# the older bench needs --database for the server rows and the today and
+# ask modes: this bench's source built against the older tree)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="$(realpath "$1")"
@@ -66,26 +68,40 @@ for store in "${stores[@]}"; do
   done
 done
 
-echo "== 其中 N 页今天已打印过, 100 rows printed today (data.mdb)"
-printf '%8s %-7s %8s %8s\n' rows build wall_ms cpu_ms
-for rows in 100000 1000000; do
-  builds=(this)
+# Interleaved runs of MODE on each of ROWS, beside the older build: the
+# medians of the two figures (wall ms, processor ms) PICK takes from a run.
+# usage: beside MODE PICK ROWS...
+beside() {
+  local mode="$1" pick="$2" rows b r program lines
+  shift 2
+  printf '%8s %-7s %8s %8s\n' rows build wall_ms cpu_ms
+  local builds=(this)
   [[ -n "$before" ]] && builds+=(before)
-  declare -A results=()
-  for ((r = 0; r < runs; r++)); do
-    for b in "${builds[@]}"; do
-      program="$bench"
-      [[ "$b" == before ]] && program="$before"
-      results[$b]+="$("$program" today "$rows" 2>/dev/null | awk '/printed today/ {print $6, $8}')"$'\n'
+  for rows in "$@"; do
+    local -A results=()
+    for ((r = 0; r < runs; r++)); do
+      for b in "${builds[@]}"; do
+        program="$bench"
+        [[ "$b" == before ]] && program="$before"
+        results[$b]+="$("$program" "$mode" "$rows" 2>/dev/null | awk "$pick")"$'\n'
+      done
     done
+    for b in "${builds[@]}"; do
+      lines="${results[$b]}"
+      printf '%8s %-7s %8s %8s\n' "$rows" "$b" \
+        "$(awk 'NF {print $1}' <<<"$lines" | median)" "$(awk 'NF {print $2}' <<<"$lines" | median)"
+    done
+    unset results
   done
-  for b in "${builds[@]}"; do
-    lines="${results[$b]}"
-    printf '%8s %-7s %8s %8s\n' "$rows" "$b" \
-      "$(awk 'NF {print $1}' <<<"$lines" | median)" "$(awk 'NF {print $2}' <<<"$lines" | median)"
-  done
-  unset results
-done
+}
+
+echo "== 其中 N 页今天已打印过, 100 rows printed today (data.mdb)"
+beside today '/printed today/ {print $6, $8}' 100000 1000000
+
+echo "== 打 印 to the box of texts that do not print whole, pages 1-5 chosen (data.mdb)"
+beside ask '/box after/ {print $4, $6}' 1000000
+echo "== the same, no pages chosen: every page checked, with progress shown"
+beside ask-all '/box after/ {print $4, $6}' 1000000
 
 echo "== print 10000 pages to PDF through 打 印"
 "$bench" pdf 10000

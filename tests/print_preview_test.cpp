@@ -55,7 +55,13 @@ public:
     {
         if (index > 0)
             ++(draws.isEmpty() ? batchReadsBeforeDraw : batchReads);
-        return {};
+        checked.insert(index);
+        if (onChecked)
+            onChecked(index);
+        FieldWarning lost;
+        lost.title = QStringLiteral(u"收件地址");
+        lost.charactersLost = 3;
+        return warned.contains(index) ? QList<FieldWarning>{lost} : QList<FieldWarning>();
     }
     bool describePage(int, LoggedPage&) override
     {
@@ -68,6 +74,9 @@ public:
     int batchReads = 0;
     QHash<int, int> printed; // drawn onto a printer
     std::function<void(int)> onPrinted;
+    QSet<int> warned; // whose texts do not print whole
+    QSet<int> checked;
+    std::function<void(int)> onChecked;
 
 private:
     int m_count;
@@ -131,6 +140,9 @@ private slots:
     void printHonoursPageRangeAndCopies();
     void cancelStopsTheLoop();
     void cancelInTheProgressWindow();
+    void warningsAskedOfThePagesPrinted();
+    void cancellingTheCheckPrintsNothing();
+    void shrunkPagesAreCheckedAgainAfterThePrint();
     void noPrinterIsAnError();
     void statusBarNamesWhereThePagesGo();
     void printToFileNeverReplacesTheDatabase();
@@ -453,6 +465,91 @@ void PrintPreviewTest::cancelInTheProgressWindow()
     QVERIFY(!PrintProgress::run(nullptr, job, pages));
     QCOMPARE(title, QStringLiteral("Printing progress"));
     QCOMPARE(pages.printed.size(), 3);
+}
+
+void PrintPreviewTest::warningsAskedOfThePagesPrinted()
+{
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    const QString lost = QStringLiteral(u"收件地址 超出，3 字未打印");
+    // A range without warned pages is not asked about, and prints.
+    for (const auto& [range, box, checked] :
+         {std::tuple{
+              QString(),
+              u"4 页的文字打印不全：\n第 2 页：%1\n第 5 页：%1\n第 13 页：%1\n第 18 页：%1"_qs, 20},
+          std::tuple{u"3-13"_qs, u"2 页的文字打印不全：\n第 5 页：%1\n第 13 页：%1"_qs, 12},
+          std::tuple{u"6-12"_qs, QString(), 8}}) {
+        CountingPages pages(20);
+        pages.warned = {1, 4, 12, 17};
+        PrintJob job(currentDirectoryStore());
+        job.setOutputFile(dir.filePath(QStringLiteral("range.pdf")));
+        job.printer().setPageRanges(QPageRanges::fromString(range));
+        PrintPreview preview(pages, job);
+        dialogs.clear();
+        if (!box.isEmpty())
+            dialogs.choices.enqueue(QStringLiteral(u"取消"));
+        command(preview, "print")->trigger();
+        QCOMPARE(dialogs.lastText(), box.isEmpty() ? QString() : box.arg(lost));
+        QCOMPARE(pages.printed.size(), box.isEmpty() ? 7 : 0);
+        // The page shown and those printed; the rest is left to idle time.
+        QCOMPARE(pages.checked.size(), checked);
+    }
+}
+
+void PrintPreviewTest::cancellingTheCheckPrintsNothing()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("checked.pdf"));
+    ScriptedDialogs dialogs;
+    CountingPages pages(5000);
+    pages.warned = {4000};
+    PrintJob job(currentDirectoryStore());
+    job.setOutputFile(pdf);
+    PrintPreview preview(pages, job);
+    preview.show();
+    QString shown;
+    pages.onChecked = [&](int index) {
+        if (index != 2500)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(w);
+            if (progress && progress->isVisible()) {
+                shown = progress->windowTitle() + QLatin1Char(' ') +
+                        progress->labelText().section(QLatin1Char('/'), 1);
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        }
+    };
+    command(preview, "print")->trigger();
+    QCOMPARE(shown, QStringLiteral(u"打印前检查 5000 页"));
+    QVERIFY(dialogs.shown.isEmpty());
+    QVERIFY(pages.printed.isEmpty());
+    QVERIFY(!QFile::exists(pdf));
+    // The idle check goes on with what is left.
+    QTRY_COMPARE(preview.findChild<QLabel*>(QStringLiteral("batchWarnings"))->text(),
+                 QStringLiteral(u"共 1 页有警告：第 4001 页"));
+}
+
+void PrintPreviewTest::shrunkPagesAreCheckedAgainAfterThePrint()
+{
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    struct Shrinking : CountingPages {
+        using CountingPages::CountingPages;
+        void setShrinkToFit(double) override { warned = {19}; } // still too long
+    } pages(20);
+    pages.warned = {1, 19};
+    PrintJob job(currentDirectoryStore());
+    job.setOutputFile(dir.filePath(QStringLiteral("shrunk.pdf")));
+    PrintPreview preview(pages, job);
+    auto* label = preview.findChild<QLabel*>(QStringLiteral("batchWarnings"));
+    QString whilePrinting;
+    pages.onPrinted = [&](int) { whilePrinting = label->text(); };
+    dialogs.choices.enqueue(QStringLiteral(u"缩小字号打印"));
+    command(preview, "print")->trigger();
+    QCOMPARE(pages.printed.size(), 20);
+    QCOMPARE(whilePrinting, QStringLiteral(u"检查中 0/20 页"));
+    QTRY_COMPARE(label->text(), QStringLiteral(u"共 1 页有警告：第 20 页"));
 }
 
 void PrintPreviewTest::noPrinterIsAnError()

@@ -8,6 +8,7 @@
 #include "waybill/page_source.h"
 #include "waybill/print_log.h"
 #include "waybill/printing/printer_choice.h"
+#include "waybill/printing/printing.h"
 #include "waybill/printing/printing_job.h"
 #include "waybill/units.h"
 #include "waybill/waybill_layout.h"
@@ -26,6 +27,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,7 +39,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -53,7 +55,8 @@ QSizeF pageSizeInPixels(PageSource& pages)
 } // namespace
 
 PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
-    : QDialog(parent), m_pages(pages), m_job(job), m_pageCount(qMax(1, pages.pageCount()))
+    : QDialog(parent), m_pages(pages), m_job(job), m_pageCount(qMax(1, pages.pageCount())),
+      m_warned(pages, m_pageCount)
 {
     setWindowTitle(QStringLiteral(u"打印预览"));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -196,6 +199,7 @@ PrintPreview::PrintPreview(PageSource& pages, PrintJob& job, QWidget* parent)
     setWindowState(windowState() | Qt::WindowMaximized);
     m_checking = new QTimer(this);
     connect(m_checking, &QTimer::timeout, this, &PrintPreview::checkSomePages);
+    m_warned.onWarned = [this](int index) { m_thumbnails->setWarned(index); };
     showPage(0);
     showDestination();
     // Each reads a batch through: not before the first page is up. A
@@ -212,8 +216,7 @@ void PrintPreview::startBatchWork()
 {
     if (std::exchange(m_batchWorkStarted, true))
         return;
-    if (m_pageCount > 1)
-        m_checking->start(0);
+    resumeChecking();
     QTimer::singleShot(0, this, &PrintPreview::showPrintedToday);
 }
 
@@ -304,6 +307,11 @@ void PrintPreview::settings()
 void PrintPreview::print()
 {
     showDestination();
+    // Each step of the progress windows lets the program idle: no slices
+    // of the idle check in between.
+    m_checking->stop();
+    const auto resumed = qScopeGuard([this] { resumeChecking(); });
+    const QScopedValueRollback printing(m_printing, true); // ends first
     if (!choosePrintingOfWarnedPages())
         return;
     ErrorReport::run(this, [this] {
@@ -376,68 +384,70 @@ void PrintPreview::updateIndicator()
     m_pageWarnings->setToolTip(warnings);
 }
 
-void PrintPreview::checkPage(int index)
-{
-    if (m_pages.warnings(index).isEmpty())
-        return;
-    m_warned << index;
-    m_thumbnails->setWarned(index);
-}
-
 void PrintPreview::checkSomePages()
 {
     // A slice short enough that paging and the buttons stay quick.
     QElapsedTimer slice;
     slice.start();
-    while (m_checked < m_pageCount && slice.elapsed() < 20)
-        checkPage(m_checked++);
-    if (m_checked < m_pageCount) {
+    while (!m_warned.allChecked() && slice.elapsed() < 20)
+        m_warned.checkNext();
+    showChecking();
+}
+
+void PrintPreview::resumeChecking()
+{
+    if (m_batchWorkStarted && !m_printing && m_pageCount > 1 && !m_warned.allChecked())
+        m_checking->start(0);
+}
+
+void PrintPreview::showChecking()
+{
+    if (m_pageCount > 1 && !m_warned.allChecked()) {
         m_batchWarnings->setText(
-            QStringLiteral(u"检查中 %1/%2 页").arg(m_checked).arg(m_pageCount));
+            QStringLiteral(u"检查中 %1/%2 页").arg(m_warned.checkedCount()).arg(m_pageCount));
         return;
     }
     m_checking->stop();
-    showWarnedPages();
-}
-
-void PrintPreview::finishChecking()
-{
-    m_checking->stop();
-    while (m_checked < m_pageCount)
-        checkPage(m_checked++);
     showWarnedPages();
 }
 
 void PrintPreview::showWarnedPages()
 {
     QString text;
-    if (!m_warned.isEmpty() && m_pageCount > 1) {
+    const int count = m_warned.warnedCount();
+    if (count > 0 && m_pageCount > 1) {
         QStringList numbers;
-        for (const int page : m_warned.mid(0, 10))
+        for (const int page : m_warned.warned(10))
             numbers << QString::number(page + 1);
         text = QStringLiteral(u"共 %1 页有警告：第 %2%3 页")
-                   .arg(m_warned.size())
+                   .arg(count)
                    .arg(numbers.join(QStringLiteral(u"、")),
-                        m_warned.size() > 10 ? QStringLiteral(u"……") : QString());
+                        count > 10 ? QStringLiteral(u"……") : QString());
     }
     m_batchWarnings->setText(text);
-    m_nextWarning->setVisible(m_pageCount > 1 && !m_warned.isEmpty());
+    m_nextWarning->setVisible(m_pageCount > 1 && count > 0);
 }
 
 void PrintPreview::showNextWarning()
 {
-    if (m_warned.isEmpty())
-        return;
-    const auto next = std::upper_bound(m_warned.cbegin(), m_warned.cend(), currentPage());
-    showPage(next == m_warned.cend() ? m_warned.first() : *next);
+    const int next = m_warned.nextWarned(currentPage());
+    const int page = next >= 0 ? next : m_warned.nextWarned(-1);
+    if (page >= 0)
+        showPage(page);
 }
 
 bool PrintPreview::choosePrintingOfWarnedPages()
 {
     if (m_shrinking)
         return true;
-    finishChecking();
-    if (m_warned.isEmpty())
+    // Those the printer's page range leaves out are not asked about.
+    const QList<int> printed = Printing::pagesToPrint(m_job.printer(), m_pages.pageCount());
+    const bool checked = PrintProgress::check(this, m_warned, printed);
+    showChecking();
+    if (!checked)
+        return false;
+    const QList<int> warned = m_warned.warnedAmong(printed);
+    if (warned.isEmpty())
         return true;
     const CalibrationStore store;
     // A file takes the choice of the printer the windows print to.
@@ -447,17 +457,17 @@ bool PrintPreview::choosePrintingOfWarnedPages()
         // The pages and fields, as many as a box can show.
         const int listed = 12;
         QStringList lines;
-        for (const int page : m_warned.mid(0, listed))
+        for (const int page : warned.mid(0, listed))
             lines << QStringLiteral(u"第 %1 页：%2")
                          .arg(page + 1)
                          .arg(PageWarnings::pageText(m_pages.warnings(page)));
-        if (m_warned.size() > listed)
-            lines << QStringLiteral(u"……另有 %1 页").arg(m_warned.size() - listed);
+        if (warned.size() > listed)
+            lines << QStringLiteral(u"……另有 %1 页").arg(warned.size() - listed);
         const QStringList buttons{QStringLiteral(u"缩小字号打印"), QStringLiteral(u"仍然打印"),
                                   QStringLiteral(u"取消")};
         const int chosen = Dialogs::current().choose(this, AppInfo::title,
                                                      QStringLiteral(u"%1 页的文字打印不全：\n%2")
-                                                         .arg(m_warned.size())
+                                                         .arg(warned.size())
                                                          .arg(lines.join(QLatin1Char('\n'))),
                                                      buttons, 0);
         if (chosen == 2)
@@ -467,11 +477,11 @@ bool PrintPreview::choosePrintingOfWarnedPages()
     if (shrink) {
         m_shrinking = true;
         m_pages.setShrinkToFit(store.minimumPoints());
-        // What still does not fit stays listed.
-        m_checked = 0;
+        // What still does not fit stays listed: the idle check goes through
+        // the batch again once the pages are out.
         m_warned.clear();
         m_thumbnails->clearWarned();
-        finishChecking();
+        showChecking();
         pagesChanged();
     }
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "waybill/warned_pages.h"
+
 #include <QDialog>
 
 class PageSource;
@@ -41,15 +43,15 @@ private:
     void applyZoom();
     void settings();
     void print();
-    // Before paper: when pages will not print whole, the user chooses to
-    // shrink their texts, print them as they are, or not print; false for
-    // not. Asked once; a printer set to always shrink is not asked.
+    // Before paper: when pages about to print will not print whole, the
+    // user chooses to shrink their texts, print them as they are, or not
+    // print; false for not, or when the check before it is cancelled.
+    // Asked once; a printer set to always shrink is not asked.
     bool choosePrintingOfWarnedPages();
     // From the next warned page after the one shown, round to the first.
     void showNextWarning();
-    // Checks every page not checked yet, now.
-    void finishChecking();
-    void checkPage(int index);
+    // How far the check is, or its pages with warnings once it is done.
+    void showChecking();
     void showWarnedPages();
     void showBuilding(int percent);
     // What the pages draw changed (another printer's calibration).
@@ -62,6 +64,8 @@ private:
     // Checks a slice of the pages each time the program is idle and counts
     // those with warnings.
     void checkSomePages();
+    // Idle slices again, unless a print is on or nothing is left to check.
+    void resumeChecking();
     // The whole-batch work above, once, after the first page is drawn.
     void startBatchWork();
 
@@ -82,8 +86,8 @@ private:
     QLabel* m_pageWarnings;  // of the page shown
     QLabel* m_batchWarnings; // pages with warnings, of all
     QTimer* m_checking;
-    int m_checked = 0;
-    QList<int> m_warned; // pages with warnings, in order
+    WarnedPages m_warned;
+    bool m_printing = false; // pages are checked for it, or printed
     bool m_shrinking = false;
     QPushButton* m_nextWarning;
     bool m_batchWorkStarted = false;
