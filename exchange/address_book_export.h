@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/sheet_rows.h"
+#include "exchange/csv_writer.h"
 
 #include <QString>
 
@@ -19,17 +19,18 @@ QString fileTypes();
 // when none). The extension decides the file's format.
 QString fileName(const QString& chosen, const QString& type = {});
 
-// The title row and every row, in the dataset's order. Throws SheetError
-// for a text a spreadsheet cell cannot hold.
-SheetRows rows(const Dataset& recipients);
-
 // Writes the file, in the format its name gives, and returns its name; the
-// dataset's cursor ends on its last row. Throws SheetError, before writing
-// anything when the rows do not fit the sheet.
+// dataset's cursor ends on its last row. Throws SheetError, leaving no file
+// and an existing one as it was, for a text a spreadsheet cell cannot hold
+// or rows that do not fit the sheet.
 QString run(Dataset& recipients, const QString& chosen, const QString& type = {});
 
 // The same rows as comma-separated UTF-8 with a byte order mark, into NAME
 // (".csv" appended unless it ends so); the same refusals. Returns the file.
 QString runCsv(Dataset& recipients, const QString& chosen);
+
+// The same rows as comma-separated UTF-8, to `out` a piece at a time; the
+// same refusals, before any of it.
+void writeCsv(const Dataset& recipients, const CsvWriter::Out& out);
 
 } // namespace AddressBookExport

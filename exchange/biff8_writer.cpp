@@ -154,43 +154,44 @@ private:
 
 namespace Biff8Writer {
 
-QByteArray workbookStream(const SheetRows& rows)
+QByteArray workbookStream(const SheetSource& rows)
 {
-    if (rows.size() > maxRows)
+    if (rows.count() > maxRows)
         throw SheetError("xls: more rows than a sheet holds");
-    int columns = 0;
-    for (const QStringList& r : rows) {
-        columns = std::max(columns, int(r.size()));
-        for (const QString& cell : r)
-            if (cell.size() > maxCellChars)
-                throw SheetError("xls: a cell holds more than 32767 characters");
-    }
-    if (columns > maxColumns)
-        throw SheetError("xls: more columns than a sheet holds");
 
     StringTable strings;
     QByteArray sheet;
     record(sheet, Biff8Record::Bof, bof(Biff8Record::Worksheet));
     QByteArray dimensions;
     put32(dimensions, 0);
-    put32(dimensions, std::uint32_t(rows.size()));
+    put32(dimensions, std::uint32_t(rows.count()));
     put16(dimensions, 0);
-    put16(dimensions, std::uint32_t(columns));
+    put16(dimensions, 0); // the columns, known once every row is written
     put16(dimensions, 0);
+    const qsizetype columnsAt = sheet.size() + 4 + 10;
     record(sheet, Biff8Record::Dimensions, dimensions);
+    int columns = 0;
     QByteArray cell;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        for (qsizetype c = 0; c < rows[r].size(); ++c) {
-            if (rows[r][c].isEmpty())
+    for (int r = 0; r < rows.count(); ++r) {
+        const QStringList row = rows.row(r);
+        for (const QString& text : row)
+            if (text.size() > maxCellChars)
+                throw SheetError("xls: a cell holds more than 32767 characters");
+        if (row.size() > maxColumns)
+            throw SheetError("xls: more columns than a sheet holds");
+        columns = std::max(columns, int(row.size()));
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (row[c].isEmpty())
                 continue;
             cell.clear();
             put16(cell, std::uint32_t(r));
             put16(cell, std::uint32_t(c));
             put16(cell, cellXf);
-            put32(cell, std::uint32_t(strings.indexOf(rows[r][c])));
+            put32(cell, std::uint32_t(strings.indexOf(row[c])));
             record(sheet, Biff8Record::LabelSst, cell);
         }
     }
+    LittleEndian::set16(sheet, columnsAt, std::uint32_t(columns));
     QByteArray window2;
     put16(window2, 0x06B6);
     window2.append(16, '\0');

@@ -14,6 +14,6 @@ constexpr int maxColumns = 256;
 constexpr int maxCellChars = 32767; // what a spreadsheet keeps in a cell
 
 // Throws SheetError when the rows do not fit a BIFF8 sheet.
-QByteArray workbookStream(const SheetRows& rows);
+QByteArray workbookStream(const SheetSource& rows);
 
 } // namespace Biff8Writer

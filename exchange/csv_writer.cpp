@@ -2,6 +2,13 @@
 
 namespace CsvWriter {
 
+namespace {
+
+// Large enough that handing on a piece costs little beside its text.
+constexpr qsizetype pieceSize = 256 * 1024;
+
+} // namespace
+
 bool looksLikeFormula(QStringView text)
 {
     qsizetype at = 0;
@@ -10,13 +17,15 @@ bool looksLikeFormula(QStringView text)
     return at < text.size() && QStringView(u"=+-@\t\r").contains(text.at(at));
 }
 
-QByteArray write(const SheetRows& rows)
+void write(const SheetSource& rows, const Out& out)
 {
-    QByteArray out;
-    for (const QStringList& row : rows) {
+    QByteArray piece;
+    piece.reserve(pieceSize + pieceSize / 4);
+    for (int r = 0; r < rows.count(); ++r) {
+        const QStringList row = rows.row(r);
         for (qsizetype c = 0; c < row.size(); ++c) {
             if (c > 0)
-                out += ',';
+                piece += ',';
             QByteArray field = row.at(c).toUtf8();
             if (looksLikeFormula(row.at(c)))
                 field.prepend('\'');
@@ -25,11 +34,16 @@ QByteArray write(const SheetRows& rows)
                 field.replace("\"", "\"\"");
                 field = '"' + field + '"';
             }
-            out += field;
+            piece += field;
         }
-        out += "\r\n";
+        piece += "\r\n";
+        if (piece.size() >= pieceSize) {
+            out(piece);
+            piece.resize(0);
+        }
     }
-    return out;
+    if (!piece.isEmpty())
+        out(piece);
 }
 
 } // namespace CsvWriter

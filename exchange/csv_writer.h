@@ -3,6 +3,7 @@
 #include "exchange/sheet_rows.h"
 
 #include <QByteArray>
+#include <functional>
 
 // Rows as comma-separated UTF-8 text (RFC 4180): a field holding a comma,
 // a quote or a line break is quoted, quotes doubled; lines end in CR LF.
@@ -12,7 +13,10 @@
 // takes one such ' away, reads back the same rows.
 namespace CsvWriter {
 
-QByteArray write(const SheetRows& rows);
+// Hears the text a piece of whole rows at a time.
+using Out = std::function<void(const QByteArray& piece)>;
+
+void write(const SheetSource& rows, const Out& out);
 
 // Whether `text` is one of those: any run of ' (none included), then one
 // of the characters that start a formula.

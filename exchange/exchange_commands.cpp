@@ -1,7 +1,6 @@
 #include "exchange/exchange_commands.h"
 
 #include "exchange/address_book_export.h"
-#include "exchange/csv_writer.h"
 #include "exchange/sheet_import.h"
 #include "store/connection.h"
 #include "store/dataset.h"
@@ -17,6 +16,8 @@ template <class Use> auto withRecipients(const StoreSession& store, Use use)
     Connection connection(store);
     connection.open();
     Dataset recipients(connection);
+    // Walked once from the first row to the last, as the main window keeps them.
+    recipients.setCompressed(true);
     recipients.setQuery(Statements::selectRecipients());
     recipients.open();
     return use(recipients);
@@ -43,11 +44,10 @@ QString exportAddressBook(const StoreSession& store, const QString& name, bool c
     });
 }
 
-QByteArray addressBookCsv(const StoreSession& store)
+void addressBookCsv(const StoreSession& store, const CsvWriter::Out& out)
 {
-    return withRecipients(store, [](Dataset& recipients) {
-        return CsvWriter::write(AddressBookExport::rows(recipients));
-    });
+    withRecipients(store,
+                   [&](Dataset& recipients) { AddressBookExport::writeCsv(recipients, out); });
 }
 
 } // namespace ExchangeCommands

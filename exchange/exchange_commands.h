@@ -1,8 +1,8 @@
 #pragma once
 
+#include "exchange/csv_writer.h"
 #include "store/command_error.h"
 
-#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -22,7 +22,8 @@ QString importSheet(const StoreSession& store, const QString& path,
 // unless there). Gives the file written; throws CommandError when nothing
 // could be written.
 QString exportAddressBook(const StoreSession& store, const QString& name, bool csv = false);
-// The whole address book as comma-separated UTF-8 text.
-QByteArray addressBookCsv(const StoreSession& store);
+// The whole address book as comma-separated UTF-8 text, to `out` a piece
+// at a time once every row is found fit.
+void addressBookCsv(const StoreSession& store, const CsvWriter::Out& out);
 
 } // namespace ExchangeCommands

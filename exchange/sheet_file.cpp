@@ -4,6 +4,7 @@
 #include "exchange/biff8_writer.h"
 #include "exchange/compound_file.h"
 #include "exchange/csv_reader.h"
+#include "exchange/csv_writer.h"
 #include "exchange/sheet_error.h"
 #include "exchange/xlsx_reader.h"
 #include "exchange/xlsx_writer.h"
@@ -12,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 namespace {
 
@@ -35,6 +37,49 @@ void open(QFile& file)
 QString readWorkbook(const QByteArray& stream, SheetCells& cells)
 {
     return Biff8Reader::readSheet(stream, SheetFile::sheetName, cells);
+}
+
+// Writes that go on to their end or throw with the system's reason.
+class Output {
+public:
+    explicit Output(const QString& path) : m_file(path)
+    {
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            fail();
+    }
+
+    void put(const QByteArray& bytes)
+    {
+        // A full disk first shortens a write without a reason; the next one
+        // gives it.
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qint64 n = m_file.write(bytes.constData() + at, bytes.size() - at);
+            if (n <= 0)
+                fail();
+            at += n;
+        }
+    }
+
+private:
+    [[noreturn]] void fail() { throw SheetError(m_file.errorString().toStdString()); }
+
+    QFile m_file;
+};
+
+// `fill` writes the file whose path it is given, which then becomes `path`.
+void staged(const QString& path, const std::function<void(const QString&)>& fill)
+{
+    try {
+        // Over the file a link leads to, as the link's owner expects.
+        const QFileInfo info(path);
+        StagedFile file(info.exists() ? info.canonicalFilePath() : path);
+        fill(file.path());
+        file.commit();
+    } catch (const SheetError&) {
+        throw;
+    } catch (const CommandError& e) {
+        throw SheetError(e.text(), e.detail(), SheetError::Kind::Damaged);
+    }
 }
 
 } // namespace
@@ -71,41 +116,27 @@ bool isXlsxName(const QString& path)
     return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
 }
 
-void write(const QString& path, const SheetRows& rows)
+bool isCsvName(const QString& path)
 {
-    if (isXlsxName(path)) {
-        XlsxWriter::write(path, rows);
-        return;
-    }
-    const QByteArray file = CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
-                                                            Biff8Writer::workbookStream(rows));
-    save(path, file);
+    return path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
 }
 
-void save(const QString& path, const QByteArray& bytes)
+void write(const QString& path, const SheetSource& rows)
 {
-    try {
-        // Over the file a link leads to, as the link's owner expects.
-        const QFileInfo info(path);
-        StagedFile staged(info.exists() ? info.canonicalFilePath() : path);
-        QFile out(staged.path());
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            throw SheetError(out.errorString().toStdString());
-        // A full disk first shortens a write without a reason; the next one
-        // gives it.
-        for (qsizetype at = 0; at < bytes.size();) {
-            const qint64 n = out.write(bytes.constData() + at, bytes.size() - at);
-            if (n <= 0)
-                throw SheetError(out.errorString().toStdString());
-            at += n;
+    staged(path, [&](const QString& file) {
+        if (isXlsxName(path)) {
+            XlsxWriter::write(file, rows);
+            return;
         }
-        out.close();
-        staged.commit();
-    } catch (const SheetError&) {
-        throw;
-    } catch (const CommandError& e) {
-        throw SheetError(e.text(), e.detail(), SheetError::Kind::Damaged);
-    }
+        Output out(file);
+        if (isCsvName(path)) {
+            out.put(QByteArrayLiteral("\xEF\xBB\xBF"));
+            CsvWriter::write(rows, [&](const QByteArray& piece) { out.put(piece); });
+            return;
+        }
+        out.put(CompoundFile::writeSingleStream(QStringLiteral("Workbook"),
+                                                Biff8Writer::workbookStream(rows)));
+    });
 }
 
 } // namespace SheetFile

@@ -9,7 +9,7 @@ class SheetCells;
 
 // A sheet file of any kind the program takes: the reader is chosen by the
 // file's content (compound file, zip, else comma-separated text), the
-// writer by the name (".xlsx", else .xls).
+// writer by the name (".xlsx", ".csv", else .xls).
 namespace SheetFile {
 
 inline const QString sheetName = QStringLiteral("Sheet1");
@@ -22,13 +22,14 @@ inline const QString sheetName = QStringLiteral("Sheet1");
 QString read(const QString& path, SheetCells& cells);
 QString readBytes(const QByteArray& file, SheetCells& cells);
 
-// Throws SheetError; an .xls refuses more than 65,536 rows before writing.
-void write(const QString& path, const SheetRows& rows);
+// Comma-separated text is UTF-8 with a byte order mark, as spreadsheet
+// programs expect of it. The file is staged beside `path` and takes its
+// place only once whole: failing, it leaves an existing one as it was.
+// Throws SheetError with the system's reason, or what a row threw; an .xls
+// refuses more than 65,536 rows before reading any.
+void write(const QString& path, const SheetSource& rows);
 
 bool isXlsxName(const QString& path);
-
-// Writes a whole file or, failing, leaves an existing one as it was.
-// Throws SheetError with the system's reason.
-void save(const QString& path, const QByteArray& bytes);
+bool isCsvName(const QString& path);
 
 } // namespace SheetFile

@@ -1,9 +1,7 @@
 #include "exchange/shipping_sheet.h"
 
-#include "exchange/csv_writer.h"
 #include "exchange/sheet_error.h"
 #include "exchange/sheet_file.h"
-#include "exchange/xlsx_writer.h"
 #include "store/command_error.h"
 #include "store/connection.h"
 #include "store/statements_numbers.h"
@@ -41,10 +39,7 @@ QString write(const SheetRows& rows, const QString& name, bool csv)
     const QString extension = csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
     const QString path = name.endsWith(extension, Qt::CaseInsensitive) ? name : name + extension;
     try {
-        if (csv)
-            SheetFile::save(path, "\xEF\xBB\xBF" + CsvWriter::write(rows));
-        else
-            XlsxWriter::write(path, rows);
+        SheetFile::write(path, rows);
     } catch (const SheetError& e) {
         throw CommandError(QStringLiteral(u"无法写入%1：%2").arg(path, e.text()));
     }

@@ -10,8 +10,9 @@ namespace XlsxWriter {
 constexpr int maxRows = 1048576;
 constexpr int maxCellChars = 32767;
 
-// Throws SheetError when the rows do not fit or the file cannot be written;
-// a file already there is then left as it was.
-void write(const QString& path, const SheetRows& rows);
+// Into `path` (SheetFile::write stages it). Throws SheetError when the rows
+// do not fit or the file cannot be written; what the library wrote is left
+// for the caller to discard.
+void write(const QString& path, const SheetSource& rows);
 
 } // namespace XlsxWriter

@@ -11,6 +11,7 @@
 #include "support/collected_cells.h"
 #include "support/test_database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -134,6 +135,8 @@ private slots:
     void xlsxNameWritesXlsx();
     void tooManyRowsAreRefusedBeforeWriting();
     void overlongCellIsRefusedBeforeWriting();
+    void refusalAtTheLastRowLeavesNoTrace_data();
+    void refusalAtTheLastRowLeavesNoTrace();
     void unwritableFolderFails();
 };
 
@@ -385,6 +388,47 @@ void ExchangeExportTest::overlongCellIsRefusedBeforeWriting()
     QVERIFY_THROWS_EXCEPTION(CommandError, AddressBookExport::run(d, xlsx));
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), QByteArray("an earlier export"));
+}
+
+void ExchangeExportTest::refusalAtTheLastRowLeavesNoTrace_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"book.csv", "book.xls", "book.xlsx", "no/such.csv"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void ExchangeExportTest::refusalAtTheLastRowLeavesNoTrace()
+{
+    // Rows are written as they are read, more than a piece of text before
+    // the one refused; a missing folder still gives way to the refusal.
+    QFETCH(QString, name);
+    TestDatabase db;
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 3000) INSERT INTO inrxx (\"收件人姓名\", \"收件地址\") "
+                           "SELECT i, '%1' FROM n")
+                .arg(QString(100, QChar(u'址'))));
+    db.insert(QStringLiteral("inrxx"), recipient(QString(32768, QChar(u'x')), "1"));
+    const QString path = db.dir() + QLatin1Char('/') + name;
+    QFile earlier(path);
+    if (earlier.open(QIODevice::WriteOnly))
+        earlier.write("an earlier export");
+    earlier.close();
+    const QStringList files = QDir(db.dir()).entryList(QDir::Files);
+    Connection c(db.session());
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    try {
+        AddressBookExport::run(d, path);
+        QFAIL("exported");
+    } catch (const CommandError& e) {
+        QCOMPARE(e.text(), QStringLiteral(u"第3001条收件人的“收件人姓名”超过一个单元格最多能容纳的"
+                                          u"32767个字符，未导出任何数据!"));
+    }
+    QCOMPARE(QDir(db.dir()).entryList(QDir::Files), files);
+    if (earlier.open(QIODevice::ReadOnly))
+        QCOMPARE(earlier.readAll(), QByteArray("an earlier export"));
 }
 
 void ExchangeExportTest::unwritableFolderFails()

@@ -50,11 +50,14 @@ int Export::run(const QCommandLineParser& p, const StoreSession& store) const
               << '\n';
         return 0;
     }
-    const QByteArray text = ExchangeCommands::addressBookCsv(store);
     out().flush();
     QFile file;
-    if (!file.open(stdout, QIODevice::WriteOnly) || file.write(text) != text.size())
+    if (!file.open(stdout, QIODevice::WriteOnly))
         throw SheetError(QStringLiteral(u"导出失败：%1").arg(file.errorString()));
+    ExchangeCommands::addressBookCsv(store, [&](const QByteArray& piece) {
+        if (file.write(piece) != piece.size())
+            throw SheetError(QStringLiteral(u"导出失败：%1").arg(file.errorString()));
+    });
     return 0;
 }
 
