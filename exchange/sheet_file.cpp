@@ -10,9 +10,11 @@
 #include "exchange/xlsx_writer.h"
 #include "exchange/zip_archive.h"
 #include "store/staged_file.h"
+#include "store/temporary_files.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <functional>
 
 namespace {
@@ -48,7 +50,7 @@ public:
             fail();
     }
 
-    void put(const QByteArray& bytes)
+    void put(QByteArrayView bytes)
     {
         // A full disk first shortens a write without a reason; the next one
         // gives it.
@@ -65,6 +67,29 @@ private:
 
     QFile m_file;
 };
+
+// The library says a full disk only as a failed zip, and on standard error:
+// it writes to a scratch folder, the copy from there gives the system's
+// reason.
+void writeXlsx(const SheetSource& rows, Output& out)
+{
+    QTemporaryDir scratch(TemporaryFiles::scratchTemplate());
+    if (!scratch.isValid())
+        throw SheetError("xlsx: " + scratch.errorString().toStdString());
+    QFile book(scratch.filePath(QStringLiteral("book.xlsx")));
+    XlsxWriter::write(book.fileName(), rows);
+    if (!book.open(QIODevice::ReadOnly))
+        throw SheetError("xlsx: " + book.errorString().toStdString());
+    QByteArray piece(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = book.read(piece.data(), piece.size());
+        if (n < 0)
+            throw SheetError("xlsx: " + book.errorString().toStdString());
+        if (n == 0)
+            return;
+        out.put(QByteArrayView(piece.constData(), n));
+    }
+}
 
 // `fill` writes the file whose path it is given, which then becomes `path`.
 void staged(const QString& path, const std::function<void(const QString&)>& fill)
@@ -124,11 +149,11 @@ bool isCsvName(const QString& path)
 void write(const QString& path, const SheetSource& rows)
 {
     staged(path, [&](const QString& file) {
+        Output out(file);
         if (isXlsxName(path)) {
-            XlsxWriter::write(file, rows);
+            writeXlsx(rows, out);
             return;
         }
-        Output out(file);
         if (isCsvName(path)) {
             out.put(QByteArrayLiteral("\xEF\xBB\xBF"));
             CsvWriter::write(rows, [&](const QByteArray& piece) { out.put(piece); });

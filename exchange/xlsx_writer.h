@@ -10,9 +10,9 @@ namespace XlsxWriter {
 constexpr int maxRows = 1048576;
 constexpr int maxCellChars = 32767;
 
-// Into `path` (SheetFile::write stages it). Throws SheetError when the rows
-// do not fit or the file cannot be written; what the library wrote is left
-// for the caller to discard.
+// Into `path` (SheetFile::write copies it into place). Throws SheetError when
+// the rows do not fit or the file cannot be written; what the library wrote
+// is left for the caller to discard.
 void write(const QString& path, const SheetSource& rows);
 
 } // namespace XlsxWriter

@@ -16,9 +16,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 #include <freexl.h>
+#include <sys/mount.h>
 
 namespace {
 
@@ -137,6 +141,8 @@ private slots:
     void overlongCellIsRefusedBeforeWriting();
     void refusalAtTheLastRowLeavesNoTrace_data();
     void refusalAtTheLastRowLeavesNoTrace();
+    void fullDiskGivesTheSystemsReason_data();
+    void fullDiskGivesTheSystemsReason();
     void unwritableFolderFails();
 };
 
@@ -429,6 +435,48 @@ void ExchangeExportTest::refusalAtTheLastRowLeavesNoTrace()
     QCOMPARE(QDir(db.dir()).entryList(QDir::Files), files);
     if (earlier.open(QIODevice::ReadOnly))
         QCOMPARE(earlier.readAll(), QByteArray("an earlier export"));
+}
+
+void ExchangeExportTest::fullDiskGivesTheSystemsReason_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"book.csv", "book.xls", "book.xlsx"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void ExchangeExportTest::fullDiskGivesTheSystemsReason()
+{
+    QFETCH(QString, name);
+    TestDatabase db;
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 3000) INSERT INTO inrxx (\"收件人姓名\") SELECT i FROM n"));
+    // Two pages: the earlier export takes one, and no export fits the other.
+    const QString disk = db.dir() + QStringLiteral("/disk");
+    QVERIFY(QDir().mkdir(disk));
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=8k") != 0)
+        QSKIP("mounting a small disk needs root");
+    const auto unmount =
+        qScopeGuard([&] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    const QString path = disk + QLatin1Char('/') + name;
+    QFile earlier(path);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier export");
+    earlier.close();
+    Connection c(db.session());
+    c.open();
+    Dataset d(c);
+    d.setQuery(Statements::selectRecipients());
+    d.open();
+    try {
+        AddressBookExport::run(d, path);
+        QFAIL("exported");
+    } catch (const CommandError& e) {
+        QCOMPARE(e.text(),
+                 QStringLiteral(u"导出失败：") + QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    }
+    QCOMPARE(QDir(disk).entryList(QDir::Files), QStringList{name});
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("an earlier export"));
 }
 
 void ExchangeExportTest::unwritableFolderFails()
