@@ -543,13 +543,20 @@ void PrintPreviewTest::shrunkPagesAreCheckedAgainAfterThePrint()
     job.setOutputFile(dir.filePath(QStringLiteral("shrunk.pdf")));
     PrintPreview preview(pages, job);
     auto* label = preview.findChild<QLabel*>(QStringLiteral("batchWarnings"));
+    auto* next = preview.findChild<QPushButton*>(QStringLiteral("nextWarning"));
     QString whilePrinting;
-    pages.onPrinted = [&](int) { whilePrinting = label->text(); };
+    bool nextWhilePrinting = true;
+    pages.onPrinted = [&](int) {
+        whilePrinting = label->text();
+        nextWhilePrinting = !next->isHidden();
+    };
     dialogs.choices.enqueue(QStringLiteral(u"缩小字号打印"));
     command(preview, "print")->trigger();
     QCOMPARE(pages.printed.size(), 20);
     QCOMPARE(whilePrinting, QStringLiteral(u"检查中 0/20 页"));
+    QVERIFY(!nextWhilePrinting);
     QTRY_COMPARE(label->text(), QStringLiteral(u"共 1 页有警告：第 20 页"));
+    QVERIFY(!next->isHidden());
 }
 
 void PrintPreviewTest::noPrinterIsAnError()

@@ -405,6 +405,9 @@ void PrintPreview::showChecking()
     if (m_pageCount > 1 && !m_warned.allChecked()) {
         m_batchWarnings->setText(
             QStringLiteral(u"检查中 %1/%2 页").arg(m_warned.checkedCount()).arg(m_pageCount));
+        // As before the first check ends: a check begun again after
+        // "缩小字号打印" has found nothing yet to go to.
+        m_nextWarning->setVisible(false);
         return;
     }
     m_checking->stop();
