@@ -33,6 +33,7 @@ public:
     // Takes back the number given last here; "" when done, else why not.
     QString undo();
     bool canUndo() const { return !m_given.isEmpty(); }
+    int numbered() const { return m_numbered; } // pages with a number
     // The pages as the store holds them now.
     void reload();
 
