@@ -208,6 +208,10 @@ void dataOnly(const QString& from, const QString& to)
           std::pair{Schema::waybillNumbersTable, Schema::waybillNumbersColumns()}})
         if (!columnsOf(source, table).isEmpty())
             copyRows(source, target, table, columns);
+    // Made after the rows: one sort instead of one insert per row.
+    for (const Schema::Table& t : Schema::tables())
+        for (const Statement& s : Statements::createIndexes(t.name))
+            target.execute(s.text);
     // The tables are this program's shape, whatever the backup's was.
     for (const Statement& s : Statements::writeVersion(SqlDialect(), SchemaSteps::current()))
         target.execute(s.text);

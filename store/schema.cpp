@@ -66,6 +66,16 @@ QStringList columnsOf(const QString& table)
     return {};
 }
 
+const QList<Index>& indexes()
+{
+    static const QList<Index> all{
+        {QStringLiteral("printlog_numbers_page"), waybillNumbersTable, QStringLiteral(u"页")},
+        {QStringLiteral("printlog_numbers_run"), waybillNumbersTable, QStringLiteral(u"批次")},
+        {QStringLiteral("printlog_numbers_number"), waybillNumbersTable,
+         QStringLiteral(u"运单号")}};
+    return all;
+}
+
 bool isWaybillTable(const QString& table)
 {
     return table == senderTable || table == recipientTable || table == importedTable;

@@ -49,6 +49,16 @@ const QList<Table>& tables();
 // The columns of one of those tables; empty for another name.
 QStringList columnsOf(const QString& table);
 
+// What finds a page by its place, its run or its waybill number without
+// reading the whole numbers table: a scanned number is looked up, and its
+// page written, once per number.
+struct Index {
+    QString name;
+    QString table;
+    QString column;
+};
+const QList<Index>& indexes();
+
 // The three tables every store of ours holds, from before any version.
 bool isWaybillTable(const QString& table);
 

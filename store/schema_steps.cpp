@@ -100,10 +100,19 @@ void addPrintLogTemplate(Connection& connection, const QStringList&)
         Statements::addColumn(Schema::printLogTable, Schema::printLogTemplateColumn));
 }
 
+// 5: the numbers' indexes; a program from before them reads and writes the
+// table as it did.
+void addNumberIndexes(Connection& connection, const QStringList&)
+{
+    for (const Statement& s : Statements::createIndexes(Schema::waybillNumbersTable))
+        connection.execute(s);
+}
+
 const Step steps[] = {
     {2, addPrintLog},
     {3, addNumberTables},
     {4, addPrintLogTemplate},
+    {5, addNumberIndexes},
 };
 
 void writeVersion(Connection& connection, int version)

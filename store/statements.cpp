@@ -210,6 +210,17 @@ Statement createTable(const SqlDialect& dialect, const QString& table)
     return {dialect.createTable(table, Schema::columnsOf(table)), {}};
 }
 
+QList<Statement> createIndexes(const QString& table)
+{
+    QList<Statement> made;
+    for (const Schema::Index& i : Schema::indexes())
+        if (i.table == table)
+            made.append({QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                             .arg(i.name, table, SqlDialect::quoted(i.column)),
+                         {}});
+    return made;
+}
+
 Statement tableNames(const SqlDialect& dialect)
 {
     return {dialect.isServer()

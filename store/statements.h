@@ -67,6 +67,8 @@ Statement deleteAll(const QString& table);
 
 // The schema. One of the program's tables (Schema::tables()), empty.
 Statement createTable(const SqlDialect& dialect, const QString& table);
+// Schema::indexes() of one table, each made only where it is missing.
+QList<Statement> createIndexes(const QString& table);
 // The names of the store's tables (on the server, of its current schema).
 Statement tableNames(const SqlDialect& dialect);
 // The names of a table's columns, in order.

@@ -31,8 +31,11 @@ void create(Connection& connection)
         if (!there.isEmpty())
             throw StoreError(QStringLiteral("%1 already holds %2; nothing was changed")
                                  .arg(connection.path(), there.join(QStringLiteral(", "))));
-        for (const Schema::Table& t : Schema::tables())
+        for (const Schema::Table& t : Schema::tables()) {
             connection.execute(Statements::createTable(connection.dialect(), t.name));
+            for (const Statement& s : Statements::createIndexes(t.name))
+                connection.execute(s);
+        }
         SchemaSteps::stamp(connection);
         connection.commit();
     } catch (...) {

@@ -244,6 +244,15 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
         type("880002");
         type("880003");
+        // The table and its title as the scans and the undo left them.
+        const QAbstractItemModel* pages = scan.findChild<QTableView*>("scanPages")->model();
+        QStringList shown;
+        for (int r = 0; r < pages->rowCount(); ++r)
+            shown << pages->index(r, 4).data().toString();
+        QCOMPARE(shown, (QStringList{"880001", "880002", "880003"}));
+        const QList<QLabel*> labels = scan.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](const QLabel* l) { return l->text().endsWith(u"已回填3张"_qs); }));
         type("880004"); // no page left
         QVERIFY(scan.lastMessage().contains(u"都已有运单号"_qs));
         QCOMPARE(QApplication::focusWidget(), box);

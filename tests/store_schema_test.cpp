@@ -34,14 +34,14 @@ const QStringList recipientRow =
     QString::fromUtf8(",张三,,北京长安街2号,,,13900000001,,,").split(',');
 
 // The tables of a shape, as a program of that time made them (the server's
-// with their hidden key; the log without its template).
-QStringList createStatements(const QStringList& tables, bool server)
+// with their hidden key; the log without its template before version 4).
+QStringList createStatements(const QStringList& tables, bool server, bool withTemplate = false)
 {
     QStringList statements;
     for (const QString& table : tables) {
         QStringList columns;
         for (const QString& c : Schema::columnsOf(table))
-            if (c != Schema::printLogTemplateColumn)
+            if (withTemplate || c != Schema::printLogTemplateColumn)
                 columns << QStringLiteral("\"%1\" TEXT").arg(c);
         if (server)
             columns << QStringLiteral("id bigint generated always as identity primary key");
@@ -66,6 +66,7 @@ void addShapes()
     QTest::newRow("with the print log, restored before versions") << withPrintLog << 987654 << 0;
     QTest::newRow("version 2, before the numbers") << withPrintLog << 0 << 2;
     QTest::newRow("version 3, before the log's template") << withNumbers << 0 << 3;
+    QTest::newRow("version 4, before the numbers' indexes") << withNumbers << 0 << 4;
     QTest::newRow("made by this program") << QStringList{} << 0 << 0;
 }
 
@@ -82,7 +83,7 @@ void makeShape(const TestDatabase& db, const QStringList& tables, int restores, 
         db.exec(QStringLiteral("PRAGMA application_id = 0"));
         db.exec(QStringLiteral("PRAGMA user_version = %1").arg(restores));
     }
-    for (const QString& create : createStatements(tables, TestDatabase::onServer()))
+    for (const QString& create : createStatements(tables, TestDatabase::onServer(), version >= 4))
         db.exec(create);
     if (version == 0)
         return;
@@ -110,6 +111,28 @@ int storedVersion(const TestDatabase& db)
     const int id = scalar(db, QStringLiteral("PRAGMA application_id")).toInt();
     return (id >> 16) == 0x5346 ? id & 0xFFFF : -1;
 }
+
+// The indexes on the numbers table, by name, without the server's key.
+QStringList numberIndexes(const TestDatabase& db)
+{
+    Connection c(db.session());
+    c.open();
+    QSqlQuery q = c.run(
+        {TestDatabase::onServer()
+             ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = "
+                              "current_schema() AND tablename = ? AND indexname <> tablename || "
+                              "'_pkey' ORDER BY indexname")
+             : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name "
+                              "= ? ORDER BY name"),
+         {Schema::waybillNumbersTable}});
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    return names;
+}
+
+const QStringList allNumberIndexes{"printlog_numbers_number", "printlog_numbers_page",
+                                   "printlog_numbers_run"};
 
 QStringList logLines(const CommandLineRun& run)
 {
@@ -143,6 +166,7 @@ void StoreSchemaTest::opensEveryEarlierShape()
     QCOMPARE(logLines(log).size(), 1);
     QVERIFY2(log.out.contains(QString::fromUtf8("张三\t13900000001")), qPrintable(log.out));
     QCOMPARE(storedVersion(db), SchemaSteps::current());
+    QCOMPARE(numberIndexes(db), allNumberIndexes);
     QCOMPARE(db.rows(Schema::waybillNumbersTable).size(), 1);
     // The window's own page: no template to find again.
     QCOMPARE(db.rows(Schema::printLogTable).first().last(), QString());
@@ -191,6 +215,7 @@ void StoreSchemaTest::restoresEveryEarlierShape()
     QCOMPARE(db.rows(Schema::recipientTable), QList<QStringList>{recipientRow});
     QCOMPARE(db.rows(Schema::printLogTable), QList<QStringList>{});
     QCOMPARE(storedVersion(db), SchemaSteps::current());
+    QCOMPARE(numberIndexes(db), allNumberIndexes);
     QCOMPARE(runCommandLine({"print", "--window", "single", "--pdf", "restored.pdf"}).status, 0);
     QCOMPARE(logLines(runCommandLine({"log"})).size(), 1);
 }

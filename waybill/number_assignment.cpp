@@ -19,20 +19,48 @@ NumberAssignment::NumberAssignment(Connection& connection, const QString& run)
         throw StoreError(QStringLiteral(u"打印记录中没有第%1批").arg(m_run));
 }
 
+namespace {
+
+bool allDigits(const QString& number)
+{
+    return std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
+}
+
+} // namespace
+
 void NumberAssignment::reload()
 {
     m_pages.clear();
+    m_numbered = 0;
+    m_lettered = 0;
     QSqlQuery q = m_connection.run(NumberStatements::selectRunPages(m_connection.dialect(), m_run));
-    while (q.next())
-        m_pages << Page{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+    while (q.next()) {
+        m_pages << Page{q.value(0).toString(), q.value(1).toString(), QString(),
                         q.value(3).toString(), q.value(4).toString()};
+        setNumber(int(m_pages.size()) - 1, q.value(2).toString());
+    }
+    m_next = 0;
+    moveNext();
 }
 
-int NumberAssignment::next() const
+void NumberAssignment::setNumber(int page, const QString& number)
 {
-    const auto it = std::find_if(m_pages.begin(), m_pages.end(),
-                                 [](const Page& p) { return p.waybillNumber.isEmpty(); });
-    return it == m_pages.end() ? -1 : int(it - m_pages.begin());
+    QString& held = m_pages[page].waybillNumber;
+    if (!held.isEmpty()) {
+        --m_numbered;
+        m_lettered -= allDigits(held) ? 0 : 1;
+    }
+    held = number;
+    if (!held.isEmpty()) {
+        ++m_numbered;
+        m_lettered += allDigits(held) ? 0 : 1;
+    }
+}
+
+void NumberAssignment::moveNext()
+{
+    while (m_next < m_pages.size() && !m_pages.at(m_next).waybillNumber.isEmpty())
+        ++m_next;
 }
 
 QString NumberAssignment::attach(const QString& scanned)
@@ -45,12 +73,7 @@ QString NumberAssignment::attach(const QString& scanned)
             .arg(m_pages.size())
             .arg(number);
     // Numbers from one pad are all digits: letters are a misread.
-    const bool digitsOnly = std::any_of(m_pages.begin(), m_pages.end(),
-                                        [](const Page& p) { return !p.waybillNumber.isEmpty(); }) &&
-                            std::all_of(m_pages.begin(), m_pages.end(), [](const Page& p) {
-                                return std::all_of(p.waybillNumber.begin(), p.waybillNumber.end(),
-                                                   [](QChar c) { return c.isDigit(); });
-                            });
+    const bool digitsOnly = m_numbered > 0 && m_lettered == 0;
     if (const QString why = WaybillNumbers::fault(number, digitsOnly); !why.isEmpty())
         return why + QStringLiteral(u"，未填入。");
     m_connection.beginWriting();
@@ -74,7 +97,8 @@ QString NumberAssignment::attach(const QString& scanned)
         m_connection.rollback();
         throw;
     }
-    m_pages[at].waybillNumber = number;
+    setNumber(at, number);
+    moveNext();
     m_given << at;
     return {};
 }
@@ -91,6 +115,7 @@ QString NumberAssignment::undo()
         reload();
         return QStringLiteral(u"第%1张的运单号已由另一处改过，未撤销。").arg(at + 1);
     }
-    m_pages[at].waybillNumber.clear();
+    setNumber(at, QString());
+    m_next = std::min(m_next, at);
     return {};
 }

@@ -102,6 +102,7 @@ void ScanWindow::scanned()
     m_box->clear();
     if (!m_assignment || number.trimmed().isEmpty())
         return;
+    int given = -1;
     ErrorReport::run(this, [&] {
         const int page = m_assignment->next();
         const QString refused = m_assignment->attach(number);
@@ -110,8 +111,11 @@ void ScanWindow::scanned()
                                     .arg(m_assignment->pages().at(page).waybillNumber)
                               : refused,
             !refused.isEmpty());
+        // A refusal may have read the run again.
+        if (refused.isEmpty())
+            given = page;
     });
-    showPages();
+    showPages(given);
     m_box->setFocus();
 }
 
@@ -127,29 +131,30 @@ void ScanWindow::undo()
     m_box->setFocus();
 }
 
-void ScanWindow::showPages()
+void ScanWindow::showPages(int given)
 {
     if (!m_assignment)
         return;
     const QList<NumberAssignment::Page>& pages = m_assignment->pages();
     const int next = m_assignment->next();
-    int filled = 0;
-    m_pages->setRowCount(int(pages.size()));
-    for (int i = 0; i < pages.size(); ++i) {
-        const NumberAssignment::Page& p = pages.at(i);
-        const QString texts[] = {QString::number(i + 1), p.name, p.mobile, p.orderNumber,
-                                 p.waybillNumber};
-        for (int c = 0; c < 5; ++c)
-            m_pages->setItem(i, c, new QTableWidgetItem(texts[c]));
-        if (!p.waybillNumber.isEmpty())
-            ++filled;
+    if (given >= 0 && m_pages->rowCount() == pages.size()) {
+        m_pages->setItem(given, 4, new QTableWidgetItem(pages.at(given).waybillNumber));
+    } else {
+        m_pages->setRowCount(int(pages.size()));
+        for (int i = 0; i < pages.size(); ++i) {
+            const NumberAssignment::Page& p = pages.at(i);
+            const QString texts[] = {QString::number(i + 1), p.name, p.mobile, p.orderNumber,
+                                     p.waybillNumber};
+            for (int c = 0; c < 5; ++c)
+                m_pages->setItem(i, c, new QTableWidgetItem(texts[c]));
+        }
     }
     if (next >= 0)
         m_pages->selectRow(next);
     m_title->setText(QStringLiteral(u"第%1批，共%2张，已回填%3张")
                          .arg(m_assignment->run())
                          .arg(pages.size())
-                         .arg(filled));
+                         .arg(m_assignment->numbered()));
     m_undo->setEnabled(m_assignment->canUndo());
 }
 

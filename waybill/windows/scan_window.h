@@ -37,7 +37,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showPages();
+    // Every row, or only page `given`'s number: a long run's table is not
+    // built again for each scan.
+    void showPages(int given = -1);
     void say(const QString& text, bool refused);
 
     const StoreSession& m_store;
