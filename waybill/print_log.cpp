@@ -382,24 +382,32 @@ QList<qlonglong> findNumber(Connection& connection, const QString& text)
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
                           const QString& date, const QString& since)
 {
+    QList<PrintLogEntry> entries;
+    visit(connection, name, mobile, date, since,
+          [&entries](const PrintLogEntry& e) { entries << e; });
+    addNumbers(connection, entries);
+    return entries;
+}
+
+void visit(Connection& connection, const QString& name, const QString& mobile, const QString& date,
+           const QString& since, const VisitEntry& each)
+{
     // The list says why it cannot be read rather than pass for an empty log.
     if (const QString missing = missingLog(connection); !missing.isEmpty())
         throw StoreError(missing);
     QSqlQuery q =
         connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
-    QList<PrintLogEntry> entries;
-    while (q.next())
-        entries << PrintLogEntry{q.value(0).toLongLong(),
-                                 q.value(1).toString(),
-                                 q.value(2).toString(),
-                                 q.value(3).toString(),
-                                 q.value(4).toString(),
-                                 q.value(5).toString(),
-                                 q.value(6).toString(),
-                                 {},
-                                 {}};
-    addNumbers(connection, entries);
-    return entries;
+    PrintLogEntry e;
+    while (q.next()) {
+        e.number = q.value(0).toLongLong();
+        e.printedAt = q.value(1).toString();
+        e.window = q.value(2).toString();
+        e.destination = q.value(3).toString();
+        e.name = q.value(4).toString();
+        e.mobile = q.value(5).toString();
+        e.address = q.value(6).toString();
+        each(e);
+    }
 }
 
 QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)

@@ -101,6 +101,12 @@ QList<qlonglong> findNumber(Connection& connection, const QString& text);
 // from `since` on; empty texts match every page.
 QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
                           const QString& date, const QString& since = {});
+// The same pages handed to `visit` one at a time as they are read, without
+// their order and waybill numbers: a log of any length is listed in the
+// memory of one entry.
+using VisitEntry = std::function<void(const PrintLogEntry& entry)>;
+void visit(Connection& connection, const QString& name, const QString& mobile, const QString& date,
+           const QString& since, const VisitEntry& each);
 // The pages with these numbers, in the order given; numbers not in the log
 // are left out.
 QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers);

@@ -35,10 +35,12 @@ int Log::run(const QCommandLineParser& p, const StoreSession& store) const
     connection.open();
     // One page a line, whatever the texts hold.
     const auto field = PlainText::oneLine;
-    for (const PrintLogEntry& e : PrintLog::find(connection, {}, {}, {}, value(p, "since")))
+    // Written as read: the log is never held whole.
+    PrintLog::visit(connection, {}, {}, {}, value(p, "since"), [&field](const PrintLogEntry& e) {
         out() << e.number << '\t' << field(e.printedAt) << '\t' << field(e.window) << '\t'
               << field(e.destination) << '\t' << field(e.name) << '\t' << field(e.mobile) << '\t'
               << field(e.address) << '\n';
+    });
     return 0;
 }
 
