@@ -8,6 +8,7 @@
 # usage: bench/address_book_export.sh path/to/sfwaybill-cli [BEFORE_CLI]
 #   SIZES="65535 1000000"   the numbers of recipients
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 cli="$(realpath "$1")"
 before="${2:+$(realpath "$2")}"
 work="$(mktemp -d)"
@@ -18,12 +19,7 @@ export QT_QPA_PLATFORM=offscreen
 fill() { # RECIPIENTS
   rm -f data.mdb
   "$cli" init >/dev/null 2>&1
-  sqlite3 data.mdb <<SQL
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $1)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', k % 10, '易碎物品小心轻放' from i;
-SQL
+  sample_shop data.mdb $1 'k % 10'
 }
 
 run_one() { # PROGRAM-NAME CLI ROWS FILE

@@ -13,6 +13,7 @@
 # Columns: wall-clock seconds, CPU seconds (user + system) and peak resident
 # memory; the ratio lines divide ours by the floor.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 build="$(realpath "$1")"
 shift
 counts=("$@")
@@ -40,15 +41,7 @@ fi
 fill() { # the rows of the earlier batch benchmarks
   rm -f data.mdb
   "$cli" init 2>/dev/null
-  sqlite3 data.mdb <<SQL
-insert into outrxx values ('深圳市顺达电子科技有限公司','张三','深圳',
-  '广东省深圳市南山区科技园南区高新南一道八号创维大厦十二楼','518000',
-  '0755-12345678','13800138000','张三','2026','12','8');
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $1)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
-SQL
+  sample_shop data.mdb $1
 }
 
 # The batch window's placements (left, top, width, height in layout pixels),

@@ -5,6 +5,7 @@
 # each command right after ours, on the same files.
 # usage: bench/exchange_65535.sh path/to/sfwaybill-cli [ROWS [BEFORE_CLI]]   (default 65535)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 cli="$(realpath "$1")"
 n="${2:-65535}"
 before="${3:+$(realpath "$3")}"
@@ -14,12 +15,7 @@ cd "$work"
 export QT_QPA_PLATFORM=offscreen
 
 "$cli" init 2>/dev/null
-sqlite3 data.mdb <<SQL
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $n)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', k % 10, '易碎物品小心轻放' from i;
-SQL
+sample_shop data.mdb $n 'k % 10'
 
 run_one() { # PROGRAM-NAME CLI WHAT ARGS...
   local name="$1" program="$2" what="$3"

@@ -7,6 +7,7 @@
 #   REPS=3  IMPORTS="10000 65535"  COPY_ROWS=1000000
 # (root or a user that may run initdb)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 builds=("$(realpath "$1")")
 names=(ours)
@@ -34,15 +35,7 @@ cd "$work"
 
 fill() { # DIR ROWS
   mkdir -p "$1"
-  (cd "$1" && "$cli" init >/dev/null && sqlite3 data.mdb <<SQL
-begin;
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $2)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
-commit;
-SQL
-  )
+  (cd "$1" && "$cli" init >/dev/null && sample_shop data.mdb "$2")
 }
 # Every table goes, the schema version and the newer tables with them: a
 # server left with those alone is taken as set up and the copy finds no tables.

@@ -8,6 +8,7 @@
 # of the rows is read either way, so the difference is what the pages cost.
 # Peak memory is the maximum resident set /usr/bin/time reports.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 cli="$(realpath "$1")"
 shift
 before="${BEFORE:+$(realpath "$BEFORE")}"
@@ -36,15 +37,7 @@ printf '%-8s %-7s %8s %10s %10s %10s\n' window build pages seconds pages/s peak_
 for n in "${counts[@]}"; do
   rm -f data.mdb
   "$cli" init 2>/dev/null
-  sqlite3 data.mdb <<SQL
-insert into outrxx values ('深圳市顺达电子科技有限公司','张三','深圳',
-  '广东省深圳市南山区科技园南区高新南一道八号创维大厦十二楼','518000',
-  '0755-12345678','13800138000','张三','2026','12','8');
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $n)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部', '收件人' || k, '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i;
-SQL
+  sample_shop data.mdb $n
   rm -f single.t this.t before.t
   timed single.t "$n" TSf1Form "$cli"
   for ((r = 0; r < runs; r++)); do
