@@ -13,6 +13,7 @@
 #                    a row at a time and would take minutes on all of them)
 #   BIG_DELETE=1     0 leaves out "全部删除" of all ROWS (minutes at a million)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/sample_shop.sh"
 builds=("$(realpath "$1")")
 names=(ours)
 if (($# > 1)); then
@@ -37,21 +38,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 fill() { # FILE RECIPIENTS IMPORTED; every fifth name holds 甲
   (cd "$(dirname "$1")" && rm -f data.mdb && "${builds[0]}/app/sfwaybill-cli" init >/dev/null)
-  sqlite3 "$1" <<SQL
-begin;
-insert into outrxx values ('深圳市顺达电子科技有限公司','张三','深圳',
-  '广东省深圳市南山区科技园南区高新南一道八号创维大厦十二楼','518000',
-  '0755-12345678','13800138000','张三','2026','12','8');
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $2)
-insert into inrxx select '北京某某贸易有限公司第' || k || '分部',
-  '收件人' || k || (case when k % 5 = 0 then '甲' else '乙' end), '北京',
-  '北京市朝阳区建国路八十八号现代城写字楼' || k || '号楼十二层', '100022',
-  '010-' || (87650000 + k), '139' || (10000000 + k), '文件', '1', '易碎物品小心轻放' from i
-  where k <= $2;
-with recursive i(k) as (select 1 union all select k + 1 from i where k < $3)
-insert into excel select * from inrxx where rowid <= $3 and $3 > 0;
-commit;
-SQL
+  sample_shop "$1" "$2" "'1'" "'收件人' || k || (case when k % 5 = 0 then '甲' else '乙' end)"
+  sqlite3 "$1" "insert into excel select * from inrxx where rowid <= $3"
 }
 mkdir big small empty run
 fill big/data.mdb "$rows" "$imported"
