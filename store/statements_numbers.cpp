@@ -106,20 +106,14 @@ Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& num
             bound(numbers)};
 }
 
-Statement selectNumberedPages()
+Statement selectNumbersFrom(const SqlDialect& dialect, qlonglong first)
 {
-    return {
-        QStringLiteral(u"SELECT 页, 订单编号, 运单号 FROM %1 WHERE coalesce(订单编号, '') <> '' "
-                       u"OR coalesce(运单号, '') <> ''")
-            .arg(Schema::waybillNumbersTable),
-        {}};
-}
-
-Statement selectLogIdentities(const SqlDialect& dialect)
-{
-    return {QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
-                .arg(dialect.rowIdentity(), Schema::printLogTable),
-            {}};
+    return {QStringLiteral(u"SELECT p.k, w.订单编号, w.运单号 FROM (SELECT %1 AS k, (SELECT "
+                           u"count(*) FROM %2 WHERE %1 < ?) + row_number() OVER (ORDER BY %1) AS "
+                           u"n FROM %2 WHERE %1 >= ?) p JOIN %3 w ON w.页 = CAST(p.n AS TEXT) "
+                           u"WHERE coalesce(w.订单编号, '') <> '' OR coalesce(w.运单号, '') <> ''")
+                .arg(dialect.rowIdentity(), Schema::printLogTable, Schema::waybillNumbersTable),
+            {first, first}};
 }
 
 Statement selectPagesWithNumber(const SqlDialect& dialect, const QString& text)
