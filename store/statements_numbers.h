@@ -35,7 +35,7 @@ Statement attachNumber(const QString& page, const QString& number);
 // Takes the number back from the page, only while it has that one.
 Statement detachNumber(const QString& page, const QString& number);
 // Log number (the store's identity), run, order number, waybill number and
-// shop of the listed pages.
+// shop of the listed pages, at least one.
 Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& numbers);
 // Log number, 订单编号 and 运单号 of the pages from log number `first` on
 // that have either; only those pages are numbered, after counting the ones
