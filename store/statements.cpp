@@ -82,15 +82,15 @@ QString insertPrintLog(int rows, bool withTemplate)
 }
 
 Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
-                         const QString& date, const QString& since)
+                         const QString& date, const QString& since,
+                         const std::optional<Statement>& among, qsizetype limit)
 {
     const auto contains = [](const QString& text) {
         return QVariant(QLatin1Char('%') + text + QLatin1Char('%'));
     };
     // The address book's "contains": a backslash is literal on both stores.
     Statement s{QStringLiteral(u"SELECT %1, 打印时间, 打印窗口, 打印到, 收件人姓名, 手机号码, "
-                               u"收件地址 FROM %2 WHERE %3 AND %4 AND %5 AND 打印时间 >= ? "
-                               u"ORDER BY 打印时间 DESC, %1 DESC")
+                               u"收件地址 FROM %2 WHERE %3 AND %4 AND %5 AND 打印时间 >= ?")
                     .arg(dialect.rowIdentity(), Schema::printLogTable,
                          dialect.contains(QStringLiteral(u"收件人姓名")),
                          dialect.contains(QStringLiteral(u"手机号码")),
@@ -98,6 +98,13 @@ Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const Q
                 // A null text would bind as NULL, which nothing is >= to.
                 {contains(name), contains(mobile), QVariant(date + QLatin1Char('%')),
                  QVariant(since.isNull() ? QStringLiteral("") : since)}};
+    if (among) {
+        s.text += QStringLiteral(" AND %1 IN (%2)").arg(dialect.rowIdentity(), among->text);
+        s.bindings += among->bindings;
+    }
+    s.text += QStringLiteral(u" ORDER BY 打印时间 DESC, %1 DESC").arg(dialect.rowIdentity());
+    if (limit >= 0)
+        s.text += QStringLiteral(" LIMIT %1").arg(limit);
     return s;
 }
 

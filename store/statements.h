@@ -4,6 +4,7 @@
 #include "store/table_query.h"
 
 #include <QStringList>
+#include <optional>
 
 // Every statement the program runs against data.mdb or the server.
 namespace Statements {
@@ -29,9 +30,13 @@ Statement deleteImported(); // Delete From excel
 QString insertPrintLog(int rows, bool withTemplate);
 // Number, time, window, destination, name, mobile and address of each page
 // whose name and mobile contain the texts and whose time starts with
-// `date`; empty texts match everything. From `since` (a time or a date) on.
+// `date`; empty texts match everything. From `since` (a time or a date) on,
+// among the numbers `among` selects when given, and at most `limit` of them
+// when it is not -1.
 Statement selectPrintLog(const SqlDialect& dialect, const QString& name, const QString& mobile,
-                         const QString& date, const QString& since = {});
+                         const QString& date, const QString& since = {},
+                         const std::optional<Statement>& among = std::nullopt,
+                         qsizetype limit = -1);
 // Whole rows, number first, of the given numbers.
 Statement selectPrintLogPages(const QString& identity, const QList<qlonglong>& numbers,
                               bool withTemplate);

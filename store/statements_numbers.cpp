@@ -2,6 +2,8 @@
 
 #include "store/schema.h"
 
+#include <algorithm>
+
 namespace NumberStatements {
 
 namespace {
@@ -12,6 +14,17 @@ QString numberedLog(const SqlDialect& dialect)
 {
     return QStringLiteral(u"(SELECT %1 AS k, row_number() OVER (ORDER BY %1) AS n, 打印时间, "
                           u"收件人姓名, 手机号码 FROM %2) p JOIN %3 w ON w.页 = CAST(p.n AS TEXT)")
+        .arg(dialect.rowIdentity(), Schema::printLogTable, Schema::waybillNumbersTable);
+}
+
+// The log from identity `first` (bound twice) on, each page's place
+// found by counting the ones before: a look at the newest pages does not
+// number the whole log.
+QString numberedLogFrom(const SqlDialect& dialect)
+{
+    return QStringLiteral(u"(SELECT %1 AS k, (SELECT count(*) FROM %2 WHERE %1 < ?) + "
+                          u"row_number() OVER (ORDER BY %1) AS n FROM %2 WHERE %1 >= ?) p JOIN "
+                          u"%3 w ON w.页 = CAST(p.n AS TEXT)")
         .arg(dialect.rowIdentity(), Schema::printLogTable, Schema::waybillNumbersTable);
 }
 
@@ -100,26 +113,19 @@ Statement detachNumber(const QString& page, const QString& number)
 
 Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& numbers)
 {
+    const qlonglong first = *std::min_element(numbers.begin(), numbers.end());
     return {QStringLiteral(
                 u"SELECT p.k, w.批次, w.订单编号, w.运单号, w.店铺 FROM %1 WHERE p.k IN (%2)")
-                .arg(numberedLog(dialect), SqlDialect::markers(numbers.size())),
-            bound(numbers)};
+                .arg(numberedLogFrom(dialect), SqlDialect::markers(numbers.size())),
+            QVariantList{first, first} + bound(numbers)};
 }
 
-Statement selectNumberedPages()
+Statement selectNumbersFrom(const SqlDialect& dialect, qlonglong first)
 {
-    return {
-        QStringLiteral(u"SELECT 页, 订单编号, 运单号 FROM %1 WHERE coalesce(订单编号, '') <> '' "
-                       u"OR coalesce(运单号, '') <> ''")
-            .arg(Schema::waybillNumbersTable),
-        {}};
-}
-
-Statement selectLogIdentities(const SqlDialect& dialect)
-{
-    return {QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
-                .arg(dialect.rowIdentity(), Schema::printLogTable),
-            {}};
+    return {QStringLiteral(u"SELECT p.k, w.订单编号, w.运单号 FROM %1 WHERE coalesce(w.订单编号, "
+                           u"'') <> '' OR coalesce(w.运单号, '') <> ''")
+                .arg(numberedLogFrom(dialect)),
+            {first, first}};
 }
 
 Statement selectPagesWithNumber(const SqlDialect& dialect, const QString& text)

@@ -35,12 +35,12 @@ Statement attachNumber(const QString& page, const QString& number);
 // Takes the number back from the page, only while it has that one.
 Statement detachNumber(const QString& page, const QString& number);
 // Log number (the store's identity), run, order number, waybill number and
-// shop of the listed pages.
+// shop of the listed pages, at least one.
 Statement selectNumbersOf(const SqlDialect& dialect, const QList<qlonglong>& numbers);
-// 页, 订单编号 and 运单号 of the pages that have either.
-Statement selectNumberedPages();
-// The log's identities in insertion order: the n-th is page 页 n.
-Statement selectLogIdentities(const SqlDialect& dialect);
+// Log number, 订单编号 and 运单号 of the pages from log number `first` on
+// that have either; only those pages are numbered, after counting the ones
+// before.
+Statement selectNumbersFrom(const SqlDialect& dialect, qlonglong first);
 // Log numbers of the pages whose order or waybill number contains `text`.
 Statement selectPagesWithNumber(const SqlDialect& dialect, const QString& text);
 // 订单编号, 运单号, 收件人姓名, 手机号码 of the pages with a waybill number, of run

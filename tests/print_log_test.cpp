@@ -125,6 +125,7 @@ private slots:
     void pagesAreLoggedOnceInTheOrderFirstDrawn_data();
     void pagesAreLoggedOnceInTheOrderFirstDrawn();
     void reprintIsThePagePrintedWhateverTheRowsBecame();
+    void aLongLogListsTheNewestAndFindsAnyNumber();
     void templatePagesPrintAgain();
     void recipientPrintedTodayIsAskedForOrCounted();
     void batchLooksOnlyAtTodaysRecipientsAndCountsAsTheWalk();
@@ -253,6 +254,36 @@ void PrintLogTest::reprintIsThePagePrintedWhateverTheRowsBecame()
     QCOMPARE(after.at(2).mid(1, 4), (QStringList{"TPlsf1Form", reprinted, "7", "-5"}));
     QCOMPARE(after.at(2).mid(5), first.mid(5));
     QCOMPARE(window.listedNumbers(), (QList<qlonglong>{4, 3, 2, 1}));
+}
+
+// A log longer than the list: its newest pages with their numbers, a note
+// that there are more, and an old page found by its waybill number.
+void PrintLogTest::aLongLogListsTheNewestAndFindsAnyNumber()
+{
+    QList<LoggedPage> pages(5);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        pages[i].recipient = recipient(u"甲一"_qs, "13900000001");
+        pages[i].waybillNumber = QStringLiteral("90000%1").arg(i + 1);
+    }
+    {
+        Connection connection(m_db->session());
+        connection.open();
+        PrintLog::write(connection, pages, QStringLiteral("printer"), PrintLog::now());
+    }
+    PrintLogWindow window(m_db->session(), nullptr, 3);
+    window.show();
+    const QAbstractItemModel* listed =
+        window.findChild<QTableView*>(QStringLiteral("DBGridEh1"))->model();
+    const auto* note = window.findChild<QLabel*>(QStringLiteral("MoreNote"));
+    QCOMPARE(window.listedNumbers(), (QList<qlonglong>{5, 4, 3}));
+    QCOMPARE(listed->index(0, 7).data().toString(), u"900005"_qs);
+    QCOMPARE(note->text(), u"仅显示最近 3 页，请按姓名、手机号码、日期或运单号查找更早的记录"_qs);
+    QVERIFY(note->isVisible());
+    Drive::type(&window, QStringLiteral("Edit4"), QStringLiteral("900001"));
+    Drive::click(&window, QStringLiteral("Button1"));
+    QCOMPARE(window.listedNumbers(), QList<qlonglong>{1});
+    QCOMPARE(listed->index(0, 7).data().toString(), u"900001"_qs);
+    QVERIFY(!note->isVisible());
 }
 
 // Pages of a template file and of the built-in label print again on their

@@ -145,31 +145,44 @@ QString alreadyUsed(Connection& connection, const QList<std::pair<qsizetype, QSt
     return refusalNaming(usedPages(connection, numbers, pagesNamed));
 }
 
-// Each listed page's order and waybill number, where the store has them.
-// A log without any costs one look at the number table, however long.
+// Each listed page's order and waybill number, where the store has them:
+// only the pages from the oldest listed on are numbered and read.
 void addNumbers(Connection& connection, QList<PrintLogEntry>& entries)
 {
     if (entries.isEmpty() || !connection.holds(Schema::waybillNumbersTable))
         return;
-    QHash<qlonglong, std::pair<QString, QString>> byPlace;
-    QSqlQuery numbers = connection.run(NumberStatements::selectNumberedPages());
-    while (numbers.next())
-        byPlace.insert(numbers.value(0).toLongLong(),
-                       {numbers.value(1).toString(), numbers.value(2).toString()});
-    if (byPlace.isEmpty())
-        return;
     QHash<qlonglong, qsizetype> at;
-    for (qsizetype i = 0; i < entries.size(); ++i)
+    qlonglong first = entries.first().number;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
         at.insert(entries.at(i).number, i);
-    QSqlQuery log = connection.run(NumberStatements::selectLogIdentities(connection.dialect()));
-    for (qlonglong place = 1; log.next(); ++place) {
-        const auto found = byPlace.constFind(place);
-        if (found == byPlace.constEnd())
-            continue;
-        if (const auto it = at.constFind(log.value(0).toLongLong()); it != at.constEnd()) {
-            entries[*it].orderNumber = found->first;
-            entries[*it].waybillNumber = found->second;
+        first = std::min(first, entries.at(i).number);
+    }
+    QSqlQuery q = connection.run(NumberStatements::selectNumbersFrom(connection.dialect(), first));
+    while (q.next())
+        if (const auto it = at.constFind(q.value(0).toLongLong()); it != at.constEnd()) {
+            entries[*it].orderNumber = q.value(1).toString();
+            entries[*it].waybillNumber = q.value(2).toString();
         }
+}
+
+// The entries `select` lists, one at a time as they are read.
+void visitSelected(Connection& connection, const Statement& select,
+                   const PrintLog::VisitEntry& each)
+{
+    // The list says why it cannot be read rather than pass for an empty log.
+    if (const QString missing = missingLog(connection); !missing.isEmpty())
+        throw StoreError(missing);
+    QSqlQuery q = connection.run(select);
+    PrintLogEntry e;
+    while (q.next()) {
+        e.number = q.value(0).toLongLong();
+        e.printedAt = q.value(1).toString();
+        e.window = q.value(2).toString();
+        e.destination = q.value(3).toString();
+        e.name = q.value(4).toString();
+        e.mobile = q.value(5).toString();
+        e.address = q.value(6).toString();
+        each(e);
     }
 }
 
@@ -379,35 +392,37 @@ QList<qlonglong> findNumber(Connection& connection, const QString& text)
     return found;
 }
 
-QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
-                          const QString& date, const QString& since)
+FoundEntries find(Connection& connection, const QString& name, const QString& mobile,
+                  const QString& date, const QString& number, qsizetype atMost)
 {
-    QList<PrintLogEntry> entries;
-    visit(connection, name, mobile, date, since,
-          [&entries](const PrintLogEntry& e) { entries << e; });
-    addNumbers(connection, entries);
-    return entries;
+    std::optional<Statement> among;
+    // A missing log is said below, as without a number.
+    if (!number.isEmpty() && missingLog(connection).isEmpty()) {
+        if (!StoreTables::holdsNumbers(connection))
+            return {};
+        among = NumberStatements::selectPagesWithNumber(connection.dialect(), number);
+    }
+    // One more than listed tells that there are more.
+    FoundEntries found;
+    visitSelected(
+        connection,
+        Statements::selectPrintLog(connection.dialect(), name, mobile, date, {}, among, atMost + 1),
+        [&found, atMost](const PrintLogEntry& e) {
+            if (found.entries.size() < atMost)
+                found.entries << e;
+            else
+                found.more = true;
+        });
+    addNumbers(connection, found.entries);
+    return found;
 }
 
 void visit(Connection& connection, const QString& name, const QString& mobile, const QString& date,
            const QString& since, const VisitEntry& each)
 {
-    // The list says why it cannot be read rather than pass for an empty log.
-    if (const QString missing = missingLog(connection); !missing.isEmpty())
-        throw StoreError(missing);
-    QSqlQuery q =
-        connection.run(Statements::selectPrintLog(connection.dialect(), name, mobile, date, since));
-    PrintLogEntry e;
-    while (q.next()) {
-        e.number = q.value(0).toLongLong();
-        e.printedAt = q.value(1).toString();
-        e.window = q.value(2).toString();
-        e.destination = q.value(3).toString();
-        e.name = q.value(4).toString();
-        e.mobile = q.value(5).toString();
-        e.address = q.value(6).toString();
-        each(e);
-    }
+    visitSelected(connection,
+                  Statements::selectPrintLog(connection.dialect(), name, mobile, date, since),
+                  each);
 }
 
 QList<LoggedPage> pages(Connection& connection, const QList<qlonglong>& numbers)

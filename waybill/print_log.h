@@ -96,14 +96,21 @@ QString runOf(Connection& connection, qlonglong number);
 // Log numbers of the pages whose order or waybill number contains `text`.
 QList<qlonglong> findNumber(Connection& connection, const QString& text);
 
-// Newest first: the pages whose recipient name and mobile contain `name`
-// and `mobile` and whose time starts with `date` ("2026-12", "2026-12-09"),
-// from `since` on; empty texts match every page.
-QList<PrintLogEntry> find(Connection& connection, const QString& name, const QString& mobile,
-                          const QString& date, const QString& since = {});
-// The same pages handed to `visit` one at a time as they are read, without
-// their order and waybill numbers: a log of any length is listed in the
-// memory of one entry.
+// Newest first: at most `atMost` of the pages whose recipient name and
+// mobile contain `name` and `mobile`, whose time starts with `date`
+// ("2026-12", "2026-12-09") and whose order or waybill number contains
+// `number`, however old; empty texts match every page. Only those pages are
+// read and numbered; `more` says that more matched.
+struct FoundEntries {
+    QList<PrintLogEntry> entries;
+    bool more = false;
+};
+FoundEntries find(Connection& connection, const QString& name, const QString& mobile,
+                  const QString& date, const QString& number, qsizetype atMost);
+// The pages whose name, mobile and time match as find's, from `since` on,
+// handed to `visit` one at a time as they are read, without their order
+// and waybill numbers: a log of any length is listed in the memory of one
+// entry.
 using VisitEntry = std::function<void(const PrintLogEntry& entry)>;
 void visit(Connection& connection, const QString& name, const QString& mobile, const QString& date,
            const QString& since, const VisitEntry& each);

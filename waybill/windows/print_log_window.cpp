@@ -17,7 +17,6 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QScopeGuard>
-#include <QSet>
 #include <QSettings>
 #include <QTableView>
 #include <algorithm>
@@ -73,8 +72,8 @@ private:
     QList<PrintLogEntry> m_entries;
 };
 
-PrintLogWindow::PrintLogWindow(const StoreSession& store, QWidget* parent)
-    : QDialog(parent), m_store(store)
+PrintLogWindow::PrintLogWindow(const StoreSession& store, QWidget* parent, qsizetype listed)
+    : QDialog(parent), m_store(store), m_listed(listed)
 {
     setObjectName(QStringLiteral("TDyjlForm"));
     setWindowTitle(QStringLiteral(u"打印记录"));
@@ -132,9 +131,17 @@ PrintLogWindow::PrintLogWindow(const StoreSession& store, QWidget* parent)
     m_list->setColumnWidth(6, m_list->fontMetrics().horizontalAdvance(QString(20, u'0')) + 12);
     m_list->setToolTip(QStringLiteral(u"选中要重新打印的页，可按住 Ctrl 或 Shift 多选"));
 
+    m_more = new QLabel(
+        QStringLiteral(u"仅显示最近 %1 页，请按姓名、手机号码、日期或运单号查找更早的记录")
+            .arg(m_listed),
+        this);
+    m_more->setObjectName(QStringLiteral("MoreNote"));
+    m_more->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_more);
 }
 
 QList<qlonglong> PrintLogWindow::listedNumbers() const
@@ -157,15 +164,11 @@ void PrintLogWindow::search()
     ErrorReport::run(this, [this] {
         Connection connection(m_store);
         connection.open();
-        QList<PrintLogEntry> entries =
-            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed());
-        if (const QString number = m_number->text().trimmed(); !number.isEmpty()) {
-            const QList<qlonglong> found = PrintLog::findNumber(connection, number);
-            const QSet<qlonglong> pages(found.begin(), found.end());
-            entries.removeIf(
-                [&pages](const PrintLogEntry& e) { return !pages.contains(e.number); });
-        }
-        m_model->setEntries(std::move(entries));
+        PrintLog::FoundEntries found =
+            PrintLog::find(connection, m_name->text(), m_mobile->text(), m_date->text().trimmed(),
+                           m_number->text().trimmed(), m_listed);
+        m_more->setVisible(found.more);
+        m_model->setEntries(std::move(found.entries));
     });
 }
 

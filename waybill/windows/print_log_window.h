@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class PrintLogModel;
+class QLabel;
 class QLineEdit;
 class QTableView;
 class ScanWindow;
@@ -11,11 +12,15 @@ class StoreSession;
 // "打印记录": every page sent to a printer or a PDF, newest first, found by
 // the recipient's name or mobile and the day printed; the chosen pages
 // print again, exactly as they were, through the print preview. Reads the
-// log of `store` afresh at every opening and after every search or reprint.
+// log of `store` afresh at every opening and after every search or reprint,
+// at most `listed` pages of it, which a log of any length opens quickly in.
 class PrintLogWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit PrintLogWindow(const StoreSession& store, QWidget* parent = nullptr);
+    static constexpr qsizetype newestListed = 10000;
+
+    explicit PrintLogWindow(const StoreSession& store, QWidget* parent = nullptr,
+                            qsizetype listed = newestListed);
 
     // The log's numbers of the pages listed, in list order.
     QList<qlonglong> listedNumbers() const;
@@ -33,11 +38,13 @@ protected:
 
 private:
     const StoreSession& m_store;
+    const qsizetype m_listed;
     QLineEdit* m_name;   // Edit1
     QLineEdit* m_mobile; // Edit2
     QLineEdit* m_date;   // Edit3
     QLineEdit* m_number; // Edit4: order or waybill number
     QTableView* m_list;  // DBGridEh1
+    QLabel* m_more;      // shown when more pages matched than are listed
     PrintLogModel* m_model;
     ScanWindow* m_scan;
 
