@@ -299,8 +299,10 @@ private slots:
         const QString run = importAndPrint(db, {"--first-number", "700001"});
         Connection connection(db.session());
         connection.open();
-        const QList<qlonglong> first = PrintLog::findNumber(connection, "700001");
-        QCOMPARE(first.size(), 1);
+        const QList<PrintLogEntry> found =
+            PrintLog::find(connection, {}, {}, {}, "700001", 10).entries;
+        QCOMPARE(found.size(), 1);
+        const QList<qlonglong> first{found.first().number};
         const QList<LoggedPage> again = PrintLog::pages(connection, first);
         QCOMPARE(again.value(0).orderNumber, "T1001");
         QCOMPARE(again.value(0).waybillNumber, QString());

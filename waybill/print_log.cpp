@@ -380,18 +380,6 @@ QString runOf(Connection& connection, qlonglong number)
     return q.next() ? q.value(1).toString() : QString();
 }
 
-QList<qlonglong> findNumber(Connection& connection, const QString& text)
-{
-    if (!missingLog(connection).isEmpty() || !StoreTables::holdsNumbers(connection))
-        return {};
-    QList<qlonglong> found;
-    QSqlQuery q =
-        connection.run(NumberStatements::selectPagesWithNumber(connection.dialect(), text));
-    while (q.next())
-        found << q.value(0).toLongLong();
-    return found;
-}
-
 FoundEntries find(Connection& connection, const QString& name, const QString& mobile,
                   const QString& date, const QString& number, qsizetype atMost)
 {

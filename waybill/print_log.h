@@ -93,8 +93,6 @@ QString usedNumbers(Connection& connection, const WaybillNumbers::Series& number
 // The run of the page with log number `number`; "" for a page logged
 // before runs were.
 QString runOf(Connection& connection, qlonglong number);
-// Log numbers of the pages whose order or waybill number contains `text`.
-QList<qlonglong> findNumber(Connection& connection, const QString& text);
 
 // Newest first: at most `atMost` of the pages whose recipient name and
 // mobile contain `name` and `mobile`, whose time starts with `date`
