@@ -7,6 +7,7 @@
 //       --check runs the page warnings on what drawing measured, as the
 //       command line does, and formats each warning's line; --overflow gives
 //       every page a remark that does not fit, so that every page warns.
+#include "bench/bench_measures.h"
 #include "store/store_session.h"
 #include "waybill/font_substitutions.h"
 #include "waybill/page_renderer.h"
@@ -32,12 +33,7 @@ double cpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double peakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
+using BenchMeasures::peakMiB;
 
 class MadeUpPages : public PageSource {
 public:

@@ -2,7 +2,7 @@
 // its opening, which lists the log with empty boxes, and a search by a
 // waybill number; wall time, pages listed and the peak memory so far.
 // usage: print-log-window-bench STORE(DIR|URL) [NUMBER]
-#include "store/server_address.h"
+#include "bench/bench_measures.h"
 #include "store/store_session.h"
 #include "waybill/windows/print_log_window.h"
 
@@ -10,18 +10,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTextStream>
-#include <sys/resource.h>
-
-namespace {
-
-double peakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -33,23 +21,23 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: print-log-window-bench STORE(DIR|URL) [NUMBER]\n";
         return 2;
     }
-    const StoreSession store = ServerAddress::looksLikeUrl(args.at(1))
-                                   ? StoreSession(QString(), ServerAddress::parse(args.at(1)))
-                                   : StoreSession(args.at(1));
+    const StoreSession store = BenchMeasures::storeNamed(args.at(1));
     QTextStream out(stdout);
-    const double before = peakMiB();
+    const double before = BenchMeasures::peakMiB();
     PrintLogWindow window(store);
     QElapsedTimer t;
     t.start();
     window.show();
     out << "opening " << t.nsecsElapsed() / 1e9 << " s, " << window.listedNumbers().size()
-        << " pages listed, peak " << peakMiB() << " MiB (" << before << " MiB before)\n";
+        << " pages listed, peak " << BenchMeasures::peakMiB() << " MiB (" << before
+        << " MiB before)\n";
     if (args.size() == 3) {
         window.findChild<QLineEdit*>(QStringLiteral("Edit4"))->setText(args.at(2));
         t.restart();
         window.search();
         out << "number " << args.at(2) << ' ' << t.nsecsElapsed() / 1e9 << " s, "
-            << window.listedNumbers().size() << " pages listed, peak " << peakMiB() << " MiB\n";
+            << window.listedNumbers().size() << " pages listed, peak " << BenchMeasures::peakMiB()
+            << " MiB\n";
     }
     return 0;
 }

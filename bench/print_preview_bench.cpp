@@ -13,6 +13,7 @@
 //                                   chosen in the print settings
 //   print-preview-bench ask-all N   the same with no pages chosen
 #include "app/qt_dialogs.h"
+#include "bench/bench_measures.h"
 #include "store/connection.h"
 #include "store/database_file.h"
 #include "store/store_choice.h"
@@ -35,7 +36,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <ctime>
-#include <sys/resource.h>
 
 namespace {
 
@@ -48,12 +48,7 @@ qint64 cpuMs()
     return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
-double peakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
+using BenchMeasures::peakMiB;
 
 void fill(const StoreSession& store, int rows)
 {

@@ -2,9 +2,9 @@
 // the main window's reopen (connection, sender, whole address book: what
 // start-up waits for), a name search, and an import of a sheet.
 // usage: store-bench STORE(DIR|URL) SHEET
+#include "bench/bench_measures.h"
 #include "exchange/sheet_import.h"
 #include "store/query_sets.h"
-#include "store/server_address.h"
 #include "store/statements.h"
 #include "store/store_session.h"
 
@@ -20,9 +20,7 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "usage: store-bench STORE(DIR|URL) SHEET\n";
         return 2;
     }
-    const StoreSession store = ServerAddress::looksLikeUrl(args.at(1))
-                                   ? StoreSession(QString(), ServerAddress::parse(args.at(1)))
-                                   : StoreSession(args.at(1));
+    const StoreSession store = BenchMeasures::storeNamed(args.at(1));
     QTextStream out(stdout);
     QElapsedTimer t;
 
